@@ -1,0 +1,30 @@
+#!/bin/bash
+# Builds everything and runs every test under Wine, in a prefix inside the
+# build tree (created once, then reused), with a virtual display when none
+# is set. Extra arguments go to ctest (for example -R ExportKeyText).
+set -euo pipefail
+root="$(cd "$(dirname "$0")/.." && pwd)"
+build="${QLM_BUILD_DIR:-$root/build}"
+
+"$root/scripts/setup.sh"
+"$root/scripts/build.sh"
+
+export WINEPREFIX="$build/wineprefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+"$root/scripts/wine-prefix" "$WINEPREFIX"
+
+run_tests() {
+  # One Wine server for the whole run: tests start faster, and keys made
+  # under HKEY_USERS live as long as the run.
+  wineserver -p
+  trap 'wineserver -k 2>/dev/null || true' EXIT
+  cd "$build"
+  ctest -j2 --output-on-failure --timeout 600 "$@"
+}
+
+if [ -z "${DISPLAY:-}" ]; then
+  export -f run_tests
+  export build
+  xvfb-run -a -s "-screen 0 1600x1200x24 -nolisten tcp" bash -c 'run_tests "$@"' run_tests "$@"
+else
+  run_tests "$@"
+fi

@@ -1,0 +1,110 @@
+#include "backup/MAPI.h"
+
+#include "app/ErrorReport.h"
+#include "app/MQLMState.h"
+#include "app/QlmError.h"
+#include "ozcore/CFileSystem.h"
+#include "ozcore/CRegistry.h"
+#include "ozcore/CUtilities.h"
+#include "ozcore/UniqueHandle.h"
+
+#include <sddl.h>
+
+namespace MAPI {
+
+const wchar_t* const kCatInfoBand = L"{00021493-0000-0000-C000-000000000046}";
+const wchar_t* const kCatCommBand = L"{00021494-0000-0000-C000-000000000046}";
+
+const std::vector<KeyTree>& AddonKeyTrees() {
+  static const std::vector<KeyTree> trees = {
+      {HKEY_LOCAL_MACHINE, L"SOFTWARE\\Microsoft\\Internet Explorer\\Toolbar"},
+      {HKEY_CURRENT_USER, L"SOFTWARE\\Microsoft\\Internet Explorer\\Toolbar\\WebBrowser"},
+      {HKEY_LOCAL_MACHINE, L"Software\\Microsoft\\Internet Explorer\\Extensions"},
+      {HKEY_CURRENT_USER, L"Software\\Microsoft\\Internet Explorer\\Extensions"},
+      {HKEY_LOCAL_MACHINE, L"Software\\Microsoft\\Internet Explorer\\MenuExt"},
+      {HKEY_CURRENT_USER, L"Software\\Microsoft\\Internet Explorer\\MenuExt"},
+      {HKEY_LOCAL_MACHINE, L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Browser Helper Objects"},
+  };
+  return trees;
+}
+
+const std::vector<const wchar_t*>& PerUserAddonPaths() {
+  static const std::vector<const wchar_t*> paths = {
+      L"Software\\Microsoft\\Internet Explorer\\Toolbar\\WebBrowser",
+      L"Software\\Microsoft\\Internet Explorer\\Extensions",
+      L"Software\\Microsoft\\Internet Explorer\\MenuExt",
+  };
+  return paths;
+}
+
+std::wstring BackupFileName(const std::wstring& backupFolder, const SYSTEMTIME& t) {
+  wchar_t date[128] = {};
+  if (GetDateFormatW(LOCALE_USER_DEFAULT, 0, &t, L"MMM dd, yyyy", date, static_cast<int>(std::size(date))) == 0)
+    throw QlmError(ErrorFromWin32(GetLastError()).number, L"MAPI", L"The date could not be formatted.");
+  wchar_t time[32];
+  swprintf(time, std::size(time), L"%02u-%02u-%02u", t.wHour, t.wMinute, t.wSecond);
+  std::wstring stamp = std::wstring(date) + L" " + time;
+  // A locale's month abbreviation must not turn into a path.
+  for (auto& ch : stamp)
+    if (wcschr(L"\\/:*?\"<>|", ch)) ch = L'-';
+  return CUtilities::FormatString(L"%1\\Backup %2.reg", {backupFolder, stamp});
+}
+
+std::wstring BackupText(CRegistry& registry, bool isNT, const std::wstring& currentUserSubkey) {
+  const bool ansi = !isNT;
+  std::wstring text = isNT ? L"Windows Registry Editor Version 5.00\r\n" : L"REGEDIT4\r\n";
+  for (const auto& tree : AddonKeyTrees()) text += registry.ExportKeyText(tree.root, tree.path, ansi);
+
+  // Every other loaded user's add-on keys, so that merging the file also
+  // restores what was removed from those users.
+  for (const auto& user : registry.EnumSubKeys(HKEY_USERS, L"").Items()) {
+    if (_wcsicmp(user.c_str(), currentUserSubkey.c_str()) == 0) continue;
+    for (const auto* path : PerUserAddonPaths())
+      text += registry.ExportKeyText(HKEY_USERS, user + L"\\" + path, ansi);
+  }
+  text += L"\r\n";
+
+  for (const auto* category : {kCatInfoBand, kCatCommBand}) {
+    for (const auto& clsid : registry.EnumCategoryClasses(category).Items())
+      text += CUtilities::FormatString(L"[HKEY_CLASSES_ROOT\\CLSID\\%1\\Implemented Categories\\%2]%3%3",
+                                       {clsid, category, L"\r\n"});
+  }
+  return text;
+}
+
+std::wstring CurrentUserSid() {
+  UniqueKernelHandle token;
+  if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, token.put())) return {};
+  DWORD size = 0;
+  GetTokenInformation(token.get(), TokenUser, nullptr, 0, &size);
+  if (size == 0) return {};
+  std::vector<unsigned char> buf(size);
+  if (!GetTokenInformation(token.get(), TokenUser, buf.data(), size, &size)) return {};
+  wchar_t* text = nullptr;
+  if (!ConvertSidToStringSidW(reinterpret_cast<TOKEN_USER*>(buf.data())->User.Sid, &text)) return {};
+  UniqueLocal owner(text);
+  return text;
+}
+
+bool BackupRegistry(std::wstring* writtenPath) {
+  bool written = false;
+  Guarded(L"MAPI.BackupRegistry", kLevelDiscovery, [&] {
+    const std::wstring folder = MQLM::gDataFolder + L"\\Backup";
+    CFileSystem::EnsureFolder(folder);
+
+    CRegistry registry;
+    const std::wstring text = BackupText(registry, MQLM::gIsNT, CurrentUserSid());
+
+    SYSTEMTIME now{};
+    GetLocalTime(&now);
+    const std::wstring path = BackupFileName(folder, now);
+    std::wstring reason;
+    if (!CFileSystem::WriteTextFile(path, text, MQLM::gIsNT ? TextEncoding::Utf16LeBom : TextEncoding::Ansi, reason))
+      throw QlmError(75, L"MAPI", L"The backup file " + path + L" could not be written: " + reason);
+    written = true;
+    if (writtenPath) *writtenPath = path;
+  });
+  return written;
+}
+
+}  // namespace MAPI

@@ -1,0 +1,47 @@
+#pragma once
+// The registry backup file: the browser's add-on keys of the machine and of
+// every loaded user, and the explorer-bar category entries, in one registry
+// export file that merging puts back.
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+class CRegistry;
+
+namespace MAPI {
+
+// The seven add-on key trees, in the order the file holds them.
+struct KeyTree {
+  HKEY root;
+  const wchar_t* path;
+};
+const std::vector<KeyTree>& AddonKeyTrees();
+
+// The per-user add-on keys (below a HKEY_USERS subkey) the program deletes
+// entries from.
+const std::vector<const wchar_t*>& PerUserAddonPaths();
+
+// The two explorer-bar component categories (vertical, horizontal).
+extern const wchar_t* const kCatInfoBand;
+extern const wchar_t* const kCatCommBand;
+
+// The file name for a backup made at the given local time:
+// "<folder>\Backup <Mmm dd, yyyy hh-mm-ss>.reg", the month in the user's
+// locale.
+std::wstring BackupFileName(const std::wstring& backupFolder, const SYSTEMTIME& localTime);
+
+// The whole file text (header line included) as BackupRegistry stores it.
+// currentUserSubkey: the HKEY_USERS subkey of the current user, whose
+// entries the HKEY_CURRENT_USER trees already hold.
+std::wstring BackupText(CRegistry& registry, bool isNT, const std::wstring& currentUserSubkey);
+
+// The current user's SID as text ("S-1-5-21-..."); empty if unknown.
+std::wstring CurrentUserSid();
+
+// Writes a new backup file into gDataFolder\Backup. True when the file was
+// written; a failure is logged (level 4, "MAPI.BackupRegistry").
+// writtenPath receives the file's path when given.
+bool BackupRegistry(std::wstring* writtenPath = nullptr);
+
+}  // namespace MAPI

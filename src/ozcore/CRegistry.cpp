@@ -1,0 +1,296 @@
+#include "ozcore/CRegistry.h"
+
+#include <vector>
+
+#include "ozcore/CUtilities.h"
+#include "ozcore/RegExportText.h"
+#include "ozcore/UniqueHandle.h"
+
+namespace {
+
+std::wstring TrimSlashes(const std::wstring& path) {
+  std::size_t b = 0, e = path.size();
+  while (b < e && path[b] == L'\\') ++b;
+  while (e > b && path[e - 1] == L'\\') --e;
+  return path.substr(b, e - b);
+}
+
+std::wstring Join(const std::wstring& a, const std::wstring& b) {
+  if (a.empty()) return b;
+  if (b.empty()) return a;
+  return a + L"\\" + b;
+}
+
+// Names of a key's subkeys or values, as the registry orders them. Names may
+// hold any character, NUL included, so lengths are taken from the calls.
+std::vector<std::wstring> ListNames(HKEY key, bool values) {
+  std::vector<std::wstring> names;
+  DWORD subKeys = 0, maxSubKey = 0, valueCount = 0, maxValueName = 0;
+  if (RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, &subKeys, &maxSubKey, nullptr, &valueCount, &maxValueName,
+                       nullptr, nullptr, nullptr) != ERROR_SUCCESS)
+    return names;
+  names.reserve(values ? valueCount : subKeys);
+  std::vector<wchar_t> buf(std::max<DWORD>(values ? maxValueName : maxSubKey, 255) + 2);
+  for (DWORD i = 0;; ++i) {
+    DWORD len = static_cast<DWORD>(buf.size());
+    const LONG rc = values ? RegEnumValueW(key, i, buf.data(), &len, nullptr, nullptr, nullptr, nullptr)
+                           : RegEnumKeyExW(key, i, buf.data(), &len, nullptr, nullptr, nullptr, nullptr);
+    if (rc == ERROR_MORE_DATA) {
+      // The key changed under us: grow and read this entry again.
+      buf.resize(buf.size() * 2 + 16384);
+      --i;
+      continue;
+    }
+    if (rc != ERROR_SUCCESS) break;
+    names.emplace_back(buf.data(), len);
+  }
+  return names;
+}
+
+CStringDictionary ToDictionary(const std::vector<std::wstring>& names) {
+  CStringDictionary dict;
+  for (const auto& n : names) dict.Add(n, n);
+  return dict;
+}
+
+std::vector<unsigned char> AnsiText(const unsigned char* data, std::size_t size, std::uint32_t type) {
+  // UTF-16 text (every NUL kept, so multi-strings stay separated) in the
+  // ANSI code page.
+  std::wstring text(size / 2, L'\0');
+  for (std::size_t i = 0; i < text.size(); ++i)
+    text[i] = static_cast<wchar_t>(data[2 * i] | (static_cast<unsigned>(data[2 * i + 1]) << 8));
+  (void)type;
+  std::vector<unsigned char> out;
+  if (text.empty()) return out;
+  const int n = WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
+  if (n <= 0) return out;
+  out.resize(static_cast<std::size_t>(n));
+  WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()), reinterpret_cast<char*>(out.data()), n,
+                      nullptr, nullptr);
+  return out;
+}
+
+void ExportTree(HKEY key, const std::wstring& fullName, bool forAnsiFile, REGSAM viewFlag, std::wstring& out) {
+  out += regtext::KeyLine(fullName);
+
+  DWORD maxValueName = 0, maxData = 0;
+  RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &maxValueName, &maxData, nullptr,
+                   nullptr);
+  std::vector<wchar_t> name(std::max<DWORD>(maxValueName, 255) + 2);
+  std::vector<unsigned char> data(std::max<DWORD>(maxData, 256));
+  for (DWORD i = 0;; ++i) {
+    DWORD nameLen = static_cast<DWORD>(name.size());
+    DWORD dataLen = static_cast<DWORD>(data.size());
+    DWORD type = 0;
+    const LONG rc = RegEnumValueW(key, i, name.data(), &nameLen, nullptr, &type, data.data(), &dataLen);
+    if (rc == ERROR_MORE_DATA) {
+      name.resize(name.size() * 2 + 16384);
+      data.resize(std::max<std::size_t>(data.size() * 2, dataLen));
+      --i;
+      continue;
+    }
+    if (rc != ERROR_SUCCESS) break;
+    const std::wstring valueName(name.data(), nameLen);
+    if (forAnsiFile && (type == regtext::kExpandSz || type == regtext::kMultiSz)) {
+      const auto ansi = AnsiText(data.data(), dataLen, type);
+      out += regtext::ValueLine(valueName, type, ansi.data(), ansi.size());
+    } else {
+      out += regtext::ValueLine(valueName, type, data.data(), dataLen);
+    }
+  }
+
+  for (const auto& sub : ListNames(key, false)) {
+    UniqueKey child;
+    if (RegOpenKeyExW(key, sub.c_str(), 0, KEY_READ | viewFlag, child.put()) != ERROR_SUCCESS) continue;
+    ExportTree(child.get(), fullName + L"\\" + sub, forAnsiFile, viewFlag, out);
+  }
+}
+
+}  // namespace
+
+struct CRegistry::Impl {
+  RegView view;
+  // The key opened last, kept for the next call on the same key.
+  HKEY cachedRoot = nullptr;
+  std::wstring cachedPath;
+  UniqueKey cachedKey;
+
+  explicit Impl(RegView v) : view(v) {}
+
+  REGSAM ViewFlag() const {
+    switch (view) {
+      case RegView::Native:
+        return KEY_WOW64_64KEY;
+      case RegView::Wow32:
+        return KEY_WOW64_32KEY;
+      case RegView::Default:
+        break;
+    }
+    return 0;
+  }
+
+  // A read handle to root\path, or nullptr.
+  HKEY OpenRead(HKEY root, const std::wstring& rawPath) {
+    const std::wstring path = TrimSlashes(rawPath);
+    if (cachedKey && cachedRoot == root && cachedPath == path) return cachedKey.get();
+    cachedKey.reset();
+    if (RegOpenKeyExW(root, path.c_str(), 0, KEY_READ | ViewFlag(), cachedKey.put()) != ERROR_SUCCESS) {
+      cachedKey.reset();
+      return nullptr;
+    }
+    cachedRoot = root;
+    cachedPath = path;
+    return cachedKey.get();
+  }
+
+  void Forget() { cachedKey.reset(); }
+
+  // Raw value bytes and type; false when the value or key is missing.
+  bool Query(HKEY root, const std::wstring& path, const std::wstring& name, DWORD& type,
+             std::vector<unsigned char>& data) {
+    HKEY key = OpenRead(root, path);
+    if (!key) return false;
+    data.resize(512);
+    for (;;) {
+      DWORD size = static_cast<DWORD>(data.size());
+      const LONG rc = RegQueryValueExW(key, name.c_str(), nullptr, &type, data.data(), &size);
+      if (rc == ERROR_MORE_DATA) {
+        data.resize(std::max<std::size_t>(size, data.size() * 2));
+        continue;
+      }
+      if (rc != ERROR_SUCCESS) return false;
+      data.resize(size);
+      return true;
+    }
+  }
+};
+
+CRegistry::CRegistry(RegView view) : impl_(std::make_unique<Impl>(view)) {}
+CRegistry::~CRegistry() = default;
+
+RegView CRegistry::View() const { return impl_->view; }
+
+bool CRegistry::ReadString(HKEY root, const std::wstring& path, const std::wstring& name, std::wstring& out) {
+  out.clear();
+  DWORD type = 0;
+  std::vector<unsigned char> data;
+  if (!impl_->Query(root, path, name, type, data)) return false;
+  if (type != REG_SZ && type != REG_EXPAND_SZ) return false;
+  // Text up to the first NUL; a stray odd byte is dropped.
+  std::wstring text;
+  text.reserve(data.size() / 2);
+  for (std::size_t i = 0; i + 1 < data.size(); i += 2) {
+    const auto ch = static_cast<wchar_t>(data[i] | (static_cast<unsigned>(data[i + 1]) << 8));
+    if (ch == L'\0') break;
+    text.push_back(ch);
+  }
+  if (type == REG_EXPAND_SZ && text.find(L'%') != std::wstring::npos) {
+    std::wstring expanded(text.size() + 256, L'\0');
+    for (;;) {
+      const DWORD n = ExpandEnvironmentStringsW(text.c_str(), expanded.data(), static_cast<DWORD>(expanded.size()));
+      if (n == 0) break;
+      if (n <= expanded.size()) {
+        expanded.resize(n - 1);
+        text = std::move(expanded);
+        break;
+      }
+      expanded.resize(n);
+    }
+  }
+  out = std::move(text);
+  return true;
+}
+
+bool CRegistry::ReadDWORD(HKEY root, const std::wstring& path, const std::wstring& name, std::uint32_t& out) {
+  out = 0;
+  DWORD type = 0;
+  std::vector<unsigned char> data;
+  if (!impl_->Query(root, path, name, type, data)) return false;
+  if (type != REG_DWORD || data.size() != 4) return false;
+  out = data[0] | (data[1] << 8) | (data[2] << 16) | (static_cast<std::uint32_t>(data[3]) << 24);
+  return true;
+}
+
+bool CRegistry::KeyExists(HKEY root, const std::wstring& path) { return impl_->OpenRead(root, path) != nullptr; }
+
+CStringDictionary CRegistry::EnumSubKeys(HKEY root, const std::wstring& path) {
+  HKEY key = impl_->OpenRead(root, path);
+  return key ? ToDictionary(ListNames(key, false)) : CStringDictionary();
+}
+
+CStringDictionary CRegistry::EnumValueNames(HKEY root, const std::wstring& path) {
+  HKEY key = impl_->OpenRead(root, path);
+  return key ? ToDictionary(ListNames(key, true)) : CStringDictionary();
+}
+
+CStringDictionary CRegistry::EnumCategoryClasses(const std::wstring& category) {
+  CStringDictionary result;
+  UniqueKey clsidKey;
+  if (RegOpenKeyExW(HKEY_CLASSES_ROOT, L"CLSID", 0, KEY_READ | impl_->ViewFlag(), clsidKey.put()) != ERROR_SUCCESS)
+    return result;
+  const std::wstring tail = L"\\Implemented Categories\\" + category;
+  for (const auto& clsid : ListNames(clsidKey.get(), false)) {
+    UniqueKey cat;
+    if (RegOpenKeyExW(clsidKey.get(), (clsid + tail).c_str(), 0, KEY_QUERY_VALUE | impl_->ViewFlag(), cat.put()) ==
+        ERROR_SUCCESS)
+      result.Add(clsid, clsid);
+  }
+  return result;
+}
+
+bool CRegistry::DeleteValue(HKEY root, const std::wstring& path, const std::wstring& name) {
+  impl_->Forget();
+  UniqueKey key;
+  if (RegOpenKeyExW(root, TrimSlashes(path).c_str(), 0, KEY_SET_VALUE | impl_->ViewFlag(), key.put()) != ERROR_SUCCESS)
+    return false;
+  return RegDeleteValueW(key.get(), name.c_str()) == ERROR_SUCCESS;
+}
+
+bool CRegistry::DeleteKey(HKEY root, const std::wstring& rawPath, std::wstring& errorText) {
+  impl_->Forget();
+  errorText.clear();
+  const std::wstring path = TrimSlashes(rawPath);
+  if (path.empty()) {
+    // Never a whole root.
+    errorText = CUtilities::SystemMessage(ERROR_INVALID_PARAMETER);
+    return false;
+  }
+  const auto slash = path.find_last_of(L'\\');
+  const std::wstring parentPath = slash == std::wstring::npos ? std::wstring() : path.substr(0, slash);
+  const std::wstring leaf = slash == std::wstring::npos ? path : path.substr(slash + 1);
+
+  UniqueKey parent;
+  LONG rc = RegOpenKeyExW(root, parentPath.c_str(), 0, KEY_READ | KEY_WRITE | impl_->ViewFlag(), parent.put());
+  if (rc == ERROR_SUCCESS) {
+    UniqueKey key;
+    rc = RegOpenKeyExW(parent.get(), leaf.c_str(), 0, KEY_ALL_ACCESS | impl_->ViewFlag(), key.put());
+    if (rc == ERROR_SUCCESS) rc = RegDeleteTreeW(key.get(), nullptr);
+    key.reset();
+    if (rc == ERROR_SUCCESS) rc = RegDeleteKeyExW(parent.get(), leaf.c_str(), impl_->ViewFlag(), 0);
+  }
+  if (rc != ERROR_SUCCESS) {
+    errorText = CUtilities::SystemMessage(static_cast<std::uint32_t>(rc));
+    return false;
+  }
+  return true;
+}
+
+std::wstring CRegistry::ExportKeyText(HKEY root, const std::wstring& rawPath, bool forAnsiFile) {
+  const std::wstring rootName = RootName(root);
+  if (rootName.empty()) return {};
+  const std::wstring path = TrimSlashes(rawPath);
+  UniqueKey key;
+  if (RegOpenKeyExW(root, path.c_str(), 0, KEY_READ | impl_->ViewFlag(), key.put()) != ERROR_SUCCESS) return {};
+  std::wstring out;
+  ExportTree(key.get(), Join(rootName, path), forAnsiFile, impl_->ViewFlag(), out);
+  return out;
+}
+
+std::wstring CRegistry::RootName(HKEY root) {
+  if (root == HKEY_CLASSES_ROOT) return L"HKEY_CLASSES_ROOT";
+  if (root == HKEY_CURRENT_USER) return L"HKEY_CURRENT_USER";
+  if (root == HKEY_LOCAL_MACHINE) return L"HKEY_LOCAL_MACHINE";
+  if (root == HKEY_USERS) return L"HKEY_USERS";
+  if (root == HKEY_CURRENT_CONFIG) return L"HKEY_CURRENT_CONFIG";
+  return {};
+}

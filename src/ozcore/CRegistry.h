@@ -1,0 +1,73 @@
+#pragma once
+#include <windows.h>
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "ozcore/CStringDictionary.h"
+#include "ozcore/OzCoreExport.h"
+
+// Which registry view a CRegistry reads and writes on 64-bit Windows.
+enum class RegView {
+  Default,  // the view of the calling process
+  Native,   // the 64-bit view (KEY_WOW64_64KEY)
+  Wow32,    // the 32-bit view (KEY_WOW64_32KEY)
+};
+
+// Registry access for the program. Roots are the predefined handles
+// (HKEY_CLASSES_ROOT, HKEY_LOCAL_MACHINE, HKEY_USERS, HKEY_CURRENT_USER);
+// key paths are relative to them, "" meaning the root itself. No operation
+// throws; failures give false or an empty result.
+//
+// An object keeps the key it opened last, so a run of reads from one key
+// opens it once. Create one object per task (one discovery run, one backup)
+// rather than keeping one for the life of the program.
+class OZCORE_API CRegistry {
+ public:
+  explicit CRegistry(RegView view = RegView::Default);
+  ~CRegistry();
+  CRegistry(const CRegistry&) = delete;
+  CRegistry& operator=(const CRegistry&) = delete;
+
+  RegView View() const;
+
+  // String value (name "" = the key's default value). REG_SZ as stored up to
+  // its first NUL; REG_EXPAND_SZ with environment variables expanded. Any
+  // other type counts as not present. On false, out is left empty.
+  bool ReadString(HKEY root, const std::wstring& path, const std::wstring& name, std::wstring& out);
+  // REG_DWORD value. On false, out is 0.
+  bool ReadDWORD(HKEY root, const std::wstring& path, const std::wstring& name, std::uint32_t& out);
+
+  bool KeyExists(HKEY root, const std::wstring& path);
+
+  // Names of the subkeys / values of a key, in the order the registry gives
+  // them (item and key are the name). Empty for a missing key.
+  CStringDictionary EnumSubKeys(HKEY root, const std::wstring& path);
+  CStringDictionary EnumValueNames(HKEY root, const std::wstring& path);
+
+  // CLSID strings (as stored) of the classes under HKEY_CLASSES_ROOT\CLSID
+  // that have the key "Implemented Categories\<category>".
+  CStringDictionary EnumCategoryClasses(const std::wstring& category);
+
+  // True when the value was deleted.
+  bool DeleteValue(HKEY root, const std::wstring& path, const std::wstring& name);
+  // Deletes the key with everything below it. On failure errorText holds
+  // the system's message for the error.
+  bool DeleteKey(HKEY root, const std::wstring& path, std::wstring& errorText);
+
+  // The key and everything below it in the registry editor's export format
+  // (version 5.00): for each key a blank line, the key line in brackets with
+  // the root spelled out, then its values. Empty for a missing key.
+  // forAnsiFile: for a "REGEDIT4" file, whose hex(2) and hex(7) data are
+  // in the ANSI code page rather than UTF-16.
+  std::wstring ExportKeyText(HKEY root, const std::wstring& path, bool forAnsiFile = false);
+
+  // The full name of a predefined root ("HKEY_LOCAL_MACHINE"); empty for
+  // any other handle.
+  static std::wstring RootName(HKEY root);
+
+ private:
+  struct Impl;
+  std::unique_ptr<Impl> impl_;
+};

@@ -1,0 +1,169 @@
+// The platform part of CUtilities.
+#include "ozcore/CUtilities.h"
+
+#include <windows.h>
+#include <shlobj.h>
+#include <winver.h>
+
+#include <array>
+
+#include "ozcore/UniqueHandle.h"
+
+namespace {
+
+std::wstring ExpandEnvironment(const std::wstring& text) {
+  if (text.find(L'%') == std::wstring::npos) return text;
+  std::wstring out(text.size() + 64, L'\0');
+  for (;;) {
+    const DWORD n = ExpandEnvironmentStringsW(text.c_str(), out.data(), static_cast<DWORD>(out.size()));
+    if (n == 0) return text;
+    if (n <= out.size()) {
+      out.resize(n - 1);
+      return out;
+    }
+    out.resize(n);
+  }
+}
+
+// Reads the whole version resource of a file. The system loads the file as
+// a data image for this; its code never runs.
+std::vector<unsigned char> ReadVersionBlock(const std::wstring& file) {
+  DWORD ignored = 0;
+  const DWORD size = GetFileVersionInfoSizeW(file.c_str(), &ignored);
+  if (size == 0) return {};
+  std::vector<unsigned char> block(size);
+  if (!GetFileVersionInfoW(file.c_str(), 0, size, block.data())) return {};
+  return block;
+}
+
+bool QueryString(const std::vector<unsigned char>& block, const std::wstring& sub, std::wstring& out) {
+  void* data = nullptr;
+  UINT len = 0;
+  if (!VerQueryValueW(block.data(), sub.c_str(), &data, &len) || data == nullptr) return false;
+  const auto* text = static_cast<const wchar_t*>(data);
+  std::size_t n = 0;
+  while (n < len && text[n] != L'\0') ++n;
+  out.assign(text, n);
+  return true;
+}
+
+std::wstring Hex4(unsigned value) {
+  wchar_t buf[8];
+  swprintf(buf, 8, L"%04X", value & 0xFFFF);
+  return buf;
+}
+
+}  // namespace
+
+CStringDictionary CUtilities::GetVersionStrings(const std::wstring& file) {
+  CStringDictionary result(CStringDictionary::Compare::Text);
+  if (file.empty()) return result;
+  const auto block = ReadVersionBlock(file);
+  if (block.empty()) return result;
+
+  // The language and code page the file declares first, then the usual
+  // US English blocks.
+  std::vector<std::wstring> tables;
+  void* data = nullptr;
+  UINT len = 0;
+  if (VerQueryValueW(block.data(), L"\\VarFileInfo\\Translation", &data, &len) && data && len >= 4) {
+    const auto* pairs = static_cast<const WORD*>(data);
+    tables.push_back(Hex4(pairs[0]) + Hex4(pairs[1]));
+  }
+  tables.push_back(L"040904B0");
+  tables.push_back(L"040904E4");
+
+  static const std::array<const wchar_t*, 12> names = {
+      L"CompanyName",  L"FileDescription", L"FileVersion",    L"InternalName",
+      L"LegalCopyright", L"OriginalFilename", L"ProductName", L"ProductVersion",
+      L"Comments",     L"LegalTrademarks", L"PrivateBuild",   L"SpecialBuild"};
+  for (const auto& table : tables) {
+    bool any = false;
+    for (const auto* name : names) {
+      std::wstring value;
+      if (QueryString(block, L"\\StringFileInfo\\" + table + L"\\" + name, value)) {
+        result.Add(value, name);
+        any = true;
+      }
+    }
+    if (any) break;
+  }
+  return result;
+}
+
+std::wstring CUtilities::FileSearchName(const std::wstring& path) {
+  const auto first = path.find_first_not_of(L" \t");
+  if (first == std::wstring::npos) return {};
+  const auto last = path.find_last_not_of(L" \t");
+  std::wstring name = path.substr(first, last - first + 1);
+  if (!name.empty() && name.front() == L'"') {
+    const auto close = name.find(L'"', 1);
+    name = close == std::wstring::npos ? name.substr(1) : name.substr(1, close - 1);
+  }
+  return ExpandEnvironment(name);
+}
+
+std::wstring CUtilities::AppDataFolder() {
+  PWSTR raw = nullptr;
+  std::wstring folder;
+  if (SUCCEEDED(SHGetKnownFolderPath(FOLDERID_RoamingAppData, KF_FLAG_CREATE, nullptr, &raw)) && raw) {
+    folder = raw;
+  }
+  CoTaskMemFree(raw);
+  if (folder.empty()) {
+    // No shell folder (a service account, a broken profile): the variable.
+    wchar_t buf[MAX_PATH * 2] = {};
+    const DWORD n = GetEnvironmentVariableW(L"APPDATA", buf, static_cast<DWORD>(std::size(buf)));
+    if (n > 0 && n < std::size(buf)) folder.assign(buf, n);
+  }
+  if (!folder.empty() && folder.back() != L'\\') folder.push_back(L'\\');
+  return folder;
+}
+
+std::wstring CUtilities::GetWindowsVersion(std::int32_t& major, std::int32_t& minor, std::int32_t& build,
+                                           std::int32_t& platformId, std::wstring& servicePack) {
+  // The true version, whatever compatibility shims tell GetVersionEx.
+  RTL_OSVERSIONINFOW info{};
+  info.dwOSVersionInfoSize = sizeof(info);
+  using RtlGetVersionFn = LONG(WINAPI*)(RTL_OSVERSIONINFOW*);
+  const HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
+  auto* rtlGetVersion =
+      ntdll ? reinterpret_cast<RtlGetVersionFn>(reinterpret_cast<void*>(GetProcAddress(ntdll, "RtlGetVersion")))
+            : nullptr;
+  if (!rtlGetVersion || rtlGetVersion(&info) != 0) return {};
+  major = static_cast<std::int32_t>(info.dwMajorVersion);
+  minor = static_cast<std::int32_t>(info.dwMinorVersion);
+  build = static_cast<std::int32_t>(info.dwBuildNumber);
+  platformId = static_cast<std::int32_t>(info.dwPlatformId);
+  servicePack = info.szCSDVersion;
+
+  std::wstring text = platformId == VER_PLATFORM_WIN32_NT ? L"Windows NT " : L"Windows ";
+  text += std::to_wstring(major) + L"." + std::to_wstring(minor) + L"." + std::to_wstring(build);
+  if (!servicePack.empty()) text += L" " + servicePack;
+  SYSTEM_INFO si{};
+  GetNativeSystemInfo(&si);
+  text += si.wProcessorArchitecture == PROCESSOR_ARCHITECTURE_AMD64   ? L" (x64)"
+          : si.wProcessorArchitecture == PROCESSOR_ARCHITECTURE_ARM64 ? L" (ARM64)"
+                                                                      : L" (x86)";
+  return text;
+}
+
+std::wstring CUtilities::WindowsFolder() {
+  wchar_t buf[MAX_PATH * 2] = {};
+  const UINT n = GetWindowsDirectoryW(buf, static_cast<UINT>(std::size(buf)));
+  if (n == 0 || n >= std::size(buf)) return {};
+  std::wstring folder(buf, n);
+  while (folder.size() > 3 && folder.back() == L'\\') folder.pop_back();
+  return folder;
+}
+
+std::wstring CUtilities::SystemMessage(std::uint32_t code) {
+  wchar_t* raw = nullptr;
+  const DWORD n = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                                 nullptr, code, 0, reinterpret_cast<wchar_t*>(&raw), 0, nullptr);
+  UniqueLocal owner(raw);
+  std::wstring text = n ? std::wstring(raw, n) : std::wstring();
+  while (!text.empty() && (text.back() == L'\n' || text.back() == L'\r' || text.back() == L' ')) text.pop_back();
+  if (text.empty()) text = L"Error " + std::to_wstring(code);
+  return text;
+}

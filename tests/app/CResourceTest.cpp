@@ -1,0 +1,51 @@
+#include <gtest/gtest.h>
+
+#include "app/CResource.h"
+#include "support/TestSupport.h"
+
+using namespace qlmtest;
+
+TEST(CResource, LoadsForResourcesOnlyAndReleases) {
+  CResource res;
+  EXPECT_FALSE(res.Init(L""));
+  EXPECT_EQ(res.hModule(), nullptr);
+
+  // The running program's own file, whatever its name.
+  const auto self = CResource::ProgramFile();
+  EXPECT_NE(self.find(L"app_core_tests.exe"), std::wstring::npos);
+
+  // A copy of a fixture: while loaded its resources are readable; after the
+  // object moves on to another file the copy is free to delete.
+  TempFolder tmp;
+  const auto copy = tmp.File(L"copy.dll");
+  ASSERT_TRUE(CopyFileW((FixtureFolder() + L"\\fx_german.dll").c_str(), copy.c_str(), FALSE));
+  ASSERT_TRUE(res.Init(copy));
+  EXPECT_EQ(res.FileName(), copy);
+  ASSERT_NE(res.hModule(), nullptr);
+  EXPECT_NE(FindResourceW(res.hModule(), MAKEINTRESOURCEW(VS_VERSION_INFO), RT_VERSION), nullptr);
+  // Loaded as data: no code was mapped to run.
+  EXPECT_EQ(GetProcAddress(res.hModule(), "FixtureId"), nullptr);
+
+  ASSERT_TRUE(res.Init(self));
+  EXPECT_EQ(res.FileName(), self);
+  EXPECT_TRUE(DeleteFileW(copy.c_str())) << "the first module was not released";
+}
+
+TEST(CResource, MissingFileRaisesTheComponentError) {
+  CResource res;
+  ASSERT_TRUE(res.Init(CResource::ProgramFile()));
+  const std::wstring missing = L"C:\\no\\such\\Quillmoor.exe";
+  try {
+    res.Init(missing);
+    FAIL() << "no error raised";
+  } catch (const QlmError& e) {
+    EXPECT_EQ(e.Number(), -2147218129);
+    EXPECT_EQ(e.Source(), L"CResource.Init");
+    EXPECT_EQ(e.Description(), L"CResource component failure in Function Init");
+  }
+  EXPECT_EQ(res.hModule(), nullptr);
+  EXPECT_EQ(res.FileName(), missing);
+
+  res.SetFileName(missing);  // the setter drops the failure
+  EXPECT_EQ(res.hModule(), nullptr);
+}

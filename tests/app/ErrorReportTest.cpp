@@ -1,0 +1,36 @@
+#include <gtest/gtest.h>
+
+#include "app/ErrorReport.h"
+#include "app/MQLMState.h"
+#include "app/QlmError.h"
+#include "ozcore/CErrorLog.h"
+#include "support/TestSupport.h"
+
+using namespace qlmtest;
+
+TEST(ErrorReport, FailuresBecomeOneRecordEach) {
+  TempFolder tmp;
+  CErrorLog log;
+  ASSERT_TRUE(log.OpenLogFiles(tmp.File(L"QLM.log"), tmp.File(L"short.log")));
+  MQLM::gLog = &log;
+
+  EXPECT_FALSE(Guarded(L"FMain.SearchGoogle", kLevelError, [] { throw QlmError(5, L"x", L"Invalid call"); }));
+  EXPECT_FALSE(Guarded(L"ucTB.FillTBInfo", kLevelDiscovery, [] { throw std::runtime_error("bad data"); }));
+  EXPECT_FALSE(Guarded(L"MAPI.BackupRegistry", kLevelDiscovery, [] { throw 42; }));
+  int ran = 0;
+  EXPECT_TRUE(Guarded(L"X.Fine", kLevelError, [&] { ++ran; }));
+  EXPECT_EQ(ran, 1);
+  const auto win32 = ErrorFromWin32(ERROR_ACCESS_DENIED);
+  EXPECT_EQ(win32.number, static_cast<std::int32_t>(0x80070005));
+  LogError(win32, kLevelError, L"FMain.ShowFiledetails");
+  MQLM::gLog = nullptr;
+  LogInformation(L"no logger: nothing happens", L"X.Y");
+
+  const auto text = ReadUtf8File(tmp.File(L"QLM.log"));
+  EXPECT_NE(text.find(L"L0  #5  FMain.SearchGoogle  Invalid call"), std::wstring::npos);
+  EXPECT_NE(text.find(L"L4  #51  ucTB.FillTBInfo  Internal error: bad data"), std::wstring::npos);
+  EXPECT_NE(text.find(L"L4  #51  MAPI.BackupRegistry  Internal error"), std::wstring::npos);
+  EXPECT_NE(text.find(L"L0  #-2147024891  FMain.ShowFiledetails  "), std::wstring::npos);
+  EXPECT_EQ(text.find(L"X.Fine"), std::wstring::npos);
+  EXPECT_EQ(std::count(text.begin(), text.end(), L'\n'), 4);
+}

@@ -1,0 +1,88 @@
+#include <gtest/gtest.h>
+
+#include "ozcore/CErrorLog.h"
+#include "ozcore/CFileSystem.h"
+#include "support/TestSupport.h"
+
+using namespace qlmtest;
+
+TEST(FileSystem, EnsureFolderAndWriteTextFile) {
+  TempFolder tmp;
+  const auto nested = tmp.File(L"a\\b\\\u4E2D");
+  EXPECT_TRUE(CFileSystem::EnsureFolder(nested));
+  EXPECT_TRUE(CFileSystem::FolderExists(nested));
+  EXPECT_TRUE(CFileSystem::EnsureFolder(nested + L"\\"));  // already there
+  EXPECT_FALSE(CFileSystem::FileExists(nested));
+
+  const auto file = nested + L"\\out.txt";
+  std::wstring reason;
+  ASSERT_TRUE(CFileSystem::WriteTextFile(file, L"A\u00C4\r\n", TextEncoding::Utf16LeBom, reason));
+  EXPECT_EQ(ReadBytes(file), std::string("\xFF\xFE" "A\0\xC4\0\r\0\n\0", 10));
+  EXPECT_TRUE(CFileSystem::FileExists(file));
+
+  // Writing again replaces the whole content; no temporary file is left.
+  ASSERT_TRUE(CFileSystem::WriteTextFile(file, L"x", TextEncoding::Utf8, reason));
+  EXPECT_EQ(ReadBytes(file), "x");
+  EXPECT_FALSE(CFileSystem::FileExists(file + L".partial"));
+  ASSERT_TRUE(CFileSystem::WriteTextFile(file, L"REGEDIT4\r\n", TextEncoding::Ansi, reason));
+  EXPECT_EQ(ReadBytes(file), "REGEDIT4\r\n");
+
+  // A folder that does not exist: false, a reason, and no file.
+  const auto bad = tmp.File(L"missing\\out.txt");
+  EXPECT_FALSE(CFileSystem::WriteTextFile(bad, L"x", TextEncoding::Utf8, reason));
+  EXPECT_FALSE(reason.empty());
+  EXPECT_FALSE(CFileSystem::FileExists(bad));
+  EXPECT_EQ(CFileSystem::ParentFolder(L"C:\\a\\b.txt"), L"C:\\a");
+}
+
+TEST(ErrorLog, RecordsReachBothFilesInOrder) {
+  TempFolder tmp;
+  const auto full = tmp.File(L"QLM.log"), brief = tmp.File(L"short.log");
+  {
+    CErrorLog log;
+    ASSERT_TRUE(log.OpenLogFiles(full, brief));
+    log.LogMessage(0, L"********** start app", 5, L"MQLM.Main");
+    log.LogMessage(-2147218129, L"CResource component failure in Function Init", 0, L"FMain.Form_Load");
+    log.LogMessage(0, L"Windows: \u4E2D\u6587", 5, L"MQLM.Main");
+    log.LogMessage(53, L"two\r\nlines", 4, L"ucTB.FillTBInfo");
+  }
+  {
+    CErrorLog again;  // logs are appended to, never truncated
+    ASSERT_TRUE(again.OpenLogFiles(full, brief));
+    again.LogMessage(0, L"second run", 5, L"MQLM.Main");
+  }
+  const auto fullText = ReadUtf8File(full);
+  const auto shortText = ReadUtf8File(brief);
+  const auto pos = [&](const std::wstring& hay, const std::wstring& needle) { return hay.find(needle); };
+  const auto a = pos(fullText, L"L5  #0  MQLM.Main  ********** start app");
+  const auto b = pos(fullText, L"L0  #-2147218129  FMain.Form_Load  CResource component failure in Function Init");
+  const auto c = pos(fullText, L"Windows: \u4E2D\u6587");
+  const auto d = pos(fullText, L"L4  #53  ucTB.FillTBInfo  two | lines");
+  const auto e = pos(fullText, L"second run");
+  ASSERT_NE(a, std::wstring::npos);
+  ASSERT_NE(b, std::wstring::npos);
+  ASSERT_NE(c, std::wstring::npos);
+  ASSERT_NE(d, std::wstring::npos);
+  ASSERT_NE(e, std::wstring::npos);
+  EXPECT_LT(a, b);
+  EXPECT_LT(b, c);
+  EXPECT_LT(c, d);
+  EXPECT_LT(d, e);
+  // The short log keeps the error records only.
+  EXPECT_EQ(pos(shortText, L"start app"), std::wstring::npos);
+  EXPECT_EQ(pos(shortText, L"second run"), std::wstring::npos);
+  EXPECT_NE(pos(shortText, L"FMain.Form_Load"), std::wstring::npos);
+  EXPECT_LT(pos(shortText, L"FMain.Form_Load"), pos(shortText, L"ucTB.FillTBInfo"));
+  // One line per record.
+  EXPECT_EQ(std::count(fullText.begin(), fullText.end(), L'\n'), 5);
+}
+
+TEST(ErrorLog, UnopenableFilesAreReportedAndLoggingStaysSafe) {
+  TempFolder tmp;
+  CErrorLog log;
+  EXPECT_FALSE(log.OpenLogFiles(tmp.File(L"no\\such\\QLM.log"), tmp.File(L"short.log")));
+  log.LogMessage(5, L"still fine", 0, L"X.Y");  // the file that opened still gets it
+  EXPECT_NE(ReadUtf8File(tmp.File(L"short.log")).find(L"still fine"), std::wstring::npos);
+  CErrorLog never;
+  never.LogMessage(1, L"nowhere", 0, L"X.Y");  // never opened: silently nothing
+}

@@ -1,0 +1,84 @@
+#pragma once
+// Helpers for tests that run under Wine against the real registry of the
+// build tree's own prefix.
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace qlmtest {
+
+// A registry key that belongs to one test: its path is unique to the test
+// and the process, and the key is deleted with everything below it when the
+// object goes. Tests that must use fixed, shared locations say so with a
+// CTest resource lock instead.
+class ScratchKey {
+ public:
+  ScratchKey(HKEY root, const std::wstring& label);
+  ~ScratchKey();
+  ScratchKey(const ScratchKey&) = delete;
+  ScratchKey& operator=(const ScratchKey&) = delete;
+
+  HKEY Root() const { return root_; }
+  const std::wstring& Path() const { return path_; }
+  // path_ + "\" + sub (sub may be empty).
+  std::wstring Sub(const std::wstring& sub) const;
+
+ private:
+  HKEY root_;
+  std::wstring path_;
+};
+
+// Direct registry writes for setting up fixtures (the program itself only
+// reads through the common library). Missing keys are created.
+void CreateKey(HKEY root, const std::wstring& path);
+void SetValue(HKEY root, const std::wstring& path, const std::wstring& name, DWORD type, const void* data,
+              std::size_t size);
+void SetString(HKEY root, const std::wstring& path, const std::wstring& name, const std::wstring& value,
+               DWORD type = REG_SZ);
+void SetDword(HKEY root, const std::wstring& path, const std::wstring& name, DWORD value);
+void DeleteTree(HKEY root, const std::wstring& path);
+bool KeyPresent(HKEY root, const std::wstring& path);
+// The raw bytes and type of a value; false when missing.
+bool RawValue(HKEY root, const std::wstring& path, const std::wstring& name, DWORD& type,
+              std::vector<unsigned char>& data);
+
+// Runs a program and waits for it; returns its exit code, or -1.
+int RunProcess(const std::wstring& commandLine, DWORD timeoutMs = 120000);
+// The system's reg.exe.
+std::wstring RegExe();
+
+// A new empty folder for this test, removed with its files at destruction.
+class TempFolder {
+ public:
+  TempFolder();
+  ~TempFolder();
+  TempFolder(const TempFolder&) = delete;
+  TempFolder& operator=(const TempFolder&) = delete;
+  const std::wstring& Path() const { return path_; }
+  std::wstring File(const std::wstring& name) const { return path_ + L"\\" + name; }
+
+ private:
+  std::wstring path_;
+};
+
+std::string ReadBytes(const std::wstring& path);
+// A UTF-16LE file with its byte-order mark, as text (mark removed).
+std::wstring ReadUtf16File(const std::wstring& path);
+// The UTF-8 text of a file, as UTF-16.
+std::wstring ReadUtf8File(const std::wstring& path);
+void WriteBytes(const std::wstring& path, const std::string& bytes);
+
+// Folders of this build: the test programs' own and the distribution.
+std::wstring TestBinFolder();
+std::wstring DistFolder();
+std::wstring FixtureFolder();
+
+// A new random braced CLSID string in upper case.
+std::wstring NewClsid();
+
+// Text for failure messages.
+std::string Narrow(const std::wstring& text);
+
+}  // namespace qlmtest
