@@ -5,4 +5,6 @@ CErrorLog* gLog = nullptr;
 std::wstring gDataFolder;
 bool gIsNT = true;
 bool gIsNT4 = false;
+CFileChecker* gFileChecker = nullptr;
+FMain* gMainWindow = nullptr;
 }  // namespace MQLM

@@ -3,6 +3,8 @@
 #include <string>
 
 class CErrorLog;
+class CFileChecker;
+class FMain;
 
 namespace MQLM {
 
@@ -15,5 +17,10 @@ extern std::wstring gDataFolder;
 // The system is of the NT family / is NT 4.
 extern bool gIsNT;
 extern bool gIsNT4;
+// The file checker all discovery routines share (its cache lives for the
+// run); null until start-up made it.
+extern CFileChecker* gFileChecker;
+// The main window; null before it exists and after it unloaded.
+extern FMain* gMainWindow;
 
 }  // namespace MQLM
