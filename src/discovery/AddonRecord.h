@@ -1,0 +1,51 @@
+#pragma once
+// The add-on record: a CResultNode whose ID is the entry's registry name and
+// whose params hold the named values below, one value each. The tables show
+// records by these values and delete an entry by "key" (the root, as the
+// predefined handle value) and "hive" (the key path holding the entry).
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+
+#include "ozcore/CParams.h"
+#include "ozcore/CStringDictionary.h"
+
+namespace discovery::keys {
+inline constexpr const wchar_t* kDisplayName = L"displayName";
+inline constexpr const wchar_t* kOriginalName = L"originalName";
+inline constexpr const wchar_t* kDll = L"dLL";
+inline constexpr const wchar_t* kKey = L"key";
+inline constexpr const wchar_t* kHive = L"hive";
+inline constexpr const wchar_t* kScope = L"scope";
+inline constexpr const wchar_t* kCatId = L"cATID";
+inline constexpr const wchar_t* kName = L"Name";        // explorer bars, helper objects
+inline constexpr const wchar_t* kMenuName = L"name";    // context-menu extensions
+inline constexpr const wchar_t* kButtonText = L"buttontext";
+inline constexpr const wchar_t* kMenuText = L"menutext";
+inline constexpr const wchar_t* kManufacturer = L"manufacturer";
+inline constexpr const wchar_t* kVersion = L"version";
+}  // namespace discovery::keys
+
+namespace discovery {
+
+// A registry root as it travels in a record's "key": the 32-bit value of the
+// predefined handle (HKEY_LOCAL_MACHINE is 0x80000002).
+std::int32_t RootNumber(HKEY root);
+HKEY RootFromNumber(std::int32_t number);
+
+// Adds "manufacturer" (CompanyName, when the file has one) and "version"
+// (ProductVersion, else FileVersion, else empty) from a file's version
+// strings.
+void AddVersionDetails(CResultNode& node, const CStringDictionary& versionStrings);
+
+}  // namespace discovery
+
+namespace MQLM {
+
+// Reads the version resource of file and adds "manufacturer" and "version"
+// to the record. A failure is logged ("MQLM.AddFileInfoToResultNode") and
+// the record keeps what it has.
+void AddFileInfoToResultNode(CResultNode& node, const std::wstring& file);
+
+}  // namespace MQLM

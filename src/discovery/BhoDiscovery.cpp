@@ -1,0 +1,51 @@
+#include "discovery/BhoDiscovery.h"
+
+#include "app/ErrorReport.h"
+#include "app/Strings.h"
+#include "discovery/AddonRecord.h"
+#include "discovery/AddonText.h"
+#include "discovery/DiscoveryRun.h"
+#include "ozcore/CUtilities.h"
+
+namespace discovery {
+
+std::optional<CResultNodes> EnumBHOs(RegView view) {
+  std::optional<CResultNodes> result;
+  Guarded(L"ucBHO.EnumBHOs", kLevelDiscovery, [&] {
+    CResultNodes list;
+    DiscoveryRun run(view);
+    FillBHOInfo(run, run.Registry().EnumSubKeys(HKEY_LOCAL_MACHINE, kBhoPath), list, HKEY_LOCAL_MACHINE);
+    result = std::move(list);
+  });
+  return result;
+}
+
+void FillBHOInfo(DiscoveryRun& run, const CStringDictionary& names, CResultNodes& list, HKEY root) {
+  Guarded(L"ucBHO.FillBHOInfo", kLevelDiscovery, [&] {
+    CRegistry& registry = run.Registry();
+    for (const auto& clsid : names.Keys()) {
+      if (!text::HasClsidLength(clsid)) continue;
+      // The name comes from the entry itself, not from the class.
+      std::wstring name, file;
+      registry.ReadString(root, std::wstring(kBhoPath) + L"\\" + clsid, L"", name);
+      registry.ReadString(HKEY_CLASSES_ROOT, L"CLSID\\" + clsid + L"\\InProcServer32", L"", file);
+      const std::wstring resolved = run.FullFileName(file);
+
+      CResultNode& node = list.Add();
+      node.ID = clsid;
+      if (name.empty()) name = run.ProductName(file, resolved);
+      if (name.empty()) name = CUtilities::FileNamePart(CUtilities::FileSearchName(file));
+      if (name.empty()) name = LoadStr(IDS_NONAME);
+      name = text::RemoveAmpersands(name);
+
+      node.params.Add(keys::kOriginalName, name);
+      node.params.Add(keys::kDisplayName, name);
+      node.params.Add(keys::kName, name);
+      node.params.Add(keys::kDll, resolved);
+      node.params.Add(keys::kScope, LoadStr(IDS_SCOPE_EVERYONE_MACHINE));
+      run.AddFileInfo(node, file, resolved);
+    }
+  });
+}
+
+}  // namespace discovery

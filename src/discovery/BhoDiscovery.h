@@ -1,0 +1,28 @@
+#pragma once
+// Browser helper objects: subkeys named by a CLSID under one machine-wide
+// key; the subkey's default value is the name.
+#include <windows.h>
+
+#include <optional>
+#include <string>
+
+#include "ozcore/CParams.h"
+#include "ozcore/CRegistry.h"
+#include "ozcore/CStringDictionary.h"
+
+namespace discovery {
+
+class DiscoveryRun;
+
+inline constexpr const wchar_t* kBhoPath =
+    L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Browser Helper Objects";
+
+// Every entry, read afresh; no list when the listing itself failed (logged
+// as "ucBHO.EnumBHOs").
+std::optional<CResultNodes> EnumBHOs(RegView view = RegView::Default);
+
+// Appends a record for each entry among the subkey names. A failure is
+// logged ("ucBHO.FillBHOInfo") and ends the listing of this key.
+void FillBHOInfo(DiscoveryRun& run, const CStringDictionary& names, CResultNodes& list, HKEY root);
+
+}  // namespace discovery

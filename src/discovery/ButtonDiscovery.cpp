@@ -1,0 +1,66 @@
+#include "discovery/ButtonDiscovery.h"
+
+#include "app/ErrorReport.h"
+#include "app/Strings.h"
+#include "discovery/AddonRecord.h"
+#include "discovery/AddonText.h"
+#include "discovery/DiscoveryRun.h"
+#include "discovery/HiveWalk.h"
+
+namespace discovery {
+
+std::optional<CResultNodes> EnumToolbarButtons(RegView view) {
+  std::optional<CResultNodes> result;
+  Guarded(L"ucTBButtons.EnumToolbarButtons", kLevelDiscovery, [&] {
+    CResultNodes list;
+    DiscoveryRun run(view);
+    WalkHives(run, kButtonMachinePath, kButtonUserPath, EntryNames::SubKeys,
+              [&](HKEY root, const std::wstring& path, const std::wstring& scope, const CStringDictionary& names) {
+                FillTBButtonInfo(run, root, path, scope, names, list);
+              });
+    result = std::move(list);
+  });
+  return result;
+}
+
+void FillTBButtonInfo(DiscoveryRun& run, HKEY root, const std::wstring& path, const std::wstring& scope,
+                      const CStringDictionary& names, CResultNodes& list) {
+  Guarded(L"ucTBButtons.FillTBButtonInfo", kLevelDiscovery, [&] {
+    CRegistry& registry = run.Registry();
+    for (const auto& clsid : names.Keys()) {
+      if (!text::HasClsidLength(clsid)) continue;
+      const std::wstring entry = path + L"\\" + clsid;
+
+      // Every value of the entry key first, while that key is open.
+      std::wstring buttonText, menuText, file, classId;
+      registry.ReadString(root, entry, L"buttontext", buttonText);
+      registry.ReadString(root, entry, L"menutext", menuText);
+      registry.ReadString(root, entry, L"script", file);
+      if (file.empty()) registry.ReadString(root, entry, L"exec", file);
+      file = text::ResourceAddressFile(file);
+      if (file.empty()) {
+        registry.ReadString(root, entry, L"ClsidExtension", classId);
+        if (!classId.empty())
+          registry.ReadString(HKEY_CLASSES_ROOT, L"CLSID\\" + classId + L"\\InProcServer32", L"", file);
+      }
+
+      CResultNode& node = list.Add();
+      node.ID = clsid;
+      const std::wstring button = text::RemoveAmpersands(run.IndirectString(buttonText));
+      const std::wstring menu = text::RemoveAmpersands(run.IndirectString(menuText));
+      node.params.Add(keys::kButtonText, button);
+      node.params.Add(keys::kMenuText, menu);
+      const std::wstring display = text::ButtonDisplayName(button, menu);
+      node.params.Add(keys::kDisplayName, display.empty() ? LoadStr(IDS_NONAME) : display);
+      node.params.Add(keys::kOriginalName, text::CombinedButtonName(button, menu));
+      const std::wstring resolved = run.FullFileName(file);
+      node.params.Add(keys::kDll, resolved);
+      node.params.Add(keys::kKey, RootNumber(root));
+      node.params.Add(keys::kHive, path);
+      node.params.Add(keys::kScope, scope);
+      if (!file.empty()) run.AddFileInfo(node, file, resolved);
+    }
+  });
+}
+
+}  // namespace discovery

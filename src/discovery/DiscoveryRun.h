@@ -1,0 +1,59 @@
+#pragma once
+// What one discovery run shares: the registry view it reads, the file
+// checker of the process, and what the run has already read from files, so
+// that a file named by several entries is opened once per run.
+#include <memory>
+#include <string>
+#include <unordered_map>
+
+#include "ozcore/CParams.h"
+#include "ozcore/CRegistry.h"
+#include "ozcore/CStringDictionary.h"
+
+class CFileChecker;
+
+namespace discovery {
+
+class DiscoveryRun {
+ public:
+  explicit DiscoveryRun(RegView view = RegView::Default);
+  ~DiscoveryRun();
+  DiscoveryRun(const DiscoveryRun&) = delete;
+  DiscoveryRun& operator=(const DiscoveryRun&) = delete;
+
+  CRegistry& Registry() { return registry_; }
+
+  // The record's "dLL" for a raw file string (the process's file checker,
+  // whose answers outlive the run).
+  std::wstring FullFileName(const std::wstring& rawFile);
+
+  // The version strings of a file, read once per run.
+  const CStringDictionary& VersionStrings(const std::wstring& file);
+
+  // An indirect "@file,-number" text resolved, once per run.
+  std::wstring IndirectString(const std::wstring& text);
+
+  // Adds "manufacturer" and "version" from the file the kind names. When
+  // that string gives no version resource but the resolved path does (a
+  // quoted path, a "\??\" path), the resolved file is read instead. A
+  // failure is logged as in MQLM::AddFileInfoToResultNode.
+  void AddFileInfo(CResultNode& node, const std::wstring& file, const std::wstring& resolved);
+
+  // The "ProductName" version string: the name fallback of explorer bars
+  // and helper objects. Same reading rule as AddFileInfo.
+  std::wstring ProductName(const std::wstring& file, const std::wstring& resolved);
+
+  // The scope text of a HKEY_USERS subkey, looked up once per run.
+  std::wstring ScopeForUserKey(const std::wstring& userKey);
+
+ private:
+  const CStringDictionary& FileVersionStrings(const std::wstring& file, const std::wstring& resolved);
+
+  CRegistry registry_;
+  std::unique_ptr<CFileChecker> ownChecker_;  // only when the process has none
+  std::unordered_map<std::wstring, CStringDictionary> versions_;
+  std::unordered_map<std::wstring, std::wstring> indirect_;
+  std::unordered_map<std::wstring, std::wstring> scopes_;
+};
+
+}  // namespace discovery

@@ -1,0 +1,62 @@
+#include "discovery/ExplorerBarDiscovery.h"
+
+#include "app/ErrorReport.h"
+#include "app/Strings.h"
+#include "discovery/AddonRecord.h"
+#include "discovery/AddonText.h"
+#include "discovery/DiscoveryRun.h"
+#include "ozcore/CUtilities.h"
+
+namespace discovery {
+
+std::optional<CResultNodes> EnumObjects(RegView view) {
+  std::optional<CResultNodes> result;
+  Guarded(L"ucExplorerBars.EnumObjects", kLevelDiscovery, [&] {
+    CResultNodes list;
+    DiscoveryRun run(view);
+    for (const auto* category : {kExplorerBarCategoryVertical, kExplorerBarCategoryHorizontal})
+      FillObjectInfo(run, run.Registry().EnumCategoryClasses(category), list, category);
+    result = std::move(list);
+  });
+  return result;
+}
+
+void FillObjectInfo(DiscoveryRun& run, const CStringDictionary& classIds, CResultNodes& list,
+                    const std::wstring& category) {
+  Guarded(L"ucExplorerBars.FillObjectInfo", kLevelDiscovery, [&] {
+    CRegistry& registry = run.Registry();
+    for (const auto& found : classIds.Keys()) {
+      if (!text::HasClsidLength(found)) continue;
+      const std::wstring clsid = text::AsciiUpper(found);
+      if (text::IsBuiltInExplorerBar(clsid)) continue;
+
+      const std::wstring classKey = L"CLSID\\" + clsid;
+      std::wstring name, file, page;
+      registry.ReadString(HKEY_CLASSES_ROOT, classKey, L"", name);
+      registry.ReadString(HKEY_CLASSES_ROOT, classKey + L"\\InProcServer32", L"", file);
+      registry.ReadString(HKEY_CLASSES_ROOT, classKey + L"\\Instance\\InitPropertyBag", L"Url", page);
+      // A bar hosted by the browser's own library is the page it shows.
+      if (text::AsciiLower(file).find(L"shdocvw.dll") != std::wstring::npos &&
+          text::AsciiLower(page).find(L"shdocvw.dll") == std::wstring::npos)
+        file = page;
+      const std::wstring resolved = run.FullFileName(file);
+
+      CResultNode& node = list.Add();
+      node.ID = clsid;
+      if (name.empty()) name = run.ProductName(file, resolved);
+      if (name.empty()) name = CUtilities::FileNamePart(CUtilities::FileSearchName(file));
+      if (name.empty()) name = LoadStr(IDS_NONAME);
+      name = text::RemoveAmpersands(name);
+
+      node.params.Add(keys::kName, name);
+      node.params.Add(keys::kOriginalName, name);
+      node.params.Add(keys::kDisplayName, name);
+      node.params.Add(keys::kDll, resolved);
+      node.params.Add(keys::kCatId, category);
+      node.params.Add(keys::kScope, LoadStr(IDS_SCOPE_EVERYONE_MACHINE));
+      run.AddFileInfo(node, file, resolved);
+    }
+  });
+}
+
+}  // namespace discovery

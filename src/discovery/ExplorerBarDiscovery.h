@@ -1,0 +1,28 @@
+#pragma once
+// Explorer bars: COM classes that declare one of the two explorer-bar
+// component categories. Machine-wide only.
+#include <optional>
+#include <string>
+
+#include "ozcore/CParams.h"
+#include "ozcore/CRegistry.h"
+#include "ozcore/CStringDictionary.h"
+
+namespace discovery {
+
+class DiscoveryRun;
+
+// The vertical and the horizontal explorer-bar categories, in listing order.
+inline constexpr const wchar_t* kExplorerBarCategoryVertical = L"{00021493-0000-0000-C000-000000000046}";
+inline constexpr const wchar_t* kExplorerBarCategoryHorizontal = L"{00021494-0000-0000-C000-000000000046}";
+
+// Every bar, once per category it declares, read afresh; no list when the
+// listing itself failed (logged as "ucExplorerBars.EnumObjects").
+std::optional<CResultNodes> EnumObjects(RegView view = RegView::Default);
+
+// Appends a record for each bar among the CLSIDs of one category. A failure
+// is logged ("ucExplorerBars.FillObjectInfo") and ends this category.
+void FillObjectInfo(DiscoveryRun& run, const CStringDictionary& classIds, CResultNodes& list,
+                    const std::wstring& category);
+
+}  // namespace discovery

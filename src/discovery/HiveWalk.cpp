@@ -1,0 +1,46 @@
+#include "discovery/HiveWalk.h"
+
+#include "app/Strings.h"
+#include "discovery/AddonText.h"
+#include "discovery/DiscoveryRun.h"
+#include "discovery/MSidToSam.h"
+
+namespace discovery {
+
+namespace {
+CStringDictionary Enumerate(CRegistry& registry, HKEY root, const std::wstring& path, EntryNames names) {
+  return names == EntryNames::Values ? registry.EnumValueNames(root, path) : registry.EnumSubKeys(root, path);
+}
+}  // namespace
+
+void WalkHives(DiscoveryRun& run, const std::wstring& machinePath, const std::wstring& userPath, EntryNames names,
+               const LocationFiller& fill) {
+  CRegistry& registry = run.Registry();
+  fill(HKEY_LOCAL_MACHINE, machinePath, LoadStr(IDS_SCOPE_EVERYONE),
+       Enumerate(registry, HKEY_LOCAL_MACHINE, machinePath, names));
+
+  const CStringDictionary users = registry.EnumSubKeys(HKEY_USERS, L"");
+  for (const auto& user : users.Keys()) {
+    const std::wstring path = user + userPath;
+    const CStringDictionary entries = Enumerate(registry, HKEY_USERS, path, names);
+    if (entries.Count() == 0) continue;
+    fill(HKEY_USERS, path, run.ScopeForUserKey(user), entries);
+  }
+}
+
+std::wstring ScopeForUserKey(const std::wstring& userKey) {
+  switch (text::ClassifyUserKey(userKey)) {
+    case text::UserKeyKind::Default:
+      return LoadStr(IDS_SCOPE_DEFAULT);
+    case text::UserKeyKind::Sid: {
+      std::wstring domain, account;
+      MSidToSam::SidToAccountName(userKey, domain, account);
+      return account;
+    }
+    case text::UserKeyKind::Other:
+      break;
+  }
+  return {};
+}
+
+}  // namespace discovery

@@ -1,0 +1,34 @@
+#pragma once
+// The walk over the machine and every loaded user hive that toolbars,
+// toolbar buttons and context-menu extensions share. HKEY_CURRENT_USER is
+// not read on its own: the current user's hive is a subkey of HKEY_USERS.
+#include <windows.h>
+
+#include <functional>
+#include <string>
+
+#include "ozcore/CStringDictionary.h"
+
+namespace discovery {
+
+class DiscoveryRun;
+
+// What the entries of a location are.
+enum class EntryNames { Values, SubKeys };
+
+// Called once per location: root, full key path, scope text, entry names.
+using LocationFiller =
+    std::function<void(HKEY root, const std::wstring& path, const std::wstring& scope, const CStringDictionary& names)>;
+
+// Calls fill for machinePath under HKEY_LOCAL_MACHINE (scope "Everyone"),
+// even when it has no entries, then for every HKEY_USERS subkey, in the
+// registry's order, whose subkey + userPath (which begins with "\") has
+// entries. A hive without entries costs no account lookup.
+void WalkHives(DiscoveryRun& run, const std::wstring& machinePath, const std::wstring& userPath, EntryNames names,
+               const LocationFiller& fill);
+
+// The "Affected users" text of a HKEY_USERS subkey: "Default" for
+// ".DEFAULT", the account name (no domain) for a SID, else empty.
+std::wstring ScopeForUserKey(const std::wstring& userKey);
+
+}  // namespace discovery

@@ -1,0 +1,56 @@
+#include "discovery/ToolbarDiscovery.h"
+
+#include "app/ErrorReport.h"
+#include "app/Strings.h"
+#include "discovery/AddonRecord.h"
+#include "discovery/AddonText.h"
+#include "discovery/CUniqueNamer.h"
+#include "discovery/DiscoveryRun.h"
+#include "discovery/HiveWalk.h"
+
+namespace discovery {
+
+std::optional<CResultNodes> EnumToolbars(RegView view) {
+  std::optional<CResultNodes> result;
+  Guarded(L"ucTB.EnumToolbars", kLevelDiscovery, [&] {
+    CUniqueNamer namer;
+    CResultNodes list;
+    DiscoveryRun run(view);
+    WalkHives(run, kToolbarMachinePath, kToolbarUserPath, EntryNames::Values,
+              [&](HKEY root, const std::wstring& path, const std::wstring& scope, const CStringDictionary& names) {
+                FillTBInfo(run, namer, names, list, root, path, scope);
+              });
+    result = std::move(list);
+  });
+  return result;
+}
+
+void FillTBInfo(DiscoveryRun& run, CUniqueNamer& namer, const CStringDictionary& names, CResultNodes& list, HKEY root,
+                const std::wstring& path, const std::wstring& scope) {
+  Guarded(L"ucTB.FillTBInfo", kLevelDiscovery, [&] {
+    CRegistry& registry = run.Registry();
+    for (const auto& clsid : names.Keys()) {
+      if (!text::HasClsidLength(clsid)) continue;
+      std::wstring name, file;
+      registry.ReadString(HKEY_CLASSES_ROOT, L"CLSID\\" + clsid, L"", name);
+      registry.ReadString(HKEY_CLASSES_ROOT, L"CLSID\\" + clsid + L"\\InProcServer32", L"", file);
+      if (text::IsBuiltInToolbarFile(file)) continue;
+
+      const std::wstring cleaned = text::TrimSpaces(text::RemoveAmpersands(name));
+      const std::wstring display = cleaned.empty() ? LoadStr(IDS_NONAME) : namer.Rename(cleaned);
+      const std::wstring resolved = run.FullFileName(file);
+
+      CResultNode& node = list.Add();
+      node.ID = clsid;
+      node.params.Add(keys::kOriginalName, cleaned);
+      node.params.Add(keys::kDisplayName, display);
+      node.params.Add(keys::kDll, resolved);
+      node.params.Add(keys::kKey, RootNumber(root));
+      node.params.Add(keys::kHive, path);
+      node.params.Add(keys::kScope, scope);
+      run.AddFileInfo(node, file, resolved);
+    }
+  });
+}
+
+}  // namespace discovery

@@ -1,0 +1,31 @@
+#pragma once
+// Toolbars: values named by a CLSID under the machine's "Toolbar" key and
+// each user's "Toolbar\WebBrowser" key.
+#include <windows.h>
+
+#include <optional>
+#include <string>
+
+#include "ozcore/CParams.h"
+#include "ozcore/CRegistry.h"
+#include "ozcore/CStringDictionary.h"
+
+class CUniqueNamer;
+
+namespace discovery {
+
+class DiscoveryRun;
+
+inline constexpr const wchar_t* kToolbarMachinePath = L"Software\\Microsoft\\Internet Explorer\\Toolbar";
+inline constexpr const wchar_t* kToolbarUserPath = L"\\Software\\Microsoft\\Internet Explorer\\Toolbar\\WebBrowser";
+
+// Every listed toolbar, read afresh; display names numbered afresh. No list
+// when the walk itself failed (logged as "ucTB.EnumToolbars").
+std::optional<CResultNodes> EnumToolbars(RegView view = RegView::Default);
+
+// Appends a record for each toolbar among the value names of one location.
+// A failure is logged ("ucTB.FillTBInfo") and ends this location.
+void FillTBInfo(DiscoveryRun& run, CUniqueNamer& namer, const CStringDictionary& names, CResultNodes& list, HKEY root,
+                const std::wstring& path, const std::wstring& scope);
+
+}  // namespace discovery
