@@ -1,0 +1,123 @@
+// qmscan: the console companion of Quillmoor. Lists every add-on the five
+// discovery routines find, with all its values, as CSV or JSON, for
+// inventories made from scripts. Reads only.
+#include <windows.h>
+
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "app/ErrorReport.h"
+#include "app/MQLMState.h"
+#include "app/Strings.h"
+#include "discovery/BhoDiscovery.h"
+#include "discovery/ButtonDiscovery.h"
+#include "discovery/CFileChecker.h"
+#include "discovery/ExplorerBarDiscovery.h"
+#include "discovery/MenuExtDiscovery.h"
+#include "discovery/ToolbarDiscovery.h"
+#include "ozcore/CUtilities.h"
+#include "ozcore/UniqueHandle.h"
+#include "qmscan/ConsoleOutput.h"
+#include "qmscan/ScanFormat.h"
+#include "qmscan/qmscanStrings.h"
+
+namespace {
+
+constexpr int kExitDone = 0;
+constexpr int kExitKindFailed = 1;
+constexpr int kExitBadArguments = 2;
+constexpr int kExitCannotRun = 3;
+
+struct Kind {
+  const wchar_t* name;
+  std::function<std::optional<CResultNodes>()> discover;
+};
+
+// The kinds in the order of the program's tables.
+std::vector<Kind> Kinds() {
+  return {{L"toolbar", [] { return discovery::EnumToolbars(); }},
+          {L"button", [] { return discovery::EnumToolbarButtons(); }},
+          {L"menuext", [] { return discovery::EnumContextMenus(); }},
+          {L"explorerbar", [] { return discovery::EnumObjects(); }},
+          {L"bho", [] { return discovery::EnumBHOs(); }}};
+}
+
+void Error(const std::wstring& text) { qmscan::WriteText(STD_ERROR_HANDLE, text); }
+
+// ozCore.dll is bound on first use; without it the first call would end
+// the process with the loader's error instead of a message.
+bool CommonLibraryPresent() {
+  wchar_t path[MAX_PATH * 2] = {};
+  const DWORD n = GetModuleFileNameW(nullptr, path, static_cast<DWORD>(std::size(path)));
+  std::wstring folder(path, n);
+  folder.resize(folder.find_last_of(L'\\') + 1);
+  UniqueModule module(LoadLibraryExW((folder + L"ozCore.dll").c_str(), nullptr, 0));
+  if (!module) module.reset(LoadLibraryExW(L"ozCore.dll", nullptr, 0));
+  return static_cast<bool>(module);
+}
+
+int Scan(const qmscan::Options& options) {
+  CFileChecker checker;
+  MQLM::gFileChecker = &checker;
+  const bool json = options.form == qmscan::OutputForm::Json;
+
+  std::wstring out = json ? std::wstring(L"[") : qmscan::CsvHeader();
+  bool first = true;
+  int exitCode = kExitDone;
+  for (const auto& kind : Kinds()) {
+    const auto list = kind.discover();
+    if (!list) {
+      Error(CUtilities::FormatString(LoadStr(IDS_QMSCAN_KIND_FAILED), {kind.name}));
+      exitCode = kExitKindFailed;
+      continue;
+    }
+    for (std::size_t i = 1; i <= list->Count(); ++i) {
+      const CResultNode& node = *list->Item(i);
+      if (json) {
+        out += first ? L"\r\n  " : L",\r\n  ";
+        out += qmscan::JsonRecord(kind.name, node);
+      } else {
+        out += qmscan::CsvRow(kind.name, node);
+      }
+      first = false;
+    }
+  }
+  if (json) out += first ? L"]\r\n" : L"\r\n]\r\n";
+  MQLM::gFileChecker = nullptr;
+
+  if (!qmscan::WriteText(STD_OUTPUT_HANDLE, out)) return kExitCannotRun;
+  return exitCode;
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+  // No system error boxes for unreadable drives while files are looked at.
+  SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
+  try {
+    if (!CommonLibraryPresent()) {
+      Error(LoadStr(IDS_QMSCAN_NO_LIBRARY));
+      return kExitCannotRun;
+    }
+    std::vector<std::wstring> args(argv + 1, argv + argc);
+    qmscan::Options options;
+    std::wstring culprit;
+    switch (qmscan::ParseArguments(args, options, culprit)) {
+      case qmscan::ArgumentError::Unknown:
+        Error(CUtilities::FormatString(LoadStr(IDS_QMSCAN_UNKNOWN_ARGUMENT), {culprit}));
+        return kExitBadArguments;
+      case qmscan::ArgumentError::Conflict:
+        Error(LoadStr(IDS_QMSCAN_CONFLICT));
+        return kExitBadArguments;
+      case qmscan::ArgumentError::None:
+        break;
+    }
+    if (options.help) return qmscan::WriteText(STD_OUTPUT_HANDLE, LoadStr(IDS_QMSCAN_HELP)) ? kExitDone : kExitCannotRun;
+    return Scan(options);
+  } catch (...) {
+    Error(CUtilities::FormatString(LoadStr(IDS_QMSCAN_FAILED), {CurrentError().description}));
+    return kExitCannotRun;
+  }
+}
