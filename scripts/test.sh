@@ -21,10 +21,9 @@ run_tests() {
   ctest -j2 --output-on-failure --timeout 600 "$@"
 }
 
-if [ -z "${DISPLAY:-}" ]; then
-  export -f run_tests
-  export build
-  xvfb-run -a -s "-screen 0 1600x1200x24 -nolisten tcp" bash -c 'run_tests "$@"' run_tests "$@"
-else
-  run_tests "$@"
+if [ -z "${DISPLAY:-}" ] && [ -z "${QLM_IN_XVFB:-}" ]; then
+  # No display: run the tests inside a virtual one.
+  export QLM_IN_XVFB=1
+  exec xvfb-run -a -s "-screen 0 1600x1200x24 -nolisten tcp" "$0" "$@"
 fi
+run_tests "$@"
