@@ -1,0 +1,93 @@
+#pragma once
+// A registry full of fixture add-ons of every kind, in every place and form
+// discovery reads: the machine, the current user, ".DEFAULT", a well-known
+// account (S-1-5-18), an unknown SID, a lower-case "s-" subkey and a subkey
+// that is no SID; files as full, bare, short, "\??\", quoted, variable,
+// res:// and file:// forms, and missing. Everything is removed again when
+// the object goes. Needs the "ie-addon-registry" lock.
+#include <windows.h>
+
+#include <map>
+#include <set>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "discovery/RegFixture.h"
+#include "ozcore/CParams.h"
+
+namespace qlmtest {
+
+enum class AddonKind { Toolbar, Button, MenuExt, ExplorerBar, Bho };
+
+struct ExpectedRecord {
+  std::wstring id;
+  std::vector<std::pair<std::wstring, ParamValue>> values;
+};
+
+// A record as text, for comparisons and failure messages.
+std::wstring Describe(const ExpectedRecord& record);
+ExpectedRecord FromNode(const CResultNode& node);
+
+// Fixture files and the names tests expect for them.
+struct FixtureFiles {
+  std::wstring folder;      // ...\tests-bin\fixtures
+  std::wstring company;     // maker, product and file version
+  std::wstring german;      // version strings in a German block
+  std::wstring fileOnly;    // file version only
+  std::wstring noCompany;   // versions, no maker
+  std::wstring noVersion;   // no version resource
+  std::wstring strings;     // string table
+  std::wstring systemFile;  // the full path of "shdocvw.dll" in the system folder
+  FixtureFiles();
+};
+
+// The current user's SID text and account name.
+std::wstring CurrentUserSidText();
+std::wstring CurrentUserName();
+
+class AddonWorld {
+ public:
+  // The environment variable fixtures use in file strings.
+  static constexpr const wchar_t* kFolderVariable = L"QLM_FIXTURES";
+
+  AddonWorld();
+
+  // What discovery must list for the fixtures, in listing order.
+  std::vector<ExpectedRecord> Expected(AddonKind kind) const;
+  // Only the records of this world, in the order found.
+  std::vector<ExpectedRecord> Filter(AddonKind kind, const CResultNodes& list) const;
+  // Entry names that must not be listed at all.
+  const std::vector<std::wstring>& NeverListed(AddonKind kind) const { return never_[static_cast<int>(kind)]; }
+
+  const FixtureFiles& Files() const { return files_; }
+
+ private:
+  struct Entry {
+    AddonKind kind;
+    HKEY root;
+    std::wstring location;  // key path enumerated (EB: the category)
+    std::wstring name;      // value or subkey name as written
+    ExpectedRecord record;
+    bool numbered = false;  // toolbar display name still to be numbered
+  };
+  void AddToolbars();
+  void AddButtons();
+  void AddMenuExts();
+  void AddExplorerBars();
+  void AddBhos();
+  // A class with a name and a server file (values not written when empty
+  // and the key is left out when both are nullptr).
+  void AddClass(const std::wstring& clsid, const wchar_t* name, const wchar_t* file, DWORD fileType = REG_SZ);
+  // Expected "manufacturer" and "version" of a file.
+  void FileInfo(ExpectedRecord& record, const std::wstring& file) const;
+
+  FixtureFiles files_;
+  RegFixture reg_;
+  std::vector<Entry> entries_;
+  std::set<std::wstring> ids_[5];
+  std::vector<std::wstring> never_[5];
+  std::vector<std::wstring> userKeys_;  // hives made for the world, machine-relative names
+};
+
+}  // namespace qlmtest

@@ -1,0 +1,136 @@
+// The walk over the machine and the user hives, and the scope of each kind
+// of user subkey.
+#include <gtest/gtest.h>
+
+#include "discovery/AddonWorld.h"
+#include "discovery/DiscoveryRun.h"
+#include "discovery/HiveWalk.h"
+#include "discovery/MSidToSam.h"
+#include "discovery/RegFixture.h"
+#include "support/TestSupport.h"
+
+using namespace qlmtest;
+
+namespace {
+
+struct Call {
+  HKEY root;
+  std::wstring path, scope;
+  std::vector<std::wstring> names;
+  bool operator==(const Call&) const = default;
+};
+
+std::string Text(const std::vector<Call>& calls) {
+  std::wstring text;
+  for (const auto& c : calls) {
+    text += (c.root == HKEY_LOCAL_MACHINE ? L"  HKLM\\" : L"  HKU\\") + c.path + L" [" + c.scope + L"]";
+    for (const auto& n : c.names) text += L" " + n;
+    text += L"\n";
+  }
+  return Narrow(text);
+}
+
+std::vector<std::wstring> UserSubkeys() {
+  std::vector<std::wstring> names;
+  for (DWORD i = 0;; ++i) {
+    wchar_t buf[256];
+    DWORD len = 256;
+    if (RegEnumKeyExW(HKEY_USERS, i, buf, &len, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
+    names.emplace_back(buf, len);
+  }
+  return names;
+}
+
+}  // namespace
+
+TEST(DiscoveryHiveWalk, MachineFirstThenHivesWithEntriesInRegistryOrder) {
+  const std::wstring pid = std::to_wstring(GetCurrentProcessId());
+  const std::wstring machinePath = L"Software\\QuillmoorTests\\walk-" + pid;
+  const std::wstring userPath = L"\\Software\\QuillmoorTests\\walk-" + pid;
+  const std::wstring me = CurrentUserSidText();
+  ASSERT_FALSE(me.empty());
+  struct Hive {
+    std::wstring key, scope;
+    std::vector<std::wstring> values;  // empty: the key exists without entries
+  };
+  const std::vector<Hive> hives = {
+      {me, CurrentUserName(), {L"mine"}},
+      {L".Default", L"Default", {L"d1", L"d2"}},
+      {L"S-1-5-18", L"SYSTEM", {L"sys"}},
+      {L"S-1-5-32-544", L"Administrators", {L"admins"}},
+      {L"S-1-5-21-1111-2222-3333-4444", L"", {L"unknown"}},
+      {L"s-1-5-32-545", L"", {L"lower"}},
+      {L"QlmWalkHive-" + pid, L"", {L"plain"}},
+      {L"QlmWalkEmpty-" + pid, L"", {}},
+  };
+  RegFixture reg;
+  reg.Key(HKEY_LOCAL_MACHINE, machinePath);  // present but empty: still one call
+  for (const auto& h : hives) {
+    reg.Key(HKEY_USERS, h.key + userPath);
+    for (const auto& v : h.values) reg.String(HKEY_USERS, h.key + userPath, v, L"x");
+  }
+
+  std::vector<Call> calls;
+  discovery::DiscoveryRun run;
+  discovery::WalkHives(run, machinePath, userPath, discovery::EntryNames::Values,
+                       [&](HKEY root, const std::wstring& path, const std::wstring& scope, const CStringDictionary& names) {
+                         calls.push_back({root, path, scope, names.Keys()});
+                       });
+
+  std::vector<Call> expected = {{HKEY_LOCAL_MACHINE, machinePath, L"Everyone", {}}};
+  for (const auto& user : UserSubkeys()) {
+    for (const auto& h : hives) {
+      if (_wcsicmp(h.key.c_str(), user.c_str()) != 0 || h.values.empty()) continue;
+      auto names = h.values;
+      std::vector<std::wstring> listed;
+      CRegistry registry;
+      listed = registry.EnumValueNames(HKEY_USERS, user + userPath).Keys();  // the registry's own order
+      expected.push_back({HKEY_USERS, user + userPath, h.scope, listed});
+      EXPECT_EQ(listed.size(), names.size());
+    }
+  }
+  EXPECT_EQ(calls, expected) << "walked:\n" << Text(calls) << "expected:\n" << Text(expected);
+
+  // Subkeys are walked the same way.
+  const std::wstring subPath = userPath + L"\\sub";
+  reg.Key(HKEY_USERS, L"S-1-5-18" + subPath + L"\\Entry");
+  calls.clear();
+  discovery::WalkHives(run, machinePath + L"\\missing", subPath, discovery::EntryNames::SubKeys,
+                       [&](HKEY root, const std::wstring& path, const std::wstring& scope, const CStringDictionary& names) {
+                         calls.push_back({root, path, scope, names.Keys()});
+                       });
+  const std::vector<Call> subExpected = {{HKEY_LOCAL_MACHINE, machinePath + L"\\missing", L"Everyone", {}},
+                                         {HKEY_USERS, L"S-1-5-18" + subPath, L"SYSTEM", {L"Entry"}}};
+  EXPECT_EQ(calls, subExpected) << Text(calls);
+}
+
+TEST(DiscoveryHiveWalk, ScopesAndAccountNames) {
+  struct Case {
+    std::wstring userKey, scope;
+  };
+  const Case cases[] = {
+      {L".DEFAULT", L"Default"},
+      {L".default", L"Default"},
+      {L"S-1-5-18", L"SYSTEM"},
+      {L"S-1--5--18", L"SYSTEM"},
+      {L"S-1-5-32-544", L"Administrators"},
+      {L"S-1-1-0", L"Everyone"},
+      {CurrentUserSidText(), CurrentUserName()},
+      {L"s-1-5-18", L""},  // lower case is not looked up
+      {L"S-1-5-21-1111-2222-3333-4444", L""},
+      {CurrentUserSidText() + L"_Classes", L""},
+      {L"S-1-5-4294967296", L""},
+      {L"S-", L""},
+      {L"Users", L""},
+      {L"", L""},
+  };
+  for (const auto& c : cases) EXPECT_EQ(discovery::ScopeForUserKey(c.userKey), c.scope) << Narrow(c.userKey);
+
+  std::wstring domain = L"stale", account = L"stale";
+  MSidToSam::SidToAccountName(L"S-1-5-32-544", domain, account);
+  EXPECT_EQ(account, L"Administrators");
+  EXPECT_EQ(domain, L"BUILTIN");
+  MSidToSam::SidToAccountName(L"S-1-5-99999-1", domain, account);
+  EXPECT_EQ(account, L"");
+  EXPECT_EQ(domain, L"");
+}

@@ -1,0 +1,171 @@
+// Platform-free rules of discovery: names, addresses, SID texts, indirect
+// strings, unique names.
+#include <gtest/gtest.h>
+
+#include <set>
+
+#include "discovery/AddonText.h"
+#include "discovery/CUniqueNamer.h"
+#include "discovery/IndirectStringText.h"
+#include "discovery/SidText.h"
+#include "support/TestSupport.h"
+
+using namespace discovery;
+using qlmtest::Narrow;
+
+TEST(DiscoveryText, AddressesGiveTheirFile) {
+  struct Case {
+    std::wstring address, resourceFile, menuFile;
+  };
+  const Case cases[] = {
+      {L"res://C:\\lib\\x.dll/page.htm", L"C:\\lib\\x.dll", L"C:\\lib\\x.dll"},
+      {L"RES://shdoclc.dll/a/b.htm", L"shdoclc.dll", L"shdoclc.dll"},
+      {L"res://x.dll", L"x.dll", L"x.dll"},
+      {L"res:///lead", L"/lead", L"/lead"},  // a "/" in first place is part of the file
+      {L"res://", L"", L""},
+      {L"file://C:\\pages\\p.htm", L"file://C:\\pages\\p.htm", L"C:\\pages\\p.htm"},
+      {L"FILE:///C:/pages/p.htm", L"FILE:///C:/pages/p.htm", L"C:/pages/p.htm"},
+      {L"file:///relative", L"file:///relative", L"/relative"},
+      {L"javascript:void(0)", L"javascript:void(0)", L"javascript:void(0)"},
+      {L"res:/", L"res:/", L"res:/"},
+      {L"", L"", L""},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(text::ResourceAddressFile(c.address), c.resourceFile) << Narrow(c.address);
+    EXPECT_EQ(text::MenuScriptFile(c.address), c.menuFile) << Narrow(c.address);
+  }
+}
+
+TEST(DiscoveryText, NamesEntriesAndUserKeys) {
+  EXPECT_EQ(text::RemoveAmpersands(L"&Fi&&le&"), L"File");
+  EXPECT_EQ(text::RemoveAmpersands(L"&&&"), L"");
+  EXPECT_EQ(text::TrimSpaces(L"  a b \t "), L"a b \t");  // spaces only
+  EXPECT_EQ(text::TrimSpaces(L"    "), L"");
+  EXPECT_EQ(text::AsciiUpper(L"{abc-\u00e9}"), L"{ABC-\u00e9}");
+
+  EXPECT_TRUE(text::HasClsidLength(L"{00021493-0000-0000-C000-000000000046}"));
+  EXPECT_FALSE(text::HasClsidLength(L"{00021493-0000-0000-C000-00000000004}"));
+  EXPECT_FALSE(text::HasClsidLength(L""));
+
+  EXPECT_TRUE(text::IsBuiltInToolbarFile(L"C:\\WINDOWS\\SYSTEM32\\SHELL32.DLL"));
+  EXPECT_TRUE(text::IsBuiltInToolbarFile(L"%SystemRoot%\\system32\\ieframe.dll,1"));
+  EXPECT_TRUE(text::IsBuiltInToolbarFile(L"C:\\x\\msdxm.ocx"));
+  EXPECT_FALSE(text::IsBuiltInToolbarFile(L"C:\\x\\myshell32.dll"));
+  EXPECT_FALSE(text::IsBuiltInToolbarFile(L"shell32.dll"));  // no folder: not the shell's path
+  EXPECT_FALSE(text::IsBuiltInToolbarFile(L""));
+  EXPECT_TRUE(text::IsBuiltInExplorerBar(L"{EFA24E61-B078-11D0-89E4-00C04FC9E26E}"));
+  EXPECT_TRUE(text::IsBuiltInExplorerBar(L"{21569614-B795-46B1-85F4-E737A8DC09AD}"));
+  EXPECT_FALSE(text::IsBuiltInExplorerBar(L"{EFA24E63-B078-11D0-89E4-00C04FC9E26E}"));
+
+  EXPECT_EQ(text::CombinedButtonName(L"Go", L"Go"), L"Go");
+  EXPECT_EQ(text::CombinedButtonName(L"Go", L"Go to"), L"Go Go to");
+  EXPECT_EQ(text::CombinedButtonName(L"", L"Menu"), L" Menu");
+  EXPECT_EQ(text::ButtonDisplayName(L"", L"Menu"), L"Menu");
+
+  using K = text::UserKeyKind;
+  EXPECT_EQ(text::ClassifyUserKey(L".DEFAULT"), K::Default);
+  EXPECT_EQ(text::ClassifyUserKey(L".default"), K::Default);
+  EXPECT_EQ(text::ClassifyUserKey(L"S-1-5-18"), K::Sid);
+  EXPECT_EQ(text::ClassifyUserKey(L"s-1-5-18"), K::Other);
+  EXPECT_EQ(text::ClassifyUserKey(L"S"), K::Other);
+  EXPECT_EQ(text::ClassifyUserKey(L"Default"), K::Other);
+}
+
+TEST(DiscoveryText, SidTexts) {
+  struct Case {
+    std::wstring text;
+    bool ok;
+    unsigned authority;
+    std::vector<std::uint32_t> subs;
+  };
+  const Case cases[] = {
+      {L"S-1-5-18", true, 5, {18}},
+      {L"S-1-5-21-1004336348-1177238915-682003330-512", true, 5, {21, 1004336348u, 1177238915u, 682003330u, 512u}},
+      {L"S-1--5---18-", true, 5, {18}},                       // empty fields are skipped
+      {L"S-1-5-21-4294967295-2147483648", true, 5, {21, 4294967295u, 2147483648u}},
+      {L"S-1-255-7", true, 255, {7}},
+      {L"S-1-256-7", false, 0, {}},                           // authority above one byte
+      {L"S-1-5-4294967296", false, 0, {}},                    // beyond 32 bits
+      {L"S-1-5-21-1-2-3-1001_Classes", false, 0, {}},          // the classes hive of a user
+      {L"S-1-5", false, 0, {}},                               // no sub-authority
+      {L"S-x-5-18", false, 0, {}},
+      {L"S-1-5-+18", false, 0, {}},
+      {L"S", false, 0, {}},
+      {L"", false, 0, {}},
+      {L"S-1-5-1-2-3-4-5-6-7-8-9-10-11-12-13-14-15", true, 5, {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15}},
+      {L"S-1-5-1-2-3-4-5-6-7-8-9-10-11-12-13-14-15-16", false, 0, {}},  // more than a SID holds
+  };
+  for (const auto& c : cases) {
+    SidParts parts;
+    EXPECT_EQ(ParseSidText(c.text, parts), c.ok) << Narrow(c.text);
+    if (!c.ok) continue;
+    EXPECT_EQ(parts.authority, c.authority) << Narrow(c.text);
+    EXPECT_EQ(parts.subAuthorities, c.subs) << Narrow(c.text);
+  }
+}
+
+TEST(DiscoveryText, IndirectStringForms) {
+  struct Case {
+    std::wstring text;
+    bool ok;
+    std::wstring file;
+    std::uint32_t number;
+  };
+  const Case cases[] = {
+      {L"@C:\\x\\bar.dll,-101", true, L"C:\\x\\bar.dll", 101},
+      {L"@  C:\\x\\bar.dll  , -7", true, L"C:\\x\\bar.dll", 7},
+      {L"@%SystemRoot%\\a.dll,-12;v2", true, L"%SystemRoot%\\a.dll", 12},  // reading stops at ';'
+      {L"@a.dll,-1-2", true, L"a.dll", 12},                               // every '-' removed
+      {L"@a.dll,101,extra", true, L"a.dll", 101},
+      {L"@a.dll,-2.5", true, L"a.dll", 2},                                // a half goes to the even one
+      {L"@a.dll,-3.5", true, L"a.dll", 4},
+      {L"@a.dll,-3.51", true, L"a.dll", 4},
+      {L"@a.dll,-3.4", true, L"a.dll", 3},
+      {L"@a.dll,-x", true, L"a.dll", 0},
+      {L"@a.dll,-65535", true, L"a.dll", 65535},
+      {L"@a.dll,-65536", false, L"", 0},
+      {L"@a.dll,-99999999999999999999", false, L"", 0},
+      {L"@a.dll", false, L"", 0},  // no number piece: shown as written
+      {L"@ ,-5", false, L"", 0},
+      {L"a.dll,-5", false, L"", 0},
+      {L"", false, L"", 0},
+  };
+  for (const auto& c : cases) {
+    std::wstring file;
+    std::uint32_t number = 99;
+    EXPECT_EQ(ParseIndirectString(c.text, file, number), c.ok) << Narrow(c.text);
+    if (!c.ok) continue;
+    EXPECT_EQ(file, c.file) << Narrow(c.text);
+    EXPECT_EQ(number, c.number) << Narrow(c.text);
+  }
+}
+
+TEST(DiscoveryText, UniqueNamesNumberRepeats) {
+  CUniqueNamer namer;
+  EXPECT_EQ(namer.Rename(L"Bar"), L"Bar");
+  EXPECT_EQ(namer.Rename(L"  Bar "), L"Bar (2)");
+  EXPECT_EQ(namer.Rename(L"Other"), L"Other");
+  EXPECT_EQ(namer.Rename(L"Bar"), L"Bar (3)");
+  EXPECT_EQ(namer.Rename(L"bar"), L"bar");  // letter case makes another name
+  EXPECT_EQ(namer.Rename(L"%2 (%1)"), L"%2 (%1)");
+  EXPECT_EQ(namer.Rename(L"%2 (%1)"), L"%2 (%1) (2)");  // markers in a name stay as they are
+
+  // A name that looks like a numbered one never repeats a given-out name,
+  // whichever comes first.
+  CUniqueNamer a;
+  EXPECT_EQ(a.Rename(L"Foo"), L"Foo");
+  EXPECT_EQ(a.Rename(L"Foo"), L"Foo (2)");
+  EXPECT_EQ(a.Rename(L"Foo (2)"), L"Foo (2) (2)");
+  CUniqueNamer b;
+  EXPECT_EQ(b.Rename(L"Foo (2)"), L"Foo (2)");
+  EXPECT_EQ(b.Rename(L"Foo"), L"Foo");
+  EXPECT_EQ(b.Rename(L"Foo"), L"Foo (3)");
+  EXPECT_EQ(b.Rename(L"Foo"), L"Foo (4)");
+
+  // Many repeats stay cheap and distinct.
+  CUniqueNamer many;
+  std::set<std::wstring> seen;
+  for (int i = 0; i < 5000; ++i) seen.insert(many.Rename(L"Same"));
+  EXPECT_EQ(seen.size(), 5000u);
+  EXPECT_TRUE(seen.count(L"Same (5000)"));
+}
