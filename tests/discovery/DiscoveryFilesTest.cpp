@@ -151,13 +151,6 @@ TEST(DiscoveryFiles, VersionDetailsOfTheFile) {
   }
 }
 
-TEST(DiscoveryFiles, RootsTravelAsTheirHandleValues) {
-  EXPECT_EQ(discovery::RootNumber(HKEY_LOCAL_MACHINE), static_cast<std::int32_t>(0x80000002u));
-  EXPECT_EQ(discovery::RootNumber(HKEY_USERS), static_cast<std::int32_t>(0x80000003u));
-  EXPECT_EQ(discovery::RootFromNumber(discovery::RootNumber(HKEY_USERS)), HKEY_USERS);
-  EXPECT_EQ(discovery::RootFromNumber(discovery::RootNumber(HKEY_LOCAL_MACHINE)), HKEY_LOCAL_MACHINE);
-}
-
 TEST(DiscoveryFiles, PropertiesOfAMissingFileAreRefused) {
   EXPECT_FALSE(MFileProps::ShowFileProperties(L"", nullptr));
   EXPECT_FALSE(MFileProps::ShowFileProperties(L"C:\\nowhere\\gone.dll", nullptr));

@@ -1,8 +1,7 @@
 #pragma once
-// Readers for qmscan's output, independent of the writer: RFC 4180 CSV and
-// JSON, enough to read every record back.
+// Readers for qmscan's output, written apart from its writer: RFC 4180 CSV
+// and the JSON that qmscan prints (arrays, objects, strings, integers).
 #include <cstdint>
-#include <map>
 #include <memory>
 #include <string>
 #include <utility>
@@ -11,17 +10,16 @@
 
 namespace qlmtest {
 
-// Rows of fields. Records end with CR LF; quoted fields may hold anything.
-// False (with the position in error) on text that is not well-formed.
-bool ParseCsv(const std::wstring& text, std::vector<std::vector<std::wstring>>& rows, std::string& error);
+// Rows of fields; every record ends with CR LF. False on malformed text.
+bool ParseCsv(const std::wstring& text, std::vector<std::vector<std::wstring>>& rows);
 
 struct JsonValue;
 using JsonObject = std::vector<std::pair<std::wstring, JsonValue>>;  // in document order
 using JsonArray = std::vector<JsonValue>;
 struct JsonValue {
-  std::variant<std::nullptr_t, bool, std::int64_t, std::wstring, std::shared_ptr<JsonArray>, std::shared_ptr<JsonObject>>
-      value;
+  std::variant<std::int64_t, std::wstring, std::shared_ptr<JsonArray>, std::shared_ptr<JsonObject>> value;
 };
-bool ParseJson(const std::wstring& text, JsonValue& out, std::string& error);
+// False on malformed text or anything after the value.
+bool ParseJson(const std::wstring& text, JsonValue& out);
 
 }  // namespace qlmtest

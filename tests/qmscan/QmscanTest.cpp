@@ -95,8 +95,7 @@ TEST(Qmscan, CsvAndJsonReadBackToDiscoverysRecords) {
   ASSERT_EQ(csv.code, 0) << csv.err;
   EXPECT_EQ(csv.err, "");
   std::vector<std::vector<std::wstring>> rows;
-  std::string error;
-  ASSERT_TRUE(ParseCsv(CUtilities::FromUtf8(csv.out), rows, error)) << error;
+  ASSERT_TRUE(ParseCsv(CUtilities::FromUtf8(csv.out), rows));
   ASSERT_EQ(rows.size(), expected.size() + 1);
   std::vector<std::wstring> header = {L"kind", L"ID"};
   for (const auto& c : qmscan::CsvValueColumns()) header.push_back(c);
@@ -110,7 +109,7 @@ TEST(Qmscan, CsvAndJsonReadBackToDiscoverysRecords) {
   const Output json = RunQmscan(L"--json");
   ASSERT_EQ(json.code, 0) << json.err;
   JsonValue doc;
-  ASSERT_TRUE(ParseJson(CUtilities::FromUtf8(json.out), doc, error)) << error;
+  ASSERT_TRUE(ParseJson(CUtilities::FromUtf8(json.out), doc));
   const auto& array = As<JsonArray>(doc);
   ASSERT_EQ(array.size(), expected.size());
   for (std::size_t i = 0; i < expected.size(); ++i) {
