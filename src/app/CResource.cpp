@@ -50,3 +50,9 @@ std::wstring CResource::ProgramFile() {
     buf.resize(buf.size() * 2);
   }
 }
+
+std::wstring CResource::ProgramFolder() {
+  const std::wstring file = ProgramFile();
+  const auto cut = file.find_last_of(L'\\');
+  return cut == std::wstring::npos ? std::wstring() : file.substr(0, cut);
+}

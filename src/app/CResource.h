@@ -32,6 +32,8 @@ class CResource {
 
   // The running program's own file, whatever it has been renamed to.
   static std::wstring ProgramFile();
+  // Its folder, without a trailing separator.
+  static std::wstring ProgramFolder();
 
  private:
   std::wstring fileName_;

@@ -1,0 +1,12 @@
+#pragma once
+// The program binds ozCore.dll on first use. Without help, a DLL that is
+// missing or lacks an entry point makes that first call raise a system
+// exception that ends the process. The guard turns it into a QlmError
+// raised at the call, which start-up's resume-next policy and the error
+// handlers deal with like any other failure.
+namespace MQLM {
+
+// Install once, before the first call into a delay-loaded DLL.
+void InstallDelayLoadGuard();
+
+}  // namespace MQLM

@@ -1,0 +1,22 @@
+#pragma once
+// The window that owns the program's messages, and the image store that
+// gives them their icon. The main window registers itself here while it
+// exists (for now the start-up placeholder window does), and ShowMessage
+// reads it. User-interface thread only.
+#include <windows.h>
+
+class ImageStore;
+
+namespace MQLM {
+
+struct MessageOwner {
+  HWND window = nullptr;
+  ImageStore* images = nullptr;
+};
+
+void SetMessageOwner(const MessageOwner& owner);
+// Clears the registration, but only while it still names this window.
+void ClearMessageOwner(HWND window);
+MessageOwner CurrentMessageOwner();
+
+}  // namespace MQLM

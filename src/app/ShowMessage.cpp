@@ -1,0 +1,63 @@
+#include "app/ShowMessage.h"
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include "app/MessageOwner.h"
+#include "app/QlmError.h"
+#include "app/Strings.h"
+#include "ui/widgets/ImageStore.h"
+
+namespace MQLM {
+namespace {
+
+constexpr std::int32_t kObjectNotSet = 91;
+
+TASKDIALOG_COMMON_BUTTON_FLAGS CommonButtons(std::int32_t buttons) {
+  TASKDIALOG_COMMON_BUTTON_FLAGS flags = 0;
+  if (buttons & kButtonOK) flags |= TDCBF_OK_BUTTON;
+  if (buttons & kButtonYes) flags |= TDCBF_YES_BUTTON;
+  if (buttons & kButtonNo) flags |= TDCBF_NO_BUTTON;
+  if (buttons & kButtonCancel) flags |= TDCBF_CANCEL_BUTTON;
+  return flags;
+}
+
+std::int32_t ButtonFlag(int pressed) {
+  switch (pressed) {
+    case IDOK: return kButtonOK;
+    case IDYES: return kButtonYes;
+    case IDNO: return kButtonNo;
+    case IDCANCEL: return kButtonCancel;
+    default: return 0;
+  }
+}
+
+}  // namespace
+
+std::int32_t ShowMessage(const std::wstring& text, std::int32_t buttons, const std::wstring& title) {
+  const MessageOwner owner = CurrentMessageOwner();
+  if (!owner.window || !IsWindow(owner.window))
+    throw QlmError(kObjectNotSet, L"MQLM.ShowMessage", L"Object variable or With block variable not set");
+
+  // A new configuration for every message: nothing of an earlier one stays.
+  const std::wstring caption = title.empty() ? LoadStr(IDS_PRODUCT_NAME) : title;
+  TASKDIALOGCONFIG config{};
+  config.cbSize = sizeof(config);
+  config.hwndParent = owner.window;
+  config.hInstance = GetModuleHandleW(nullptr);
+  config.dwFlags = TDF_POSITION_RELATIVE_TO_WINDOW;
+  if (HICON icon = owner.images ? owner.images->Icon(kMessageIconCommand, kMessageIconSize) : nullptr) {
+    config.dwFlags |= TDF_USE_HICON_MAIN;
+    config.hMainIcon = icon;
+  }
+  config.pszWindowTitle = caption.c_str();
+  config.pszContent = text.c_str();
+  config.dwCommonButtons = CommonButtons(buttons);
+
+  int pressed = 0;
+  const HRESULT hr = TaskDialogIndirect(&config, &pressed, nullptr, nullptr);
+  if (FAILED(hr)) throw QlmError(static_cast<std::int32_t>(hr), L"MQLM.ShowMessage", L"The message could not be shown");
+  return ButtonFlag(pressed);
+}
+
+}  // namespace MQLM

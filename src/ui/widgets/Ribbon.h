@@ -1,0 +1,120 @@
+#pragma once
+// The program's ribbon: an application button with its menu, tabs of
+// groups of large buttons, and a quick-access toolbar, drawn by us. Every
+// command, whether clicked, typed (Alt + access letter, or the keyboard
+// inside the ribbon) or run by assistive technology, reaches the owner as
+// one posted WM_COMMAND with the command's id.
+#include <windows.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "ui/widgets/GdiHandles.h"
+#include "ui/widgets/RibbonLayout.h"
+#include "ui/widgets/RibbonModel.h"
+#include "ui/widgets/WidgetAccessible.h"
+#include "ui/widgets/WidgetWindow.h"
+
+class Ribbon final : public WidgetWindow, private AccessibleSource {
+ public:
+  // WM_NOTIFY code sent to the parent when the ribbon's height changes
+  // (after a DPI change); the parent lays out its client area again.
+  static constexpr UINT kNotifyHeightChanged = 0x5242;
+  // Bitmaps are the source's: they must stay valid while the ribbon lives.
+  using ImageSource = std::function<HBITMAP(int imageId, int sizePx)>;
+
+  Ribbon();
+  ~Ribbon() override;
+
+  bool Create(HWND parent, int controlId);
+  void SetModel(RibbonModel model);
+  void SetImageSource(ImageSource source);
+  // Where commands go; the parent when not set.
+  void SetCommandTarget(HWND target) { target_ = target; }
+
+  int Height() const { return layout_.metrics.height; }
+  // Stretches the ribbon across the top of its parent's client area and
+  // returns the rectangle it leaves free below.
+  RECT DockToParent();
+
+  // For the owner's message loop: Alt shows the access letters, Alt plus a
+  // letter runs its command, Alt alone moves the keyboard into the ribbon.
+  // True when the message was used up.
+  bool PreTranslateMessage(const MSG& msg);
+  // Runs the command whose access letter is typed; when several share the
+  // letter the keyboard focus moves between them instead. True if matched.
+  bool HandleAccessKey(wchar_t letter);
+  bool AccessKeysShown() const { return showAccessKeys_; }
+
+  int SelectedTab() const { return selectedTab_; }
+  void SelectTab(int index);
+  // Client rectangle of the control showing a command (empty if none).
+  RECT CommandRect(int commandId) const;
+  RECT TabRect(int index) const;
+  HWND Tooltip() const { return tooltip_; }
+  Microsoft::WRL::ComPtr<IAccessible> Accessible() { return accessible_.Get(Hwnd()); }
+
+ protected:
+  LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+  void OnDpiChanged() override;
+
+ private:
+  static constexpr UINT kShowApplicationMenu = WM_APP + 0x52;
+
+  // Messages
+  void OnPaint(HDC dc);
+  void OnMouseMove(POINT pt);
+  void OnMouseLeave();
+  void OnLButtonDown(POINT pt);
+  void OnLButtonUp(POINT pt);
+  bool OnKeyDown(WPARAM key);
+  LRESULT OnNotify(NMHDR* header);
+  void OnSetFocus(HWND previous);
+  void OnKillFocus();
+
+  // Work
+  void Relayout();
+  void UpdateTools();
+  int HitTest(POINT pt) const;
+  void Activate(int slot, bool fromKeyboard);
+  void ShowApplicationMenu();
+  void SetHot(int slot);
+  void ShowAccessKeys(bool show);
+  void EnterKeyboardMode(int slot);
+  void LeaveKeyboardMode();
+  void MoveFocus(int delta);
+  HWND Target() const;
+  HBITMAP Image(int imageId, int size) const;
+  void PaintSlot(HDC dc, const RibbonSlot& slot, int index, const Widgets::Palette& palette);
+  std::wstring KeyboardShortcut(const std::wstring& caption) const;
+
+  // AccessibleSource
+  AccessibleElement AccessibleSelf() override;
+  long AccessibleChildCount() override;
+  bool AccessibleChild(long childId, AccessibleElement& out) override;
+  bool AccessibleDoDefault(long childId) override;
+  long AccessibleFocusChild() override;
+  int SlotOfChild(long childId) const;
+  long ChildOfSlot(int slot) const;
+
+  RibbonModel model_;
+  RibbonLayout layout_;
+  std::vector<int> accessibleOrder_;  // slot index of each accessible child
+  ImageSource images_;
+  UniqueFont font_;
+  HWND target_ = nullptr;
+  HWND tooltip_ = nullptr;
+  int toolCount_ = 0;
+  std::wstring tipText_;
+  int selectedTab_ = 0;
+  int hot_ = -1;
+  int pressed_ = -1;
+  int focus_ = -1;
+  bool trackingMouse_ = false;
+  bool menuOpen_ = false;
+  bool showAccessKeys_ = false;
+  bool altAlone_ = false;
+  HWND previousFocus_ = nullptr;
+  AccessibleHost accessible_;
+};

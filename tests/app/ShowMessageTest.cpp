@@ -1,0 +1,129 @@
+#include <gtest/gtest.h>
+#include <objbase.h>
+
+#include <algorithm>
+#include <thread>
+
+#include "app/MessageOwner.h"
+#include "app/PlaceholderWindow.h"
+#include "app/QlmError.h"
+#include "app/ShowMessage.h"
+#include "app/WindowProbe.h"
+#include "support/TestSupport.h"
+
+using namespace qlmtest;
+
+namespace {
+
+// What the answering thread saw of the dialog.
+struct Seen {
+  bool found = false;
+  bool pressed = false;
+  HWND owner = nullptr;
+  std::wstring title;
+  std::wstring texts;
+  std::vector<std::wstring> buttons;
+  HICON icon = nullptr;
+};
+
+HICON IconOf(HWND dialog) {
+  for (HWND child : ChildrenOf(dialog)) {
+    if (_wcsicmp(ClassOf(child).c_str(), L"Static") != 0) continue;
+    if ((GetWindowLongPtrW(child, GWL_STYLE) & SS_TYPEMASK) != SS_ICON) continue;
+    return reinterpret_cast<HICON>(SendMessageW(child, STM_GETICON, 0, 0));
+  }
+  return nullptr;
+}
+
+// Shows the message on this thread while another thread waits for the
+// dialog, notes what it shows and presses the button with that caption.
+std::int32_t Answer(const std::wstring& caption, Seen& seen, const std::wstring& text, std::int32_t buttons,
+                    const std::wstring& title) {
+  const DWORD self = GetCurrentProcessId();
+  std::thread answerer([&] {
+    HWND dialog = WaitForDialogOf(self);
+    if (!dialog) return;
+    seen.found = true;
+    seen.owner = GetWindow(dialog, GW_OWNER);
+    seen.title = WindowText(dialog);
+    seen.texts = StaticTexts(dialog);
+    seen.buttons = ButtonCaptions(dialog);
+    std::sort(seen.buttons.begin(), seen.buttons.end());
+    seen.icon = IconOf(dialog);
+    seen.pressed = PressButton(dialog, caption);
+    // Never leave the test hanging on a dialog without that button.
+    if (!seen.pressed) PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+  });
+  std::int32_t result = -1;
+  try {
+    result = MQLM::ShowMessage(text, buttons, title);
+  } catch (...) {
+    result = -2;
+  }
+  answerer.join();
+  return result;
+}
+
+class AppShowMessage : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    ASSERT_TRUE(window_.Create());
+  }
+  void TearDown() override { CoUninitialize(); }
+  MQLM::PlaceholderWindow window_;
+};
+
+}  // namespace
+
+TEST_F(AppShowMessage, EachButtonSetGivesThePressedButtonsFlag) {
+  struct Case {
+    std::int32_t buttons;
+    std::vector<std::wstring> shown;  // sorted
+    std::wstring press;
+    std::int32_t expected;
+  } cases[] = {
+      {0, {L"OK"}, L"OK", 1},
+      {1, {L"OK"}, L"OK", 1},
+      {6, {L"No", L"Yes"}, L"Yes", 2},
+      {6, {L"No", L"Yes"}, L"No", 4},
+      {9, {L"Cancel", L"OK"}, L"Cancel", 8},
+      {15, {L"Cancel", L"No", L"OK", L"Yes"}, L"OK", 1},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(testing::Message() << "buttons " << c.buttons << ", pressing " << Narrow(c.press));
+    Seen seen;
+    EXPECT_EQ(Answer(c.press, seen, L"Delete the toolbar?", c.buttons, L"Delete"), c.expected);
+    ASSERT_TRUE(seen.found);
+    EXPECT_TRUE(seen.pressed);
+    EXPECT_EQ(seen.buttons, c.shown);
+    EXPECT_EQ(seen.owner, window_.Handle());
+    EXPECT_EQ(seen.title, L"Delete");
+    // The icon is the Delete command's image from the owner's store.
+    EXPECT_NE(seen.icon, nullptr);
+    EXPECT_EQ(seen.icon, window_.Images().Icon(MQLM::kMessageIconCommand, MQLM::kMessageIconSize));
+  }
+}
+
+TEST_F(AppShowMessage, NothingOfOneMessageCarriesIntoTheNext) {
+  Seen first, second;
+  EXPECT_EQ(Answer(L"No", first, L"Are you sure you want to delete Bar?", 6, L"Remove add-on"), 4);
+  EXPECT_EQ(Answer(L"OK", second, L"Backup complete successfully.", 1, L""), 1);
+  ASSERT_TRUE(first.found && second.found);
+  EXPECT_NE(first.texts.find(L"Are you sure you want to delete Bar?"), std::wstring::npos) << Narrow(first.texts);
+  // An empty title shows the product name; only the second text and button.
+  EXPECT_EQ(second.title, L"Quillmoor");
+  EXPECT_NE(second.texts.find(L"Backup complete successfully."), std::wstring::npos) << Narrow(second.texts);
+  EXPECT_EQ(second.texts.find(L"Bar?"), std::wstring::npos);
+  EXPECT_EQ(second.buttons, std::vector<std::wstring>{L"OK"});
+}
+
+TEST(AppShowMessageNoWindow, WithoutAMainWindowTheCallerGetsAnError) {
+  MQLM::SetMessageOwner({});
+  try {
+    MQLM::ShowMessage(L"text");
+    FAIL() << "no error raised";
+  } catch (const QlmError& e) {
+    EXPECT_EQ(e.Number(), 91);
+  }
+}
