@@ -3,6 +3,7 @@
 #include <sddl.h>
 
 #include <algorithm>
+#include <map>
 #include <stdexcept>
 
 #include "ozcore/CUtilities.h"

@@ -7,7 +7,6 @@
 // the object goes. Needs the "ie-addon-registry" lock.
 #include <windows.h>
 
-#include <map>
 #include <set>
 #include <string>
 #include <utility>
@@ -60,8 +59,6 @@ class AddonWorld {
   // Entry names that must not be listed at all.
   const std::vector<std::wstring>& NeverListed(AddonKind kind) const { return never_[static_cast<int>(kind)]; }
 
-  const FixtureFiles& Files() const { return files_; }
-
  private:
   struct Entry {
     AddonKind kind;
@@ -87,7 +84,7 @@ class AddonWorld {
   std::vector<Entry> entries_;
   std::set<std::wstring> ids_[5];
   std::vector<std::wstring> never_[5];
-  std::vector<std::wstring> userKeys_;  // hives made for the world, machine-relative names
+  std::vector<std::wstring> userKeys_;  // the HKEY_USERS subkeys the world uses
 };
 
 }  // namespace qlmtest

@@ -143,13 +143,8 @@ TEST(Qmscan, ArgumentsAndHelp) {
   }
 }
 
-TEST(Qmscan, FieldsAreQuotedAndEscaped) {
-  EXPECT_EQ(qmscan::CsvField(L"plain text"), L"plain text");
-  EXPECT_EQ(qmscan::CsvField(L"a,b"), L"\"a,b\"");
-  EXPECT_EQ(qmscan::CsvField(L"say \"hi\""), L"\"say \"\"hi\"\"\"");
-  EXPECT_EQ(qmscan::CsvField(L"two\r\nlines"), L"\"two\r\nlines\"");
-  EXPECT_EQ(qmscan::JsonString(L"a\"b\\c/\n\t\x01"), L"\"a\\\"b\\\\c/\\n\\t\\u0001\"");
-  EXPECT_EQ(qmscan::JsonString(L"\u00E4\u6309"), L"\"\u00E4\u6309\"");
+TEST(Qmscan, UnpairedSurrogatesSurviveJson) {
+  // Registry names may hold them; the round trip above has none.
   const std::wstring lone = {L'x', static_cast<wchar_t>(0xD800), L'y', static_cast<wchar_t>(0xDC00)};
   EXPECT_EQ(qmscan::JsonString(lone), L"\"x\\ud800y\\udc00\"");
   const std::wstring pair = {static_cast<wchar_t>(0xD83D), static_cast<wchar_t>(0xDE00)};
