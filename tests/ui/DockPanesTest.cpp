@@ -1,0 +1,135 @@
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "WidgetHost.h"
+#include "ui/widgets/DockPanes.h"
+
+using namespace uitest;
+
+namespace {
+
+int Width(const RECT& r) { return r.right - r.left; }
+int Height(const RECT& r) { return r.bottom - r.top; }
+
+struct PanesWorld {
+  HostWindow host;
+  DockPanes panes;
+  HWND content[3] = {};
+  explicit PanesWorld(UINT dpi = 0) {
+    EXPECT_TRUE(panes.Create(host.Hwnd(), 200));
+    if (dpi) panes.SetDpiOverride(dpi);
+    RECT client{};
+    GetClientRect(host.Hwnd(), &client);
+    SetWindowPos(panes.Hwnd(), nullptr, 0, 0, client.right, client.bottom, SWP_NOZORDER);
+    const wchar_t* titles[] = {L"All Browser Objects", L"Table", L"Properties"};
+    for (int i = 0; i < 3; ++i) {
+      content[i] = CreateWindowExW(0, L"STATIC", L"", WS_CHILD | WS_VISIBLE, 0, 0, 10, 10, host.Hwnd(), nullptr,
+                                   nullptr, nullptr);
+      panes.SetPane(i + 1, titles[i], content[i]);
+    }
+    Pump();
+  }
+  RECT ChildRect(int pane) const {
+    RECT r{};
+    GetWindowRect(content[pane - 1], &r);
+    MapWindowPoints(nullptr, panes.Hwnd(), reinterpret_cast<POINT*>(&r), 2);
+    return r;
+  }
+  // Every content window fills its pane below the title bar, and the
+  // panes tile the client area without overlapping.
+  void ExpectTiled() const {
+    const RECT client = [&] {
+      RECT c{};
+      GetClientRect(panes.Hwnd(), &c);
+      return c;
+    }();
+    for (int id = 1; id <= 3; ++id) {
+      EXPECT_EQ(ChildRect(id), panes.ContentRect(id)) << id;
+      EXPECT_EQ(GetParent(content[id - 1]), panes.Hwnd());
+      EXPECT_EQ(panes.TitleRect(id).bottom, panes.ContentRect(id).top) << id;
+    }
+    const RECT left = panes.PaneRect(1), main = panes.PaneRect(2), bottom = panes.PaneRect(3);
+    EXPECT_EQ(left.left, 0);
+    EXPECT_EQ(Height(left), client.bottom);
+    EXPECT_EQ(main.left, panes.SplitterRect(DockPanes::Splitter::Vertical).right);
+    EXPECT_EQ(main.right, client.right);
+    EXPECT_EQ(bottom.left, main.left);
+    EXPECT_EQ(bottom.top, panes.SplitterRect(DockPanes::Splitter::Horizontal).bottom);
+    EXPECT_EQ(bottom.bottom, client.bottom);
+    EXPECT_LE(left.right, main.left);
+    EXPECT_LE(main.bottom, bottom.top);
+  }
+};
+
+}  // namespace
+
+TEST(WidgetsDockPanes, StartsAtItsSizesWithTitlesForAssistiveTechnology) {
+  PanesWorld w;
+  EXPECT_EQ(Width(w.panes.PaneRect(1)), 200);
+  EXPECT_EQ(Height(w.panes.PaneRect(3)), 100);
+  w.ExpectTiled();
+  EXPECT_EQ(w.panes.PaneTitle(2), L"Table");
+  EXPECT_EQ(w.panes.PaneContent(3), w.content[2]);
+
+  auto acc = w.panes.Accessible();
+  ASSERT_EQ(AccChildCount(acc.Get()), 3);
+  const wchar_t* titles[] = {L"All Browser Objects", L"Table", L"Properties"};
+  for (long child = 1; child <= 3; ++child) {
+    EXPECT_EQ(AccName(acc.Get(), child), titles[child - 1]);
+    EXPECT_EQ(AccRole(acc.Get(), child), ROLE_SYSTEM_TITLEBAR);
+    EXPECT_EQ(AccLocation(acc.Get(), child), ToScreen(w.panes.Hwnd(), w.panes.TitleRect(static_cast<int>(child))));
+  }
+  // The default action of a title bar puts the keyboard in its pane.
+  EXPECT_EQ(AccDoDefault(acc.Get(), 3), S_OK);
+  Pump();
+  EXPECT_EQ(GetFocus(), w.content[2]);
+
+  // At 144 DPI the same layout is half as large again.
+  PanesWorld hi(144);
+  EXPECT_EQ(Width(hi.panes.PaneRect(1)), 300);
+  EXPECT_EQ(Height(hi.panes.PaneRect(3)), 150);
+  EXPECT_GT(Height(hi.panes.TitleRect(1)), Height(w.panes.TitleRect(1)));
+  hi.ExpectTiled();
+}
+
+TEST(WidgetsDockPanes, SplittersResizeWithinLimitsAndSizesSurviveWindowResizes) {
+  PanesWorld w;
+  const HWND panes = w.panes.Hwnd();
+  const POINT v = Center(w.panes.SplitterRect(DockPanes::Splitter::Vertical));
+  Drag(panes, v, POINT{v.x + 50, v.y});
+  EXPECT_EQ(Width(w.panes.PaneRect(1)), 250);
+  const POINT h = Center(w.panes.SplitterRect(DockPanes::Splitter::Horizontal));
+  Drag(panes, h, POINT{h.x, h.y - 40});
+  EXPECT_EQ(Height(w.panes.PaneRect(3)), 140);
+  w.ExpectTiled();
+
+  // Dragging past the far side stops where the other pane keeps a usable
+  // size; the drag to the left edge leaves the left pane its minimum.
+  const POINT v2 = Center(w.panes.SplitterRect(DockPanes::Splitter::Vertical));
+  Drag(panes, v2, POINT{5000, v2.y});
+  EXPECT_GE(Width(w.panes.PaneRect(2)), 80);
+  Drag(panes, Center(w.panes.SplitterRect(DockPanes::Splitter::Vertical)), POINT{-500, v2.y});
+  EXPECT_GE(Width(w.panes.PaneRect(1)), 60);
+  Drag(panes, Center(w.panes.SplitterRect(DockPanes::Splitter::Vertical)),
+       POINT{250 + 2, v2.y});  // back to about 250
+  const int chosen = Width(w.panes.PaneRect(1));
+  w.ExpectTiled();
+
+  // A narrow window squeezes the left pane; widening gives its width back.
+  SetWindowPos(panes, nullptr, 0, 0, 260, 300, SWP_NOZORDER | SWP_NOMOVE);
+  Pump();
+  EXPECT_LT(Width(w.panes.PaneRect(1)), chosen);
+  EXPECT_GE(Width(w.panes.PaneRect(2)), 80);
+  w.ExpectTiled();
+  SetWindowPos(panes, nullptr, 0, 0, 963, 501, SWP_NOZORDER | SWP_NOMOVE);
+  Pump();
+  EXPECT_EQ(Width(w.panes.PaneRect(1)), chosen);
+  EXPECT_EQ(Height(w.panes.PaneRect(3)), 140);
+  w.ExpectTiled();
+
+  // A click outside the splitters starts no drag.
+  const RECT title = w.panes.TitleRect(2);
+  Drag(panes, Center(title), POINT{Center(title).x + 100, Center(title).y});
+  EXPECT_EQ(Width(w.panes.PaneRect(1)), chosen);
+}

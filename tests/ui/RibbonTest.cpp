@@ -1,0 +1,258 @@
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <commctrl.h>
+
+#include <algorithm>
+#include <map>
+#include <memory>
+#include <set>
+
+#include "ProgramCommands.h"
+#include "WidgetHost.h"
+#include "ui/widgets/CaptionText.h"
+#include "ui/widgets/Ribbon.h"
+
+using namespace uitest;
+
+namespace {
+
+// Hands out one generated image per (id, size) and remembers the sizes
+// the ribbon asked for.
+struct TestImages {
+  std::map<std::pair<int, int>, UniqueBitmap> bitmaps;
+  std::set<int> sizes;
+  HBITMAP Get(int id, int size) {
+    sizes.insert(size);
+    auto& slot = bitmaps[{id, size}];
+    if (!slot) slot = MakeImage(size, RGB(40, 120, 200));
+    return slot.get();
+  }
+};
+
+struct RibbonWorld {
+  HostWindow host;
+  TestImages images;
+  std::unique_ptr<Ribbon> owned = std::make_unique<Ribbon>();
+  Ribbon& ribbon = *owned;
+  RibbonWorld() {
+    EXPECT_TRUE(ribbon.Create(host.Hwnd(), 100));
+    ribbon.SetImageSource([this](int id, int size) { return images.Get(id, size); });
+    ribbon.SetModel(ProgramRibbon());
+    ribbon.DockToParent();
+    Pump();
+  }
+  void Press(UINT message, WPARAM key, LPARAM flags = 0) {
+    MSG msg{ribbon.Hwnd(), message, key, flags, 0, {}};
+    if (!ribbon.PreTranslateMessage(msg)) {
+      TranslateMessage(&msg);
+      DispatchMessageW(&msg);
+    }
+    Pump();
+  }
+};
+
+}  // namespace
+
+TEST(WidgetsRibbon, MouseKeyboardAndAccessKeysSendCommandIds) {
+  RibbonWorld w;
+  const HWND ribbon = w.ribbon.Hwnd();
+
+  // Every large button and the quick-access button send their own id.
+  for (int id : {5001, 5002, 5005, 5006, 5000, 5004, 5003, 6009}) {
+    const RECT r = w.ribbon.CommandRect(id);
+    ASSERT_LT(r.left, r.right) << id;
+    Click(ribbon, Center(r));
+  }
+  EXPECT_EQ(w.host.commands, (std::vector<int>{5001, 5002, 5005, 5006, 5000, 5004, 5003, 6009}));
+  EXPECT_EQ(w.host.commandSources.front(), reinterpret_cast<LPARAM>(ribbon));
+
+  // A press that is released elsewhere is no click.
+  w.host.commands.clear();
+  const RECT del = w.ribbon.CommandRect(5001);
+  SendMessageW(ribbon, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(Center(del).x, Center(del).y));
+  SendMessageW(ribbon, WM_LBUTTONUP, 0, MAKELPARAM(del.right + 300, Center(del).y));
+  Pump();
+  EXPECT_TRUE(w.host.commands.empty());
+
+  // Alt shows the access letters; Alt+D runs Delete and is used up.
+  SetFocus(w.host.Hwnd());
+  w.Press(WM_SYSKEYDOWN, VK_MENU, 0x20000000);
+  EXPECT_TRUE(w.ribbon.AccessKeysShown());
+  MSG altD{ribbon, WM_SYSKEYDOWN, 'D', 0x20000000, 0, {}};
+  EXPECT_TRUE(w.ribbon.PreTranslateMessage(altD));
+  w.Press(WM_SYSKEYUP, VK_MENU, static_cast<LPARAM>(0xC0000000));
+  EXPECT_FALSE(w.ribbon.AccessKeysShown());
+  Pump();
+  EXPECT_EQ(w.host.commands, std::vector<int>{5001});
+  // A letter no caption uses is left to the window.
+  MSG altQ{ribbon, WM_SYSKEYDOWN, 'Q', 0x20000000, 0, {}};
+  EXPECT_FALSE(w.ribbon.PreTranslateMessage(altQ));
+
+  // Both Refresh controls share R with Restore: the first R moves the
+  // keyboard into the ribbon, the next one on to Restore, Enter runs it
+  // and gives the keyboard back.
+  w.host.commands.clear();
+  EXPECT_TRUE(w.ribbon.HandleAccessKey(L'r'));
+  Pump();
+  EXPECT_TRUE(w.host.commands.empty());
+  EXPECT_EQ(GetFocus(), ribbon);
+  EXPECT_TRUE(w.ribbon.HandleAccessKey(L'R'));
+  Key(ribbon, VK_RETURN);
+  EXPECT_EQ(w.host.commands, std::vector<int>{5004});
+  EXPECT_EQ(GetFocus(), w.host.Hwnd());
+
+  // Alt pressed and released alone moves the keyboard into the ribbon;
+  // arrows walk the controls, Escape goes back.
+  w.Press(WM_SYSKEYDOWN, VK_MENU, 0x20000000);
+  w.Press(WM_SYSKEYUP, VK_MENU, static_cast<LPARAM>(0xC0000000));
+  EXPECT_EQ(GetFocus(), ribbon);
+  EXPECT_TRUE(w.ribbon.AccessKeysShown());
+  Key(ribbon, VK_ESCAPE);
+  EXPECT_EQ(GetFocus(), w.host.Hwnd());
+  EXPECT_FALSE(w.ribbon.AccessKeysShown());
+}
+
+TEST(WidgetsRibbon, AccessibleChildrenNameDescribeLocateAndPressEveryCommand) {
+  RibbonWorld w;
+  auto acc = w.ribbon.Accessible();
+  ASSERT_TRUE(acc);
+  const std::vector<std::wstring> names{L"File",
+                                        L"Refresh",
+                                        L"Home",
+                                        L"Delete",
+                                        L"Add-on File Properties",
+                                        L"Google File Name",
+                                        L"Google Add-on Name",
+                                        L"Backup IE Configuration",
+                                        L"Restore IE Configuration",
+                                        L"Refresh"};
+  const std::vector<int> ids{5007, 6009, 0, 5001, 5002, 5005, 5006, 5000, 5004, 5003};
+  ASSERT_EQ(AccChildCount(acc.Get()), static_cast<long>(names.size()));
+  const RibbonModel model = ProgramRibbon();
+  for (long child = 1; child <= static_cast<long>(names.size()); ++child) {
+    const int id = ids[static_cast<std::size_t>(child - 1)];
+    EXPECT_EQ(AccName(acc.Get(), child), names[static_cast<std::size_t>(child - 1)]);
+    if (id == 0) {
+      EXPECT_EQ(AccRole(acc.Get(), child), ROLE_SYSTEM_PAGETAB);
+      EXPECT_TRUE(AccState(acc.Get(), child) & STATE_SYSTEM_SELECTED);
+      EXPECT_EQ(AccLocation(acc.Get(), child), ToScreen(w.ribbon.Hwnd(), w.ribbon.TabRect(0)));
+      continue;
+    }
+    EXPECT_EQ(AccRole(acc.Get(), child), ROLE_SYSTEM_PUSHBUTTON) << id;
+    EXPECT_EQ(AccLocation(acc.Get(), child), ToScreen(w.ribbon.Hwnd(), w.ribbon.CommandRect(id))) << id;
+  }
+  EXPECT_EQ(AccDescription(acc.Get(), 4), L"Removes the selected add-on.");
+  EXPECT_NE(AccShortcut(acc.Get(), 4).find(L"+D"), std::wstring::npos);
+  EXPECT_EQ(AccShortcut(acc.Get(), 5), L"");  // no access letter
+  EXPECT_TRUE(AccState(acc.Get(), 1) & STATE_SYSTEM_HASPOPUP);
+
+  // The default action posts the command, as a click does.
+  EXPECT_EQ(AccDoDefault(acc.Get(), 5), S_OK);
+  EXPECT_EQ(AccDoDefault(acc.Get(), 10), S_OK);
+  Pump();
+  EXPECT_EQ(w.host.commands, (std::vector<int>{5002, 5003}));
+
+  // Hit testing finds the part under a screen point.
+  const POINT pt = Center(ToScreen(w.ribbon.Hwnd(), w.ribbon.CommandRect(5006)));
+  VARIANT hit;
+  VariantInit(&hit);
+  ASSERT_EQ(acc->accHitTest(pt.x, pt.y, &hit), S_OK);
+  EXPECT_EQ(hit.vt, VT_I4);
+  EXPECT_EQ(hit.lVal, 7);
+
+  EXPECT_EQ(AccRole(acc.Get(), 0), ROLE_SYSTEM_TOOLBAR);
+  BSTR name = nullptr;
+  EXPECT_EQ(acc->get_accName(ChildVariant(11), &name), E_INVALIDARG);
+
+  // Once the control is gone its object answers, but only "disconnected".
+  w.owned.reset();
+  long count = 0;
+  EXPECT_EQ(acc->get_accChildCount(&count), RPC_E_DISCONNECTED);
+  EXPECT_EQ(acc->accDoDefaultAction(ChildVariant(4)), RPC_E_DISCONNECTED);
+}
+
+TEST(WidgetsRibbon, LaysOutWrapsAndScalesWithDpiWithTooltipsToMatch) {
+  RibbonWorld w;
+  const int height96 = w.ribbon.Height();
+  const RECT free = w.ribbon.DockToParent();
+  RECT client{};
+  GetClientRect(w.host.Hwnd(), &client);
+  EXPECT_EQ(free.top, height96);
+  EXPECT_EQ(free.bottom, client.bottom);
+  EXPECT_EQ(free.right, client.right);
+
+  auto checkLayout = [&](int large, int small) {
+    const RibbonLayout& layout = w.ribbon.Layout();
+    HDC dc = GetDC(w.ribbon.Hwnd());
+    std::vector<RECT> buttons;
+    for (const RibbonSlot& slot : layout.slots) {
+      if (slot.part != RibbonPart::Button) continue;
+      // The wrapped caption fits its button and the image fits above it.
+      const int textWidth = std::max(Widgets::TextWidth(dc, w.ribbon.Font(), CaptionText::Plain(slot.line1)),
+                                     Widgets::TextWidth(dc, w.ribbon.Font(), CaptionText::Plain(slot.line2)));
+      EXPECT_LE(textWidth, slot.rect.right - slot.rect.left) << slot.command->id;
+      EXPECT_GE(slot.rect.right - slot.rect.left, large) << slot.command->id;
+      EXPECT_LE(slot.rect.bottom, layout.body.bottom);
+      for (const RECT& other : buttons) {
+        RECT overlap{};
+        EXPECT_FALSE(IntersectRect(&overlap, &other, &slot.rect)) << slot.command->id;
+      }
+      buttons.push_back(slot.rect);
+    }
+    ReleaseDC(w.ribbon.Hwnd(), dc);
+    EXPECT_EQ(buttons.size(), 7u);
+    // Group captions sit below their buttons, inside the body.
+    ASSERT_EQ(layout.groups.size(), 4u);
+    for (const RibbonGroupBox& box : layout.groups) {
+      EXPECT_LE(box.captionRect.bottom, layout.body.bottom);
+    }
+    EXPECT_TRUE(w.images.sizes.count(large));
+    EXPECT_TRUE(w.images.sizes.count(small));
+  };
+  checkLayout(32, 16);
+  // The long captions wrap onto two lines; short ones do not.
+  for (const RibbonSlot& slot : w.ribbon.Layout().slots) {
+    if (!slot.command || slot.part != RibbonPart::Button) continue;
+    if (slot.command->id == 5002) {
+      EXPECT_FALSE(slot.line2.empty());
+    }
+    if (slot.command->id == 5001) {
+      EXPECT_TRUE(slot.line2.empty());
+    }
+  }
+
+  HWND tip = w.ribbon.Tooltip();
+  ASSERT_NE(tip, nullptr);
+  EXPECT_EQ(SendMessageW(tip, TTM_GETMAXTIPWIDTH, 0, 0), 180);
+  RECT margin{};
+  SendMessageW(tip, TTM_GETMARGIN, 0, reinterpret_cast<LPARAM>(&margin));
+  EXPECT_EQ(margin.left, 2);
+  EXPECT_EQ(margin.bottom, 2);
+  EXPECT_EQ(SendMessageW(tip, TTM_GETTOOLCOUNT, 0, 0), static_cast<LRESULT>(w.ribbon.Layout().slots.size()));
+
+  // The tip of a button shows its description (under its caption as title).
+  int deleteSlot = -1;
+  for (std::size_t i = 0; i < w.ribbon.Layout().slots.size(); ++i) {
+    const auto* command = w.ribbon.Layout().slots[i].command;
+    if (command && command->id == 5001) deleteSlot = static_cast<int>(i);
+  }
+  NMTTDISPINFOW info{};
+  info.hdr.hwndFrom = tip;
+  info.hdr.idFrom = static_cast<UINT_PTR>(deleteSlot + 1);
+  info.hdr.code = TTN_GETDISPINFOW;
+  SendMessageW(w.ribbon.Hwnd(), WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&info));
+  ASSERT_NE(info.lpszText, nullptr);
+  EXPECT_STREQ(info.lpszText, L"Removes the selected add-on.");
+
+  // At 144 DPI everything grows by half and the owner hears of it.
+  w.images.sizes.clear();
+  w.ribbon.SetDpiOverride(144);
+  UpdateWindow(w.ribbon.Hwnd());
+  EXPECT_NEAR(w.ribbon.Height(), height96 * 3 / 2, 4);
+  EXPECT_NE(std::find(w.host.notifications.begin(), w.host.notifications.end(), Ribbon::kNotifyHeightChanged),
+            w.host.notifications.end());
+  checkLayout(48, 24);
+  EXPECT_EQ(SendMessageW(tip, TTM_GETMAXTIPWIDTH, 0, 0), 270);
+  EXPECT_EQ(w.ribbon.DockToParent().top, w.ribbon.Height());
+}

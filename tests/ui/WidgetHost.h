@@ -1,0 +1,82 @@
+#pragma once
+// A top-level window for control tests: it records the commands it gets
+// and offers mouse and key helpers that go through the real messages.
+#include <windows.h>
+
+#include <oleacc.h>
+
+#include <string>
+#include <vector>
+
+#include "ui/widgets/GdiHandles.h"
+
+#include <ostream>
+
+// Rectangles compared and printed in test assertions.
+inline bool operator==(const RECT& a, const RECT& b) {
+  return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
+}
+inline std::ostream& operator<<(std::ostream& out, const RECT& r) {
+  return out << "{" << r.left << "," << r.top << "," << r.right << "," << r.bottom << "}";
+}
+
+namespace uitest {
+
+class HostWindow {
+ public:
+  explicit HostWindow(int clientWidth = 963, int clientHeight = 501);
+  ~HostWindow();
+  HostWindow(const HostWindow&) = delete;
+  HostWindow& operator=(const HostWindow&) = delete;
+
+  HWND Hwnd() const { return hwnd_; }
+  void SetClientSize(int width, int height);
+
+  // WM_COMMAND ids received, in order, and the lParam of each.
+  std::vector<int> commands;
+  std::vector<LPARAM> commandSources;
+  // WM_NOTIFY codes received.
+  std::vector<UINT> notifications;
+
+ private:
+  static LRESULT CALLBACK Proc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+  HWND hwnd_ = nullptr;
+  bool comStarted_ = false;
+};
+
+// Runs every message waiting for this thread.
+void Pump();
+POINT Center(const RECT& rect);
+// Button down and up at a client point, with the move that precedes them.
+void Click(HWND hwnd, POINT pt);
+void Drag(HWND hwnd, POINT from, POINT to);
+void Key(HWND hwnd, UINT virtualKey);
+// Holds Control down in this thread's keyboard state while alive.
+class ControlHeld {
+ public:
+  ControlHeld();
+  ~ControlHeld();
+};
+
+// Screen rectangle of a client rectangle.
+RECT ToScreen(HWND hwnd, RECT rect);
+
+// IAccessible readers for a child id (0 is the object itself).
+std::wstring AccName(IAccessible* acc, long child);
+std::wstring AccValue(IAccessible* acc, long child);
+std::wstring AccDescription(IAccessible* acc, long child);
+std::wstring AccShortcut(IAccessible* acc, long child);
+long AccRole(IAccessible* acc, long child);
+long AccState(IAccessible* acc, long child);
+long AccChildCount(IAccessible* acc);
+RECT AccLocation(IAccessible* acc, long child);
+HRESULT AccDoDefault(IAccessible* acc, long child);
+VARIANT ChildVariant(long child);
+
+// A 32-bit premultiplied test image of the given size, one colour.
+UniqueBitmap MakeImage(int size, COLORREF color);
+
+// The clipboard's Unicode text, or empty.
+std::wstring ClipboardText(HWND owner);
+
+}  // namespace uitest
