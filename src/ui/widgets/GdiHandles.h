@@ -24,6 +24,11 @@ struct Menu {
   static bool IsValid(HMENU h) noexcept { return h != nullptr; }
   static void Close(HMENU h) noexcept { ::DestroyMenu(h); }
 };
+struct ImageList {
+  static HIMAGELIST Invalid() noexcept { return nullptr; }
+  static bool IsValid(HIMAGELIST h) noexcept { return h != nullptr; }
+  static void Close(HIMAGELIST h) noexcept { ::ImageList_Destroy(h); }
+};
 }  // namespace handle_traits
 
 using UniqueFont = UniqueHandle<HFONT, handle_traits::TypedGdiObject<HFONT>>;
@@ -32,6 +37,7 @@ using UniquePen = UniqueHandle<HPEN, handle_traits::TypedGdiObject<HPEN>>;
 using UniqueBitmap = UniqueHandle<HBITMAP, handle_traits::TypedGdiObject<HBITMAP>>;
 using UniqueMemoryDc = UniqueHandle<HDC, handle_traits::MemoryDc>;
 using UniqueMenu = UniqueHandle<HMENU, handle_traits::Menu>;
+using UniqueImageList = UniqueHandle<HIMAGELIST, handle_traits::ImageList>;
 
 // Selects an object into a DC for one scope and puts the old one back.
 class SelectGuard {

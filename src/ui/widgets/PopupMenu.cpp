@@ -6,7 +6,8 @@ void PopupMenu::Clear() {
   menu_.reset(CreatePopupMenu());
   if (!menu_) return;
   // Images go in the check column, as no item is ever checked.
-  MENUINFO info{sizeof(info)};
+  MENUINFO info{};
+  info.cbSize = sizeof(info);
   info.fMask = MIM_STYLE;
   info.dwStyle = MNS_CHECKORBMP;
   SetMenuInfo(menu_.get(), &info);
@@ -14,7 +15,8 @@ void PopupMenu::Clear() {
 
 void PopupMenu::AddItem(int commandId, const std::wstring& caption, HBITMAP image) {
   if (!menu_) return;
-  MENUITEMINFOW item{sizeof(item)};
+  MENUITEMINFOW item{};
+  item.cbSize = sizeof(item);
   item.fMask = MIIM_ID | MIIM_STRING | MIIM_FTYPE;
   item.fType = MFT_STRING;
   item.wID = static_cast<UINT>(commandId);
@@ -29,7 +31,8 @@ void PopupMenu::AddItem(int commandId, const std::wstring& caption, HBITMAP imag
 
 void PopupMenu::AddSeparator() {
   if (!menu_) return;
-  MENUITEMINFOW item{sizeof(item)};
+  MENUITEMINFOW item{};
+  item.cbSize = sizeof(item);
   item.fMask = MIIM_FTYPE;
   item.fType = MFT_SEPARATOR;
   InsertMenuItemW(menu_.get(), static_cast<UINT>(Count()), TRUE, &item);
@@ -39,7 +42,8 @@ int PopupMenu::Count() const { return menu_ ? GetMenuItemCount(menu_.get()) : 0;
 
 int PopupMenu::ShowAt(HWND owner, POINT screen, UINT align, const RECT* exclude) {
   if (!menu_ || !owner || Count() == 0) return 0;
-  TPMPARAMS params{sizeof(params)};
+  TPMPARAMS params{};
+  params.cbSize = sizeof(params);
   if (exclude) params.rcExclude = *exclude;
   const UINT flags = align | TPM_RETURNCMD | TPM_RIGHTBUTTON | (exclude ? TPM_VERTICAL : 0);
   const int chosen = static_cast<int>(

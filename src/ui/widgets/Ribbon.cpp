@@ -207,14 +207,16 @@ void Ribbon::Relayout() {
 void Ribbon::UpdateTools() {
   if (!tooltip_) return;
   for (int i = 1; i <= toolCount_; ++i) {
-    TTTOOLINFOW tool{sizeof(tool)};
+    TTTOOLINFOW tool{};
+    tool.cbSize = sizeof(tool);
     tool.hwnd = Hwnd();
     tool.uId = static_cast<UINT_PTR>(i);
     SendMessageW(tooltip_, TTM_DELTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
   }
   toolCount_ = static_cast<int>(layout_.slots.size());
   for (int i = 0; i < toolCount_; ++i) {
-    TTTOOLINFOW tool{sizeof(tool)};
+    TTTOOLINFOW tool{};
+    tool.cbSize = sizeof(tool);
     tool.uFlags = TTF_SUBCLASS;
     tool.hwnd = Hwnd();
     tool.uId = static_cast<UINT_PTR>(i + 1);
@@ -654,6 +656,7 @@ AccessibleElement Ribbon::AccessibleSelf() {
   GetWindowTextW(Hwnd(), text, 256);
   self.name = text;
   self.role = ROLE_SYSTEM_TOOLBAR;
+  self.state = STATE_SYSTEM_FOCUSABLE;
   return self;
 }
 

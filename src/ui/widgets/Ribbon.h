@@ -53,6 +53,8 @@ class Ribbon final : public WidgetWindow, private AccessibleSource {
   RECT CommandRect(int commandId) const;
   RECT TabRect(int index) const;
   HWND Tooltip() const { return tooltip_; }
+  const RibbonLayout& Layout() const { return layout_; }
+  HFONT Font() const { return font_.get(); }
   Microsoft::WRL::ComPtr<IAccessible> Accessible() { return accessible_.Get(Hwnd()); }
 
  protected:

@@ -57,7 +57,6 @@ HRESULT WidgetAccessible::Element(const VARIANT& child, AccessibleElement& out, 
     out.bounds = {};
     GetClientRect(hwnd_, &out.bounds);
     if (!IsWindowVisible(hwnd_)) out.state |= STATE_SYSTEM_INVISIBLE;
-    out.state |= STATE_SYSTEM_FOCUSABLE;
     if (GetFocus() == hwnd_) out.state |= STATE_SYSTEM_FOCUSED;
     return S_OK;
   }

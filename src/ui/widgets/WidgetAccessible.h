@@ -39,6 +39,12 @@ class AccessibleSource {
   ~AccessibleSource() = default;
 };
 
+// COM objects are deleted by Release, never through an interface pointer,
+// so the interface's non-virtual destructor is by design.
+#if defined(__GNUC__)
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wnon-virtual-dtor"
+#endif
 class WidgetAccessible final : public IAccessible {
  public:
   WidgetAccessible(HWND hwnd, AccessibleSource* source);
@@ -87,6 +93,9 @@ class WidgetAccessible final : public IAccessible {
   HWND hwnd_;
   AccessibleSource* source_;
 };
+#if defined(__GNUC__)
+#pragma GCC diagnostic pop
+#endif
 
 // What each control holds: the object, made on first request, answered to
 // WM_GETOBJECT and cut loose when the control goes.

@@ -12,9 +12,11 @@ HINSTANCE ThisModule() {
 }
 
 bool RegisterOnce(const wchar_t* className, WNDPROC proc) {
-  WNDCLASSEXW existing{sizeof(existing)};
+  WNDCLASSEXW existing{};
+  existing.cbSize = sizeof(existing);
   if (GetClassInfoExW(ThisModule(), className, &existing)) return true;
-  WNDCLASSEXW wc{sizeof(wc)};
+  WNDCLASSEXW wc{};
+  wc.cbSize = sizeof(wc);
   wc.style = CS_DBLCLKS;
   wc.lpfnWndProc = proc;
   wc.hInstance = ThisModule();
@@ -143,7 +145,8 @@ UniqueFont CreateUiFont(UINT dpi, int pointSize, bool bold) {
     lstrcpynW(lf.lfFaceName, L"Segoe UI", LF_FACESIZE);
     lf.lfHeight = -MulDiv(pointSize ? pointSize : 9, static_cast<int>(dpi), 72);
   } else {
-    NONCLIENTMETRICSW metrics{sizeof(metrics)};
+    NONCLIENTMETRICSW metrics{};
+    metrics.cbSize = sizeof(metrics);
     SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0);
     lf = metrics.lfMessageFont;
     const int systemDpi = static_cast<int>(GetDpiForSystem() ? GetDpiForSystem() : 96);
@@ -181,7 +184,8 @@ int TextWidth(HDC dc, HFONT font, const std::wstring& text) {
 }
 
 bool HighContrast() {
-  HIGHCONTRASTW hc{sizeof(hc)};
+  HIGHCONTRASTW hc{};
+  hc.cbSize = sizeof(hc);
   return SystemParametersInfoW(SPI_GETHIGHCONTRAST, sizeof(hc), &hc, 0) && (hc.dwFlags & HCF_HIGHCONTRASTON);
 }
 
