@@ -19,7 +19,8 @@ const std::wstring kBHO = L"Software\\Microsoft\\Windows\\CurrentVersion\\Explor
 const std::wstring kCatVertical = L"{00021493-0000-0000-C000-000000000046}";
 const std::wstring kCatHorizontal = L"{00021494-0000-0000-C000-000000000046}";
 
-// Runs its cleanups when the test ends, passed or failed.
+// Runs its cleanups when the test ends, passed or failed. It outlives the
+// test's locals, so every step holds copies of what it needs.
 struct Cleanup {
   std::vector<std::function<void()>> steps;
   ~Cleanup() {
@@ -90,7 +91,7 @@ TEST(BackupFile, MergingTheBackupRestoresDeletedAddonsOfEveryUser) {
 
   // Machine: one of each kind.
   SetString(HKEY_LOCAL_MACHINE, kIE + L"\\Toolbar", tb, L"");
-  cleanup.steps.push_back([&] {
+  cleanup.steps.push_back([=] {
     UniqueKey k;
     if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, (kIE + L"\\Toolbar").c_str(), 0, KEY_SET_VALUE, k.put()) == ERROR_SUCCESS)
       RegDeleteValueW(k.get(), tb.c_str());
@@ -99,20 +100,20 @@ TEST(BackupFile, MergingTheBackupRestoresDeletedAddonsOfEveryUser) {
   SetString(HKEY_LOCAL_MACHINE, btKey, L"ButtonText", L"Fixture \"button\"");
   SetString(HKEY_LOCAL_MACHINE, btKey, L"Exec", L"%ProgramFiles%\\Fixture\\run.exe", REG_EXPAND_SZ);
   SetDword(HKEY_LOCAL_MACHINE, btKey, L"Flags", 7);
-  cleanup.steps.push_back([&] { DeleteTree(HKEY_LOCAL_MACHINE, btKey); });
+  cleanup.steps.push_back([=] { DeleteTree(HKEY_LOCAL_MACHINE, btKey); });
   const std::wstring menuKey = kIE + L"\\MenuExt\\" + menu;
   SetString(HKEY_LOCAL_MACHINE, menuKey, L"", L"res://C:\\Fixture\\menu.dll/page.htm");
   const unsigned char contexts[] = {0x11, 0, 0, 0};
   SetValue(HKEY_LOCAL_MACHINE, menuKey, L"Contexts", REG_BINARY, contexts, sizeof(contexts));
-  cleanup.steps.push_back([&] { DeleteTree(HKEY_LOCAL_MACHINE, menuKey); });
+  cleanup.steps.push_back([=] { DeleteTree(HKEY_LOCAL_MACHINE, menuKey); });
   SetString(HKEY_LOCAL_MACHINE, kBHO + L"\\" + bho, L"", L"Fixture helper \u4E2D");
   SetDword(HKEY_LOCAL_MACHINE, kBHO + L"\\" + bho, L"NoExplorer", 1);
-  cleanup.steps.push_back([&] { DeleteTree(HKEY_LOCAL_MACHINE, kBHO + L"\\" + bho); });
+  cleanup.steps.push_back([=] { DeleteTree(HKEY_LOCAL_MACHINE, kBHO + L"\\" + bho); });
   const std::wstring barKey = L"Software\\Classes\\CLSID\\" + bar;
   SetString(HKEY_LOCAL_MACHINE, barKey, L"", L"Fixture bar");
   CreateKey(HKEY_LOCAL_MACHINE, barKey + L"\\Implemented Categories\\" + kCatVertical);
   CreateKey(HKEY_LOCAL_MACHINE, barKey + L"\\Implemented Categories\\" + kCatHorizontal);
-  cleanup.steps.push_back([&] { DeleteTree(HKEY_LOCAL_MACHINE, barKey); });
+  cleanup.steps.push_back([=] { DeleteTree(HKEY_LOCAL_MACHINE, barKey); });
 
   // Three users: the current one, .DEFAULT and another loaded hive.
   struct UserEntry {
@@ -125,7 +126,7 @@ TEST(BackupFile, MergingTheBackupRestoresDeletedAddonsOfEveryUser) {
     SetString(u.root, u.prefix + kIE + L"\\Toolbar\\WebBrowser", tb, L"user toolbar");
     SetString(u.root, u.prefix + kIE + L"\\Extensions\\" + btUser, L"MenuText", L"User item");
     SetString(u.root, u.prefix + kIE + L"\\MenuExt\\" + menu, L"", L"file://C:\\Fixture\\menu.htm");
-    cleanup.steps.push_back([&, u] {
+    cleanup.steps.push_back([=] {
       UniqueKey k;
       if (RegOpenKeyExW(u.root, (u.prefix + kIE + L"\\Toolbar\\WebBrowser").c_str(), 0, KEY_SET_VALUE, k.put()) ==
           ERROR_SUCCESS)
@@ -134,7 +135,7 @@ TEST(BackupFile, MergingTheBackupRestoresDeletedAddonsOfEveryUser) {
       DeleteTree(u.root, u.prefix + kIE + L"\\MenuExt\\" + menu);
     });
   }
-  cleanup.steps.push_back([&] { DeleteTree(HKEY_USERS, otherUser); });
+  cleanup.steps.push_back([=] { DeleteTree(HKEY_USERS, otherUser); });
 
   // What must come back, value for value.
   struct Watched {
