@@ -25,14 +25,16 @@ TEST(WidgetsPopupMenu, HoldsItemsImagesSeparatorsAndReportsTheChoice) {
     wchar_t text[64] = {};
     MENUITEMINFOW item{};
     item.cbSize = sizeof(item);
-    item.fMask = MIIM_ID | MIIM_FTYPE | MIIM_BITMAP | MIIM_STRING;
+    item.fMask = MIIM_ID | MIIM_FTYPE | MIIM_BITMAP | MIIM_STRING | MIIM_DATA;
     item.dwTypeData = text;
     item.cch = 64;
     ASSERT_TRUE(GetMenuItemInfoW(menu.Handle(), static_cast<UINT>(i), TRUE, &item)) << i;
     EXPECT_EQ((item.fType & MFT_SEPARATOR) != 0, ids[i] == 0) << i;
     if (ids[i] == 0) continue;
     EXPECT_EQ(item.wID, ids[i]);
-    EXPECT_EQ(item.hbmpItem, images[i]) << i;
+    // Images are drawn by the menu's owner from the item's data.
+    EXPECT_EQ(item.hbmpItem, images[i] ? HBMMENU_CALLBACK : nullptr) << i;
+    EXPECT_EQ(reinterpret_cast<HBITMAP>(item.dwItemData), images[i]) << i;
   }
   wchar_t first[32] = {};
   GetMenuStringW(menu.Handle(), 0, first, 32, MF_BYPOSITION);

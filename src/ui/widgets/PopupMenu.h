@@ -1,7 +1,7 @@
 #pragma once
 // A shortcut menu over a real system popup menu: items with captions (with
-// access keys), optional images (32-bit premultiplied bitmaps, drawn in the
-// check column) and separators. The chosen command reaches the owner as
+// access keys), optional images (32-bit premultiplied bitmaps, drawn by us
+// with their alpha, as not every menu renderer blends them) and separators. The chosen command reaches the owner as
 // WM_COMMAND with the item's id, the same path as every other command.
 #include <windows.h>
 
@@ -35,5 +35,7 @@ class PopupMenu {
   int ShowForContextMenu(HWND owner, LPARAM contextMenuLParam, POINT keyboardClientPoint);
 
  private:
+  static LRESULT CALLBACK HelperProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+
   UniqueMenu menu_;
 };

@@ -151,7 +151,7 @@ void PropertyGrid::OnDpiChanged() {
   font_ = Widgets::CreateUiFont(Dpi());
   boldFont_ = Widgets::CreateUiFont(Dpi(), 0, true);
   HDC dc = GetDC(Hwnd());
-  lineHeight_ = Widgets::LineHeight(dc, font_.get()) + Scale(7);
+  lineHeight_ = Widgets::LineHeight(dc, font_.get()) + Scale(5);
   ReleaseDC(Hwnd(), dc);
   if (editor_) SendMessageW(editor_, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
   Changed();

@@ -535,9 +535,9 @@ void Ribbon::OnPaint(HDC dc) {
   for (const RibbonGroupBox& box : layout_.groups) {
     RECT caption = box.captionRect;
     SetTextColor(dc, palette.groupText);
-    std::wstring text = box.group->caption;
+    const std::wstring text = CaptionText::Plain(box.group->caption);
     DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &caption,
-              DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_HIDEPREFIX | DT_END_ELLIPSIS);
+              DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX | DT_END_ELLIPSIS);
     Widgets::VerticalLine(dc, box.rect.right + Scale(2), box.rect.top + Scale(4), box.rect.bottom - Scale(4),
                           palette.border);
   }
@@ -550,13 +550,19 @@ void Ribbon::PaintSlot(HDC dc, const RibbonSlot& slot, int index, const Widgets:
   const bool hot = index == hot_;
   const bool pressed = index == pressed_ && hot;
   const bool focused = index == focus_ && GetFocus() == Hwnd();
-  const UINT prefix = showAccessKeys_ ? 0u : static_cast<UINT>(DT_HIDEPREFIX);
+  // Access letters are underlined only while the keyboard asks for them;
+  // otherwise the plain text is drawn (not every DrawText honours
+  // DT_HIDEPREFIX).
+  const UINT prefix = showAccessKeys_ ? 0u : static_cast<UINT>(DT_NOPREFIX);
+  auto shown = [this](const std::wstring& caption) {
+    return showAccessKeys_ ? caption : CaptionText::Plain(caption);
+  };
   RECT r = slot.rect;
   switch (slot.part) {
     case RibbonPart::ApplicationButton: {
       Widgets::FillSolid(dc, r, (hot || menuOpen_) ? palette.appButtonHot : palette.appButton);
       SetTextColor(dc, palette.appButtonText);
-      std::wstring caption = slot.command->caption;
+      const std::wstring caption = shown(slot.command->caption);
       const int textWidth = Widgets::TextWidth(dc, font_.get(), CaptionText::Plain(caption));
       const HBITMAP image = Image(slot.command->imageId, layout_.metrics.smallImage);
       const int imageWidth = image ? layout_.metrics.smallImage + Scale(6) : 0;
@@ -591,7 +597,7 @@ void Ribbon::PaintSlot(HDC dc, const RibbonSlot& slot, int index, const Widgets:
         Widgets::FillSolid(dc, fill, palette.tabHot);
       }
       SetTextColor(dc, selected ? palette.appButton : palette.tabText);
-      std::wstring caption = slot.tab->caption;
+      const std::wstring caption = shown(slot.tab->caption);
       DrawTextW(dc, caption.c_str(), static_cast<int>(caption.size()), &r,
                 DT_CENTER | DT_VCENTER | DT_SINGLELINE | prefix);
       if (focused) {
@@ -629,7 +635,7 @@ void Ribbon::PaintSlot(HDC dc, const RibbonSlot& slot, int index, const Widgets:
   SetTextColor(dc, palette.windowText);
   const int lineTop = r.top + Scale(4) + size + Scale(3);
   const int lh = layout_.metrics.lineHeight;
-  std::wstring line1 = slot.line1, line2 = slot.line2;
+  const std::wstring line1 = shown(slot.line1), line2 = shown(slot.line2);
   RECT first{r.left + Scale(2), lineTop, r.right - Scale(2), lineTop + lh};
   DrawTextW(dc, line1.c_str(), static_cast<int>(line1.size()), &first, DT_CENTER | DT_TOP | DT_SINGLELINE | prefix);
   if (!line2.empty()) {
