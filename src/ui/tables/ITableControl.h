@@ -1,0 +1,52 @@
+#pragma once
+// What every add-on table offers the table host and the command layer. The
+// five tables (ucTB, ucTBButtons, ucMenuExt, ucExplorerBars, ucBHO) each
+// implement it; their visual face is the child window Hwnd().
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+
+class FProperties;
+class PopupMenu;
+
+// Table identifiers, shared by the tables, the table host and the tree.
+namespace TableId {
+constexpr std::int32_t kToolbars = 3;
+constexpr std::int32_t kButtons = 4;
+constexpr std::int32_t kMenuExtensions = 5;
+constexpr std::int32_t kExplorerBars = 6;
+constexpr std::int32_t kHelperObjects = 7;
+}  // namespace TableId
+
+class ITableControl {
+ public:
+  virtual ~ITableControl() = default;
+
+  // Drops the reference to the details pane; the table is not used after.
+  virtual void Finalize() = 0;
+  // The table identifier (3 to 7), whether or not Init has run.
+  virtual std::int32_t ID() const = 0;
+  // Columns, row image, the two references, then the first fill. The
+  // context menu is the main window's row menu (command ids 7001-7004); the
+  // table shows it with the top-level window as owner, so the chosen
+  // command reaches the main window's dispatch.
+  virtual void Init(FProperties* propertiesForm, PopupMenu* contextMenu) = 0;
+  // Runs the kind's discovery again and rebuilds the rows.
+  virtual void RefreshList() = 0;
+  // Deletes the selected add-on after the user confirms.
+  virtual void Remove() = 0;
+  // The selected add-on's file, or empty.
+  virtual std::wstring CurrentFullFileName() = 0;
+  // Why the selected add-on has no usable file, or empty.
+  virtual std::wstring CurrentFullFileNameError() = 0;
+  // The selected add-on's own name, or empty.
+  virtual std::wstring CurrentObjectName() = 0;
+  // True when the last refresh found no add-on of the kind.
+  virtual bool TableIsEmpty() const = 0;
+  // Puts the selected add-on into the details pane; false for an empty table.
+  virtual bool ShowDetails() = 0;
+
+  // The table's child window (caption bar over the list).
+  virtual HWND Hwnd() const = 0;
+};
