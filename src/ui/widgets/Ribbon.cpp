@@ -331,7 +331,6 @@ void Ribbon::ShowApplicationMenu() {
     if (command.separatorBefore && menu.Count() > 0) menu.AddSeparator();
     menu.AddItem(command.id, command.caption, Image(command.imageId, Scale(16)));
   }
-  const bool hadFocus = GetFocus() == Hwnd();
   LeaveKeyboardMode();
   menuOpen_ = true;
   InvalidateRect(Hwnd(), nullptr, FALSE);
@@ -340,7 +339,6 @@ void Ribbon::ShowApplicationMenu() {
   menu.ShowAt(Target(), POINT{button.left, button.bottom}, TPM_LEFTALIGN | TPM_TOPALIGN, &button);
   menuOpen_ = false;
   hot_ = -1;
-  (void)hadFocus;
   if (Hwnd()) InvalidateRect(Hwnd(), nullptr, FALSE);
 }
 
@@ -611,12 +609,10 @@ void Ribbon::PaintSlot(HDC dc, const RibbonSlot& slot, int index, const Widgets:
     case RibbonPart::Button:
       break;
   }
-  if (pressed || (index == pressed_ && !hot)) {
-    if (pressed) {
-      Widgets::FillSolid(dc, r, palette.pressedFill);
-      Widgets::FrameSolid(dc, r, palette.pressedBorder);
-    }
-  } else if (hot) {
+  if (pressed) {
+    Widgets::FillSolid(dc, r, palette.pressedFill);
+    Widgets::FrameSolid(dc, r, palette.pressedBorder);
+  } else if (hot && pressed_ < 0) {
     Widgets::FillSolid(dc, r, palette.hotFill);
     Widgets::FrameSolid(dc, r, palette.hotBorder);
   }
