@@ -16,6 +16,23 @@ constexpr int kClientHeight = 501;
 // The image every message shows (the Delete command's).
 constexpr int kMessageIconResource = 1003;
 
+// The window's DPI. Looked up at run time: the call exists from Windows 10
+// on, and a direct import would keep the program from starting on older
+// systems.
+UINT WindowDpi(HWND hwnd) {
+  using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
+  const HMODULE user32 = GetModuleHandleW(L"user32.dll");
+  auto* getDpi = user32 ? reinterpret_cast<GetDpiForWindowFn>(
+                              reinterpret_cast<void*>(GetProcAddress(user32, "GetDpiForWindow")))
+                        : nullptr;
+  const UINT dpi = getDpi ? getDpi(hwnd) : 0;
+  if (dpi) return dpi;
+  const HDC dc = GetDC(hwnd);
+  const int logical = dc ? GetDeviceCaps(dc, LOGPIXELSX) : 96;
+  if (dc) ReleaseDC(hwnd, dc);
+  return logical > 0 ? static_cast<UINT>(logical) : 96;
+}
+
 }  // namespace
 
 bool PlaceholderWindow::RegisterClassOnce() {
@@ -51,9 +68,9 @@ bool PlaceholderWindow::Create() {
   if (!hwnd_) return false;
 
   // Client size at the window's own DPI, centred on its monitor's work area.
-  const UINT dpi = GetDpiForWindow(hwnd_);
+  const UINT dpi = WindowDpi(hwnd_);
   RECT rect{0, 0, MulDiv(kClientWidth, static_cast<int>(dpi), 96), MulDiv(kClientHeight, static_cast<int>(dpi), 96)};
-  AdjustWindowRectExForDpi(&rect, WS_OVERLAPPEDWINDOW, FALSE, 0, dpi);
+  AdjustWindowRectEx(&rect, WS_OVERLAPPEDWINDOW, FALSE, 0);
   MONITORINFO monitor{};
   monitor.cbSize = sizeof(monitor);
   GetMonitorInfoW(MonitorFromWindow(hwnd_, MONITOR_DEFAULTTOPRIMARY), &monitor);
