@@ -1,0 +1,17 @@
+#pragma once
+// The floor of discovery: the registry reads that listing all five kinds
+// needs, made by a minimal loop of bare enumeration, open and query calls
+// with fixed buffers, building nothing. Discovery can only be slower; how
+// much slower is what the program adds on top of the registry itself.
+#include <cstddef>
+
+namespace bench {
+
+struct FloorResult {
+  std::size_t entries = 0;  // entries found, all kinds together
+  std::size_t bytes = 0;    // value bytes read (keeps the reads observable)
+};
+
+FloorResult ReadLikeDiscovery();
+
+}  // namespace bench
