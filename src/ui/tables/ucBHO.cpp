@@ -1,0 +1,21 @@
+#include "ui/tables/ucBHO.h"
+
+#include "app/Strings.h"
+#include "discovery/AddonRecord.h"
+#include "discovery/BhoDiscovery.h"
+
+ucBHO::ucBHO()
+    : TableControlBase({TableId::kHelperObjects, L"ucBHO", IDS_KIND_HELPER_OBJECTS, {IDS_COLUMN_HELPER_OBJECT},
+                        {IDS_BHO_EMPTY}, IDS_BHO_BROKEN, IDS_DELETE_TITLE_BHO}) {}
+
+std::optional<CResultNodes> ucBHO::Discover() { return discovery::EnumBHOs(); }
+
+std::wstring ucBHO::ObjectName(const CResultNode&, const std::wstring& rowText) const {
+  return rowText + LoadStr(IDS_NAME_SUFFIX_HELPER_OBJECT);
+}
+
+TableControlBase::DeleteOutcome ucBHO::DeleteEntry(CRegistry& registry, const CResultNode& record) {
+  return DeleteEntryKey(registry, HKEY_LOCAL_MACHINE, discovery::kBhoPath, record.ID);
+}
+
+unsigned ucBHO::FailureLogText() const { return IDS_CANNOT_DELETE; }
