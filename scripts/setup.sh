@@ -9,7 +9,7 @@ packages=(
   googletest
   wine wine64 fonts-wine
   xvfb xauth x11-utils xdotool imagemagick
-  tango-icon-theme
+  tango-icon-theme fonts-dejavu-core librsvg2-bin
 )
 
 missing=()

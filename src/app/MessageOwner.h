@@ -1,8 +1,7 @@
 #pragma once
 // The window that owns the program's messages, and the image store that
 // gives them their icon. The main window registers itself here while it
-// exists (for now the start-up placeholder window does), and ShowMessage
-// reads it. User-interface thread only.
+// exists, and ShowMessage reads it. User-interface thread only.
 #include <windows.h>
 
 class ImageStore;

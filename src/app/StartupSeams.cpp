@@ -1,22 +1,45 @@
 #include "app/StartupSeams.h"
 
-#include "app/PlaceholderWindow.h"
+#include <memory>
+
+#include "app/FSplash.h"
+#include "app/MQLMState.h"
+#include "discovery/CFileChecker.h"
+#include "ui/main/FMain.h"
 
 namespace MQLM {
+namespace {
+// What start-up owns for the whole run; the globals point into these.
+std::unique_ptr<FSplash> gSplashWindow;
+std::unique_ptr<CFileChecker> gOwnFileChecker;
+std::unique_ptr<FMain> gOwnMainWindow;
+}  // namespace
 
-void ShowSplash() {}
-
-bool SplashVisible() { return false; }
-
-void DropSplash() {}
-
-void CreateProcessObjects() {}
-
-void ShowMainWindow() {
-  PlaceholderWindow window;
-  if (window.Create()) window.RunUntilClosed();
+void ShowSplash() {
+  gSplashWindow = std::make_unique<FSplash>();
+  gSplashWindow->Show();
 }
 
-void ReleaseProcessObjects() {}
+bool SplashVisible() { return gSplashWindow && gSplashWindow->Visible(); }
+
+void DropSplash() { gSplashWindow.reset(); }
+
+void CreateProcessObjects() {
+  gOwnFileChecker = std::make_unique<CFileChecker>();
+  gFileChecker = gOwnFileChecker.get();
+  gOwnMainWindow = std::make_unique<FMain>();
+  gMainWindow = gOwnMainWindow.get();
+}
+
+void ShowMainWindow() {
+  if (gOwnMainWindow) gOwnMainWindow->ShowForm();
+}
+
+void ReleaseProcessObjects() {
+  gMainWindow = nullptr;
+  gOwnMainWindow.reset();
+  gFileChecker = nullptr;
+  gOwnFileChecker.reset();
+}
 
 }  // namespace MQLM

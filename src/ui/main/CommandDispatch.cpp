@@ -1,0 +1,102 @@
+#include "ui/main/CommandDispatch.h"
+
+#include "app/ErrorReport.h"
+#include "app/FAbout.h"
+#include "app/QlmError.h"
+#include "app/ShowMessage.h"
+#include "app/Strings.h"
+#include "ozcore/CFileSystem.h"
+#include "ozcore/CUtilities.h"
+#include "ui/main/BackupCommands.h"
+#include "ui/main/CommandTable.h"
+#include "ui/main/CommandText.h"
+#include "ui/main/FMain.h"
+#include "ui/main/FMultitable.h"
+#include "ui/tables/ITableControl.h"
+
+namespace {
+constexpr std::int32_t kObjectNotSet = 91;
+// Error texts handed up by a table: the system's choice of buttons (OK).
+constexpr std::int32_t kButtonsDefault = 0;
+}  // namespace
+
+void CommandDispatch::Run(int commandId) noexcept {
+  Guarded(L"FMain.OnCommand", kLevelError, [&] { Execute(commandId); });
+}
+
+ITableControl& CommandDispatch::CurrentTable() {
+  FMultitable* host = main_.moFMultitable();
+  ITableControl* table = host ? host->CurrentTable() : nullptr;
+  if (!table) throw QlmError(kObjectNotSet, L"FMain", L"Object variable or With block variable not set");
+  return *table;
+}
+
+void CommandDispatch::Execute(int commandId) {
+  using namespace Commands;
+  switch (commandId) {
+    case kBackup:
+      BackupCommands::MenuBackup(main_);
+      break;
+    case kDelete:
+    case kRowDelete:
+      CurrentTable().Remove();
+      break;
+    case kFileProperties:
+    case kRowProperties: {
+      ITableControl& table = CurrentTable();
+      ShowFiledetails(table.CurrentFullFileName(), table.CurrentFullFileNameError());
+      break;
+    }
+    case kRefresh:
+    case kQuickRefresh:
+      if (FMultitable* host = main_.moFMultitable()) host->RefreshTables();
+      break;
+    case kRestore:
+      BackupCommands::MenuRestore(main_);
+      break;
+    case kGoogleFileName:
+    case kRowGoogleFileName: {
+      ITableControl& table = CurrentTable();
+      SearchGoogle(CommandText::FileNamePart(table.CurrentFullFileName()), table.CurrentFullFileNameError());
+      break;
+    }
+    case kGoogleAddonName:
+    case kRowGoogleAddonName:
+      SearchGoogle(CurrentTable().CurrentObjectName(), std::wstring());
+      break;
+    case kAbout:
+      FAbout::ShowModal(main_.Hwnd());
+      break;
+    case kExit:
+      main_.RequestExit();
+      break;
+    default:
+      // The application button and anything unknown.
+      break;
+  }
+}
+
+void CommandDispatch::SearchGoogle(const std::wstring& name, const std::wstring& errorText) noexcept {
+  Guarded(L"FMain.SearchGoogle", kLevelError, [&] {
+    if (name.empty()) {
+      if (!errorText.empty()) MQLM::ShowMessage(errorText, kButtonsDefault, std::wstring());
+      return;
+    }
+    main_.Shell().openAddress(CommandText::SearchAddress(name));
+  });
+}
+
+void CommandDispatch::ShowFiledetails(const std::wstring& fileName, const std::wstring& errorText) noexcept {
+  Guarded(L"FMain.ShowFiledetails", kLevelError, [&] {
+    if (fileName.empty()) {
+      if (!errorText.empty()) MQLM::ShowMessage(errorText, kButtonsDefault, std::wstring());
+      return;
+    }
+    if (CFileSystem::FileExists(fileName)) {
+      main_.Shell().showFileProperties(fileName, main_.Hwnd());
+    } else {
+      MQLM::ShowMessage(CUtilities::FormatString(LoadStr(IDS_FILE_NOT_FOUND), {fileName}), MQLM::kButtonOK,
+                        std::wstring());
+    }
+  });
+}

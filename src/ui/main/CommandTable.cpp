@@ -1,0 +1,93 @@
+#include "ui/main/CommandTable.h"
+
+#include "app/Strings.h"
+#include "ui/widgets/ImageStore.h"
+#include "ui/widgets/PopupMenu.h"
+
+namespace Commands {
+namespace {
+
+// One command as it appears on the ribbon.
+struct Entry {
+  int id;
+  unsigned caption;
+  unsigned tipTitle;
+  unsigned tip;
+  bool image;
+};
+
+RibbonCommand Make(const Entry& e) {
+  RibbonCommand c;
+  c.id = e.id;
+  c.caption = LoadStr(e.caption);
+  c.imageId = e.image ? e.id : 0;
+  c.tipTitle = LoadStr(e.tipTitle);
+  c.tipDescription = LoadStr(e.tip);
+  return c;
+}
+
+}  // namespace
+
+const std::vector<CommandImage>& CommandImages() {
+  static const std::vector<CommandImage> images = {
+      {kFile, 1001},          {kBackup, 1002},         {kDelete, 1003},           {kFileProperties, 1004},
+      {kRefresh, 1005},       {kRestore, 1006},        {kGoogleFileName, 1007},   {kGoogleAddonName, 1007},
+      {kAbout, 1101},         {kQuickRefresh, 1105},   {kRowDelete, 1103},        {kRowProperties, 1104},
+      {kRowGoogleFileName, 1107}, {kRowGoogleAddonName, 1107}};
+  return images;
+}
+
+int LoadCommandImages(ImageStore& store, HMODULE module) {
+  int missing = 0;
+  for (const CommandImage& image : CommandImages())
+    if (!store.AddImage(image.command, module, image.resource)) ++missing;
+  return missing;
+}
+
+RibbonModel BuildRibbonModel() {
+  RibbonModel m;
+  m.applicationButton = Make({kFile, IDS_CMD_FILE, IDS_TIPTITLE_FILE, IDS_TIP_FILE, true});
+  m.applicationMenu.push_back(Make({kAbout, IDS_CMD_ABOUT, IDS_TIPTITLE_ABOUT, IDS_TIP_ABOUT, true}));
+  RibbonCommand exitCommand = Make({kExit, IDS_CMD_EXIT, IDS_TIPTITLE_EXIT, IDS_TIP_EXIT, false});
+  exitCommand.separatorBefore = true;
+  m.applicationMenu.push_back(exitCommand);
+
+  RibbonTab home;
+  home.caption = LoadStr(IDS_TAB_HOME);
+  home.groups.push_back(
+      {LoadStr(IDS_GROUP_ACTIONS),
+       0,
+       {Make({kDelete, IDS_CMD_DELETE, IDS_TIPTITLE_DELETE, IDS_TIP_DELETE, true}),
+        Make({kFileProperties, IDS_CMD_FILE_PROPERTIES, IDS_TIPTITLE_FILE_PROPERTIES, IDS_TIP_FILE_PROPERTIES,
+              true})}});
+  home.groups.push_back(
+      {LoadStr(IDS_GROUP_WEB_SEARCH),
+       1,
+       {Make({kGoogleFileName, IDS_CMD_GOOGLE_FILE, IDS_TIPTITLE_GOOGLE_FILE, IDS_TIP_GOOGLE_FILE, true}),
+        Make({kGoogleAddonName, IDS_CMD_GOOGLE_ADDON, IDS_TIPTITLE_GOOGLE_ADDON, IDS_TIP_GOOGLE_ADDON, true})}});
+  home.groups.push_back({LoadStr(IDS_GROUP_BACKUP_RESTORE),
+                         2,
+                         {Make({kBackup, IDS_CMD_BACKUP, IDS_TIPTITLE_BACKUP, IDS_TIP_BACKUP, true}),
+                          Make({kRestore, IDS_CMD_RESTORE, IDS_TIPTITLE_RESTORE, IDS_TIP_RESTORE, true})}});
+  home.groups.push_back(
+      {LoadStr(IDS_GROUP_LIST), 3, {Make({kRefresh, IDS_CMD_REFRESH, IDS_TIPTITLE_REFRESH, IDS_TIP_REFRESH, true})}});
+  m.tabs.push_back(home);
+
+  m.quickAccess.push_back(Make({kQuickRefresh, IDS_CMD_REFRESH, IDS_TIPTITLE_REFRESH, IDS_TIP_REFRESH, true}));
+  return m;
+}
+
+void BuildContextMenu(PopupMenu& menu, ImageStore& images, UINT dpi) {
+  // One image size for the whole menu, the system's small-icon size, so
+  // the items line up.
+  const int size = MulDiv(16, static_cast<int>(dpi ? dpi : 96), 96);
+  menu.Clear();
+  menu.AddItem(kRowDelete, LoadStr(IDS_CMD_DELETE), images.Bitmap(kRowDelete, size));
+  menu.AddSeparator();
+  menu.AddItem(kRowGoogleFileName, LoadStr(IDS_CMD_GOOGLE_FILE), images.Bitmap(kRowGoogleFileName, size));
+  menu.AddItem(kRowGoogleAddonName, LoadStr(IDS_CMD_GOOGLE_ADDON), images.Bitmap(kRowGoogleAddonName, size));
+  menu.AddSeparator();
+  menu.AddItem(kRowProperties, LoadStr(IDS_CMD_PROPERTIES), images.Bitmap(kRowProperties, size));
+}
+
+}  // namespace Commands

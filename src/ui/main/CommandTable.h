@@ -1,0 +1,57 @@
+#pragma once
+// The main window's commands in one place: their ids, captions, tooltips
+// and images, and how they are laid out on the ribbon, its application
+// menu, its quick-access toolbar and the row context menu.
+#include <windows.h>
+
+#include <vector>
+
+#include "ui/widgets/RibbonModel.h"
+
+class ImageStore;
+class PopupMenu;
+
+namespace Commands {
+
+constexpr int kBackup = 5000;
+constexpr int kDelete = 5001;
+constexpr int kFileProperties = 5002;
+constexpr int kRefresh = 5003;
+constexpr int kRestore = 5004;
+constexpr int kGoogleFileName = 5005;
+constexpr int kGoogleAddonName = 5006;
+constexpr int kFile = 5007;  // the application button; opens its menu only
+constexpr int kAbout = 6006;
+constexpr int kExit = 6008;
+constexpr int kQuickRefresh = 6009;
+constexpr int kRowDelete = 7001;
+constexpr int kRowProperties = 7002;
+constexpr int kRowGoogleFileName = 7003;
+constexpr int kRowGoogleAddonName = 7004;
+
+// The row context menu's id.
+constexpr int kContextMenu = 400;
+
+// A command's image: the PNG resource of the program's own file.
+struct CommandImage {
+  int command;
+  int resource;
+};
+// In the order they are registered in the image store.
+const std::vector<CommandImage>& CommandImages();
+
+// Registers every command image of module (the program's own file) in the
+// store. Returns how many could not be read.
+int LoadCommandImages(ImageStore& store, HMODULE module);
+
+// The ribbon as the main window shows it: the "&File" button and its menu,
+// the quick-access "&Refresh", and the tab "Home" with its four groups.
+// Every text comes from the string table.
+RibbonModel BuildRibbonModel();
+
+// Fills the row context menu: Delete, separator, Google File Name, Google
+// Add-on Name, separator, Properties; images from the store at the menu's
+// small-image size for dpi.
+void BuildContextMenu(PopupMenu& menu, ImageStore& images, UINT dpi);
+
+}  // namespace Commands

@@ -1,0 +1,19 @@
+#pragma once
+// What the main window asks of the Windows shell: open a web address in
+// the user's browser, open a folder in the file manager, show a file's
+// properties. Kept behind one small seam so that tests can watch the
+// requests without a browser or a file manager opening.
+#include <windows.h>
+
+#include <functional>
+#include <string>
+
+struct MainShell {
+  // Each raises an error (QlmError) when the shell refuses the request.
+  std::function<void(const std::wstring& address)> openAddress;
+  std::function<void(const std::wstring& folder, HWND owner)> openFolder;
+  std::function<void(const std::wstring& file, HWND owner)> showFileProperties;
+
+  // The real shell.
+  static MainShell System();
+};

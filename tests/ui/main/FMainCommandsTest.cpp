@@ -1,0 +1,136 @@
+// The command dispatch on a toolbar of our own: web searches, file
+// properties, delete from the ribbon and the row menu, refresh, errors.
+#include <gtest/gtest.h>
+
+#include "app/QlmError.h"
+#include "ozcore/CUtilities.h"
+#include "ui/main/CommandTable.h"
+#include "ui/main/CommandText.h"
+#include "ui/main/FMain.h"
+#include "ui/main/FMainHarness.h"
+#include "ui/main/FMultitable.h"
+
+using namespace fmaintest;
+using namespace qlmtest;
+
+namespace {
+
+class FMainCommands : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(main_.Load());
+    main_.Shell().openAddress = [this](const std::wstring& address) { addresses_.push_back(address); };
+    main_.Shell().showFileProperties = [this](const std::wstring& file, HWND owner) {
+      properties_.push_back(file);
+      EXPECT_EQ(owner, main_.Hwnd());
+    };
+    main_.Shell().openFolder = [this](const std::wstring& folder, HWND) { folders_.push_back(folder); };
+    list_ = CurrentList(main_);
+    ASSERT_NE(list_, nullptr);
+    ASSERT_TRUE(SelectRow(list_, bar_.Name())) << "the fixture toolbar is not listed";
+  }
+  void TearDown() override { main_.Unload(); }
+
+  // Runs a command; the dialogs it shows are answered in turn.
+  std::vector<Dialog> Run(int command, std::vector<std::wstring> presses = {}) {
+    DialogAnswerer answer(std::move(presses));
+    main_.RunCommand(command);
+    Pump();
+    return answer.StopAndSeen();
+  }
+
+  ProcessState state_;
+  FixtureToolbar bar_{L"Qlm Dispatch Bar " + std::to_wstring(GetCurrentProcessId())};
+  FMain main_;
+  HWND list_ = nullptr;
+  std::vector<std::wstring> addresses_, properties_, folders_;
+};
+
+}  // namespace
+
+TEST(FMainCommandText, FileNamePartIsTheLastPathElement) {
+  EXPECT_EQ(CommandText::FileNamePart(L"C:\\Program Files\\Maker\\bar.dll"), L"bar.dll");
+  EXPECT_EQ(CommandText::FileNamePart(L"bar.dll"), L"bar.dll");
+  EXPECT_EQ(CommandText::FileNamePart(L"C:\\folder\\"), L"");
+  EXPECT_EQ(CommandText::FileNamePart(L""), L"");
+  EXPECT_EQ(CommandText::SearchAddress(L"Bar & Co"), L"https://www.google.com/search?hl=en&q=Bar%20%26%20Co");
+}
+
+TEST_F(FMainCommands, WebSearchesOpenTheFileNameOrTheAddOnName) {
+  for (int id : {Commands::kGoogleFileName, Commands::kRowGoogleFileName, Commands::kGoogleAddonName,
+                 Commands::kRowGoogleAddonName})
+    EXPECT_TRUE(Run(id).empty()) << id;
+  const std::wstring byFile = L"https://www.google.com/search?hl=en&q=qlmbar.dll";
+  const std::wstring byName = L"https://www.google.com/search?hl=en&q=" + CUtilities::UrlEncode(bar_.Name());
+  EXPECT_EQ(addresses_, (std::vector<std::wstring>{byFile, byFile, byName, byName}));
+
+  // A shell that refuses: one record, nothing shown, the window goes on.
+  main_.Shell().openAddress = [](const std::wstring&) { throw QlmError(31, L"shell", L"no browser"); };
+  EXPECT_TRUE(Run(Commands::kGoogleAddonName).empty());
+  const auto log = state_.LogRecords();
+  ASSERT_FALSE(log.empty());
+  EXPECT_EQ(log.back(), L"L0  #31  FMain.SearchGoogle  no browser");
+  EXPECT_TRUE(IsWindow(main_.Hwnd()));
+}
+
+TEST_F(FMainCommands, PropertiesShowTheSheetOrSayTheFileIsGone) {
+  EXPECT_TRUE(Run(Commands::kFileProperties).empty());
+  EXPECT_TRUE(Run(Commands::kRowProperties).empty());
+  ASSERT_EQ(properties_.size(), 2u);
+  EXPECT_EQ(_wcsicmp(properties_[0].c_str(), bar_.File().c_str()), 0) << Narrow(properties_[0]);
+  EXPECT_EQ(properties_[1], properties_[0]);
+
+  bar_.RemoveFile();
+  const auto shown = Run(Commands::kRowProperties, {L"OK"});
+  ASSERT_EQ(shown.size(), 1u);
+  EXPECT_EQ(shown[0].title, L"Quillmoor");
+  EXPECT_EQ(shown[0].buttons, std::vector<std::wstring>{L"OK"});
+  EXPECT_EQ(shown[0].owner, main_.Hwnd());
+  EXPECT_NE(shown[0].texts.find(L"File not found:"), std::wstring::npos) << Narrow(shown[0].texts);
+  EXPECT_NE(shown[0].texts.find(properties_[0]), std::wstring::npos) << Narrow(shown[0].texts);
+  EXPECT_EQ(properties_.size(), 2u);
+}
+
+TEST_F(FMainCommands, DeleteAsksFirstFromTheRowMenuAndTheRibbon) {
+  auto shown = Run(Commands::kRowDelete, {L"No"});
+  ASSERT_EQ(shown.size(), 1u);
+  EXPECT_EQ(shown[0].buttons.size(), 2u);
+  EXPECT_TRUE(bar_.Registered());
+
+  ASSERT_TRUE(SelectRow(list_, bar_.Name()));
+  shown = Run(Commands::kDelete, {L"Yes", L"OK"});
+  ASSERT_EQ(shown.size(), 2u);
+  EXPECT_FALSE(bar_.Registered());
+  const auto rows = ListTexts(CurrentList(main_));
+  EXPECT_EQ(std::find(rows.begin(), rows.end(), bar_.Name()), rows.end());
+}
+
+TEST_F(FMainCommands, BothRefreshCommandsReadTheRegistryAgain) {
+  FixtureToolbar second(L"Qlm Second Bar " + std::to_wstring(GetCurrentProcessId()));
+  auto rows = ListTexts(CurrentList(main_));
+  EXPECT_EQ(std::find(rows.begin(), rows.end(), second.Name()), rows.end());
+  EXPECT_TRUE(Run(Commands::kQuickRefresh).empty());
+  rows = ListTexts(CurrentList(main_));
+  EXPECT_NE(std::find(rows.begin(), rows.end(), second.Name()), rows.end());
+
+  FixtureToolbar third(L"Qlm Third Bar " + std::to_wstring(GetCurrentProcessId()));
+  EXPECT_TRUE(Run(Commands::kRefresh).empty());
+  rows = ListTexts(CurrentList(main_));
+  EXPECT_NE(std::find(rows.begin(), rows.end(), third.Name()), rows.end());
+}
+
+TEST_F(FMainCommands, UnknownIdsDoNothingAndAnEscapingErrorIsLogged) {
+  for (int id : {Commands::kFile, 4242, 7005}) EXPECT_TRUE(Run(id).empty()) << id;
+  EXPECT_TRUE(addresses_.empty() && properties_.empty() && folders_.empty());
+  EXPECT_FALSE(main_.ExitRequested());
+
+  // No table filed under the id: the command's error stops at the dispatch.
+  main_.moFTV_ShowTable(99);
+  const auto before = state_.LogRecords().size();
+  EXPECT_TRUE(Run(Commands::kDelete).empty());
+  const auto log = state_.LogRecords();
+  ASSERT_EQ(log.size(), before + 1);
+  EXPECT_EQ(log.back().rfind(L"L0  #91  FMain.OnCommand  ", 0), 0u) << Narrow(log.back());
+  EXPECT_TRUE(IsWindow(main_.Hwnd()));
+  EXPECT_FALSE(main_.ExitRequested());
+}

@@ -1,0 +1,67 @@
+// The splash and About windows.
+#include <gtest/gtest.h>
+
+#include "app/FAbout.h"
+#include "app/FSplash.h"
+#include "app/WindowProbe.h"
+#include "ui/main/FMainHarness.h"
+
+using namespace fmaintest;
+using namespace qlmtest;
+
+namespace {
+int Scaled(HWND hwnd, int px96) { return MulDiv(px96, static_cast<int>(GetDpiForWindow(hwnd)), 96); }
+}  // namespace
+
+TEST(FMainSplash, ShowsCentredAndClosesByItselfOrOnAClick) {
+  ProcessState state;
+  {
+    FSplash splash;
+    ASSERT_TRUE(splash.Show());
+    ASSERT_TRUE(splash.Visible());
+    EXPECT_EQ(WindowText(splash.Hwnd()), L"Quillmoor");
+    RECT client{};
+    GetClientRect(splash.Hwnd(), &client);
+    EXPECT_EQ(client.right, Scaled(splash.Hwnd(), 400));
+    EXPECT_EQ(client.bottom, Scaled(splash.Hwnd(), 316));
+    // Goes by itself: wait for it as start-up does (the guard is far
+    // beyond the splash's second).
+    const ULONGLONG guard = GetTickCount64() + 30000;
+    while (splash.Visible() && GetTickCount64() < guard) {
+      Pump();
+      MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
+    }
+    EXPECT_FALSE(splash.Visible());
+  }
+  {
+    FSplash splash;
+    ASSERT_TRUE(splash.Show());
+    SendMessageW(splash.Hwnd(), WM_LBUTTONUP, 0, MAKELPARAM(20, 20));
+    EXPECT_FALSE(splash.Visible());
+    EXPECT_EQ(splash.Hwnd(), nullptr);
+  }
+}
+
+TEST(FMainAbout, ShowsTheVersionAndClosesWithOkOrEscape) {
+  ProcessState state;
+  EXPECT_EQ(FAbout::AboutText().rfind(L"Quillmoor Version 6.1\r\n\r\n", 0), 0u);
+  EXPECT_EQ(FAbout::AboutText().substr(FAbout::AboutText().size() - 2), L"\r\n");
+
+  HWND owner = CreateWindowExW(0, L"STATIC", L"owner", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 100, 100, 800, 600, nullptr,
+                               nullptr, nullptr, nullptr);
+  for (const wchar_t* press : {L"OK", L""}) {
+    SCOPED_TRACE(press[0] ? "OK" : "Escape");
+    DialogAnswerer answer({press});
+    FAbout::ShowModal(owner);  // returns only once closed
+    ASSERT_EQ(answer.Seen().size(), 1u);
+    const Dialog& about = answer.Seen()[0];
+    EXPECT_EQ(about.title, L"About Quillmoor");
+    EXPECT_EQ(about.owner, owner);
+    EXPECT_EQ(about.buttons, std::vector<std::wstring>{L"OK"});
+    EXPECT_EQ(about.client.right, Scaled(owner, 349));
+    EXPECT_EQ(about.client.bottom, Scaled(owner, 228));
+    EXPECT_NE(about.texts.find(L"Quillmoor Version 6.1"), std::wstring::npos) << Narrow(about.texts);
+    EXPECT_NE(about.texts.find(L"Quillmoor Team"), std::wstring::npos);
+  }
+  DestroyWindow(owner);
+}

@@ -1,0 +1,251 @@
+// The main window in this process: what it loads, how it lays itself out,
+// and the two ways out.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <commctrl.h>
+
+#include <algorithm>
+
+#include "app/MQLMState.h"
+#include "app/MessageOwner.h"
+#include "app/WindowProbe.h"
+#include "ui/main/CommandTable.h"
+#include "ui/main/FMain.h"
+#include "ui/main/FMainHarness.h"
+#include "ui/main/FMultitable.h"
+#include "ui/main/FProperties.h"
+#include "ui/main/FTV.h"
+
+using namespace fmaintest;
+using namespace qlmtest;
+
+namespace {
+
+int Scaled(HWND hwnd, int px96) { return MulDiv(px96, static_cast<int>(GetDpiForWindow(hwnd)), 96); }
+
+// picClient's rectangle in the main window's client coordinates.
+RECT PicClientRect(FMain& main) {
+  RECT r{};
+  GetWindowRect(main.PicClient(), &r);
+  MapWindowPoints(nullptr, main.Hwnd(), reinterpret_cast<POINT*>(&r), 2);
+  return r;
+}
+
+void ExpectPicClientBelowRibbon(FMain& main) {
+  RECT client{};
+  GetClientRect(main.Hwnd(), &client);
+  const RECT pic = PicClientRect(main);
+  EXPECT_EQ(pic.left, 0);
+  EXPECT_EQ(pic.top, main.CommandBars().Height());
+  EXPECT_EQ(pic.right, client.right);
+  EXPECT_EQ(pic.bottom, client.bottom);
+}
+
+std::vector<HWND> gDestroyed;
+LRESULT CALLBACK NoteDestroy(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR) {
+  if (message == WM_DESTROY) gDestroyed.push_back(hwnd);
+  return DefSubclassProc(hwnd, message, wParam, lParam);
+}
+
+}  // namespace
+
+TEST(FMainWindow, LoadsItsPanesBelowTheRibbonAndWritesTheStartupBackup) {
+  ProcessState state;
+  FMain main;
+  ASSERT_TRUE(main.Load());
+
+  EXPECT_EQ(WindowText(main.Hwnd()), L"   Quillmoor");
+  RECT client{};
+  GetClientRect(main.Hwnd(), &client);
+  EXPECT_EQ(client.right, Scaled(main.Hwnd(), 963));
+  EXPECT_EQ(client.bottom, Scaled(main.Hwnd(), 501));
+  // Centred on the work area.
+  RECT window{}, work{};
+  GetWindowRect(main.Hwnd(), &window);
+  SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+  EXPECT_LE(std::abs((window.left + window.right) - (work.left + work.right)), 2);
+  EXPECT_LE(std::abs((window.top + window.bottom) - (work.top + work.bottom)), 2);
+
+  // Written while loading, before the user could do anything.
+  EXPECT_EQ(state.BackupFiles().size(), 1u);
+  EXPECT_EQ(MQLM::CurrentMessageOwner().window, main.Hwnd());
+  EXPECT_TRUE(main.Images().Contains(Commands::kDelete));
+
+  // Tree on the left, table to its right, details under the table.
+  DockPanes& panes = main.DockingPaneManager();
+  EXPECT_EQ(panes.PaneTitle(DockPanes::kLeftPane), L"All Browser Objects");
+  EXPECT_EQ(panes.PaneTitle(DockPanes::kMainPane), L"Table");
+  EXPECT_EQ(panes.PaneTitle(DockPanes::kBottomPane), L"Properties");
+  EXPECT_EQ(panes.PaneContent(DockPanes::kLeftPane), main.moFTV()->Hwnd());
+  EXPECT_EQ(panes.PaneContent(DockPanes::kMainPane), main.moFMultitable()->Hwnd());
+  EXPECT_EQ(panes.PaneContent(DockPanes::kBottomPane), main.moProperties()->Hwnd());
+  const RECT tree = panes.PaneRect(DockPanes::kLeftPane), table = panes.PaneRect(DockPanes::kMainPane),
+             details = panes.PaneRect(DockPanes::kBottomPane);
+  EXPECT_EQ(tree.right - tree.left, Scaled(main.Hwnd(), 200));
+  EXPECT_EQ(details.bottom - details.top, Scaled(main.Hwnd(), 100));
+  EXPECT_LE(tree.right, table.left);
+  EXPECT_LE(table.bottom, details.top);
+  EXPECT_EQ(table.left, details.left);
+
+  // picClient keeps exactly the area under the ribbon, also after resizing.
+  ExpectPicClientBelowRibbon(main);
+  SetWindowPos(main.Hwnd(), nullptr, 0, 0, 1180, 760, SWP_NOZORDER | SWP_NOMOVE);
+  ExpectPicClientBelowRibbon(main);
+  SetWindowPos(main.Hwnd(), nullptr, 0, 0, 900, 520, SWP_NOZORDER | SWP_NOMOVE);
+  ExpectPicClientBelowRibbon(main);
+
+  // A DPI change takes the suggested rectangle and lays out again.
+  RECT suggested{40, 30, 40 + 1300, 30 + 820};
+  SendMessageW(main.Hwnd(), WM_DPICHANGED, MAKEWPARAM(144, 144), reinterpret_cast<LPARAM>(&suggested));
+  GetWindowRect(main.Hwnd(), &window);
+  EXPECT_EQ(window.left, suggested.left);
+  EXPECT_EQ(window.right - window.left, 1300);
+  EXPECT_EQ(window.bottom - window.top, 820);
+  ExpectPicClientBelowRibbon(main);
+
+  // The tree's choice reaches the table host unchanged.
+  main.moFTV_ShowTable(6);
+  EXPECT_EQ(main.moFMultitable()->CurrentId(), 6);
+  main.moFTV()->ShowTable(4);
+  EXPECT_EQ(main.moFMultitable()->CurrentId(), 4);
+  main.Unload();
+}
+
+TEST(FMainWindow, RibbonAndRowMenuCarryEveryCommandWithItsImage) {
+  const RibbonModel model = Commands::BuildRibbonModel();
+  EXPECT_EQ(model.applicationButton.caption, L"&File");
+  EXPECT_EQ(model.applicationButton.imageId, Commands::kFile);
+  ASSERT_EQ(model.applicationMenu.size(), 2u);
+  EXPECT_EQ(model.applicationMenu[0].id, 6006);
+  EXPECT_EQ(model.applicationMenu[0].caption, L"About");
+  EXPECT_EQ(model.applicationMenu[1].id, 6008);
+  EXPECT_EQ(model.applicationMenu[1].caption, L"&Exit");
+  EXPECT_TRUE(model.applicationMenu[1].separatorBefore);
+  EXPECT_EQ(model.applicationMenu[1].imageId, 0) << "Exit has no image";
+  ASSERT_EQ(model.quickAccess.size(), 1u);
+  EXPECT_EQ(model.quickAccess[0].id, 6009);
+  EXPECT_EQ(model.quickAccess[0].caption, L"&Refresh");
+
+  ASSERT_EQ(model.tabs.size(), 1u);
+  EXPECT_EQ(model.tabs[0].caption, L"Home");
+  std::vector<std::wstring> layout;
+  for (const RibbonGroup& group : model.tabs[0].groups) {
+    std::wstring line = group.caption + L"(" + std::to_wstring(group.id) + L"):";
+    for (const RibbonCommand& button : group.buttons) line += L" " + std::to_wstring(button.id) + L"=" + button.caption;
+    layout.push_back(line);
+  }
+  EXPECT_EQ(layout, (std::vector<std::wstring>{
+                        L"Actions(0): 5001=&Delete 5002=Add-on File Properties",
+                        L"Web Search(1): 5005=Google File Name 5006=Google Add-on Name",
+                        L"Backup && Restore(2): 5000=&Backup IE Configuration 5004=&Restore IE Configuration",
+                        L"List(3): 5003=&Refresh"}));
+
+  ProcessState state;
+  FMain main;
+  ASSERT_TRUE(main.Load());
+  // Every command but Exit shows its image and a tooltip with title and text.
+  std::vector<RibbonCommand> all = {model.applicationButton};
+  all.insert(all.end(), model.applicationMenu.begin(), model.applicationMenu.end());
+  all.insert(all.end(), model.quickAccess.begin(), model.quickAccess.end());
+  for (const RibbonGroup& group : model.tabs[0].groups) all.insert(all.end(), group.buttons.begin(), group.buttons.end());
+  for (const RibbonCommand& command : all) {
+    SCOPED_TRACE(command.id);
+    EXPECT_FALSE(command.tipTitle.empty());
+    EXPECT_FALSE(command.tipDescription.empty());
+    if (command.id != Commands::kExit) {
+      EXPECT_TRUE(main.Images().Contains(command.imageId));
+    }
+    if (command.id != Commands::kAbout && command.id != Commands::kExit) {
+      const RECT at = main.CommandBars().CommandRect(command.id);
+      EXPECT_GT(at.right - at.left, 0) << "not on the ribbon";
+    }
+  }
+
+  // The row menu: Delete, separator, the two searches, separator, Properties.
+  PopupMenu* menu = main.FindContextMenu(400);
+  ASSERT_NE(menu, nullptr);
+  EXPECT_EQ(main.FindContextMenu(401), nullptr);
+  std::vector<std::wstring> items;
+  for (int i = 0; i < menu->Count(); ++i) {
+    wchar_t text[128] = {};
+    GetMenuStringW(menu->Handle(), static_cast<UINT>(i), text, 128, MF_BYPOSITION);
+    const UINT id = GetMenuItemID(menu->Handle(), i);
+    items.push_back(id == 0 ? L"-" : std::to_wstring(id) + L"=" + text);
+  }
+  EXPECT_EQ(items, (std::vector<std::wstring>{L"7001=&Delete", L"-", L"7003=Google File Name",
+                                              L"7004=Google Add-on Name", L"-", L"7002=&Properties"}));
+  for (int id : {7001, 7002, 7003, 7004}) EXPECT_TRUE(main.Images().Contains(id)) << id;
+
+  // An access letter runs its command: B is Backup, which reports back.
+  {
+    DialogAnswerer answer({L"OK"});
+    ASSERT_TRUE(main.CommandBars().HandleAccessKey(L'B'));
+    Pump();
+    ASSERT_EQ(answer.Seen().size(), 1u);
+    EXPECT_NE(answer.Seen()[0].texts.find(L"Backup complete successfully."), std::wstring::npos);
+  }
+  main.Unload();
+}
+
+TEST(FMainWindow, CloseAndExitEndTheSameWayUnloadingTreeHostAndDetailsInOrder) {
+  struct Way {
+    const char* name;
+    UINT message;
+    WPARAM wParam;
+  } ways[] = {{"close box", WM_CLOSE, 0}, {"Exit command", WM_COMMAND, MAKEWPARAM(Commands::kExit, 0)}};
+  for (const Way& way : ways) {
+    SCOPED_TRACE(way.name);
+    ProcessState state;
+    FMain main;
+    MQLM::gMainWindow = &main;
+    ASSERT_TRUE(main.Load());
+    const std::vector<HWND> panes = {main.moFTV()->Hwnd(), main.moFMultitable()->Hwnd(), main.moProperties()->Hwnd()};
+    for (HWND pane : panes) SetWindowSubclass(pane, &NoteDestroy, 1, 0);
+    gDestroyed.clear();
+
+    // The request only sets the exit flag; ShowForm's loop then unloads.
+    SendMessageW(main.Hwnd(), way.message, way.wParam, 0);
+    EXPECT_TRUE(main.ExitRequested());
+    EXPECT_TRUE(IsWindow(main.Hwnd()));
+    PostMessageW(main.Hwnd(), way.message, way.wParam, 0);
+    main.ShowForm();
+
+    EXPECT_EQ(main.Hwnd(), nullptr);
+    EXPECT_EQ(gDestroyed, panes) << "tree, table host, details";
+    EXPECT_EQ(MQLM::gMainWindow, nullptr);
+    EXPECT_EQ(MQLM::CurrentMessageOwner().window, nullptr);
+    EXPECT_EQ(main.moFTV(), nullptr);
+    MQLM::gMainWindow = nullptr;
+  }
+}
+
+TEST(FMainWindow, ShowFormRunsUntilTheExitCommandArrives) {
+  ProcessState state;
+  FMain main;
+  // Sent from outside, as the demo script's helper does.
+  std::thread exit([] {
+    HWND window = WaitForTopLevel([](HWND hwnd) {
+      DWORD pid = 0;
+      GetWindowThreadProcessId(hwnd, &pid);
+      return pid == GetCurrentProcessId() && IsWindowVisible(hwnd) && WindowText(hwnd) == L"   Quillmoor";
+    });
+    if (window) PostMessageW(window, WM_COMMAND, MAKEWPARAM(Commands::kExit, 0), 0);
+  });
+  main.ShowForm();
+  exit.join();
+  EXPECT_EQ(main.Hwnd(), nullptr);
+}
+
+TEST(FMainWindow, AboutOpensOverTheWindowAndReturnsWhenClosed) {
+  ProcessState state;
+  FMain main;
+  ASSERT_TRUE(main.Load());
+  DialogAnswerer answer({L""});  // Escape
+  main.RunCommand(Commands::kAbout);
+  ASSERT_EQ(answer.Seen().size(), 1u);
+  EXPECT_EQ(answer.Seen()[0].title, L"About Quillmoor");
+  EXPECT_EQ(answer.Seen()[0].owner, main.Hwnd());
+  EXPECT_FALSE(main.ExitRequested());
+  main.Unload();
+}
