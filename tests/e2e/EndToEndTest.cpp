@@ -1,0 +1,210 @@
+// Starts Quillmoor.exe from a copy of the distribution, with its data
+// folder in a temp folder, over two toolbars of our own; reads the toolbar
+// table of the running program, deletes one toolbar through the Delete
+// command answering its dialogs, and closes the program.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <commctrl.h>
+
+#include <algorithm>
+
+#include "app/LogLines.h"
+#include "app/WindowProbe.h"
+#include "discovery/RegFixture.h"
+#include "ozcore/UniqueHandle.h"
+#include "support/TestSupport.h"
+
+using namespace qlmtest;
+
+namespace {
+
+const wchar_t kToolbarKey[] = L"Software\\Microsoft\\Internet Explorer\\Toolbar";
+const std::wstring kClasses = L"Software\\Classes\\CLSID\\";
+constexpr int kDeleteCommand = 5001;
+
+// Memory in the other process, for the list view messages that take a
+// pointer.
+class RemoteMemory {
+ public:
+  RemoteMemory(HANDLE process, std::size_t size)
+      : process_(process), address_(VirtualAllocEx(process, nullptr, size, MEM_COMMIT, PAGE_READWRITE)) {}
+  ~RemoteMemory() {
+    if (address_) VirtualFreeEx(process_, address_, 0, MEM_RELEASE);
+  }
+  RemoteMemory(const RemoteMemory&) = delete;
+  RemoteMemory& operator=(const RemoteMemory&) = delete;
+  void* Address() const { return address_; }
+  bool Write(const void* data, std::size_t size, std::size_t offset = 0) const {
+    return WriteProcessMemory(process_, static_cast<char*>(address_) + offset, data, size, nullptr) != 0;
+  }
+  bool Read(void* data, std::size_t size, std::size_t offset = 0) const {
+    return ReadProcessMemory(process_, static_cast<char*>(address_) + offset, data, size, nullptr) != 0;
+  }
+
+ private:
+  HANDLE process_;
+  void* address_;
+};
+
+// The visible list view of the program's window: the table showing.
+HWND ShownList(HWND main) {
+  for (HWND child : ChildrenOf(main))
+    if (ClassOf(child) == WC_LISTVIEWW && IsWindowVisible(child)) return child;
+  return nullptr;
+}
+
+std::vector<std::wstring> RemoteRows(HANDLE process, HWND list) {
+  std::vector<std::wstring> rows;
+  constexpr int kChars = 512;
+  RemoteMemory memory(process, sizeof(LVITEMW) + kChars * sizeof(wchar_t));
+  const int count = static_cast<int>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
+  for (int i = 0; i < count; ++i) {
+    LVITEMW item{};
+    item.iSubItem = 0;
+    item.cchTextMax = kChars;
+    item.pszText = reinterpret_cast<wchar_t*>(static_cast<char*>(memory.Address()) + sizeof(LVITEMW));
+    memory.Write(&item, sizeof(item));
+    const auto n = SendMessageW(list, LVM_GETITEMTEXTW, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(memory.Address()));
+    std::wstring text(kChars, L'\0');
+    memory.Read(text.data(), kChars * sizeof(wchar_t), sizeof(LVITEMW));
+    text.resize(static_cast<std::size_t>(std::max<LRESULT>(0, n)));
+    rows.push_back(text);
+  }
+  return rows;
+}
+
+void RemoteSelect(HANDLE process, HWND list, int row) {
+  RemoteMemory memory(process, sizeof(LVITEMW));
+  LVITEMW item{};
+  item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+  item.state = LVIS_SELECTED | LVIS_FOCUSED;
+  memory.Write(&item, sizeof(item));
+  SendMessageW(list, LVM_SETITEMSTATE, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(memory.Address()));
+}
+
+class EndToEnd : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    for (const wchar_t* name : {L"Quillmoor.exe", L"ozCore.dll", L"QLMCustom.dll", L"Stoatline.dll"})
+      ASSERT_TRUE(CopyFileW((DistFolder() + L"\\" + name).c_str(), program_.File(name).c_str(), FALSE));
+    SetEnvironmentVariableW(L"QLM_TEST_APPDATA", data_.Path().c_str());
+    const std::wstring pid = std::to_wstring(GetCurrentProcessId());
+    AddToolbar(L"Qlm E2E Keep Bar " + pid, keep_);
+    AddToolbar(L"Qlm E2E Gone Bar " + pid, gone_);
+  }
+  void TearDown() override {
+    if (process_) {
+      TerminateProcess(process_.get(), 99);
+      WaitForSingleObject(process_.get(), 10000);
+    }
+    SetEnvironmentVariableW(L"QLM_TEST_APPDATA", nullptr);
+  }
+
+  struct Bar {
+    std::wstring name, clsid;
+  };
+  void AddToolbar(const std::wstring& name, Bar& bar) {
+    bar = {name, NewClsid()};
+    const std::wstring file = program_.File(L"bar" + std::to_wstring(&bar == &keep_ ? 1 : 2) + L".dll");
+    CopyFileW((FixtureFolder() + L"\\fx_company.dll").c_str(), file.c_str(), FALSE);
+    reg_.String(HKEY_LOCAL_MACHINE, kClasses + bar.clsid, L"", bar.name);
+    reg_.String(HKEY_LOCAL_MACHINE, kClasses + bar.clsid + L"\\InProcServer32", L"", file);
+    reg_.String(HKEY_LOCAL_MACHINE, kToolbarKey, bar.clsid, L"");
+  }
+  static bool Registered(const Bar& bar) {
+    DWORD type = 0;
+    std::vector<unsigned char> data;
+    return RawValue(HKEY_LOCAL_MACHINE, kToolbarKey, bar.clsid, type, data);
+  }
+
+  void Start() {
+    STARTUPINFOW si{};
+    si.cb = sizeof(si);
+    PROCESS_INFORMATION pi{};
+    std::wstring cmd = L"\"" + program_.File(L"Quillmoor.exe") + L"\"";
+    ASSERT_TRUE(CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, program_.Path().c_str(), &si,
+                               &pi));
+    process_.reset(pi.hProcess);
+    UniqueKernelHandle thread(pi.hThread);
+    pid_ = pi.dwProcessId;
+  }
+
+  // A visible top-level window of the program with that title.
+  HWND WaitForWindow(const std::wstring& title) {
+    return WaitForTopLevel([&](HWND hwnd) {
+      DWORD pid = 0;
+      GetWindowThreadProcessId(hwnd, &pid);
+      return pid == pid_ && IsWindowVisible(hwnd) && WindowText(hwnd) == title;
+    });
+  }
+
+  // Waits for the program's next message, checks its text and presses.
+  void Answer(const std::wstring& expectedText, const std::wstring& press) {
+    HWND dialog = WaitForDialogOf(pid_);
+    ASSERT_NE(dialog, nullptr) << "no message for: " << Narrow(expectedText);
+    Sleep(200);
+    EXPECT_NE(StaticTexts(dialog).find(expectedText), std::wstring::npos) << Narrow(StaticTexts(dialog));
+    ASSERT_TRUE(PressButton(dialog, press));
+    for (int i = 0; i < 200 && IsWindow(dialog); ++i) Sleep(50);
+  }
+
+  TempFolder program_, data_;
+  RegFixture reg_;
+  Bar keep_, gone_;
+  UniqueKernelHandle process_;
+  DWORD pid_ = 0;
+};
+
+}  // namespace
+
+TEST_F(EndToEnd, ListsTheToolbarsDeletesOneAndEndsWhenClosed) {
+  Start();
+  HWND main = WaitForWindow(L"   Quillmoor");
+  ASSERT_NE(main, nullptr) << "the main window did not appear";
+
+  // The toolbar table shows first and lists both.
+  HWND list = nullptr;
+  for (int i = 0; i < 100 && !list; ++i, Sleep(50)) list = ShownList(main);
+  ASSERT_NE(list, nullptr);
+  auto rows = RemoteRows(process_.get(), list);
+  const auto keepAt = std::find(rows.begin(), rows.end(), keep_.name);
+  const auto goneAt = std::find(rows.begin(), rows.end(), gone_.name);
+  ASSERT_NE(keepAt, rows.end()) << "rows: " << rows.size();
+  ASSERT_NE(goneAt, rows.end());
+
+  // Delete, as from the ribbon: confirmation Yes, then the outcome OK.
+  RemoteSelect(process_.get(), list, static_cast<int>(goneAt - rows.begin()));
+  PostMessageW(main, WM_COMMAND, MAKEWPARAM(kDeleteCommand, 0), 0);
+  Answer(L"Are you sure you want to delete " + gone_.name, L"Yes");
+  Answer(L"deleted successfully", L"OK");
+
+  EXPECT_FALSE(Registered(gone_));
+  EXPECT_TRUE(Registered(keep_));
+  rows = RemoteRows(process_.get(), ShownList(main));
+  EXPECT_EQ(std::find(rows.begin(), rows.end(), gone_.name), rows.end());
+  EXPECT_NE(std::find(rows.begin(), rows.end(), keep_.name), rows.end());
+
+  // Closing ends the process.
+  PostMessageW(main, WM_CLOSE, 0, 0);
+  ASSERT_EQ(WaitForSingleObject(process_.get(), 60000), WAIT_OBJECT_0);
+  DWORD code = 99;
+  GetExitCodeProcess(process_.get(), &code);
+  EXPECT_EQ(code, 0u);
+  process_.reset();
+
+  // The start records, and the start-up backup holding the deleted entry,
+  // so that it can be merged back.
+  const std::wstring folder = data_.File(L"Quillmoor");
+  const auto log = LogLines(folder + L"\\QLM.log");
+  ASSERT_GE(log.size(), 3u);
+  EXPECT_EQ(log[0], L"L5  #0  MQLM.Main  ********** start app");
+  EXPECT_EQ(log[1].rfind(L"L5  #0  MQLM.Main  Quillmoor ver.", 0), 0u);
+  WIN32_FIND_DATAW found{};
+  HANDLE find = FindFirstFileW((folder + L"\\Backup\\Backup *.reg").c_str(), &found);
+  ASSERT_NE(find, INVALID_HANDLE_VALUE) << "no backup file";
+  FindClose(find);
+  const std::wstring backup = ReadUtf16File(folder + L"\\Backup\\" + found.cFileName);
+  EXPECT_NE(backup.find(gone_.clsid), std::wstring::npos);
+  EXPECT_NE(backup.find(keep_.clsid), std::wstring::npos);
+}
