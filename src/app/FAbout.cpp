@@ -16,8 +16,9 @@ constexpr int kLabelId = 100;
 // Positions at 96 DPI, inside the 349 x 228 client area.
 constexpr RECT kLabel{20, 102, 329, 184};
 constexpr RECT kOk{249, 190, 329, 216};
-// The white double frame: one line along each edge, one further inside.
-constexpr int kInnerFrame = 4;
+// The white double frame, just inside the edges.
+constexpr int kOuterFrame = 2;
+constexpr int kInnerFrame = 5;
 
 struct AboutState {
   UINT dpi = 96;
@@ -66,10 +67,10 @@ void Paint(HWND dialog, const AboutState& state) {
     Widgets::FillSolid(dc, client, RGB(0x15, 0x4b, 0x7c));
   }
   const COLORREF white = RGB(255, 255, 255);
-  Widgets::FrameSolid(dc, client, white);
-  const int inset = Scale(kInnerFrame, state.dpi);
-  RECT inner{client.left + inset, client.top + inset, client.right - inset, client.bottom - inset};
-  Widgets::FrameSolid(dc, inner, white);
+  for (int inset : {Scale(kOuterFrame, state.dpi), Scale(kInnerFrame, state.dpi)}) {
+    const RECT line{client.left + inset, client.top + inset, client.right - inset, client.bottom - inset};
+    Widgets::FrameSolid(dc, line, white);
+  }
   EndPaint(dialog, &ps);
 }
 

@@ -37,11 +37,30 @@ const std::vector<CommandImage>& CommandImages() {
   return images;
 }
 
+const std::vector<CommandImage>& LargeCommandImages() {
+  static const std::vector<CommandImage> images = {
+      {kFile, 2001},          {kBackup, 2002},         {kDelete, 2003},           {kFileProperties, 2004},
+      {kRefresh, 2005},       {kRestore, 2006},        {kGoogleFileName, 2007},   {kGoogleAddonName, 2007},
+      {kAbout, 2101},         {kQuickRefresh, 2105},   {kRowDelete, 2003},        {kRowProperties, 2104},
+      {kRowGoogleFileName, 2007}, {kRowGoogleAddonName, 2007}};
+  return images;
+}
+
 int LoadCommandImages(ImageStore& store, HMODULE module) {
   int missing = 0;
   for (const CommandImage& image : CommandImages())
     if (!store.AddImage(image.command, module, image.resource)) ++missing;
+  // Without them the normal images are enlarged instead.
+  for (const CommandImage& image : LargeCommandImages())
+    store.AddImage(image.command + kLargeImage, module, image.resource);
   return missing;
+}
+
+HBITMAP CommandBitmap(ImageStore& store, int command, int size) {
+  int width = 0, height = 0;
+  if (store.NaturalSize(command, width, height) && size > width && store.Contains(command + kLargeImage))
+    return store.Bitmap(command + kLargeImage, size);
+  return store.Bitmap(command, size);
 }
 
 RibbonModel BuildRibbonModel() {
@@ -82,12 +101,12 @@ void BuildContextMenu(PopupMenu& menu, ImageStore& images, UINT dpi) {
   // the items line up.
   const int size = MulDiv(16, static_cast<int>(dpi ? dpi : 96), 96);
   menu.Clear();
-  menu.AddItem(kRowDelete, LoadStr(IDS_CMD_DELETE), images.Bitmap(kRowDelete, size));
+  menu.AddItem(kRowDelete, LoadStr(IDS_CMD_DELETE), CommandBitmap(images, kRowDelete, size));
   menu.AddSeparator();
-  menu.AddItem(kRowGoogleFileName, LoadStr(IDS_CMD_GOOGLE_FILE), images.Bitmap(kRowGoogleFileName, size));
-  menu.AddItem(kRowGoogleAddonName, LoadStr(IDS_CMD_GOOGLE_ADDON), images.Bitmap(kRowGoogleAddonName, size));
+  menu.AddItem(kRowGoogleFileName, LoadStr(IDS_CMD_GOOGLE_FILE), CommandBitmap(images, kRowGoogleFileName, size));
+  menu.AddItem(kRowGoogleAddonName, LoadStr(IDS_CMD_GOOGLE_ADDON), CommandBitmap(images, kRowGoogleAddonName, size));
   menu.AddSeparator();
-  menu.AddItem(kRowProperties, LoadStr(IDS_CMD_PROPERTIES), images.Bitmap(kRowProperties, size));
+  menu.AddItem(kRowProperties, LoadStr(IDS_CMD_PROPERTIES), CommandBitmap(images, kRowProperties, size));
 }
 
 }  // namespace Commands

@@ -39,10 +39,19 @@ struct CommandImage {
 };
 // In the order they are registered in the image store.
 const std::vector<CommandImage>& CommandImages();
+// Larger drawings of the same images, kept under the command id plus
+// kLargeImage and used when a size above the normal image's own is needed
+// (screens above 96 DPI).
+constexpr int kLargeImage = 100000;
+const std::vector<CommandImage>& LargeCommandImages();
 
 // Registers every command image of module (the program's own file) in the
-// store. Returns how many could not be read.
+// store, the larger drawings after them. Returns how many of the normal
+// images could not be read.
 int LoadCommandImages(ImageStore& store, HMODULE module);
+// The command's image at size x size, from its larger drawing when the
+// normal image would have to be enlarged; null when it has none.
+HBITMAP CommandBitmap(ImageStore& store, int command, int size);
 
 // The ribbon as the main window shows it: the "&File" button and its menu,
 // the quick-access "&Refresh", and the tab "Home" with its four groups.

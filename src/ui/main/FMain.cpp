@@ -122,7 +122,7 @@ void FMain::LoadImagesAndTips() {
 void FMain::BuildCommandBars() {
   if (!ribbon_.Create(hwnd_, kRibbonId)) throw QlmError(-1, L"FMain", L"The ribbon could not be created");
   SetWindowTextW(ribbon_.Hwnd(), LoadStr(IDS_RIBBON_CAPTION).c_str());
-  ribbon_.SetImageSource([this](int id, int size) { return images_.Bitmap(id, size); });
+  ribbon_.SetImageSource([this](int id, int size) { return Commands::CommandBitmap(images_, id, size); });
   ribbon_.SetModel(Commands::BuildRibbonModel());
   Commands::BuildContextMenu(contextMenu_, images_, Dpi());
 }
