@@ -332,6 +332,8 @@ void Ribbon::ShowApplicationMenu() {
     menu.AddItem(command.id, command.caption, Image(command.imageId, Scale(16)));
   }
   LeaveKeyboardMode();
+  // A tip still showing would lie over the menu.
+  if (tooltip_) SendMessageW(tooltip_, TTM_POP, 0, 0);
   menuOpen_ = true;
   InvalidateRect(Hwnd(), nullptr, FALSE);
   UpdateWindow(Hwnd());
