@@ -110,12 +110,16 @@ void FMultitable::Init(FProperties* propertiesForm, void* detailsPane, PopupMenu
 void FMultitable::ShowTable(std::int32_t id) {
   Impl& d = *impl_;
   d.currentId = id;
+  // Focus in a table that is about to hide moves on to the one shown.
+  const HWND focus = GetFocus();
+  const bool hadFocus = focus && IsChild(d.Hwnd(), focus);
   TableControlBase* shown = nullptr;
   for (const auto& entry : d.tables) {
     const bool visible = entry.second->ID() == d.currentId;
     ShowWindow(entry.second->Hwnd(), visible ? SW_SHOWNA : SW_HIDE);
     if (visible) shown = entry.second;
   }
+  if (hadFocus && shown && !IsChild(shown->Hwnd(), GetFocus())) SetFocus(shown->Hwnd());
   if (shown && !shown->ShowDetails() && d.PropertiesForm) d.PropertiesForm->ShowDetails(CParams());
   if (!shown) InvalidateRect(d.Hwnd(), nullptr, TRUE);
 }

@@ -320,6 +320,8 @@ void TableControlBase::ShowContextMenu(const ContextMenuRequest& request) {
 }
 
 void TableControlBase::Remove() {
+  if (removing_) return;
+  FlagScope busy(removing_);
   Guarded(Context(L"ITableControl_Remove"), kLevelError, [&] {
     if (emptyFlag_) return;
     const int row = SelectedRow();

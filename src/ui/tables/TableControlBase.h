@@ -137,6 +137,9 @@ class TableControlBase : public WidgetWindow, public ITableControl {
   // True while the table changes its own rows and selection: the list's
   // notifications then are not the user's.
   bool updating_ = false;
+  // True while a deletion runs: its dialogs let messages through, and a
+  // held Delete key must not stack a second deletion on the first.
+  bool removing_ = false;
   // The records of the rows, in row order; a row's item data points to its
   // record, the empty row's to nothing.
   std::vector<std::shared_ptr<CResultNode>> records_;
