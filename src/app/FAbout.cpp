@@ -136,7 +136,7 @@ std::vector<WORD> EmptyTemplate() {
 }  // namespace
 
 std::wstring FAbout::AboutText() {
-  return LoadStr(IDS_ABOUT_VERSION) + L"6.1\r\n\r\n" + LoadStr(IDS_ABOUT_LEGAL);
+  return LoadStr(IDS_ABOUT_VERSION) + LoadStr(IDS_ABOUT_VERSION_NUMBER) + L"\r\n\r\n" + LoadStr(IDS_ABOUT_LEGAL);
 }
 
 void FAbout::ShowModal(HWND owner) {

@@ -17,7 +17,8 @@ bool RegisterClassOnce(WNDPROC proc) {
   wc.cbSize = sizeof(wc);
   wc.lpfnWndProc = proc;
   wc.hInstance = instance;
-  wc.hCursor = LoadCursorW(nullptr, IDC_APPSTARTING);
+  // The program is busy while the splash shows.
+  wc.hCursor = LoadCursorW(nullptr, IDC_WAIT);
   wc.lpszClassName = kClassName;
   return RegisterClassExW(&wc) != 0;
 }

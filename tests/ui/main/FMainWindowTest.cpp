@@ -219,33 +219,3 @@ TEST(FMainWindow, CloseAndExitEndTheSameWayUnloadingTreeHostAndDetailsInOrder) {
     MQLM::gMainWindow = nullptr;
   }
 }
-
-TEST(FMainWindow, ShowFormRunsUntilTheExitCommandArrives) {
-  ProcessState state;
-  FMain main;
-  // Sent from outside, as the demo script's helper does.
-  std::thread exit([] {
-    HWND window = WaitForTopLevel([](HWND hwnd) {
-      DWORD pid = 0;
-      GetWindowThreadProcessId(hwnd, &pid);
-      return pid == GetCurrentProcessId() && IsWindowVisible(hwnd) && WindowText(hwnd) == L"   Quillmoor";
-    });
-    if (window) PostMessageW(window, WM_COMMAND, MAKEWPARAM(Commands::kExit, 0), 0);
-  });
-  main.ShowForm();
-  exit.join();
-  EXPECT_EQ(main.Hwnd(), nullptr);
-}
-
-TEST(FMainWindow, AboutOpensOverTheWindowAndReturnsWhenClosed) {
-  ProcessState state;
-  FMain main;
-  ASSERT_TRUE(main.Load());
-  DialogAnswerer answer({L""});  // Escape
-  main.RunCommand(Commands::kAbout);
-  ASSERT_EQ(answer.Seen().size(), 1u);
-  EXPECT_EQ(answer.Seen()[0].title, L"About Quillmoor");
-  EXPECT_EQ(answer.Seen()[0].owner, main.Hwnd());
-  EXPECT_FALSE(main.ExitRequested());
-  main.Unload();
-}
