@@ -6,7 +6,9 @@
 #include <windows.h>
 #include <psapi.h>
 
+#include <algorithm>
 #include <cstdio>
+#include <iterator>
 #include <optional>
 #include <string>
 #include <vector>
@@ -90,24 +92,68 @@ double PeakWorkingSetMb() {
   return static_cast<double>(counters.PeakWorkingSetSize) / (1024.0 * 1024.0);
 }
 
-struct AllKinds {
-  std::optional<CResultNodes> lists[5];
-  std::size_t Records() const {
-    std::size_t n = 0;
-    for (const auto& l : lists)
-      if (l) n += l->Count();
-    return n;
+// The five discovery routines, in table order.
+std::optional<CResultNodes> Discover(int kind) {
+  switch (kind) {
+    case 0:
+      return discovery::EnumToolbars();
+    case 1:
+      return discovery::EnumToolbarButtons();
+    case 2:
+      return discovery::EnumContextMenus();
+    case 3:
+      return discovery::EnumObjects();
+    default:
+      return discovery::EnumBHOs();
+  }
+}
+
+struct KindTimes {
+  double cold = 0, warm = 0, floor = 0;
+};
+
+// One run: per kind, the floor, the first (cold) listing, the repeat (warm)
+// and the floor again. The machine's speed drifts by several times within
+// seconds here, so each ratio compares times taken side by side; the floor
+// is the mean of the reads before and after. Cold listings of later kinds
+// find the file answers of earlier kinds, as in one program start.
+struct RunTimes {
+  KindTimes kinds[5];
+  std::size_t records = 0;
+  double heapBytes = 0;  // in use with the five first lists held
+  double Cold() const { return kinds[0].cold + kinds[1].cold + kinds[2].cold + kinds[3].cold + kinds[4].cold; }
+  double Warm() const { return kinds[0].warm + kinds[1].warm + kinds[2].warm + kinds[3].warm + kinds[4].warm; }
+  double Floor() const {
+    return kinds[0].floor + kinds[1].floor + kinds[2].floor + kinds[3].floor + kinds[4].floor;
   }
 };
 
-AllKinds DiscoverAll() {
-  AllKinds all;
-  all.lists[0] = discovery::EnumToolbars();
-  all.lists[1] = discovery::EnumToolbarButtons();
-  all.lists[2] = discovery::EnumContextMenus();
-  all.lists[3] = discovery::EnumObjects();
-  all.lists[4] = discovery::EnumBHOs();
-  return all;
+RunTimes TimeDiscovery(std::size_t& floorEntries) {
+  RunTimes times;
+  CFileChecker checker;
+  MQLM::gFileChecker = &checker;
+  const double heapBefore = LiveHeapBytes();
+  std::optional<CResultNodes> first[5];
+  floorEntries = 0;
+  for (int kind = 0; kind < 5; ++kind) {
+    KindTimes& k = times.kinds[kind];
+    double t = bench::NowMs();
+    floorEntries += bench::ReadLikeDiscovery(1u << kind).entries;
+    const double floorBefore = bench::NowMs() - t;
+    t = bench::NowMs();
+    first[kind] = Discover(kind);
+    k.cold = bench::NowMs() - t;
+    t = bench::NowMs();
+    { const auto again = Discover(kind); }
+    k.warm = bench::NowMs() - t;
+    t = bench::NowMs();
+    bench::ReadLikeDiscovery(1u << kind);
+    k.floor = (floorBefore + bench::NowMs() - t) / 2;
+    if (first[kind]) times.records += first[kind]->Count();
+  }
+  times.heapBytes = LiveHeapBytes() - heapBefore;
+  MQLM::gFileChecker = nullptr;
+  return times;
 }
 
 // One registry size, measured in this process.
@@ -126,42 +172,43 @@ int MeasureConfig(std::size_t addons, std::size_t hives, int runs, bool regExpor
   const double populateStart = bench::NowMs();
   {
     bench::SyntheticRegistry registry({addons, hives}, DemoRoot());
+    // Write the registry out now: Wine's server saves a changed registry
+    // on its own every so often, and such a save in the middle of a timed
+    // listing would stall it.
+    RegFlushKey(HKEY_LOCAL_MACHINE);
+    RegFlushKey(HKEY_CURRENT_USER);
     result.populateMs = bench::NowMs() - populateStart;
     const auto trees = bench::BackupTreeNames();
     result.exportCalls = trees.size();
 
     for (int run = 0; run < runs; ++run) {
-      double cold = 0, warm = 0, kbPer1000 = 0;
-      {
-        // First listing with an empty file checker, as at program start,
-        // then the same with its answers kept, as at every later refresh.
-        CFileChecker checker;
-        MQLM::gFileChecker = &checker;
-        const double heapBefore = LiveHeapBytes();
-        double t = bench::NowMs();
-        AllKinds first = DiscoverAll();
-        cold = bench::NowMs() - t;
-        result.records = first.Records();
-        const double heapHeld = LiveHeapBytes();
-        if (result.records > 0) kbPer1000 = (heapHeld - heapBefore) / 1024.0 / (result.records / 1000.0);
-        first = AllKinds();
-        t = bench::NowMs();
-        AllKinds second = DiscoverAll();
-        warm = bench::NowMs() - t;
-        MQLM::gFileChecker = nullptr;
-      }
-      double t = bench::NowMs();
-      const bench::FloorResult floor = bench::ReadLikeDiscovery();
-      const double floorMs = bench::NowMs() - t;
-      result.floorEntries = floor.entries;
+      const RunTimes times = TimeDiscovery(result.floorEntries);
+      result.records = times.records;
+      const double cold = times.Cold(), warm = times.Warm(), floorMs = times.Floor();
+      const double kbPer1000 = times.records ? times.heapBytes / 1024.0 / (times.records / 1000.0) : 0;
 
-      std::wstring written;
-      t = bench::NowMs();
-      MAPI::BackupRegistry(&written);
-      const double backup = bench::NowMs() - t;
-      if (!written.empty()) DeleteFileW(written.c_str());
-
+      const auto timeBackup = [] {
+        std::wstring written;
+        const double t = bench::NowMs();
+        MAPI::BackupRegistry(&written);
+        const double ms = bench::NowMs() - t;
+        if (!written.empty()) DeleteFileW(written.c_str());
+        return ms;
+      };
+      double backup = 0;
       auto& s = result.series;
+      if (regExport) {
+        const bench::BackupComparison compared = bench::CompareWithRegExport(trees, work, timeBackup);
+        backup = compared.backupMs;
+        const double net = compared.exported.NetMs();
+        s["reg_export_net_ms"].push_back(net);
+        s["reg_export_gross_ms"].push_back(compared.exported.grossMs);
+        s["reg_export_startup_ms"].push_back(compared.exported.nullPerCallMs);
+        // Start-up noise can exceed the exporter's own work on small trees.
+        if (net > 0) s["backup_over_reg_export"].push_back(backup / net);
+      } else {
+        backup = timeBackup();
+      }
       s["discovery_cold_ms"].push_back(cold);
       s["discovery_warm_ms"].push_back(warm);
       s["floor_ms"].push_back(floorMs);
@@ -169,19 +216,17 @@ int MeasureConfig(std::size_t addons, std::size_t hives, int runs, bool regExpor
       s["warm_over_floor"].push_back(warm / floorMs);
       s["backup_ms"].push_back(backup);
       s["kb_per_1000_records"].push_back(kbPer1000);
-      if (regExport) {
-        const bench::ExportTiming exported = bench::TimeRegExport(trees, work, 5);
-        s["reg_export_net_ms"].push_back(exported.NetMs());
-        s["reg_export_gross_ms"].push_back(exported.grossMs);
-        s["reg_export_startup_ms"].push_back(exported.nullPerCallMs);
-        s["backup_over_reg_export"].push_back(exported.NetMs() > 0 ? backup / exported.NetMs() : 0);
-      }
       if (const auto refresh = bench::TimeTableRefresh()) s["table_refresh_ms"].push_back(*refresh);
       s["peak_working_set_mb"].push_back(PeakWorkingSetMb());
-      char line[200];
-      std::snprintf(line, sizeof(line), "    run %d: cold %.1f ms, warm %.1f ms, floor %.1f ms, backup %.1f ms\n",
+      char line[400];
+      std::snprintf(line, sizeof(line), "    run %d: cold %.0f, warm %.0f, floor %.0f, backup %.0f ms; warm/floor by kind:",
                     run + 1, cold, warm, floorMs, backup);
-      Say(line);
+      std::string text = line;
+      for (const auto& k : times.kinds) {
+        std::snprintf(line, sizeof(line), " %.0f/%.0f", k.warm, k.floor);
+        text += line;
+      }
+      Say(text + "\n");
     }
   }
   RemoveDirectoryW(work.c_str());

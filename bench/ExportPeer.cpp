@@ -59,20 +59,31 @@ std::vector<std::wstring> BackupTreeNames() {
   return names;
 }
 
-ExportTiming TimeRegExport(const std::vector<std::wstring>& trees, const std::wstring& folder, int nullCalls) {
-  ExportTiming timing;
-  timing.calls = trees.size();
-  for (std::size_t i = 0; i < trees.size(); ++i) {
-    const std::wstring file = folder + L"\\tree" + std::to_wstring(i) + L".reg";
-    timing.grossMs += RunRegMs(L"export \"" + trees[i] + L"\" \"" + file + L"\" /y");
-    DeleteFileW(file.c_str());
-  }
+BackupComparison CompareWithRegExport(const std::vector<std::wstring>& trees, const std::wstring& folder,
+                                      const std::function<double()>& timeBackup) {
+  constexpr std::size_t kParts = 4;
+  BackupComparison result;
+  result.exported.calls = trees.size();
   std::vector<double> nulls;
-  const std::wstring file = folder + L"\\missing.reg";
-  for (int i = 0; i < nullCalls; ++i)
-    nulls.push_back(RunRegMs(L"export \"HKEY_LOCAL_MACHINE\\Software\\QlmBenchNoSuchKey\" \"" + file + L"\" /y"));
-  timing.nullPerCallMs = Summarize(nulls).median;
-  return timing;
+  double backups = 0;
+  const std::wstring missing = folder + L"\\missing.reg";
+  const auto sample = [&] {
+    backups += timeBackup();
+    nulls.push_back(RunRegMs(L"export \"HKEY_LOCAL_MACHINE\\Software\\QlmBenchNoSuchKey\" \"" + missing + L"\" /y"));
+  };
+  for (std::size_t part = 0; part < kParts; ++part) {
+    sample();
+    const std::size_t from = trees.size() * part / kParts, to = trees.size() * (part + 1) / kParts;
+    for (std::size_t i = from; i < to; ++i) {
+      const std::wstring file = folder + L"\\tree" + std::to_wstring(i) + L".reg";
+      result.exported.grossMs += RunRegMs(L"export \"" + trees[i] + L"\" \"" + file + L"\" /y");
+      DeleteFileW(file.c_str());
+    }
+  }
+  sample();
+  result.backupMs = backups / static_cast<double>(kParts + 1);
+  result.exported.nullPerCallMs = Summarize(nulls).median;
+  return result;
 }
 
 }  // namespace bench

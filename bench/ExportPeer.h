@@ -4,6 +4,7 @@
 // key per call), and the same command on a key that does not exist, whose
 // time is the process start-up to take off.
 #include <cstddef>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -20,8 +21,17 @@ struct ExportTiming {
 // file holds, in its order.
 std::vector<std::wstring> BackupTreeNames();
 
-// Runs reg export for every tree into files in folder, and nullCalls calls
-// on a missing key.
-ExportTiming TimeRegExport(const std::vector<std::wstring>& trees, const std::wstring& folder, int nullCalls);
+struct BackupComparison {
+  double backupMs = 0;  // mean of the backups made among the reg export calls
+  ExportTiming exported;
+};
+
+// Runs reg export for every tree into files in folder. The trees are taken
+// in four parts; before each part and after the last, one backup is timed
+// (timeBackup) and one call on a missing key is made, so that the backup,
+// the exporter and its start-up are measured side by side while the
+// machine's speed drifts.
+BackupComparison CompareWithRegExport(const std::vector<std::wstring>& trees, const std::wstring& folder,
+                                      const std::function<double()>& timeBackup);
 
 }  // namespace bench

@@ -153,18 +153,24 @@ class Reader {
 
 }  // namespace
 
-FloorResult ReadLikeDiscovery() {
+FloorResult ReadLikeDiscovery(unsigned kinds) {
   auto reader = std::make_unique<Reader>();
-  reader->Toolbars(HKEY_LOCAL_MACHINE, kToolbarMachine);
-  reader->Users(kToolbarUser, [&](HKEY root, const wchar_t* path) { reader->Toolbars(root, path); });
-  reader->Buttons(HKEY_LOCAL_MACHINE, kExtensions);
-  const std::wstring userExtensions = std::wstring(L"\\") + kExtensions;
-  reader->Users(userExtensions.c_str(), [&](HKEY root, const wchar_t* path) { reader->Buttons(root, path); });
-  reader->MenuExts(HKEY_LOCAL_MACHINE, kMenuExt);
-  const std::wstring userMenuExt = std::wstring(L"\\") + kMenuExt;
-  reader->Users(userMenuExt.c_str(), [&](HKEY root, const wchar_t* path) { reader->MenuExts(root, path); });
-  reader->ExplorerBars();
-  reader->Bhos();
+  if (kinds & kFloorToolbars) {
+    reader->Toolbars(HKEY_LOCAL_MACHINE, kToolbarMachine);
+    reader->Users(kToolbarUser, [&](HKEY root, const wchar_t* path) { reader->Toolbars(root, path); });
+  }
+  if (kinds & kFloorButtons) {
+    reader->Buttons(HKEY_LOCAL_MACHINE, kExtensions);
+    const std::wstring userExtensions = std::wstring(L"\\") + kExtensions;
+    reader->Users(userExtensions.c_str(), [&](HKEY root, const wchar_t* path) { reader->Buttons(root, path); });
+  }
+  if (kinds & kFloorMenuExts) {
+    reader->MenuExts(HKEY_LOCAL_MACHINE, kMenuExt);
+    const std::wstring userMenuExt = std::wstring(L"\\") + kMenuExt;
+    reader->Users(userMenuExt.c_str(), [&](HKEY root, const wchar_t* path) { reader->MenuExts(root, path); });
+  }
+  if (kinds & kFloorExplorerBars) reader->ExplorerBars();
+  if (kinds & kFloorBhos) reader->Bhos();
   return reader->result;
 }
 

@@ -12,6 +12,15 @@ struct FloorResult {
   std::size_t bytes = 0;    // value bytes read (keeps the reads observable)
 };
 
-FloorResult ReadLikeDiscovery();
+// Kinds to read, in table order; all by default.
+enum : unsigned {
+  kFloorToolbars = 1,
+  kFloorButtons = 2,
+  kFloorMenuExts = 4,
+  kFloorExplorerBars = 8,
+  kFloorBhos = 16,
+  kFloorAll = 31
+};
+FloorResult ReadLikeDiscovery(unsigned kinds = kFloorAll);
 
 }  // namespace bench

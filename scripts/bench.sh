@@ -33,6 +33,7 @@ json="$(winepath -w "$build/bench/results.json")"
 # and would hold a pipe open.
 out="$build/bench/results.txt"
 rc=0
+: >"$out"
 wine "$build/bench-bin/qlm_bench.exe" --demo "$demo" --json "$json" "$@" >"$out" 2>&1 </dev/null &
 pid=$!
 tail -f --pid="$pid" "$out" | tr -d '\r' || true

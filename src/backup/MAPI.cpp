@@ -64,10 +64,13 @@ std::wstring BackupText(CRegistry& registry, bool isNT, const std::wstring& curr
   }
   text += L"\r\n";
 
-  for (const auto* category : {kCatInfoBand, kCatCommBand}) {
-    for (const auto& clsid : registry.EnumCategoryClasses(category).Items())
+  // Both categories in one pass over the machine's classes.
+  const std::vector<std::wstring> categories = {kCatInfoBand, kCatCommBand};
+  const auto members = registry.EnumCategoryClasses(categories);
+  for (std::size_t i = 0; i < categories.size(); ++i) {
+    for (const auto& clsid : members[i].Items())
       text += CUtilities::FormatString(L"[HKEY_CLASSES_ROOT\\CLSID\\%1\\Implemented Categories\\%2]%3%3",
-                                       {clsid, category, L"\r\n"});
+                                       {clsid, categories[i], L"\r\n"});
   }
   return text;
 }

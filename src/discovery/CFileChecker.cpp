@@ -58,8 +58,11 @@ std::wstring CFileChecker::GetFullFileNameFromShortFilename(const std::wstring& 
 
   // First the name as a command line gives it (quotes and arguments gone,
   // variables expanded), then the text itself.
-  std::wstring found = SearchFile(CUtilities::FileSearchName(name));
-  if (found.empty()) found = SearchFile(name);
+  // The second search only when the text differs from the first: the same
+  // search again could find nothing new.
+  const std::wstring searchName = CUtilities::FileSearchName(name);
+  std::wstring found = SearchFile(searchName);
+  if (found.empty() && searchName != name) found = SearchFile(name);
 
   if (found.empty()) {
     answer = name;

@@ -7,6 +7,8 @@
 #include "discovery/DiscoveryRun.h"
 #include "ozcore/CUtilities.h"
 
+#include <vector>
+
 namespace discovery {
 
 std::optional<CResultNodes> EnumObjects(RegView view) {
@@ -14,8 +16,10 @@ std::optional<CResultNodes> EnumObjects(RegView view) {
   Guarded(L"ucExplorerBars.EnumObjects", kLevelDiscovery, [&] {
     CResultNodes list;
     DiscoveryRun run(view);
-    for (const auto* category : {kExplorerBarCategoryVertical, kExplorerBarCategoryHorizontal})
-      FillObjectInfo(run, run.Registry().EnumCategoryClasses(category), list, category);
+    // Both categories in one pass over the machine's classes.
+    const std::vector<std::wstring> categories = {kExplorerBarCategoryVertical, kExplorerBarCategoryHorizontal};
+    const auto members = run.Registry().EnumCategoryClasses(categories);
+    for (std::size_t i = 0; i < categories.size(); ++i) FillObjectInfo(run, members[i], list, categories[i]);
     result = std::move(list);
   });
   return result;

@@ -23,15 +23,13 @@ std::wstring Join(const std::wstring& a, const std::wstring& b) {
 
 // Names of a key's subkeys or values, as the registry orders them. Names may
 // hold any character, NUL included, so lengths are taken from the calls.
-std::vector<std::wstring> ListNames(HKEY key, bool values) {
+// count and maxLength come from RegQueryInfoKeyW: the loop stops after
+// count names, which spares the call that only reports the end.
+std::vector<std::wstring> ListNames(HKEY key, bool values, DWORD count, DWORD maxLength) {
   std::vector<std::wstring> names;
-  DWORD subKeys = 0, maxSubKey = 0, valueCount = 0, maxValueName = 0;
-  if (RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, &subKeys, &maxSubKey, nullptr, &valueCount, &maxValueName,
-                       nullptr, nullptr, nullptr) != ERROR_SUCCESS)
-    return names;
-  names.reserve(values ? valueCount : subKeys);
-  std::vector<wchar_t> buf(std::max<DWORD>(values ? maxValueName : maxSubKey, 255) + 2);
-  for (DWORD i = 0;; ++i) {
+  names.reserve(count);
+  std::vector<wchar_t> buf(std::max<DWORD>(maxLength, 255) + 2);
+  for (DWORD i = 0; i < count; ++i) {
     DWORD len = static_cast<DWORD>(buf.size());
     const LONG rc = values ? RegEnumValueW(key, i, buf.data(), &len, nullptr, nullptr, nullptr, nullptr)
                            : RegEnumKeyExW(key, i, buf.data(), &len, nullptr, nullptr, nullptr, nullptr);
@@ -45,6 +43,14 @@ std::vector<std::wstring> ListNames(HKEY key, bool values) {
     names.emplace_back(buf.data(), len);
   }
   return names;
+}
+
+std::vector<std::wstring> ListNames(HKEY key, bool values) {
+  DWORD subKeys = 0, maxSubKey = 0, valueCount = 0, maxValueName = 0;
+  if (RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, &subKeys, &maxSubKey, nullptr, &valueCount, &maxValueName,
+                       nullptr, nullptr, nullptr) != ERROR_SUCCESS)
+    return {};
+  return values ? ListNames(key, true, valueCount, maxValueName) : ListNames(key, false, subKeys, maxSubKey);
 }
 
 CStringDictionary ToDictionary(const std::vector<std::wstring>& names) {
@@ -73,36 +79,45 @@ std::vector<unsigned char> AnsiText(const unsigned char* data, std::size_t size,
 void ExportTree(HKEY key, const std::wstring& fullName, bool forAnsiFile, REGSAM viewFlag, std::wstring& out) {
   out += regtext::KeyLine(fullName);
 
-  DWORD maxValueName = 0, maxData = 0;
-  RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &maxValueName, &maxData, nullptr,
-                   nullptr);
-  std::vector<wchar_t> name(std::max<DWORD>(maxValueName, 255) + 2);
-  std::vector<unsigned char> data(std::max<DWORD>(maxData, 256));
-  for (DWORD i = 0;; ++i) {
-    DWORD nameLen = static_cast<DWORD>(name.size());
-    DWORD dataLen = static_cast<DWORD>(data.size());
-    DWORD type = 0;
-    const LONG rc = RegEnumValueW(key, i, name.data(), &nameLen, nullptr, &type, data.data(), &dataLen);
-    if (rc == ERROR_MORE_DATA) {
-      name.resize(name.size() * 2 + 16384);
-      data.resize(std::max<std::size_t>(data.size() * 2, dataLen));
-      --i;
-      continue;
-    }
-    if (rc != ERROR_SUCCESS) break;
-    const std::wstring valueName(name.data(), nameLen);
-    if (forAnsiFile && (type == regtext::kExpandSz || type == regtext::kMultiSz)) {
-      const auto ansi = AnsiText(data.data(), dataLen, type);
-      out += regtext::ValueLine(valueName, type, ansi.data(), ansi.size());
-    } else {
-      out += regtext::ValueLine(valueName, type, data.data(), dataLen);
+  // One query gives the counts and sizes for both loops below.
+  DWORD subKeys = 0, maxSubKey = 0, valueCount = 0, maxValueName = 0, maxData = 0;
+  if (RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, &subKeys, &maxSubKey, nullptr, &valueCount, &maxValueName,
+                       &maxData, nullptr, nullptr) != ERROR_SUCCESS)
+    return;
+  if (valueCount > 0) {
+    std::vector<wchar_t> name(std::max<DWORD>(maxValueName, 255) + 2);
+    std::vector<unsigned char> data(std::max<DWORD>(maxData, 256));
+    for (DWORD i = 0; i < valueCount; ++i) {
+      DWORD nameLen = static_cast<DWORD>(name.size());
+      DWORD dataLen = static_cast<DWORD>(data.size());
+      DWORD type = 0;
+      const LONG rc = RegEnumValueW(key, i, name.data(), &nameLen, nullptr, &type, data.data(), &dataLen);
+      if (rc == ERROR_MORE_DATA) {
+        name.resize(name.size() * 2 + 16384);
+        data.resize(std::max<std::size_t>(data.size() * 2, dataLen));
+        --i;
+        continue;
+      }
+      if (rc != ERROR_SUCCESS) break;
+      const std::wstring valueName(name.data(), nameLen);
+      if (forAnsiFile && (type == regtext::kExpandSz || type == regtext::kMultiSz)) {
+        const auto ansi = AnsiText(data.data(), dataLen, type);
+        out += regtext::ValueLine(valueName, type, ansi.data(), ansi.size());
+      } else {
+        out += regtext::ValueLine(valueName, type, data.data(), dataLen);
+      }
     }
   }
 
-  for (const auto& sub : ListNames(key, false)) {
+  if (subKeys == 0) return;
+  std::wstring childName = fullName + L"\\";
+  const std::size_t stem = childName.size();
+  for (const auto& sub : ListNames(key, false, subKeys, maxSubKey)) {
     UniqueKey child;
     if (RegOpenKeyExW(key, sub.c_str(), 0, KEY_READ | viewFlag, child.put()) != ERROR_SUCCESS) continue;
-    ExportTree(child.get(), fullName + L"\\" + sub, forAnsiFile, viewFlag, out);
+    childName.resize(stem);
+    childName += sub;
+    ExportTree(child.get(), childName, forAnsiFile, viewFlag, out);
   }
 }
 
@@ -145,12 +160,15 @@ struct CRegistry::Impl {
 
   void Forget() { cachedKey.reset(); }
 
-  // Raw value bytes and type; false when the value or key is missing.
-  bool Query(HKEY root, const std::wstring& path, const std::wstring& name, DWORD& type,
-             std::vector<unsigned char>& data) {
+  // Raw value bytes and type; false when the value or key is missing. The
+  // bytes stay in data (reused from call to call, so a run of reads
+  // allocates nothing) until the next query.
+  std::vector<unsigned char> data = std::vector<unsigned char>(512);
+  std::size_t dataSize = 0;
+  bool Query(HKEY root, const std::wstring& path, const std::wstring& name, DWORD& type) {
+    dataSize = 0;
     HKEY key = OpenRead(root, path);
     if (!key) return false;
-    data.resize(512);
     for (;;) {
       DWORD size = static_cast<DWORD>(data.size());
       const LONG rc = RegQueryValueExW(key, name.c_str(), nullptr, &type, data.data(), &size);
@@ -159,7 +177,7 @@ struct CRegistry::Impl {
         continue;
       }
       if (rc != ERROR_SUCCESS) return false;
-      data.resize(size);
+      dataSize = size;
       return true;
     }
   }
@@ -173,13 +191,14 @@ RegView CRegistry::View() const { return impl_->view; }
 bool CRegistry::ReadString(HKEY root, const std::wstring& path, const std::wstring& name, std::wstring& out) {
   out.clear();
   DWORD type = 0;
-  std::vector<unsigned char> data;
-  if (!impl_->Query(root, path, name, type, data)) return false;
+  if (!impl_->Query(root, path, name, type)) return false;
   if (type != REG_SZ && type != REG_EXPAND_SZ) return false;
   // Text up to the first NUL; a stray odd byte is dropped.
+  const auto& data = impl_->data;
+  const std::size_t size = impl_->dataSize;
   std::wstring text;
-  text.reserve(data.size() / 2);
-  for (std::size_t i = 0; i + 1 < data.size(); i += 2) {
+  text.reserve(size / 2);
+  for (std::size_t i = 0; i + 1 < size; i += 2) {
     const auto ch = static_cast<wchar_t>(data[i] | (static_cast<unsigned>(data[i + 1]) << 8));
     if (ch == L'\0') break;
     text.push_back(ch);
@@ -204,9 +223,9 @@ bool CRegistry::ReadString(HKEY root, const std::wstring& path, const std::wstri
 bool CRegistry::ReadDWORD(HKEY root, const std::wstring& path, const std::wstring& name, std::uint32_t& out) {
   out = 0;
   DWORD type = 0;
-  std::vector<unsigned char> data;
-  if (!impl_->Query(root, path, name, type, data)) return false;
-  if (type != REG_DWORD || data.size() != 4) return false;
+  if (!impl_->Query(root, path, name, type)) return false;
+  const auto& data = impl_->data;
+  if (type != REG_DWORD || impl_->dataSize != 4) return false;
   out = data[0] | (data[1] << 8) | (data[2] << 16) | (static_cast<std::uint32_t>(data[3]) << 24);
   return true;
 }
@@ -224,16 +243,29 @@ CStringDictionary CRegistry::EnumValueNames(HKEY root, const std::wstring& path)
 }
 
 CStringDictionary CRegistry::EnumCategoryClasses(const std::wstring& category) {
-  CStringDictionary result;
+  auto found = EnumCategoryClasses(std::vector<std::wstring>{category});
+  return std::move(found.front());
+}
+
+std::vector<CStringDictionary> CRegistry::EnumCategoryClasses(const std::vector<std::wstring>& categories) {
+  std::vector<CStringDictionary> result(categories.size());
   UniqueKey clsidKey;
   if (RegOpenKeyExW(HKEY_CLASSES_ROOT, L"CLSID", 0, KEY_READ | impl_->ViewFlag(), clsidKey.put()) != ERROR_SUCCESS)
     return result;
-  const std::wstring tail = L"\\Implemented Categories\\" + category;
+  // Most classes declare no category at all: one failed open of their
+  // "Implemented Categories" key settles them, whatever the number of
+  // categories asked for.
+  const REGSAM access = KEY_QUERY_VALUE | impl_->ViewFlag();
+  std::wstring path;
   for (const auto& clsid : ListNames(clsidKey.get(), false)) {
-    UniqueKey cat;
-    if (RegOpenKeyExW(clsidKey.get(), (clsid + tail).c_str(), 0, KEY_QUERY_VALUE | impl_->ViewFlag(), cat.put()) ==
-        ERROR_SUCCESS)
-      result.Add(clsid, clsid);
+    path.assign(clsid).append(L"\\Implemented Categories");
+    UniqueKey declared;
+    if (RegOpenKeyExW(clsidKey.get(), path.c_str(), 0, access, declared.put()) != ERROR_SUCCESS) continue;
+    for (std::size_t i = 0; i < categories.size(); ++i) {
+      UniqueKey member;
+      if (RegOpenKeyExW(declared.get(), categories[i].c_str(), 0, access, member.put()) == ERROR_SUCCESS)
+        result[i].Add(clsid, clsid);
+    }
   }
   return result;
 }

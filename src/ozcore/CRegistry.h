@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "ozcore/CStringDictionary.h"
 #include "ozcore/OzCoreExport.h"
@@ -49,6 +50,10 @@ class OZCORE_API CRegistry {
   // CLSID strings (as stored) of the classes under HKEY_CLASSES_ROOT\CLSID
   // that have the key "Implemented Categories\<category>".
   CStringDictionary EnumCategoryClasses(const std::wstring& category);
+  // The same for several categories in one pass over the classes: one
+  // dictionary per category, in the order of categories. Each class is
+  // visited once however many categories are asked for.
+  std::vector<CStringDictionary> EnumCategoryClasses(const std::vector<std::wstring>& categories);
 
   // True when the value was deleted.
   bool DeleteValue(HKEY root, const std::wstring& path, const std::wstring& name);

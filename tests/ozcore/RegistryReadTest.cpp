@@ -167,3 +167,36 @@ TEST(RegistryRead, CategoryClasses) {
   EXPECT_TRUE(found.Exists(c));
   EXPECT_FALSE(found.Exists(b));
 }
+
+TEST(RegistryRead, SeveralCategoriesInOnePass) {
+  const std::wstring vertical = NewClsid(), horizontal = NewClsid(), other = NewClsid();
+  const std::wstring both = NewClsid(), onlyH = NewClsid(), onlyOther = NewClsid(), emptyList = NewClsid(),
+                     none = NewClsid();
+  const std::wstring base = L"Software\\Classes\\CLSID\\";
+  CreateKey(HKEY_LOCAL_MACHINE, base + both + L"\\Implemented Categories\\" + vertical);
+  CreateKey(HKEY_LOCAL_MACHINE, base + both + L"\\Implemented Categories\\" + horizontal);
+  CreateKey(HKEY_LOCAL_MACHINE, base + onlyH + L"\\Implemented Categories\\" + horizontal);
+  CreateKey(HKEY_LOCAL_MACHINE, base + onlyOther + L"\\Implemented Categories\\" + other);
+  CreateKey(HKEY_LOCAL_MACHINE, base + emptyList + L"\\Implemented Categories");
+  SetString(HKEY_LOCAL_MACHINE, base + none, L"", L"no categories");
+
+  CRegistry r;
+  const auto found = r.EnumCategoryClasses(std::vector<std::wstring>{vertical, horizontal});
+  const auto swapped = r.EnumCategoryClasses(std::vector<std::wstring>{horizontal, vertical});
+  const auto singleH = r.EnumCategoryClasses(horizontal);
+  const auto nothing = r.EnumCategoryClasses(std::vector<std::wstring>{});
+  for (const auto& k : {both, onlyH, onlyOther, emptyList, none}) DeleteTree(HKEY_LOCAL_MACHINE, base + k);
+
+  ASSERT_EQ(found.size(), 2u);
+  EXPECT_EQ(found[0].Keys(), std::vector<std::wstring>{both});
+  ASSERT_EQ(found[1].Count(), 2u);
+  EXPECT_TRUE(found[1].Exists(both));
+  EXPECT_TRUE(found[1].Exists(onlyH));
+  // One dictionary per category, in the order asked, and the same classes
+  // as asking for each category alone.
+  ASSERT_EQ(swapped.size(), 2u);
+  EXPECT_EQ(swapped[0].Keys(), found[1].Keys());
+  EXPECT_EQ(swapped[1].Keys(), found[0].Keys());
+  EXPECT_EQ(singleH.Keys(), found[1].Keys());
+  EXPECT_TRUE(nothing.empty());
+}
