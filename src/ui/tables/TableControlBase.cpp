@@ -270,10 +270,11 @@ void TableControlBase::lv_ItemClick() {
   });
 }
 
-void TableControlBase::lv_MouseUp(bool rightButton) {
+void TableControlBase::lv_MouseUp(bool rightButton, bool onRow) {
   Guarded(Context(L"lv_MouseUp"), kLevelError, [&] {
     const bool modifiers = KeyDown(VK_SHIFT) || KeyDown(VK_CONTROL) || KeyDown(VK_MENU);
-    if (emptyFlag_ || !rightButton || modifiers) return;
+    // Off the rows there is no add-on for the menu's commands to act on.
+    if (emptyFlag_ || !rightButton || modifiers || !onRow) return;
     ContextMenuRequest request;
     GetCursorPos(&request.screen);
     ShowContextMenu(request);
@@ -455,7 +456,7 @@ LRESULT TableControlBase::OnNotify(const NMHDR& header) {
       return 0;
     }
     case NM_RCLICK:
-      lv_MouseUp(true);
+      lv_MouseUp(true, reinterpret_cast<const NMITEMACTIVATE&>(header).iItem >= 0);
       return 1;  // handled: no second menu through WM_CONTEXTMENU
     case LVN_KEYDOWN: {
       const auto& key = reinterpret_cast<const NMLVKEYDOWN&>(header);

@@ -109,7 +109,7 @@ class TableControlBase : public WidgetWindow, public ITableControl {
 
   std::wstring Context(const wchar_t* procedure) const;
   void lv_ItemClick();
-  void lv_MouseUp(bool rightButton);
+  void lv_MouseUp(bool rightButton, bool onRow);
   void OnContextMenuKey(LPARAM lParam);
   void ShowContextMenu(const ContextMenuRequest& request);
   LRESULT OnNotify(const NMHDR& header);

@@ -254,6 +254,13 @@ TEST(UiTables, TheRowMenuOpensOnAPlainRightClickOrFromTheKeyboard) {
     KeysHeld held({key});
     RightClick(rig.list(), row);
   }
+  // Below the last row there is no add-on to offer commands for.
+  RECT last{};
+  ListView_GetItemRect(rig.list(), rig.Rows() - 1, &last, LVIR_BOUNDS);
+  const LPARAM below = MAKELPARAM(last.left + 5, last.bottom + 40);
+  PostMessageW(rig.list(), WM_RBUTTONUP, 0, below);
+  SendMessageW(rig.list(), WM_RBUTTONDOWN, MK_RBUTTON, below);
+  Pump();
   EXPECT_TRUE(rig.menus.empty());
   RightClick(rig.list(), row);
   ASSERT_EQ(rig.menus, std::vector<bool>{false});
