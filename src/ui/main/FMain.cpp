@@ -1,5 +1,7 @@
 #include "ui/main/FMain.h"
 
+#include <commctrl.h>
+
 #include "app/CResource.h"
 #include "app/ErrorReport.h"
 #include "app/MQLMState.h"
@@ -11,6 +13,8 @@
 #include "ui/main/FMultitable.h"
 #include "ui/main/FProperties.h"
 #include "ui/main/FTV.h"
+#include "ui/tables/ITableControl.h"
+#include "ui/widgets/PropertyGrid.h"
 
 namespace {
 
@@ -71,9 +75,38 @@ void FMain::RunMessageLoop() {
     }
     if (got < 0) break;
     if (ribbon_.Hwnd() && ribbon_.PreTranslateMessage(msg)) continue;
+    if (CyclePaneFocus(msg)) continue;
     TranslateMessage(&msg);
     DispatchMessageW(&msg);
   }
+}
+
+bool FMain::CyclePaneFocus(const MSG& msg) {
+  if (msg.message != WM_KEYDOWN || msg.wParam != VK_F6 || !hwnd_ || !IsChild(hwnd_, msg.hwnd)) return false;
+  if (!tree_ || !host_ || !details_) return false;
+  HWND table = nullptr;
+  if (ITableControl* current = host_->CurrentTable()) {
+    // The table's list, the first child that takes the focus.
+    table = current->Hwnd();
+    for (HWND child = GetWindow(table, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+      wchar_t name[64] = {};
+      GetClassNameW(child, name, 64);
+      if (lstrcmpiW(name, WC_LISTVIEWW) == 0) table = child;
+    }
+  }
+  const HWND panes[] = {tree_->TreeHwnd() ? tree_->TreeHwnd() : tree_->Hwnd(), table, details_->Grid().Hwnd()};
+  int at = -1;
+  for (int i = 0; i < 3; ++i)
+    if (panes[i] && (panes[i] == msg.hwnd || IsChild(panes[i], msg.hwnd))) at = i;
+  const int step = GetKeyState(VK_SHIFT) < 0 ? 2 : 1;
+  for (int tries = 0, i = at; tries < 3; ++tries) {
+    i = (i + step + 3) % 3;
+    if (panes[i] && IsWindowVisible(panes[i])) {
+      SetFocus(panes[i]);
+      break;
+    }
+  }
+  return true;
 }
 
 bool FMain::RegisterClassOnce() {

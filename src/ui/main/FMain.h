@@ -93,6 +93,8 @@ class FMain {
   void OnCommand(WPARAM wParam, LPARAM lParam);
   void OnDestroy();
   void RunMessageLoop();
+  // F6 and Shift+F6 move the keyboard focus from pane to pane.
+  bool CyclePaneFocus(const MSG& msg);
   UINT Dpi() const;
 
   HWND hwnd_ = nullptr;
