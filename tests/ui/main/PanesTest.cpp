@@ -4,6 +4,7 @@
 #include <commctrl.h>
 #include <objbase.h>
 
+#include "app/WindowProbe.h"
 #include "ozcore/CParams.h"
 #include "tables/TableTestKit.h"
 #include "ui/main/FMultitable.h"
@@ -110,7 +111,7 @@ TEST(UiPanesTree, ListsTheFiveKindsAndRaisesOnlyTheUsersChoice) {
   EXPECT_EQ(TreeView_GetSelection(tv), items[0]);
   // The caption strip sits above the tree.
   HWND caption = GetWindow(tree.Hwnd(), GW_CHILD);
-  while (caption && WindowText(caption) != L"All Add-ons") caption = GetWindow(caption, GW_HWNDNEXT);
+  while (caption && qlmtest::WindowText(caption) != L"All Add-ons") caption = GetWindow(caption, GW_HWNDNEXT);
   ASSERT_NE(caption, nullptr);
   RECT captionRect{}, treeRect{};
   GetWindowRect(caption, &captionRect);

@@ -8,6 +8,7 @@
 
 #include "app/MQLMState.h"
 #include "app/MessageOwner.h"
+#include "app/WindowProbe.h"
 #include "ozcore/CRegistry.h"
 #include "ozcore/UniqueHandle.h"
 #include "ui/main/FProperties.h"
@@ -27,61 +28,21 @@ std::wstring Upper(std::wstring text) {
   return text;
 }
 
-std::vector<HWND> Children(HWND hwnd) {
-  std::vector<HWND> children;
-  EnumChildWindows(
-      hwnd, [](HWND child, LPARAM p) -> BOOL { return reinterpret_cast<std::vector<HWND>*>(p)->push_back(child), TRUE; },
-      reinterpret_cast<LPARAM>(&children));
-  return children;
-}
-
-std::wstring ClassOf(HWND hwnd) {
-  wchar_t name[64] = {};
-  GetClassNameW(hwnd, name, 64);
-  return name;
-}
-
-HWND VisibleDialogOfThisProcess() {
-  struct Search {
-    HWND found = nullptr;
-  } search;
-  EnumWindows(
-      [](HWND hwnd, LPARAM p) -> BOOL {
-        DWORD pid = 0;
-        GetWindowThreadProcessId(hwnd, &pid);
-        if (pid == GetCurrentProcessId() && IsWindowVisible(hwnd) && ClassOf(hwnd) == L"#32770") {
-          reinterpret_cast<Search*>(p)->found = hwnd;
-          return FALSE;
-        }
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&search));
-  return search.found;
-}
-
-LRESULT CALLBACK HostProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-  return DefWindowProcW(hwnd, message, wParam, lParam);
+std::vector<std::wstring> Lines(const std::wstring& text) {
+  std::vector<std::wstring> lines;
+  for (std::size_t start = 0; start < text.size();) {
+    auto end = std::min(text.find(L'\n', start), text.size());
+    std::wstring line = text.substr(start, end - start);
+    if (!line.empty() && line.back() == L'\r') line.pop_back();
+    if (!line.empty()) lines.push_back(line);
+    start = end + 1;
+  }
+  return lines;
 }
 
 }  // namespace
 
-void Pump() {
-  MSG msg;
-  while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-    TranslateMessage(&msg);
-    DispatchMessageW(&msg);
-  }
-}
-
-std::wstring WindowText(HWND hwnd) {
-  wchar_t text[1024] = {};
-  GetWindowTextW(hwnd, text, 1024);
-  return text;
-}
-
 std::wstring CompanyFile() { return qlmtest::FixtureFolder() + L"\\fx_company.dll"; }
-
-// ---- fixture add-ons ----------------------------------------------------
 
 void Addons::Class(const std::wstring& clsid, const std::wstring& name, const std::wstring& file) {
   reg_.String(HKEY_LOCAL_MACHINE, kClasses + clsid, L"", name);
@@ -98,8 +59,7 @@ std::wstring Addons::Toolbar(HKEY root, const std::wstring& list, const std::wst
 
 std::wstring Addons::Button(HKEY root, const std::wstring& list, const std::wstring& button, const std::wstring& menu,
                             const std::wstring& file) {
-  const std::wstring clsid = qlmtest::NewClsid();
-  const std::wstring entry = list + L"\\" + clsid;
+  const std::wstring clsid = qlmtest::NewClsid(), entry = list + L"\\" + clsid;
   reg_.Key(root, entry);
   if (!button.empty()) reg_.String(root, entry, L"ButtonText", button);
   if (!menu.empty()) reg_.String(root, entry, L"MenuText", menu);
@@ -108,9 +68,8 @@ std::wstring Addons::Button(HKEY root, const std::wstring& list, const std::wstr
 }
 
 std::wstring Addons::MenuExt(HKEY root, const std::wstring& list, const std::wstring& name, const std::wstring& file) {
-  const std::wstring entry = list + L"\\" + name;
-  reg_.Key(root, entry);
-  if (!file.empty()) reg_.String(root, entry, L"", L"res://" + file + L"/search.htm");
+  reg_.Key(root, list + L"\\" + name);
+  if (!file.empty()) reg_.String(root, list + L"\\" + name, L"", L"res://" + file + L"/search.htm");
   return name;
 }
 
@@ -129,30 +88,20 @@ std::wstring Addons::Bho(const std::wstring& name, const std::wstring& file) {
   return clsid;
 }
 
-// ---- snapshots --------------------------------------------------------------
-
 Snapshot TakeSnapshot(const std::vector<std::wstring>& classes) {
   CRegistry registry;
   std::wstring text = registry.ExportKeyText(HKEY_LOCAL_MACHINE, kIe) + registry.ExportKeyText(HKEY_LOCAL_MACHINE, kBhos);
   const CStringDictionary users = registry.EnumSubKeys(HKEY_USERS, L"");
   for (std::size_t i = 1; i <= users.Count(); ++i) text += registry.ExportKeyText(HKEY_USERS, users.Item(i) + L"\\" + kIe);
   for (const auto& clsid : classes) text += registry.ExportKeyText(HKEY_LOCAL_MACHINE, kClasses + clsid);
-
   Snapshot snapshot;
-  std::wstring current;
-  std::size_t start = 0;
-  while (start < text.size()) {
-    auto end = text.find(L'\n', start);
-    if (end == std::wstring::npos) end = text.size();
-    std::wstring line = text.substr(start, end - start);
-    if (!line.empty() && line.back() == L'\r') line.pop_back();
-    start = end + 1;
-    if (line.empty()) continue;
+  std::wstring key;
+  for (const auto& line : Lines(text)) {
     if (line.front() == L'[' && line.back() == L']') {
-      current = line.substr(1, line.size() - 2);
-      snapshot[current];
+      key = line.substr(1, line.size() - 2);
+      snapshot[key];
     } else {
-      snapshot[current].push_back(line);
+      snapshot[key].push_back(line);
     }
   }
   return snapshot;
@@ -160,79 +109,49 @@ Snapshot TakeSnapshot(const std::vector<std::wstring>& classes) {
 
 Snapshot WithoutKey(Snapshot snapshot, const std::wstring& keyPath) {
   const std::wstring key = Upper(keyPath);
-  for (auto it = snapshot.begin(); it != snapshot.end();) {
-    const std::wstring name = Upper(it->first);
-    const bool below = name == key || (name.size() > key.size() && name.compare(0, key.size(), key) == 0 &&
-                                       name[key.size()] == L'\\');
-    it = below ? snapshot.erase(it) : std::next(it);
-  }
+  std::erase_if(snapshot, [&](const auto& entry) {
+    const std::wstring name = Upper(entry.first);
+    return name == key || name.rfind(key + L"\\", 0) == 0;
+  });
   return snapshot;
 }
 
 Snapshot WithoutValue(Snapshot snapshot, const std::wstring& keyPath, const std::wstring& valueName) {
-  for (auto& [name, values] : snapshot) {
-    if (Upper(name) != Upper(keyPath)) continue;
-    const std::wstring start = Upper(L"\"" + valueName + L"\"=");
-    values.erase(std::remove_if(values.begin(), values.end(),
-                                [&](const std::wstring& line) { return Upper(line).rfind(start, 0) == 0; }),
-                 values.end());
-  }
+  const std::wstring start = Upper(L"\"" + valueName + L"\"=");
+  for (auto& [name, values] : snapshot)
+    if (Upper(name) == Upper(keyPath))
+      std::erase_if(values, [&](const std::wstring& line) { return Upper(line).rfind(start, 0) == 0; });
   return snapshot;
 }
 
-EmptyRegistry::EmptyRegistry() : scratch_(HKEY_CURRENT_USER, L"EmptyRegistry") {
-  for (HKEY root : {HKEY_LOCAL_MACHINE, HKEY_USERS}) {
-    UniqueKey key;
-    RegOpenKeyExW(HKEY_CURRENT_USER, scratch_.Path().c_str(), 0, KEY_ALL_ACCESS, key.put());
-    RegOverridePredefKey(root, key.get());
-  }
+EmptyRegistry::EmptyRegistry() {
+  UniqueKey key;
+  RegOpenKeyExW(HKEY_CURRENT_USER, scratch_.Path().c_str(), 0, KEY_ALL_ACCESS, key.put());
+  for (HKEY root : {HKEY_LOCAL_MACHINE, HKEY_USERS}) RegOverridePredefKey(root, key.get());
 }
 
 EmptyRegistry::~EmptyRegistry() {
   for (HKEY root : {HKEY_LOCAL_MACHINE, HKEY_USERS}) RegOverridePredefKey(root, nullptr);
 }
 
-// ---- dialogs -----------------------------------------------------------------
-
 DialogAnswerer::DialogAnswerer(std::vector<std::wstring> presses) : presses_(std::move(presses)) {
   thread_ = std::thread([this] {
-    std::size_t next = 0;
-    HWND last = nullptr;
-    for (;;) {
-      HWND dialog = VisibleDialogOfThisProcess();
+    const DWORD self = GetCurrentProcessId();
+    auto isDialog = [self](HWND hwnd) {
+      DWORD pid = 0;
+      GetWindowThreadProcessId(hwnd, &pid);
+      return pid == self && IsWindowVisible(hwnd) && qlmtest::ClassOf(hwnd) == L"#32770";
+    };
+    for (HWND last = nullptr;;) {
+      HWND dialog = qlmtest::WaitForTopLevel(isDialog, 0);
       if (dialog && dialog != last) {
-        SeenDialog seen;
-        seen.title = WindowText(dialog);
-        for (HWND child : Children(dialog)) {
-          const bool button = _wcsicmp(ClassOf(child).c_str(), L"Button") == 0;
-          std::wstring text = WindowText(child);
-          if (button && IsWindowVisible(child)) {
-            text.erase(std::remove(text.begin(), text.end(), L'&'), text.end());
-            seen.buttons.push_back(text);
-          } else if (!button) {
-            seen.texts += text + L"\n";
-          }
-        }
-        bool pressed = false;
-        if (next < presses_.size()) {
-          for (HWND child : Children(dialog)) {
-            std::wstring text = WindowText(child);
-            text.erase(std::remove(text.begin(), text.end(), L'&'), text.end());
-            if (_wcsicmp(ClassOf(child).c_str(), L"Button") != 0 || text != presses_[next]) continue;
-            PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(child), BN_CLICKED),
-                         reinterpret_cast<LPARAM>(child));
-            seen.pressed = text;
-            pressed = true;
-            break;
-          }
-          ++next;
-        }
+        seen_.push_back({qlmtest::WindowText(dialog), qlmtest::StaticTexts(dialog), qlmtest::ButtonCaptions(dialog)});
+        const std::size_t next = seen_.size() - 1;
         // Never leave the test hanging on a dialog it did not expect.
-        if (!pressed) PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
-        seen_.push_back(seen);
-        last = dialog;
-        // Wait for it to go before looking for the next.
+        if (next >= presses_.size() || !qlmtest::PressButton(dialog, presses_[next]))
+          PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
         for (int i = 0; i < 3000 && IsWindow(dialog) && IsWindowVisible(dialog); ++i) Sleep(10);
+        last = dialog;
       } else if (stop_) {
         return;
       }
@@ -241,15 +160,11 @@ DialogAnswerer::DialogAnswerer(std::vector<std::wstring> presses) : presses_(std
   });
 }
 
-DialogAnswerer::~DialogAnswerer() { Finish(); }
-
 std::vector<SeenDialog> DialogAnswerer::Finish() {
   stop_ = true;
   if (thread_.joinable()) thread_.join();
   return seen_;
 }
-
-// ---- log ------------------------------------------------------------------------
 
 LogCapture::LogCapture() {
   log_.OpenLogFiles(folder_.File(L"QLM.log"), folder_.File(L"short.log"));
@@ -260,40 +175,16 @@ LogCapture::~LogCapture() { MQLM::gLog = nullptr; }
 
 std::vector<std::wstring> LogCapture::Records() const {
   std::vector<std::wstring> records;
-  const std::wstring text = qlmtest::ReadUtf8File(folder_.File(L"QLM.log"));
-  std::size_t start = 0;
-  while (start < text.size()) {
-    auto end = text.find(L'\n', start);
-    if (end == std::wstring::npos) end = text.size();
-    std::wstring line = text.substr(start, end - start);
-    if (!line.empty() && line.back() == L'\r') line.pop_back();
-    // "yyyy-mm-dd hh:mm:ss.mmm  " comes first.
-    if (line.size() > 25) records.push_back(line.substr(25));
-    start = end + 1;
-  }
+  for (const auto& line : Lines(qlmtest::ReadUtf8File(folder_.File(L"QLM.log"))))
+    if (line.size() > 25) records.push_back(line.substr(25));  // after "yyyy-mm-dd hh:mm:ss.mmm  "
   return records;
 }
 
-// ---- a table in a window ---------------------------------------------------------
-
-std::unique_ptr<TableControlBase> MakeTable(std::int32_t id) {
-  switch (id) {
-    case TableId::kToolbars: return std::make_unique<ucTB>();
-    case TableId::kButtons: return std::make_unique<ucTBButtons>();
-    case TableId::kMenuExtensions: return std::make_unique<ucMenuExt>();
-    case TableId::kExplorerBars: return std::make_unique<ucExplorerBars>();
-    case TableId::kHelperObjects: return std::make_unique<ucBHO>();
-    default: return nullptr;
-  }
-}
-
 HWND SharedHost() {
-  // One window for the whole program: destroying a top-level window costs
-  // the display a noticeable pause each time.
   static HWND host = [] {
     WNDCLASSEXW wc{};
     wc.cbSize = sizeof(wc);
-    wc.lpfnWndProc = HostProc;
+    wc.lpfnWndProc = DefWindowProcW;
     wc.hInstance = GetModuleHandleW(nullptr);
     wc.lpszClassName = L"QuillmoorTableTestHost";
     wc.hbrBackground = GetSysColorBrush(COLOR_WINDOW);
@@ -307,16 +198,30 @@ HWND SharedHost() {
   return host;
 }
 
+void Pump() {
+  MSG msg;
+  while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    TranslateMessage(&msg);
+    DispatchMessageW(&msg);
+  }
+}
+
 TableRig::TableRig(std::int32_t id, int tableHeight) {
   CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-  host_ = SharedHost();
+  const HWND host = SharedHost();
   details_ = std::make_unique<FProperties>();
-  details_->Create(host_);
+  details_->Create(host);
   details_->Init();
   MoveWindow(details_->Hwnd(), 0, tableHeight, 600, 200, TRUE);
   ShowWindow(details_->Hwnd(), SW_SHOW);
-  table_ = MakeTable(id);
-  table_->Create(host_);
+  switch (id) {
+    case TableId::kToolbars: table_ = std::make_unique<ucTB>(); break;
+    case TableId::kButtons: table_ = std::make_unique<ucTBButtons>(); break;
+    case TableId::kMenuExtensions: table_ = std::make_unique<ucMenuExt>(); break;
+    case TableId::kExplorerBars: table_ = std::make_unique<ucExplorerBars>(); break;
+    default: table_ = std::make_unique<ucBHO>(); break;
+  }
+  table_->Create(host);
   MoveWindow(table_->Hwnd(), 0, 0, 600, tableHeight, TRUE);
   ShowWindow(table_->Hwnd(), SW_SHOW);
   table_->contextMenuSeam = [this](const TableControlBase::ContextMenuRequest& request) {
@@ -335,7 +240,6 @@ TableRig::~TableRig() {
 }
 
 HWND TableRig::list() const { return table_->ListHwnd(); }
-
 int TableRig::Rows() const { return ListView_GetItemCount(list()); }
 
 std::wstring TableRig::Text(int row, int column) const {
@@ -345,18 +249,14 @@ std::wstring TableRig::Text(int row, int column) const {
 }
 
 int TableRig::RowOf(const std::wstring& recordId) const {
-  for (int row = 0; row < Rows(); ++row) {
-    const CResultNode* record = table_->RecordAt(row);
-    if (record && record->ID == recordId) return row;
-  }
+  for (int row = 0; row < Rows(); ++row)
+    if (const CResultNode* record = table_->RecordAt(row); record && record->ID == recordId) return row;
   return -1;
 }
 
 std::vector<int> TableRig::SelectedRows() const {
   std::vector<int> rows;
-  for (int row = ListView_GetNextItem(list(), -1, LVNI_SELECTED); row >= 0;
-       row = ListView_GetNextItem(list(), row, LVNI_SELECTED))
-    rows.push_back(row);
+  for (int row = -1; (row = ListView_GetNextItem(list(), row, LVNI_SELECTED)) >= 0;) rows.push_back(row);
   return rows;
 }
 
@@ -367,7 +267,7 @@ void TableRig::Select(int row) {
 
 std::vector<std::wstring> TableRig::Details() {
   std::vector<std::wstring> rows;
-  PropertyGrid& grid = details_->Grid();
+  const PropertyGrid& grid = details_->Grid();
   for (int i = 0; i < grid.RowCount(); ++i) rows.push_back(grid.RowName(i) + L"=" + grid.RowValue(i));
   return rows;
 }

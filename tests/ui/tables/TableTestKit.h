@@ -1,9 +1,8 @@
 #pragma once
-// What the table and pane tests share: fixture add-ons in the browser's
-// real add-on keys, a window that owns the program's messages, a thread
-// that answers the confirmation and outcome dialogs, the log records
-// written meanwhile, and snapshots of the registry areas a deletion may
-// touch.
+// Shared by the table and pane tests: fixture add-ons in the browser's real
+// keys, snapshots of the areas a deletion may touch, an empty registry, a
+// thread that answers the program's dialogs, the log, and a table in a
+// window over a details pane.
 #include <windows.h>
 
 #include <atomic>
@@ -31,18 +30,20 @@ inline const std::wstring kBhos = L"Software\\Microsoft\\Windows\\CurrentVersion
 inline const std::wstring kClasses = L"Software\\Classes\\CLSID\\";
 inline const std::wstring kVerticalBars = L"{00021493-0000-0000-C000-000000000046}";
 inline const std::wstring kHorizontalBars = L"{00021494-0000-0000-C000-000000000046}";
+inline const std::wstring kCompany = L"Fixture Makers Ltd";
+// A fixture file with a maker (kCompany) and versions.
+std::wstring CompanyFile();
 
-// Add-ons written where the browser reads them, removed again at the end.
+// Add-ons where the browser reads them, removed at the end. An empty file
+// makes an add-on without a known file. Each returns the record's ID.
 class Addons {
  public:
-  // An empty file makes an add-on without a known file.
   std::wstring Toolbar(HKEY root, const std::wstring& list, const std::wstring& name, const std::wstring& file);
   std::wstring Button(HKEY root, const std::wstring& list, const std::wstring& button, const std::wstring& menu,
                       const std::wstring& file);
   std::wstring MenuExt(HKEY root, const std::wstring& list, const std::wstring& name, const std::wstring& file);
   std::wstring ExplorerBar(const std::wstring& name, const std::wstring& file, const std::vector<std::wstring>& cats);
   std::wstring Bho(const std::wstring& name, const std::wstring& file);
-  // The classes made, for snapshots.
   const std::vector<std::wstring>& Classes() const { return classes_; }
   qlmtest::RegFixture& Reg() { return reg_; }
 
@@ -52,48 +53,35 @@ class Addons {
   std::vector<std::wstring> classes_;
 };
 
-// The company fixture file (a maker and versions) and its maker.
-std::wstring CompanyFile();
-inline const std::wstring kCompany = L"Fixture Makers Ltd";
-
-// Every key line of the add-on areas with the lines of its values: the
-// machine's and every user's browser keys, the helper objects and the
-// given classes.
+// Key path -> value lines of the machine's and every user's browser keys,
+// the helper objects and the given classes.
 using Snapshot = std::map<std::wstring, std::vector<std::wstring>>;
 Snapshot TakeSnapshot(const std::vector<std::wstring>& classes);
-// The snapshot without a key (and everything below it) / one value.
-Snapshot WithoutKey(Snapshot snapshot, const std::wstring& keyPath);
+Snapshot WithoutKey(Snapshot snapshot, const std::wstring& keyPath);  // and all below it
 Snapshot WithoutValue(Snapshot snapshot, const std::wstring& keyPath, const std::wstring& valueName);
 
-// Points the machine and user roots at an empty scratch key while alive:
-// discovery then finds nothing (the class root stays, so COM still works;
-// the prefix itself registers no explorer bar).
+// While alive the machine and user roots point at an empty key, so
+// discovery finds nothing (the class root stays for COM; the prefix
+// registers no explorer bar of its own).
 class EmptyRegistry {
  public:
   EmptyRegistry();
   ~EmptyRegistry();
-  EmptyRegistry(const EmptyRegistry&) = delete;
-  EmptyRegistry& operator=(const EmptyRegistry&) = delete;
 
  private:
-  qlmtest::ScratchKey scratch_;
+  qlmtest::ScratchKey scratch_{HKEY_CURRENT_USER, L"EmptyRegistry"};
 };
 
-// Answers the dialogs this process shows, in order, by pressing the button
-// with each caption; a dialog beyond the list is cancelled and noted.
+// Answers this process's dialogs in order with the given buttons; one
+// beyond the list is cancelled and still reported.
 struct SeenDialog {
-  std::wstring title;
-  std::wstring texts;
+  std::wstring title, texts;
   std::vector<std::wstring> buttons;
-  std::wstring pressed;
 };
 class DialogAnswerer {
  public:
   explicit DialogAnswerer(std::vector<std::wstring> presses);
-  ~DialogAnswerer();
-  DialogAnswerer(const DialogAnswerer&) = delete;
-  DialogAnswerer& operator=(const DialogAnswerer&) = delete;
-  // Stops watching and gives what was seen.
+  ~DialogAnswerer() { Finish(); }
   std::vector<SeenDialog> Finish();
 
  private:
@@ -103,14 +91,12 @@ class DialogAnswerer {
   std::thread thread_;
 };
 
-// Log records written while alive, without their time stamps
+// Log records written while alive, without time stamps
 // ("L5  #0  ucTB.RefreshList  text").
 class LogCapture {
  public:
   LogCapture();
   ~LogCapture();
-  LogCapture(const LogCapture&) = delete;
-  LogCapture& operator=(const LogCapture&) = delete;
   std::vector<std::wstring> Records() const;
 
  private:
@@ -118,13 +104,12 @@ class LogCapture {
   CErrorLog log_;
 };
 
-// The top-level window the tests put their windows in, for the whole
-// program; it owns the program's messages.
+// The one top-level window of the test program (closing top-level windows
+// is slow under the test display); it owns the program's messages.
 HWND SharedHost();
+void Pump();
 
-// A table of one kind in a top-level window with a details pane under it;
-// the window owns the messages and the context menu goes to a seam.
-std::unique_ptr<TableControlBase> MakeTable(std::int32_t id);
+// A table of one kind over a details pane; its row menu goes to a seam.
 class TableRig {
  public:
   explicit TableRig(std::int32_t id, int tableHeight = 300);
@@ -136,22 +121,14 @@ class TableRig {
   std::wstring Text(int row, int column = 0) const;
   int RowOf(const std::wstring& recordId) const;
   std::vector<int> SelectedRows() const;
-  // As the user would: selects (and focuses) the row.
-  void Select(int row);
-  // The details pane's rows as "name=value".
-  std::vector<std::wstring> Details();
-  std::vector<bool> menus;  // one per context menu shown: true from the keyboard
+  void Select(int row);  // as the user would
+  std::vector<std::wstring> Details();  // "name=value"
+  std::vector<bool> menus;              // per menu shown: from the keyboard?
   std::vector<POINT> menuPoints;
 
  private:
-  HWND host_ = nullptr;
   std::unique_ptr<FProperties> details_;
   std::unique_ptr<TableControlBase> table_;
 };
-
-// Runs this thread's waiting messages.
-void Pump();
-// The window's own text.
-std::wstring WindowText(HWND hwnd);
 
 }  // namespace tabletest
