@@ -10,7 +10,7 @@
 #include <memory>
 #include <string>
 
-#include "../ProgramCommands.h"
+#include "ProgramCommands.h"
 #include "ui/widgets/CaptionBar.h"
 #include "ui/widgets/DockPanes.h"
 #include "ui/widgets/ImageStore.h"
