@@ -39,11 +39,8 @@ struct PanesWorld {
   // Every content window fills its pane below the title bar, and the
   // panes tile the client area without overlapping.
   void ExpectTiled() const {
-    const RECT client = [&] {
-      RECT c{};
-      GetClientRect(panes.Hwnd(), &c);
-      return c;
-    }();
+    RECT client{};
+    GetClientRect(panes.Hwnd(), &client);
     for (int id = 1; id <= 3; ++id) {
       EXPECT_EQ(ChildRect(id), panes.ContentRect(id)) << id;
       EXPECT_EQ(GetParent(content[id - 1]), panes.Hwnd());
@@ -69,9 +66,6 @@ TEST(WidgetsDockPanes, StartsAtItsSizesWithTitlesForAssistiveTechnology) {
   EXPECT_EQ(Width(w.panes.PaneRect(1)), 200);
   EXPECT_EQ(Height(w.panes.PaneRect(3)), 100);
   w.ExpectTiled();
-  EXPECT_EQ(w.panes.PaneTitle(2), L"Table");
-  EXPECT_EQ(w.panes.PaneContent(3), w.content[2]);
-
   auto acc = w.panes.Accessible();
   ASSERT_EQ(AccChildCount(acc.Get()), 3);
   const wchar_t* titles[] = {L"All Browser Objects", L"Table", L"Properties"};

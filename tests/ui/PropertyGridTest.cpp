@@ -25,28 +25,19 @@ struct GridWorld {
 
 }  // namespace
 
-TEST(WidgetsPropertyGrid, RowsAreReplacedNotAccumulatedAndReadAsNameAndValue) {
+// Replacing rows is covered with the details pane; here what assistive
+// technology reads of them.
+TEST(WidgetsPropertyGrid, RowsReadAsNameAndValueUnderTheHeading) {
   GridWorld w;
-  w.grid.AddRow(L"File", L"C:\\Program Files\\Addon\\addon.dll");
-  w.grid.AddRow(L"Manufacturer", L"Example Ltd");
-  w.grid.AddRow(L"Affected users", L"Everyone");
-  ASSERT_EQ(w.grid.RowCount(), 3);
-
-  w.grid.Clear();
   w.grid.AddRow(L"File", L"C:\\other.dll");
   w.grid.AddRow(L"Affected users", L"");
-  ASSERT_EQ(w.grid.RowCount(), 2);
-  EXPECT_EQ(w.grid.RowName(1), L"Affected users");
-
   auto acc = w.grid.Accessible();
   ASSERT_EQ(AccChildCount(acc.Get()), 3);
   EXPECT_EQ(AccName(acc.Get(), 1), L"Details");
   EXPECT_EQ(AccRole(acc.Get(), 1), ROLE_SYSTEM_OUTLINEITEM);
   EXPECT_TRUE(AccState(acc.Get(), 1) & STATE_SYSTEM_EXPANDED);
-  EXPECT_EQ(AccName(acc.Get(), 2), L"File");
-  EXPECT_EQ(AccValue(acc.Get(), 2), L"C:\\other.dll");
-  EXPECT_EQ(AccName(acc.Get(), 3), L"Affected users");
-  EXPECT_EQ(AccValue(acc.Get(), 3), L"");  // an empty value is a row with an empty value
+  EXPECT_EQ(AccName(acc.Get(), 2) + L"=" + AccValue(acc.Get(), 2), L"File=C:\\other.dll");
+  EXPECT_EQ(AccName(acc.Get(), 3) + L"=" + AccValue(acc.Get(), 3), L"Affected users=");
   EXPECT_EQ(AccLocation(acc.Get(), 3), ToScreen(w.grid.Hwnd(), w.grid.LineRect(2)));
   // Rows follow the heading, in the order given, one line each.
   EXPECT_EQ(w.grid.LineRect(1).top, w.grid.LineRect(0).bottom);
@@ -54,9 +45,7 @@ TEST(WidgetsPropertyGrid, RowsAreReplacedNotAccumulatedAndReadAsNameAndValue) {
 
   // Emptied, the heading stays alone.
   w.grid.Clear();
-  EXPECT_EQ(w.grid.RowCount(), 0);
   EXPECT_EQ(AccChildCount(acc.Get()), 1);
-  EXPECT_EQ(AccName(acc.Get(), 1), L"Details");
 
   // The default action of the heading collapses it; its rows then hide.
   w.grid.AddRow(L"File", L"x.dll");
@@ -89,14 +78,9 @@ TEST(WidgetsPropertyGrid, DividerKeyboardAndCopying) {
   SetFocus(grid);
   Pump();
   EXPECT_EQ(w.grid.Selection(), PropertyGrid::kHeading);
-  Key(grid, VK_DOWN);
-  Key(grid, VK_DOWN);
-  EXPECT_EQ(w.grid.Selection(), 2);
-  Key(grid, VK_UP);
+  for (UINT key : {VK_DOWN, VK_DOWN, VK_UP}) Key(grid, key);
   EXPECT_EQ(w.grid.Selection(), 1);
-  Key(grid, VK_DOWN);
-  Key(grid, VK_DOWN);
-  Key(grid, VK_DOWN);
+  for (int i = 0; i < 3; ++i) Key(grid, VK_DOWN);
   EXPECT_EQ(w.grid.Selection(), 3);  // stops at the last row
   auto acc = w.grid.Accessible();
   EXPECT_TRUE(AccState(acc.Get(), 4) & STATE_SYSTEM_FOCUSED);

@@ -79,8 +79,7 @@ void Click(HWND hwnd, POINT pt) {
 void Drag(HWND hwnd, POINT from, POINT to) {
   SendMessageW(hwnd, WM_MOUSEMOVE, 0, MAKELPARAM(from.x, from.y));
   SendMessageW(hwnd, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(from.x, from.y));
-  const POINT mid{(from.x + to.x) / 2, (from.y + to.y) / 2};
-  SendMessageW(hwnd, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(mid.x, mid.y));
+  SendMessageW(hwnd, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM((from.x + to.x) / 2, (from.y + to.y) / 2));
   SendMessageW(hwnd, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(to.x, to.y));
   SendMessageW(hwnd, WM_LBUTTONUP, 0, MAKELPARAM(to.x, to.y));
   Pump();
@@ -92,19 +91,16 @@ void Key(HWND hwnd, UINT virtualKey) {
   Pump();
 }
 
-ControlHeld::ControlHeld() {
+namespace {
+void SetControl(BYTE state) {
   BYTE keys[256];
   GetKeyboardState(keys);
-  keys[VK_CONTROL] = 0x80;
+  keys[VK_CONTROL] = state;
   SetKeyboardState(keys);
 }
-
-ControlHeld::~ControlHeld() {
-  BYTE keys[256];
-  GetKeyboardState(keys);
-  keys[VK_CONTROL] = 0;
-  SetKeyboardState(keys);
-}
+}  // namespace
+ControlHeld::ControlHeld() { SetControl(0x80); }
+ControlHeld::~ControlHeld() { SetControl(0); }
 
 RECT ToScreen(HWND hwnd, RECT rect) {
   MapWindowPoints(hwnd, nullptr, reinterpret_cast<POINT*>(&rect), 2);
@@ -120,44 +116,39 @@ VARIANT ChildVariant(long child) {
 }
 
 namespace {
-std::wstring Take(HRESULT hr, BSTR text) {
-  std::wstring out = SUCCEEDED(hr) && text ? std::wstring(text, SysStringLen(text)) : std::wstring();
+// Reads one BSTR or VT_I4 property of a child.
+template <typename Get>
+std::wstring Text(Get get) {
+  BSTR text = nullptr;
+  std::wstring out = SUCCEEDED(get(&text)) && text ? std::wstring(text, SysStringLen(text)) : std::wstring();
   SysFreeString(text);
   return out;
+}
+template <typename Get>
+long Number(Get get) {
+  VARIANT v;
+  VariantInit(&v);
+  return SUCCEEDED(get(&v)) && v.vt == VT_I4 ? v.lVal : -1;
 }
 }  // namespace
 
 std::wstring AccName(IAccessible* acc, long child) {
-  BSTR text = nullptr;
-  const HRESULT hr = acc->get_accName(ChildVariant(child), &text);
-  return Take(hr, text);
+  return Text([&](BSTR* t) { return acc->get_accName(ChildVariant(child), t); });
 }
 std::wstring AccValue(IAccessible* acc, long child) {
-  BSTR text = nullptr;
-  const HRESULT hr = acc->get_accValue(ChildVariant(child), &text);
-  return Take(hr, text);
+  return Text([&](BSTR* t) { return acc->get_accValue(ChildVariant(child), t); });
 }
 std::wstring AccDescription(IAccessible* acc, long child) {
-  BSTR text = nullptr;
-  const HRESULT hr = acc->get_accDescription(ChildVariant(child), &text);
-  return Take(hr, text);
+  return Text([&](BSTR* t) { return acc->get_accDescription(ChildVariant(child), t); });
 }
 std::wstring AccShortcut(IAccessible* acc, long child) {
-  BSTR text = nullptr;
-  const HRESULT hr = acc->get_accKeyboardShortcut(ChildVariant(child), &text);
-  return Take(hr, text);
+  return Text([&](BSTR* t) { return acc->get_accKeyboardShortcut(ChildVariant(child), t); });
 }
 long AccRole(IAccessible* acc, long child) {
-  VARIANT v;
-  VariantInit(&v);
-  if (FAILED(acc->get_accRole(ChildVariant(child), &v)) || v.vt != VT_I4) return -1;
-  return v.lVal;
+  return Number([&](VARIANT* v) { return acc->get_accRole(ChildVariant(child), v); });
 }
 long AccState(IAccessible* acc, long child) {
-  VARIANT v;
-  VariantInit(&v);
-  if (FAILED(acc->get_accState(ChildVariant(child), &v)) || v.vt != VT_I4) return -1;
-  return v.lVal;
+  return Number([&](VARIANT* v) { return acc->get_accState(ChildVariant(child), v); });
 }
 long AccChildCount(IAccessible* acc) {
   long count = -1;

@@ -58,8 +58,8 @@ TEST(UiPanesDetails, ShowsTheRowsGivenUnderOneHeadingAndNeverMore) {
   // The grid covers the pane.
   MoveWindow(pane.Hwnd(), 0, 0, 300, 120, TRUE);
   RECT grid{};
-  GetClientRect(pane.Grid().Hwnd(), &grid);
-  EXPECT_TRUE(grid.right == 300 && grid.bottom == 120) << grid.right << "x" << grid.bottom;
+  GetWindowRect(pane.Grid().Hwnd(), &grid);
+  EXPECT_TRUE(grid.right - grid.left == 300 && grid.bottom - grid.top == 120);
 
 }
 
