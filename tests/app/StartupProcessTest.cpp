@@ -102,26 +102,24 @@ TEST_F(AppStartupProcess, MissingCustomComponent) {
   EXPECT_EQ(log[4].rfind(L"L4  #0  MQLM.Main  Component 'QLMCUSTOM.DLL' or one", 0), 0u) << Narrow(log[4]);
 }
 
-TEST_F(AppStartupProcess, MissingCommonLibrary) {
-  ASSERT_TRUE(DeleteFileW(program_.File(L"ozCore.dll").c_str()));
-  Start();
-  ExpectComponentMessage(L"OZCORE.DLL");
-  // The logger lives in the missing library: nothing was written.
-  EXPECT_EQ(GetFileAttributesW(data_.File(L"Quillmoor").c_str()), INVALID_FILE_ATTRIBUTES);
-}
-
-TEST_F(AppStartupProcess, BothComponentsMissingNamesTheCommonLibrary) {
-  ASSERT_TRUE(DeleteFileW(program_.File(L"ozCore.dll").c_str()));
-  ASSERT_TRUE(DeleteFileW(program_.File(L"QLMCustom.dll").c_str()));
-  Start();
-  ExpectComponentMessage(L"OZCORE.DLL");
-}
-
-TEST_F(AppStartupProcess, CommonLibraryOfTheWrongKind) {
-  // A DLL that loads but has none of the library's entry points: each call
-  // fails on its own and the check reports it, where an unguarded program
-  // would die in its first call.
-  ASSERT_TRUE(CopyFileW((FixtureFolder() + L"\\fx_german.dll").c_str(), program_.File(L"ozCore.dll").c_str(), FALSE));
-  Start();
-  ExpectComponentMessage(L"OZCORE.DLL");
+TEST_F(AppStartupProcess, MissingOrWrongCommonLibraryIsNamed) {
+  // Missing, missing with the custom component, and a DLL that loads but
+  // has none of the library's entry points (each call fails on its own and
+  // the check reports it, where an unguarded program would die in its first
+  // call): each time the common library is named.
+  for (int way = 0; way < 3; ++way) {
+    SCOPED_TRACE(way);
+    const std::wstring library = program_.File(L"ozCore.dll");
+    if (way == 2) {
+      ASSERT_TRUE(CopyFileW((DistFolder() + L"\\QLMCustom.dll").c_str(), program_.File(L"QLMCustom.dll").c_str(), FALSE));
+      ASSERT_TRUE(CopyFileW((FixtureFolder() + L"\\fx_german.dll").c_str(), library.c_str(), FALSE));
+    } else {
+      DeleteFileW(library.c_str());
+      if (way == 1) ASSERT_TRUE(DeleteFileW(program_.File(L"QLMCustom.dll").c_str()));
+    }
+    Start();
+    ExpectComponentMessage(L"OZCORE.DLL");
+    // The logger lives in the missing library: nothing was written.
+    if (way < 2) EXPECT_EQ(GetFileAttributesW(data_.File(L"Quillmoor").c_str()), INVALID_FILE_ATTRIBUTES);
+  }
 }

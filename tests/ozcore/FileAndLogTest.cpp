@@ -53,26 +53,19 @@ TEST(ErrorLog, RecordsReachBothFilesInOrder) {
   }
   const auto fullText = ReadUtf8File(full);
   const auto shortText = ReadUtf8File(brief);
-  const auto pos = [&](const std::wstring& hay, const std::wstring& needle) { return hay.find(needle); };
-  const auto a = pos(fullText, L"L5  #0  MQLM.Main  ********** start app");
-  const auto b = pos(fullText, L"L0  #-2147218129  FMain.Form_Load  CResource component failure in Function Init");
-  const auto c = pos(fullText, L"Windows: \u4E2D\u6587");
-  const auto d = pos(fullText, L"L4  #53  ucTB.FillTBInfo  two | lines");
-  const auto e = pos(fullText, L"second run");
-  ASSERT_NE(a, std::wstring::npos);
-  ASSERT_NE(b, std::wstring::npos);
-  ASSERT_NE(c, std::wstring::npos);
-  ASSERT_NE(d, std::wstring::npos);
-  ASSERT_NE(e, std::wstring::npos);
-  EXPECT_LT(a, b);
-  EXPECT_LT(b, c);
-  EXPECT_LT(c, d);
-  EXPECT_LT(d, e);
+  std::size_t last = 0;
+  for (const wchar_t* record : {L"L5  #0  MQLM.Main  ********** start app",
+                                L"L0  #-2147218129  FMain.Form_Load  CResource component failure in Function Init",
+                                L"Windows: \u4E2D\u6587", L"L4  #53  ucTB.FillTBInfo  two | lines", L"second run"}) {
+    const auto at = fullText.find(record, last);
+    ASSERT_NE(at, std::wstring::npos) << "missing or out of order: " << Narrow(record);
+    last = at;
+  }
   // The short log keeps the error records only.
-  EXPECT_EQ(pos(shortText, L"start app"), std::wstring::npos);
-  EXPECT_EQ(pos(shortText, L"second run"), std::wstring::npos);
-  EXPECT_NE(pos(shortText, L"FMain.Form_Load"), std::wstring::npos);
-  EXPECT_LT(pos(shortText, L"FMain.Form_Load"), pos(shortText, L"ucTB.FillTBInfo"));
+  EXPECT_EQ(shortText.find(L"start app"), std::wstring::npos);
+  EXPECT_EQ(shortText.find(L"second run"), std::wstring::npos);
+  EXPECT_LT(shortText.find(L"FMain.Form_Load"), shortText.find(L"ucTB.FillTBInfo"));
+  EXPECT_NE(shortText.find(L"ucTB.FillTBInfo"), std::wstring::npos);
   // One line per record.
   EXPECT_EQ(std::count(fullText.begin(), fullText.end(), L'\n'), 5);
 }

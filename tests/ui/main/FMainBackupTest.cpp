@@ -55,18 +55,13 @@ TEST(FMainBackup, RestoreExplainsThenOpensTheBackupFolder) {
   };
   std::vector<Request> requests;
   main.Shell().openFolder = [&](const std::wstring& folder, HWND owner) {
-    // The message must be closed before the folder opens.
-    bool open = false;
-    EnumWindows(
-        [](HWND hwnd, LPARAM flag) -> BOOL {
-          DWORD pid = 0;
-          GetWindowThreadProcessId(hwnd, &pid);
-          if (pid == GetCurrentProcessId() && IsWindowVisible(hwnd) && ClassOf(hwnd) == L"#32770")
-            *reinterpret_cast<bool*>(flag) = true;
-          return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&open));
-    requests.push_back({folder, owner, open});
+    // The message must be closed before the folder opens: one look, no wait.
+    const HWND open = WaitForTopLevel([](HWND hwnd) {
+      DWORD pid = 0;
+      GetWindowThreadProcessId(hwnd, &pid);
+      return pid == GetCurrentProcessId() && IsWindowVisible(hwnd) && ClassOf(hwnd) == L"#32770";
+    }, 0);
+    requests.push_back({folder, owner, open != nullptr});
   };
   DialogAnswerer answer({L"OK"});
   main.RunCommand(Commands::kRestore);

@@ -5,7 +5,6 @@
 #include "app/QlmError.h"
 #include "ozcore/CUtilities.h"
 #include "ui/main/CommandTable.h"
-#include "ui/main/CommandText.h"
 #include "ui/main/FMain.h"
 #include "ui/main/FMainHarness.h"
 #include "ui/main/FMultitable.h"
@@ -47,14 +46,6 @@ class FMainCommands : public ::testing::Test {
 };
 
 }  // namespace
-
-TEST(FMainCommandText, FileNamePartIsTheLastPathElement) {
-  EXPECT_EQ(CommandText::FileNamePart(L"C:\\Program Files\\Maker\\bar.dll"), L"bar.dll");
-  EXPECT_EQ(CommandText::FileNamePart(L"bar.dll"), L"bar.dll");
-  EXPECT_EQ(CommandText::FileNamePart(L"C:\\folder\\"), L"");
-  EXPECT_EQ(CommandText::FileNamePart(L""), L"");
-  EXPECT_EQ(CommandText::SearchAddress(L"Bar & Co"), L"https://www.google.com/search?hl=en&q=Bar%20%26%20Co");
-}
 
 TEST_F(FMainCommands, WebSearchesOpenTheFileNameOrTheAddOnName) {
   for (int id : {Commands::kGoogleFileName, Commands::kRowGoogleFileName, Commands::kGoogleAddonName,
