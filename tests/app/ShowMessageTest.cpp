@@ -65,41 +65,26 @@ std::int32_t Answer(const std::wstring& caption, Seen& seen, const std::wstring&
   return result;
 }
 
-// A plain top-level window standing in for the main window: it owns the
+// A plain top-level window stands in for the main window: it owns the
 // messages and holds the Delete command's image they take their icon from.
-class MessageOwnerWindow {
- public:
-  bool Create() {
-    images_.AddImage(MQLM::kMessageIconCommand, GetModuleHandleW(nullptr), 1003);
-    hwnd_ = CreateWindowExW(0, L"STATIC", L"   Quillmoor", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 100, 100, 600, 400,
-                            nullptr, nullptr, nullptr, nullptr);
-    if (hwnd_) MQLM::SetMessageOwner({hwnd_, &images_});
-    return hwnd_ != nullptr;
-  }
-  ~MessageOwnerWindow() {
-    MQLM::ClearMessageOwner(hwnd_);
-    if (hwnd_) DestroyWindow(hwnd_);
-  }
-  HWND Handle() const { return hwnd_; }
-  ImageStore& Images() { return images_; }
-
- private:
-  HWND hwnd_ = nullptr;
-  ImageStore images_;
-};
-
 class AppShowMessage : public ::testing::Test {
  protected:
   void SetUp() override {
     CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-    window_ = std::make_unique<MessageOwnerWindow>();
-    ASSERT_TRUE(window_->Create());
+    images_->AddImage(MQLM::kMessageIconCommand, GetModuleHandleW(nullptr), 1003);
+    owner_ = CreateWindowExW(0, L"STATIC", L"   Quillmoor", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 100, 100, 600, 400,
+                             nullptr, nullptr, nullptr, nullptr);
+    ASSERT_NE(owner_, nullptr);
+    MQLM::SetMessageOwner({owner_, images_.get()});
   }
   void TearDown() override {
-    window_.reset();
+    MQLM::ClearMessageOwner(owner_);
+    if (owner_) DestroyWindow(owner_);
+    images_.reset();  // its images go before COM does
     CoUninitialize();
   }
-  std::unique_ptr<MessageOwnerWindow> window_;
+  HWND owner_ = nullptr;
+  std::unique_ptr<ImageStore> images_ = std::make_unique<ImageStore>();
 };
 
 }  // namespace
@@ -125,11 +110,11 @@ TEST_F(AppShowMessage, EachButtonSetGivesThePressedButtonsFlag) {
     ASSERT_TRUE(seen.found);
     EXPECT_TRUE(seen.pressed);
     EXPECT_EQ(seen.buttons, c.shown);
-    EXPECT_EQ(seen.owner, window_->Handle());
+    EXPECT_EQ(seen.owner, owner_);
     EXPECT_EQ(seen.title, L"Delete");
     // The icon is the Delete command's image from the owner's store.
     EXPECT_NE(seen.icon, nullptr);
-    EXPECT_EQ(seen.icon, window_->Images().Icon(MQLM::kMessageIconCommand, MQLM::kMessageIconSize));
+    EXPECT_EQ(seen.icon, images_->Icon(MQLM::kMessageIconCommand, MQLM::kMessageIconSize));
   }
 }
 

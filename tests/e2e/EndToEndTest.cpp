@@ -24,27 +24,17 @@ const std::wstring kClasses = L"Software\\Classes\\CLSID\\";
 constexpr int kDeleteCommand = 5001;
 
 // Memory in the other process, for the list view messages that take a
-// pointer.
-class RemoteMemory {
- public:
-  RemoteMemory(HANDLE process, std::size_t size)
-      : process_(process), address_(VirtualAllocEx(process, nullptr, size, MEM_COMMIT, PAGE_READWRITE)) {}
-  ~RemoteMemory() {
-    if (address_) VirtualFreeEx(process_, address_, 0, MEM_RELEASE);
+// pointer: an item followed by room for its text.
+struct RemoteItem {
+  static constexpr int kChars = 512;
+  HANDLE process;
+  char* at = static_cast<char*>(VirtualAllocEx(process, nullptr, sizeof(LVITEMW) + kChars * sizeof(wchar_t),
+                                               MEM_COMMIT, PAGE_READWRITE));
+  ~RemoteItem() { VirtualFreeEx(process, at, 0, MEM_RELEASE); }
+  LPARAM Put(LVITEMW item) const {
+    WriteProcessMemory(process, at, &item, sizeof(item), nullptr);
+    return reinterpret_cast<LPARAM>(at);
   }
-  RemoteMemory(const RemoteMemory&) = delete;
-  RemoteMemory& operator=(const RemoteMemory&) = delete;
-  void* Address() const { return address_; }
-  bool Write(const void* data, std::size_t size, std::size_t offset = 0) const {
-    return WriteProcessMemory(process_, static_cast<char*>(address_) + offset, data, size, nullptr) != 0;
-  }
-  bool Read(void* data, std::size_t size, std::size_t offset = 0) const {
-    return ReadProcessMemory(process_, static_cast<char*>(address_) + offset, data, size, nullptr) != 0;
-  }
-
- private:
-  HANDLE process_;
-  void* address_;
 };
 
 // The visible list view of the program's window: the table showing.
@@ -56,18 +46,15 @@ HWND ShownList(HWND main) {
 
 std::vector<std::wstring> RemoteRows(HANDLE process, HWND list) {
   std::vector<std::wstring> rows;
-  constexpr int kChars = 512;
-  RemoteMemory memory(process, sizeof(LVITEMW) + kChars * sizeof(wchar_t));
+  RemoteItem remote{process};
+  LVITEMW item{};
+  item.cchTextMax = RemoteItem::kChars;
+  item.pszText = reinterpret_cast<wchar_t*>(remote.at + sizeof(LVITEMW));
   const int count = static_cast<int>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
   for (int i = 0; i < count; ++i) {
-    LVITEMW item{};
-    item.iSubItem = 0;
-    item.cchTextMax = kChars;
-    item.pszText = reinterpret_cast<wchar_t*>(static_cast<char*>(memory.Address()) + sizeof(LVITEMW));
-    memory.Write(&item, sizeof(item));
-    const auto n = SendMessageW(list, LVM_GETITEMTEXTW, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(memory.Address()));
-    std::wstring text(kChars, L'\0');
-    memory.Read(text.data(), kChars * sizeof(wchar_t), sizeof(LVITEMW));
+    const auto n = SendMessageW(list, LVM_GETITEMTEXTW, static_cast<WPARAM>(i), remote.Put(item));
+    std::wstring text(RemoteItem::kChars, L'\0');
+    ReadProcessMemory(process, item.pszText, text.data(), text.size() * sizeof(wchar_t), nullptr);
     text.resize(static_cast<std::size_t>(std::max<LRESULT>(0, n)));
     rows.push_back(text);
   }
@@ -75,12 +62,9 @@ std::vector<std::wstring> RemoteRows(HANDLE process, HWND list) {
 }
 
 void RemoteSelect(HANDLE process, HWND list, int row) {
-  RemoteMemory memory(process, sizeof(LVITEMW));
   LVITEMW item{};
-  item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
-  item.state = LVIS_SELECTED | LVIS_FOCUSED;
-  memory.Write(&item, sizeof(item));
-  SendMessageW(list, LVM_SETITEMSTATE, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(memory.Address()));
+  item.stateMask = item.state = LVIS_SELECTED | LVIS_FOCUSED;
+  SendMessageW(list, LVM_SETITEMSTATE, static_cast<WPARAM>(row), RemoteItem{process}.Put(item));
 }
 
 class EndToEnd : public ::testing::Test {

@@ -13,16 +13,12 @@ TEST(UiImageStore, EveryProgramImageIsThereAtItsSize) {
   CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
   CResource program;
   ASSERT_TRUE(program.Init(DistFolder() + L"\\Quillmoor.exe"));
-  const struct {
-    int id, size;
-  } images[] = {{1001, 32}, {1002, 32}, {1003, 32}, {1004, 32}, {1005, 32}, {1006, 32}, {1007, 32},
-                {1101, 16}, {1103, 32}, {1104, 16}, {1105, 16}, {1107, 32}, {1200, 16}, {1201, 16}};
   ImageStore store;
-  for (const auto& image : images) {
+  for (int id : {1001, 1002, 1003, 1004, 1005, 1006, 1007, 1101, 1103, 1104, 1105, 1107, 1200, 1201}) {
+    const int size = (id < 1100 || id == 1103 || id == 1107) ? 32 : 16;
     int w = 0, h = 0;
-    ASSERT_TRUE(store.AddImage(image.id, program.hModule(), image.id)) << image.id;
-    ASSERT_TRUE(store.NaturalSize(image.id, w, h));
-    EXPECT_TRUE(w == image.size && h == image.size) << image.id << ": " << w << "x" << h;
+    ASSERT_TRUE(store.AddImage(id, program.hModule(), id) && store.NaturalSize(id, w, h)) << id;
+    EXPECT_TRUE(w == size && h == size) << id << ": " << w << "x" << h;
   }
   EXPECT_FALSE(store.AddImage(1, program.hModule(), 999));
   EXPECT_EQ(store.Icon(1, 16), nullptr);
