@@ -9,7 +9,10 @@
 #include <string>
 
 #include "ozcore/CParams.h"
+#include "ozcore/CRegistry.h"
 #include "ozcore/CStringDictionary.h"
+
+#include <vector>
 
 namespace discovery::keys {
 inline constexpr const wchar_t* kDisplayName = L"displayName";
@@ -25,6 +28,7 @@ inline constexpr const wchar_t* kButtonText = L"buttontext";
 inline constexpr const wchar_t* kMenuText = L"menutext";
 inline constexpr const wchar_t* kManufacturer = L"manufacturer";
 inline constexpr const wchar_t* kVersion = L"version";
+inline constexpr const wchar_t* kView = L"view";  // 64 or 32: the registry view of the entry
 }  // namespace discovery::keys
 
 namespace discovery {
@@ -33,6 +37,14 @@ namespace discovery {
 // predefined handle (HKEY_LOCAL_MACHINE is 0x80000002).
 std::int32_t RootNumber(HKEY root);
 HKEY RootFromNumber(std::int32_t number);
+
+// The registry views discovery reads, in listing order: the 64-bit view,
+// then the 32-bit one, on 64-bit Windows; the one view elsewhere.
+std::vector<RegView> RegistryViews();
+// A view as a record's "view" (64 or 32), and back. A record without a
+// view, or a view this system does not have, gives the default view.
+std::int32_t ViewNumber(RegView view);
+RegView ViewOfRecord(const CResultNode& node);
 
 // Adds "manufacturer" (CompanyName, when the file has one) and "version"
 // (ProductVersion, else FileVersion, else empty) from a file's version

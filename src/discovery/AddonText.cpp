@@ -96,6 +96,16 @@ std::wstring ButtonDisplayName(const std::wstring& button, const std::wstring& m
   return !button.empty() ? button : menu;
 }
 
+std::wstring Wow32SystemFile(const std::wstring& name, const std::wstring& systemFolder,
+                             const std::wstring& wow32Folder) {
+  if (name.empty() || systemFolder.empty() || wow32Folder.empty()) return {};
+  if (name.find_first_of(L"\\/:") == std::wstring::npos) return wow32Folder + L"\\" + name;
+  const std::wstring folder = AsciiLower(systemFolder) + L"\\";
+  if (name.size() > folder.size() && AsciiLower(name.substr(0, folder.size())) == folder)
+    return wow32Folder + name.substr(systemFolder.size());
+  return {};
+}
+
 UserKeyKind ClassifyUserKey(const std::wstring& name) {
   if (AsciiUpper(name) == L".DEFAULT") return UserKeyKind::Default;
   if (name.size() >= 2 && name[0] == L'S' && name[1] == L'-') return UserKeyKind::Sid;

@@ -38,6 +38,13 @@ std::wstring CombinedButtonName(const std::wstring& button, const std::wstring& 
 // The name shown for a toolbar button / menu entry, empty for the fallback.
 std::wstring ButtonDisplayName(const std::wstring& button, const std::wstring& menu);
 
+// Where a 32-bit process finds a file the registry names: a bare file name
+// or a path in systemFolder becomes the same name in wow32Folder (the
+// folder a 32-bit process sees as its system folder). Empty for any other
+// name, and when either folder is unknown.
+std::wstring Wow32SystemFile(const std::wstring& name, const std::wstring& systemFolder,
+                             const std::wstring& wow32Folder);
+
 // What a subkey of HKEY_USERS stands for.
 enum class UserKeyKind {
   Default,  // ".DEFAULT" in any letter case

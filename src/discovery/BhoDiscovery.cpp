@@ -9,26 +9,28 @@
 
 namespace discovery {
 
-std::optional<CResultNodes> EnumBHOs(RegView view) {
+std::optional<CResultNodes> EnumBHOs() {
   std::optional<CResultNodes> result;
   Guarded(L"ucBHO.EnumBHOs", kLevelDiscovery, [&] {
     CResultNodes list;
-    DiscoveryRun run(view);
-    FillBHOInfo(run, run.Registry().EnumSubKeys(HKEY_LOCAL_MACHINE, kBhoPath), list, HKEY_LOCAL_MACHINE);
+    DiscoveryRun run;
+    for (const RegView view : run.Views())
+      FillBHOInfo(run, run.Registry(view).EnumSubKeys(HKEY_LOCAL_MACHINE, kBhoPath), list, HKEY_LOCAL_MACHINE, view);
     result = std::move(list);
   });
   return result;
 }
 
-void FillBHOInfo(DiscoveryRun& run, const CStringDictionary& names, CResultNodes& list, HKEY root) {
+void FillBHOInfo(DiscoveryRun& run, const CStringDictionary& names, CResultNodes& list, HKEY root, RegView view) {
   Guarded(L"ucBHO.FillBHOInfo", kLevelDiscovery, [&] {
-    CRegistry& registry = run.Registry();
+    CRegistry& registry = run.Registry(view);
     for (const auto& clsid : names.Keys()) {
       if (!text::HasClsidLength(clsid)) continue;
       // The name comes from the entry itself, not from the class.
       std::wstring name, file;
       registry.ReadString(root, std::wstring(kBhoPath) + L"\\" + clsid, L"", name);
       registry.ReadString(HKEY_CLASSES_ROOT, L"CLSID\\" + clsid + L"\\InProcServer32", L"", file);
+      file = run.FileInView(file, view);
       const std::wstring resolved = run.FullFileName(file);
 
       CResultNode& node = list.Add();
@@ -44,6 +46,7 @@ void FillBHOInfo(DiscoveryRun& run, const CStringDictionary& names, CResultNodes
       node.params.Add(keys::kDll, resolved);
       node.params.Add(keys::kScope, LoadStr(IDS_SCOPE_EVERYONE_MACHINE));
       run.AddFileInfo(node, file, resolved);
+      node.params.Add(keys::kView, ViewNumber(view));
     }
   });
 }

@@ -19,10 +19,13 @@ inline constexpr const wchar_t* kBhoPath =
 
 // Every entry, read afresh; no list when the listing itself failed (logged
 // as "ucBHO.EnumBHOs").
-std::optional<CResultNodes> EnumBHOs(RegView view = RegView::Default);
+// Every registry view is read, the 64-bit one first.
+std::optional<CResultNodes> EnumBHOs();
 
 // Appends a record for each entry among the subkey names. A failure is
 // logged ("ucBHO.FillBHOInfo") and ends the listing of this key.
-void FillBHOInfo(DiscoveryRun& run, const CStringDictionary& names, CResultNodes& list, HKEY root);
+// The entries and their classes are read in view.
+void FillBHOInfo(DiscoveryRun& run, const CStringDictionary& names, CResultNodes& list, HKEY root,
+                 RegView view = RegView::Default);
 
 }  // namespace discovery

@@ -9,14 +9,15 @@
 
 namespace discovery {
 
-std::optional<CResultNodes> EnumToolbarButtons(RegView view) {
+std::optional<CResultNodes> EnumToolbarButtons() {
   std::optional<CResultNodes> result;
   Guarded(L"ucTBButtons.EnumToolbarButtons", kLevelDiscovery, [&] {
     CResultNodes list;
-    DiscoveryRun run(view);
+    DiscoveryRun run;
     WalkHives(run, kButtonMachinePath, kButtonUserPath, EntryNames::SubKeys,
-              [&](HKEY root, const std::wstring& path, const std::wstring& scope, const CStringDictionary& names) {
-                FillTBButtonInfo(run, root, path, scope, names, list);
+              [&](HKEY root, const std::wstring& path, const std::wstring& scope, const CStringDictionary& names,
+                  const LocationViews& views) {
+                FillTBButtonInfo(run, root, path, scope, names, list, views);
               });
     result = std::move(list);
   });
@@ -24,9 +25,9 @@ std::optional<CResultNodes> EnumToolbarButtons(RegView view) {
 }
 
 void FillTBButtonInfo(DiscoveryRun& run, HKEY root, const std::wstring& path, const std::wstring& scope,
-                      const CStringDictionary& names, CResultNodes& list) {
+                      const CStringDictionary& names, CResultNodes& list, const LocationViews& views) {
   Guarded(L"ucTBButtons.FillTBButtonInfo", kLevelDiscovery, [&] {
-    CRegistry& registry = run.Registry();
+    CRegistry& registry = run.Registry(views.entries);
     for (const auto& clsid : names.Keys()) {
       if (!text::HasClsidLength(clsid)) continue;
       const std::wstring entry = path + L"\\" + clsid;
@@ -38,11 +39,17 @@ void FillTBButtonInfo(DiscoveryRun& run, HKEY root, const std::wstring& path, co
       registry.ReadString(root, entry, L"script", file);
       if (file.empty()) registry.ReadString(root, entry, L"exec", file);
       file = text::ResourceAddressFile(file);
+      // A script entry belongs to the view it was found in; a class entry
+      // to the view its class is registered in.
+      RegView view = views.classes.empty() ? views.entries : views.classes.front();
       if (file.empty()) {
         registry.ReadString(root, entry, L"ClsidExtension", classId);
-        if (!classId.empty())
-          registry.ReadString(HKEY_CLASSES_ROOT, L"CLSID\\" + classId + L"\\InProcServer32", L"", file);
+        if (!classId.empty()) {
+          if (!views.classes.empty()) view = run.ClassView(classId, views.classes);
+          run.Registry(view).ReadString(HKEY_CLASSES_ROOT, L"CLSID\\" + classId + L"\\InProcServer32", L"", file);
+        }
       }
+      file = run.FileInView(file, view);
 
       CResultNode& node = list.Add();
       node.ID = clsid;
@@ -59,6 +66,7 @@ void FillTBButtonInfo(DiscoveryRun& run, HKEY root, const std::wstring& path, co
       node.params.Add(keys::kHive, path);
       node.params.Add(keys::kScope, scope);
       if (!file.empty()) run.AddFileInfo(node, file, resolved);
+      node.params.Add(keys::kView, ViewNumber(view));
     }
   });
 }

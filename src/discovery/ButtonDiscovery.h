@@ -8,6 +8,7 @@
 
 #include "ozcore/CParams.h"
 #include "ozcore/CRegistry.h"
+#include "discovery/HiveWalk.h"
 #include "ozcore/CStringDictionary.h"
 
 namespace discovery {
@@ -17,14 +18,14 @@ class DiscoveryRun;
 inline constexpr const wchar_t* kButtonMachinePath = L"Software\\Microsoft\\Internet Explorer\\Extensions";
 inline constexpr const wchar_t* kButtonUserPath = L"\\Software\\Microsoft\\Internet Explorer\\Extensions";
 
-// Every entry, read afresh; no list when the walk itself failed (logged as
-// "ucTBButtons.EnumToolbarButtons").
-std::optional<CResultNodes> EnumToolbarButtons(RegView view = RegView::Default);
+// Every entry of every registry view, read afresh; no list when the walk
+// itself failed (logged as "ucTBButtons.EnumToolbarButtons").
+std::optional<CResultNodes> EnumToolbarButtons();
 
 // Appends a record for each entry among the subkey names of one location.
 // A failure is logged ("ucTBButtons.FillTBButtonInfo") and ends this
 // location.
 void FillTBButtonInfo(DiscoveryRun& run, HKEY root, const std::wstring& path, const std::wstring& scope,
-                      const CStringDictionary& names, CResultNodes& list);
+                      const CStringDictionary& names, CResultNodes& list, const LocationViews& views = {});
 
 }  // namespace discovery

@@ -3,15 +3,49 @@
 #include "app/ErrorReport.h"
 #include "app/MQLMState.h"
 #include "discovery/AddonRecord.h"
+#include "discovery/AddonText.h"
 #include "discovery/CFileChecker.h"
 #include "discovery/HiveWalk.h"
 #include "discovery/IndirectString.h"
+#include "ozcore/CFileSystem.h"
 #include "ozcore/CUtilities.h"
 
 namespace discovery {
 
-DiscoveryRun::DiscoveryRun(RegView view) : registry_(view) {}
+DiscoveryRun::DiscoveryRun(std::vector<RegView> views) : views_(std::move(views)) {
+  if (views_.empty()) views_.push_back(RegView::Default);
+}
+DiscoveryRun::DiscoveryRun(RegView view) : DiscoveryRun(std::vector<RegView>{view}) {}
 DiscoveryRun::~DiscoveryRun() = default;
+
+CRegistry& DiscoveryRun::Registry(RegView view) {
+  auto& registry = registries_[view];
+  if (!registry) registry = std::make_unique<CRegistry>(view);
+  return *registry;
+}
+
+RegView DiscoveryRun::ClassView(const std::wstring& clsid, const std::vector<RegView>& views) {
+  if (views.empty()) return views_.front();
+  if (views.size() > 1) {
+    for (const RegView view : views)
+      if (Registry(view).KeyExists(HKEY_CLASSES_ROOT, L"CLSID\\" + clsid)) return view;
+  }
+  return views.front();
+}
+
+std::wstring DiscoveryRun::FileInView(const std::wstring& rawFile, RegView view) {
+  if (view != RegView::Wow32 || rawFile.empty() || !CRegistry::HasWow32View()) return rawFile;
+  if (systemFolder_.empty()) {
+    wchar_t buf[MAX_PATH] = {};
+    if (GetSystemDirectoryW(buf, MAX_PATH)) systemFolder_ = buf;
+    wchar_t wow[MAX_PATH] = {};
+    if (GetSystemWow64DirectoryW(wow, MAX_PATH)) wow32SystemFolder_ = wow;
+  }
+  const std::wstring candidate =
+      text::Wow32SystemFile(CUtilities::FileSearchName(rawFile), systemFolder_, wow32SystemFolder_);
+  if (candidate.empty() || !CFileSystem::FileExists(candidate)) return rawFile;
+  return candidate;
+}
 
 std::wstring DiscoveryRun::FullFileName(const std::wstring& rawFile) {
   CFileChecker* checker = MQLM::gFileChecker;

@@ -2,10 +2,13 @@
 // What one discovery run shares: the registry view it reads, the file
 // checker of the process, and what the run has already read from files, so
 // that a file named by several entries is opened once per run.
+#include <map>
 #include <memory>
 #include <string>
 #include <unordered_map>
+#include <vector>
 
+#include "discovery/AddonRecord.h"
 #include "ozcore/CParams.h"
 #include "ozcore/CRegistry.h"
 #include "ozcore/CStringDictionary.h"
@@ -16,12 +19,28 @@ namespace discovery {
 
 class DiscoveryRun {
  public:
-  explicit DiscoveryRun(RegView view = RegView::Default);
+  // views: the registry views the run reads, in listing order (64-bit
+  // Windows: the native view, then the 32-bit one).
+  explicit DiscoveryRun(std::vector<RegView> views = RegistryViews());
+  explicit DiscoveryRun(RegView view);
   ~DiscoveryRun();
   DiscoveryRun(const DiscoveryRun&) = delete;
   DiscoveryRun& operator=(const DiscoveryRun&) = delete;
 
-  CRegistry& Registry() { return registry_; }
+  const std::vector<RegView>& Views() const { return views_; }
+  // The first view's registry: the one for keys both views share.
+  CRegistry& Registry() { return Registry(views_.front()); }
+  CRegistry& Registry(RegView view);
+
+  // The first of views in which the class is registered; the first view
+  // when it is registered in none.
+  RegView ClassView(const std::wstring& clsid, const std::vector<RegView>& views);
+
+  // The file a process of the view loads for a raw file string: a 32-bit
+  // process sees the system folder as the 32-bit system folder, so a bare
+  // name or a system-folder path of a 32-bit entry becomes the file there,
+  // when it exists. Any other string is returned as it is.
+  std::wstring FileInView(const std::wstring& rawFile, RegView view);
 
   // The record's "dLL" for a raw file string (the process's file checker,
   // whose answers outlive the run).
@@ -49,7 +68,9 @@ class DiscoveryRun {
  private:
   const CStringDictionary& FileVersionStrings(const std::wstring& file, const std::wstring& resolved);
 
-  CRegistry registry_;
+  std::vector<RegView> views_;
+  std::map<RegView, std::unique_ptr<CRegistry>> registries_;
+  std::wstring systemFolder_, wow32SystemFolder_;  // read when first needed
   std::unique_ptr<CFileChecker> ownChecker_;  // only when the process has none
   std::unordered_map<std::wstring, CStringDictionary> versions_;
   std::unordered_map<std::wstring, std::wstring> indirect_;

@@ -11,24 +11,26 @@
 
 namespace discovery {
 
-std::optional<CResultNodes> EnumObjects(RegView view) {
+std::optional<CResultNodes> EnumObjects() {
   std::optional<CResultNodes> result;
   Guarded(L"ucExplorerBars.EnumObjects", kLevelDiscovery, [&] {
     CResultNodes list;
-    DiscoveryRun run(view);
-    // Both categories in one pass over the machine's classes.
+    DiscoveryRun run;
     const std::vector<std::wstring> categories = {kExplorerBarCategoryVertical, kExplorerBarCategoryHorizontal};
-    const auto members = run.Registry().EnumCategoryClasses(categories);
-    for (std::size_t i = 0; i < categories.size(); ++i) FillObjectInfo(run, members[i], list, categories[i]);
+    for (const RegView view : run.Views()) {
+      // Both categories in one pass over the view's classes.
+      const auto members = run.Registry(view).EnumCategoryClasses(categories);
+      for (std::size_t i = 0; i < categories.size(); ++i) FillObjectInfo(run, members[i], list, categories[i], view);
+    }
     result = std::move(list);
   });
   return result;
 }
 
 void FillObjectInfo(DiscoveryRun& run, const CStringDictionary& classIds, CResultNodes& list,
-                    const std::wstring& category) {
+                    const std::wstring& category, RegView view) {
   Guarded(L"ucExplorerBars.FillObjectInfo", kLevelDiscovery, [&] {
-    CRegistry& registry = run.Registry();
+    CRegistry& registry = run.Registry(view);
     for (const auto& found : classIds.Keys()) {
       if (!text::HasClsidLength(found)) continue;
       const std::wstring clsid = text::AsciiUpper(found);
@@ -43,6 +45,7 @@ void FillObjectInfo(DiscoveryRun& run, const CStringDictionary& classIds, CResul
       if (text::AsciiLower(file).find(L"shdocvw.dll") != std::wstring::npos &&
           text::AsciiLower(page).find(L"shdocvw.dll") == std::wstring::npos)
         file = page;
+      file = run.FileInView(file, view);
       const std::wstring resolved = run.FullFileName(file);
 
       CResultNode& node = list.Add();
@@ -59,6 +62,7 @@ void FillObjectInfo(DiscoveryRun& run, const CStringDictionary& classIds, CResul
       node.params.Add(keys::kCatId, category);
       node.params.Add(keys::kScope, LoadStr(IDS_SCOPE_EVERYONE_MACHINE));
       run.AddFileInfo(node, file, resolved);
+      node.params.Add(keys::kView, ViewNumber(view));
     }
   });
 }

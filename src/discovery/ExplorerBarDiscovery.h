@@ -18,11 +18,13 @@ inline constexpr const wchar_t* kExplorerBarCategoryHorizontal = L"{00021494-000
 
 // Every bar, once per category it declares, read afresh; no list when the
 // listing itself failed (logged as "ucExplorerBars.EnumObjects").
-std::optional<CResultNodes> EnumObjects(RegView view = RegView::Default);
+// Every registry view is read: the 64-bit view's bars first.
+std::optional<CResultNodes> EnumObjects();
 
 // Appends a record for each bar among the CLSIDs of one category. A failure
 // is logged ("ucExplorerBars.FillObjectInfo") and ends this category.
+// The classes are read in view.
 void FillObjectInfo(DiscoveryRun& run, const CStringDictionary& classIds, CResultNodes& list,
-                    const std::wstring& category);
+                    const std::wstring& category, RegView view = RegView::Default);
 
 }  // namespace discovery

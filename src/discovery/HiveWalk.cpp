@@ -15,16 +15,20 @@ CStringDictionary Enumerate(CRegistry& registry, HKEY root, const std::wstring& 
 
 void WalkHives(DiscoveryRun& run, const std::wstring& machinePath, const std::wstring& userPath, EntryNames names,
                const LocationFiller& fill) {
-  CRegistry& registry = run.Registry();
-  fill(HKEY_LOCAL_MACHINE, machinePath, LoadStr(IDS_SCOPE_EVERYONE),
-       Enumerate(registry, HKEY_LOCAL_MACHINE, machinePath, names));
+  const std::wstring everyone = LoadStr(IDS_SCOPE_EVERYONE);
+  for (const RegView view : run.Views()) {
+    fill(HKEY_LOCAL_MACHINE, machinePath, everyone, Enumerate(run.Registry(view), HKEY_LOCAL_MACHINE, machinePath, names),
+         LocationViews{view, {view}});
+  }
 
+  CRegistry& registry = run.Registry();
+  const LocationViews shared{run.Views().front(), run.Views()};
   const CStringDictionary users = registry.EnumSubKeys(HKEY_USERS, L"");
   for (const auto& user : users.Keys()) {
     const std::wstring path = user + userPath;
     const CStringDictionary entries = Enumerate(registry, HKEY_USERS, path, names);
     if (entries.Count() == 0) continue;
-    fill(HKEY_USERS, path, run.ScopeForUserKey(user), entries);
+    fill(HKEY_USERS, path, run.ScopeForUserKey(user), entries, shared);
   }
 }
 

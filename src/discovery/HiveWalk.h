@@ -6,7 +6,9 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
+#include "ozcore/CRegistry.h"
 #include "ozcore/CStringDictionary.h"
 
 namespace discovery {
@@ -16,14 +18,25 @@ class DiscoveryRun;
 // What the entries of a location are.
 enum class EntryNames { Values, SubKeys };
 
-// Called once per location: root, full key path, scope text, entry names.
-using LocationFiller =
-    std::function<void(HKEY root, const std::wstring& path, const std::wstring& scope, const CStringDictionary& names)>;
+// Where a location was read: the view its entries were read in, and the
+// views in which the classes they name are looked up, in order. A machine
+// location has a key of its own in each view; a user's key is shared by
+// both views, and the class it names is looked up in each.
+struct LocationViews {
+  RegView entries = RegView::Default;
+  std::vector<RegView> classes;
+};
 
-// Calls fill for machinePath under HKEY_LOCAL_MACHINE (scope "Everyone"),
-// even when it has no entries, then for every HKEY_USERS subkey, in the
-// registry's order, whose subkey + userPath (which begins with "\") has
-// entries. A hive without entries costs no account lookup.
+// Called once per location: root, full key path, scope text, entry names,
+// views.
+using LocationFiller = std::function<void(HKEY root, const std::wstring& path, const std::wstring& scope,
+                                          const CStringDictionary& names, const LocationViews& views)>;
+
+// Calls fill for machinePath under HKEY_LOCAL_MACHINE (scope "Everyone") in
+// each of the run's views, even when it has no entries, then for every
+// HKEY_USERS subkey, in the registry's order, whose subkey + userPath
+// (which begins with "\") has entries. A hive without entries costs no
+// account lookup.
 void WalkHives(DiscoveryRun& run, const std::wstring& machinePath, const std::wstring& userPath, EntryNames names,
                const LocationFiller& fill);
 

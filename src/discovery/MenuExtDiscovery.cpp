@@ -8,14 +8,15 @@
 
 namespace discovery {
 
-std::optional<CResultNodes> EnumContextMenus(RegView view) {
+std::optional<CResultNodes> EnumContextMenus() {
   std::optional<CResultNodes> result;
   Guarded(L"ucMenuExt.EnumContextMenus", kLevelDiscovery, [&] {
     CResultNodes list;
-    DiscoveryRun run(view);
+    DiscoveryRun run;
     WalkHives(run, kMenuExtMachinePath, kMenuExtUserPath, EntryNames::SubKeys,
-              [&](HKEY root, const std::wstring& path, const std::wstring& scope, const CStringDictionary& names) {
-                FillContextMenuInfo(run, root, path, scope, names, list);
+              [&](HKEY root, const std::wstring& path, const std::wstring& scope, const CStringDictionary& names,
+                  const LocationViews& views) {
+                FillContextMenuInfo(run, root, path, scope, names, list, views);
               });
     result = std::move(list);
   });
@@ -23,9 +24,12 @@ std::optional<CResultNodes> EnumContextMenus(RegView view) {
 }
 
 void FillContextMenuInfo(DiscoveryRun& run, HKEY root, const std::wstring& path, const std::wstring& scope,
-                         const CStringDictionary& names, CResultNodes& list) {
+                         const CStringDictionary& names, CResultNodes& list, const LocationViews& views) {
   Guarded(L"ucMenuExt.FillContextMenuInfo", kLevelDiscovery, [&] {
-    CRegistry& registry = run.Registry();
+    CRegistry& registry = run.Registry(views.entries);
+    // No class: an entry belongs to the view it was found in (a user's, to
+    // the first view).
+    const RegView view = views.classes.empty() ? views.entries : views.classes.front();
     for (const auto& entry : names.Keys()) {
       // No length test: every subkey is an entry, named by its menu text.
       const std::wstring cleaned = text::RemoveAmpersands(entry);
@@ -35,7 +39,7 @@ void FillContextMenuInfo(DiscoveryRun& run, HKEY root, const std::wstring& path,
 
       std::wstring address;
       registry.ReadString(root, path + L"\\" + entry, L"", address);
-      const std::wstring file = run.FullFileName(text::MenuScriptFile(address));
+      const std::wstring file = run.FullFileName(run.FileInView(text::MenuScriptFile(address), view));
 
       node.params.Add(keys::kOriginalName, cleaned);
       node.params.Add(keys::kDisplayName, cleaned);
@@ -44,6 +48,7 @@ void FillContextMenuInfo(DiscoveryRun& run, HKEY root, const std::wstring& path,
       node.params.Add(keys::kHive, path);
       node.params.Add(keys::kScope, scope);
       run.AddFileInfo(node, file, file);
+      node.params.Add(keys::kView, ViewNumber(view));
     }
   });
 }

@@ -10,15 +10,16 @@
 
 namespace discovery {
 
-std::optional<CResultNodes> EnumToolbars(RegView view) {
+std::optional<CResultNodes> EnumToolbars() {
   std::optional<CResultNodes> result;
   Guarded(L"ucTB.EnumToolbars", kLevelDiscovery, [&] {
     CUniqueNamer namer;
     CResultNodes list;
-    DiscoveryRun run(view);
+    DiscoveryRun run;
     WalkHives(run, kToolbarMachinePath, kToolbarUserPath, EntryNames::Values,
-              [&](HKEY root, const std::wstring& path, const std::wstring& scope, const CStringDictionary& names) {
-                FillTBInfo(run, namer, names, list, root, path, scope);
+              [&](HKEY root, const std::wstring& path, const std::wstring& scope, const CStringDictionary& names,
+                  const LocationViews& views) {
+                FillTBInfo(run, namer, names, list, root, path, scope, views);
               });
     result = std::move(list);
   });
@@ -26,15 +27,18 @@ std::optional<CResultNodes> EnumToolbars(RegView view) {
 }
 
 void FillTBInfo(DiscoveryRun& run, CUniqueNamer& namer, const CStringDictionary& names, CResultNodes& list, HKEY root,
-                const std::wstring& path, const std::wstring& scope) {
+                const std::wstring& path, const std::wstring& scope, const LocationViews& views) {
   Guarded(L"ucTB.FillTBInfo", kLevelDiscovery, [&] {
-    CRegistry& registry = run.Registry();
     for (const auto& clsid : names.Keys()) {
       if (!text::HasClsidLength(clsid)) continue;
+      // The class as a browser of the entry's view finds it.
+      const RegView view = views.classes.empty() ? views.entries : run.ClassView(clsid, views.classes);
+      CRegistry& registry = run.Registry(view);
       std::wstring name, file;
       registry.ReadString(HKEY_CLASSES_ROOT, L"CLSID\\" + clsid, L"", name);
       registry.ReadString(HKEY_CLASSES_ROOT, L"CLSID\\" + clsid + L"\\InProcServer32", L"", file);
       if (text::IsBuiltInToolbarFile(file)) continue;
+      file = run.FileInView(file, view);
 
       const std::wstring cleaned = text::TrimSpaces(text::RemoveAmpersands(name));
       const std::wstring display = cleaned.empty() ? LoadStr(IDS_NONAME) : namer.Rename(cleaned);
@@ -49,6 +53,7 @@ void FillTBInfo(DiscoveryRun& run, CUniqueNamer& namer, const CStringDictionary&
       node.params.Add(keys::kHive, path);
       node.params.Add(keys::kScope, scope);
       run.AddFileInfo(node, file, resolved);
+      node.params.Add(keys::kView, ViewNumber(view));
     }
   });
 }

@@ -8,6 +8,7 @@
 
 #include "ozcore/CParams.h"
 #include "ozcore/CRegistry.h"
+#include "discovery/HiveWalk.h"
 #include "ozcore/CStringDictionary.h"
 
 class CUniqueNamer;
@@ -19,13 +20,14 @@ class DiscoveryRun;
 inline constexpr const wchar_t* kToolbarMachinePath = L"Software\\Microsoft\\Internet Explorer\\Toolbar";
 inline constexpr const wchar_t* kToolbarUserPath = L"\\Software\\Microsoft\\Internet Explorer\\Toolbar\\WebBrowser";
 
-// Every listed toolbar, read afresh; display names numbered afresh. No list
-// when the walk itself failed (logged as "ucTB.EnumToolbars").
-std::optional<CResultNodes> EnumToolbars(RegView view = RegView::Default);
+// Every listed toolbar of every registry view, read afresh; display names
+// numbered afresh over the whole listing. No list when the walk itself
+// failed (logged as "ucTB.EnumToolbars").
+std::optional<CResultNodes> EnumToolbars();
 
 // Appends a record for each toolbar among the value names of one location.
 // A failure is logged ("ucTB.FillTBInfo") and ends this location.
 void FillTBInfo(DiscoveryRun& run, CUniqueNamer& namer, const CStringDictionary& names, CResultNodes& list, HKEY root,
-                const std::wstring& path, const std::wstring& scope);
+                const std::wstring& path, const std::wstring& scope, const LocationViews& views = {});
 
 }  // namespace discovery

@@ -326,3 +326,27 @@ std::wstring CRegistry::RootName(HKEY root) {
   if (root == HKEY_CURRENT_CONFIG) return L"HKEY_CURRENT_CONFIG";
   return {};
 }
+
+bool CRegistry::HasWow32View() {
+  static const bool answer = [] {
+    // IsWow64Process2 (Windows 10 1709 and later) names the native machine;
+    // looked up at run time so older systems still start.
+    using IsWow64Process2Fn = BOOL(WINAPI*)(HANDLE, USHORT*, USHORT*);
+    if (HMODULE kernel = GetModuleHandleW(L"kernel32.dll")) {
+      if (auto fn = reinterpret_cast<IsWow64Process2Fn>(
+              reinterpret_cast<void*>(GetProcAddress(kernel, "IsWow64Process2")))) {
+        USHORT process = 0, native = 0;
+        if (fn(GetCurrentProcess(), &process, &native))
+          return native != IMAGE_FILE_MACHINE_UNKNOWN && native != IMAGE_FILE_MACHINE_I386 &&
+                 native != IMAGE_FILE_MACHINE_ARM && native != IMAGE_FILE_MACHINE_ARMNT;
+      }
+    }
+#if defined(_WIN64)
+    return true;
+#else
+    BOOL wow64 = FALSE;
+    return IsWow64Process(GetCurrentProcess(), &wow64) && wow64;
+#endif
+  }();
+  return answer;
+}

@@ -72,6 +72,10 @@ class OZCORE_API CRegistry {
   // any other handle.
   static std::wstring RootName(HKEY root);
 
+  // True on 64-bit Windows, whose registry has a 32-bit view beside the
+  // native one (whatever the bitness of this process).
+  static bool HasWow32View();
+
  private:
   struct Impl;
   std::unique_ptr<Impl> impl_;

@@ -8,7 +8,7 @@ namespace qmscan {
 const std::vector<std::wstring>& CsvValueColumns() {
   static const std::vector<std::wstring> columns = {
       L"displayName", L"originalName", L"dLL",      L"key",  L"hive",       L"scope",   L"manufacturer",
-      L"version",     L"cATID",        L"Name",     L"buttontext", L"menutext"};
+      L"version",     L"cATID",        L"Name",     L"buttontext", L"menutext", L"view"};
   return columns;
 }
 

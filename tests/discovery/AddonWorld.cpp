@@ -16,6 +16,7 @@ namespace {
 
 constexpr std::int32_t kHklm = -2147483646;  // HKEY_LOCAL_MACHINE, 0x80000002
 constexpr std::int32_t kHku = -2147483645;   // HKEY_USERS, 0x80000003
+constexpr std::int32_t kNative = 64;         // "view" of the world's entries
 
 const std::wstring kTbMachine = L"Software\\Microsoft\\Internet Explorer\\Toolbar";
 const std::wstring kTbUser = L"\\Software\\Microsoft\\Internet Explorer\\Toolbar\\WebBrowser";
@@ -214,6 +215,7 @@ void AddonWorld::AddToolbars() {
                       {L"hive", path},
                       {L"scope", scope}}};
     FileInfo(r, tb.infoFile);
+    r.values.emplace_back(L"view", kNative);
     entries_.push_back({AddonKind::Toolbar, root, path, tb.clsid, r, !tb.original.empty()});
     ids_[0].insert(tb.clsid);
   };
@@ -311,6 +313,7 @@ void AddonWorld::AddButtons() {
                       {L"hive", path},
                       {L"scope", scope}}};
     if (bt.hasFile) FileInfo(r, bt.infoFile);
+    r.values.emplace_back(L"view", kNative);
     entries_.push_back({AddonKind::Button, root, path, bt.clsid, r});
     ids_[1].insert(bt.clsid);
   };
@@ -367,6 +370,7 @@ void AddonWorld::AddMenuExts() {
                       {L"hive", path},
                       {L"scope", scope}}};
     FileInfo(r, cm.infoFile);
+    r.values.emplace_back(L"view", kNative);
     entries_.push_back({AddonKind::MenuExt, root, path, cm.name, r});
     ids_[2].insert(cm.name);
   };
@@ -410,6 +414,7 @@ void AddonWorld::AddExplorerBars() {
                         {L"cATID", cat},
                         {L"scope", L"Everyone"}}};
       FileInfo(r, bar.infoFile);
+      r.values.emplace_back(L"view", kNative);
       entries_.push_back({AddonKind::ExplorerBar, HKEY_CLASSES_ROOT, cat, bar.clsid, r});
     }
     ids_[3].insert(Upper(bar.clsid));
@@ -453,6 +458,7 @@ void AddonWorld::AddBhos() {
                       {L"dLL", bho.dll},
                       {L"scope", L"Everyone"}}};
     FileInfo(r, bho.infoFile);
+    r.values.emplace_back(L"view", kNative);
     entries_.push_back({AddonKind::Bho, HKEY_LOCAL_MACHINE, kBhoPath, bho.clsid, r});
     ids_[4].insert(bho.clsid);
   }

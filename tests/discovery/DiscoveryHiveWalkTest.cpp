@@ -19,6 +19,7 @@ struct Call {
   HKEY root;
   std::wstring path, scope;
   std::vector<std::wstring> names;
+  std::wstring views;  // the entries' view, then the class views: "64:64,32"
   bool operator==(const Call&) const = default;
 };
 
@@ -27,7 +28,7 @@ std::string Text(const std::vector<Call>& calls) {
   for (const auto& c : calls) {
     text += (c.root == HKEY_LOCAL_MACHINE ? L"  HKLM\\" : L"  HKU\\") + c.path + L" [" + c.scope + L"]";
     for (const auto& n : c.names) text += L" " + n;
-    text += L"\n";
+    text += L" <" + c.views + L">\n";
   }
   return Narrow(text);
 }
@@ -41,6 +42,13 @@ std::vector<std::wstring> UserSubkeys() {
     names.emplace_back(buf, len);
   }
   return names;
+}
+
+std::wstring ViewsText(const discovery::LocationViews& views) {
+  std::wstring text = std::to_wstring(discovery::ViewNumber(views.entries)) + L":";
+  for (std::size_t i = 0; i < views.classes.size(); ++i)
+    text += (i ? L"," : L"") + std::to_wstring(discovery::ViewNumber(views.classes[i]));
+  return text;
 }
 
 }  // namespace
@@ -73,21 +81,27 @@ TEST(DiscoveryHiveWalk, MachineFirstThenHivesWithEntriesInRegistryOrder) {
   }
 
   std::vector<Call> calls;
-  auto record = [&](HKEY root, const std::wstring& path, const std::wstring& scope, const CStringDictionary& names) {
+  auto record = [&](HKEY root, const std::wstring& path, const std::wstring& scope, const CStringDictionary& names,
+                    const discovery::LocationViews& views) {
     auto sorted = names.Keys();
     std::sort(sorted.begin(), sorted.end());
-    calls.push_back({root, path, scope, sorted});
+    calls.push_back({root, path, scope, sorted, ViewsText(views)});
   };
   discovery::DiscoveryRun run;
   discovery::WalkHives(run, machinePath, userPath, discovery::EntryNames::Values, record);
 
-  std::vector<Call> expected = {{HKEY_LOCAL_MACHINE, machinePath, L"Everyone", {}}};
+  // The machine key once per view (64-bit Windows: native, then 32-bit),
+  // each entry's class in that view only; a user's key once, its classes
+  // looked up in every view.
+  ASSERT_TRUE(CRegistry::HasWow32View()) << "the tests run in a 64-bit prefix";
+  std::vector<Call> expected = {{HKEY_LOCAL_MACHINE, machinePath, L"Everyone", {}, L"64:64"},
+                                {HKEY_LOCAL_MACHINE, machinePath, L"Everyone", {}, L"32:32"}};
   for (const auto& user : UserSubkeys()) {
     for (const auto& h : hives) {
       if (_wcsicmp(h.key.c_str(), user.c_str()) != 0 || h.values.empty()) continue;
       auto names = h.values;
       std::sort(names.begin(), names.end());
-      expected.push_back({HKEY_USERS, user + userPath, h.scope, names});
+      expected.push_back({HKEY_USERS, user + userPath, h.scope, names, L"64:64,32"});
     }
   }
   EXPECT_EQ(calls, expected) << "walked:\n" << Text(calls) << "expected:\n" << Text(expected);
