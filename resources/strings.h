@@ -106,3 +106,8 @@
 #define IDS_ABOUT_OK 453
 #define IDS_ABOUT_VERSION_NUMBER 454
 // End of 400-499.
+// 500-599: registry views.
+#define IDS_CAPTION_ARCHITECTURE 500
+#define IDS_ARCH_64 501
+#define IDS_ARCH_32 502
+// End of 500-599.

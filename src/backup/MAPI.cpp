@@ -37,6 +37,14 @@ const std::vector<const wchar_t*>& PerUserAddonPaths() {
   return paths;
 }
 
+std::wstring Wow32MachinePath(const std::wstring& path) {
+  // "Software\..." becomes "Software\Wow6432Node\...", the first part's
+  // spelling kept.
+  const auto slash = path.find(L'\\');
+  if (slash == std::wstring::npos) return path + L"\\Wow6432Node";
+  return path.substr(0, slash + 1) + L"Wow6432Node" + path.substr(slash);
+}
+
 std::wstring BackupFileName(const std::wstring& backupFolder, const SYSTEMTIME& t) {
   wchar_t date[128] = {};
   if (GetDateFormatW(LOCALE_USER_DEFAULT, 0, &t, L"MMM dd, yyyy", date, static_cast<int>(std::size(date))) == 0)
@@ -62,15 +70,31 @@ std::wstring BackupText(CRegistry& registry, bool isNT, const std::wstring& curr
     for (const auto* path : PerUserAddonPaths())
       text += registry.ExportKeyText(HKEY_USERS, user + L"\\" + path, ansi);
   }
+
+  // On 64-bit Windows the 32-bit browser processes read machine keys of
+  // their own: those go in under the names they have in the native view,
+  // so that merging the file puts them back in the 32-bit view.
+  const bool twoViews = CRegistry::HasWow32View();
+  if (twoViews) {
+    for (const auto& tree : AddonKeyTrees())
+      if (tree.root == HKEY_LOCAL_MACHINE) text += registry.ExportKeyText(tree.root, Wow32MachinePath(tree.path), ansi);
+  }
   text += L"\r\n";
 
-  // Both categories in one pass over the machine's classes.
+  // Both categories in one pass over each view's classes.
   const std::vector<std::wstring> categories = {kCatInfoBand, kCatCommBand};
-  const auto members = registry.EnumCategoryClasses(categories);
-  for (std::size_t i = 0; i < categories.size(); ++i) {
-    for (const auto& clsid : members[i].Items())
-      text += CUtilities::FormatString(L"[HKEY_CLASSES_ROOT\\CLSID\\%1\\Implemented Categories\\%2]%3%3",
-                                       {clsid, categories[i], L"\r\n"});
+  auto addCategoryLines = [&](CRegistry& reader, const wchar_t* classesKey) {
+    const auto members = reader.EnumCategoryClasses(categories);
+    for (std::size_t i = 0; i < categories.size(); ++i) {
+      for (const auto& clsid : members[i].Items())
+        text += CUtilities::FormatString(L"[HKEY_CLASSES_ROOT\\%1\\%2\\Implemented Categories\\%3]%4%4",
+                                         {classesKey, clsid, categories[i], L"\r\n"});
+    }
+  };
+  addCategoryLines(registry, L"CLSID");
+  if (twoViews) {
+    CRegistry wow32(RegView::Wow32);
+    addCategoryLines(wow32, L"Wow6432Node\\CLSID");
   }
   return text;
 }

@@ -22,6 +22,10 @@ const std::vector<KeyTree>& AddonKeyTrees();
 // entries from.
 const std::vector<const wchar_t*>& PerUserAddonPaths();
 
+// The name in the native registry view of a machine key's 32-bit view
+// twin: "SOFTWARE\Microsoft\X" gives "SOFTWARE\Wow6432Node\Microsoft\X".
+std::wstring Wow32MachinePath(const std::wstring& path);
+
 // The two explorer-bar component categories (vertical, horizontal).
 extern const wchar_t* const kCatInfoBand;
 extern const wchar_t* const kCatCommBand;
@@ -32,6 +36,9 @@ extern const wchar_t* const kCatCommBand;
 std::wstring BackupFileName(const std::wstring& backupFolder, const SYSTEMTIME& localTime);
 
 // The whole file text (header line included) as BackupRegistry stores it.
+// On 64-bit Windows it also holds the 32-bit view's machine trees and
+// category entries, under their names in the native view. registry: a
+// reader of the native view (the default one of this 64-bit program).
 // currentUserSubkey: the HKEY_USERS subkey of the current user, whose
 // entries the HKEY_CURRENT_USER trees already hold.
 std::wstring BackupText(CRegistry& registry, bool isNT, const std::wstring& currentUserSubkey);

@@ -264,6 +264,11 @@ void TableControlBase::lv_ItemClick() {
       if (record->params.IsInCollection(k::kScope))
         details.Add(LoadStr(IDS_CAPTION_AFFECTED_USERS), Value(*record, k::kScope));
     }
+    // Which browser processes load the add-on: only a question where the
+    // registry has two views.
+    if (CRegistry::HasWow32View() && record->params.IsInCollection(k::kView))
+      details.Add(LoadStr(IDS_CAPTION_ARCHITECTURE),
+                  LoadStr(record->params.Find(k::kView)->Number() == 32 ? IDS_ARCH_32 : IDS_ARCH_64));
     // A hidden table keeps its details to itself: the pane belongs to the
     // table on show, which the host asks for them when it shows one.
     if (propertiesForm_ && Shown()) propertiesForm_->ShowDetails(details);
@@ -337,7 +342,9 @@ void TableControlBase::Remove() {
                           MQLM::kButtonYes | MQLM::kButtonNo, title) != MQLM::kButtonYes) {
       return;
     }
-    CRegistry registry;
+    // The entry goes from its own registry view only: the same add-on in
+    // the other view is another entry.
+    CRegistry registry(discovery::ViewOfRecord(*record));
     const DeleteOutcome outcome = DeleteEntry(registry, *record);
     if (outcome.deleted) {
       MQLM::ShowMessage(CUtilities::FormatString(LoadStr(IDS_DELETED), {name}), MQLM::kButtonOK, title);

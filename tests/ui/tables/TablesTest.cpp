@@ -135,14 +135,16 @@ TEST(UiTables, EveryKindListsItsAddonsAndDescribesTheSelectedOne) {
     for (int row = 0; row < rig.Rows(); ++row) EXPECT_EQ(ImageOf(rig.list(), row), 0) << row;
 
     rig.Select(goodRow);
+    // The fixtures are native-view entries of a 64-bit prefix.
     EXPECT_EQ(rig.Details(), (std::vector<std::wstring>{L"File=" + file, L"Manufacturer=" + kCompany,
-                                                         L"Affected users=" + scope}));
+                                                         L"Affected users=" + scope, L"Architecture=64-bit"}));
     EXPECT_EQ(table.CurrentFullFileName(), file);
     EXPECT_EQ(table.CurrentFullFileNameError(), L"");
     EXPECT_EQ(table.CurrentObjectName(), kind.id == 4 ? L"Quill Button Quill Menu" : goodText);
 
     rig.Select(brokenRow);
-    EXPECT_EQ(rig.Details(), (std::vector<std::wstring>{L"File=" + kind.broken, L"Affected users=Everyone"}));
+    EXPECT_EQ(rig.Details(),
+              (std::vector<std::wstring>{L"File=" + kind.broken, L"Affected users=Everyone", L"Architecture=64-bit"}));
     EXPECT_EQ(table.CurrentFullFileName(), L"");
     EXPECT_EQ(table.CurrentFullFileNameError(), kind.broken);
 
@@ -299,7 +301,7 @@ TEST(UiTables, TheKeyboardMovesTheDetailsAndDeleteAsks) {
   rig.details().ShowDetails(CParams());
   key(VK_DOWN);
   EXPECT_EQ(rig.SelectedRows(), std::vector<int>{1});
-  EXPECT_EQ(rig.Details().size(), 3u);
+  EXPECT_EQ(rig.Details().size(), 4u);  // file, maker, users, architecture
   key(VK_END);
   EXPECT_EQ(rig.SelectedRows(), std::vector<int>{2});
 
