@@ -3,7 +3,6 @@
 
 #include <algorithm>
 #include <memory>
-#include <thread>
 
 #include "app/MessageOwner.h"
 #include "app/QlmError.h"
@@ -16,52 +15,19 @@ using namespace qlmtest;
 
 namespace {
 
-// What the answering thread saw of the dialog.
-struct Seen {
-  bool found = false;
-  bool pressed = false;
-  HWND owner = nullptr;
-  std::wstring title;
-  std::wstring texts;
-  std::vector<std::wstring> buttons;
-  HICON icon = nullptr;
-};
-
-HICON IconOf(HWND dialog) {
-  for (HWND child : ChildrenOf(dialog)) {
-    if (_wcsicmp(ClassOf(child).c_str(), L"Static") != 0) continue;
-    if ((GetWindowLongPtrW(child, GWL_STYLE) & SS_TYPEMASK) != SS_ICON) continue;
-    return reinterpret_cast<HICON>(SendMessageW(child, STM_GETICON, 0, 0));
-  }
-  return nullptr;
-}
-
-// Shows the message on this thread while another thread waits for the
-// dialog, notes what it shows and presses the button with that caption.
-std::int32_t Answer(const std::wstring& caption, Seen& seen, const std::wstring& text, std::int32_t buttons,
+// Shows the message on this thread while another thread answers it by
+// pressing the button with that caption.
+std::int32_t Answer(const std::wstring& caption, Dialog& seen, const std::wstring& text, std::int32_t buttons,
                     const std::wstring& title) {
-  const DWORD self = GetCurrentProcessId();
-  std::thread answerer([&] {
-    HWND dialog = WaitForDialogOf(self);
-    if (!dialog) return;
-    seen.found = true;
-    seen.owner = GetWindow(dialog, GW_OWNER);
-    seen.title = WindowText(dialog);
-    seen.texts = StaticTexts(dialog);
-    seen.buttons = ButtonCaptions(dialog);
-    std::sort(seen.buttons.begin(), seen.buttons.end());
-    seen.icon = IconOf(dialog);
-    seen.pressed = PressButton(dialog, caption);
-    // Never leave the test hanging on a dialog without that button.
-    if (!seen.pressed) PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
-  });
-  std::int32_t result = -1;
+  DialogAnswerer answer({caption});
+  std::int32_t result = -2;
   try {
     result = MQLM::ShowMessage(text, buttons, title);
   } catch (...) {
-    result = -2;
   }
-  answerer.join();
+  const auto& shown = answer.StopAndSeen();
+  if (!shown.empty()) seen = shown[0];
+  std::sort(seen.buttons.begin(), seen.buttons.end());
   return result;
 }
 
@@ -105,10 +71,9 @@ TEST_F(AppShowMessage, EachButtonSetGivesThePressedButtonsFlag) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(testing::Message() << "buttons " << c.buttons << ", pressing " << Narrow(c.press));
-    Seen seen;
+    Dialog seen;
     EXPECT_EQ(Answer(c.press, seen, L"Delete the toolbar?", c.buttons, L"Delete"), c.expected);
-    ASSERT_TRUE(seen.found);
-    EXPECT_TRUE(seen.pressed);
+    EXPECT_TRUE(seen.answered);
     EXPECT_EQ(seen.buttons, c.shown);
     EXPECT_EQ(seen.owner, owner_);
     EXPECT_EQ(seen.title, L"Delete");
@@ -119,10 +84,10 @@ TEST_F(AppShowMessage, EachButtonSetGivesThePressedButtonsFlag) {
 }
 
 TEST_F(AppShowMessage, NothingOfOneMessageCarriesIntoTheNext) {
-  Seen first, second;
+  Dialog first, second;
   EXPECT_EQ(Answer(L"No", first, L"Are you sure you want to delete Bar?", 6, L"Remove add-on"), 4);
   EXPECT_EQ(Answer(L"OK", second, L"Backup complete successfully.", 1, L""), 1);
-  ASSERT_TRUE(first.found && second.found);
+  ASSERT_TRUE(first.answered && second.answered);
   EXPECT_NE(first.texts.find(L"Are you sure you want to delete Bar?"), std::wstring::npos) << Narrow(first.texts);
   // An empty title shows the product name; only the second text and button.
   EXPECT_EQ(second.title, L"Quillmoor");

@@ -115,11 +115,15 @@ TEST_F(AppStartupProcess, MissingOrWrongCommonLibraryIsNamed) {
       ASSERT_TRUE(CopyFileW((FixtureFolder() + L"\\fx_german.dll").c_str(), library.c_str(), FALSE));
     } else {
       DeleteFileW(library.c_str());
-      if (way == 1) ASSERT_TRUE(DeleteFileW(program_.File(L"QLMCustom.dll").c_str()));
+      if (way == 1) {
+        ASSERT_TRUE(DeleteFileW(program_.File(L"QLMCustom.dll").c_str()));
+      }
     }
     Start();
     ExpectComponentMessage(L"OZCORE.DLL");
     // The logger lives in the missing library: nothing was written.
-    if (way < 2) EXPECT_EQ(GetFileAttributesW(data_.File(L"Quillmoor").c_str()), INVALID_FILE_ATTRIBUTES);
+    if (way < 2) {
+      EXPECT_EQ(GetFileAttributesW(data_.File(L"Quillmoor").c_str()), INVALID_FILE_ATTRIBUTES);
+    }
   }
 }

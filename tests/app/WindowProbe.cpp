@@ -1,6 +1,7 @@
 #include "app/WindowProbe.h"
 
 #include <algorithm>
+#include <thread>
 
 namespace qlmtest {
 
@@ -68,6 +69,13 @@ std::vector<std::pair<HWND, std::wstring>> PushButtons(HWND dialog) {
   return buttons;
 }
 
+HICON IconOf(HWND dialog) {
+  for (HWND child : ChildrenOf(dialog))
+    if (_wcsicmp(ClassOf(child).c_str(), L"Static") == 0 && (GetWindowLongPtrW(child, GWL_STYLE) & SS_TYPEMASK) == SS_ICON)
+      return reinterpret_cast<HICON>(SendMessageW(child, STM_GETICON, 0, 0));
+  return nullptr;
+}
+
 }  // namespace
 
 std::vector<std::wstring> ButtonCaptions(HWND dialog) {
@@ -91,6 +99,60 @@ bool PressButton(HWND dialog, const std::wstring& caption) {
     return true;
   }
   return false;
+}
+
+DialogAnswerer::DialogAnswerer(std::vector<std::wstring> presses) : presses_(std::move(presses)) {
+  thread_ = std::thread([this] {
+    const DWORD self = GetCurrentProcessId();
+    HWND previous = nullptr;
+    for (const std::wstring& press : presses_) {
+      HWND dialog = WaitForTopLevel([&](HWND hwnd) {
+        if (stop_) return true;
+        DWORD pid = 0;
+        GetWindowThreadProcessId(hwnd, &pid);
+        return hwnd != previous && pid == self && IsWindowVisible(hwnd) && ClassOf(hwnd) == L"#32770";
+      }, 30000);
+      if (!dialog || stop_) return;
+      Sleep(200);  // let it finish building its controls
+      Dialog seen;
+      seen.owner = GetWindow(dialog, GW_OWNER);
+      seen.title = WindowText(dialog);
+      seen.texts = StaticTexts(dialog);
+      seen.buttons = ButtonCaptions(dialog);
+      GetClientRect(dialog, &seen.client);
+      seen.icon = IconOf(dialog);
+      if (press.empty()) {
+        HWND focus = nullptr;
+        for (HWND child : ChildrenOf(dialog))
+          if (ClassOf(child) == L"Button") focus = child;
+        PostMessageW(focus ? focus : dialog, WM_KEYDOWN, VK_ESCAPE, 0);
+        PostMessageW(focus ? focus : dialog, WM_KEYUP, VK_ESCAPE, 0);
+        seen.answered = true;
+      } else {
+        seen.answered = PressButton(dialog, press);
+      }
+      if (!seen.answered) PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+      seen_.push_back(seen);
+      // The next dialog is another window, or this one's handle reused
+      // after it closed.
+      for (int i = 0; i < 100 && IsWindow(dialog) && IsWindowVisible(dialog); ++i) Sleep(50);
+      previous = IsWindow(dialog) ? dialog : nullptr;
+    }
+  });
+}
+
+DialogAnswerer::~DialogAnswerer() {
+  if (thread_.joinable()) thread_.join();
+}
+
+const std::vector<Dialog>& DialogAnswerer::StopAndSeen() {
+  stop_ = true;
+  return Seen();
+}
+
+const std::vector<Dialog>& DialogAnswerer::Seen() {
+  if (thread_.joinable()) thread_.join();
+  return seen_;
 }
 
 }  // namespace qlmtest

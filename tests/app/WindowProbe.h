@@ -3,8 +3,10 @@
 // shows: message boxes, task dialogs, the program's window.
 #include <windows.h>
 
+#include <atomic>
 #include <functional>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace qlmtest {
@@ -24,5 +26,36 @@ std::vector<std::wstring> ButtonCaptions(HWND dialog);
 std::wstring StaticTexts(HWND dialog);
 // Presses the push button with that caption; false when there is none.
 bool PressButton(HWND dialog, const std::wstring& caption);
+
+// What one answered dialog showed.
+struct Dialog {
+  HWND owner = nullptr;
+  std::wstring title;
+  std::wstring texts;
+  std::vector<std::wstring> buttons;
+  RECT client{};
+  HICON icon = nullptr;
+  bool answered = false;
+};
+
+// Answers, one after another, the dialogs this process shows, pressing the
+// given button captions in turn ("" sends Escape); then stops. Joined when
+// destroyed, so a test never hangs on a dialog left open.
+class DialogAnswerer {
+ public:
+  explicit DialogAnswerer(std::vector<std::wstring> presses);
+  ~DialogAnswerer();
+  // Waits for the thread and returns what it saw.
+  const std::vector<Dialog>& Seen();
+  // Stops waiting for dialogs not shown yet, and returns what it saw: for
+  // after a synchronous action has returned.
+  const std::vector<Dialog>& StopAndSeen();
+
+ private:
+  std::atomic<bool> stop_{false};
+  std::vector<std::wstring> presses_;
+  std::vector<Dialog> seen_;
+  std::thread thread_;
+};
 
 }  // namespace qlmtest

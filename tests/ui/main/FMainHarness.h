@@ -5,13 +5,12 @@
 // dialogs the window's commands show.
 #include <windows.h>
 
-#include <atomic>
 #include <functional>
 #include <memory>
 #include <string>
-#include <thread>
 #include <vector>
 
+#include "app/WindowProbe.h"
 #include "discovery/RegFixture.h"
 #include "support/TestSupport.h"
 
@@ -67,36 +66,5 @@ bool SelectRow(HWND list, const std::wstring& text);
 
 // Lets pending window events run.
 void Pump();
-
-// What one answered dialog showed.
-struct Dialog {
-  HWND owner = nullptr;
-  std::wstring title;
-  std::wstring texts;
-  std::vector<std::wstring> buttons;
-  RECT client{};
-  bool answered = false;
-};
-
-// Answers, one after another, the dialogs this process shows, pressing the
-// given button captions in turn ("" sends Escape); then stops. Joined when
-// destroyed, so a test never hangs on a dialog left open.
-class DialogAnswerer {
- public:
-  explicit DialogAnswerer(std::vector<std::wstring> presses);
-  ~DialogAnswerer();
-  // Waits for the thread and returns what it saw.
-  const std::vector<Dialog>& Seen();
-  // Stops waiting for dialogs not shown yet, and returns what it saw. For
-  // checks that a synchronous action showed nothing: call it after the
-  // action returned.
-  const std::vector<Dialog>& StopAndSeen();
-
- private:
-  std::atomic<bool> stop_{false};
-  std::vector<std::wstring> presses_;
-  std::vector<Dialog> seen_;
-  std::thread thread_;
-};
 
 }  // namespace fmaintest

@@ -84,7 +84,9 @@ TEST(UiPanesTree, ListsTheFiveKindsAndRaisesOnlyTheUsersChoice) {
   std::vector<HTREEITEM> items;
   for (HTREEITEM item = TreeView_GetRoot(tv); item; item = TreeView_GetNextSibling(tv, item)) {
     wchar_t buf[128] = {};
-    TVITEMW tvi{TVIF_TEXT | TVIF_PARAM, item};
+    TVITEMW tvi{};
+    tvi.mask = TVIF_TEXT | TVIF_PARAM;
+    tvi.hItem = item;
     tvi.pszText = buf;
     tvi.cchTextMax = 128;
     TreeView_GetItem(tv, &tvi);
