@@ -253,3 +253,69 @@ TEST(BackupFile, SecondRunInTheSameSecondReplacesTheFile) {
   EXPECT_TRUE(CFileSystem::FileExists(second));
   EXPECT_FALSE(CFileSystem::FileExists(second + L".partial"));
 }
+
+// The 32-bit view's machine keys and category entries of 64-bit Windows go
+// into the file under their names in the native view, after the other
+// trees, and merging puts back what was deleted from that view.
+TEST(BackupFile, The32BitViewIsBackedUpAndRestored) {
+  ASSERT_TRUE(CRegistry::HasWow32View()) << "the tests run in a 64-bit prefix";
+  Cleanup cleanup;
+  DataFolder data;
+  const std::wstring ie32 = L"Software\\Wow6432Node\\Microsoft\\Internet Explorer";
+  const std::wstring bho32 = L"Software\\Wow6432Node\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Browser Helper Objects";
+  const std::wstring tb = NewClsid(), bho = NewClsid(), bar = NewClsid();
+  const std::wstring menu = L"Wow Menu " + NewClsid();
+  const std::wstring classKey = L"Software\\Classes\\Wow6432Node\\CLSID\\" + bar;
+
+  SetString(HKEY_LOCAL_MACHINE, ie32 + L"\\Toolbar", tb, L"");
+  cleanup.steps.push_back([=] {
+    UniqueKey k;
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, (ie32 + L"\\Toolbar").c_str(), 0, KEY_SET_VALUE, k.put()) == ERROR_SUCCESS)
+      RegDeleteValueW(k.get(), tb.c_str());
+  });
+  SetString(HKEY_LOCAL_MACHINE, ie32 + L"\\MenuExt\\" + menu, L"", L"res://wow.dll/page.htm");
+  cleanup.steps.push_back([=] { DeleteTree(HKEY_LOCAL_MACHINE, ie32 + L"\\MenuExt\\" + menu); });
+  SetString(HKEY_LOCAL_MACHINE, bho32 + L"\\" + bho, L"", L"Wow helper");
+  cleanup.steps.push_back([=] { DeleteTree(HKEY_LOCAL_MACHINE, bho32 + L"\\" + bho); });
+  SetString(HKEY_LOCAL_MACHINE, classKey + L"\\Implemented Categories\\" + kCatVertical, L"", L"");
+  cleanup.steps.push_back([=] { DeleteTree(HKEY_LOCAL_MACHINE, classKey); });
+
+  std::wstring file;
+  ASSERT_TRUE(MAPI::BackupRegistry(&file));
+  const std::wstring text = ReadUtf16File(file);
+  const auto lastNativeTree = text.find(L"[HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Browser Helper Objects]");
+  const auto wowToolbar = text.find(L"[HKEY_LOCAL_MACHINE\\SOFTWARE\\Wow6432Node\\Microsoft\\Internet Explorer\\Toolbar]\r\n");
+  const auto wowCategory = text.find(L"[HKEY_CLASSES_ROOT\\Wow6432Node\\CLSID\\" + bar + L"\\Implemented Categories\\" +
+                                     kCatVertical + L"]\r\n\r\n");
+  ASSERT_NE(lastNativeTree, std::wstring::npos);
+  ASSERT_NE(wowToolbar, std::wstring::npos) << Narrow(text.substr(0, 2000));
+  ASSERT_NE(wowCategory, std::wstring::npos);
+  EXPECT_LT(lastNativeTree, wowToolbar);
+  EXPECT_LT(wowToolbar, wowCategory);
+  // The native view's category lines come before the 32-bit view's.
+  const auto nativeCategory = text.find(L"[HKEY_CLASSES_ROOT\\CLSID\\");
+  if (nativeCategory != std::wstring::npos) {
+    EXPECT_LT(nativeCategory, wowCategory);
+  }
+
+  // Delete as the program does, in the 32-bit view.
+  CRegistry wow32(RegView::Wow32);
+  std::wstring why;
+  const std::wstring ie = L"Software\\Microsoft\\Internet Explorer";
+  ASSERT_TRUE(wow32.DeleteValue(HKEY_LOCAL_MACHINE, ie + L"\\Toolbar", tb));
+  ASSERT_TRUE(wow32.DeleteKey(HKEY_LOCAL_MACHINE, ie + L"\\MenuExt\\" + menu, why));
+  ASSERT_TRUE(wow32.DeleteKey(HKEY_LOCAL_MACHINE, kBHO + L"\\" + bho, why));
+  ASSERT_TRUE(wow32.DeleteKey(HKEY_CLASSES_ROOT, L"CLSID\\" + bar + L"\\Implemented Categories\\" + kCatVertical, why));
+  ASSERT_FALSE(Read(HKEY_LOCAL_MACHINE, ie32 + L"\\Toolbar", tb).present);
+  ASSERT_FALSE(KeyPresent(HKEY_LOCAL_MACHINE, bho32 + L"\\" + bho));
+
+  ASSERT_EQ(RunProcess(L"\"" + RegExe() + L"\" import \"" + file + L"\""), 0);
+  EXPECT_TRUE(Read(HKEY_LOCAL_MACHINE, ie32 + L"\\Toolbar", tb).present);
+  EXPECT_TRUE(Read(HKEY_LOCAL_MACHINE, ie32 + L"\\MenuExt\\" + menu, L"").present);
+  EXPECT_TRUE(Read(HKEY_LOCAL_MACHINE, bho32 + L"\\" + bho, L"").present);
+  EXPECT_TRUE(wow32.KeyExists(HKEY_CLASSES_ROOT, L"CLSID\\" + bar + L"\\Implemented Categories\\" + kCatVertical));
+  // Nothing of it went to the native view.
+  CRegistry native(RegView::Native);
+  EXPECT_FALSE(native.EnumValueNames(HKEY_LOCAL_MACHINE, ie + L"\\Toolbar").Exists(tb));
+  EXPECT_FALSE(native.KeyExists(HKEY_CLASSES_ROOT, L"CLSID\\" + bar));
+}
