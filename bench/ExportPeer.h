@@ -12,25 +12,26 @@ namespace bench {
 
 struct ExportTiming {
   double grossMs = 0;        // all calls on the backup's trees
-  double nullPerCallMs = 0;  // median of the calls on a missing key
+  double nullPerCallMs = 0;  // mean of the calls on a missing key, one beside each tree
   std::size_t calls = 0;
   double NetMs() const { return grossMs - nullPerCallMs * static_cast<double>(calls); }
 };
 
-// The registry names ("HKEY_LOCAL_MACHINE\...") of the trees the backup
-// file holds, in its order.
+// The registry names ("HKEY_LOCAL_MACHINE\...") of the keys to export so
+// that the exporter writes what the backup file holds (without the
+// explorer-bar category entries), in its order.
 std::vector<std::wstring> BackupTreeNames();
 
 struct BackupComparison {
-  double backupMs = 0;  // mean of the backups made among the reg export calls
+  double backupMs = 0;  // median of the backups made among the reg export calls
   ExportTiming exported;
 };
 
-// Runs reg export for every tree into files in folder. The trees are taken
-// in four parts; before each part and after the last, one backup is timed
-// (timeBackup) and one call on a missing key is made, so that the backup,
-// the exporter and its start-up are measured side by side while the
-// machine's speed drifts.
+// Runs reg export for every tree into files in folder, each beside the
+// same command on a missing key. The trees are taken in four parts; before
+// each part and after the last, one backup is timed (timeBackup), so that
+// the backup, the exporter and its start-up are measured side by side while
+// the machine's speed drifts.
 BackupComparison CompareWithRegExport(const std::vector<std::wstring>& trees, const std::wstring& folder,
                                       const std::function<double()>& timeBackup);
 

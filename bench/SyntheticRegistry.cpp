@@ -62,8 +62,12 @@ std::wstring AddonName(unsigned kind, std::size_t i) {
   return vendor + L" " + product;
 }
 
+// Keys are made volatile: they read like any other, but the Wine server
+// never writes them to disk, so no save of a registry grown by tens of
+// thousands of keys stalls the server in the middle of a timed run.
 bool CreatePath(HKEY root, const std::wstring& path, UniqueKey& key) {
-  return RegCreateKeyExW(root, path.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, key.put(), nullptr) == ERROR_SUCCESS;
+  return RegCreateKeyExW(root, path.c_str(), 0, nullptr, REG_OPTION_VOLATILE, KEY_WRITE, nullptr, key.put(),
+                         nullptr) == ERROR_SUCCESS;
 }
 
 }  // namespace

@@ -24,10 +24,13 @@ std::wstring Join(const std::wstring& a, const std::wstring& b) {
 // Names of a key's subkeys or values, as the registry orders them. Names may
 // hold any character, NUL included, so lengths are taken from the calls.
 // count and maxLength come from RegQueryInfoKeyW: the loop stops after
-// count names, which spares the call that only reports the end.
+// count names, which spares the call that only reports the end. With
+// kUnknownCount it reads on to the end instead, which spares the query on a
+// key with few names.
+constexpr DWORD kUnknownCount = 0xFFFFFFFF;
 std::vector<std::wstring> ListNames(HKEY key, bool values, DWORD count, DWORD maxLength) {
   std::vector<std::wstring> names;
-  names.reserve(count);
+  if (count != kUnknownCount) names.reserve(count);
   std::vector<wchar_t> buf(std::max<DWORD>(maxLength, 255) + 2);
   for (DWORD i = 0; i < count; ++i) {
     DWORD len = static_cast<DWORD>(buf.size());
@@ -255,16 +258,22 @@ std::vector<CStringDictionary> CRegistry::EnumCategoryClasses(const std::vector<
   // Most classes declare no category at all: one failed open of their
   // "Implemented Categories" key settles them, whatever the number of
   // categories asked for.
-  const REGSAM access = KEY_QUERY_VALUE | impl_->ViewFlag();
+  // A class that has the key lists its categories as subkeys, usually one
+  // or two: reading that short list costs fewer calls than opening each
+  // category asked for. Key names compare without regard to case, as the
+  // registry compares them.
+  const REGSAM access = KEY_READ | impl_->ViewFlag();
   std::wstring path;
   for (const auto& clsid : ListNames(clsidKey.get(), false)) {
     path.assign(clsid).append(L"\\Implemented Categories");
     UniqueKey declared;
     if (RegOpenKeyExW(clsidKey.get(), path.c_str(), 0, access, declared.put()) != ERROR_SUCCESS) continue;
-    for (std::size_t i = 0; i < categories.size(); ++i) {
-      UniqueKey member;
-      if (RegOpenKeyExW(declared.get(), categories[i].c_str(), 0, access, member.put()) == ERROR_SUCCESS)
-        result[i].Add(clsid, clsid);
+    for (const auto& name : ListNames(declared.get(), false, kUnknownCount, 0)) {
+      for (std::size_t i = 0; i < categories.size(); ++i) {
+        if (CompareStringOrdinal(name.c_str(), static_cast<int>(name.size()), categories[i].c_str(),
+                                 static_cast<int>(categories[i].size()), TRUE) == CSTR_EQUAL)
+          result[i].Add(clsid, clsid);
+      }
     }
   }
   return result;

@@ -27,7 +27,20 @@ std::wstring ExpandEnvironment(const std::wstring& text) {
 
 // Reads the whole version resource of a file. The system loads the file as
 // a data image for this; its code never runs.
+// True when file is a full path with a drive ("C:\...") and nothing is
+// there. Such a path is not searched for, so the version reader could only
+// fail on it; asking for the file's attributes finds that out several
+// times faster than the reader's attempt to load the file.
+bool SurelyMissing(const std::wstring& file) {
+  const bool drivePath = file.size() > 3 && file[1] == L':' && file[2] == L'\\' &&
+                         ((file[0] >= L'A' && file[0] <= L'Z') || (file[0] >= L'a' && file[0] <= L'z'));
+  if (!drivePath || GetFileAttributesW(file.c_str()) != INVALID_FILE_ATTRIBUTES) return false;
+  const DWORD error = GetLastError();
+  return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
+}
+
 std::vector<unsigned char> ReadVersionBlock(const std::wstring& file) {
+  if (SurelyMissing(file)) return {};
   DWORD ignored = 0;
   const DWORD size = GetFileVersionInfoSizeW(file.c_str(), &ignored);
   if (size == 0) return {};
