@@ -23,7 +23,7 @@ struct ExportTiming {
 std::vector<std::wstring> BackupTreeNames();
 
 struct BackupComparison {
-  double backupMs = 0;  // median of the backups made among the reg export calls
+  double backupMs = 0;  // fastest of the backups made among the reg export calls
   ExportTiming exported;
 };
 
