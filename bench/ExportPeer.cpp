@@ -74,26 +74,20 @@ BackupComparison CompareWithRegExport(const std::vector<std::wstring>& trees, co
     backups.push_back(timeBackup());
     const std::size_t from = trees.size() * part / kParts, to = trees.size() * (part + 1) / kParts;
     for (std::size_t i = from; i < to; ++i) {
-      // Each tree next to the same command on a missing key, both twice in
-      // alternating order, the faster of each pair counted: the start-up
-      // taken off is that of the moment, and a stall of the machine during
-      // one call counts for neither side.
+      // Each tree next to the same command on a missing key, in
+      // alternating order: the start-up taken off is that of the moment.
       const std::wstring file = folder + L"\\tree" + std::to_wstring(i) + L".reg";
-      const std::wstring real = L"export \"" + trees[i] + L"\" \"" + file + L"\" /y";
-      double r1, r2, n1, n2;
+      const std::wstring command = L"export \"" + trees[i] + L"\" \"" + file + L"\" /y";
+      double real = 0, startup = 0;
       if (i % 2 == 0) {
-        r1 = RunRegMs(real);
-        n1 = RunRegMs(missing);
-        n2 = RunRegMs(missing);
-        r2 = RunRegMs(real);
+        real = RunRegMs(command);
+        startup = RunRegMs(missing);
       } else {
-        n1 = RunRegMs(missing);
-        r1 = RunRegMs(real);
-        r2 = RunRegMs(real);
-        n2 = RunRegMs(missing);
+        startup = RunRegMs(missing);
+        real = RunRegMs(command);
       }
-      result.exported.grossMs += std::min(r1, r2);
-      startups += std::min(n1, n2);
+      result.exported.grossMs += real;
+      startups += startup;
       DeleteFileW(file.c_str());
     }
   }
