@@ -58,6 +58,11 @@ std::vector<std::wstring> BackupTreeNames() {
     if (_wcsicmp(user.c_str(), self.c_str()) == 0) continue;
     names.push_back(L"HKEY_USERS\\" + user + L"\\Software\\Microsoft\\Internet Explorer");
   }
+  // The machine's trees of the 32-bit view, under their native names.
+  if (CRegistry::HasWow32View()) {
+    for (const auto& tree : MAPI::AddonKeyTrees())
+      if (tree.root == HKEY_LOCAL_MACHINE) names.push_back(L"HKEY_LOCAL_MACHINE\\" + MAPI::Wow32MachinePath(tree.path));
+  }
   return names;
 }
 

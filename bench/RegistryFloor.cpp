@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "ozcore/CRegistry.h"
 #include "ozcore/UniqueHandle.h"
 
 namespace bench {
@@ -23,6 +24,9 @@ constexpr const wchar_t* kCategories[2] = {L"{00021493-0000-0000-C000-0000000000
 class Reader {
  public:
   FloorResult result;
+  // The registry view of every open, as discovery reads one view and then
+  // the other.
+  REGSAM view = 0;
 
   // Length of the string read into text_ (in characters), 0 when absent.
   DWORD Query(HKEY key, const wchar_t* name) {
@@ -37,7 +41,7 @@ class Reader {
 
   DWORD QueryAt(HKEY root, const wchar_t* path, const wchar_t* name) {
     UniqueKey key;
-    if (RegOpenKeyExW(root, path, 0, KEY_READ, key.put()) != ERROR_SUCCESS) return 0;
+    if (RegOpenKeyExW(root, path, 0, KEY_READ | view, key.put()) != ERROR_SUCCESS) return 0;
     return Query(key.get(), name);
   }
 
@@ -62,7 +66,7 @@ class Reader {
 
   void Toolbars(HKEY root, const wchar_t* path) {
     UniqueKey list;
-    if (RegOpenKeyExW(root, path, 0, KEY_READ, list.put()) != ERROR_SUCCESS) return;
+    if (RegOpenKeyExW(root, path, 0, KEY_READ | view, list.put()) != ERROR_SUCCESS) return;
     Enumerate(list.get(), true, [&](wchar_t* name, DWORD len) {
       if (len != 38) return;
       ++result.entries;
@@ -74,12 +78,12 @@ class Reader {
 
   void Buttons(HKEY root, const wchar_t* path) {
     UniqueKey list;
-    if (RegOpenKeyExW(root, path, 0, KEY_READ, list.put()) != ERROR_SUCCESS) return;
+    if (RegOpenKeyExW(root, path, 0, KEY_READ | view, list.put()) != ERROR_SUCCESS) return;
     Enumerate(list.get(), false, [&](wchar_t* name, DWORD len) {
       if (len != 38) return;
       ++result.entries;
       UniqueKey entry;
-      if (RegOpenKeyExW(list.get(), name, 0, KEY_READ, entry.put()) != ERROR_SUCCESS) return;
+      if (RegOpenKeyExW(list.get(), name, 0, KEY_READ | view, entry.put()) != ERROR_SUCCESS) return;
       Query(entry.get(), L"buttontext");
       Query(entry.get(), L"menutext");
       if (Query(entry.get(), L"script") > 1) return;
@@ -93,7 +97,7 @@ class Reader {
 
   void MenuExts(HKEY root, const wchar_t* path) {
     UniqueKey list;
-    if (RegOpenKeyExW(root, path, 0, KEY_READ, list.put()) != ERROR_SUCCESS) return;
+    if (RegOpenKeyExW(root, path, 0, KEY_READ | view, list.put()) != ERROR_SUCCESS) return;
     Enumerate(list.get(), false, [&](wchar_t* name, DWORD) {
       ++result.entries;
       QueryAt(list.get(), name, L"");
@@ -110,16 +114,16 @@ class Reader {
 
   void ExplorerBars() {
     UniqueKey classes;
-    if (RegOpenKeyExW(HKEY_CLASSES_ROOT, L"CLSID", 0, KEY_READ, classes.put()) != ERROR_SUCCESS) return;
+    if (RegOpenKeyExW(HKEY_CLASSES_ROOT, L"CLSID", 0, KEY_READ | view, classes.put()) != ERROR_SUCCESS) return;
     std::vector<std::wstring> members[2];
     Enumerate(classes.get(), false, [&](wchar_t* name, DWORD len) {
       wchar_t path[300];
       swprintf(path, std::size(path), L"%ls\\Implemented Categories", name);
       UniqueKey categories;
-      if (RegOpenKeyExW(classes.get(), path, 0, KEY_READ, categories.put()) != ERROR_SUCCESS) return;
+      if (RegOpenKeyExW(classes.get(), path, 0, KEY_READ | view, categories.put()) != ERROR_SUCCESS) return;
       for (int c = 0; c < 2; ++c) {
         UniqueKey member;
-        if (RegOpenKeyExW(categories.get(), kCategories[c], 0, KEY_READ, member.put()) == ERROR_SUCCESS)
+        if (RegOpenKeyExW(categories.get(), kCategories[c], 0, KEY_READ | view, member.put()) == ERROR_SUCCESS)
           members[c].emplace_back(name, len);
       }
     });
@@ -137,7 +141,7 @@ class Reader {
 
   void Bhos() {
     UniqueKey list;
-    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kBho, 0, KEY_READ, list.put()) != ERROR_SUCCESS) return;
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kBho, 0, KEY_READ | view, list.put()) != ERROR_SUCCESS) return;
     Enumerate(list.get(), false, [&](wchar_t* name, DWORD len) {
       if (len != 38) return;
       ++result.entries;
@@ -155,22 +159,42 @@ class Reader {
 
 FloorResult ReadLikeDiscovery(unsigned kinds) {
   auto reader = std::make_unique<Reader>();
-  if (kinds & kFloorToolbars) {
-    reader->Toolbars(HKEY_LOCAL_MACHINE, kToolbarMachine);
-    reader->Users(kToolbarUser, [&](HKEY root, const wchar_t* path) { reader->Toolbars(root, path); });
+  // The machine's entries and classes in each registry view the system has,
+  // native first; the users' entries once, their classes in the native view
+  // (where these registries keep them).
+  std::vector<REGSAM> views = {KEY_WOW64_64KEY};
+  if (CRegistry::HasWow32View()) views.push_back(KEY_WOW64_32KEY);
+  const std::wstring userExtensions = std::wstring(L"\\") + kExtensions;
+  const std::wstring userMenuExt = std::wstring(L"\\") + kMenuExt;
+  for (int kind = 0; kind < 5; ++kind) {
+    if (!(kinds & (1u << kind))) continue;
+    for (const REGSAM view : views) {
+      reader->view = view;
+      switch (kind) {
+        case 0:
+          reader->Toolbars(HKEY_LOCAL_MACHINE, kToolbarMachine);
+          break;
+        case 1:
+          reader->Buttons(HKEY_LOCAL_MACHINE, kExtensions);
+          break;
+        case 2:
+          reader->MenuExts(HKEY_LOCAL_MACHINE, kMenuExt);
+          break;
+        case 3:
+          reader->ExplorerBars();
+          break;
+        default:
+          reader->Bhos();
+          break;
+      }
+    }
+    reader->view = views.front();
+    if (kind == 0) reader->Users(kToolbarUser, [&](HKEY root, const wchar_t* path) { reader->Toolbars(root, path); });
+    if (kind == 1)
+      reader->Users(userExtensions.c_str(), [&](HKEY root, const wchar_t* path) { reader->Buttons(root, path); });
+    if (kind == 2)
+      reader->Users(userMenuExt.c_str(), [&](HKEY root, const wchar_t* path) { reader->MenuExts(root, path); });
   }
-  if (kinds & kFloorButtons) {
-    reader->Buttons(HKEY_LOCAL_MACHINE, kExtensions);
-    const std::wstring userExtensions = std::wstring(L"\\") + kExtensions;
-    reader->Users(userExtensions.c_str(), [&](HKEY root, const wchar_t* path) { reader->Buttons(root, path); });
-  }
-  if (kinds & kFloorMenuExts) {
-    reader->MenuExts(HKEY_LOCAL_MACHINE, kMenuExt);
-    const std::wstring userMenuExt = std::wstring(L"\\") + kMenuExt;
-    reader->Users(userMenuExt.c_str(), [&](HKEY root, const wchar_t* path) { reader->MenuExts(root, path); });
-  }
-  if (kinds & kFloorExplorerBars) reader->ExplorerBars();
-  if (kinds & kFloorBhos) reader->Bhos();
   return reader->result;
 }
 
