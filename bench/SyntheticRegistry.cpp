@@ -182,7 +182,21 @@ void SyntheticRegistry::Location(std::size_t i, const std::wstring& userTail, co
   }
 }
 
+void SyntheticRegistry::RemoveLeftovers() {
+  // A run that was stopped leaves its toolbar values behind: they sit in
+  // keys the prefix already had, so they outlive the server, unlike the
+  // volatile keys. Their names are known; remove any of them up front.
+  const std::wstring lists[] = {kToolbarMachine, users_.front() + L"\\" + kToolbarUser};
+  const HKEY roots[] = {HKEY_LOCAL_MACHINE, HKEY_USERS};
+  for (int l = 0; l < 2; ++l) {
+    UniqueKey key;
+    if (RegOpenKeyExW(roots[l], lists[l].c_str(), 0, KEY_SET_VALUE, key.put()) != ERROR_SUCCESS) continue;
+    for (std::size_t i = 0; i < kLargestRegistry; ++i) RegDeleteValueW(key.get(), Clsid(0, i).c_str());
+  }
+}
+
 void SyntheticRegistry::Build() {
+  RemoveLeftovers();
   const std::size_t n = shape_.addonsPerKind;
   const std::wstring bpbar = demoRoot_ + L"\\Brightpath\\bpbar.dll";
 

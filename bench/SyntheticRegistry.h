@@ -12,6 +12,10 @@
 
 namespace bench {
 
+// Entries of a kind the benchmark makes at most (the leftovers of a stopped
+// run are looked for up to this number).
+constexpr std::size_t kLargestRegistry = 20000;
+
 struct RegistryShape {
   std::size_t addonsPerKind = 10;  // entries of each kind, all locations together
   std::size_t userHives = 1;       // the current user's hive plus made-up ones
@@ -43,6 +47,7 @@ class SyntheticRegistry {
   };
   void Build();
   void Remove();
+  void RemoveLeftovers();
   std::wstring Clsid(unsigned kind, std::size_t index) const;
   // A file string for entry i of a kind: a demo DLL in one of several
   // forms, a system library, or a file that does not exist.
