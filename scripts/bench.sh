@@ -10,6 +10,8 @@ build="${QLM_BUILD_DIR:-$root/build}"
 
 if [ -z "${QLM_IN_XVFB:-}" ]; then
   "$root/scripts/setup.sh"
+  "$root/scripts/build.sh" >/dev/null
+  cmake -S "$root" -B "$build" -DQLM_BUILD_BENCH=ON >/dev/null
   "$root/scripts/build.sh" --target qlm_bench
 fi
 
