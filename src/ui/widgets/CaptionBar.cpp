@@ -36,17 +36,8 @@ void CaptionBar::OnDpiChanged() {
 }
 
 LRESULT CaptionBar::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+  if (LRESULT painted = 0; HandlePaintMessage(message, wParam, painted)) return painted;
   switch (message) {
-    case WM_PAINT: {
-      PaintBuffer buffer(Hwnd());
-      OnPaint(buffer.Dc());
-      return 0;
-    }
-    case WM_PRINTCLIENT:
-      OnPaint(reinterpret_cast<HDC>(wParam));
-      return 0;
-    case WM_ERASEBKGND:
-      return 1;
     case WM_SIZE:
       InvalidateRect(Hwnd(), nullptr, FALSE);
       return 0;

@@ -28,7 +28,7 @@ class CaptionBar final : public WidgetWindow, private AccessibleSource {
   void OnDpiChanged() override;
 
  private:
-  void OnPaint(HDC dc);
+  void OnPaint(HDC dc) override;
 
   AccessibleElement AccessibleSelf() override;
   long AccessibleChildCount() override { return 0; }

@@ -53,7 +53,7 @@ class DockPanes final : public WidgetWindow, private AccessibleSource {
     RECT rect{};
   };
 
-  void OnPaint(HDC dc);
+  void OnPaint(HDC dc) override;
   void OnLButtonDown(POINT pt);
   void OnMouseMove(POINT pt);
   void OnLButtonUp();

@@ -67,7 +67,7 @@ class PropertyGrid final : public WidgetWindow, private AccessibleSource {
  private:
   static constexpr int kCopyCommand = 1;
 
-  void OnPaint(HDC dc);
+  void OnPaint(HDC dc) override;
   void OnLButtonDown(POINT pt, bool doubleClick);
   void OnMouseMove(POINT pt);
   void OnRButtonDown(POINT pt);

@@ -65,7 +65,7 @@ class Ribbon final : public WidgetWindow, private AccessibleSource {
   static constexpr UINT kShowApplicationMenu = WM_APP + 0x52;
 
   // Messages
-  void OnPaint(HDC dc);
+  void OnPaint(HDC dc) override;
   void OnMouseMove(POINT pt);
   void OnMouseLeave();
   void OnLButtonDown(POINT pt);

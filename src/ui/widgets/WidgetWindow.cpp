@@ -86,6 +86,26 @@ RECT WidgetWindow::ClientRect() const {
   return rc;
 }
 
+bool WidgetWindow::HandlePaintMessage(UINT message, WPARAM wParam, LRESULT& result) {
+  switch (message) {
+    case WM_PAINT: {
+      PaintBuffer buffer(Hwnd());
+      OnPaint(buffer.Dc());
+      result = 0;
+      return true;
+    }
+    case WM_PRINTCLIENT:
+      OnPaint(reinterpret_cast<HDC>(wParam));
+      result = 0;
+      return true;
+    case WM_ERASEBKGND:
+      result = 1;
+      return true;
+    default:
+      return false;
+  }
+}
+
 LRESULT CALLBACK WidgetWindow::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
   auto* self = reinterpret_cast<WidgetWindow*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
   if (message == WM_NCCREATE) {

@@ -36,6 +36,13 @@ class WidgetWindow {
   LRESULT Default(UINT message, WPARAM wParam, LPARAM lParam);
   // Called when the DPI the control works with has changed.
   virtual void OnDpiChanged() {}
+  // Draws the whole client area; called for WM_PAINT (into an off-screen
+  // buffer) and WM_PRINTCLIENT.
+  virtual void OnPaint(HDC) {}
+  // The painting messages every control handles alike: WM_PAINT,
+  // WM_PRINTCLIENT, and WM_ERASEBKGND (skipped: painting covers it). True
+  // when message was one of them; result is then its answer.
+  bool HandlePaintMessage(UINT message, WPARAM wParam, LRESULT& result);
 
   RECT ClientRect() const;
 
