@@ -240,13 +240,19 @@ int MeasureConfig(std::size_t addons, std::size_t hives, int runs, bool regExpor
       s["warm_over_floor"].push_back(warm / floorMs);
       s["backup_ms"].push_back(backup);
       s["kb_per_1000_records"].push_back(kbPer1000);
-      if (const auto refresh = bench::TimeTableRefresh()) s["table_refresh_ms"].push_back(*refresh);
+      double refreshMs = 0;
+      if (const auto refresh = bench::TimeTableRefresh()) {
+        refreshMs = *refresh;
+        s["table_refresh_ms"].push_back(refreshMs);
+        s["refresh_over_discovery"].push_back(refreshMs / warm);
+      }
       s["peak_working_set_mb"].push_back(PeakWorkingSetMb());
       char line[400];
       std::snprintf(line, sizeof(line),
-                    "    run %d (%.0f s): cold %.0f, warm %.0f, floor %.0f, backup %.0f ms (heap walk %.0f, export %.0f "
-                    "ms); warm/floor by kind:",
-                    run + 1, (bench::NowMs() - runStart) / 1000, cold, warm, floorMs, backup, times.heapWalkMs,
+                    "    run %d (%.0f s): cold %.0f, warm %.0f, floor %.0f, refresh %.0f, backup %.0f ms (heap walk %.0f, "
+                    "export %.0f ms); warm/floor by kind:",
+                    run + 1, (bench::NowMs() - runStart) / 1000, cold, warm, floorMs, refreshMs, backup,
+                    times.heapWalkMs,
                     exportMs);
       std::string text = line;
       for (const auto& k : times.kinds) {

@@ -3,6 +3,7 @@
 #include "app/ErrorReport.h"
 #include "app/MQLMState.h"
 #include "app/QlmError.h"
+#include "backup/ParallelText.h"
 #include "ozcore/CFileSystem.h"
 #include "ozcore/CRegistry.h"
 #include "ozcore/CUtilities.h"
@@ -58,45 +59,61 @@ std::wstring BackupFileName(const std::wstring& backupFolder, const SYSTEMTIME& 
   return CUtilities::FormatString(L"%1\\Backup %2.reg", {backupFolder, stamp});
 }
 
-std::wstring BackupText(CRegistry& registry, bool isNT, const std::wstring& currentUserSubkey) {
+std::wstring BackupText(bool isNT, const std::wstring& currentUserSubkey) {
   const bool ansi = !isNT;
-  std::wstring text = isNT ? L"Windows Registry Editor Version 5.00\r\n" : L"REGEDIT4\r\n";
-  for (const auto& tree : AddonKeyTrees()) text += registry.ExportKeyText(tree.root, tree.path, ansi);
+  const bool twoViews = CRegistry::HasWow32View();
+  // Each part of the file is a job with a reader of its own, so that the
+  // parts can be read side by side; they are joined in file order.
+  std::vector<TextJob> jobs;
+  auto fixedText = [](const wchar_t* text) { return TextJob{[text] { return std::wstring(text); }}; };
+  auto exportTree = [ansi](HKEY root, const std::wstring& path) {
+    return TextJob{[=] { return CRegistry().ExportKeyText(root, path, ansi); }};
+  };
+  jobs.push_back(fixedText(isNT ? L"Windows Registry Editor Version 5.00\r\n" : L"REGEDIT4\r\n"));
+  for (const auto& tree : AddonKeyTrees()) jobs.push_back(exportTree(tree.root, tree.path));
 
   // Every other loaded user's add-on keys, so that merging the file also
   // restores what was removed from those users.
-  for (const auto& user : registry.EnumSubKeys(HKEY_USERS, L"").Items()) {
+  for (const auto& user : CRegistry().EnumSubKeys(HKEY_USERS, L"").Items()) {
     if (_wcsicmp(user.c_str(), currentUserSubkey.c_str()) == 0) continue;
-    for (const auto* path : PerUserAddonPaths())
-      text += registry.ExportKeyText(HKEY_USERS, user + L"\\" + path, ansi);
+    jobs.push_back({[=] {
+      CRegistry reader;
+      std::wstring text;
+      for (const auto* path : PerUserAddonPaths()) text += reader.ExportKeyText(HKEY_USERS, user + L"\\" + path, ansi);
+      return text;
+    }});
   }
 
   // On 64-bit Windows the 32-bit browser processes read machine keys of
   // their own: those go in under the names they have in the native view,
   // so that merging the file puts them back in the 32-bit view.
-  const bool twoViews = CRegistry::HasWow32View();
   if (twoViews) {
     for (const auto& tree : AddonKeyTrees())
-      if (tree.root == HKEY_LOCAL_MACHINE) text += registry.ExportKeyText(tree.root, Wow32MachinePath(tree.path), ansi);
+      if (tree.root == HKEY_LOCAL_MACHINE) jobs.push_back(exportTree(tree.root, Wow32MachinePath(tree.path)));
   }
-  text += L"\r\n";
+  jobs.push_back(fixedText(L"\r\n"));
 
-  // Both categories in one pass over each view's classes.
-  const std::vector<std::wstring> categories = {kCatInfoBand, kCatCommBand};
-  auto addCategoryLines = [&](CRegistry& reader, const wchar_t* classesKey) {
-    const auto members = reader.EnumCategoryClasses(categories);
-    for (std::size_t i = 0; i < categories.size(); ++i) {
-      for (const auto& clsid : members[i].Items())
-        text += CUtilities::FormatString(L"[HKEY_CLASSES_ROOT\\%1\\%2\\Implemented Categories\\%3]%4%4",
-                                         {classesKey, clsid, categories[i], L"\r\n"});
-    }
+  // Both categories in one pass over each view's classes. A pass reads
+  // every class key on the machine, the longest part of the backup: it is
+  // started first.
+  auto categoryLines = [](RegView view, const wchar_t* classesKey) {
+    return TextJob{[=] {
+                     const std::vector<std::wstring> categories = {kCatInfoBand, kCatCommBand};
+                     const auto members = CRegistry(view).EnumCategoryClasses(categories);
+                     std::wstring text;
+                     for (std::size_t i = 0; i < categories.size(); ++i) {
+                       for (const auto& clsid : members[i].Items())
+                         text += CUtilities::FormatString(
+                             L"[HKEY_CLASSES_ROOT\\%1\\%2\\Implemented Categories\\%3]%4%4",
+                             {classesKey, clsid, categories[i], L"\r\n"});
+                     }
+                     return text;
+                   },
+                   true};
   };
-  addCategoryLines(registry, L"CLSID");
-  if (twoViews) {
-    CRegistry wow32(RegView::Wow32);
-    addCategoryLines(wow32, L"Wow6432Node\\CLSID");
-  }
-  return text;
+  jobs.push_back(categoryLines(RegView::Default, L"CLSID"));
+  if (twoViews) jobs.push_back(categoryLines(RegView::Wow32, L"Wow6432Node\\CLSID"));
+  return JoinTexts(jobs, BackupThreads());
 }
 
 std::wstring CurrentUserSid() {
@@ -119,8 +136,7 @@ bool BackupRegistry(std::wstring* writtenPath) {
     const std::wstring folder = MQLM::gDataFolder + L"\\Backup";
     CFileSystem::EnsureFolder(folder);
 
-    CRegistry registry;
-    const std::wstring text = BackupText(registry, MQLM::gIsNT, CurrentUserSid());
+    const std::wstring text = BackupText(MQLM::gIsNT, CurrentUserSid());
 
     SYSTEMTIME now{};
     GetLocalTime(&now);

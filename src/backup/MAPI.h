@@ -7,8 +7,6 @@
 #include <string>
 #include <vector>
 
-class CRegistry;
-
 namespace MAPI {
 
 // The seven add-on key trees, in the order the file holds them.
@@ -37,11 +35,10 @@ std::wstring BackupFileName(const std::wstring& backupFolder, const SYSTEMTIME& 
 
 // The whole file text (header line included) as BackupRegistry stores it.
 // On 64-bit Windows it also holds the 32-bit view's machine trees and
-// category entries, under their names in the native view. registry: a
-// reader of the native view (the default one of this 64-bit program).
-// currentUserSubkey: the HKEY_USERS subkey of the current user, whose
+// category entries, under their names in the native view. The parts are
+// read on several threads. currentUserSubkey: the HKEY_USERS subkey of the current user, whose
 // entries the HKEY_CURRENT_USER trees already hold.
-std::wstring BackupText(CRegistry& registry, bool isNT, const std::wstring& currentUserSubkey);
+std::wstring BackupText(bool isNT, const std::wstring& currentUserSubkey);
 
 // The current user's SID as text ("S-1-5-21-..."); empty if unknown.
 std::wstring CurrentUserSid();

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 
 #include "app/MQLMState.h"
@@ -184,6 +185,16 @@ TEST(BackupFile, MergingTheBackupRestoresDeletedAddonsOfEveryUser) {
   CharUpperBuffW(upper.data(), static_cast<DWORD>(upper.size()));
   EXPECT_NE(upper.find(L"[HKEY_USERS\\.DEFAULT\\SOFTWARE\\MICROSOFT\\INTERNET EXPLORER\\TOOLBAR\\WEBBROWSER]"),
             std::wstring::npos);
+  // The parts, read side by side, stand in file order: machine trees, the
+  // other users, the category lines last.
+  std::wstring bhoLine = L"[HKEY_LOCAL_MACHINE\\" + kBHO + L"\\" + bho + L"]";
+  CharUpperBuffW(bhoLine.data(), static_cast<DWORD>(bhoLine.size()));
+  const auto bhoAt = upper.find(bhoLine);
+  const auto otherUserAt = text.find(L"[HKEY_USERS\\" + otherUser + L"\\");
+  ASSERT_NE(bhoAt, std::wstring::npos);
+  ASSERT_NE(otherUserAt, std::wstring::npos);
+  EXPECT_LT(bhoAt, otherUserAt);
+  EXPECT_LT(text.rfind(L"[HKEY_USERS\\"), std::min(v, h));
 
   // Delete every entry the program can delete.
   CRegistry r;
