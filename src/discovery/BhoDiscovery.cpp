@@ -5,7 +5,6 @@
 #include "discovery/AddonRecord.h"
 #include "discovery/AddonText.h"
 #include "discovery/DiscoveryRun.h"
-#include "ozcore/CUtilities.h"
 
 namespace discovery {
 
@@ -35,10 +34,7 @@ void FillBHOInfo(DiscoveryRun& run, const CStringDictionary& names, CResultNodes
 
       CResultNode& node = list.Add();
       node.ID = clsid;
-      if (name.empty()) name = run.ProductName(file, resolved);
-      if (name.empty()) name = CUtilities::FileNamePart(CUtilities::FileSearchName(file));
-      if (name.empty()) name = LoadStr(IDS_NONAME);
-      name = text::RemoveAmpersands(name);
+      name = run.ObjectName(name, file, resolved);
 
       node.params.Add(keys::kOriginalName, name);
       node.params.Add(keys::kDisplayName, name);

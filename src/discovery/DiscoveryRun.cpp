@@ -2,6 +2,7 @@
 
 #include "app/ErrorReport.h"
 #include "app/MQLMState.h"
+#include "app/Strings.h"
 #include "discovery/AddonRecord.h"
 #include "discovery/AddonText.h"
 #include "discovery/CFileChecker.h"
@@ -80,8 +81,13 @@ void DiscoveryRun::AddFileInfo(CResultNode& node, const std::wstring& file, cons
           [&] { AddVersionDetails(node, FileVersionStrings(file, resolved)); });
 }
 
-std::wstring DiscoveryRun::ProductName(const std::wstring& file, const std::wstring& resolved) {
-  return FileVersionStrings(file, resolved).Item(L"ProductName");
+std::wstring DiscoveryRun::ObjectName(const std::wstring& ownName, const std::wstring& file,
+                                      const std::wstring& resolved) {
+  std::wstring name = ownName;
+  if (name.empty()) name = FileVersionStrings(file, resolved).Item(L"ProductName");
+  if (name.empty()) name = CUtilities::FileNamePart(CUtilities::FileSearchName(file));
+  if (name.empty()) name = LoadStr(IDS_NONAME);
+  return text::RemoveAmpersands(name);
 }
 
 std::wstring DiscoveryRun::ScopeForUserKey(const std::wstring& userKey) {

@@ -58,9 +58,11 @@ class DiscoveryRun {
   // failure is logged as in MQLM::AddFileInfoToResultNode.
   void AddFileInfo(CResultNode& node, const std::wstring& file, const std::wstring& resolved);
 
-  // The "ProductName" version string: the name fallback of explorer bars
-  // and helper objects. Same reading rule as AddFileInfo.
-  std::wstring ProductName(const std::wstring& file, const std::wstring& resolved);
+  // The name an explorer bar or helper object is listed under: its own
+  // name, else the file's "ProductName" version string (same reading rule
+  // as AddFileInfo), else the file's name, else "(noname)"; ampersands
+  // removed.
+  std::wstring ObjectName(const std::wstring& ownName, const std::wstring& file, const std::wstring& resolved);
 
   // The scope text of a HKEY_USERS subkey, looked up once per run.
   std::wstring ScopeForUserKey(const std::wstring& userKey);

@@ -5,7 +5,6 @@
 #include "discovery/AddonRecord.h"
 #include "discovery/AddonText.h"
 #include "discovery/DiscoveryRun.h"
-#include "ozcore/CUtilities.h"
 
 #include <vector>
 
@@ -50,10 +49,7 @@ void FillObjectInfo(DiscoveryRun& run, const CStringDictionary& classIds, CResul
 
       CResultNode& node = list.Add();
       node.ID = clsid;
-      if (name.empty()) name = run.ProductName(file, resolved);
-      if (name.empty()) name = CUtilities::FileNamePart(CUtilities::FileSearchName(file));
-      if (name.empty()) name = LoadStr(IDS_NONAME);
-      name = text::RemoveAmpersands(name);
+      name = run.ObjectName(name, file, resolved);
 
       node.params.Add(keys::kName, name);
       node.params.Add(keys::kOriginalName, name);

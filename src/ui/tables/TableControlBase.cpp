@@ -240,35 +240,40 @@ void TableControlBase::RefreshList() {
   });
 }
 
+const CResultNode& TableControlBase::SelectedOrFirstRecord(const wchar_t* procedure) {
+  int row = SelectedRow();
+  if (row < 0) {
+    FlagScope quiet(updating_);
+    SelectRow(0);
+    row = 0;
+  }
+  const CResultNode* record = RecordAt(row);
+  if (!record) throw QlmError(kNoRecordOnRow, Context(procedure), L"Object variable or With block variable not set");
+  return *record;
+}
+
 void TableControlBase::lv_ItemClick() {
   Guarded(Context(L"lv_ItemClick"), kLevelError, [&] {
     if (emptyFlag_) return;
-    int row = SelectedRow();
-    if (row < 0) {
-      FlagScope quiet(updating_);
-      SelectRow(0);
-      row = 0;
-    }
-    const CResultNode* record = RecordAt(row);
-    if (!record) throw QlmError(kNoRecordOnRow, Context(L"lv_ItemClick"), L"Object variable or With block variable not set");
+    const CResultNode& record = SelectedOrFirstRecord(L"lv_ItemClick");
     namespace k = discovery::keys;
     CParams details;
-    const std::wstring file = Value(*record, k::kDll);
+    const std::wstring file = Value(record, k::kDll);
     if (file.empty()) {
       details.Add(LoadStr(IDS_CAPTION_FILE), LoadStr(kind_.brokenText));
-      details.Add(LoadStr(IDS_CAPTION_AFFECTED_USERS), Value(*record, k::kScope));
+      details.Add(LoadStr(IDS_CAPTION_AFFECTED_USERS), Value(record, k::kScope));
     } else {
       details.Add(LoadStr(IDS_CAPTION_FILE), file);
-      if (record->params.IsInCollection(k::kManufacturer))
-        details.Add(LoadStr(IDS_CAPTION_MANUFACTURER), Value(*record, k::kManufacturer));
-      if (record->params.IsInCollection(k::kScope))
-        details.Add(LoadStr(IDS_CAPTION_AFFECTED_USERS), Value(*record, k::kScope));
+      if (record.params.IsInCollection(k::kManufacturer))
+        details.Add(LoadStr(IDS_CAPTION_MANUFACTURER), Value(record, k::kManufacturer));
+      if (record.params.IsInCollection(k::kScope))
+        details.Add(LoadStr(IDS_CAPTION_AFFECTED_USERS), Value(record, k::kScope));
     }
     // Which browser processes load the add-on: only a question where the
     // registry has two views.
-    if (CRegistry::HasWow32View() && record->params.IsInCollection(k::kView))
+    if (CRegistry::HasWow32View() && record.params.IsInCollection(k::kView))
       details.Add(LoadStr(IDS_CAPTION_ARCHITECTURE),
-                  LoadStr(record->params.Find(k::kView)->Number() == 32 ? IDS_ARCH_32 : IDS_ARCH_64));
+                  LoadStr(record.params.Find(k::kView)->Number() == 32 ? IDS_ARCH_32 : IDS_ARCH_64));
     // A hidden table keeps its details to itself: the pane belongs to the
     // table on show, which the host asks for them when it shows one.
     if (propertiesForm_ && Shown()) propertiesForm_->ShowDetails(details);
@@ -396,15 +401,8 @@ std::wstring TableControlBase::CurrentFullFileNameError() {
   std::wstring result;
   Guarded(Context(L"ITableControl_CurrentFullFileNameError"), kLevelError, [&] {
     if (emptyFlag_) return;
-    int row = SelectedRow();
-    if (row < 0) {
-      FlagScope quiet(updating_);
-      SelectRow(0);
-      row = 0;
-    }
-    const CResultNode* record = RecordAt(row);
-    if (!record) throw QlmError(kNoRecordOnRow, Context(L"ITableControl_CurrentFullFileNameError"), L"Object variable or With block variable not set");
-    if (Value(*record, discovery::keys::kDll).empty()) result = LoadStr(kind_.brokenText);
+    const CResultNode& record = SelectedOrFirstRecord(L"ITableControl_CurrentFullFileNameError");
+    if (Value(record, discovery::keys::kDll).empty()) result = LoadStr(kind_.brokenText);
   });
   return result;
 }

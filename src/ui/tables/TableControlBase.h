@@ -123,6 +123,10 @@ class TableControlBase : public WidgetWindow, public ITableControl {
   void SelectRow(int row);
   std::wstring RowText(int row) const;
   std::shared_ptr<CResultNode> SharedRecordAt(int row) const;
+  // The selected row's record; with no row selected the first row is
+  // selected (quietly) and its record given. Throws, in the procedure's
+  // name, when the row has no record.
+  const CResultNode& SelectedOrFirstRecord(const wchar_t* procedure);
   // Shows the details only while the table itself is the one shown.
   bool Shown() const;
 

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cwctype>
 
+#include "discovery/AddonText.h"
 #include "ozcore/CUtilities.h"
 
 namespace tables {
@@ -22,7 +23,7 @@ constexpr double kTwipsPerInch = 1440.0;
 }  // namespace
 
 std::wstring ToolbarObjectName(const std::wstring& rowText, const std::wstring& suffix) {
-  const std::wstring word = TrimSpaces(suffix);
+  const std::wstring word = discovery::text::TrimSpaces(suffix);
   if (!word.empty() && rowText.size() >= word.size() &&
       Lower(rowText.substr(rowText.size() - word.size())) == Lower(word)) {
     return rowText;
@@ -39,7 +40,7 @@ std::wstring ButtonObjectName(const std::wstring& button, const std::wstring& me
   } else {
     name = button + texts.buttonSuffix;
   }
-  return TrimSpaces(HalveDoubleSpaces(name));
+  return discovery::text::TrimSpaces(HalveDoubleSpaces(name));
 }
 
 std::wstring HalveDoubleSpaces(const std::wstring& text) {
@@ -50,13 +51,6 @@ std::wstring HalveDoubleSpaces(const std::wstring& text) {
     if (text[i] == L' ' && i + 1 < text.size() && text[i + 1] == L' ') ++i;
   }
   return out;
-}
-
-std::wstring TrimSpaces(const std::wstring& text) {
-  const auto first = text.find_first_not_of(L' ');
-  if (first == std::wstring::npos) return {};
-  const auto last = text.find_last_not_of(L' ');
-  return text.substr(first, last - first + 1);
 }
 
 std::vector<int> ColumnWidths(int listWidth, int dpi, int columnCount) {

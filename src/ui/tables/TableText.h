@@ -26,7 +26,6 @@ std::wstring ButtonObjectName(const std::wstring& button, const std::wstring& me
 // Replaces each run of two spaces by one, left to right in a single pass
 // (three spaces become two).
 std::wstring HalveDoubleSpaces(const std::wstring& text);
-std::wstring TrimSpaces(const std::wstring& text);
 
 // Column widths in pixels for a list listWidth pixels wide at dpi: one
 // column takes the width less a small margin; two share it, the first

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <functional>
 
 #include "TableTestKit.h"
 #include "ui/tables/TableControlBase.h"
@@ -192,5 +193,63 @@ TEST(UiTablesDelete, AFailedDeletionIsReportedLoggedAndTheListRefreshed) {
     }
     // Read again: the entry is no longer listed.
     EXPECT_LT(rig.RowOf(id), 0);
+  }
+}
+
+// On 64-bit Windows the same add-on can be registered for both browsers: a
+// row of the 32-bit view is deleted from that view alone.
+TEST(UiTablesDelete, A32BitRowGoesFromThe32BitViewOnly) {
+  Addons addons;
+  const std::wstring wow = L"Software\\Wow6432Node\\Microsoft\\";
+  const std::wstring wowToolbars = wow + L"Internet Explorer\\Toolbar";
+  const std::wstring wowBhos = wow + L"Windows\\CurrentVersion\\Explorer\\Browser Helper Objects\\";
+  const std::wstring file = CompanyFile();
+  const std::wstring tb = addons.Toolbar(HKEY_LOCAL_MACHINE, kToolbarList, L"Quill Twin Bar", file);
+  addons.Reg().String(HKEY_LOCAL_MACHINE, wowToolbars, tb, L"");
+  const std::wstring bho = addons.Bho(L"Quill Twin Helper", file);
+  addons.Reg().String(HKEY_LOCAL_MACHINE, wowBhos + bho, L"", L"Quill Twin Helper");
+
+  auto valueThere = [](const std::wstring& path, const std::wstring& name) {
+    DWORD type = 0;
+    std::vector<unsigned char> data;
+    return qlmtest::RawValue(HKEY_LOCAL_MACHINE, path, name, type, data);
+  };
+  auto keyThere = [](const std::wstring& path) { return qlmtest::KeyPresent(HKEY_LOCAL_MACHINE, path); };
+  auto viewOf = [](const CResultNode& record) {
+    const auto* view = record.params.Find(L"view");
+    return view ? view->Number() : 0;
+  };
+  struct Twin {
+    std::int32_t id;
+    std::wstring clsid;
+    std::function<bool()> nativeThere, wowThere;
+  };
+  const std::vector<Twin> twins = {
+      {TableId::kToolbars, tb, [&] { return valueThere(kToolbarList, tb); }, [&] { return valueThere(wowToolbars, tb); }},
+      {TableId::kHelperObjects, bho, [&] { return keyThere(kBhos + L"\\" + bho); },
+       [&] { return keyThere(wowBhos + bho); }},
+  };
+  for (const Twin& twin : twins) {
+    SCOPED_TRACE(twin.id);
+    TableRig rig(twin.id);
+    std::vector<int> views;
+    int wowRow = -1;
+    for (int row = 0; row < rig.Rows(); ++row) {
+      const CResultNode* record = rig.table().RecordAt(row);
+      if (!record || record->ID != twin.clsid) continue;
+      views.push_back(viewOf(*record));
+      if (viewOf(*record) == 32) wowRow = row;
+    }
+    ASSERT_EQ(views, (std::vector<int>{64, 32}));
+    ASSERT_TRUE(twin.nativeThere() && twin.wowThere());
+    rig.Select(wowRow);
+    DialogAnswerer answers({L"Yes", L"OK"});
+    rig.table().Remove();
+    EXPECT_EQ(answers.Finish().size(), 2u);
+    EXPECT_FALSE(twin.wowThere());
+    EXPECT_TRUE(twin.nativeThere());
+    const int left = rig.RowOf(twin.clsid);
+    ASSERT_GE(left, 0);
+    EXPECT_EQ(viewOf(*rig.table().RecordAt(left)), 64);
   }
 }
