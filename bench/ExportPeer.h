@@ -11,8 +11,8 @@
 namespace bench {
 
 struct ExportTiming {
-  double grossMs = 0;        // all calls on the backup's trees
-  double nullPerCallMs = 0;  // mean of the calls on a missing key, one beside each tree
+  double grossMs = 0;        // the backup's trees, the faster of two calls on each
+  double nullPerCallMs = 0;  // the same on a missing key beside each tree, per tree
   std::size_t calls = 0;
   double NetMs() const { return grossMs - nullPerCallMs * static_cast<double>(calls); }
 };
@@ -27,8 +27,8 @@ struct BackupComparison {
   ExportTiming exported;
 };
 
-// Runs reg export for every tree into files in folder, each beside the
-// same command on a missing key. The trees are taken in four parts; before
+// Runs reg export twice for every tree into files in folder, each call
+// beside the same command on a missing key. The trees are taken in four parts; before
 // each part and after the last, one backup is timed (timeBackup), so that
 // the backup, the exporter and its start-up are measured side by side while
 // the machine's speed drifts.
