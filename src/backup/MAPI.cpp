@@ -97,19 +97,19 @@ std::wstring BackupText(bool isNT, const std::wstring& currentUserSubkey) {
   // every class key on the machine, the longest part of the backup: it is
   // started first.
   auto categoryLines = [](RegView view, const wchar_t* classesKey) {
-    return TextJob{[=] {
-                     const std::vector<std::wstring> categories = {kCatInfoBand, kCatCommBand};
-                     const auto members = CRegistry(view).EnumCategoryClasses(categories);
-                     std::wstring text;
-                     for (std::size_t i = 0; i < categories.size(); ++i) {
-                       for (const auto& clsid : members[i].Items())
-                         text += CUtilities::FormatString(
-                             L"[HKEY_CLASSES_ROOT\\%1\\%2\\Implemented Categories\\%3]%4%4",
-                             {classesKey, clsid, categories[i], L"\r\n"});
-                     }
-                     return text;
-                   },
-                   true};
+    TextJob job{[=] {
+      const std::vector<std::wstring> categories = {kCatInfoBand, kCatCommBand};
+      const auto members = CRegistry(view).EnumCategoryClasses(categories);
+      std::wstring text;
+      for (std::size_t i = 0; i < categories.size(); ++i) {
+        for (const auto& clsid : members[i].Items())
+          text += CUtilities::FormatString(L"[HKEY_CLASSES_ROOT\\%1\\%2\\Implemented Categories\\%3]%4%4",
+                                           {classesKey, clsid, categories[i], L"\r\n"});
+      }
+      return text;
+    }};
+    job.early = true;
+    return job;
   };
   jobs.push_back(categoryLines(RegView::Default, L"CLSID"));
   if (twoViews) jobs.push_back(categoryLines(RegView::Wow32, L"Wow6432Node\\CLSID"));

@@ -74,11 +74,14 @@ void FMain::RunMessageLoop() {
       break;
     }
     if (got < 0) break;
-    if (ribbon_.Hwnd() && ribbon_.PreTranslateMessage(msg)) continue;
-    if (CyclePaneFocus(msg)) continue;
+    if (PreTranslateMessage(msg)) continue;
     TranslateMessage(&msg);
     DispatchMessageW(&msg);
   }
+}
+
+bool FMain::PreTranslateMessage(const MSG& msg) {
+  return (ribbon_.Hwnd() && ribbon_.PreTranslateMessage(msg)) || CyclePaneFocus(msg);
 }
 
 bool FMain::CyclePaneFocus(const MSG& msg) {

@@ -56,6 +56,11 @@ class FMain {
   // does. An error escaping the action is logged, never raised.
   void RunCommand(int commandId);
 
+  // The keys the window takes before a message of its thread is
+  // translated: the ribbon's access keys, and F6 / Shift+F6 moving the
+  // focus from pane to pane. True when the message was used up.
+  bool PreTranslateMessage(const MSG& msg);
+
   // While busy, the window shows the hourglass pointer.
   void SetBusy(bool busy);
   bool Busy() const { return busy_; }

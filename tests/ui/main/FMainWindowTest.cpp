@@ -6,6 +6,7 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <vector>
 
 #include "app/MQLMState.h"
 #include "app/MessageOwner.h"
@@ -16,6 +17,7 @@
 #include "ui/main/FMultitable.h"
 #include "ui/main/FProperties.h"
 #include "ui/main/FTV.h"
+#include "ui/widgets/PropertyGrid.h"
 
 inline bool operator==(const RECT& a, const RECT& b) { return EqualRect(&a, &b) != 0; }
 
@@ -205,4 +207,44 @@ TEST(FMainWindow, CloseAndExitEndTheSameWayUnloadingTreeHostAndDetailsInOrder) {
     EXPECT_EQ(main.moFTV(), nullptr);
     MQLM::gMainWindow = nullptr;
   }
+}
+
+TEST(FMainWindow, F6AndShiftF6MoveTheFocusFromPaneToPane) {
+  ProcessState state;
+  FMain main;
+  ASSERT_TRUE(main.Load());
+  const HWND tree = main.moFTV()->TreeHwnd();
+  const HWND list = CurrentList(main);
+  const HWND grid = main.moProperties()->Grid().Hwnd();
+  ASSERT_TRUE(tree && list && grid);
+  // The tree has the focus once the window is shown.
+  ASSERT_EQ(GetFocus(), tree);
+
+  // A key as the message loop sees it, with Shift up or down.
+  auto press = [&](UINT key, bool shift) {
+    BYTE keys[256] = {};
+    GetKeyboardState(keys);
+    keys[VK_SHIFT] = shift ? 0x80 : 0;
+    SetKeyboardState(keys);
+    const MSG msg{GetFocus(), WM_KEYDOWN, key, 0, 0, {}};
+    const bool used = main.PreTranslateMessage(msg);
+    keys[VK_SHIFT] = 0;
+    SetKeyboardState(keys);
+    return used;
+  };
+  std::vector<HWND> forward, backward;
+  for (int i = 0; i < 3; ++i) {
+    EXPECT_TRUE(press(VK_F6, false));
+    forward.push_back(GetFocus());
+  }
+  for (int i = 0; i < 3; ++i) {
+    EXPECT_TRUE(press(VK_F6, true));
+    backward.push_back(GetFocus());
+  }
+  EXPECT_EQ(forward, (std::vector<HWND>{list, grid, tree}));
+  EXPECT_EQ(backward, (std::vector<HWND>{grid, list, tree}));
+  // Other keys go on to the focused control.
+  EXPECT_FALSE(press(VK_F5, false));
+  EXPECT_EQ(GetFocus(), tree);
+  main.Unload();
 }
