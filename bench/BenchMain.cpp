@@ -1,8 +1,9 @@
-// The discovery, table refresh and backup benchmark. Run by scripts/bench.sh under Wine in
-// a prefix of its own. The driver starts one measuring process per registry
-// size, so that every size starts with an empty file checker and its own
-// peak working set; all of them share one Wine server, which keeps the keys
-// made under HKEY_USERS alive. It prints figures and asserts nothing.
+// The discovery, table refresh and backup benchmark. Run by scripts/bench.sh
+// under Wine in a prefix of its own. The driver starts one measuring process
+// per registry size, so that every size starts with an empty file checker
+// and its own peak working set; all of them share one Wine server, which
+// keeps the keys made under HKEY_USERS alive. It prints figures and asserts
+// nothing.
 #include <windows.h>
 #include <psapi.h>
 
@@ -252,8 +253,7 @@ int MeasureConfig(std::size_t addons, std::size_t hives, int runs, bool regExpor
                     "    run %d (%.0f s): cold %.0f, warm %.0f, floor %.0f, refresh %.0f, backup %.0f ms (heap walk %.0f, "
                     "export %.0f ms); warm/floor by kind:",
                     run + 1, (bench::NowMs() - runStart) / 1000, cold, warm, floorMs, refreshMs, backup,
-                    times.heapWalkMs,
-                    exportMs);
+                    times.heapWalkMs, exportMs);
       std::string text = line;
       for (const auto& k : times.kinds) {
         std::snprintf(line, sizeof(line), " %.0f/%.0f", k.warm, k.floor);

@@ -28,10 +28,10 @@ struct BackupComparison {
 };
 
 // Runs reg export twice for every tree into files in folder, each call
-// beside the same command on a missing key. The trees are taken in four parts; before
-// each part and after the last, one backup is timed (timeBackup), so that
-// the backup, the exporter and its start-up are measured side by side while
-// the machine's speed drifts.
+// beside the same command on a missing key. The trees are taken in four
+// parts; before each part and after the last, one backup is timed
+// (timeBackup), so that the backup, the exporter and its start-up are
+// measured side by side while the machine's speed drifts.
 BackupComparison CompareWithRegExport(const std::vector<std::wstring>& trees, const std::wstring& folder,
                                       const std::function<double()>& timeBackup);
 

@@ -17,8 +17,7 @@ namespace {
 
 const wchar_t kFrameClass[] = L"QlmBenchTableFrame";
 
-// Lays the table host over the left part of the frame and the details pane
-// over the rest, as the main window's panes are laid out.
+// A plain top-level window the size of the main window's client area.
 struct Frame {
   HWND hwnd = nullptr;
   Frame() {
@@ -73,6 +72,7 @@ std::optional<double> TimeTableRefresh() {
     FProperties details;
     FMultitable host;
     if (frame.hwnd && details.Create(frame.hwnd) && host.Create(frame.hwnd)) {
+      // The table host on the left, the details pane beside it.
       MoveWindow(host.Hwnd(), 0, 0, 663, 501, FALSE);
       MoveWindow(details.Hwnd(), 663, 0, 300, 501, FALSE);
       ShowWindow(details.Hwnd(), SW_SHOWNA);

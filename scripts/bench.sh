@@ -1,7 +1,7 @@
 #!/bin/bash
-# Builds Quillmoor and runs the discovery and backup benchmark under Wine,
-# in a prefix of its own inside the build tree (never ~/.wine), with one
-# Wine server for the whole run. Prints a table; the same figures go to
+# Builds Quillmoor and runs the discovery, table refresh and backup benchmark
+# under Wine, in a prefix of its own inside the build tree (never ~/.wine), with
+# one Wine server for the whole run. Prints a table; the same figures go to
 # <build>/bench/results.json (and the table to <build>/bench/results.txt).
 # Arguments go to the benchmark, e.g. --sizes 10,100 --hives 1 --runs 5.
 set -euo pipefail

@@ -36,8 +36,8 @@ std::wstring BackupFileName(const std::wstring& backupFolder, const SYSTEMTIME& 
 // The whole file text (header line included) as BackupRegistry stores it.
 // On 64-bit Windows it also holds the 32-bit view's machine trees and
 // category entries, under their names in the native view. The parts are
-// read on several threads. currentUserSubkey: the HKEY_USERS subkey of the current user, whose
-// entries the HKEY_CURRENT_USER trees already hold.
+// read on several threads. currentUserSubkey: the HKEY_USERS subkey of the
+// current user, whose entries the HKEY_CURRENT_USER trees already hold.
 std::wstring BackupText(bool isNT, const std::wstring& currentUserSubkey);
 
 // The current user's SID as text ("S-1-5-21-..."); empty if unknown.
