@@ -10,18 +10,11 @@
 namespace discovery {
 
 std::optional<CResultNodes> EnumToolbarButtons() {
-  std::optional<CResultNodes> result;
-  Guarded(L"ucTBButtons.EnumToolbarButtons", kLevelDiscovery, [&] {
-    CResultNodes list;
-    DiscoveryRun run;
-    WalkHives(run, kButtonMachinePath, kButtonUserPath, EntryNames::SubKeys,
-              [&](HKEY root, const std::wstring& path, const std::wstring& scope, const CStringDictionary& names,
-                  const LocationViews& views) {
-                FillTBButtonInfo(run, root, path, scope, names, list, views);
-              });
-    result = std::move(list);
-  });
-  return result;
+  return ListFromHives(L"ucTBButtons.EnumToolbarButtons", kButtonMachinePath, kButtonUserPath, EntryNames::SubKeys,
+                       [](DiscoveryRun& run, CResultNodes& list, HKEY root, const std::wstring& path,
+                          const std::wstring& scope, const CStringDictionary& names, const LocationViews& views) {
+                         FillTBButtonInfo(run, root, path, scope, names, list, views);
+                       });
 }
 
 void FillTBButtonInfo(DiscoveryRun& run, HKEY root, const std::wstring& path, const std::wstring& scope,

@@ -1,5 +1,6 @@
 #include "discovery/HiveWalk.h"
 
+#include "app/ErrorReport.h"
 #include "app/Strings.h"
 #include "discovery/AddonText.h"
 #include "discovery/DiscoveryRun.h"
@@ -30,6 +31,20 @@ void WalkHives(DiscoveryRun& run, const std::wstring& machinePath, const std::ws
     if (entries.Count() == 0) continue;
     fill(HKEY_USERS, path, run.ScopeForUserKey(user), entries, shared);
   }
+}
+
+std::optional<CResultNodes> ListFromHives(const wchar_t* context, const std::wstring& machinePath,
+                                          const std::wstring& userPath, EntryNames names, const ListFiller& fill) {
+  std::optional<CResultNodes> result;
+  Guarded(context, kLevelDiscovery, [&] {
+    CResultNodes list;
+    DiscoveryRun run;
+    WalkHives(run, machinePath, userPath, names,
+              [&](HKEY root, const std::wstring& path, const std::wstring& scope, const CStringDictionary& entries,
+                  const LocationViews& views) { fill(run, list, root, path, scope, entries, views); });
+    result = std::move(list);
+  });
+  return result;
 }
 
 std::wstring ScopeForUserKey(const std::wstring& userKey) {

@@ -9,18 +9,11 @@
 namespace discovery {
 
 std::optional<CResultNodes> EnumContextMenus() {
-  std::optional<CResultNodes> result;
-  Guarded(L"ucMenuExt.EnumContextMenus", kLevelDiscovery, [&] {
-    CResultNodes list;
-    DiscoveryRun run;
-    WalkHives(run, kMenuExtMachinePath, kMenuExtUserPath, EntryNames::SubKeys,
-              [&](HKEY root, const std::wstring& path, const std::wstring& scope, const CStringDictionary& names,
-                  const LocationViews& views) {
-                FillContextMenuInfo(run, root, path, scope, names, list, views);
-              });
-    result = std::move(list);
-  });
-  return result;
+  return ListFromHives(L"ucMenuExt.EnumContextMenus", kMenuExtMachinePath, kMenuExtUserPath, EntryNames::SubKeys,
+                       [](DiscoveryRun& run, CResultNodes& list, HKEY root, const std::wstring& path,
+                          const std::wstring& scope, const CStringDictionary& names, const LocationViews& views) {
+                         FillContextMenuInfo(run, root, path, scope, names, list, views);
+                       });
 }
 
 void FillContextMenuInfo(DiscoveryRun& run, HKEY root, const std::wstring& path, const std::wstring& scope,

@@ -11,19 +11,13 @@
 namespace discovery {
 
 std::optional<CResultNodes> EnumToolbars() {
-  std::optional<CResultNodes> result;
-  Guarded(L"ucTB.EnumToolbars", kLevelDiscovery, [&] {
-    CUniqueNamer namer;
-    CResultNodes list;
-    DiscoveryRun run;
-    WalkHives(run, kToolbarMachinePath, kToolbarUserPath, EntryNames::Values,
-              [&](HKEY root, const std::wstring& path, const std::wstring& scope, const CStringDictionary& names,
-                  const LocationViews& views) {
-                FillTBInfo(run, namer, names, list, root, path, scope, views);
-              });
-    result = std::move(list);
-  });
-  return result;
+  // Names are kept unique across the whole listing.
+  CUniqueNamer namer;
+  return ListFromHives(L"ucTB.EnumToolbars", kToolbarMachinePath, kToolbarUserPath, EntryNames::Values,
+                       [&namer](DiscoveryRun& run, CResultNodes& list, HKEY root, const std::wstring& path,
+                                const std::wstring& scope, const CStringDictionary& names, const LocationViews& views) {
+                         FillTBInfo(run, namer, names, list, root, path, scope, views);
+                       });
 }
 
 void FillTBInfo(DiscoveryRun& run, CUniqueNamer& namer, const CStringDictionary& names, CResultNodes& list, HKEY root,
