@@ -111,3 +111,10 @@
 #define IDS_ARCH_64 501
 #define IDS_ARCH_32 502
 // End of 500-599.
+// 600-699: hostile registry data and files.
+#define IDS_BACKUP_INCOMPLETE 600
+#define IDS_NETWORK_PATH_NOT_OPENED 601
+#define IDS_DEVICE_PATH_NOT_OPENED 602
+#define IDS_DELETE_ENTRY_CHANGED 603
+#define IDS_DELETE_ENTRY_IS_LINK 604
+// End of 600-699.

@@ -10,6 +10,7 @@ packages=(
   wine wine64 fonts-wine
   xvfb xauth x11-utils xdotool imagemagick
   tango-icon-theme fonts-dejavu-core librsvg2-bin
+  clang libclang-rt-14-dev
 )
 
 missing=()

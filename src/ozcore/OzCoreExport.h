@@ -4,7 +4,9 @@
 // DLL can be reported with a message instead of the system's loader error.
 // Exported classes have no virtual functions: only functions cross the DLL
 // boundary, never data, so every import can be delay-loaded.
-#if defined(OZCORE_BUILD)
+#if defined(OZCORE_STATIC)
+#define OZCORE_API
+#elif defined(OZCORE_BUILD)
 #define OZCORE_API __declspec(dllexport)
 #else
 #define OZCORE_API __declspec(dllimport)
