@@ -23,6 +23,12 @@ class OZCORE_API CUtilities {
   // dropped, environment variables expanded. The folder part is kept.
   static std::wstring FileSearchName(const std::wstring& path);
 
+  // Environment references ("%ProgramFiles%") expanded with the values a
+  // process of the given kind sees: as32BitProcess gives what a 32-bit
+  // process on 64-bit Windows reads ("C:\Program Files (x86)" for
+  // ProgramFiles), whatever the bitness of this one. Unset references stay.
+  static std::wstring ExpandVariables(const std::wstring& text, bool as32BitProcess);
+
   // The file-name part of a path (after the last "\" or "/").
   static std::wstring FileNamePart(const std::wstring& path);
 
