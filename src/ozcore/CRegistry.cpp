@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "ozcore/CUtilities.h"
+#include "ozcore/NativeRegistry.h"
 #include "ozcore/RegExportText.h"
 #include "ozcore/UniqueHandle.h"
 
@@ -79,49 +80,172 @@ std::vector<unsigned char> AnsiText(const unsigned char* data, std::size_t size,
   return out;
 }
 
-void ExportTree(HKEY key, const std::wstring& fullName, bool forAnsiFile, REGSAM viewFlag, std::wstring& out) {
-  out += regtext::KeyLine(fullName);
+bool HasNul(const std::wstring& text) { return text.find(L'\0') != std::wstring::npos; }
 
-  // One query gives the counts and sizes for both loops below.
-  DWORD subKeys = 0, maxSubKey = 0, valueCount = 0, maxValueName = 0, maxData = 0;
-  if (RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, &subKeys, &maxSubKey, nullptr, &valueCount, &maxValueName,
-                       &maxData, nullptr, nullptr) != ERROR_SUCCESS)
-    return;
-  if (valueCount > 0) {
+// Opens path below a predefined root. A path without NUL goes to the
+// documented call; one with NUL to the counted call, which the documented
+// one would cut short. openLink: a link at the last key is opened itself.
+LONG OpenPath(HKEY root, const std::wstring& path, REGSAM access, bool openLink, UniqueKey& out) {
+  if (!openLink && !HasNul(path)) return RegOpenKeyExW(root, path.c_str(), 0, access, out.put());
+  // The first key by the documented call when its name allows (it knows
+  // the predefined roots and the merged classes view), the rest counted.
+  const std::size_t slash = path.find(L'\\');
+  UniqueKey base;
+  std::wstring rest = path;
+  if (slash != std::wstring::npos && !HasNul(path.substr(0, slash))) {
+    const LONG rc = RegOpenKeyExW(root, path.substr(0, slash).c_str(), 0, access, base.put());
+    if (rc != ERROR_SUCCESS) return rc;
+    rest = path.substr(slash + 1);
+  } else {
+    const LONG rc = nativereg::OpenRoot(root, access, base);
+    if (rc != ERROR_SUCCESS) return rc;
+  }
+  if (rest.empty()) {
+    out = std::move(base);
+    return ERROR_SUCCESS;
+  }
+  return nativereg::OpenKey(base.get(), rest, access, openLink, out);
+}
+
+class TreeExport {
+ public:
+  TreeExport(bool forAnsiFile, REGSAM viewFlag, std::vector<RegOmission>* omitted, std::wstring& out)
+      : forAnsiFile_(forAnsiFile), viewFlag_(viewFlag), omitted_(omitted), out_(out) {}
+
+  void Key(HKEY key, const std::wstring& fullName, int depth) {
+    out_ += regtext::KeyLine(fullName);
+    // One query gives the counts and sizes for both loops below.
+    DWORD subKeys = 0, maxSubKey = 0, valueCount = 0, maxValueName = 0, maxData = 0;
+    if (RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, &subKeys, &maxSubKey, nullptr, &valueCount, &maxValueName,
+                         &maxData, nullptr, nullptr) != ERROR_SUCCESS) {
+      Omit(fullName, nullptr, RegOmissionReason::Unreadable);
+      return;
+    }
+    if (valueCount > 0) Values(key, fullName, valueCount, maxValueName, maxData);
+    if (subKeys == 0) return;
+    std::wstring childName = fullName + L"\\";
+    const std::size_t stem = childName.size();
+    for (const auto& sub : ListNames(key, false, subKeys, maxSubKey)) {
+      childName.resize(stem);
+      childName += sub;
+      if (!regtext::CarriesKeyName(sub)) {
+        Omit(childName, nullptr, RegOmissionReason::NameNotCarried);
+        continue;
+      }
+      if (depth + 1 >= CRegistry::kMaxKeyDepth) {
+        Omit(childName, nullptr, RegOmissionReason::TooDeep);
+        continue;
+      }
+      UniqueKey child;
+      if (nativereg::OpenKey(key, sub, KEY_READ | viewFlag_, true, child) != ERROR_SUCCESS) {
+        Omit(childName, nullptr, RegOmissionReason::Unreadable);
+        continue;
+      }
+      if (nativereg::IsLink(child.get())) {
+        Omit(childName, nullptr, RegOmissionReason::Link);
+        continue;
+      }
+      Key(child.get(), childName, depth + 1);
+    }
+  }
+
+  void Omit(const std::wstring& key, const std::wstring* value, RegOmissionReason reason) {
+    if (!omitted_) return;
+    RegOmission omission;
+    omission.key = key;
+    if (value) {
+      omission.value = *value;
+      omission.isValue = true;
+    }
+    omission.reason = reason;
+    omitted_->push_back(std::move(omission));
+  }
+
+ private:
+  void Values(HKEY key, const std::wstring& fullName, DWORD valueCount, DWORD maxValueName, DWORD maxData) {
     std::vector<wchar_t> name(std::max<DWORD>(maxValueName, 255) + 2);
-    std::vector<unsigned char> data(std::max<DWORD>(maxData, 256));
+    std::vector<unsigned char> data(std::min<std::size_t>(std::max<DWORD>(maxData, 256), kLargeStart));
     for (DWORD i = 0; i < valueCount; ++i) {
       DWORD nameLen = static_cast<DWORD>(name.size());
       DWORD dataLen = static_cast<DWORD>(data.size());
       DWORD type = 0;
-      const LONG rc = RegEnumValueW(key, i, name.data(), &nameLen, nullptr, &type, data.data(), &dataLen);
+      LONG rc = RegEnumValueW(key, i, name.data(), &nameLen, nullptr, &type, data.data(), &dataLen);
       if (rc == ERROR_MORE_DATA) {
-        name.resize(name.size() * 2 + 16384);
-        data.resize(std::max<std::size_t>(data.size() * 2, dataLen));
+        // Only the name, to learn the size: a value too large to keep is
+        // never read whole.
+        nameLen = static_cast<DWORD>(name.size());
+        DWORD needed = 0;
+        rc = RegEnumValueW(key, i, name.data(), &nameLen, nullptr, &type, nullptr, &needed);
+        if (rc == ERROR_MORE_DATA) {
+          name.resize(name.size() * 2 + 16384);
+          --i;
+          continue;
+        }
+        if (rc == ERROR_SUCCESS && needed > CRegistry::kMaxExportValueBytes) {
+          const std::wstring valueName(name.data(), nameLen);
+          Omit(fullName, &valueName, RegOmissionReason::TooLarge);
+          continue;
+        }
+        data.resize(std::max<std::size_t>(data.size() * 2, needed));
         --i;
         continue;
       }
-      if (rc != ERROR_SUCCESS) break;
+      if (rc == ERROR_NO_MORE_ITEMS) break;
+      if (rc != ERROR_SUCCESS) {
+        const std::wstring unknown;
+        Omit(fullName, &unknown, RegOmissionReason::Unreadable);
+        continue;
+      }
       const std::wstring valueName(name.data(), nameLen);
-      if (forAnsiFile && (type == regtext::kExpandSz || type == regtext::kMultiSz)) {
+      if (!regtext::CarriesValueName(valueName)) {
+        Omit(fullName, &valueName, RegOmissionReason::NameNotCarried);
+        continue;
+      }
+      if (dataLen > CRegistry::kMaxExportValueBytes) {
+        Omit(fullName, &valueName, RegOmissionReason::TooLarge);
+        continue;
+      }
+      if (forAnsiFile_ && (type == regtext::kExpandSz || type == regtext::kMultiSz)) {
         const auto ansi = AnsiText(data.data(), dataLen, type);
-        out += regtext::ValueLine(valueName, type, ansi.data(), ansi.size());
+        out_ += regtext::ValueLine(valueName, type, ansi.data(), ansi.size());
       } else {
-        out += regtext::ValueLine(valueName, type, data.data(), dataLen);
+        out_ += regtext::ValueLine(valueName, type, data.data(), dataLen);
       }
     }
   }
 
-  if (subKeys == 0) return;
-  std::wstring childName = fullName + L"\\";
-  const std::size_t stem = childName.size();
-  for (const auto& sub : ListNames(key, false, subKeys, maxSubKey)) {
-    UniqueKey child;
-    if (RegOpenKeyExW(key, sub.c_str(), 0, KEY_READ | viewFlag, child.put()) != ERROR_SUCCESS) continue;
-    childName.resize(stem);
-    childName += sub;
-    ExportTree(child.get(), childName, forAnsiFile, viewFlag, out);
+  static constexpr std::size_t kLargeStart = 64 * 1024;
+  bool forAnsiFile_;
+  REGSAM viewFlag_;
+  std::vector<RegOmission>* omitted_;
+  std::wstring& out_;
+};
+
+// Deletes everything below key, then key itself, through handles opened
+// without following links: a link below goes itself, its target stays.
+LONG DeleteTree(HKEY key, REGSAM viewFlag, int depth) {
+  if (depth >= CRegistry::kMaxKeyDepth) return ERROR_CANTWRITE;
+  if (!nativereg::IsLink(key)) {
+    // Names are read afresh after each pass: deleting changes the order.
+    for (int pass = 0; pass < 4; ++pass) {
+      const std::vector<std::wstring> children = ListNames(key, false);
+      if (children.empty()) break;
+      for (const auto& name : children) {
+        UniqueKey child;
+        LONG rc = nativereg::OpenKey(key, name, DELETE | KEY_ENUMERATE_SUB_KEYS | KEY_QUERY_VALUE | viewFlag, true,
+                                     child);
+        if (rc == ERROR_SUCCESS) rc = DeleteTree(child.get(), viewFlag, depth + 1);
+        if (rc != ERROR_SUCCESS && rc != ERROR_FILE_NOT_FOUND) return rc;
+      }
+    }
   }
+  return nativereg::DeleteKey(key);
+}
+
+bool SameKeyName(const std::wstring& a, const std::wstring& b) {
+  return a.size() == b.size() &&
+         CompareStringOrdinal(a.data(), static_cast<int>(a.size()), b.data(), static_cast<int>(b.size()), TRUE) ==
+             CSTR_EQUAL;
 }
 
 }  // namespace
@@ -152,7 +276,7 @@ struct CRegistry::Impl {
     const std::wstring path = TrimSlashes(rawPath);
     if (cachedKey && cachedRoot == root && cachedPath == path) return cachedKey.get();
     cachedKey.reset();
-    if (RegOpenKeyExW(root, path.c_str(), 0, KEY_READ | ViewFlag(), cachedKey.put()) != ERROR_SUCCESS) {
+    if (OpenPath(root, path, KEY_READ | ViewFlag(), false, cachedKey) != ERROR_SUCCESS) {
       cachedKey.reset();
       return nullptr;
     }
@@ -172,6 +296,7 @@ struct CRegistry::Impl {
     dataSize = 0;
     HKEY key = OpenRead(root, path);
     if (!key) return false;
+    if (HasNul(name)) return nativereg::QueryValue(key, name, type, data, dataSize) == ERROR_SUCCESS;
     for (;;) {
       DWORD size = static_cast<DWORD>(data.size());
       const LONG rc = RegQueryValueExW(key, name.c_str(), nullptr, &type, data.data(), &size);
@@ -206,19 +331,7 @@ bool CRegistry::ReadString(HKEY root, const std::wstring& path, const std::wstri
     if (ch == L'\0') break;
     text.push_back(ch);
   }
-  if (type == REG_EXPAND_SZ && text.find(L'%') != std::wstring::npos) {
-    std::wstring expanded(text.size() + 256, L'\0');
-    for (;;) {
-      const DWORD n = ExpandEnvironmentStringsW(text.c_str(), expanded.data(), static_cast<DWORD>(expanded.size()));
-      if (n == 0) break;
-      if (n <= expanded.size()) {
-        expanded.resize(n - 1);
-        text = std::move(expanded);
-        break;
-      }
-      expanded.resize(n);
-    }
-  }
+  if (type == REG_EXPAND_SZ) text = CUtilities::ExpandVariables(text, impl_->view == RegView::Wow32 && HasWow32View());
   out = std::move(text);
   return true;
 }
@@ -267,7 +380,9 @@ std::vector<CStringDictionary> CRegistry::EnumCategoryClasses(const std::vector<
   for (const auto& clsid : ListNames(clsidKey.get(), false)) {
     path.assign(clsid).append(L"\\Implemented Categories");
     UniqueKey declared;
-    if (RegOpenKeyExW(clsidKey.get(), path.c_str(), 0, access, declared.put()) != ERROR_SUCCESS) continue;
+    const LONG rc = HasNul(path) ? nativereg::OpenKey(clsidKey.get(), path, access, false, declared)
+                                 : RegOpenKeyExW(clsidKey.get(), path.c_str(), 0, access, declared.put());
+    if (rc != ERROR_SUCCESS) continue;
     for (const auto& name : ListNames(declared.get(), false, kUnknownCount, 0)) {
       for (std::size_t i = 0; i < categories.size(); ++i) {
         if (CompareStringOrdinal(name.c_str(), static_cast<int>(name.size()), categories[i].c_str(),
@@ -282,48 +397,80 @@ std::vector<CStringDictionary> CRegistry::EnumCategoryClasses(const std::vector<
 bool CRegistry::DeleteValue(HKEY root, const std::wstring& path, const std::wstring& name) {
   impl_->Forget();
   UniqueKey key;
-  if (RegOpenKeyExW(root, TrimSlashes(path).c_str(), 0, KEY_SET_VALUE | impl_->ViewFlag(), key.put()) != ERROR_SUCCESS)
+  if (OpenPath(root, TrimSlashes(path), KEY_SET_VALUE | KEY_QUERY_VALUE | impl_->ViewFlag(), true, key) !=
+      ERROR_SUCCESS)
     return false;
-  return RegDeleteValueW(key.get(), name.c_str()) == ERROR_SUCCESS;
+  if (nativereg::IsLink(key.get())) return false;
+  return nativereg::DeleteValue(key.get(), name) == ERROR_SUCCESS;
 }
 
 bool CRegistry::DeleteKey(HKEY root, const std::wstring& rawPath, std::wstring& errorText) {
   impl_->Forget();
   errorText.clear();
   const std::wstring path = TrimSlashes(rawPath);
-  if (path.empty()) {
-    // Never a whole root.
-    errorText = CUtilities::SystemMessage(ERROR_INVALID_PARAMETER);
+  const auto fail = [&errorText](LONG rc) {
+    errorText = CUtilities::SystemMessage(static_cast<std::uint32_t>(rc));
     return false;
-  }
+  };
+  // Never a whole root.
+  if (path.empty()) return fail(ERROR_INVALID_PARAMETER);
   const auto slash = path.find_last_of(L'\\');
   const std::wstring parentPath = slash == std::wstring::npos ? std::wstring() : path.substr(0, slash);
   const std::wstring leaf = slash == std::wstring::npos ? path : path.substr(slash + 1);
+  if (leaf.empty()) return fail(ERROR_INVALID_PARAMETER);
 
   UniqueKey parent;
-  LONG rc = RegOpenKeyExW(root, parentPath.c_str(), 0, KEY_READ | KEY_WRITE | impl_->ViewFlag(), parent.put());
-  if (rc == ERROR_SUCCESS) {
-    UniqueKey key;
-    rc = RegOpenKeyExW(parent.get(), leaf.c_str(), 0, KEY_ALL_ACCESS | impl_->ViewFlag(), key.put());
-    if (rc == ERROR_SUCCESS) rc = RegDeleteTreeW(key.get(), nullptr);
-    key.reset();
-    if (rc == ERROR_SUCCESS) rc = RegDeleteKeyExW(parent.get(), leaf.c_str(), impl_->ViewFlag(), 0);
-  }
-  if (rc != ERROR_SUCCESS) {
-    errorText = CUtilities::SystemMessage(static_cast<std::uint32_t>(rc));
-    return false;
-  }
+  LONG rc = OpenPath(root, parentPath, KEY_QUERY_VALUE | impl_->ViewFlag(), !parentPath.empty(), parent);
+  if (rc != ERROR_SUCCESS) return fail(rc);
+  if (!parentPath.empty() && nativereg::IsLink(parent.get())) return fail(ERROR_ACCESS_DENIED);
+  UniqueKey key;
+  rc = nativereg::OpenKey(parent.get(), leaf, DELETE | KEY_ENUMERATE_SUB_KEYS | KEY_QUERY_VALUE | impl_->ViewFlag(),
+                          true, key);
+  if (rc != ERROR_SUCCESS) return fail(rc);
+  // The handle must name exactly parent\leaf: nothing on the way was
+  // swapped for a link since the parent was opened.
+  const std::wstring parentName = nativereg::KernelName(parent.get());
+  const std::wstring keyName = nativereg::KernelName(key.get());
+  if (parentName.empty() || !SameKeyName(keyName, parentName + L"\\" + leaf)) return fail(ERROR_ACCESS_DENIED);
+  rc = DeleteTree(key.get(), impl_->ViewFlag(), 0);
+  if (rc != ERROR_SUCCESS) return fail(rc);
   return true;
 }
 
 std::wstring CRegistry::ExportKeyText(HKEY root, const std::wstring& rawPath, bool forAnsiFile) {
+  return ExportKeyText(root, rawPath, forAnsiFile, nullptr);
+}
+
+std::wstring CRegistry::ExportKeyText(HKEY root, const std::wstring& rawPath, bool forAnsiFile,
+                                      std::vector<RegOmission>* omitted) {
   const std::wstring rootName = RootName(root);
   if (rootName.empty()) return {};
   const std::wstring path = TrimSlashes(rawPath);
-  UniqueKey key;
-  if (RegOpenKeyExW(root, path.c_str(), 0, KEY_READ | impl_->ViewFlag(), key.put()) != ERROR_SUCCESS) return {};
+  const std::wstring fullName = Join(rootName, path);
   std::wstring out;
-  ExportTree(key.get(), Join(rootName, path), forAnsiFile, impl_->ViewFlag(), out);
+  TreeExport tree(forAnsiFile, impl_->ViewFlag(), omitted, out);
+  // The tree's own path may hold names from the registry too (a user's key).
+  std::size_t begin = 0;
+  while (!path.empty() && begin <= path.size()) {
+    const std::size_t end = std::min(path.find(L'\\', begin), path.size());
+    if (!regtext::CarriesKeyName(path.substr(begin, end - begin))) {
+      tree.Omit(fullName, nullptr, RegOmissionReason::NameNotCarried);
+      return {};
+    }
+    begin = end + 1;
+  }
+  UniqueKey key;
+  const LONG rc = OpenPath(root, path, KEY_READ | impl_->ViewFlag(), !path.empty(), key);
+  if (rc == ERROR_FILE_NOT_FOUND || rc == ERROR_PATH_NOT_FOUND) return {};
+  if (rc != ERROR_SUCCESS) {
+    tree.Omit(fullName, nullptr, RegOmissionReason::Unreadable);
+    return {};
+  }
+  if (!path.empty() && nativereg::IsLink(key.get())) {
+    tree.Omit(fullName, nullptr, RegOmissionReason::Link);
+    return {};
+  }
+  tree.Key(key.get(), fullName, 0);
   return out;
 }
 

@@ -16,10 +16,28 @@ enum class RegView {
   Wow32,    // the 32-bit view (KEY_WOW64_32KEY)
 };
 
+// A part of a key tree that an export left out, and why. Names are exact
+// (counted): show them through an escape before they reach a log line.
+enum class RegOmissionReason {
+  NameNotCarried,  // the export format cannot give the name back exactly
+  Link,            // a symbolic link: never followed, never exported
+  Unreadable,      // the key or value could not be read
+  TooDeep,         // below the registry's nesting limit
+  TooLarge,        // a value larger than an export keeps
+};
+struct RegOmission {
+  std::wstring key;    // full key name, root spelled out
+  std::wstring value;  // the value's name when isValue
+  bool isValue = false;
+  RegOmissionReason reason = RegOmissionReason::Unreadable;
+};
+
 // Registry access for the program. Roots are the predefined handles
 // (HKEY_CLASSES_ROOT, HKEY_LOCAL_MACHINE, HKEY_USERS, HKEY_CURRENT_USER);
 // key paths are relative to them, "" meaning the root itself. No operation
-// throws; failures give false or an empty result.
+// throws; failures give false or an empty result. Names are counted: a
+// key or value name may hold NUL or a line break and still names exactly
+// its own key ("\" separates keys, as no key name can hold one).
 //
 // An object keeps the key it opened last, so a run of reads from one key
 // opens it once. Create one object per task (one discovery run, one backup)
@@ -34,7 +52,8 @@ class OZCORE_API CRegistry {
   RegView View() const;
 
   // String value (name "" = the key's default value). REG_SZ as stored up to
-  // its first NUL; REG_EXPAND_SZ with environment variables expanded. Any
+  // its first NUL; REG_EXPAND_SZ with environment variables expanded (in
+  // the 32-bit view, with the values a 32-bit process sees). Any
   // other type counts as not present. On false, out is left empty.
   bool ReadString(HKEY root, const std::wstring& path, const std::wstring& name, std::wstring& out);
   // REG_DWORD value. On false, out is 0.
@@ -55,10 +74,14 @@ class OZCORE_API CRegistry {
   // visited once however many categories are asked for.
   std::vector<CStringDictionary> EnumCategoryClasses(const std::vector<std::wstring>& categories);
 
-  // True when the value was deleted.
+  // True when the value was deleted. A key that is a symbolic link is
+  // never written through.
   bool DeleteValue(HKEY root, const std::wstring& path, const std::wstring& name);
-  // Deletes the key with everything below it. On failure errorText holds
-  // the system's message for the error.
+  // Deletes the key with everything below it. The key is opened once, with
+  // the rights deletion needs and without following a link, and deleted
+  // through that handle; a link goes itself (never its target), and the
+  // keys below are walked without following links. On failure errorText
+  // holds the system's message for the error.
   bool DeleteKey(HKEY root, const std::wstring& path, std::wstring& errorText);
 
   // The key and everything below it in the registry editor's export format
@@ -66,7 +89,14 @@ class OZCORE_API CRegistry {
   // the root spelled out, then its values. Empty for a missing key.
   // forAnsiFile: for a "REGEDIT4" file, whose hex(2) and hex(7) data are
   // in the ANSI code page rather than UTF-16.
+  // Links are never followed; a name the format cannot carry back, a link,
+  // a part that could not be read, a value over kMaxExportValueBytes and
+  // anything below the registry's nesting limit are left out and, when
+  // omitted is given, listed there.
   std::wstring ExportKeyText(HKEY root, const std::wstring& path, bool forAnsiFile = false);
+  std::wstring ExportKeyText(HKEY root, const std::wstring& path, bool forAnsiFile, std::vector<RegOmission>* omitted);
+  static constexpr std::size_t kMaxExportValueBytes = 1024 * 1024;
+  static constexpr int kMaxKeyDepth = 512;
 
   // The full name of a predefined root ("HKEY_LOCAL_MACHINE"); empty for
   // any other handle.

@@ -5,11 +5,14 @@
 #include <shlobj.h>
 #include <winver.h>
 
+#include <algorithm>
 #include <array>
+#include <cstdint>
 #include <optional>
 
 #include "ozcore/EnvText.h"
 #include "ozcore/UniqueHandle.h"
+#include "ozcore/VersionBlock.h"
 
 namespace {
 
@@ -46,12 +49,10 @@ std::wstring ExpandEnvironment(const std::wstring& text) {
   }
 }
 
-// Reads the whole version resource of a file. The system loads the file as
-// a data image for this; its code never runs.
 // True when file is a full path with a drive ("C:\...") and nothing is
-// there. Such a path is not searched for, so the version reader could only
-// fail on it; asking for the file's attributes finds that out several
-// times faster than the reader's attempt to load the file.
+// there. Such a path is not searched for, so loading it could only fail;
+// asking for the file's attributes finds that out several times faster
+// than the loader's attempt.
 bool SurelyMissing(const std::wstring& file) {
   const bool drivePath = file.size() > 3 && file[1] == L':' && file[2] == L'\\' &&
                          ((file[0] >= L'A' && file[0] <= L'Z') || (file[0] >= L'a' && file[0] <= L'z'));
@@ -60,25 +61,74 @@ bool SurelyMissing(const std::wstring& file) {
   return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
 }
 
-std::vector<unsigned char> ReadVersionBlock(const std::wstring& file) {
-  if (SurelyMissing(file)) return {};
-  DWORD ignored = 0;
-  const DWORD size = GetFileVersionInfoSizeW(file.c_str(), &ignored);
-  if (size == 0) return {};
-  std::vector<unsigned char> block(size);
-  if (!GetFileVersionInfoW(file.c_str(), 0, size, block.data())) return {};
-  return block;
+// No "insert a disk" box while a file on a removable drive is opened.
+class QuietFileErrors {
+ public:
+  QuietFileErrors() { SetThreadErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX, &previous_); }
+  ~QuietFileErrors() { SetThreadErrorMode(previous_, nullptr); }
+  QuietFileErrors(const QuietFileErrors&) = delete;
+  QuietFileErrors& operator=(const QuietFileErrors&) = delete;
+
+ private:
+  DWORD previous_ = 0;
+};
+
+// How many of the size bytes at data can be read: committed, readable pages
+// of the same mapping. A resource's size is written in the file and may
+// claim more than the image the system mapped.
+std::size_t ReadablePrefix(const void* data, std::size_t size) {
+  constexpr DWORD kReadable = PAGE_READONLY | PAGE_READWRITE | PAGE_WRITECOPY | PAGE_EXECUTE_READ |
+                              PAGE_EXECUTE_READWRITE | PAGE_EXECUTE_WRITECOPY;
+  const auto start = reinterpret_cast<std::uintptr_t>(data);
+  if (size > UINTPTR_MAX - start) size = UINTPTR_MAX - start;
+  const void* mapping = nullptr;
+  std::uintptr_t pos = start;
+  while (pos < start + size) {
+    MEMORY_BASIC_INFORMATION info{};
+    if (VirtualQuery(reinterpret_cast<const void*>(pos), &info, sizeof(info)) == 0) break;
+    if (mapping == nullptr) mapping = info.AllocationBase;
+    if (info.State != MEM_COMMIT || info.AllocationBase != mapping || (info.Protect & PAGE_GUARD) ||
+        !(info.Protect & kReadable))
+      break;
+    pos = reinterpret_cast<std::uintptr_t>(info.BaseAddress) + info.RegionSize;
+  }
+  return std::min<std::uintptr_t>(pos, start + size) - start;
 }
 
-bool QueryString(const std::vector<unsigned char>& block, const std::wstring& sub, std::wstring& out) {
-  void* data = nullptr;
-  UINT len = 0;
-  if (!VerQueryValueW(block.data(), sub.c_str(), &data, &len) || data == nullptr) return false;
-  const auto* text = static_cast<const wchar_t*>(data);
-  std::size_t n = 0;
-  while (n < len && text[n] != L'\0') ++n;
-  out.assign(text, n);
-  return true;
+// The version resource (id 1, any language) of a file loaded as a data
+// image (its code never runs), parsed while the image is held.
+versionblock::VersionInfo ReadVersionBlock(const std::wstring& file) {
+  QuietFileErrors quiet;
+  if (SurelyMissing(file)) return {};
+  UniqueModule module(
+      LoadLibraryExW(file.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE));
+  if (!module) return {};
+  HRSRC found = FindResourceW(module.get(), MAKEINTRESOURCEW(VS_VERSION_INFO), RT_VERSION);
+  if (found == nullptr) return {};
+  const DWORD size = SizeofResource(module.get(), found);
+  HGLOBAL loaded = LoadResource(module.get(), found);
+  const void* data = loaded ? LockResource(loaded) : nullptr;
+  if (data == nullptr || size == 0) return {};
+  return versionblock::Parse(static_cast<const unsigned char*>(data), ReadablePrefix(data, size));
+}
+
+bool SameName(const std::wstring& a, const std::wstring& b) {
+  const auto lower = [](wchar_t c) { return c >= L'A' && c <= L'Z' ? static_cast<wchar_t>(c - L'A' + L'a') : c; };
+  return a.size() == b.size() &&
+         std::equal(a.begin(), a.end(), b.begin(), [&](wchar_t x, wchar_t y) { return lower(x) == lower(y); });
+}
+
+// The first table under key, as the system's reader would pick it.
+const versionblock::StringTable* FindTable(const versionblock::VersionInfo& info, const std::wstring& key) {
+  for (const auto& table : info.tables)
+    if (SameName(table.key, key)) return &table;
+  return nullptr;
+}
+
+const std::wstring* QueryString(const versionblock::StringTable& table, const std::wstring& name) {
+  for (const auto& entry : table.strings)
+    if (SameName(entry.name, name)) return &entry.value;
+  return nullptr;
 }
 
 std::wstring Hex4(unsigned value) {
@@ -92,18 +142,13 @@ std::wstring Hex4(unsigned value) {
 CStringDictionary CUtilities::GetVersionStrings(const std::wstring& file) {
   CStringDictionary result(CStringDictionary::Compare::Text);
   if (file.empty()) return result;
-  const auto block = ReadVersionBlock(file);
-  if (block.empty()) return result;
+  const auto info = ReadVersionBlock(file);
 
   // The language and code page the file declares first, then the usual
   // US English blocks.
   std::vector<std::wstring> tables;
-  void* data = nullptr;
-  UINT len = 0;
-  if (VerQueryValueW(block.data(), L"\\VarFileInfo\\Translation", &data, &len) && data && len >= 4) {
-    const auto* pairs = static_cast<const WORD*>(data);
-    tables.push_back(Hex4(pairs[0]) + Hex4(pairs[1]));
-  }
+  if (!info.translations.empty())
+    tables.push_back(Hex4(info.translations.front().language) + Hex4(info.translations.front().codePage));
   tables.push_back(L"040904B0");
   tables.push_back(L"040904E4");
 
@@ -111,12 +156,13 @@ CStringDictionary CUtilities::GetVersionStrings(const std::wstring& file) {
       L"CompanyName",  L"FileDescription", L"FileVersion",    L"InternalName",
       L"LegalCopyright", L"OriginalFilename", L"ProductName", L"ProductVersion",
       L"Comments",     L"LegalTrademarks", L"PrivateBuild",   L"SpecialBuild"};
-  for (const auto& table : tables) {
+  for (const auto& key : tables) {
+    const auto* table = FindTable(info, key);
+    if (table == nullptr) continue;
     bool any = false;
     for (const auto* name : names) {
-      std::wstring value;
-      if (QueryString(block, L"\\StringFileInfo\\" + table + L"\\" + name, value)) {
-        result.Add(value, name);
+      if (const auto* value = QueryString(*table, name)) {
+        result.Add(*value, name);
         any = true;
       }
     }

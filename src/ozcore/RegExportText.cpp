@@ -71,6 +71,22 @@ std::wstring Escape(const std::wstring& text) {
   return out;
 }
 
+namespace {
+bool HasLineBreakOrNul(const std::wstring& name) {
+  for (wchar_t ch : name)
+    if (ch == L'\0' || ch == L'\r' || ch == L'\n') return true;
+  return false;
+}
+}  // namespace
+
+bool CarriesKeyName(const std::wstring& name) {
+  // An empty name cannot be written at all; every other character but "\"
+  // (which no key name holds) reads back, brackets included.
+  return !name.empty() && !HasLineBreakOrNul(name) && name.find(L'\\') == std::wstring::npos;
+}
+
+bool CarriesValueName(const std::wstring& name) { return !HasLineBreakOrNul(name); }
+
 std::wstring KeyLine(const std::wstring& fullKeyName) { return L"\r\n[" + fullKeyName + L"]\r\n"; }
 
 std::wstring ValueLine(const std::wstring& name, std::uint32_t type, const unsigned char* data, std::size_t size) {

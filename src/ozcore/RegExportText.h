@@ -13,6 +13,13 @@ constexpr std::uint32_t kNone = 0, kSz = 1, kExpandSz = 2, kBinary = 3, kDword =
 // "\" and "\"" escaped as the editor writes them in quoted names and data.
 std::wstring Escape(const std::wstring& text);
 
+// Whether a merge of the export file gives back exactly this key or value
+// name. A line break or NUL would end the line early (and let the rest of
+// the name write lines of its own); the tests check every other character
+// by exporting and importing it.
+bool CarriesKeyName(const std::wstring& name);
+bool CarriesValueName(const std::wstring& name);
+
 // The key line "\r\n[<name>]\r\n".
 std::wstring KeyLine(const std::wstring& fullKeyName);
 

@@ -1,0 +1,38 @@
+#pragma once
+// Registry entries as adware writes them, through the system's native
+// calls: names with NUL or line breaks, symbolic links, keys that deny
+// reading. Also the one safe way to remove such entries again: walked
+// without following links, so cleaning up a link never empties its target.
+#include <windows.h>
+
+#include <string>
+
+#include "ozcore/UniqueHandle.h"
+
+namespace hostile {
+
+// Creates (or opens) the key name (counted, may hold NUL) below root\path.
+// view: 0, KEY_WOW64_64KEY or KEY_WOW64_32KEY.
+UniqueKey CreateKey(HKEY root, const std::wstring& path, const std::wstring& name, REGSAM view = 0);
+
+// A symbolic link key name below root\path pointing at target, a kernel
+// path such as KernelPath(HKEY_CURRENT_USER, L"Software\\Victim").
+void CreateLink(HKEY root, const std::wstring& path, const std::wstring& name, const std::wstring& target,
+                REGSAM view = 0);
+
+// The kernel name of root\path ("\REGISTRY\USER\S-1-5-...\Software\...").
+std::wstring KernelPath(HKEY root, const std::wstring& path, REGSAM view = 0);
+
+// A value with a counted name.
+void SetValue(HKEY key, const std::wstring& name, DWORD type, const void* data, std::size_t size);
+void SetString(HKEY key, const std::wstring& name, const std::wstring& text, DWORD type = REG_SZ);
+
+// Takes every right away from everyone but the owner's right to change
+// the key's security and to delete it.
+void DenyRead(HKEY key);
+
+// Deletes root\path\name (counted) and everything below it; links go
+// themselves, their targets stay. No error if missing.
+void DeleteTree(HKEY root, const std::wstring& path, const std::wstring& name, REGSAM view = 0);
+
+}  // namespace hostile
