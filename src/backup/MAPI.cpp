@@ -3,10 +3,14 @@
 #include "app/ErrorReport.h"
 #include "app/MQLMState.h"
 #include "app/QlmError.h"
+#include "app/Strings.h"
 #include "backup/ParallelText.h"
+#include "discovery/AddonText.h"
+#include "discovery/VisibleText.h"
 #include "ozcore/CFileSystem.h"
 #include "ozcore/CRegistry.h"
 #include "ozcore/CUtilities.h"
+#include "ozcore/RegExportText.h"
 #include "ozcore/UniqueHandle.h"
 
 #include <sddl.h>
@@ -59,27 +63,39 @@ std::wstring BackupFileName(const std::wstring& backupFolder, const SYSTEMTIME& 
   return CUtilities::FormatString(L"%1\\Backup %2.reg", {backupFolder, stamp});
 }
 
-std::wstring BackupText(bool isNT, const std::wstring& currentUserSubkey) {
+std::wstring BackupText(bool isNT, const std::wstring& currentUserSubkey, std::vector<RegOmission>* omitted) {
   const bool ansi = !isNT;
   const bool twoViews = CRegistry::HasWow32View();
   // Each part of the file is a job with a reader of its own, so that the
-  // parts can be read side by side; they are joined in file order.
+  // parts can be read side by side; they are joined in file order. Each
+  // job lists what it left out in a list of its own.
   std::vector<TextJob> jobs;
+  std::vector<std::vector<RegOmission>> leftOut;
+  leftOut.reserve(64);
+  auto ownList = [&leftOut]() {
+    leftOut.emplace_back();
+    return leftOut.size() - 1;
+  };
   auto fixedText = [](const wchar_t* text) { return TextJob{[text] { return std::wstring(text); }}; };
-  auto exportTree = [ansi](HKEY root, const std::wstring& path) {
-    return TextJob{[=] { return CRegistry().ExportKeyText(root, path, ansi); }};
+  auto exportTree = [&, ansi](HKEY root, const std::wstring& path) {
+    const std::size_t list = ownList();
+    return TextJob{[=, &leftOut] { return CRegistry().ExportKeyText(root, path, ansi, &leftOut[list]); }};
   };
   jobs.push_back(fixedText(isNT ? L"Windows Registry Editor Version 5.00\r\n" : L"REGEDIT4\r\n"));
   for (const auto& tree : AddonKeyTrees()) jobs.push_back(exportTree(tree.root, tree.path));
 
   // Every other loaded user's add-on keys, so that merging the file also
-  // restores what was removed from those users.
+  // restores what was removed from those users. A user's class
+  // registrations ("..._Classes") hold no add-on keys of a user.
   for (const auto& user : CRegistry().EnumSubKeys(HKEY_USERS, L"").Items()) {
-    if (_wcsicmp(user.c_str(), currentUserSubkey.c_str()) == 0) continue;
-    jobs.push_back({[=] {
+    if (_wcsicmp(user.c_str(), currentUserSubkey.c_str()) == 0 && user.size() == currentUserSubkey.size()) continue;
+    if (discovery::text::ClassifyUserKey(user) == discovery::text::UserKeyKind::Classes) continue;
+    const std::size_t list = ownList();
+    jobs.push_back({[=, &leftOut] {
       CRegistry reader;
       std::wstring text;
-      for (const auto* path : PerUserAddonPaths()) text += reader.ExportKeyText(HKEY_USERS, user + L"\\" + path, ansi);
+      for (const auto* path : PerUserAddonPaths())
+        text += reader.ExportKeyText(HKEY_USERS, user + L"\\" + path, ansi, &leftOut[list]);
       return text;
     }});
   }
@@ -95,16 +111,24 @@ std::wstring BackupText(bool isNT, const std::wstring& currentUserSubkey) {
 
   // Both categories in one pass over each view's classes. A pass reads
   // every class key on the machine, the longest part of the backup: it is
-  // started first.
-  auto categoryLines = [](RegView view, const wchar_t* classesKey) {
-    TextJob job{[=] {
+  // started first. A class name the file cannot carry is left out: it
+  // would write key lines of its own choosing.
+  auto categoryLines = [&](RegView view, const wchar_t* classesKey) {
+    const std::size_t list = ownList();
+    TextJob job{[=, &leftOut] {
       const std::vector<std::wstring> categories = {kCatInfoBand, kCatCommBand};
       const auto members = CRegistry(view).EnumCategoryClasses(categories);
       std::wstring text;
       for (std::size_t i = 0; i < categories.size(); ++i) {
-        for (const auto& clsid : members[i].Items())
-          text += CUtilities::FormatString(L"[HKEY_CLASSES_ROOT\\%1\\%2\\Implemented Categories\\%3]%4%4",
-                                           {classesKey, clsid, categories[i], L"\r\n"});
+        for (const auto& clsid : members[i].Items()) {
+          const std::wstring key = CUtilities::FormatString(L"HKEY_CLASSES_ROOT\\%1\\%2\\Implemented Categories\\%3",
+                                                            {classesKey, clsid, categories[i]});
+          if (!regtext::CarriesKeyName(clsid)) {
+            leftOut[list].push_back({key, L"", false, RegOmissionReason::NameNotCarried});
+            continue;
+          }
+          text += L"[" + key + L"]\r\n\r\n";
+        }
       }
       return text;
     }};
@@ -113,7 +137,27 @@ std::wstring BackupText(bool isNT, const std::wstring& currentUserSubkey) {
   };
   jobs.push_back(categoryLines(RegView::Default, L"CLSID"));
   if (twoViews) jobs.push_back(categoryLines(RegView::Wow32, L"Wow6432Node\\CLSID"));
-  return JoinTexts(jobs, BackupThreads());
+  std::wstring text = JoinTexts(jobs, BackupThreads());
+  if (omitted) {
+    for (auto& list : leftOut) omitted->insert(omitted->end(), list.begin(), list.end());
+  }
+  return text;
+}
+
+std::wstring OmissionText(const RegOmission& omission) {
+  unsigned reason = IDS_LEFT_OUT_UNREADABLE;
+  switch (omission.reason) {
+    case RegOmissionReason::NameNotCarried: reason = IDS_LEFT_OUT_NAME; break;
+    case RegOmissionReason::Link: reason = IDS_LEFT_OUT_LINK; break;
+    case RegOmissionReason::Unreadable: reason = IDS_LEFT_OUT_UNREADABLE; break;
+    case RegOmissionReason::TooDeep: reason = IDS_LEFT_OUT_TOO_DEEP; break;
+    case RegOmissionReason::TooLarge: reason = IDS_LEFT_OUT_TOO_LARGE; break;
+  }
+  using discovery::text::VisibleText;
+  if (omission.isValue)
+    return CUtilities::FormatString(LoadStr(IDS_BACKUP_LEFT_OUT_VALUE),
+                                    {VisibleText(omission.value), VisibleText(omission.key), LoadStr(reason)});
+  return CUtilities::FormatString(LoadStr(IDS_BACKUP_LEFT_OUT_KEY), {VisibleText(omission.key), LoadStr(reason)});
 }
 
 std::wstring CurrentUserSid() {
@@ -130,13 +174,15 @@ std::wstring CurrentUserSid() {
   return text;
 }
 
-bool BackupRegistry(std::wstring* writtenPath) {
+bool BackupRegistry(std::wstring* writtenPath, std::size_t* leftOut) {
   bool written = false;
+  if (leftOut) *leftOut = 0;
   Guarded(L"MAPI.BackupRegistry", kLevelDiscovery, [&] {
     const std::wstring folder = MQLM::gDataFolder + L"\\Backup";
     CFileSystem::EnsureFolder(folder);
 
-    const std::wstring text = BackupText(MQLM::gIsNT, CurrentUserSid());
+    std::vector<RegOmission> omitted;
+    const std::wstring text = BackupText(MQLM::gIsNT, CurrentUserSid(), &omitted);
 
     SYSTEMTIME now{};
     GetLocalTime(&now);
@@ -146,6 +192,8 @@ bool BackupRegistry(std::wstring* writtenPath) {
       throw QlmError(75, L"MAPI", L"The backup file " + path + L" could not be written: " + reason);
     written = true;
     if (writtenPath) *writtenPath = path;
+    for (const auto& omission : omitted) LogRecord(0, OmissionText(omission), kLevelDiscovery, L"MAPI.BackupRegistry");
+    if (leftOut) *leftOut = omitted.size();
   });
   return written;
 }

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "ozcore/CRegistry.h"
+
 namespace MAPI {
 
 // The seven add-on key trees, in the order the file holds them.
@@ -38,14 +40,21 @@ std::wstring BackupFileName(const std::wstring& backupFolder, const SYSTEMTIME& 
 // category entries, under their names in the native view. The parts are
 // read on several threads. currentUserSubkey: the HKEY_USERS subkey of the
 // current user, whose entries the HKEY_CURRENT_USER trees already hold.
-std::wstring BackupText(bool isNT, const std::wstring& currentUserSubkey);
+// What the file could not carry back exactly is left out and, when omitted
+// is given, listed there in file order.
+std::wstring BackupText(bool isNT, const std::wstring& currentUserSubkey,
+                        std::vector<RegOmission>* omitted = nullptr);
+
+// The log text for one part left out of the backup (names made visible).
+std::wstring OmissionText(const RegOmission& omission);
 
 // The current user's SID as text ("S-1-5-21-..."); empty if unknown.
 std::wstring CurrentUserSid();
 
 // Writes a new backup file into gDataFolder\Backup. True when the file was
 // written; a failure is logged (level 4, "MAPI.BackupRegistry").
-// writtenPath receives the file's path when given.
-bool BackupRegistry(std::wstring* writtenPath = nullptr);
+// writtenPath receives the file's path when given; leftOut the number of
+// keys and values left out of it (each one logged with its reason).
+bool BackupRegistry(std::wstring* writtenPath = nullptr, std::size_t* leftOut = nullptr);
 
 }  // namespace MAPI

@@ -5,6 +5,7 @@
 #include "app/ShowMessage.h"
 #include "app/Strings.h"
 #include "backup/MAPI.h"
+#include "ozcore/CUtilities.h"
 #include "ui/main/FMain.h"
 
 namespace BackupCommands {
@@ -27,12 +28,19 @@ class BusyPointer {
 void MenuBackup(FMain& main) noexcept {
   Guarded(L"FMain.MenuBackup", kLevelError, [&] {
     bool written = false;
+    std::size_t leftOut = 0;
     {
       BusyPointer busy(main);
-      written = MAPI::BackupRegistry();
+      written = MAPI::BackupRegistry(nullptr, &leftOut);
     }
-    // A backup that wrote nothing is never reported as done.
-    MQLM::ShowMessage(LoadStr(written ? IDS_BACKUP_DONE : IDS_BACKUP_FAILED), MQLM::kButtonOK, std::wstring());
+    // A backup that wrote nothing is never reported as done, nor one that
+    // left entries out as complete.
+    std::wstring text = LoadStr(IDS_BACKUP_FAILED);
+    if (written && leftOut > 0)
+      text = CUtilities::FormatString(LoadStr(IDS_BACKUP_INCOMPLETE), {std::to_wstring(leftOut)});
+    else if (written)
+      text = LoadStr(IDS_BACKUP_DONE);
+    MQLM::ShowMessage(text, MQLM::kButtonOK, std::wstring());
   });
   main.SetBusy(false);
 }

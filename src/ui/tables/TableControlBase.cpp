@@ -9,6 +9,7 @@
 #include "app/ShowMessage.h"
 #include "app/Strings.h"
 #include "discovery/AddonRecord.h"
+#include "discovery/VisibleText.h"
 #include "ozcore/CRegistry.h"
 #include "ozcore/CUtilities.h"
 #include "ui/main/FProperties.h"
@@ -158,7 +159,9 @@ std::wstring TableControlBase::RowText(int row) const {
 
 void TableControlBase::AddRow(const std::vector<std::wstring>& texts, const std::shared_ptr<CResultNode>& record) {
   if (record) records_.push_back(record);
-  std::wstring first = texts.empty() ? std::wstring() : texts[0];
+  // Names come from the registry: control characters and the like are
+  // shown escaped, so a name can neither hide nor pass for another.
+  std::wstring first = texts.empty() ? std::wstring() : discovery::text::VisibleText(texts[0]);
   LVITEMW item{};
   item.mask = LVIF_TEXT | LVIF_IMAGE | LVIF_PARAM;
   item.iItem = RowCount();
@@ -168,7 +171,7 @@ void TableControlBase::AddRow(const std::vector<std::wstring>& texts, const std:
   const int row = static_cast<int>(SendMessageW(list_, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item)));
   if (row < 0) throw QlmError(kObjectErrorBase + 35600, Context(L"RefreshList"), L"The row could not be added");
   for (std::size_t column = 1; column < texts.size() && column < kind_.columnTexts.size(); ++column) {
-    std::wstring text = texts[column];
+    std::wstring text = discovery::text::VisibleText(texts[column]);
     LVITEMW sub{};
     sub.iSubItem = static_cast<int>(column);
     sub.pszText = text.data();
@@ -258,16 +261,19 @@ void TableControlBase::lv_ItemClick() {
     const CResultNode& record = SelectedOrFirstRecord(L"lv_ItemClick");
     namespace k = discovery::keys;
     CParams details;
+    using discovery::text::VisibleText;
     const std::wstring file = Value(record, k::kDll);
     if (file.empty()) {
       details.Add(LoadStr(IDS_CAPTION_FILE), LoadStr(kind_.brokenText));
-      details.Add(LoadStr(IDS_CAPTION_AFFECTED_USERS), Value(record, k::kScope));
+      details.Add(LoadStr(IDS_CAPTION_AFFECTED_USERS), VisibleText(Value(record, k::kScope)));
     } else {
-      details.Add(LoadStr(IDS_CAPTION_FILE), file);
+      // A path that was not opened says so beside it.
+      const std::wstring note = Value(record, k::kFileNote);
+      details.Add(LoadStr(IDS_CAPTION_FILE), VisibleText(file) + (note.empty() ? L"" : L" (" + note + L")"));
       if (record.params.IsInCollection(k::kManufacturer))
-        details.Add(LoadStr(IDS_CAPTION_MANUFACTURER), Value(record, k::kManufacturer));
+        details.Add(LoadStr(IDS_CAPTION_MANUFACTURER), VisibleText(Value(record, k::kManufacturer)));
       if (record.params.IsInCollection(k::kScope))
-        details.Add(LoadStr(IDS_CAPTION_AFFECTED_USERS), Value(record, k::kScope));
+        details.Add(LoadStr(IDS_CAPTION_AFFECTED_USERS), VisibleText(Value(record, k::kScope)));
     }
     // Which browser processes load the add-on: only a question where the
     // registry has two views.
@@ -374,7 +380,7 @@ TableControlBase::DeleteOutcome TableControlBase::DeleteEntryKey(CRegistry& regi
                                                                  const std::wstring& entry) {
   // An empty part would name a key above the entry, with every other add-on
   // under it.
-  const bool knownRoot = root == HKEY_LOCAL_MACHINE || root == HKEY_USERS || root == HKEY_CLASSES_ROOT;
+  const bool knownRoot = root == HKEY_LOCAL_MACHINE || root == HKEY_USERS || root == HKEY_CURRENT_USER;
   if (!knownRoot || parent.empty() || entry.empty() || entry.find(L'\\') != std::wstring::npos) return Incomplete();
   DeleteOutcome outcome;
   outcome.deleted = registry.DeleteKey(root, parent + L"\\" + entry, outcome.reason);
