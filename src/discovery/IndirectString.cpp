@@ -2,7 +2,11 @@
 
 #include <windows.h>
 
+#include <algorithm>
+#include <cstdint>
+
 #include "discovery/IndirectStringText.h"
+#include "discovery/StringTableBlock.h"
 #include "ozcore/UniqueHandle.h"
 
 namespace discovery {
@@ -36,6 +40,41 @@ class QuietFileErrors {
   DWORD previous_ = 0;
 };
 
+// How many of the size bytes at data can be read: committed, readable pages
+// of the same mapping. A resource's size is written in the file and may
+// claim more than the image the system mapped.
+std::size_t ReadablePrefix(const void* data, std::size_t size) {
+  constexpr DWORD kReadable = PAGE_READONLY | PAGE_READWRITE | PAGE_WRITECOPY | PAGE_EXECUTE_READ |
+                              PAGE_EXECUTE_READWRITE | PAGE_EXECUTE_WRITECOPY;
+  const auto start = reinterpret_cast<std::uintptr_t>(data);
+  if (size > UINTPTR_MAX - start) size = UINTPTR_MAX - start;
+  const void* mapping = nullptr;
+  std::uintptr_t pos = start;
+  while (pos < start + size) {
+    MEMORY_BASIC_INFORMATION info{};
+    if (VirtualQuery(reinterpret_cast<const void*>(pos), &info, sizeof(info)) == 0) break;
+    if (mapping == nullptr) mapping = info.AllocationBase;
+    if (info.State != MEM_COMMIT || info.AllocationBase != mapping || (info.Protect & PAGE_GUARD) ||
+        !(info.Protect & kReadable))
+      break;
+    pos = reinterpret_cast<std::uintptr_t>(info.BaseAddress) + info.RegionSize;
+  }
+  return std::min<std::uintptr_t>(pos, start + size) - start;
+}
+
+// The string number of the module's string table, read from its block by
+// our own code; nothing when it is missing or its count runs past the block.
+std::optional<std::wstring> LoadTableString(HMODULE module, std::uint32_t number) {
+  HRSRC found = FindResourceW(module, MAKEINTRESOURCEW(StringBlockId(number)), RT_STRING);
+  if (found == nullptr) return std::nullopt;
+  const DWORD size = SizeofResource(module, found);
+  HGLOBAL loaded = LoadResource(module, found);
+  const void* data = loaded ? LockResource(loaded) : nullptr;
+  if (data == nullptr || size == 0) return std::nullopt;
+  return StringFromBlock(static_cast<const unsigned char*>(data), ReadablePrefix(data, size),
+                         StringBlockIndex(number));
+}
+
 }  // namespace
 
 std::wstring LoadIndirectString(const std::wstring& text) {
@@ -47,12 +86,10 @@ std::wstring LoadIndirectString(const std::wstring& text) {
   UniqueModule module(
       LoadLibraryExW(ExpandVariables(file).c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE));
   if (!module) return text;
-  // A zero length hands out a pointer into the table itself: the whole
-  // string, whatever its length.
-  const wchar_t* loaded = nullptr;
-  const int n = LoadStringW(module.get(), number, reinterpret_cast<wchar_t*>(&loaded), 0);
-  if (n <= 0 || loaded == nullptr) return text;
-  return std::wstring(loaded, static_cast<std::size_t>(n));
+  const auto loaded = LoadTableString(module.get(), number);
+  // An empty string counts as none, as it always has.
+  if (!loaded || loaded->empty()) return text;
+  return *loaded;
 }
 
 }  // namespace discovery
