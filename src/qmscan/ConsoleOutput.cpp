@@ -4,6 +4,8 @@
 
 #include <string>
 
+#include "qmscan/ScanFormat.h"
+
 namespace qmscan {
 
 namespace {
@@ -34,7 +36,9 @@ std::string Utf8(const std::wstring& text) {
 bool WriteText(DWORD stdHandle, const std::wstring& text) {
   HANDLE handle = GetStdHandle(stdHandle);
   if (handle == nullptr || handle == INVALID_HANDLE_VALUE) return false;
-  const std::wstring lines = WithCrLf(text);
+  // Nothing written may act on a terminal: stray control characters (in a
+  // message that quotes an argument or an error, say) are shown instead.
+  const std::wstring lines = WithCrLf(TerminalSafe(text));
 
   DWORD mode = 0;
   if (GetConsoleMode(handle, &mode)) {

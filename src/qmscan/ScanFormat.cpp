@@ -1,27 +1,61 @@
 #include "qmscan/ScanFormat.h"
 
-#include <cstdio>
+#include <iterator>
+#include <string_view>
 #include <variant>
+
+#include "discovery/VisibleText.h"
 
 namespace qmscan {
 
 const std::vector<std::wstring>& CsvValueColumns() {
   static const std::vector<std::wstring> columns = {
-      L"displayName", L"originalName", L"dLL",      L"key",  L"hive",       L"scope",   L"manufacturer",
-      L"version",     L"cATID",        L"Name",     L"buttontext", L"menutext", L"view"};
+      L"displayName", L"originalName", L"dLL",      L"key",      L"hive", L"scope",   L"manufacturer",
+      L"version",     L"cATID",        L"Name",     L"buttontext", L"menutext", L"view", L"fileNote"};
   return columns;
 }
 
-std::wstring CsvField(const std::wstring& text) {
-  if (text.find_first_of(L",\"\r\n") == std::wstring::npos) return text;
-  std::wstring out = L"\"";
-  for (wchar_t ch : text) {
+namespace {
+
+// Characters that make a spreadsheet read a cell as a formula (TAB and CR
+// cannot begin a visible cell; they stay here in case that ever changes),
+// and "'" itself, so that the mark can always be told from the name.
+bool NeedsTextMark(const std::wstring& cell) {
+  return !cell.empty() && std::wstring_view(L"=+-@\t\r'").find(cell.front()) != std::wstring_view::npos;
+}
+
+std::wstring Quoted(const std::wstring& cell) {
+  if (cell.find_first_of(L",\"\r\n") == std::wstring::npos) return cell;
+  std::wstring out;
+  out.reserve(cell.size() + 8);
+  out.push_back(L'"');
+  for (wchar_t ch : cell) {
     if (ch == L'"') out.push_back(L'"');
     out.push_back(ch);
   }
   out.push_back(L'"');
   return out;
 }
+
+void AppendJsonEscape(std::wstring& out, std::uint32_t code) {
+  static constexpr wchar_t kHex[] = L"0123456789abcdef";
+  const wchar_t escape[] = {L'\\', L'u', kHex[(code >> 12) & 0xF], kHex[(code >> 8) & 0xF], kHex[(code >> 4) & 0xF],
+                            kHex[code & 0xF]};
+  out.append(escape, std::size(escape));
+}
+
+bool IsHigh(std::uint32_t c) { return c >= 0xD800 && c <= 0xDBFF; }
+bool IsLow(std::uint32_t c) { return c >= 0xDC00 && c <= 0xDFFF; }
+
+}  // namespace
+
+std::wstring CsvField(const std::wstring& text) {
+  std::wstring cell = discovery::text::VisibleText(text);
+  if (NeedsTextMark(cell)) cell.insert(cell.begin(), L'\'');
+  return Quoted(cell);
+}
+
+std::wstring CsvNumber(std::int32_t number) { return std::to_wstring(number); }
 
 std::wstring CsvHeader() {
   std::wstring line = L"kind,ID";
@@ -31,17 +65,23 @@ std::wstring CsvHeader() {
 
 std::wstring CsvRow(const std::wstring& kind, const CResultNode& node) {
   std::wstring line = CsvField(kind) + L"," + CsvField(node.ID);
-  for (const auto& column : CsvValueColumns()) line += L"," + CsvField(node.params.Text(column));
+  for (const auto& column : CsvValueColumns()) {
+    line.push_back(L',');
+    const CParam* param = node.params.Find(column);
+    if (!param) continue;
+    const ParamValue& value = param->Values(1);
+    if (const auto* number = std::get_if<std::int32_t>(&value))
+      line += CsvNumber(*number);
+    else
+      line += CsvField(std::get<std::wstring>(value));
+  }
   return line + L"\r\n";
 }
 
 std::wstring JsonString(const std::wstring& text) {
-  std::wstring out = L"\"";
-  auto escape = [&out](unsigned code) {
-    wchar_t buf[8];
-    std::swprintf(buf, 8, L"\\u%04x", code);
-    out += buf;
-  };
+  std::wstring out;
+  out.reserve(text.size() + 8);
+  out.push_back(L'"');
   for (std::size_t i = 0; i < text.size(); ++i) {
     const wchar_t ch = text[i];
     switch (ch) {
@@ -54,21 +94,14 @@ std::wstring JsonString(const std::wstring& text) {
       case L'\t': out += L"\\t"; continue;
       default: break;
     }
-    const unsigned code = static_cast<unsigned>(ch) & 0xFFFF;
-    if (code < 0x20) {
-      escape(code);
-    } else if (code >= 0xD800 && code <= 0xDBFF) {
-      const unsigned next = i + 1 < text.size() ? static_cast<unsigned>(text[i + 1]) & 0xFFFF : 0;
-      if (next >= 0xDC00 && next <= 0xDFFF) {
-        out.push_back(ch);
-        out.push_back(text[++i]);
-      } else {
-        escape(code);
-      }
-    } else if (code >= 0xDC00 && code <= 0xDFFF) {
-      escape(code);
-    } else {
+    const std::uint32_t code = static_cast<std::uint32_t>(ch);
+    if (!discovery::text::IsUnsafeToShow(code)) {
       out.push_back(ch);
+    } else if (IsHigh(code) && i + 1 < text.size() && IsLow(static_cast<std::uint32_t>(text[i + 1]))) {
+      out.push_back(ch);
+      out.push_back(text[++i]);
+    } else {
+      AppendJsonEscape(out, code);
     }
   }
   out.push_back(L'"');
@@ -88,6 +121,25 @@ std::wstring JsonRecord(const std::wstring& kind, const CResultNode& node) {
       out += JsonString(std::get<std::wstring>(value));
   }
   return out + L"}}";
+}
+
+std::wstring TerminalSafe(const std::wstring& text) {
+  std::wstring out;
+  out.reserve(text.size());
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const wchar_t ch = text[i];
+    const std::uint32_t code = static_cast<std::uint32_t>(ch);
+    const bool lineBreak = ch == L'\n' || (ch == L'\r' && i + 1 < text.size() && text[i + 1] == L'\n');
+    if (!discovery::text::IsUnsafeToShow(code) || lineBreak) {
+      out.push_back(ch);
+    } else if (IsHigh(code) && i + 1 < text.size() && IsLow(static_cast<std::uint32_t>(text[i + 1]))) {
+      out.push_back(ch);
+      out.push_back(text[++i]);
+    } else {
+      out += discovery::text::VisibleText(std::wstring(1, ch));
+    }
+  }
+  return out;
 }
 
 ArgumentError ParseArguments(const std::vector<std::wstring>& args, Options& options, std::wstring& errorArgument) {

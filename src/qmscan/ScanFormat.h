@@ -1,6 +1,14 @@
 #pragma once
 // The output forms of qmscan: one CSV row or one JSON object per record,
 // every named value included. Platform-free.
+//
+// Registry names are written by whoever installed the add-on and may be
+// hostile. CSV is for spreadsheets and eyes: its text cells show control
+// and invisible characters in the caret notation of discovery/VisibleText.h
+// and never begin with a character a spreadsheet evaluates. JSON is for
+// programs: every name comes back exactly, with every character that could
+// move a terminal's cursor or reorder text written as \uXXXX.
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -13,21 +21,35 @@ namespace qmscan {
 // to case; no record has both).
 const std::vector<std::wstring>& CsvValueColumns();
 
-// One field quoted when it holds a comma, a quote, CR or LF (quotes
+// A CSV text cell: the text in visible form (discovery::text::VisibleText),
+// then a leading "'" when it begins with "=", "+", "-", "@", TAB, CR or "'"
+// (the last so that a name that really begins with "'" stays apart), then
+// quoted as RFC 4180 says when it holds a comma or a quote (quotes
 // doubled).
 std::wstring CsvField(const std::wstring& text);
+// A number cell: the decimal number as it is, never marked.
+std::wstring CsvNumber(std::int32_t number);
 // The header line and one record's line, each ending with CR LF. A value
-// the record does not have is an empty field.
+// the record does not have is an empty field; a number value is a number
+// cell.
 std::wstring CsvHeader();
 std::wstring CsvRow(const std::wstring& kind, const CResultNode& node);
 
-// A JSON string literal. Control characters, quotes, backslashes and
-// unpaired surrogates are escaped, so every registry name comes back as it
-// was.
+// A JSON string literal. Quotes, backslashes, C0 and C1 controls, DEL,
+// unpaired surrogates and the invisible characters VisibleText escapes are
+// escaped, so every registry name comes back as it was and nothing in it
+// acts on a terminal.
 std::wstring JsonString(const std::wstring& text);
 // {"kind":...,"ID":...,"values":{...}} with the values in the record's
-// order; "key" is a number.
+// order; number values ("key", "view") are numbers.
 std::wstring JsonRecord(const std::wstring& kind, const CResultNode& node);
+
+// Text about to be written to a console or a pipe, made safe as a last
+// guard: LF and CR LF are kept, every other control (a lone CR too, which
+// would let a line overwrite itself), invisible character and
+// unpaired surrogate is written in caret notation. Text that holds none
+// (all CSV and JSON above) is returned unchanged.
+std::wstring TerminalSafe(const std::wstring& text);
 
 enum class OutputForm { Csv, Json };
 

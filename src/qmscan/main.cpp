@@ -17,6 +17,7 @@
 #include "discovery/ExplorerBarDiscovery.h"
 #include "discovery/MenuExtDiscovery.h"
 #include "discovery/ToolbarDiscovery.h"
+#include "discovery/VisibleText.h"
 #include "ozcore/CUtilities.h"
 #include "ozcore/UniqueHandle.h"
 #include "qmscan/ConsoleOutput.h"
@@ -106,7 +107,7 @@ int wmain(int argc, wchar_t** argv) {
     std::wstring culprit;
     switch (qmscan::ParseArguments(args, options, culprit)) {
       case qmscan::ArgumentError::Unknown:
-        Error(CUtilities::FormatString(LoadStr(IDS_QMSCAN_UNKNOWN_ARGUMENT), {culprit}));
+        Error(CUtilities::FormatString(LoadStr(IDS_QMSCAN_UNKNOWN_ARGUMENT), {discovery::text::VisibleText(culprit)}));
         return kExitBadArguments;
       case qmscan::ArgumentError::Conflict:
         Error(LoadStr(IDS_QMSCAN_CONFLICT));
@@ -117,7 +118,7 @@ int wmain(int argc, wchar_t** argv) {
     if (options.help) return qmscan::WriteText(STD_OUTPUT_HANDLE, LoadStr(IDS_QMSCAN_HELP)) ? kExitDone : kExitCannotRun;
     return Scan(options);
   } catch (...) {
-    Error(CUtilities::FormatString(LoadStr(IDS_QMSCAN_FAILED), {CurrentError().description}));
+    Error(CUtilities::FormatString(LoadStr(IDS_QMSCAN_FAILED), {discovery::text::VisibleText(CurrentError().description)}));
     return kExitCannotRun;
   }
 }

@@ -1,6 +1,9 @@
 // qmscan over the fixture registry: its CSV and JSON read back give exactly
-// the records discovery makes in process; bad arguments are refused.
+// the records discovery makes in process; hostile names come out harmless in
+// CSV and exact in JSON; bad arguments are refused.
 #include <gtest/gtest.h>
+
+#include <algorithm>
 
 #include "app/MQLMState.h"
 #include "discovery/AddonWorld.h"
@@ -10,10 +13,12 @@
 #include "discovery/ExplorerBarDiscovery.h"
 #include "discovery/MenuExtDiscovery.h"
 #include "discovery/ToolbarDiscovery.h"
+#include "discovery/VisibleText.h"
 #include "ozcore/CUtilities.h"
 #include "ozcore/UniqueHandle.h"
 #include "qmscan/ParseBack.h"
 #include "qmscan/ScanFormat.h"
+#include "support/HostileRegistry.h"
 #include "support/TestSupport.h"
 
 using namespace qlmtest;
@@ -70,13 +75,22 @@ std::vector<std::pair<std::wstring, ExpectedRecord>> InProcess() {
   return records;
 }
 
-std::wstring ValueText(const ExpectedRecord& r, const std::wstring& column) {
+// The name a CSV text cell shows, read back: the mark taken off, the caret
+// notation undone.
+std::optional<std::wstring> NameOfCell(std::wstring cell) {
+  if (!cell.empty() && cell.front() == L'\'') cell.erase(0, 1);
+  return discovery::text::FromVisibleText(cell);
+}
+
+// True when the CSV cell stands for the value: a number as written, text
+// read back to exactly the value, a missing value as an empty cell.
+bool CellMatches(const std::wstring& cell, const ExpectedRecord& r, const std::wstring& column) {
   for (const auto& [key, value] : r.values) {
     if (_wcsicmp(key.c_str(), column.c_str()) != 0) continue;
-    if (const auto* n = std::get_if<std::int32_t>(&value)) return std::to_wstring(*n);
-    return std::get<std::wstring>(value);
+    if (const auto* n = std::get_if<std::int32_t>(&value)) return cell == std::to_wstring(*n);
+    return NameOfCell(cell) == std::optional<std::wstring>(std::get<std::wstring>(value));
   }
-  return {};
+  return cell.empty();
 }
 
 template <typename T>
@@ -100,10 +114,15 @@ TEST(Qmscan, CsvAndJsonReadBackToDiscoverysRecords) {
   std::vector<std::wstring> header = {L"kind", L"ID"};
   for (const auto& c : qmscan::CsvValueColumns()) header.push_back(c);
   EXPECT_EQ(rows[0], header);
+  const auto& columns = qmscan::CsvValueColumns();
   for (std::size_t i = 0; i < expected.size(); ++i) {
-    std::vector<std::wstring> row = {expected[i].first, expected[i].second.id};
-    for (const auto& c : qmscan::CsvValueColumns()) row.push_back(ValueText(expected[i].second, c));
-    EXPECT_EQ(rows[i + 1], row) << Narrow(Describe(expected[i].second));
+    const auto& row = rows[i + 1];
+    ASSERT_EQ(row.size(), columns.size() + 2);
+    EXPECT_EQ(row[0], expected[i].first);
+    EXPECT_EQ(NameOfCell(row[1]), std::optional<std::wstring>(expected[i].second.id));
+    for (std::size_t c = 0; c < columns.size(); ++c)
+      EXPECT_TRUE(CellMatches(row[c + 2], expected[i].second, columns[c]))
+          << Narrow(columns[c] + L": " + row[c + 2] + L"\n" + Describe(expected[i].second));
   }
 
   const Output json = RunQmscan(L"--json");
@@ -133,7 +152,18 @@ TEST(Qmscan, ArgumentsAndHelp) {
   const Output help = RunQmscan(L"--help");
   EXPECT_EQ(help.code, 0);
   EXPECT_NE(help.out.find("--json"), std::string::npos);
+  EXPECT_NE(help.out.find("^@ NUL, ^I TAB, ^J LF, ^M CR"), std::string::npos) << help.out;
+  EXPECT_NE(help.out.find("^^ a caret"), std::string::npos);
+  EXPECT_NE(help.out.find("=, +, -, @ or ' gets a leading '"), std::string::npos);
+  EXPECT_NE(help.out.find("JSON is exact"), std::string::npos);
   EXPECT_EQ(RunQmscan(L"/?").code, 0);
+
+  // An argument is quoted in the message, shown, never acted on.
+  const Output hostile = RunQmscan(L"\"--x\x1b[2J\x1b]0;t\x07\"");
+  EXPECT_EQ(hostile.code, 2);
+  EXPECT_EQ(hostile.err.find('\x1b'), std::string::npos) << hostile.err;
+  EXPECT_EQ(hostile.err.find('\x07'), std::string::npos);
+  EXPECT_NE(hostile.err.find("--x^[[2J^[]0;t^G"), std::string::npos) << hostile.err;
 
   for (const wchar_t* bad : {L"--bogus", L"--csv --json", L"json", L"--json extra"}) {
     const Output run = RunQmscan(bad);
@@ -149,4 +179,111 @@ TEST(Qmscan, UnpairedSurrogatesSurviveJson) {
   EXPECT_EQ(qmscan::JsonString(lone), L"\"x\\ud800y\\udc00\"");
   const std::wstring pair = {static_cast<wchar_t>(0xD83D), static_cast<wchar_t>(0xDE00)};
   EXPECT_EQ(qmscan::JsonString(pair), L"\"" + pair + L"\"");
+}
+
+namespace {
+
+// Context-menu extensions of the current user whose names attack whatever
+// shows them: a spreadsheet, a terminal, a reader of the text. Removed
+// again when the object goes.
+class HostileMenuExts {
+ public:
+  static constexpr const wchar_t* kPath = L"Software\\Microsoft\\Internet Explorer\\MenuExt";
+
+  HostileMenuExts() : hadParent_(KeyPresent(HKEY_CURRENT_USER, kPath)) {
+    names_ = {L"=cmd|' /C calc'!A0",
+              L"\r\n[HKEY_LOCAL_MACHINE",
+              L"\x1b[2J\x1b[H\x1b]0;owned\x07 cleared",
+              L"@SUM(1+1)*cmd|' /C calc'!A0",
+              L"+1+1 plus",
+              L"-2+3 minus",
+              L"'=already marked",
+              L"\t=tab first",
+              L"safe\u202Eexe.txt",
+              L"\u009b31m red\u007f\u0085",
+              L"^@evil"};
+    for (const auto& name : names_) {
+      hostile::DeleteTree(HKEY_CURRENT_USER, kPath, name);
+      const std::wstring key = std::wstring(kPath) + L"\\" + name;
+      CreateKey(HKEY_CURRENT_USER, key);
+      // A .reg line in the script address, which becomes the file cell.
+      SetString(HKEY_CURRENT_USER, key, L"",
+                L"\r\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\QuillmoorCanary]\r\n\"Run\"=\"calc\"\r\n");
+    }
+    // A NUL is data in a counted name; only the native calls can write one.
+    const std::wstring nul(L"\0evil", 5);
+    hostile::DeleteTree(HKEY_CURRENT_USER, kPath, nul);
+    hostile::CreateKey(HKEY_CURRENT_USER, kPath, nul);
+    names_.push_back(nul);
+  }
+  ~HostileMenuExts() {
+    for (const auto& name : names_) hostile::DeleteTree(HKEY_CURRENT_USER, kPath, name);
+    if (!hadParent_) RegDeleteKeyW(HKEY_CURRENT_USER, kPath);  // only if empty again
+  }
+  HostileMenuExts(const HostileMenuExts&) = delete;
+  HostileMenuExts& operator=(const HostileMenuExts&) = delete;
+
+  const std::vector<std::wstring>& Names() const { return names_; }
+
+ private:
+  bool hadParent_;
+  std::vector<std::wstring> names_;
+};
+
+bool Contains(const std::vector<std::wstring>& names, const std::wstring& name) {
+  return std::find(names.begin(), names.end(), name) != names.end();
+}
+
+// The raw output less the CR LF that ends each record or line.
+std::wstring WithoutLineEnds(std::wstring text) {
+  for (std::size_t at; (at = text.find(L"\r\n")) != std::wstring::npos;) text.erase(at, 2);
+  return text;
+}
+
+}  // namespace
+
+TEST(Qmscan, HostileNamesAreShownSafelyInCsvAndExactlyInJson) {
+  HostileMenuExts hostileNames;
+  const auto& names = hostileNames.Names();
+
+  const Output csv = RunQmscan(L"");
+  ASSERT_EQ(csv.code, 0) << csv.err;
+  EXPECT_EQ(csv.out.find('\x1b'), std::string::npos);
+  std::vector<std::vector<std::wstring>> rows;
+  ASSERT_TRUE(ParseCsv(CUtilities::FromUtf8(csv.out), rows));
+  ASSERT_GE(rows.size(), 2u);
+  const std::vector<std::wstring>& header = rows[0];
+  std::vector<std::wstring> seen;
+  for (std::size_t r = 1; r < rows.size(); ++r) {
+    ASSERT_EQ(rows[r].size(), header.size()) << r;
+    for (std::size_t c = 0; c < header.size(); ++c) {
+      const std::wstring& cell = rows[r][c];
+      EXPECT_FALSE(HoldsUnsafeCharacter(cell)) << Narrow(header[c] + L": " + cell);
+      if (header[c] == L"key" || header[c] == L"view")
+        EXPECT_EQ(cell.find_first_not_of(L"-0123456789"), std::wstring::npos) << Narrow(cell);
+      else
+        EXPECT_FALSE(EvaluableCell(cell)) << Narrow(header[c] + L": " + cell);
+    }
+    const auto id = NameOfCell(rows[r][1]);
+    ASSERT_TRUE(id.has_value()) << Narrow(rows[r][1]);
+    if (rows[r][0] == L"menuext" && Contains(names, *id)) seen.push_back(*id);
+  }
+  for (const auto& name : names)
+    EXPECT_EQ(std::count(seen.begin(), seen.end(), name), 1) << Narrow(discovery::text::VisibleText(name));
+
+  const Output json = RunQmscan(L"--json");
+  ASSERT_EQ(json.code, 0) << json.err;
+  const std::wstring jsonText = CUtilities::FromUtf8(json.out);
+  EXPECT_FALSE(HoldsUnsafeCharacter(WithoutLineEnds(jsonText)));
+  JsonValue doc;
+  ASSERT_TRUE(ParseJson(jsonText, doc));
+  seen.clear();
+  for (const auto& item : As<JsonArray>(doc)) {
+    const auto& object = As<JsonObject>(item);
+    ASSERT_EQ(object.size(), 3u);
+    const std::wstring& id = std::get<std::wstring>(object[1].second.value);
+    if (std::get<std::wstring>(object[0].second.value) == L"menuext" && Contains(names, id)) seen.push_back(id);
+  }
+  for (const auto& name : names)
+    EXPECT_EQ(std::count(seen.begin(), seen.end(), name), 1) << Narrow(discovery::text::VisibleText(name));
 }

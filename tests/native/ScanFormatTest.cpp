@@ -1,0 +1,152 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "../qmscan/ParseBack.h"
+#include "discovery/VisibleText.h"
+#include "qmscan/ScanFormat.h"
+
+using qlmtest::EvaluableCell;
+using qlmtest::HoldsUnsafeCharacter;
+
+namespace {
+
+std::wstring Units(std::initializer_list<unsigned> units) {
+  std::wstring out;
+  for (unsigned u : units) out.push_back(static_cast<wchar_t>(u));
+  return out;
+}
+
+// The name a CSV text cell shows, read back: the mark taken off, the
+// caret notation undone.
+std::optional<std::wstring> NameOfCell(std::wstring cell) {
+  if (!cell.empty() && cell.front() == L'\'') cell.erase(0, 1);
+  return discovery::text::FromVisibleText(cell);
+}
+
+// Names adware might register, each hostile in its own way.
+std::vector<std::wstring> HostileNames() {
+  return {L"=cmd|' /C calc'!A0",
+          L"\r\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\QuillmoorCanary]",
+          Units({0x1B}) + L"[2J" + Units({0x1B}) + L"]0;title" + Units({0x07}),
+          L"@SUM(1+1)*cmd|' /C calc'!A0",
+          L"+1+1",
+          L"-2+3",
+          L"'=quoted already",
+          L"\t=1",
+          std::wstring(L"\0evil", 5),
+          L"^@evil",
+          L"safe" + Units({0x202E}) + L"exe.txt",
+          Units({0x9B}) + L"31m" + Units({0x7F, 0x85, 0xD800}),
+          L"a,\"b\",c",
+          L""};
+}
+
+TEST(NativeScanFormat, CsvTextCellsAreVisibleAndNeverEvaluated) {
+  EXPECT_EQ(qmscan::CsvField(L"=cmd|' /C calc'!A0"), L"'=cmd|' /C calc'!A0");
+  EXPECT_EQ(qmscan::CsvField(L"+1"), L"'+1");
+  EXPECT_EQ(qmscan::CsvField(L"-1"), L"'-1");
+  EXPECT_EQ(qmscan::CsvField(L"@A1"), L"'@A1");
+  EXPECT_EQ(qmscan::CsvField(L"'x"), L"''x");
+  EXPECT_EQ(qmscan::CsvField(L"a=b-c"), L"a=b-c");
+  EXPECT_EQ(qmscan::CsvField(L"\t=1"), L"^I=1");
+  EXPECT_EQ(qmscan::CsvField(L"\r\n=1"), L"^M^J=1");
+  EXPECT_EQ(qmscan::CsvField(L"=a,\"b\""), L"\"'=a,\"\"b\"\"\"");
+  EXPECT_EQ(qmscan::CsvField(std::wstring(L"\0x", 2)), L"^@x");
+  EXPECT_EQ(qmscan::CsvField(L"^@x"), L"^^@x");
+  EXPECT_EQ(qmscan::CsvNumber(-2147483646), L"-2147483646");
+
+  // Every hostile name as one cell: one field, nothing raw, nothing
+  // evaluable, and the exact name read back.
+  for (const auto& name : HostileNames()) {
+    const std::wstring cell = qmscan::CsvField(name);
+    std::vector<std::vector<std::wstring>> rows;
+    ASSERT_TRUE(qlmtest::ParseCsv(cell + L"\r\n", rows)) << cell.size();
+    ASSERT_EQ(rows.size(), 1u);
+    ASSERT_EQ(rows[0].size(), 1u);
+    EXPECT_FALSE(HoldsUnsafeCharacter(rows[0][0]));
+    EXPECT_FALSE(EvaluableCell(rows[0][0]));
+    EXPECT_EQ(NameOfCell(rows[0][0]), std::optional<std::wstring>(name));
+  }
+}
+
+TEST(NativeScanFormat, CsvRowOfAHostileRecordReadsBackSafe) {
+  CResultNode node;
+  node.ID = L"=cmd|' /C calc'!A0" + Units({0x1B}) + L"[2J\r\n";
+  node.params.Add(L"name", L"-1+1");
+  node.params.Add(L"displayName", L"@x" + Units({0x202E}));
+  node.params.Add(L"key", std::int32_t{-2147483646});
+  node.params.Add(L"hive", L"Software\\Microsoft\\Internet Explorer\\MenuExt");
+  node.params.Add(L"view", std::int32_t{64});
+  node.params.Add(L"fileNote", L"Network path, not opened");
+
+  const std::vector<std::wstring> columns = qmscan::CsvValueColumns();
+  ASSERT_EQ(columns.back(), L"fileNote");
+  std::vector<std::vector<std::wstring>> rows;
+  ASSERT_TRUE(qlmtest::ParseCsv(qmscan::CsvHeader() + qmscan::CsvRow(L"menuext", node), rows));
+  ASSERT_EQ(rows.size(), 2u);
+  ASSERT_EQ(rows[0].size(), columns.size() + 2);
+  ASSERT_EQ(rows[1].size(), columns.size() + 2);
+  for (const auto& row : rows)
+    for (const auto& field : row) {
+      EXPECT_FALSE(HoldsUnsafeCharacter(field));
+      if (field != L"-2147483646") EXPECT_FALSE(EvaluableCell(field)) << rows[1].size();
+    }
+
+  auto cell = [&](const std::wstring& column) {
+    for (std::size_t i = 0; i < columns.size(); ++i)
+      if (columns[i] == column) return rows[1][i + 2];
+    return std::wstring(L"(no column)");
+  };
+  EXPECT_EQ(rows[1][0], L"menuext");
+  EXPECT_EQ(NameOfCell(rows[1][1]), std::optional<std::wstring>(node.ID));
+  EXPECT_EQ(cell(L"Name"), L"'-1+1");
+  EXPECT_EQ(cell(L"displayName"), L"'@x^{202E}");
+  EXPECT_EQ(cell(L"key"), L"-2147483646");
+  EXPECT_EQ(cell(L"view"), L"64");
+  EXPECT_EQ(cell(L"fileNote"), L"Network path, not opened");
+  EXPECT_EQ(cell(L"dLL"), L"");
+}
+
+TEST(NativeScanFormat, JsonGivesEveryNameBackExactlyAndSafely) {
+  std::vector<std::wstring> names = HostileNames();
+  names.push_back(Units({0xD800, 0x78, 0xDC00, 0xDBFF}));
+  names.push_back(Units({0xD83D, 0xDE00, 0x202E, 0x2066, 0xFEFF, 0x00AD, 0x2028}));
+  names.push_back(L"back\\slash \"quoted\" /");
+  for (const auto& name : names) {
+    const std::wstring literal = qmscan::JsonString(name);
+    EXPECT_FALSE(HoldsUnsafeCharacter(literal));
+    qlmtest::JsonValue value;
+    ASSERT_TRUE(qlmtest::ParseJson(literal, value));
+    EXPECT_EQ(std::get<std::wstring>(value.value), name);
+  }
+  EXPECT_EQ(qmscan::JsonString(Units({0x41, 0x00, 0x1B, 0x7F, 0x9B, 0x202E})),
+            L"\"A\\u0000\\u001b\\u007f\\u009b\\u202e\"");
+  EXPECT_EQ(qmscan::JsonString(L"^\t"), L"\"^\\t\"");
+
+  CResultNode node;
+  node.ID = std::wstring(L"\0evil", 5);
+  node.params.Add(L"key", std::int32_t{-2147483646});
+  node.params.Add(L"name", Units({0x202E}) + L"cod.exe");
+  qlmtest::JsonValue doc;
+  ASSERT_TRUE(qlmtest::ParseJson(qmscan::JsonRecord(L"menuext", node), doc));
+  const auto& object = *std::get<std::shared_ptr<qlmtest::JsonObject>>(doc.value);
+  ASSERT_EQ(object.size(), 3u);
+  EXPECT_EQ(std::get<std::wstring>(object[1].second.value), node.ID);
+  const auto& values = *std::get<std::shared_ptr<qlmtest::JsonObject>>(object[2].second.value);
+  ASSERT_EQ(values.size(), 2u);
+  EXPECT_EQ(std::get<std::int64_t>(values[0].second.value), -2147483646);
+  EXPECT_EQ(std::get<std::wstring>(values[1].second.value), Units({0x202E}) + L"cod.exe");
+}
+
+TEST(NativeScanFormat, TerminalTextKeepsLineBreaksOnly) {
+  EXPECT_EQ(qmscan::TerminalSafe(L"qmscan: unknown argument \"x\".\r\nUse ^@ for NUL.\n"),
+            L"qmscan: unknown argument \"x\".\r\nUse ^@ for NUL.\n");
+  EXPECT_EQ(qmscan::TerminalSafe(L"a" + Units({0x1B}) + L"[2Jb\rc\r\n"), L"a^[[2Jb^Mc\r\n");
+  EXPECT_EQ(qmscan::TerminalSafe(Units({0x9B, 0x202E, 0xD800, 0xD83D, 0xDE00})),
+            L"^{009B}^{202E}^{D800}" + Units({0xD83D, 0xDE00}));
+  EXPECT_EQ(qmscan::TerminalSafe(L"\r"), L"^M");
+}
+
+}  // namespace

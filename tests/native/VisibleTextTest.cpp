@@ -1,0 +1,88 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "../qmscan/ParseBack.h"
+#include "discovery/VisibleText.h"
+
+using discovery::text::FromVisibleText;
+using discovery::text::NeedsVisibleEscape;
+using discovery::text::VisibleText;
+
+namespace {
+
+std::wstring Units(std::initializer_list<unsigned> units) {
+  std::wstring out;
+  for (unsigned u : units) out.push_back(static_cast<wchar_t>(u));
+  return out;
+}
+
+TEST(NativeVisibleText, EscapeTable) {
+  const std::vector<std::pair<std::wstring, std::wstring>> table = {
+      {Units({0x00}), L"^@"},       {Units({0x01}), L"^A"},       {Units({0x09}), L"^I"},
+      {Units({0x0A}), L"^J"},       {Units({0x0D}), L"^M"},       {Units({0x1B}), L"^["},
+      {Units({0x1C}), L"^\\"},      {Units({0x1F}), L"^_"},       {Units({0x7F}), L"^?"},
+      {L"^", L"^^"},                {Units({0x1E}), L"^{001E}"},  {Units({0x80}), L"^{0080}"},
+      {Units({0x85}), L"^{0085}"},  {Units({0x9B}), L"^{009B}"},  {Units({0x9F}), L"^{009F}"},
+      {Units({0xAD}), L"^{00AD}"},  {Units({0x61C}), L"^{061C}"}, {Units({0x180E}), L"^{180E}"},
+      {Units({0x200B}), L"^{200B}"}, {Units({0x200F}), L"^{200F}"}, {Units({0x2028}), L"^{2028}"},
+      {Units({0x2029}), L"^{2029}"}, {Units({0x202A}), L"^{202A}"}, {Units({0x202E}), L"^{202E}"},
+      {Units({0x2060}), L"^{2060}"}, {Units({0x2064}), L"^{2064}"}, {Units({0x2066}), L"^{2066}"},
+      {Units({0x2069}), L"^{2069}"}, {Units({0xFEFF}), L"^{FEFF}"}, {Units({0xFFF9}), L"^{FFF9}"},
+      {Units({0xFFFB}), L"^{FFFB}"}, {Units({0xD800}), L"^{D800}"}, {Units({0xDFFF}), L"^{DFFF}"},
+      // Kept: printable text, other scripts, a surrogate pair.
+      {L"Toolbar 1.0 (x86) ~!#$%&*", L"Toolbar 1.0 (x86) ~!#$%&*"},
+      {Units({0xE9, 0x4E2D, 0x5E, 0xA0}), Units({0xE9, 0x4E2D, 0x5E, 0x5E, 0xA0})},
+      {Units({0xD83D, 0xDE00}), Units({0xD83D, 0xDE00})},
+      // Reversed or broken pairs are two lone surrogates.
+      {Units({0xDE00, 0xD83D}), L"^{DE00}^{D83D}"},
+      {Units({0xD83D, 0x41, 0xDE00}), L"^{D83D}A^{DE00}"},
+      {Units({0x41, 0x00, 0x5E, 0x40, 0x1B, 0x5B, 0x32, 0x4A}), L"A^@^^@^[[2J"},
+  };
+  for (const auto& [text, visible] : table) {
+    EXPECT_EQ(VisibleText(text), visible);
+    EXPECT_EQ(FromVisibleText(visible), std::optional<std::wstring>(text));
+    EXPECT_EQ(NeedsVisibleEscape(text), text != visible);
+  }
+
+  // Every single unit: its visible form is safe and reads back.
+  for (unsigned u = 0; u <= 0xFFFF; ++u) {
+    const std::wstring one(1, static_cast<wchar_t>(u));
+    const std::wstring visible = VisibleText(one);
+    ASSERT_FALSE(qlmtest::HoldsUnsafeCharacter(visible)) << std::hex << u;
+    ASSERT_EQ(FromVisibleText(visible), std::optional<std::wstring>(one)) << std::hex << u;
+  }
+}
+
+TEST(NativeVisibleText, NamesThatDifferNeverLookTheSame) {
+  const std::vector<std::pair<std::wstring, std::wstring>> lookalikes = {
+      {std::wstring(L"\0evil", 5), L"^@evil"},
+      {L"a\r\nb", L"a^M^Jb"},
+      {Units({0x1E}), L"^"},
+      {Units({0x1E}), L"^^"},
+      {L"abc" + Units({0x202E}) + L"fed", L"abcdef"},
+      {L"abc" + Units({0x202E}) + L"fed", L"abc^{202E}fed"},
+      {L"Tool" + Units({0x200B}) + L"bar", L"Toolbar"},
+      {Units({0xD83D}) + L"x", Units({0xD83D, 0xDE00})},
+  };
+  for (const auto& [a, b] : lookalikes) {
+    EXPECT_NE(VisibleText(a), VisibleText(b));
+    EXPECT_FALSE(qlmtest::HoldsUnsafeCharacter(VisibleText(a)));
+  }
+}
+
+TEST(NativeVisibleText, OnlyTheFormItGivesReadsBack) {
+  const std::vector<std::wstring> refused = {
+      L"^",          L"a^",         L"^a",       L"^ ",       L"^{",       L"^{00",    L"^{001E",  L"^{001e}",
+      L"^{00ad}",    L"^{0041}",    L"^{000A}",  L"^{007F}",  L"^{005E}",  L"^{D83D}^{DE00}",      L"^{G000}",
+      L"^{+0AD}",    Units({0x1B}), Units({0x202E}), Units({0xD800}), L"^{00AD",
+  };
+  for (const auto& visible : refused) EXPECT_FALSE(FromVisibleText(visible).has_value()) << visible.size();
+  EXPECT_EQ(FromVisibleText(L""), std::optional<std::wstring>(L""));
+  EXPECT_EQ(FromVisibleText(L"^^{00AD}"), std::optional<std::wstring>(L"^{00AD}"));
+  EXPECT_EQ(FromVisibleText(L"x^{00AD}y"), std::optional<std::wstring>(Units({0x78, 0xAD, 0x79})));
+}
+
+}  // namespace

@@ -1,0 +1,70 @@
+// Any UTF-16 name: as a CSV cell it reads back as one field that holds no
+// raw control character and cannot be evaluated, and gives the name back;
+// as a JSON string it reads back exactly; for a terminal it keeps only line
+// breaks.
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "../../qmscan/ParseBack.h"
+#include "discovery/VisibleText.h"
+#include "qmscan/ScanFormat.h"
+
+namespace {
+
+std::wstring Utf16Units(const std::uint8_t* data, std::size_t size) {
+  std::wstring out;
+  out.reserve(size / 2);
+  for (std::size_t i = 0; i + 1 < size; i += 2) out.push_back(static_cast<wchar_t>(data[i] | (data[i + 1] << 8)));
+  return out;
+}
+
+void Check(bool condition) {
+  if (!condition) std::abort();
+}
+
+void CheckCsvCell(const std::wstring& name) {
+  std::vector<std::vector<std::wstring>> rows;
+  Check(qlmtest::ParseCsv(qmscan::CsvField(name) + L"\r\n", rows));
+  Check(rows.size() == 1 && rows[0].size() == 1);
+  std::wstring field = rows[0][0];
+  Check(!qlmtest::HoldsUnsafeCharacter(field));
+  Check(!qlmtest::EvaluableCell(field));
+  if (!field.empty() && field.front() == L'\'') field.erase(0, 1);
+  Check(discovery::text::FromVisibleText(field) == std::optional<std::wstring>(name));
+}
+
+void CheckJsonString(const std::wstring& name) {
+  const std::wstring literal = qmscan::JsonString(name);
+  Check(!qlmtest::HoldsUnsafeCharacter(literal));
+  qlmtest::JsonValue value;
+  Check(qlmtest::ParseJson(literal, value));
+  const auto* back = std::get_if<std::wstring>(&value.value);
+  Check(back && *back == name);
+}
+
+void CheckTerminalText(const std::wstring& text) {
+  const std::wstring shown = qmscan::TerminalSafe(text);
+  std::wstring withoutBreaks;
+  for (std::size_t i = 0; i < shown.size(); ++i) {
+    if (shown[i] == L'\n') continue;
+    if (shown[i] == L'\r') {
+      Check(i + 1 < shown.size() && shown[i + 1] == L'\n');
+      continue;
+    }
+    withoutBreaks.push_back(shown[i]);
+  }
+  Check(!qlmtest::HoldsUnsafeCharacter(withoutBreaks));
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  const std::wstring name = Utf16Units(data, size);
+  CheckCsvCell(name);
+  CheckJsonString(name);
+  CheckTerminalText(name);
+  return 0;
+}
