@@ -3,6 +3,7 @@
 #include <aclapi.h>
 #include <winternl.h>
 
+#include <algorithm>
 #include <stdexcept>
 #include <vector>
 
@@ -64,21 +65,43 @@ UniqueKey OpenNoFollow(HKEY parent, const std::wstring& name, REGSAM access) {
   return UniqueKey(static_cast<HKEY>(key));
 }
 
+bool IsLinkKey(HKEY key) {
+  DWORD type = 0;
+  return RegQueryValueExW(key, L"SymbolicLinkValue", nullptr, &type, nullptr, nullptr) == ERROR_SUCCESS &&
+         type == REG_LINK;
+}
+
+void DeleteChild(HKEY parent, const std::wstring& name, REGSAM view, int depth);
+
+// Every subkey first, then the key; a key that cannot go leaves its
+// siblings to be tried all the same.
 void DeleteBelow(HKEY key, REGSAM view, int depth) {
   if (depth > 600) return;
-  for (;;) {
+  std::vector<std::wstring> names;
+  for (DWORD i = 0;; ++i) {
     wchar_t name[512];
     DWORD length = 512;
-    if (RegEnumKeyExW(key, 0, name, &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) return;
-    UniqueKey child = OpenNoFollow(key, std::wstring(name, length), KEY_ALL_ACCESS | view);
-    if (!child) return;
-    DWORD type = 0;
-    const bool link = RegQueryValueExW(child.get(), L"SymbolicLinkValue", nullptr, &type, nullptr, nullptr) ==
-                          ERROR_SUCCESS &&
-                      type == REG_LINK;
-    if (!link) DeleteBelow(child.get(), view, depth + 1);
-    if (Ntdll<NtDeleteKeyFn>("NtDeleteKey")(child.get()) < 0) return;
+    if (RegEnumKeyExW(key, i, name, &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
+    names.emplace_back(name, length);
   }
+  for (const auto& name : names) DeleteChild(key, name, view, depth + 1);
+}
+
+void DeleteChild(HKEY parent, const std::wstring& name, REGSAM view, int depth) {
+  UniqueKey key = OpenNoFollow(parent, name, KEY_ALL_ACCESS | view);
+  if (!key) {
+    // A key that denies everything: give it back an open access list first.
+    UniqueKey restricted = OpenNoFollow(parent, name, WRITE_DAC | view);
+    if (!restricted) return;
+    SECURITY_DESCRIPTOR sd;
+    InitializeSecurityDescriptor(&sd, SECURITY_DESCRIPTOR_REVISION);
+    SetSecurityDescriptorDacl(&sd, TRUE, nullptr, FALSE);
+    RegSetKeySecurity(restricted.get(), DACL_SECURITY_INFORMATION, &sd);
+    key = OpenNoFollow(parent, name, KEY_ALL_ACCESS | view);
+    if (!key) return;
+  }
+  if (!IsLinkKey(key.get())) DeleteBelow(key.get(), view, depth);
+  Ntdll<NtDeleteKeyFn>("NtDeleteKey")(key.get());
 }
 
 }  // namespace
@@ -134,24 +157,76 @@ void DenyRead(HKEY key) {
 void DeleteTree(HKEY root, const std::wstring& path, const std::wstring& name, REGSAM view) {
   UniqueKey parent;
   if (RegOpenKeyExW(root, path.c_str(), 0, KEY_ALL_ACCESS | view, parent.put()) != ERROR_SUCCESS) return;
-  UniqueKey key = OpenNoFollow(parent.get(), name, KEY_ALL_ACCESS | WRITE_DAC | view);
-  if (!key) {
-    // A key that denies everything: give it back an open access list first.
-    UniqueKey restricted = OpenNoFollow(parent.get(), name, WRITE_DAC | view);
-    if (!restricted) return;
-    SECURITY_DESCRIPTOR sd;
-    InitializeSecurityDescriptor(&sd, SECURITY_DESCRIPTOR_REVISION);
-    SetSecurityDescriptorDacl(&sd, TRUE, nullptr, FALSE);
-    RegSetKeySecurity(restricted.get(), DACL_SECURITY_INFORMATION, &sd);
-    key = OpenNoFollow(parent.get(), name, KEY_ALL_ACCESS | view);
-    if (!key) return;
+  DeleteChild(parent.get(), name, view, 0);
+}
+
+namespace {
+
+std::wstring RootText(HKEY root) {
+  if (root == HKEY_CURRENT_USER) return L"HKEY_CURRENT_USER";
+  if (root == HKEY_LOCAL_MACHINE) return L"HKEY_LOCAL_MACHINE";
+  if (root == HKEY_USERS) return L"HKEY_USERS";
+  return L"HKEY_CLASSES_ROOT";
+}
+
+std::wstring Hex(const unsigned char* data, std::size_t size) {
+  static const wchar_t digits[] = L"0123456789abcdef";
+  std::wstring out;
+  for (std::size_t i = 0; i < size; ++i) {
+    out.push_back(digits[data[i] >> 4]);
+    out.push_back(digits[data[i] & 15]);
   }
+  return out;
+}
+
+void SnapshotKey(HKEY key, const std::wstring& name, REGSAM view, int depth, Snapshot& out) {
+  std::vector<std::wstring>& lines = out[name];
   DWORD type = 0;
-  const bool link = RegQueryValueExW(key.get(), L"SymbolicLinkValue", nullptr, &type, nullptr, nullptr) ==
-                        ERROR_SUCCESS &&
-                    type == REG_LINK;
-  if (!link) DeleteBelow(key.get(), view, 0);
-  Ntdll<NtDeleteKeyFn>("NtDeleteKey")(key.get());
+  std::vector<unsigned char> target(4096);
+  DWORD size = static_cast<DWORD>(target.size());
+  if (RegQueryValueExW(key, L"SymbolicLinkValue", nullptr, &type, target.data(), &size) == ERROR_SUCCESS &&
+      type == REG_LINK) {
+    lines.push_back(L"=>" + std::wstring(reinterpret_cast<const wchar_t*>(target.data()), size / sizeof(wchar_t)));
+    return;
+  }
+  std::vector<wchar_t> valueName(32768);
+  std::vector<unsigned char> data(1 << 16);
+  for (DWORD i = 0;; ++i) {
+    DWORD nameLength = static_cast<DWORD>(valueName.size()), dataLength = static_cast<DWORD>(data.size());
+    LONG rc = RegEnumValueW(key, i, valueName.data(), &nameLength, nullptr, &type, data.data(), &dataLength);
+    if (rc == ERROR_MORE_DATA) {
+      data.resize(dataLength + 16);
+      --i;
+      continue;
+    }
+    if (rc != ERROR_SUCCESS) break;
+    lines.push_back(std::wstring(valueName.data(), nameLength) + L"=" + std::to_wstring(type) + L":" +
+                    Hex(data.data(), dataLength));
+  }
+  std::sort(lines.begin(), lines.end());
+  if (depth > 600) return;
+  for (DWORD i = 0;; ++i) {
+    wchar_t child[512];
+    DWORD length = 512;
+    if (RegEnumKeyExW(key, i, child, &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
+    const std::wstring childName(child, length);
+    UniqueKey sub = OpenNoFollow(key, childName, KEY_READ | view);
+    if (!sub) {
+      out[name + L"\\" + childName].push_back(L"<unreadable>");
+      continue;
+    }
+    SnapshotKey(sub.get(), name + L"\\" + childName, view, depth + 1, out);
+  }
+}
+
+}  // namespace
+
+Snapshot TakeSnapshot(HKEY root, const std::wstring& path, REGSAM view) {
+  Snapshot out;
+  UniqueKey key;
+  if (RegOpenKeyExW(root, path.c_str(), 0, KEY_READ | view, key.put()) != ERROR_SUCCESS) return out;
+  SnapshotKey(key.get(), RootText(root) + L"\\" + path, view, 0, out);
+  return out;
 }
 
 }  // namespace hostile

@@ -5,7 +5,9 @@
 // without following links, so cleaning up a link never empties its target.
 #include <windows.h>
 
+#include <map>
 #include <string>
+#include <vector>
 
 #include "ozcore/UniqueHandle.h"
 
@@ -34,5 +36,12 @@ void DenyRead(HKEY key);
 // Deletes root\path\name (counted) and everything below it; links go
 // themselves, their targets stay. No error if missing.
 void DeleteTree(HKEY root, const std::wstring& path, const std::wstring& name, REGSAM view = 0);
+
+// Every key and value below root\path, walked without following links:
+// full key name (root spelled out, names exact) -> its values as
+// "name=type:hex" lines, sorted; a link shows as one line "=>target".
+// A missing key gives nothing; a key that cannot be read, "<unreadable>".
+using Snapshot = std::map<std::wstring, std::vector<std::wstring>>;
+Snapshot TakeSnapshot(HKEY root, const std::wstring& path, REGSAM view = 0);
 
 }  // namespace hostile

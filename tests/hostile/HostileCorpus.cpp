@@ -1,0 +1,81 @@
+#include "HostileCorpus.h"
+
+namespace hostile {
+namespace {
+
+std::wstring WithNul(std::wstring clsid) {
+  clsid[5] = L'\0';  // still 38 characters, as the browser's lists expect
+  return clsid;
+}
+
+}  // namespace
+
+Corpus::Corpus() {
+  using qlmtest::SetString;
+  SetString(HKEY_CURRENT_USER, victim_.Path(), L"keep", L"victim value");
+  SetString(HKEY_CURRENT_USER, victim_.Sub(L"child"), L"keep", L"victim child");
+
+  const HKEY user = HKEY_CURRENT_USER;
+  SetString(user, kUserMenuExt + L"\\" + same, L"", L"res://C:\\Nowhere\\same.dll/page.htm");
+  for (const auto& name : {nulFirst, sameHidden, formula, escape, dash})
+    hostile::SetString(CreateKey(user, kUserMenuExt, name).get(), L"", L"res://C:\\Nowhere\\x.dll/page.htm");
+  // An ordinary call makes the section line: "\" separates keys.
+  SetString(user, kUserMenuExt + L"\\" + sectionName + L"\\" + kCanary + L"]", L"canary", L"adware");
+  {
+    UniqueKey key = CreateKey(user, kUserMenuExt, valueNames);
+    hostile::SetString(key.get(), L"a\r\n[HKEY_LOCAL_MACHINE\\" + kCanary + L"]\r\n\"x\"=\"y\"", L"line break");
+    hostile::SetString(key.get(), std::wstring(L"nul\0name", 8), L"nul");
+    hostile::SetString(key.get(), L"-", L"dash");
+  }
+  CreateLink(user, kUserMenuExt, linkToVictim, KernelPath(user, victim_.Path()));
+  CreateLink(user, kUserMenuExt, linkLoop, KernelPath(user, kUserMenuExt));
+  std::wstring chain = kUserMenuExt + L"\\" + deep;
+  for (int depth = 0; depth < 520; ++depth) chain += L"\\d";
+  qlmtest::CreateKey(user, chain);
+  {
+    UniqueKey key = CreateKey(user, kUserMenuExt, huge);
+    hostile::SetString(key.get(), L"", L"res://C:\\Nowhere\\huge.dll/page.htm");
+    std::vector<unsigned char> blob(64u << 20, 0x5A);
+    SetValue(key.get(), L"blob", REG_BINARY, blob.data(), blob.size());
+  }
+  {
+    UniqueKey key = CreateKey(user, kUserMenuExt, denied);
+    hostile::SetString(key.get(), L"", L"res://C:\\Nowhere\\denied.dll/page.htm");
+    DenyRead(key.get());
+  }
+
+  buttonId = WithNul(qlmtest::NewClsid());
+  hostile::SetString(CreateKey(user, kUserButtons, buttonId).get(), L"ButtonText", L"Hidden Button");
+  toolbarId = WithNul(qlmtest::NewClsid());
+  {
+    UniqueKey key = CreateKey(user, L"Software\\Microsoft\\Internet Explorer\\Toolbar", L"WebBrowser");
+    hostile::SetString(key.get(), toolbarId, L"");
+  }
+  bhoId = WithNul(qlmtest::NewClsid());
+  hostile::SetString(CreateKey(HKEY_LOCAL_MACHINE, kMachineBhos, bhoId).get(), L"", L"Hidden Helper");
+}
+
+Corpus::~Corpus() {
+  for (const auto& name : MenuExtNames()) DeleteTree(HKEY_CURRENT_USER, kUserMenuExt, name);
+  DeleteTree(HKEY_CURRENT_USER, kUserButtons, buttonId);
+  UniqueKey toolbars;
+  if (RegOpenKeyExW(HKEY_CURRENT_USER, kUserToolbars.c_str(), 0, KEY_SET_VALUE, toolbars.put()) == ERROR_SUCCESS) {
+    // A NUL-named value needs the counted delete.
+    using NtDeleteValueKeyFn = LONG(NTAPI*)(HANDLE, void*);
+    struct { USHORT length, maximum; PWSTR buffer; } name{static_cast<USHORT>(toolbarId.size() * 2),
+                                                          static_cast<USHORT>(toolbarId.size() * 2),
+                                                          const_cast<wchar_t*>(toolbarId.data())};
+    auto fn = reinterpret_cast<NtDeleteValueKeyFn>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "NtDeleteValueKey")));
+    if (fn) fn(toolbars.get(), &name);
+  }
+  DeleteTree(HKEY_LOCAL_MACHINE, kMachineBhos, bhoId);
+  qlmtest::DeleteTree(HKEY_LOCAL_MACHINE, kCanary);
+}
+
+std::vector<std::wstring> Corpus::MenuExtNames() const {
+  return {nulFirst, same, sameHidden, sectionName, formula, escape, dash, linkToVictim, linkLoop, deep, huge, denied,
+          valueNames};
+}
+
+}  // namespace hostile
