@@ -28,6 +28,9 @@ inline constexpr const wchar_t* kButtonText = L"buttontext";
 inline constexpr const wchar_t* kMenuText = L"menutext";
 inline constexpr const wchar_t* kManufacturer = L"manufacturer";
 inline constexpr const wchar_t* kVersion = L"version";
+// Why the file was not opened (a network or device path); present only
+// then, after "version" and before "view".
+inline constexpr const wchar_t* kFileNote = L"fileNote";
 inline constexpr const wchar_t* kView = L"view";  // 64 or 32: the registry view of the entry
 }  // namespace discovery::keys
 

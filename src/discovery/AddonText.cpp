@@ -35,14 +35,33 @@ std::wstring AsciiUpper(const std::wstring& text) {
   return out;
 }
 
-bool IsBuiltInToolbarFile(const std::wstring& rawFile) {
-  // Each text starts with a backslash so that only a file of exactly that
-  // name matches, not a longer name ending in it.
-  static const std::array<const wchar_t*, 5> builtIn = {L"\\browseui.dll", L"\\msdxm.ocx", L"\\shell32.dll",
-                                                         L"\\ieframe.dll", L"\\explorerframe.dll"};
-  const std::wstring lower = AsciiLower(rawFile);
+namespace {
+// A path as IsFileInFolders compares it.
+std::wstring ComparedPath(const std::wstring& path) {
+  std::wstring out = AsciiLower(path);
+  for (auto& ch : out)
+    if (ch == L'/') ch = L'\\';
+  if (out.compare(0, 4, L"\\\\?\\") == 0 || out.compare(0, 4, L"\\??\\") == 0) out.erase(0, 4);
+  return out;
+}
+}  // namespace
+
+bool IsFileInFolders(const std::wstring& file, const std::wstring& name, const std::vector<std::wstring>& folders) {
+  if (file.empty() || name.empty()) return false;
+  const std::wstring wanted = ComparedPath(file);
+  for (const auto& folder : folders) {
+    std::wstring base = ComparedPath(folder);
+    while (!base.empty() && base.back() == L'\\') base.pop_back();
+    if (!base.empty() && wanted == base + L"\\" + AsciiLower(name)) return true;
+  }
+  return false;
+}
+
+bool IsBuiltInToolbarFile(const std::wstring& resolvedFile, const std::vector<std::wstring>& systemFolders) {
+  static const std::array<const wchar_t*, 5> builtIn = {L"browseui.dll", L"msdxm.ocx", L"shell32.dll", L"ieframe.dll",
+                                                         L"explorerframe.dll"};
   for (const auto* name : builtIn)
-    if (lower.find(name) != std::wstring::npos) return true;
+    if (IsFileInFolders(resolvedFile, name, systemFolders)) return true;
   return false;
 }
 
@@ -108,6 +127,10 @@ std::wstring Wow32SystemFile(const std::wstring& name, const std::wstring& syste
 
 UserKeyKind ClassifyUserKey(const std::wstring& name) {
   if (AsciiUpper(name) == L".DEFAULT") return UserKeyKind::Default;
+  static const std::wstring classesSuffix = L"_CLASSES";
+  if (name.size() >= classesSuffix.size() &&
+      AsciiUpper(name.substr(name.size() - classesSuffix.size())) == classesSuffix)
+    return UserKeyKind::Classes;
   if (name.size() >= 2 && name[0] == L'S' && name[1] == L'-') return UserKeyKind::Sid;
   return UserKeyKind::Other;
 }

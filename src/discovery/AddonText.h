@@ -3,6 +3,7 @@
 // part of script addresses, the kinds of user subkey. Platform-free.
 #include <cstddef>
 #include <string>
+#include <vector>
 
 namespace discovery::text {
 
@@ -19,9 +20,17 @@ std::wstring TrimSpaces(const std::wstring& text);
 std::wstring AsciiLower(const std::wstring& text);
 std::wstring AsciiUpper(const std::wstring& text);
 
-// True when a toolbar's server file is one of the browser's or the shell's
-// own libraries; such toolbars are built in and not listed.
-bool IsBuiltInToolbarFile(const std::wstring& rawFile);
+// True when file (a resolved full path) is the file named name directly in
+// one of folders. Letter case of A-Z aside, "/" read as "\", a "\\?\"
+// prefix and trailing separators of a folder ignored; no other letter is
+// folded, so no two different files ever compare equal.
+bool IsFileInFolders(const std::wstring& file, const std::wstring& name, const std::vector<std::wstring>& folders);
+
+// True when a toolbar's resolved server file is one of the browser's or the
+// shell's own libraries in a system folder (the folders a process of the
+// entry's view loads system files from); such toolbars are built in and not
+// listed. The same file name anywhere else is an add-on like any other.
+bool IsBuiltInToolbarFile(const std::wstring& resolvedFile, const std::vector<std::wstring>& systemFolders);
 // True for the browser's own explorer bars (CLSID in upper case).
 bool IsBuiltInExplorerBar(const std::wstring& upperClsid);
 
@@ -48,6 +57,8 @@ std::wstring Wow32SystemFile(const std::wstring& name, const std::wstring& syste
 // What a subkey of HKEY_USERS stands for.
 enum class UserKeyKind {
   Default,  // ".DEFAULT" in any letter case
+  Classes,  // ends with "_Classes" (any letter case): a user's class
+            // registrations, not a user's own settings; never walked
   Sid,      // begins with "S-" (exact case): a security identifier to look up
   Other,    // anything else: no account
 };

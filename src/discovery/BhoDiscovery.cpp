@@ -29,19 +29,18 @@ void FillBHOInfo(DiscoveryRun& run, const CStringDictionary& names, CResultNodes
       std::wstring name, file;
       registry.ReadString(root, std::wstring(kBhoPath) + L"\\" + clsid, L"", name);
       registry.ReadString(HKEY_CLASSES_ROOT, L"CLSID\\" + clsid + L"\\InProcServer32", L"", file);
-      file = run.FileInView(file, view);
-      const std::wstring resolved = run.FullFileName(file);
+      const DiscoveryRun::FileFacts facts = run.ResolveFile(file, view);
 
       CResultNode& node = list.Add();
       node.ID = clsid;
-      name = run.ObjectName(name, file, resolved);
+      name = run.ObjectName(name, facts);
 
       node.params.Add(keys::kOriginalName, name);
       node.params.Add(keys::kDisplayName, name);
       node.params.Add(keys::kName, name);
-      node.params.Add(keys::kDll, resolved);
+      node.params.Add(keys::kDll, facts.resolved);
       node.params.Add(keys::kScope, LoadStr(IDS_SCOPE_EVERYONE_MACHINE));
-      run.AddFileInfo(node, file, resolved);
+      run.AddFileInfo(node, facts);
       node.params.Add(keys::kView, ViewNumber(view));
     }
   });

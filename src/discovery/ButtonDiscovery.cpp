@@ -42,23 +42,22 @@ void FillTBButtonInfo(DiscoveryRun& run, HKEY root, const std::wstring& path, co
           run.Registry(view).ReadString(HKEY_CLASSES_ROOT, L"CLSID\\" + classId + L"\\InProcServer32", L"", file);
         }
       }
-      file = run.FileInView(file, view);
+      const DiscoveryRun::FileFacts facts = run.ResolveFile(file, view);
 
       CResultNode& node = list.Add();
       node.ID = clsid;
-      const std::wstring button = text::RemoveAmpersands(run.IndirectString(buttonText));
-      const std::wstring menu = text::RemoveAmpersands(run.IndirectString(menuText));
+      const std::wstring button = text::RemoveAmpersands(run.IndirectString(buttonText, view));
+      const std::wstring menu = text::RemoveAmpersands(run.IndirectString(menuText, view));
       node.params.Add(keys::kButtonText, button);
       node.params.Add(keys::kMenuText, menu);
       const std::wstring display = text::ButtonDisplayName(button, menu);
       node.params.Add(keys::kDisplayName, display.empty() ? LoadStr(IDS_NONAME) : display);
       node.params.Add(keys::kOriginalName, text::CombinedButtonName(button, menu));
-      const std::wstring resolved = run.FullFileName(file);
-      node.params.Add(keys::kDll, resolved);
+      node.params.Add(keys::kDll, facts.resolved);
       node.params.Add(keys::kKey, RootNumber(root));
       node.params.Add(keys::kHive, path);
       node.params.Add(keys::kScope, scope);
-      if (!file.empty()) run.AddFileInfo(node, file, resolved);
+      if (!file.empty()) run.AddFileInfo(node, facts);
       node.params.Add(keys::kView, ViewNumber(view));
     }
   });

@@ -6,9 +6,8 @@
 #include "discovery/AddonRecord.h"
 #include "discovery/AddonText.h"
 #include "discovery/CFileChecker.h"
+#include "discovery/FileGate.h"
 #include "discovery/HiveWalk.h"
-#include "discovery/IndirectString.h"
-#include "ozcore/CFileSystem.h"
 #include "ozcore/CUtilities.h"
 
 namespace discovery {
@@ -34,58 +33,91 @@ RegView DiscoveryRun::ClassView(const std::wstring& clsid, const std::vector<Reg
   return views.front();
 }
 
+namespace {
+bool As32BitProcess(RegView view) { return view == RegView::Wow32 && CRegistry::HasWow32View(); }
+}  // namespace
+
+void DiscoveryRun::ReadSystemFolders() {
+  if (!systemFolder_.empty()) return;
+  wchar_t buf[MAX_PATH] = {};
+  const UINT n = GetSystemDirectoryW(buf, MAX_PATH);
+  if (n > 0 && n < MAX_PATH) systemFolder_.assign(buf, n);
+  wchar_t wow[MAX_PATH] = {};
+  const UINT w = GetSystemWow64DirectoryW(wow, MAX_PATH);
+  if (w > 0 && w < MAX_PATH) wow32SystemFolder_.assign(wow, w);
+}
+
+std::vector<std::wstring> DiscoveryRun::SystemFolders(RegView view) {
+  ReadSystemFolders();
+  const std::wstring& folder = As32BitProcess(view) ? wow32SystemFolder_ : systemFolder_;
+  if (folder.empty()) return {};
+  return {folder};
+}
+
 std::wstring DiscoveryRun::FileInView(const std::wstring& rawFile, RegView view) {
-  if (view != RegView::Wow32 || rawFile.empty() || !CRegistry::HasWow32View()) return rawFile;
-  if (systemFolder_.empty()) {
-    wchar_t buf[MAX_PATH] = {};
-    if (GetSystemDirectoryW(buf, MAX_PATH)) systemFolder_ = buf;
-    wchar_t wow[MAX_PATH] = {};
-    if (GetSystemWow64DirectoryW(wow, MAX_PATH)) wow32SystemFolder_ = wow;
-  }
-  const std::wstring candidate =
-      text::Wow32SystemFile(CUtilities::FileSearchName(rawFile), systemFolder_, wow32SystemFolder_);
-  if (candidate.empty() || !CFileSystem::FileExists(candidate)) return rawFile;
+  if (!As32BitProcess(view) || rawFile.empty()) return rawFile;
+  ReadSystemFolders();
+  const std::wstring candidate = text::Wow32SystemFile(
+      CUtilities::FileSearchName(CUtilities::ExpandVariables(rawFile, true)), systemFolder_, wow32SystemFolder_);
+  if (candidate.empty() || !FileGate::FileExists(candidate)) return rawFile;
   return candidate;
 }
 
-std::wstring DiscoveryRun::FullFileName(const std::wstring& rawFile) {
+std::wstring DiscoveryRun::FullFileName(const std::wstring& rawFile, RegView view) {
   CFileChecker* checker = MQLM::gFileChecker;
   if (!checker) {
     if (!ownChecker_) ownChecker_ = std::make_unique<CFileChecker>();
     checker = ownChecker_.get();
   }
-  return checker->GetFullFileNameFromShortFilename(rawFile);
+  return checker->GetFullFileNameFromShortFilename(rawFile, As32BitProcess(view));
+}
+
+DiscoveryRun::FileFacts DiscoveryRun::ResolveFile(const std::wstring& rawFile, RegView view) {
+  FileFacts facts;
+  // Classified with the variables the view's process reads.
+  facts.kind = FileGate::Kind(CUtilities::ExpandVariables(rawFile, As32BitProcess(view)));
+  if (facts.kind != PathKind::Local) {
+    facts.file = facts.resolved = rawFile;
+    return facts;
+  }
+  facts.file = FileInView(rawFile, view);
+  facts.resolved = FullFileName(facts.file, view);
+  return facts;
 }
 
 const CStringDictionary& DiscoveryRun::VersionStrings(const std::wstring& file) {
   auto it = versions_.find(file);
-  if (it == versions_.end()) it = versions_.emplace(file, CUtilities::GetVersionStrings(file)).first;
+  if (it == versions_.end()) it = versions_.emplace(file, FileGate::VersionStrings(file)).first;
   return it->second;
 }
 
-const CStringDictionary& DiscoveryRun::FileVersionStrings(const std::wstring& file, const std::wstring& resolved) {
-  const CStringDictionary& strings = VersionStrings(file);
-  if (strings.Count() > 0 || resolved.empty() || resolved == file) return strings;
-  return VersionStrings(resolved);
+const CStringDictionary& DiscoveryRun::FileVersionStrings(const FileFacts& facts) {
+  static const CStringDictionary none;
+  if (!facts.Openable()) return none;
+  const CStringDictionary& strings = VersionStrings(facts.file);
+  if (strings.Count() > 0 || facts.resolved.empty() || facts.resolved == facts.file) return strings;
+  return VersionStrings(facts.resolved);
 }
 
-std::wstring DiscoveryRun::IndirectString(const std::wstring& text) {
+std::wstring DiscoveryRun::IndirectString(const std::wstring& text, RegView view) {
   if (text.empty() || text[0] != L'@') return text;
-  auto it = indirect_.find(text);
-  if (it == indirect_.end()) it = indirect_.emplace(text, LoadIndirectString(text)).first;
+  const bool as32 = As32BitProcess(view);
+  auto& cache = as32 ? indirect32_ : indirect_;
+  auto it = cache.find(text);
+  if (it == cache.end()) it = cache.emplace(text, FileGate::IndirectString(text, as32)).first;
   return it->second;
 }
 
-void DiscoveryRun::AddFileInfo(CResultNode& node, const std::wstring& file, const std::wstring& resolved) {
-  Guarded(L"MQLM.AddFileInfoToResultNode", kLevelError,
-          [&] { AddVersionDetails(node, FileVersionStrings(file, resolved)); });
+void DiscoveryRun::AddFileInfo(CResultNode& node, const FileFacts& facts) {
+  Guarded(L"MQLM.AddFileInfoToResultNode", kLevelError, [&] { AddVersionDetails(node, FileVersionStrings(facts)); });
+  if (facts.kind == PathKind::Network) node.params.Add(keys::kFileNote, LoadStr(IDS_NETWORK_PATH_NOT_OPENED));
+  if (facts.kind == PathKind::Device) node.params.Add(keys::kFileNote, LoadStr(IDS_DEVICE_PATH_NOT_OPENED));
 }
 
-std::wstring DiscoveryRun::ObjectName(const std::wstring& ownName, const std::wstring& file,
-                                      const std::wstring& resolved) {
+std::wstring DiscoveryRun::ObjectName(const std::wstring& ownName, const FileFacts& facts) {
   std::wstring name = ownName;
-  if (name.empty()) name = FileVersionStrings(file, resolved).Item(L"ProductName");
-  if (name.empty()) name = CUtilities::FileNamePart(CUtilities::FileSearchName(file));
+  if (name.empty()) name = FileVersionStrings(facts).Item(L"ProductName");
+  if (name.empty()) name = CUtilities::FileNamePart(CUtilities::FileSearchName(facts.file));
   if (name.empty()) name = LoadStr(IDS_NONAME);
   return text::RemoveAmpersands(name);
 }

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "discovery/AddonRecord.h"
+#include "discovery/PathKind.h"
 #include "ozcore/CParams.h"
 #include "ozcore/CRegistry.h"
 #include "ozcore/CStringDictionary.h"
@@ -43,39 +44,59 @@ class DiscoveryRun {
   std::wstring FileInView(const std::wstring& rawFile, RegView view);
 
   // The record's "dLL" for a raw file string (the process's file checker,
-  // whose answers outlive the run).
-  std::wstring FullFileName(const std::wstring& rawFile);
+  // whose answers outlive the run), read as a process of the view reads
+  // it.
+  std::wstring FullFileName(const std::wstring& rawFile, RegView view = RegView::Default);
 
-  // The version strings of a file, read once per run.
+  // What the listing makes of an entry's file string.
+  struct FileFacts {
+    std::wstring file;      // the string as the view's process loads it
+    std::wstring resolved;  // the record's "dLL"
+    PathKind kind = PathKind::Local;
+    // Only a local file is ever searched for or read.
+    bool Openable() const { return kind == PathKind::Local; }
+  };
+  // The file facts of a raw file string of the view. A network or device
+  // path keeps the string as written and is not searched for.
+  FileFacts ResolveFile(const std::wstring& rawFile, RegView view);
+
+  // The system folders a process of the view loads the system's own files
+  // from (the 32-bit system folder for the 32-bit view).
+  std::vector<std::wstring> SystemFolders(RegView view);
+
+  // The version strings of a file, read once per run (through the file
+  // gate: a full local drive path only).
   const CStringDictionary& VersionStrings(const std::wstring& file);
 
-  // An indirect "@file,-number" text resolved, once per run.
-  std::wstring IndirectString(const std::wstring& text);
+  // An indirect "@file,-number" text resolved, once per run and view.
+  std::wstring IndirectString(const std::wstring& text, RegView view = RegView::Default);
 
   // Adds "manufacturer" and "version" from the file the kind names. When
   // that string gives no version resource but the resolved path does (a
   // quoted path, a "\??\" path), the resolved file is read instead. A
-  // failure is logged as in MQLM::AddFileInfoToResultNode.
-  void AddFileInfo(CResultNode& node, const std::wstring& file, const std::wstring& resolved);
+  // failure is logged as in MQLM::AddFileInfoToResultNode. A file that is
+  // not opened gets an empty "version" and a "fileNote" saying why.
+  void AddFileInfo(CResultNode& node, const FileFacts& facts);
 
   // The name an explorer bar or helper object is listed under: its own
   // name, else the file's "ProductName" version string (same reading rule
   // as AddFileInfo), else the file's name, else "(noname)"; ampersands
   // removed.
-  std::wstring ObjectName(const std::wstring& ownName, const std::wstring& file, const std::wstring& resolved);
+  std::wstring ObjectName(const std::wstring& ownName, const FileFacts& facts);
 
   // The scope text of a HKEY_USERS subkey, looked up once per run.
   std::wstring ScopeForUserKey(const std::wstring& userKey);
 
  private:
-  const CStringDictionary& FileVersionStrings(const std::wstring& file, const std::wstring& resolved);
+  const CStringDictionary& FileVersionStrings(const FileFacts& facts);
+  void ReadSystemFolders();
 
   std::vector<RegView> views_;
   std::map<RegView, std::unique_ptr<CRegistry>> registries_;
   std::wstring systemFolder_, wow32SystemFolder_;  // read when first needed
   std::unique_ptr<CFileChecker> ownChecker_;  // only when the process has none
   std::unordered_map<std::wstring, CStringDictionary> versions_;
-  std::unordered_map<std::wstring, std::wstring> indirect_;
+  std::unordered_map<std::wstring, std::wstring> indirect_, indirect32_;
   std::unordered_map<std::wstring, std::wstring> scopes_;
 };
 

@@ -40,24 +40,24 @@ void FillObjectInfo(DiscoveryRun& run, const CStringDictionary& classIds, CResul
       registry.ReadString(HKEY_CLASSES_ROOT, classKey, L"", name);
       registry.ReadString(HKEY_CLASSES_ROOT, classKey + L"\\InProcServer32", L"", file);
       registry.ReadString(HKEY_CLASSES_ROOT, classKey + L"\\Instance\\InitPropertyBag", L"Url", page);
-      // A bar hosted by the browser's own library is the page it shows.
-      if (text::AsciiLower(file).find(L"shdocvw.dll") != std::wstring::npos &&
+      DiscoveryRun::FileFacts facts = run.ResolveFile(file, view);
+      // A bar hosted by the system's own browser library is the page it
+      // shows; a library of that name elsewhere is the bar's own file.
+      if (text::IsFileInFolders(facts.resolved, L"shdocvw.dll", run.SystemFolders(view)) &&
           text::AsciiLower(page).find(L"shdocvw.dll") == std::wstring::npos)
-        file = page;
-      file = run.FileInView(file, view);
-      const std::wstring resolved = run.FullFileName(file);
+        facts = run.ResolveFile(page, view);
 
       CResultNode& node = list.Add();
       node.ID = clsid;
-      name = run.ObjectName(name, file, resolved);
+      name = run.ObjectName(name, facts);
 
       node.params.Add(keys::kName, name);
       node.params.Add(keys::kOriginalName, name);
       node.params.Add(keys::kDisplayName, name);
-      node.params.Add(keys::kDll, resolved);
+      node.params.Add(keys::kDll, facts.resolved);
       node.params.Add(keys::kCatId, category);
       node.params.Add(keys::kScope, LoadStr(IDS_SCOPE_EVERYONE_MACHINE));
-      run.AddFileInfo(node, file, resolved);
+      run.AddFileInfo(node, facts);
       node.params.Add(keys::kView, ViewNumber(view));
     }
   });

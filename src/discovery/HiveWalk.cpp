@@ -26,6 +26,8 @@ void WalkHives(DiscoveryRun& run, const std::wstring& machinePath, const std::ws
   const LocationViews shared{run.Views().front(), run.Views()};
   const CStringDictionary users = registry.EnumSubKeys(HKEY_USERS, L"");
   for (const auto& user : users.Keys()) {
+    // A user's class registrations are no user: their keys are classes.
+    if (text::ClassifyUserKey(user) == text::UserKeyKind::Classes) continue;
     const std::wstring path = user + userPath;
     const CStringDictionary entries = Enumerate(registry, HKEY_USERS, path, names);
     if (entries.Count() == 0) continue;
@@ -56,6 +58,7 @@ std::wstring ScopeForUserKey(const std::wstring& userKey) {
       MSidToSam::SidToAccountName(userKey, domain, account);
       return account;
     }
+    case text::UserKeyKind::Classes:
     case text::UserKeyKind::Other:
       break;
   }

@@ -32,15 +32,17 @@ void FillContextMenuInfo(DiscoveryRun& run, HKEY root, const std::wstring& path,
 
       std::wstring address;
       registry.ReadString(root, path + L"\\" + entry, L"", address);
-      const std::wstring file = run.FullFileName(run.FileInView(text::MenuScriptFile(address), view));
+      DiscoveryRun::FileFacts facts = run.ResolveFile(text::MenuScriptFile(address), view);
+      // The resolved file is read for the details, as it is what is shown.
+      facts.file = facts.resolved;
 
       node.params.Add(keys::kOriginalName, cleaned);
       node.params.Add(keys::kDisplayName, cleaned);
-      node.params.Add(keys::kDll, file);
+      node.params.Add(keys::kDll, facts.resolved);
       node.params.Add(keys::kKey, RootNumber(root));
       node.params.Add(keys::kHive, path);
       node.params.Add(keys::kScope, scope);
-      run.AddFileInfo(node, file, file);
+      run.AddFileInfo(node, facts);
       node.params.Add(keys::kView, ViewNumber(view));
     }
   });

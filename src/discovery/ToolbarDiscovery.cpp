@@ -31,22 +31,22 @@ void FillTBInfo(DiscoveryRun& run, CUniqueNamer& namer, const CStringDictionary&
       std::wstring name, file;
       registry.ReadString(HKEY_CLASSES_ROOT, L"CLSID\\" + clsid, L"", name);
       registry.ReadString(HKEY_CLASSES_ROOT, L"CLSID\\" + clsid + L"\\InProcServer32", L"", file);
-      if (text::IsBuiltInToolbarFile(file)) continue;
-      file = run.FileInView(file, view);
+      const DiscoveryRun::FileFacts facts = run.ResolveFile(file, view);
+      // Built in only when the file the browser loads is the system's own.
+      if (text::IsBuiltInToolbarFile(facts.resolved, run.SystemFolders(view))) continue;
 
       const std::wstring cleaned = text::TrimSpaces(text::RemoveAmpersands(name));
       const std::wstring display = cleaned.empty() ? LoadStr(IDS_NONAME) : namer.Rename(cleaned);
-      const std::wstring resolved = run.FullFileName(file);
 
       CResultNode& node = list.Add();
       node.ID = clsid;
       node.params.Add(keys::kOriginalName, cleaned);
       node.params.Add(keys::kDisplayName, display);
-      node.params.Add(keys::kDll, resolved);
+      node.params.Add(keys::kDll, facts.resolved);
       node.params.Add(keys::kKey, RootNumber(root));
       node.params.Add(keys::kHive, path);
       node.params.Add(keys::kScope, scope);
-      run.AddFileInfo(node, file, resolved);
+      run.AddFileInfo(node, facts);
       node.params.Add(keys::kView, ViewNumber(view));
     }
   });

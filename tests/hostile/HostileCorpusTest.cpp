@@ -12,6 +12,9 @@
 #include "app/WindowProbe.h"
 #include "backup/MAPI.h"
 #include "ui/tables/TableControlBase.h"
+#include "ui/main/CommandTable.h"
+#include "ui/main/FMain.h"
+#include "ui/main/FMainHarness.h"
 #include "ui/tables/TableTestKit.h"
 
 using namespace qlmtest;
@@ -210,4 +213,23 @@ TEST(HostileCorpus, TheProgramStartsListsAndWritesItsStartupBackup) {
     return line.find(L"MAPI.BackupRegistry  Left out of the backup: key ") != std::wstring::npos &&
            line.find(L"^@evil") != std::wstring::npos;
   }));
+}
+
+TEST(HostileCorpus, TheBackupCommandSaysHowManyEntriesItLeftOut) {
+  hostile::Corpus corpus;
+  fmaintest::ProcessState state;
+  FMain main;
+  ASSERT_TRUE(main.Load());
+  {
+    tabletest::DialogAnswerer answer({L"OK"});
+    main.RunCommand(Commands::kBackup);
+    const auto seen = answer.Finish();
+    ASSERT_EQ(seen.size(), 1u);
+    const std::wstring& text = seen[0].texts;
+    EXPECT_NE(text.find(L"Backup written, but "), std::wstring::npos) << Narrow(text);
+    EXPECT_NE(text.find(L" entries could not be saved. See the log for details."), std::wstring::npos);
+    EXPECT_EQ(text.find(L"successfully"), std::wstring::npos);
+  }
+  EXPECT_FALSE(state.BackupFiles().empty());
+  main.Unload();
 }
