@@ -35,20 +35,6 @@ std::optional<std::wstring> ProcessVariable(const std::wstring& name) {
   return std::nullopt;
 }
 
-std::wstring ExpandEnvironment(const std::wstring& text) {
-  if (text.find(L'%') == std::wstring::npos) return text;
-  std::wstring out(text.size() + 64, L'\0');
-  for (;;) {
-    const DWORD n = ExpandEnvironmentStringsW(text.c_str(), out.data(), static_cast<DWORD>(out.size()));
-    if (n == 0) return text;
-    if (n <= out.size()) {
-      out.resize(n - 1);
-      return out;
-    }
-    out.resize(n);
-  }
-}
-
 // True when file is a full path with a drive ("C:\...") and nothing is
 // there. Such a path is not searched for, so loading it could only fail;
 // asking for the file's attributes finds that out several times faster
@@ -95,21 +81,13 @@ std::size_t ReadablePrefix(const void* data, std::size_t size) {
   return std::min<std::uintptr_t>(pos, start + size) - start;
 }
 
-// The version resource (id 1, any language) of a file loaded as a data
-// image (its code never runs), parsed while the image is held.
+// The version resource (id 1, any language) of a file, parsed by our own
+// reader.
 versionblock::VersionInfo ReadVersionBlock(const std::wstring& file) {
-  QuietFileErrors quiet;
   if (SurelyMissing(file)) return {};
-  UniqueModule module(
-      LoadLibraryExW(file.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE));
-  if (!module) return {};
-  HRSRC found = FindResourceW(module.get(), MAKEINTRESOURCEW(VS_VERSION_INFO), RT_VERSION);
-  if (found == nullptr) return {};
-  const DWORD size = SizeofResource(module.get(), found);
-  HGLOBAL loaded = LoadResource(module.get(), found);
-  const void* data = loaded ? LockResource(loaded) : nullptr;
-  if (data == nullptr || size == 0) return {};
-  return versionblock::Parse(static_cast<const unsigned char*>(data), ReadablePrefix(data, size));
+  const auto block = CUtilities::ReadFileResource(file, 16 /* RT_VERSION */, VS_VERSION_INFO);
+  if (block.empty()) return {};
+  return versionblock::Parse(block.data(), block.size());
 }
 
 bool SameName(const std::wstring& a, const std::wstring& b) {
@@ -180,7 +158,7 @@ std::wstring CUtilities::FileSearchName(const std::wstring& path) {
     const auto close = name.find(L'"', 1);
     name = close == std::wstring::npos ? name.substr(1) : name.substr(1, close - 1);
   }
-  return ExpandEnvironment(name);
+  return ExpandVariables(name, false);
 }
 
 std::wstring CUtilities::AppDataFolder() {
@@ -260,4 +238,18 @@ std::wstring CUtilities::ExpandVariables(const std::wstring& text, bool as32BitP
     }
     return ProcessVariable(name);
   });
+}
+
+std::vector<unsigned char> CUtilities::ReadFileResource(const std::wstring& file, std::uint16_t type, std::uint16_t id) {
+  if (file.empty() || file.find(L'\0') != std::wstring::npos) return {};
+  QuietFileErrors quiet;
+  UniqueModule module(LoadLibraryExW(file.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE));
+  if (!module) return {};
+  HRSRC found = FindResourceW(module.get(), MAKEINTRESOURCEW(id), MAKEINTRESOURCEW(type));
+  if (found == nullptr) return {};
+  const DWORD size = SizeofResource(module.get(), found);
+  HGLOBAL loaded = LoadResource(module.get(), found);
+  const auto* data = static_cast<const unsigned char*>(loaded ? LockResource(loaded) : nullptr);
+  if (data == nullptr || size == 0) return {};
+  return std::vector<unsigned char>(data, data + ReadablePrefix(data, size));
 }

@@ -18,6 +18,12 @@ class OZCORE_API CUtilities {
   // has none or cannot be read. Keys compare without regard to case.
   static CStringDictionary GetVersionStrings(const std::wstring& file);
 
+  // The bytes of one resource (numeric type and id, any language) of a file
+  // loaded as a data image, so its code never runs; never more than the
+  // loaded image holds, whatever size the file claims. Empty when the file
+  // or the resource is missing. No "insert a disk" box meanwhile.
+  static std::vector<unsigned char> ReadFileResource(const std::wstring& file, std::uint16_t type, std::uint16_t id);
+
   // The file a registry file string names, in the form to search for it:
   // surrounding spaces and quotes removed, anything after a closing quote
   // dropped, environment variables expanded. The folder part is kept.
