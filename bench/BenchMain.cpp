@@ -19,7 +19,7 @@
 #include "Stats.h"
 #include "SyntheticRegistry.h"
 #include "TableRefresh.h"
-#include "app/MQLMState.h"
+#include "core/ProcessState.h"
 #include "backup/MAPI.h"
 #include "discovery/BhoDiscovery.h"
 #include "discovery/ButtonDiscovery.h"

@@ -6,7 +6,7 @@
 #include <objbase.h>
 
 #include "Stats.h"
-#include "app/MQLMState.h"
+#include "core/ProcessState.h"
 #include "discovery/CFileChecker.h"
 #include "ui/main/FMultitable.h"
 #include "ui/main/FProperties.h"

@@ -3,7 +3,7 @@
 #include <windows.h>
 
 #include "app/StartupText.h"
-#include "app/Strings.h"
+#include "core/Strings.h"
 #include "ozcore/CStringDictionary.h"
 
 namespace MQLM {

@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "app/QlmError.h"
+#include "core/QlmError.h"
 
 namespace {
 

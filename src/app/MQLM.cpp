@@ -8,16 +8,16 @@
 #include <optional>
 #include <vector>
 
-#include "app/CResource.h"
+#include "core/CResource.h"
 #include "app/Components.h"
 #include "app/DelayLoadGuard.h"
-#include "app/ErrorReport.h"
-#include "app/MQLMState.h"
+#include "core/ErrorReport.h"
+#include "core/ProcessState.h"
 #include "app/MVista.h"
-#include "app/QlmError.h"
+#include "core/QlmError.h"
 #include "app/StartupSeams.h"
 #include "app/StartupText.h"
-#include "app/Strings.h"
+#include "core/Strings.h"
 #include "ozcore/CErrorLog.h"
 #include "ozcore/CFileSystem.h"
 #include "ozcore/CUtilities.h"

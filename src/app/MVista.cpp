@@ -4,9 +4,9 @@
 
 #include <vector>
 
-#include "app/CResource.h"
-#include "app/ErrorReport.h"
-#include "app/Strings.h"
+#include "core/CResource.h"
+#include "core/ErrorReport.h"
+#include "core/Strings.h"
 #include "ozcore/CRegistry.h"
 #include "ozcore/CUtilities.h"
 #include "ozcore/UniqueHandle.h"

@@ -2,8 +2,8 @@
 
 #include <memory>
 
-#include "app/FSplash.h"
-#include "app/MQLMState.h"
+#include "ui/dialogs/FSplash.h"
+#include "core/ProcessState.h"
 #include "discovery/CFileChecker.h"
 #include "ui/main/FMain.h"
 
@@ -28,7 +28,6 @@ void CreateProcessObjects() {
   gOwnFileChecker = std::make_unique<CFileChecker>();
   gFileChecker = gOwnFileChecker.get();
   gOwnMainWindow = std::make_unique<FMain>();
-  gMainWindow = gOwnMainWindow.get();
 }
 
 void ShowMainWindow() {
@@ -36,7 +35,6 @@ void ShowMainWindow() {
 }
 
 void ReleaseProcessObjects() {
-  gMainWindow = nullptr;
   gOwnMainWindow.reset();
   gFileChecker = nullptr;
   gOwnFileChecker.reset();

@@ -9,7 +9,7 @@ bool SplashVisible();
 void DropSplash();
 
 // The process-wide file checker and the main window object (created, not
-// yet shown): gFileChecker and gMainWindow.
+// yet shown): gFileChecker and the main window.
 void CreateProcessObjects();
 // Shows the main window and returns when the user has closed it.
 void ShowMainWindow();

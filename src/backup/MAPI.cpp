@@ -1,9 +1,9 @@
 #include "backup/MAPI.h"
 
-#include "app/ErrorReport.h"
-#include "app/MQLMState.h"
-#include "app/QlmError.h"
-#include "app/Strings.h"
+#include "core/ErrorReport.h"
+#include "core/ProcessState.h"
+#include "core/QlmError.h"
+#include "core/Strings.h"
 #include "backup/ParallelText.h"
 #include "discovery/AddonText.h"
 #include "discovery/VisibleText.h"

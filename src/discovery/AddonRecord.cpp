@@ -1,6 +1,6 @@
 #include "discovery/AddonRecord.h"
 
-#include "app/ErrorReport.h"
+#include "core/ErrorReport.h"
 #include "ozcore/CUtilities.h"
 
 namespace discovery {

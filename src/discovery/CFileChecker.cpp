@@ -1,6 +1,6 @@
 #include "discovery/CFileChecker.h"
 
-#include "app/MQLMState.h"
+#include "core/ProcessState.h"
 #include "discovery/FileGate.h"
 #include "ozcore/CUtilities.h"
 

@@ -1,8 +1,8 @@
 #include "discovery/DiscoveryRun.h"
 
-#include "app/ErrorReport.h"
-#include "app/MQLMState.h"
-#include "app/Strings.h"
+#include "core/ErrorReport.h"
+#include "core/ProcessState.h"
+#include "core/Strings.h"
 #include "discovery/AddonRecord.h"
 #include "discovery/AddonText.h"
 #include "discovery/CFileChecker.h"

@@ -1,6 +1,6 @@
 #include "discovery/MenuExtDiscovery.h"
 
-#include "app/ErrorReport.h"
+#include "core/ErrorReport.h"
 #include "discovery/AddonRecord.h"
 #include "discovery/AddonText.h"
 #include "discovery/DiscoveryRun.h"

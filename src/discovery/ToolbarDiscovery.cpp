@@ -1,7 +1,7 @@
 #include "discovery/ToolbarDiscovery.h"
 
-#include "app/ErrorReport.h"
-#include "app/Strings.h"
+#include "core/ErrorReport.h"
+#include "core/Strings.h"
 #include "discovery/AddonRecord.h"
 #include "discovery/AddonText.h"
 #include "discovery/CUniqueNamer.h"

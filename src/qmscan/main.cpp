@@ -8,9 +8,9 @@
 #include <string>
 #include <vector>
 
-#include "app/ErrorReport.h"
-#include "app/MQLMState.h"
-#include "app/Strings.h"
+#include "core/ErrorReport.h"
+#include "core/ProcessState.h"
+#include "core/Strings.h"
 #include "discovery/BhoDiscovery.h"
 #include "discovery/ButtonDiscovery.h"
 #include "discovery/CFileChecker.h"

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "app/CResource.h"
+#include "core/CResource.h"
 #include "support/TestSupport.h"
 
 using namespace qlmtest;

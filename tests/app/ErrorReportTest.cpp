@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
-#include "app/ErrorReport.h"
-#include "app/MQLMState.h"
-#include "app/QlmError.h"
+#include "core/ErrorReport.h"
+#include "core/ProcessState.h"
+#include "core/QlmError.h"
 #include "ozcore/CErrorLog.h"
 #include "support/TestSupport.h"
 

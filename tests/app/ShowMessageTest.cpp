@@ -4,9 +4,9 @@
 #include <algorithm>
 #include <memory>
 
-#include "app/MessageOwner.h"
-#include "app/QlmError.h"
-#include "app/ShowMessage.h"
+#include "ui/dialogs/MessageOwner.h"
+#include "core/QlmError.h"
+#include "ui/dialogs/ShowMessage.h"
 #include "app/WindowProbe.h"
 #include "support/TestSupport.h"
 #include "ui/widgets/ImageStore.h"

@@ -4,8 +4,8 @@
 
 #include "app/LogLines.h"
 #include "app/MQLM.h"
-#include "app/MQLMState.h"
-#include "app/QlmError.h"
+#include "core/ProcessState.h"
+#include "core/QlmError.h"
 
 using namespace qlmtest;
 using MVista::PrivilegeDecision;

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <functional>
 
-#include "app/MQLMState.h"
+#include "core/ProcessState.h"
 #include "backup/MAPI.h"
 #include "ozcore/CErrorLog.h"
 #include "ozcore/CFileSystem.h"

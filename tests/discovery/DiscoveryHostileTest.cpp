@@ -3,7 +3,7 @@
 // Every filler lists what it can and never fails.
 #include <gtest/gtest.h>
 
-#include "app/MQLMState.h"
+#include "core/ProcessState.h"
 #include "discovery/BhoDiscovery.h"
 #include "discovery/ButtonDiscovery.h"
 #include "discovery/CFileChecker.h"

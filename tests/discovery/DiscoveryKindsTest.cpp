@@ -3,7 +3,7 @@
 // hive.
 #include <gtest/gtest.h>
 
-#include "app/MQLMState.h"
+#include "core/ProcessState.h"
 #include "discovery/AddonWorld.h"
 #include "discovery/BhoDiscovery.h"
 #include "discovery/ButtonDiscovery.h"

@@ -4,7 +4,7 @@
 // system's own files are built in; class hives are no users.
 #include <gtest/gtest.h>
 
-#include "app/MQLMState.h"
+#include "core/ProcessState.h"
 #include "discovery/AddonRecord.h"
 #include "discovery/AddonWorld.h"
 #include "discovery/BhoDiscovery.h"

@@ -8,7 +8,7 @@
 // the 32-bit view keeps them, here as on Windows.
 #include <gtest/gtest.h>
 
-#include "app/MQLMState.h"
+#include "core/ProcessState.h"
 #include "discovery/AddonRecord.h"
 #include "discovery/AddonText.h"
 #include "discovery/AddonWorld.h"

@@ -8,7 +8,7 @@
 
 #include "HostileCorpus.h"
 #include "app/LogLines.h"
-#include "app/MQLMState.h"
+#include "core/ProcessState.h"
 #include "app/WindowProbe.h"
 #include "backup/MAPI.h"
 #include "ui/tables/TableControlBase.h"

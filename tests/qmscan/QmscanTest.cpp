@@ -5,7 +5,7 @@
 
 #include <algorithm>
 
-#include "app/MQLMState.h"
+#include "core/ProcessState.h"
 #include "discovery/AddonWorld.h"
 #include "discovery/BhoDiscovery.h"
 #include "discovery/ButtonDiscovery.h"

@@ -3,7 +3,7 @@
 
 #include <cstdint>
 
-#include "app/CResource.h"
+#include "core/CResource.h"
 #include "support/TestSupport.h"
 #include "ui/widgets/ImageStore.h"
 

@@ -1,9 +1,9 @@
 #include "ui/main/BackupCommands.h"
 
-#include "app/ErrorReport.h"
-#include "app/MQLMState.h"
-#include "app/ShowMessage.h"
-#include "app/Strings.h"
+#include "core/ErrorReport.h"
+#include "core/ProcessState.h"
+#include "core/Messages.h"
+#include "core/Strings.h"
 #include "backup/MAPI.h"
 #include "ozcore/CUtilities.h"
 #include "ui/main/FMain.h"

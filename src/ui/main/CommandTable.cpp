@@ -1,6 +1,6 @@
 #include "ui/main/CommandTable.h"
 
-#include "app/Strings.h"
+#include "core/Strings.h"
 #include "ui/widgets/ImageStore.h"
 #include "ui/widgets/PopupMenu.h"
 

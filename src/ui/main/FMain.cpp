@@ -2,11 +2,11 @@
 
 #include <commctrl.h>
 
-#include "app/CResource.h"
-#include "app/ErrorReport.h"
-#include "app/MQLMState.h"
-#include "app/MessageOwner.h"
-#include "app/Strings.h"
+#include "core/CResource.h"
+#include "core/ErrorReport.h"
+#include "core/ProcessState.h"
+#include "ui/dialogs/MessageOwner.h"
+#include "core/Strings.h"
 #include "backup/MAPI.h"
 #include "ui/main/CommandDispatch.h"
 #include "ui/main/CommandTable.h"
@@ -323,7 +323,6 @@ void FMain::OnCommand(WPARAM wParam, LPARAM lParam) {
 void FMain::OnDestroy() {
   exit_ = true;
   MQLM::ClearMessageOwner(hwnd_);
-  if (MQLM::gMainWindow == this) MQLM::gMainWindow = nullptr;
   // Tree, table host, details: each window goes before the next.
   if (tree_) {
     if (tree_->Hwnd()) DestroyWindow(tree_->Hwnd());

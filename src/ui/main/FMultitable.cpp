@@ -4,7 +4,7 @@
 #include <utility>
 #include <vector>
 
-#include "app/ErrorReport.h"
+#include "core/ErrorReport.h"
 #include "ozcore/CParams.h"
 #include "ui/main/FProperties.h"
 #include "ui/tables/ucBHO.h"
@@ -103,7 +103,9 @@ void FMultitable::Init(FProperties* propertiesForm, void* detailsPane, PopupMenu
     d.tables.emplace_back(KeyOf(ids[i]), d.controls[i].get());
   d.listMade = true;
   d.Resize();
-  for (const auto& entry : d.tables) entry.second->Init(propertiesForm, contextMenu);
+  DetailsSink showDetails;
+  if (propertiesForm) showDetails = [propertiesForm](const CParams& details) { propertiesForm->ShowDetails(details); };
+  for (const auto& entry : d.tables) entry.second->Init(showDetails, contextMenu);
   ShowTable(TableId::kToolbars);
 }
 

@@ -1,8 +1,8 @@
 #include "ui/main/FProperties.h"
 
-#include "app/ErrorReport.h"
-#include "app/QlmError.h"
-#include "app/Strings.h"
+#include "core/ErrorReport.h"
+#include "core/QlmError.h"
+#include "core/Strings.h"
 #include "ozcore/CParams.h"
 #include "ui/widgets/PropertyGrid.h"
 #include "ui/widgets/WidgetWindow.h"

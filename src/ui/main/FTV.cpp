@@ -5,9 +5,9 @@
 
 #include <string>
 
-#include "app/CResource.h"
-#include "app/ErrorReport.h"
-#include "app/Strings.h"
+#include "core/CResource.h"
+#include "core/ErrorReport.h"
+#include "core/Strings.h"
 #include "ui/tables/ITableControl.h"
 #include "ui/widgets/CaptionBar.h"
 #include "ui/widgets/GdiHandles.h"

@@ -2,7 +2,7 @@
 
 #include <shellapi.h>
 
-#include "app/QlmError.h"
+#include "core/QlmError.h"
 #include "discovery/MFileProps.h"
 
 namespace {

@@ -5,10 +5,15 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
-class FProperties;
+class CParams;
 class PopupMenu;
+
+// Where a table shows the details of its selected add-on (the details
+// pane, which the table host hands in).
+using DetailsSink = std::function<void(const CParams& details)>;
 
 // Table identifiers, shared by the tables, the table host and the tree.
 namespace TableId {
@@ -31,7 +36,7 @@ class ITableControl {
   // context menu is the main window's row menu (command ids 7001-7004); the
   // table shows it with the top-level window as owner, so the chosen
   // command reaches the main window's dispatch.
-  virtual void Init(FProperties* propertiesForm, PopupMenu* contextMenu) = 0;
+  virtual void Init(DetailsSink showDetails, PopupMenu* contextMenu) = 0;
   // Runs the kind's discovery again and rebuilds the rows.
   virtual void RefreshList() = 0;
   // Deletes the selected add-on after the user confirms.

@@ -3,16 +3,15 @@
 #include <commctrl.h>
 #include <uxtheme.h>
 
-#include "app/CResource.h"
-#include "app/ErrorReport.h"
-#include "app/QlmError.h"
-#include "app/ShowMessage.h"
-#include "app/Strings.h"
+#include "core/CResource.h"
+#include "core/ErrorReport.h"
+#include "core/QlmError.h"
+#include "core/Messages.h"
+#include "core/Strings.h"
 #include "discovery/AddonRecord.h"
 #include "discovery/VisibleText.h"
 #include "ozcore/CRegistry.h"
 #include "ozcore/CUtilities.h"
-#include "ui/main/FProperties.h"
 #include "ui/tables/TableText.h"
 #include "ui/widgets/ImageStore.h"
 #include "ui/widgets/PopupMenu.h"
@@ -72,12 +71,12 @@ bool TableControlBase::Create(HWND parent) {
   return true;
 }
 
-void TableControlBase::Finalize() { propertiesForm_ = nullptr; }
+void TableControlBase::Finalize() { showDetails_ = nullptr; }
 
-void TableControlBase::Init(FProperties* propertiesForm, PopupMenu* contextMenu) {
+void TableControlBase::Init(DetailsSink showDetails, PopupMenu* contextMenu) {
   AddColumns();
   LoadRowImage();
-  propertiesForm_ = propertiesForm;
+  showDetails_ = std::move(showDetails);
   contextMenu_ = contextMenu;
   RefreshList();
 }
@@ -229,7 +228,7 @@ void TableControlBase::RefreshList() {
 
       // Nothing left to describe: the pane must not go on showing an add-on
       // that is gone (the one just deleted, say).
-      if (emptyFlag_ && propertiesForm_ && Shown()) propertiesForm_->ShowDetails(CParams());
+      if (emptyFlag_ && showDetails_ && Shown()) showDetails_(CParams());
 
       const int rows = RowCount();
       if (rows == 0) return;
@@ -282,7 +281,7 @@ void TableControlBase::lv_ItemClick() {
                   LoadStr(record.params.Find(k::kView)->Number() == 32 ? IDS_ARCH_32 : IDS_ARCH_64));
     // A hidden table keeps its details to itself: the pane belongs to the
     // table on show, which the host asks for them when it shows one.
-    if (propertiesForm_ && Shown()) propertiesForm_->ShowDetails(details);
+    if (showDetails_ && Shown()) showDetails_(details);
   });
 }
 

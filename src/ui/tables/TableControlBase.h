@@ -30,7 +30,7 @@ class TableControlBase : public WidgetWindow, public ITableControl {
   // ITableControl
   void Finalize() override;
   std::int32_t ID() const override { return kind_.id; }
-  void Init(FProperties* propertiesForm, PopupMenu* contextMenu) override;
+  void Init(DetailsSink showDetails, PopupMenu* contextMenu) override;
   void RefreshList() override;
   void Remove() override;
   std::wstring CurrentFullFileName() override;
@@ -44,7 +44,7 @@ class TableControlBase : public WidgetWindow, public ITableControl {
   const wchar_t* TypeName() const { return kind_.typeName; }
   HWND ListHwnd() const { return list_; }
   const CaptionBar& Caption() const { return caption_; }
-  FProperties* PropertiesForm() const { return propertiesForm_; }
+  bool HasDetailsPane() const { return static_cast<bool>(showDetails_); }
   // The record shown on a row (0-based); null for the empty row.
   const CResultNode* RecordAt(int row) const;
   // The selected row (0-based), or -1.
@@ -134,7 +134,7 @@ class TableControlBase : public WidgetWindow, public ITableControl {
   CaptionBar caption_;
   HWND list_ = nullptr;
   UniqueImageList images_;
-  FProperties* propertiesForm_ = nullptr;
+  DetailsSink showDetails_;
   PopupMenu* contextMenu_ = nullptr;
   bool emptyFlag_ = false;
   bool columnsAdded_ = false;

@@ -1,6 +1,6 @@
 #include "ui/tables/ucBHO.h"
 
-#include "app/Strings.h"
+#include "core/Strings.h"
 #include "discovery/AddonRecord.h"
 #include "discovery/BhoDiscovery.h"
 

@@ -1,6 +1,6 @@
 #include "ui/tables/ucExplorerBars.h"
 
-#include "app/Strings.h"
+#include "core/Strings.h"
 #include "discovery/AddonRecord.h"
 #include "discovery/ExplorerBarDiscovery.h"
 #include "ozcore/CUtilities.h"

@@ -1,6 +1,6 @@
 #include "ui/tables/ucTB.h"
 
-#include "app/Strings.h"
+#include "core/Strings.h"
 #include "discovery/AddonRecord.h"
 #include "discovery/ToolbarDiscovery.h"
 #include "ozcore/CRegistry.h"

@@ -1,6 +1,6 @@
 #include "ui/tables/ucTBButtons.h"
 
-#include "app/Strings.h"
+#include "core/Strings.h"
 #include "discovery/AddonRecord.h"
 #include "discovery/ButtonDiscovery.h"
 #include "ui/tables/TableText.h"

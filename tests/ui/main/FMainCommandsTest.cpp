@@ -2,7 +2,7 @@
 // properties, delete from the ribbon and the row menu, refresh, errors.
 #include <gtest/gtest.h>
 
-#include "app/QlmError.h"
+#include "core/QlmError.h"
 #include "ozcore/CUtilities.h"
 #include "ui/main/CommandTable.h"
 #include "ui/main/FMain.h"

@@ -6,7 +6,7 @@
 #include <algorithm>
 
 #include "app/LogLines.h"
-#include "app/MQLMState.h"
+#include "core/ProcessState.h"
 #include "app/WindowProbe.h"
 #include "discovery/CFileChecker.h"
 #include "ozcore/CErrorLog.h"

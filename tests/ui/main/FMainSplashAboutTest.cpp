@@ -1,8 +1,8 @@
 // The splash and About windows.
 #include <gtest/gtest.h>
 
-#include "app/FAbout.h"
-#include "app/FSplash.h"
+#include "ui/dialogs/FAbout.h"
+#include "ui/dialogs/FSplash.h"
 #include "app/WindowProbe.h"
 #include "ui/main/FMainHarness.h"
 

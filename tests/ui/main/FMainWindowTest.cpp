@@ -8,8 +8,8 @@
 #include <algorithm>
 #include <vector>
 
-#include "app/MQLMState.h"
-#include "app/MessageOwner.h"
+#include "core/ProcessState.h"
+#include "ui/dialogs/MessageOwner.h"
 #include "app/WindowProbe.h"
 #include "ui/main/CommandTable.h"
 #include "ui/main/FMain.h"
@@ -187,7 +187,6 @@ TEST(FMainWindow, CloseAndExitEndTheSameWayUnloadingTreeHostAndDetailsInOrder) {
     SCOPED_TRACE(way.name);
     ProcessState state;
     FMain main;
-    MQLM::gMainWindow = &main;
     ASSERT_TRUE(main.Load());
     const std::vector<HWND> panes = {main.moFTV()->Hwnd(), main.moFMultitable()->Hwnd(), main.moProperties()->Hwnd()};
     for (HWND pane : panes) SetWindowSubclass(pane, &NoteDestroy, 1, 0);
@@ -202,10 +201,8 @@ TEST(FMainWindow, CloseAndExitEndTheSameWayUnloadingTreeHostAndDetailsInOrder) {
 
     EXPECT_EQ(main.Hwnd(), nullptr);
     EXPECT_EQ(gDestroyed, panes) << "tree, table host, details";
-    EXPECT_EQ(MQLM::gMainWindow, nullptr);
     EXPECT_EQ(MQLM::CurrentMessageOwner().window, nullptr);
     EXPECT_EQ(main.moFTV(), nullptr);
-    MQLM::gMainWindow = nullptr;
   }
 }
 

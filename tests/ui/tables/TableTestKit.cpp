@@ -6,8 +6,8 @@
 #include <algorithm>
 #include <cwctype>
 
-#include "app/MQLMState.h"
-#include "app/MessageOwner.h"
+#include "core/ProcessState.h"
+#include "ui/dialogs/MessageOwner.h"
 #include "app/WindowProbe.h"
 #include "ozcore/CRegistry.h"
 #include "ozcore/UniqueHandle.h"
@@ -228,7 +228,7 @@ TableRig::TableRig(std::int32_t id, int tableHeight) {
     menus.push_back(request.keyboard);
     menuPoints.push_back(request.screen);
   };
-  table_->Init(details_.get(), nullptr);
+  table_->Init([details = details_.get()](const CParams& shown) { details->ShowDetails(shown); }, nullptr);
   Pump();
 }
 

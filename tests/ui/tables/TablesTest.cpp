@@ -159,7 +159,7 @@ TEST(UiTables, EveryKindListsItsAddonsAndDescribesTheSelectedOne) {
     EXPECT_FALSE(rig.Details().empty());
 
     table.Finalize();
-    EXPECT_EQ(table.PropertiesForm(), nullptr);
+    EXPECT_FALSE(table.HasDetailsPane());
   }
 }
 

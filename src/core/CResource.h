@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "app/QlmError.h"
+#include "core/QlmError.h"
 #include "ozcore/UniqueHandle.h"
 
 class CResource {

@@ -1,11 +1,11 @@
-#include "app/ShowMessage.h"
+#include "ui/dialogs/ShowMessage.h"
 
 #include <windows.h>
 #include <commctrl.h>
 
-#include "app/MessageOwner.h"
-#include "app/QlmError.h"
-#include "app/Strings.h"
+#include "ui/dialogs/MessageOwner.h"
+#include "core/QlmError.h"
+#include "core/Strings.h"
 #include "ui/widgets/ImageStore.h"
 
 namespace MQLM {
@@ -34,7 +34,7 @@ std::int32_t ButtonFlag(int pressed) {
 
 }  // namespace
 
-std::int32_t ShowMessage(const std::wstring& text, std::int32_t buttons, const std::wstring& title) {
+std::int32_t ShowTaskDialogMessage(const std::wstring& text, std::int32_t buttons, const std::wstring& title) {
   const MessageOwner owner = CurrentMessageOwner();
   if (!owner.window || !IsWindow(owner.window))
     throw QlmError(kObjectNotSet, L"MQLM.ShowMessage", L"Object variable or With block variable not set");

@@ -1,4 +1,4 @@
-#include "app/MQLMState.h"
+#include "core/ProcessState.h"
 
 namespace MQLM {
 CErrorLog* gLog = nullptr;
@@ -6,5 +6,4 @@ std::wstring gDataFolder;
 bool gIsNT = true;
 bool gIsNT4 = false;
 CFileChecker* gFileChecker = nullptr;
-FMain* gMainWindow = nullptr;
 }  // namespace MQLM

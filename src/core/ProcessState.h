@@ -4,7 +4,6 @@
 
 class CErrorLog;
 class CFileChecker;
-class FMain;
 
 namespace MQLM {
 
@@ -20,7 +19,5 @@ extern bool gIsNT4;
 // The file checker all discovery routines share (its cache lives for the
 // run); null until start-up made it.
 extern CFileChecker* gFileChecker;
-// The main window; null before it exists and after it unloaded.
-extern FMain* gMainWindow;
 
 }  // namespace MQLM

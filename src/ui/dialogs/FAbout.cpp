@@ -1,11 +1,11 @@
-#include "app/FAbout.h"
+#include "ui/dialogs/FAbout.h"
 
 #include <vector>
 
 #include <algorithm>
 
-#include "app/Picture.h"
-#include "app/Strings.h"
+#include "ui/dialogs/Picture.h"
+#include "core/Strings.h"
 #include "ui/widgets/WidgetWindow.h"
 
 namespace {

@@ -1,11 +1,11 @@
-#include "app/ErrorReport.h"
+#include "core/ErrorReport.h"
 
 #include <windows.h>
 
 #include <new>
 
-#include "app/MQLMState.h"
-#include "app/QlmError.h"
+#include "core/ProcessState.h"
+#include "core/QlmError.h"
 #include "ozcore/CErrorLog.h"
 #include "ozcore/CUtilities.h"
 

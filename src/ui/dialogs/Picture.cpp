@@ -1,4 +1,4 @@
-#include "app/Picture.h"
+#include "ui/dialogs/Picture.h"
 
 #include "ui/widgets/GdiHandles.h"
 #include "ui/widgets/ImageStore.h"

@@ -1,4 +1,4 @@
-#include "app/CResource.h"
+#include "core/CResource.h"
 
 #include <vector>
 

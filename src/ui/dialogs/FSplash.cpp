@@ -1,7 +1,7 @@
-#include "app/FSplash.h"
+#include "ui/dialogs/FSplash.h"
 
-#include "app/Picture.h"
-#include "app/Strings.h"
+#include "ui/dialogs/Picture.h"
+#include "core/Strings.h"
 
 namespace {
 

@@ -1,7 +1,8 @@
 #pragma once
 // The window that owns the program's messages, and the image store that
 // gives them their icon. The main window registers itself here while it
-// exists, and ShowMessage reads it. User-interface thread only.
+// exists, which makes the task dialog the program's way of showing
+// messages (core/Messages.h) for as long as it stays. User-interface thread only.
 #include <windows.h>
 
 class ImageStore;
