@@ -20,10 +20,10 @@
 #include "SyntheticRegistry.h"
 #include "TableRefresh.h"
 #include "core/ProcessState.h"
-#include "backup/MAPI.h"
+#include "backup/RegistryBackup.h"
 #include "discovery/BhoDiscovery.h"
 #include "discovery/ButtonDiscovery.h"
-#include "discovery/CFileChecker.h"
+#include "discovery/FileResolver.h"
 #include "discovery/ExplorerBarDiscovery.h"
 #include "discovery/MenuExtDiscovery.h"
 #include "discovery/ToolbarDiscovery.h"
@@ -144,8 +144,8 @@ struct RunTimes {
 
 RunTimes TimeDiscovery(std::size_t& floorEntries) {
   RunTimes times;
-  CFileChecker checker;
-  MQLM::gFileChecker = &checker;
+  FileResolver checker;
+  core::gFileChecker = &checker;
   const double heapBefore = LiveHeapBytes();
   std::optional<CResultNodes> first[5];
   floorEntries = 0;
@@ -171,7 +171,7 @@ RunTimes TimeDiscovery(std::size_t& floorEntries) {
   const double heapStart = bench::NowMs();
   times.heapBytes = LiveHeapBytes() - heapBefore;
   times.heapWalkMs = bench::NowMs() - heapStart;
-  MQLM::gFileChecker = nullptr;
+  core::gFileChecker = nullptr;
   return times;
 }
 
@@ -182,8 +182,8 @@ int MeasureConfig(std::size_t addons, std::size_t hives, int runs, bool regExpor
   GetTempPathW(MAX_PATH, temp);
   const std::wstring work = std::wstring(temp) + L"QlmBench-" + std::to_wstring(GetCurrentProcessId());
   CreateDirectoryW(work.c_str(), nullptr);
-  MQLM::gIsNT = true;
-  MQLM::gDataFolder = work;
+  core::gIsNT = true;
+  core::gDataFolder = work;
 
   ConfigResult result;
   result.addonsPerKind = addons;
@@ -205,7 +205,7 @@ int MeasureConfig(std::size_t addons, std::size_t hives, int runs, bool regExpor
       const auto timeBackup = [] {
         std::wstring written;
         const double t = bench::NowMs();
-        MAPI::BackupRegistry(&written);
+        RegistryBackup::BackupRegistry(&written);
         const double ms = bench::NowMs() - t;
         if (!written.empty()) DeleteFileW(written.c_str());
         return ms;

@@ -6,7 +6,7 @@
 
 #include "Stats.h"
 #include "SyntheticRegistry.h"
-#include "backup/MAPI.h"
+#include "backup/RegistryBackup.h"
 #include "ozcore/CRegistry.h"
 #include "ozcore/UniqueHandle.h"
 
@@ -51,7 +51,7 @@ std::vector<std::wstring> BackupTreeNames() {
   // Explorer" key, which holds nothing else in these registries: one call
   // per user exports them, instead of three process start-ups.
   std::vector<std::wstring> names;
-  for (const auto& tree : MAPI::AddonKeyTrees()) names.push_back(CRegistry::RootName(tree.root) + L"\\" + tree.path);
+  for (const auto& tree : RegistryBackup::AddonKeyTrees()) names.push_back(CRegistry::RootName(tree.root) + L"\\" + tree.path);
   CRegistry registry;
   const std::wstring self = CurrentUserKey();
   for (const auto& user : registry.EnumSubKeys(HKEY_USERS, L"").Items()) {
@@ -60,8 +60,8 @@ std::vector<std::wstring> BackupTreeNames() {
   }
   // The machine's trees of the 32-bit view, under their native names.
   if (CRegistry::HasWow32View()) {
-    for (const auto& tree : MAPI::AddonKeyTrees())
-      if (tree.root == HKEY_LOCAL_MACHINE) names.push_back(L"HKEY_LOCAL_MACHINE\\" + MAPI::Wow32MachinePath(tree.path));
+    for (const auto& tree : RegistryBackup::AddonKeyTrees())
+      if (tree.root == HKEY_LOCAL_MACHINE) names.push_back(L"HKEY_LOCAL_MACHINE\\" + RegistryBackup::Wow32MachinePath(tree.path));
   }
   return names;
 }

@@ -7,9 +7,9 @@
 
 #include "Stats.h"
 #include "core/ProcessState.h"
-#include "discovery/CFileChecker.h"
-#include "ui/main/FMultitable.h"
-#include "ui/main/FProperties.h"
+#include "discovery/FileResolver.h"
+#include "ui/main/TableHost.h"
+#include "ui/main/DetailsPane.h"
 
 namespace bench {
 
@@ -64,13 +64,13 @@ std::optional<double> TimeTableRefresh() {
   ComScope com;
   INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_LISTVIEW_CLASSES | ICC_BAR_CLASSES | ICC_STANDARD_CLASSES};
   InitCommonControlsEx(&controls);
-  CFileChecker checker;
-  MQLM::gFileChecker = &checker;
+  FileResolver checker;
+  core::gFileChecker = &checker;
   std::optional<double> elapsed;
   {
     Frame frame;
-    FProperties details;
-    FMultitable host;
+    DetailsPane details;
+    TableHost host;
     if (frame.hwnd && details.Create(frame.hwnd) && host.Create(frame.hwnd)) {
       // The table host on the left, the details pane beside it.
       MoveWindow(host.Hwnd(), 0, 0, 663, 501, FALSE);
@@ -91,7 +91,7 @@ std::optional<double> TimeTableRefresh() {
     }
   }
   Pump();
-  MQLM::gFileChecker = nullptr;
+  core::gFileChecker = nullptr;
   return elapsed;
 }
 

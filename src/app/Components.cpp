@@ -6,7 +6,7 @@
 #include "core/Strings.h"
 #include "ozcore/CStringDictionary.h"
 
-namespace MQLM {
+namespace Startup {
 
 ComponentLoader::ComponentLoader(std::wstring folder) : folder_(std::move(folder)) {}
 
@@ -54,4 +54,4 @@ bool CheckComponents(ComponentLoader& components, std::wstring& message) {
   return ok;
 }
 
-}  // namespace MQLM
+}  // namespace Startup

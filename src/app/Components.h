@@ -8,7 +8,7 @@
 #include "components/QLMCustom.h"
 #include "ozcore/UniqueHandle.h"
 
-namespace MQLM {
+namespace Startup {
 
 struct CustomRelease {
   void operator()(IQLMCustom* object) const noexcept {
@@ -47,4 +47,4 @@ class ComponentLoader {
 // failure: false, and message holds the text to show, naming the DLL.
 bool CheckComponents(ComponentLoader& components, std::wstring& message);
 
-}  // namespace MQLM
+}  // namespace Startup

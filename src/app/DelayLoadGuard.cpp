@@ -52,8 +52,8 @@ FARPROC WINAPI OnDelayLoadFailure(unsigned notify, PDelayLoadInfo info) {
 
 }  // namespace
 
-namespace MQLM {
+namespace Startup {
 
 void InstallDelayLoadGuard() { __pfnDliFailureHook2 = &OnDelayLoadFailure; }
 
-}  // namespace MQLM
+}  // namespace Startup

@@ -4,9 +4,9 @@
 // exception that ends the process. The guard turns it into a QlmError
 // raised at the call, which start-up's resume-next policy and the error
 // handlers deal with like any other failure.
-namespace MQLM {
+namespace Startup {
 
 // Install once, before the first call into a delay-loaded DLL.
 void InstallDelayLoadGuard();
 
-}  // namespace MQLM
+}  // namespace Startup

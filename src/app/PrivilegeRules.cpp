@@ -1,6 +1,6 @@
 #include "app/PrivilegeRules.h"
 
-namespace MVista {
+namespace Elevation {
 
 bool IsCheckedPlatform(std::int32_t platformId, std::int32_t major) { return platformId == 2 && major >= 6; }
 
@@ -21,4 +21,4 @@ std::wstring RelaunchParameters(const std::wstring& folder) {
 
 std::wstring BoolText(bool value) { return value ? L"True" : L"False"; }
 
-}  // namespace MVista
+}  // namespace Elevation

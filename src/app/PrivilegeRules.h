@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <string>
 
-namespace MVista {
+namespace Elevation {
 
 // Token elevation types.
 constexpr std::int32_t kElevationDefault = 1;
@@ -47,4 +47,4 @@ std::wstring RelaunchParameters(const std::wstring& folder);
 // "True" or "False", as the privilege record shows them.
 std::wstring BoolText(bool value);
 
-}  // namespace MVista
+}  // namespace Elevation

@@ -2,21 +2,21 @@
 
 #include <memory>
 
-#include "ui/dialogs/FSplash.h"
+#include "ui/dialogs/SplashWindow.h"
 #include "core/ProcessState.h"
-#include "discovery/CFileChecker.h"
-#include "ui/main/FMain.h"
+#include "discovery/FileResolver.h"
+#include "ui/main/MainWindow.h"
 
-namespace MQLM {
+namespace Startup {
 namespace {
 // What start-up owns for the whole run; the globals point into these.
-std::unique_ptr<FSplash> gSplashWindow;
-std::unique_ptr<CFileChecker> gOwnFileChecker;
-std::unique_ptr<FMain> gOwnMainWindow;
+std::unique_ptr<SplashWindow> gSplashWindow;
+std::unique_ptr<FileResolver> gOwnFileChecker;
+std::unique_ptr<MainWindow> gOwnMainWindow;
 }  // namespace
 
 void ShowSplash() {
-  gSplashWindow = std::make_unique<FSplash>();
+  gSplashWindow = std::make_unique<SplashWindow>();
   gSplashWindow->Show();
 }
 
@@ -25,9 +25,9 @@ bool SplashVisible() { return gSplashWindow && gSplashWindow->Visible(); }
 void DropSplash() { gSplashWindow.reset(); }
 
 void CreateProcessObjects() {
-  gOwnFileChecker = std::make_unique<CFileChecker>();
-  gFileChecker = gOwnFileChecker.get();
-  gOwnMainWindow = std::make_unique<FMain>();
+  gOwnFileChecker = std::make_unique<FileResolver>();
+  core::gFileChecker = gOwnFileChecker.get();
+  gOwnMainWindow = std::make_unique<MainWindow>();
 }
 
 void ShowMainWindow() {
@@ -36,8 +36,8 @@ void ShowMainWindow() {
 
 void ReleaseProcessObjects() {
   gOwnMainWindow.reset();
-  gFileChecker = nullptr;
+  core::gFileChecker = nullptr;
   gOwnFileChecker.reset();
 }
 
-}  // namespace MQLM
+}  // namespace Startup

@@ -1,7 +1,7 @@
 #pragma once
 // Where start-up hands over to the windows and objects that other parts of
 // the program provide; start-up's order does not change.
-namespace MQLM {
+namespace Startup {
 
 // The splash window: shown without blocking, closes itself.
 void ShowSplash();
@@ -16,4 +16,4 @@ void ShowMainWindow();
 // Releases what CreateProcessObjects made.
 void ReleaseProcessObjects();
 
-}  // namespace MQLM
+}  // namespace Startup

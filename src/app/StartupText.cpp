@@ -1,6 +1,6 @@
 #include "app/StartupText.h"
 
-namespace MQLM {
+namespace Startup {
 
 std::wstring VersionRecordText(const std::wstring& product, std::int32_t major, std::int32_t minor,
                                std::int32_t revision) {
@@ -18,4 +18,4 @@ std::wstring ComponentMessage(const std::wstring& textTemplate, const std::wstri
   return text;
 }
 
-}  // namespace MQLM
+}  // namespace Startup

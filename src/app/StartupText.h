@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <string>
 
-namespace MQLM {
+namespace Startup {
 
 // "<product> ver.<major>.<minor>.<revision>", plain decimal numbers.
 std::wstring VersionRecordText(const std::wstring& product, std::int32_t major, std::int32_t minor,
@@ -12,4 +12,4 @@ std::wstring VersionRecordText(const std::wstring& product, std::int32_t major, 
 // capital letters.
 std::wstring ComponentMessage(const std::wstring& textTemplate, const std::wstring& dllName);
 
-}  // namespace MQLM
+}  // namespace Startup

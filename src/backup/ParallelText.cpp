@@ -7,7 +7,7 @@
 #include <system_error>
 #include <thread>
 
-namespace MAPI {
+namespace RegistryBackup {
 
 std::wstring JoinTexts(const std::vector<TextJob>& jobs, unsigned threads) {
   // The order jobs are taken in: early ones first, each group in its own order.
@@ -62,4 +62,4 @@ unsigned BackupThreads() {
   return std::clamp(2 * std::thread::hardware_concurrency(), 2u, 4u);
 }
 
-}  // namespace MAPI
+}  // namespace RegistryBackup

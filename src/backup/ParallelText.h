@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-namespace MAPI {
+namespace RegistryBackup {
 
 struct TextJob {
   std::function<std::wstring()> make;
@@ -24,4 +24,4 @@ std::wstring JoinTexts(const std::vector<TextJob>& jobs, unsigned threads);
 // The number of threads the backup uses here.
 unsigned BackupThreads();
 
-}  // namespace MAPI
+}  // namespace RegistryBackup

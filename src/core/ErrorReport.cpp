@@ -29,7 +29,7 @@ ErrorInfo CurrentError() {
 }
 
 void LogRecord(std::int32_t number, const std::wstring& text, std::int32_t level, const std::wstring& context) {
-  if (MQLM::gLog) MQLM::gLog->LogMessage(number, text, level, context);
+  if (core::gLog) core::gLog->LogMessage(number, text, level, context);
 }
 
 void LogError(const ErrorInfo& error, std::int32_t level, const std::wstring& context) {

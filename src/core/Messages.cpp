@@ -4,7 +4,7 @@
 
 #include "core/QlmError.h"
 
-namespace MQLM {
+namespace core {
 namespace {
 constexpr std::int32_t kObjectNotSet = 91;
 std::atomic<MessagePresenter> gPresenter{nullptr};
@@ -18,4 +18,4 @@ std::int32_t ShowMessage(const std::wstring& text, std::int32_t buttons, const s
   return presenter(text, buttons, title);
 }
 
-}  // namespace MQLM
+}  // namespace core

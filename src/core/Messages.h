@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <string>
 
-namespace MQLM {
+namespace core {
 
 // Button flags; a set may combine them. 0 lets the system choose (one OK).
 constexpr std::int32_t kButtonOK = 1;
@@ -24,4 +24,4 @@ void SetMessagePresenter(MessagePresenter presenter);
 // the message cannot be shown; the caller's handler deals with it.
 std::int32_t ShowMessage(const std::wstring& text, std::int32_t buttons = kButtonOK, const std::wstring& title = {});
 
-}  // namespace MQLM
+}  // namespace core

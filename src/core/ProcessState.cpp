@@ -1,9 +1,9 @@
 #include "core/ProcessState.h"
 
-namespace MQLM {
+namespace core {
 CErrorLog* gLog = nullptr;
 std::wstring gDataFolder;
 bool gIsNT = true;
 bool gIsNT4 = false;
-CFileChecker* gFileChecker = nullptr;
-}  // namespace MQLM
+FileResolver* gFileChecker = nullptr;
+}  // namespace core

@@ -3,9 +3,9 @@
 #include <string>
 
 class CErrorLog;
-class CFileChecker;
+class FileResolver;
 
-namespace MQLM {
+namespace core {
 
 // The logger every record goes through; null until start-up opened it (or
 // when the common library is missing). Start-up owns it.
@@ -18,6 +18,6 @@ extern bool gIsNT;
 extern bool gIsNT4;
 // The file checker all discovery routines share (its cache lives for the
 // run); null until start-up made it.
-extern CFileChecker* gFileChecker;
+extern FileResolver* gFileChecker;
 
-}  // namespace MQLM
+}  // namespace core

@@ -3,7 +3,7 @@
 // executable at run time.
 #include <string>
 
-#include "strings.h"
+#include "StringIds.h"
 
 // The text with the given number; empty when the table has none.
 std::wstring LoadStr(unsigned id);

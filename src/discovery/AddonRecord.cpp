@@ -54,11 +54,11 @@ void AddVersionDetails(CResultNode& node, const CStringDictionary& versionString
 
 }  // namespace discovery
 
-namespace MQLM {
+namespace discovery {
 
 void AddFileInfoToResultNode(CResultNode& node, const std::wstring& file) {
   Guarded(L"MQLM.AddFileInfoToResultNode", kLevelError,
           [&] { discovery::AddVersionDetails(node, CUtilities::GetVersionStrings(file)); });
 }
 
-}  // namespace MQLM
+}  // namespace discovery

@@ -56,11 +56,11 @@ void AddVersionDetails(CResultNode& node, const CStringDictionary& versionString
 
 }  // namespace discovery
 
-namespace MQLM {
+namespace discovery {
 
 // Reads the version resource of file and adds "manufacturer" and "version"
 // to the record. A failure is logged ("MQLM.AddFileInfoToResultNode") and
 // the record keeps what it has.
 void AddFileInfoToResultNode(CResultNode& node, const std::wstring& file);
 
-}  // namespace MQLM
+}  // namespace discovery

@@ -18,12 +18,12 @@ inline constexpr const wchar_t* kBhoPath =
     L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Browser Helper Objects";
 
 // Every entry, read afresh; no list when the listing itself failed (logged
-// as "ucBHO.EnumBHOs").
+// as "HelperObjectTable.EnumBHOs").
 // Every registry view is read, the 64-bit one first.
 std::optional<CResultNodes> EnumBHOs();
 
 // Appends a record for each entry among the subkey names. A failure is
-// logged ("ucBHO.FillBHOInfo") and ends the listing of this key.
+// logged ("HelperObjectTable.FillBHOInfo") and ends the listing of this key.
 // The entries and their classes are read in view.
 void FillBHOInfo(DiscoveryRun& run, const CStringDictionary& names, CResultNodes& list, HKEY root,
                  RegView view = RegView::Default);

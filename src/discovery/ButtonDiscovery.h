@@ -19,11 +19,11 @@ inline constexpr const wchar_t* kButtonMachinePath = L"Software\\Microsoft\\Inte
 inline constexpr const wchar_t* kButtonUserPath = L"\\Software\\Microsoft\\Internet Explorer\\Extensions";
 
 // Every entry of every registry view, read afresh; no list when the walk
-// itself failed (logged as "ucTBButtons.EnumToolbarButtons").
+// itself failed (logged as "ButtonTable.EnumToolbarButtons").
 std::optional<CResultNodes> EnumToolbarButtons();
 
 // Appends a record for each entry among the subkey names of one location.
-// A failure is logged ("ucTBButtons.FillTBButtonInfo") and ends this
+// A failure is logged ("ButtonTable.FillTBButtonInfo") and ends this
 // location.
 void FillTBButtonInfo(DiscoveryRun& run, HKEY root, const std::wstring& path, const std::wstring& scope,
                       const CStringDictionary& names, CResultNodes& list, const LocationViews& views = {});

@@ -5,7 +5,7 @@
 #include "core/Strings.h"
 #include "discovery/AddonRecord.h"
 #include "discovery/AddonText.h"
-#include "discovery/CFileChecker.h"
+#include "discovery/FileResolver.h"
 #include "discovery/FileGate.h"
 #include "discovery/HiveWalk.h"
 #include "ozcore/CUtilities.h"
@@ -64,9 +64,9 @@ std::wstring DiscoveryRun::FileInView(const std::wstring& rawFile, RegView view)
 }
 
 std::wstring DiscoveryRun::FullFileName(const std::wstring& rawFile, RegView view) {
-  CFileChecker* checker = MQLM::gFileChecker;
+  FileResolver* checker = core::gFileChecker;
   if (!checker) {
-    if (!ownChecker_) ownChecker_ = std::make_unique<CFileChecker>();
+    if (!ownChecker_) ownChecker_ = std::make_unique<FileResolver>();
     checker = ownChecker_.get();
   }
   return checker->GetFullFileNameFromShortFilename(rawFile, As32BitProcess(view));

@@ -14,7 +14,7 @@
 #include "ozcore/CRegistry.h"
 #include "ozcore/CStringDictionary.h"
 
-class CFileChecker;
+class FileResolver;
 
 namespace discovery {
 
@@ -74,7 +74,7 @@ class DiscoveryRun {
   // Adds "manufacturer" and "version" from the file the kind names. When
   // that string gives no version resource but the resolved path does (a
   // quoted path, a "\??\" path), the resolved file is read instead. A
-  // failure is logged as in MQLM::AddFileInfoToResultNode. A file that is
+  // failure is logged as in discovery::AddFileInfoToResultNode. A file that is
   // not opened gets an empty "version" and a "fileNote" saying why.
   void AddFileInfo(CResultNode& node, const FileFacts& facts);
 
@@ -94,7 +94,7 @@ class DiscoveryRun {
   std::vector<RegView> views_;
   std::map<RegView, std::unique_ptr<CRegistry>> registries_;
   std::wstring systemFolder_, wow32SystemFolder_;  // read when first needed
-  std::unique_ptr<CFileChecker> ownChecker_;  // only when the process has none
+  std::unique_ptr<FileResolver> ownChecker_;  // only when the process has none
   std::unordered_map<std::wstring, CStringDictionary> versions_;
   std::unordered_map<std::wstring, std::wstring> indirect_, indirect32_;
   std::unordered_map<std::wstring, std::wstring> scopes_;

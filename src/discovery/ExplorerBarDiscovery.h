@@ -17,12 +17,12 @@ inline constexpr const wchar_t* kExplorerBarCategoryVertical = L"{00021493-0000-
 inline constexpr const wchar_t* kExplorerBarCategoryHorizontal = L"{00021494-0000-0000-C000-000000000046}";
 
 // Every bar, once per category it declares, read afresh; no list when the
-// listing itself failed (logged as "ucExplorerBars.EnumObjects").
+// listing itself failed (logged as "ExplorerBarTable.EnumObjects").
 // Every registry view is read: the 64-bit view's bars first.
 std::optional<CResultNodes> EnumObjects();
 
 // Appends a record for each bar among the CLSIDs of one category. A failure
-// is logged ("ucExplorerBars.FillObjectInfo") and ends this category.
+// is logged ("ExplorerBarTable.FillObjectInfo") and ends this category.
 // The classes are read in view.
 void FillObjectInfo(DiscoveryRun& run, const CStringDictionary& classIds, CResultNodes& list,
                     const std::wstring& category, RegView view = RegView::Default);

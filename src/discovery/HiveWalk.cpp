@@ -4,7 +4,7 @@
 #include "core/Strings.h"
 #include "discovery/AddonText.h"
 #include "discovery/DiscoveryRun.h"
-#include "discovery/MSidToSam.h"
+#include "discovery/AccountNames.h"
 
 namespace discovery {
 
@@ -55,7 +55,7 @@ std::wstring ScopeForUserKey(const std::wstring& userKey) {
       return LoadStr(IDS_SCOPE_DEFAULT);
     case text::UserKeyKind::Sid: {
       std::wstring domain, account;
-      MSidToSam::SidToAccountName(userKey, domain, account);
+      AccountNames::SidToAccountName(userKey, domain, account);
       return account;
     }
     case text::UserKeyKind::Classes:

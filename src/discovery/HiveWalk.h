@@ -44,7 +44,7 @@ void WalkHives(DiscoveryRun& run, const std::wstring& machinePath, const std::ws
 
 // A whole listing by the walk above: a fresh run and list, fill called for
 // every location with both. No list when the walk itself failed; the
-// failure is logged at level 4 under context ("ucTB.EnumToolbars", say).
+// failure is logged at level 4 under context ("ToolbarTable.EnumToolbars", say).
 using ListFiller = std::function<void(DiscoveryRun& run, CResultNodes& list, HKEY root, const std::wstring& path,
                                       const std::wstring& scope, const CStringDictionary& names,
                                       const LocationViews& views)>;

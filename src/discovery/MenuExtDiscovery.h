@@ -21,12 +21,12 @@ inline constexpr const wchar_t* kMenuExtUserPath = L"\\Software\\Microsoft\\Inte
 
 // Every entry, read afresh (an empty listing does not hide later entries);
 // no list when the walk itself failed (logged as
-// "ucMenuExt.EnumContextMenus").
+// "MenuExtensionTable.EnumContextMenus").
 // Every registry view is read.
 std::optional<CResultNodes> EnumContextMenus();
 
 // Appends a record for every subkey of one location. A failure is logged
-// ("ucMenuExt.FillContextMenuInfo") and ends this location.
+// ("MenuExtensionTable.FillContextMenuInfo") and ends this location.
 void FillContextMenuInfo(DiscoveryRun& run, HKEY root, const std::wstring& path, const std::wstring& scope,
                          const CStringDictionary& names, CResultNodes& list, const LocationViews& views = {});
 

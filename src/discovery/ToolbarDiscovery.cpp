@@ -4,7 +4,7 @@
 #include "core/Strings.h"
 #include "discovery/AddonRecord.h"
 #include "discovery/AddonText.h"
-#include "discovery/CUniqueNamer.h"
+#include "discovery/UniqueNamer.h"
 #include "discovery/DiscoveryRun.h"
 #include "discovery/HiveWalk.h"
 
@@ -12,7 +12,7 @@ namespace discovery {
 
 std::optional<CResultNodes> EnumToolbars() {
   // Names are kept unique across the whole listing.
-  CUniqueNamer namer;
+  UniqueNamer namer;
   return ListFromHives(L"ucTB.EnumToolbars", kToolbarMachinePath, kToolbarUserPath, EntryNames::Values,
                        [&namer](DiscoveryRun& run, CResultNodes& list, HKEY root, const std::wstring& path,
                                 const std::wstring& scope, const CStringDictionary& names, const LocationViews& views) {
@@ -20,7 +20,7 @@ std::optional<CResultNodes> EnumToolbars() {
                        });
 }
 
-void FillTBInfo(DiscoveryRun& run, CUniqueNamer& namer, const CStringDictionary& names, CResultNodes& list, HKEY root,
+void FillTBInfo(DiscoveryRun& run, UniqueNamer& namer, const CStringDictionary& names, CResultNodes& list, HKEY root,
                 const std::wstring& path, const std::wstring& scope, const LocationViews& views) {
   Guarded(L"ucTB.FillTBInfo", kLevelDiscovery, [&] {
     for (const auto& clsid : names.Keys()) {

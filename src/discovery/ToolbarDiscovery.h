@@ -11,7 +11,7 @@
 #include "discovery/HiveWalk.h"
 #include "ozcore/CStringDictionary.h"
 
-class CUniqueNamer;
+class UniqueNamer;
 
 namespace discovery {
 
@@ -22,12 +22,12 @@ inline constexpr const wchar_t* kToolbarUserPath = L"\\Software\\Microsoft\\Inte
 
 // Every listed toolbar of every registry view, read afresh; display names
 // numbered afresh over the whole listing. No list when the walk itself
-// failed (logged as "ucTB.EnumToolbars").
+// failed (logged as "ToolbarTable.EnumToolbars").
 std::optional<CResultNodes> EnumToolbars();
 
 // Appends a record for each toolbar among the value names of one location.
-// A failure is logged ("ucTB.FillTBInfo") and ends this location.
-void FillTBInfo(DiscoveryRun& run, CUniqueNamer& namer, const CStringDictionary& names, CResultNodes& list, HKEY root,
+// A failure is logged ("ToolbarTable.FillTBInfo") and ends this location.
+void FillTBInfo(DiscoveryRun& run, UniqueNamer& namer, const CStringDictionary& names, CResultNodes& list, HKEY root,
                 const std::wstring& path, const std::wstring& scope, const LocationViews& views = {});
 
 }  // namespace discovery

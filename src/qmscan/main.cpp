@@ -13,7 +13,7 @@
 #include "core/Strings.h"
 #include "discovery/BhoDiscovery.h"
 #include "discovery/ButtonDiscovery.h"
-#include "discovery/CFileChecker.h"
+#include "discovery/FileResolver.h"
 #include "discovery/ExplorerBarDiscovery.h"
 #include "discovery/MenuExtDiscovery.h"
 #include "discovery/ToolbarDiscovery.h"
@@ -60,8 +60,8 @@ bool CommonLibraryPresent() {
 }
 
 int Scan(const qmscan::Options& options) {
-  CFileChecker checker;
-  MQLM::gFileChecker = &checker;
+  FileResolver checker;
+  core::gFileChecker = &checker;
   const bool json = options.form == qmscan::OutputForm::Json;
 
   std::wstring out = json ? std::wstring(L"[") : qmscan::CsvHeader();
@@ -86,7 +86,7 @@ int Scan(const qmscan::Options& options) {
     }
   }
   if (json) out += first ? L"]\r\n" : L"\r\n]\r\n";
-  MQLM::gFileChecker = nullptr;
+  core::gFileChecker = nullptr;
 
   if (!qmscan::WriteText(STD_OUTPUT_HANDLE, out)) return kExitCannotRun;
   return exitCode;

@@ -1,17 +1,17 @@
 #include <gtest/gtest.h>
 
-#include "core/CResource.h"
+#include "core/ProgramResources.h"
 #include "support/TestSupport.h"
 
 using namespace qlmtest;
 
-TEST(CResource, LoadsForResourcesOnlyAndReleases) {
-  CResource res;
+TEST(ProgramResources, LoadsForResourcesOnlyAndReleases) {
+  ProgramResources res;
   EXPECT_FALSE(res.Init(L""));
   EXPECT_EQ(res.hModule(), nullptr);
 
   // The running program's own file, whatever its name.
-  const auto self = CResource::ProgramFile();
+  const auto self = ProgramResources::ProgramFile();
   EXPECT_NE(self.find(L"app_core_tests.exe"), std::wstring::npos);
 
   // A copy of a fixture: while loaded its resources are readable; after the
@@ -31,9 +31,9 @@ TEST(CResource, LoadsForResourcesOnlyAndReleases) {
   EXPECT_TRUE(DeleteFileW(copy.c_str())) << "the first module was not released";
 }
 
-TEST(CResource, MissingFileRaisesTheComponentError) {
-  CResource res;
-  ASSERT_TRUE(res.Init(CResource::ProgramFile()));
+TEST(ProgramResources, MissingFileRaisesTheComponentError) {
+  ProgramResources res;
+  ASSERT_TRUE(res.Init(ProgramResources::ProgramFile()));
   const std::wstring missing = L"C:\\no\\such\\Quillmoor.exe";
   try {
     res.Init(missing);

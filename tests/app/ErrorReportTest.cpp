@@ -12,7 +12,7 @@ TEST(ErrorReport, FailuresBecomeOneRecordEach) {
   TempFolder tmp;
   CErrorLog log;
   ASSERT_TRUE(log.OpenLogFiles(tmp.File(L"QLM.log"), tmp.File(L"short.log")));
-  MQLM::gLog = &log;
+  core::gLog = &log;
 
   EXPECT_FALSE(Guarded(L"FMain.SearchGoogle", kLevelError, [] { throw QlmError(5, L"x", L"Invalid call"); }));
   EXPECT_FALSE(Guarded(L"ucTB.FillTBInfo", kLevelDiscovery, [] { throw std::runtime_error("bad data"); }));
@@ -23,7 +23,7 @@ TEST(ErrorReport, FailuresBecomeOneRecordEach) {
   const auto win32 = ErrorFromWin32(ERROR_ACCESS_DENIED);
   EXPECT_EQ(win32.number, static_cast<std::int32_t>(0x80070005));
   LogError(win32, kLevelError, L"FMain.ShowFiledetails");
-  MQLM::gLog = nullptr;
+  core::gLog = nullptr;
   LogInformation(L"no logger: nothing happens", L"X.Y");
 
   const auto text = ReadUtf8File(tmp.File(L"QLM.log"));

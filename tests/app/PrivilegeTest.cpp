@@ -2,11 +2,11 @@
 
 #include <vector>
 
-#include "app/MVista.h"
+#include "app/Elevation.h"
 #include "ozcore/UniqueHandle.h"
 #include "support/TestSupport.h"
 
-using namespace MVista;
+using namespace Elevation;
 using namespace qlmtest;
 
 TEST(AppPrivilege, DecisionTable) {

@@ -22,7 +22,7 @@ std::int32_t Answer(const std::wstring& caption, Dialog& seen, const std::wstrin
   DialogAnswerer answer({caption});
   std::int32_t result = -2;
   try {
-    result = MQLM::ShowMessage(text, buttons, title);
+    result = core::ShowMessage(text, buttons, title);
   } catch (...) {
   }
   const auto& shown = answer.StopAndSeen();
@@ -37,14 +37,14 @@ class AppShowMessage : public ::testing::Test {
  protected:
   void SetUp() override {
     CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-    images_->AddImage(MQLM::kMessageIconCommand, GetModuleHandleW(nullptr), 1003);
+    images_->AddImage(dialogs::kMessageIconCommand, GetModuleHandleW(nullptr), 1003);
     owner_ = CreateWindowExW(0, L"STATIC", L"   Quillmoor", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 100, 100, 600, 400,
                              nullptr, nullptr, nullptr, nullptr);
     ASSERT_NE(owner_, nullptr);
-    MQLM::SetMessageOwner({owner_, images_.get()});
+    dialogs::SetMessageOwner({owner_, images_.get()});
   }
   void TearDown() override {
-    MQLM::ClearMessageOwner(owner_);
+    dialogs::ClearMessageOwner(owner_);
     if (owner_) DestroyWindow(owner_);
     images_.reset();  // its images go before COM does
     CoUninitialize();
@@ -79,7 +79,7 @@ TEST_F(AppShowMessage, EachButtonSetGivesThePressedButtonsFlag) {
     EXPECT_EQ(seen.title, L"Delete");
     // The icon is the Delete command's image from the owner's store.
     EXPECT_NE(seen.icon, nullptr);
-    EXPECT_EQ(seen.icon, images_->Icon(MQLM::kMessageIconCommand, MQLM::kMessageIconSize));
+    EXPECT_EQ(seen.icon, images_->Icon(dialogs::kMessageIconCommand, dialogs::kMessageIconSize));
   }
 }
 
@@ -97,9 +97,9 @@ TEST_F(AppShowMessage, NothingOfOneMessageCarriesIntoTheNext) {
 }
 
 TEST(AppShowMessageNoWindow, WithoutAMainWindowTheCallerGetsAnError) {
-  MQLM::SetMessageOwner({});
+  dialogs::SetMessageOwner({});
   try {
-    MQLM::ShowMessage(L"text");
+    core::ShowMessage(L"text");
     FAIL() << "no error raised";
   } catch (const QlmError& e) {
     EXPECT_EQ(e.Number(), 91);

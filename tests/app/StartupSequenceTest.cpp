@@ -3,12 +3,12 @@
 #include <gtest/gtest.h>
 
 #include "app/LogLines.h"
-#include "app/MQLM.h"
+#include "app/Startup.h"
 #include "core/ProcessState.h"
 #include "core/QlmError.h"
 
 using namespace qlmtest;
-using MVista::PrivilegeDecision;
+using Elevation::PrivilegeDecision;
 
 namespace {
 
@@ -33,7 +33,7 @@ class AppStartupSequence : public ::testing::Test {
   void Note(const wchar_t* call) { calls_.push_back(call); }
 
   TempFolder data_;
-  MQLM::StartupParts parts_;
+  Startup::StartupParts parts_;
   std::vector<std::wstring> calls_;
   int splashPolls_ = 0;
 };
@@ -57,12 +57,12 @@ TEST_F(AppStartupSequence, RunsInOrderAndLogsAPendingErrorOnce) {
     throw std::runtime_error("raised after the record");
   };
 
-  EXPECT_EQ(MQLM::RunStartup(parts_), MQLM::kExitNormal);
+  EXPECT_EQ(Startup::RunStartup(parts_), Startup::kExitNormal);
   EXPECT_EQ(calls_, (std::vector<std::wstring>{L"privileges", L"splash", L"objects", L"drop splash", L"main window",
                                                L"release"}));
   EXPECT_EQ(splashPolls_, 4);
-  EXPECT_EQ(MQLM::gDataFolder, data_.Path() + L"\\Quillmoor");
-  EXPECT_EQ(MQLM::gLog, nullptr);
+  EXPECT_EQ(core::gDataFolder, data_.Path() + L"\\Quillmoor");
+  EXPECT_EQ(core::gLog, nullptr);
 
   const auto log = LogLines(data_.File(L"Quillmoor\\QLM.log"));
   ASSERT_EQ(log.size(), 4u);
@@ -76,8 +76,8 @@ TEST_F(AppStartupSequence, RefusalAndRelaunchEndBeforeTheComponentCheck) {
   for (auto decision : {PrivilegeDecision::Refuse, PrivilegeDecision::Relaunch}) {
     calls_.clear();
     parts_.checkPrivileges = [this, decision] { return Note(L"privileges"), decision; };
-    EXPECT_EQ(MQLM::RunStartup(parts_),
-              decision == PrivilegeDecision::Refuse ? MQLM::kExitRefused : MQLM::kExitNormal);
+    EXPECT_EQ(Startup::RunStartup(parts_),
+              decision == PrivilegeDecision::Refuse ? Startup::kExitRefused : Startup::kExitNormal);
     EXPECT_EQ(calls_, std::vector<std::wstring>{L"privileges"});
   }
 }

@@ -4,7 +4,7 @@
 #include <functional>
 
 #include "core/ProcessState.h"
-#include "backup/MAPI.h"
+#include "backup/RegistryBackup.h"
 #include "ozcore/CErrorLog.h"
 #include "ozcore/CFileSystem.h"
 #include "ozcore/CRegistry.h"
@@ -32,10 +32,10 @@ struct Cleanup {
 // Points the program's data folder at a temporary folder for one test.
 struct DataFolder {
   TempFolder tmp;
-  DataFolder() { MQLM::gDataFolder = tmp.Path(); }
+  DataFolder() { core::gDataFolder = tmp.Path(); }
   ~DataFolder() {
-    MQLM::gDataFolder.clear();
-    MQLM::gIsNT = true;
+    core::gDataFolder.clear();
+    core::gIsNT = true;
   }
 };
 
@@ -74,13 +74,13 @@ TEST(BackupFile, NameFollowsTheDatePattern) {
   t.wSecond = 9;
   wchar_t month[32] = {};
   GetLocaleInfoW(LOCALE_USER_DEFAULT, LOCALE_SABBREVMONTHNAME3, month, 32);
-  EXPECT_EQ(MAPI::BackupFileName(L"C:\\Data\\Backup", t),
+  EXPECT_EQ(RegistryBackup::BackupFileName(L"C:\\Data\\Backup", t),
             L"C:\\Data\\Backup\\Backup " + std::wstring(month) + L" 07, 2012 14-05-09.reg");
   t.wHour = 0;
   t.wMonth = 12;
   t.wDay = 31;
   GetLocaleInfoW(LOCALE_USER_DEFAULT, LOCALE_SABBREVMONTHNAME12, month, 32);
-  EXPECT_EQ(MAPI::BackupFileName(L"X", t), L"X\\Backup " + std::wstring(month) + L" 31, 2012 00-05-09.reg");
+  EXPECT_EQ(RegistryBackup::BackupFileName(L"X", t), L"X\\Backup " + std::wstring(month) + L" 31, 2012 00-05-09.reg");
 }
 
 TEST(BackupFile, MergingTheBackupRestoresDeletedAddonsOfEveryUser) {
@@ -165,7 +165,7 @@ TEST(BackupFile, MergingTheBackupRestoresDeletedAddonsOfEveryUser) {
   }
 
   std::wstring file;
-  ASSERT_TRUE(MAPI::BackupRegistry(&file));
+  ASSERT_TRUE(RegistryBackup::BackupRegistry(&file));
   ASSERT_EQ(BackupFiles(data.tmp.Path()).size(), 1u);
   const std::string bytes = ReadBytes(file);
   ASSERT_GE(bytes.size(), 2u);
@@ -226,9 +226,9 @@ TEST(BackupFile, MergingTheBackupRestoresDeletedAddonsOfEveryUser) {
 
 TEST(BackupFile, AnsiFileForTheOlderFamily) {
   DataFolder data;
-  MQLM::gIsNT = false;
+  core::gIsNT = false;
   std::wstring file;
-  ASSERT_TRUE(MAPI::BackupRegistry(&file));
+  ASSERT_TRUE(RegistryBackup::BackupRegistry(&file));
   const std::string bytes = ReadBytes(file);
   EXPECT_EQ(bytes.rfind("REGEDIT4\r\n", 0), 0u);
   EXPECT_EQ(bytes.find('\0'), std::string::npos);  // single-byte text throughout
@@ -238,14 +238,14 @@ TEST(BackupFile, FailureIsReportedAndLoggedNotClaimedAsSuccess) {
   TempFolder tmp;
   CErrorLog log;
   ASSERT_TRUE(log.OpenLogFiles(tmp.File(L"QLM.log"), tmp.File(L"short.log")));
-  MQLM::gLog = &log;
+  core::gLog = &log;
   // A data "folder" that is really a file: no backup folder can exist.
   WriteBytes(tmp.File(L"blocker"), "x");
-  MQLM::gDataFolder = tmp.File(L"blocker");
+  core::gDataFolder = tmp.File(L"blocker");
   std::wstring file;
-  const bool written = MAPI::BackupRegistry(&file);
-  MQLM::gLog = nullptr;
-  MQLM::gDataFolder.clear();
+  const bool written = RegistryBackup::BackupRegistry(&file);
+  core::gLog = nullptr;
+  core::gDataFolder.clear();
   EXPECT_FALSE(written);
   EXPECT_EQ(file, L"");
   const auto shortLog = ReadUtf8File(tmp.File(L"short.log"));
@@ -257,8 +257,8 @@ TEST(BackupFile, SecondRunInTheSameSecondReplacesTheFile) {
   std::wstring first, second;
   // Retry until both runs fall in one second (a run takes milliseconds).
   for (int attempt = 0; attempt < 5 && (first.empty() || first != second); ++attempt) {
-    ASSERT_TRUE(MAPI::BackupRegistry(&first));
-    ASSERT_TRUE(MAPI::BackupRegistry(&second));
+    ASSERT_TRUE(RegistryBackup::BackupRegistry(&first));
+    ASSERT_TRUE(RegistryBackup::BackupRegistry(&second));
   }
   ASSERT_EQ(first, second);
   EXPECT_TRUE(CFileSystem::FileExists(second));
@@ -292,7 +292,7 @@ TEST(BackupFile, The32BitViewIsBackedUpAndRestored) {
   cleanup.steps.push_back([=] { DeleteTree(HKEY_LOCAL_MACHINE, classKey); });
 
   std::wstring file;
-  ASSERT_TRUE(MAPI::BackupRegistry(&file));
+  ASSERT_TRUE(RegistryBackup::BackupRegistry(&file));
   const std::wstring text = ReadUtf16File(file);
   const auto lastNativeTree = text.find(L"[HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Browser Helper Objects]");
   const auto wowToolbar = text.find(L"[HKEY_LOCAL_MACHINE\\SOFTWARE\\Wow6432Node\\Microsoft\\Internet Explorer\\Toolbar]\r\n");

@@ -9,8 +9,8 @@
 
 #include "backup/ParallelText.h"
 
-using MAPI::JoinTexts;
-using MAPI::TextJob;
+using RegistryBackup::JoinTexts;
+using RegistryBackup::TextJob;
 
 TEST(BackupParallelText, JoinsInJobOrderWhateverOrderTheJobsFinishIn) {
   // Earlier jobs take longer, so that they finish after later ones; the

@@ -48,11 +48,11 @@ TEST(ComponentsStoatline, RundllStartsTheProgramFromItsFolder) {
   wchar_t shortForm[1024] = {};
   const DWORD n = GetShortPathNameW(folder.c_str(), shortForm, 1024);
   ASSERT_GT(n, 0u);
-  const std::wstring relaunchFolder = MVista::RelaunchFolder(std::wstring(shortForm, n), folder);
+  const std::wstring relaunchFolder = Elevation::RelaunchFolder(std::wstring(shortForm, n), folder);
   // The program's parameters put a space after the comma, which Windows'
   // rundll32 skips and Wine's does not; here the helper is run the way
   // both read alike.
-  std::wstring parameters = MVista::RelaunchParameters(relaunchFolder);
+  std::wstring parameters = Elevation::RelaunchParameters(relaunchFolder);
   const auto comma = parameters.find(L"\", stoat_line ");
   ASSERT_NE(comma, std::wstring::npos);
   parameters.erase(comma + 2, 1);

@@ -3,10 +3,10 @@
 #include <gtest/gtest.h>
 
 #include "discovery/AddonRecord.h"
-#include "discovery/CFileChecker.h"
+#include "discovery/FileResolver.h"
 #include "discovery/FileGate.h"
 #include "discovery/IndirectString.h"
-#include "discovery/MFileProps.h"
+#include "discovery/FileProperties.h"
 #include "ozcore/CParams.h"
 #include "support/TestSupport.h"
 
@@ -61,10 +61,10 @@ TEST(DiscoveryFiles, FileCheckerForms) {
       {L"\\??\\C:\\nowhere\\missing.dll", L"C:\\nowhere\\missing.dll"},
       {L"javascript:void(0)", L"javascript:void(0)"},
   };
-  CFileChecker checker(true);
+  FileResolver checker(true);
   for (const auto& c : cases) EXPECT_EQ(checker.GetFullFileNameFromShortFilename(c.input), c.answer) << Narrow(c.input);
   // Without long names a short path found stays short.
-  CFileChecker shortNames(false);
+  FileResolver shortNames(false);
   EXPECT_EQ(shortNames.GetFullFileNameFromShortFilename(shortCompany), shortCompany);
 }
 
@@ -72,7 +72,7 @@ TEST(DiscoveryFiles, FileCheckerRemembersEachInputAsPassed) {
   TempFolder tmp;
   const std::wstring file = tmp.File(L"a-rather-long-add-on-name.dll");
   WriteBytes(file, "MZ");
-  CFileChecker checker(true);
+  FileResolver checker(true);
   EXPECT_EQ(checker.GetFullFileNameFromShortFilename(file), file);
   const std::wstring prefixed = L"\\??\\" + file;
   EXPECT_EQ(checker.GetFullFileNameFromShortFilename(prefixed), file);
@@ -89,7 +89,7 @@ TEST(DiscoveryFiles, FileCheckerRemembersEachInputAsPassed) {
   EXPECT_EQ(checker.GetFullFileNameFromShortFilename(L""), L"");
   EXPECT_EQ(checker.CachedCount(), 3u);
   // A fresh checker looks again.
-  CFileChecker fresh(true);
+  FileResolver fresh(true);
   EXPECT_EQ(fresh.GetFullFileNameFromShortFilename(prefixed), file);
 }
 
@@ -145,7 +145,7 @@ TEST(DiscoveryFiles, VersionDetailsOfTheFile) {
   for (const auto& c : cases) {
     CResultNode node;
     node.params.Add(L"dLL", L"kept");
-    MQLM::AddFileInfoToResultNode(node, c.file);
+    discovery::AddFileInfoToResultNode(node, c.file);
     std::vector<std::wstring> expected = {L"dLL=kept"};
     expected.insert(expected.end(), c.values.begin(), c.values.end());
     EXPECT_EQ(Values(node), expected) << Narrow(c.file);
@@ -153,8 +153,8 @@ TEST(DiscoveryFiles, VersionDetailsOfTheFile) {
 }
 
 TEST(DiscoveryFiles, PropertiesOfAMissingFileAreRefused) {
-  EXPECT_FALSE(MFileProps::ShowFileProperties(L"", nullptr));
-  EXPECT_FALSE(MFileProps::ShowFileProperties(L"C:\\nowhere\\gone.dll", nullptr));
+  EXPECT_FALSE(FileProperties::ShowFileProperties(L"", nullptr));
+  EXPECT_FALSE(FileProperties::ShowFileProperties(L"C:\\nowhere\\gone.dll", nullptr));
 }
 
 TEST(DiscoveryFiles, TheGateOpensLocalFilesOnly) {

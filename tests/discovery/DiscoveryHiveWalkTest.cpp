@@ -7,7 +7,7 @@
 #include "discovery/AddonWorld.h"
 #include "discovery/DiscoveryRun.h"
 #include "discovery/HiveWalk.h"
-#include "discovery/MSidToSam.h"
+#include "discovery/AccountNames.h"
 #include "discovery/RegFixture.h"
 #include "support/TestSupport.h"
 
@@ -130,10 +130,10 @@ TEST(DiscoveryHiveWalk, ScopesAndAccountNames) {
   for (const auto& c : cases) EXPECT_EQ(discovery::ScopeForUserKey(c.userKey), c.scope) << Narrow(c.userKey);
 
   std::wstring domain = L"stale", account = L"stale";
-  MSidToSam::SidToAccountName(L"S-1-5-32-544", domain, account);
+  AccountNames::SidToAccountName(L"S-1-5-32-544", domain, account);
   EXPECT_EQ(account, L"Administrators");
   EXPECT_EQ(domain, L"BUILTIN");
-  MSidToSam::SidToAccountName(L"S-1-5-99999-1", domain, account);
+  AccountNames::SidToAccountName(L"S-1-5-99999-1", domain, account);
   EXPECT_EQ(account, L"");
   EXPECT_EQ(domain, L"");
 }

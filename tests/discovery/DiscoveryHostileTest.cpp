@@ -6,8 +6,8 @@
 #include "core/ProcessState.h"
 #include "discovery/BhoDiscovery.h"
 #include "discovery/ButtonDiscovery.h"
-#include "discovery/CFileChecker.h"
-#include "discovery/CUniqueNamer.h"
+#include "discovery/FileResolver.h"
+#include "discovery/UniqueNamer.h"
 #include "discovery/DiscoveryRun.h"
 #include "discovery/ExplorerBarDiscovery.h"
 #include "discovery/MenuExtDiscovery.h"
@@ -51,11 +51,11 @@ TEST(DiscoveryHostile, ClassesWithWrongTypesAndHugeNames) {
   reg.String(HKEY_LOCAL_MACHINE, kClasses + huge + L"\\InProcServer32", L"", std::wstring(16000, L'f') + L".dll");
   reg.String(HKEY_LOCAL_MACHINE, kClasses + onlyAmp, L"", L"&&&&");
 
-  CFileChecker checker(true);
-  MQLM::gFileChecker = &checker;
+  FileResolver checker(true);
+  core::gFileChecker = &checker;
   discovery::DiscoveryRun run;
   CResultNodes list;
-  CUniqueNamer namer;
+  UniqueNamer namer;
   discovery::FillTBInfo(run, namer, Names({wrongTypes, huge, onlyAmp, removed}), list, HKEY_LOCAL_MACHINE,
                         L"Software\\Nowhere", L"Everyone");
   ASSERT_EQ(list.Count(), 4u);
@@ -79,7 +79,7 @@ TEST(DiscoveryHostile, ClassesWithWrongTypesAndHugeNames) {
   EXPECT_EQ(bars.Item(2)->params.Text(L"Name"), std::wstring(16000, L'N'));
   EXPECT_EQ(bars.Item(3)->params.Text(L"Name"), L"");  // only "&": no fallback after cleaning
   EXPECT_EQ(bars.Item(4)->params.Text(L"Name"), L"(noname)");
-  MQLM::gFileChecker = nullptr;
+  core::gFileChecker = nullptr;
 }
 
 TEST(DiscoveryHostile, EntriesWithWrongTypesLongNamesAndRemovedKeys) {
@@ -101,8 +101,8 @@ TEST(DiscoveryHostile, EntriesWithWrongTypesLongNamesAndRemovedKeys) {
   CreateKey(HKEY_CURRENT_USER, path + L"\\&&&");
   SetString(HKEY_CURRENT_USER, path + L"\\&&&", L"", L"res://");
 
-  CFileChecker checker(true);
-  MQLM::gFileChecker = &checker;
+  FileResolver checker(true);
+  core::gFileChecker = &checker;
   discovery::DiscoveryRun run;
   CResultNodes buttons;
   discovery::FillTBButtonInfo(run, HKEY_CURRENT_USER, path, L"scope", Names({typed, longTexts, gone, longName}),
@@ -141,5 +141,5 @@ TEST(DiscoveryHostile, EntriesWithWrongTypesLongNamesAndRemovedKeys) {
   discovery::FillBHOInfo(run, Names({NewClsid(), L"short"}), helpers, HKEY_LOCAL_MACHINE);
   ASSERT_EQ(helpers.Count(), 1u);
   EXPECT_EQ(helpers.Item(1)->params.Text(L"displayName"), L"(noname)");
-  MQLM::gFileChecker = nullptr;
+  core::gFileChecker = nullptr;
 }

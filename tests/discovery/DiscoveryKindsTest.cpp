@@ -7,7 +7,7 @@
 #include "discovery/AddonWorld.h"
 #include "discovery/BhoDiscovery.h"
 #include "discovery/ButtonDiscovery.h"
-#include "discovery/CFileChecker.h"
+#include "discovery/FileResolver.h"
 #include "discovery/ExplorerBarDiscovery.h"
 #include "discovery/MenuExtDiscovery.h"
 #include "discovery/ToolbarDiscovery.h"
@@ -20,11 +20,11 @@ namespace {
 // Installs a file checker for the test, as start-up does for the program.
 class CheckerScope {
  public:
-  CheckerScope() { MQLM::gFileChecker = &checker_; }
-  ~CheckerScope() { MQLM::gFileChecker = nullptr; }
+  CheckerScope() { core::gFileChecker = &checker_; }
+  ~CheckerScope() { core::gFileChecker = nullptr; }
 
  private:
-  CFileChecker checker_{true};
+  FileResolver checker_{true};
 };
 
 std::string Lines(const std::vector<ExpectedRecord>& records) {

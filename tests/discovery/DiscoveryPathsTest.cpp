@@ -9,7 +9,7 @@
 #include "discovery/AddonWorld.h"
 #include "discovery/BhoDiscovery.h"
 #include "discovery/ButtonDiscovery.h"
-#include "discovery/CFileChecker.h"
+#include "discovery/FileResolver.h"
 #include "discovery/ExplorerBarDiscovery.h"
 #include "discovery/FileGate.h"
 #include "discovery/MenuExtDiscovery.h"
@@ -38,12 +38,12 @@ const std::wstring kDeviceNote = L"Device path, not opened";
 
 class CheckerScope {
  public:
-  CheckerScope() { MQLM::gFileChecker = &checker_; }
-  ~CheckerScope() { MQLM::gFileChecker = nullptr; }
-  CFileChecker& Checker() { return checker_; }
+  CheckerScope() { core::gFileChecker = &checker_; }
+  ~CheckerScope() { core::gFileChecker = nullptr; }
+  FileResolver& Checker() { return checker_; }
 
  private:
-  CFileChecker checker_{true};
+  FileResolver checker_{true};
 };
 
 const CResultNode* Find(const CResultNodes& list, const std::wstring& id, std::int32_t view = 64) {
@@ -245,7 +245,7 @@ TEST(DiscoveryPaths, ThirtyTwoBitEntriesReadThe32BitProgramFiles) {
   EXPECT_EQ(_wcsicmp(wow->params.Text(kDll).c_str(), dll.c_str()), 0) << Narrow(wow->params.Text(kDll));
 
   // The checker keeps the two readings of one text apart.
-  CFileChecker fresh(true);
+  FileResolver fresh(true);
   EXPECT_EQ(fresh.GetFullFileNameFromShortFilename(raw), raw);
   EXPECT_EQ(_wcsicmp(fresh.GetFullFileNameFromShortFilename(raw, true).c_str(), dll.c_str()), 0);
   EXPECT_EQ(fresh.GetFullFileNameFromShortFilename(raw), raw);

@@ -5,7 +5,7 @@
 #include <set>
 
 #include "discovery/AddonText.h"
-#include "discovery/CUniqueNamer.h"
+#include "discovery/UniqueNamer.h"
 #include "discovery/IndirectStringText.h"
 #include "discovery/SidText.h"
 #include "support/TestSupport.h"
@@ -103,7 +103,7 @@ TEST(DiscoveryText, IndirectStringForms) {
 }
 
 TEST(DiscoveryText, UniqueNamesNumberRepeats) {
-  CUniqueNamer namer;
+  UniqueNamer namer;
   EXPECT_EQ(namer.Rename(L"Bar"), L"Bar");
   EXPECT_EQ(namer.Rename(L"  Bar "), L"Bar (2)");
   EXPECT_EQ(namer.Rename(L"Other"), L"Other");
@@ -114,18 +114,18 @@ TEST(DiscoveryText, UniqueNamesNumberRepeats) {
 
   // A name that looks like a numbered one never repeats a given-out name,
   // whichever comes first.
-  CUniqueNamer a;
+  UniqueNamer a;
   EXPECT_EQ(a.Rename(L"Foo"), L"Foo");
   EXPECT_EQ(a.Rename(L"Foo"), L"Foo (2)");
   EXPECT_EQ(a.Rename(L"Foo (2)"), L"Foo (2) (2)");
-  CUniqueNamer b;
+  UniqueNamer b;
   EXPECT_EQ(b.Rename(L"Foo (2)"), L"Foo (2)");
   EXPECT_EQ(b.Rename(L"Foo"), L"Foo");
   EXPECT_EQ(b.Rename(L"Foo"), L"Foo (3)");
   EXPECT_EQ(b.Rename(L"Foo"), L"Foo (4)");
 
   // Many repeats stay cheap and distinct.
-  CUniqueNamer many;
+  UniqueNamer many;
   std::set<std::wstring> seen;
   for (int i = 0; i < 5000; ++i) seen.insert(many.Rename(L"Same"));
   EXPECT_EQ(seen.size(), 5000u);

@@ -14,7 +14,7 @@
 #include "discovery/AddonWorld.h"
 #include "discovery/BhoDiscovery.h"
 #include "discovery/ButtonDiscovery.h"
-#include "discovery/CFileChecker.h"
+#include "discovery/FileResolver.h"
 #include "discovery/ExplorerBarDiscovery.h"
 #include "discovery/MenuExtDiscovery.h"
 #include "discovery/RegFixture.h"
@@ -64,11 +64,11 @@ const CResultNode* Find(const CResultNodes& list, const std::wstring& id, std::i
 
 class CheckerScope {
  public:
-  CheckerScope() { MQLM::gFileChecker = &checker_; }
-  ~CheckerScope() { MQLM::gFileChecker = nullptr; }
+  CheckerScope() { core::gFileChecker = &checker_; }
+  ~CheckerScope() { core::gFileChecker = nullptr; }
 
  private:
-  CFileChecker checker_{true};
+  FileResolver checker_{true};
 };
 
 // A file of the test's own in the 32-bit system folder (the prefix's, made

@@ -11,6 +11,8 @@ std::wstring WithNul(std::wstring clsid) {
 }  // namespace
 
 Corpus::Corpus() {
+  // A run that was cut short leaves its entries behind: start clean.
+  Remove();
   using qlmtest::SetString;
   SetString(HKEY_CURRENT_USER, victim_.Path(), L"keep", L"victim value");
   SetString(HKEY_CURRENT_USER, victim_.Sub(L"child"), L"keep", L"victim child");
@@ -55,21 +57,18 @@ Corpus::Corpus() {
   hostile::SetString(CreateKey(HKEY_LOCAL_MACHINE, kMachineBhos, bhoId).get(), L"", L"Hidden Helper");
 }
 
-Corpus::~Corpus() {
+Corpus::~Corpus() { Remove(); }
+
+void Corpus::Remove() {
   for (const auto& name : MenuExtNames()) DeleteTree(HKEY_CURRENT_USER, kUserMenuExt, name);
-  DeleteTree(HKEY_CURRENT_USER, kUserButtons, buttonId);
-  UniqueKey toolbars;
-  if (RegOpenKeyExW(HKEY_CURRENT_USER, kUserToolbars.c_str(), 0, KEY_SET_VALUE, toolbars.put()) == ERROR_SUCCESS) {
-    // A NUL-named value needs the counted delete.
-    using NtDeleteValueKeyFn = LONG(NTAPI*)(HANDLE, void*);
-    struct { USHORT length, maximum; PWSTR buffer; } name{static_cast<USHORT>(toolbarId.size() * 2),
-                                                          static_cast<USHORT>(toolbarId.size() * 2),
-                                                          const_cast<wchar_t*>(toolbarId.data())};
-    auto fn = reinterpret_cast<NtDeleteValueKeyFn>(
-        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "NtDeleteValueKey")));
-    if (fn) fn(toolbars.get(), &name);
-  }
-  DeleteTree(HKEY_LOCAL_MACHINE, kMachineBhos, bhoId);
+  // The other entries are named with a NUL, which nothing else does: those
+  // of a run cut short go too.
+  for (const auto& name : NamesWithNul(HKEY_CURRENT_USER, kUserButtons, false))
+    DeleteTree(HKEY_CURRENT_USER, kUserButtons, name);
+  for (const auto& name : NamesWithNul(HKEY_CURRENT_USER, kUserToolbars, true))
+    DeleteValue(HKEY_CURRENT_USER, kUserToolbars, name);
+  for (const auto& name : NamesWithNul(HKEY_LOCAL_MACHINE, kMachineBhos, false))
+    DeleteTree(HKEY_LOCAL_MACHINE, kMachineBhos, name);
   qlmtest::DeleteTree(HKEY_LOCAL_MACHINE, kCanary);
 }
 

@@ -50,6 +50,7 @@ class Corpus {
   std::vector<std::wstring> MenuExtNames() const;
 
  private:
+  void Remove();
   qlmtest::ScratchKey victim_{HKEY_CURRENT_USER, L"Victim"};
 };
 

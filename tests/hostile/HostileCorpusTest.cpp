@@ -10,10 +10,10 @@
 #include "app/LogLines.h"
 #include "core/ProcessState.h"
 #include "app/WindowProbe.h"
-#include "backup/MAPI.h"
+#include "backup/RegistryBackup.h"
 #include "ui/tables/TableControlBase.h"
 #include "ui/main/CommandTable.h"
-#include "ui/main/FMain.h"
+#include "ui/main/MainWindow.h"
 #include "ui/main/FMainHarness.h"
 #include "ui/tables/TableTestKit.h"
 
@@ -85,7 +85,7 @@ TEST(HostileCorpus, TheBackupMergesBackExactlyWhatItDidNotReportLeftOut) {
   hostile::Corpus corpus;
   const hostile::Snapshot before = AllAreas();
   std::vector<RegOmission> omitted;
-  const std::wstring text = MAPI::BackupText(true, MAPI::CurrentUserSid(), &omitted);
+  const std::wstring text = RegistryBackup::BackupText(true, RegistryBackup::CurrentUserSid(), &omitted);
 
   // No line of the file is the data's: no smuggled section, no deletion
   // line, nothing read through a link, no raw NUL or lone line break.
@@ -104,7 +104,7 @@ TEST(HostileCorpus, TheBackupMergesBackExactlyWhatItDidNotReportLeftOut) {
         << static_cast<int>(reason);
   }
   for (const auto& omission : omitted) {
-    const std::wstring logText = MAPI::OmissionText(omission);
+    const std::wstring logText = RegistryBackup::OmissionText(omission);
     EXPECT_FALSE(std::any_of(logText.begin(), logText.end(), [](wchar_t ch) { return ch < 0x20; })) << Narrow(logText);
   }
 
@@ -218,7 +218,7 @@ TEST(HostileCorpus, TheProgramStartsListsAndWritesItsStartupBackup) {
 TEST(HostileCorpus, TheBackupCommandSaysHowManyEntriesItLeftOut) {
   hostile::Corpus corpus;
   fmaintest::ProcessState state;
-  FMain main;
+  MainWindow main;
   ASSERT_TRUE(main.Load());
   {
     tabletest::DialogAnswerer answer({L"OK"});

@@ -9,7 +9,7 @@
 #include "discovery/AddonWorld.h"
 #include "discovery/BhoDiscovery.h"
 #include "discovery/ButtonDiscovery.h"
-#include "discovery/CFileChecker.h"
+#include "discovery/FileResolver.h"
 #include "discovery/ExplorerBarDiscovery.h"
 #include "discovery/MenuExtDiscovery.h"
 #include "discovery/ToolbarDiscovery.h"
@@ -59,8 +59,8 @@ Output RunQmscan(const std::wstring& args) {
 
 // Every record of the five kinds as discovery gives it, in table order.
 std::vector<std::pair<std::wstring, ExpectedRecord>> InProcess() {
-  CFileChecker checker(true);
-  MQLM::gFileChecker = &checker;
+  FileResolver checker(true);
+  core::gFileChecker = &checker;
   std::vector<std::pair<std::wstring, ExpectedRecord>> records;
   auto add = [&](const wchar_t* kind, const std::optional<CResultNodes>& list) {
     ASSERT_TRUE(list.has_value());
@@ -71,7 +71,7 @@ std::vector<std::pair<std::wstring, ExpectedRecord>> InProcess() {
   add(L"menuext", discovery::EnumContextMenus());
   add(L"explorerbar", discovery::EnumObjects());
   add(L"bho", discovery::EnumBHOs());
-  MQLM::gFileChecker = nullptr;
+  core::gFileChecker = nullptr;
   return records;
 }
 

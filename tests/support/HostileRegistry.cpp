@@ -155,9 +155,34 @@ void DenyRead(HKEY key) {
 }
 
 void DeleteTree(HKEY root, const std::wstring& path, const std::wstring& name, REGSAM view) {
+  if (name.empty()) return;
   UniqueKey parent;
   if (RegOpenKeyExW(root, path.c_str(), 0, KEY_ALL_ACCESS | view, parent.put()) != ERROR_SUCCESS) return;
   DeleteChild(parent.get(), name, view, 0);
+}
+
+void DeleteValue(HKEY root, const std::wstring& path, const std::wstring& name) {
+  UniqueKey key;
+  if (RegOpenKeyExW(root, path.c_str(), 0, KEY_SET_VALUE, key.put()) != ERROR_SUCCESS) return;
+  using NtDeleteValueKeyFn = NTSTATUS(NTAPI*)(HANDLE, PUNICODE_STRING);
+  UNICODE_STRING counted = Counted(name);
+  Ntdll<NtDeleteValueKeyFn>("NtDeleteValueKey")(key.get(), &counted);
+}
+
+std::vector<std::wstring> NamesWithNul(HKEY root, const std::wstring& path, bool values) {
+  std::vector<std::wstring> names;
+  UniqueKey key;
+  if (RegOpenKeyExW(root, path.c_str(), 0, KEY_READ, key.put()) != ERROR_SUCCESS) return names;
+  for (DWORD i = 0;; ++i) {
+    wchar_t name[16384];
+    DWORD length = 16384;
+    const LONG rc = values ? RegEnumValueW(key.get(), i, name, &length, nullptr, nullptr, nullptr, nullptr)
+                           : RegEnumKeyExW(key.get(), i, name, &length, nullptr, nullptr, nullptr, nullptr);
+    if (rc != ERROR_SUCCESS) break;
+    const std::wstring found(name, length);
+    if (found.find(L'\0') != std::wstring::npos) names.push_back(found);
+  }
+  return names;
 }
 
 namespace {

@@ -34,8 +34,16 @@ void SetString(HKEY key, const std::wstring& name, const std::wstring& text, DWO
 void DenyRead(HKEY key);
 
 // Deletes root\path\name (counted) and everything below it; links go
-// themselves, their targets stay. No error if missing.
+// themselves, their targets stay. No error if missing; an empty name
+// (which would name root\path itself) is refused.
 void DeleteTree(HKEY root, const std::wstring& path, const std::wstring& name, REGSAM view = 0);
+
+// A value with a counted name; no error if missing.
+void DeleteValue(HKEY root, const std::wstring& path, const std::wstring& name);
+
+// The names of root\path's subkeys (or values) that hold a NUL: entries no
+// ordinary program makes.
+std::vector<std::wstring> NamesWithNul(HKEY root, const std::wstring& path, bool values);
 
 // Every key and value below root\path, walked without following links:
 // full key name (root spelled out, names exact) -> its values as

@@ -3,7 +3,7 @@
 
 #include <cstdint>
 
-#include "core/CResource.h"
+#include "core/ProgramResources.h"
 #include "support/TestSupport.h"
 #include "ui/widgets/ImageStore.h"
 
@@ -11,7 +11,7 @@ using namespace qlmtest;
 
 TEST(UiImageStore, EveryProgramImageIsThereAtItsSize) {
   CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-  CResource program;
+  ProgramResources program;
   ASSERT_TRUE(program.Init(DistFolder() + L"\\Quillmoor.exe"));
   ImageStore store;
   for (int id : {1001, 1002, 1003, 1004, 1005, 1006, 1007, 1101, 1103, 1104, 1105, 1107, 1200, 1201}) {

@@ -2,22 +2,22 @@
 
 #include "ui/dialogs/ShowMessage.h"
 
-namespace MQLM {
+namespace dialogs {
 namespace {
 MessageOwner gOwner;
 }
 
 void SetMessageOwner(const MessageOwner& owner) {
   gOwner = owner;
-  SetMessagePresenter(owner.window ? &ShowTaskDialogMessage : nullptr);
+  core::SetMessagePresenter(owner.window ? &ShowTaskDialogMessage : nullptr);
 }
 
 void ClearMessageOwner(HWND window) {
   if (gOwner.window != window) return;
   gOwner = MessageOwner{};
-  SetMessagePresenter(nullptr);
+  core::SetMessagePresenter(nullptr);
 }
 
 MessageOwner CurrentMessageOwner() { return gOwner; }
 
-}  // namespace MQLM
+}  // namespace dialogs

@@ -7,7 +7,7 @@
 
 class ImageStore;
 
-namespace MQLM {
+namespace dialogs {
 
 struct MessageOwner {
   HWND window = nullptr;
@@ -19,4 +19,4 @@ void SetMessageOwner(const MessageOwner& owner);
 void ClearMessageOwner(HWND window);
 MessageOwner CurrentMessageOwner();
 
-}  // namespace MQLM
+}  // namespace dialogs

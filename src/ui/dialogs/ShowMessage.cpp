@@ -8,26 +8,26 @@
 #include "core/Strings.h"
 #include "ui/widgets/ImageStore.h"
 
-namespace MQLM {
+namespace dialogs {
 namespace {
 
 constexpr std::int32_t kObjectNotSet = 91;
 
 TASKDIALOG_COMMON_BUTTON_FLAGS CommonButtons(std::int32_t buttons) {
   TASKDIALOG_COMMON_BUTTON_FLAGS flags = 0;
-  if (buttons & kButtonOK) flags |= TDCBF_OK_BUTTON;
-  if (buttons & kButtonYes) flags |= TDCBF_YES_BUTTON;
-  if (buttons & kButtonNo) flags |= TDCBF_NO_BUTTON;
-  if (buttons & kButtonCancel) flags |= TDCBF_CANCEL_BUTTON;
+  if (buttons & core::kButtonOK) flags |= TDCBF_OK_BUTTON;
+  if (buttons & core::kButtonYes) flags |= TDCBF_YES_BUTTON;
+  if (buttons & core::kButtonNo) flags |= TDCBF_NO_BUTTON;
+  if (buttons & core::kButtonCancel) flags |= TDCBF_CANCEL_BUTTON;
   return flags;
 }
 
 std::int32_t ButtonFlag(int pressed) {
   switch (pressed) {
-    case IDOK: return kButtonOK;
-    case IDYES: return kButtonYes;
-    case IDNO: return kButtonNo;
-    case IDCANCEL: return kButtonCancel;
+    case IDOK: return core::kButtonOK;
+    case IDYES: return core::kButtonYes;
+    case IDNO: return core::kButtonNo;
+    case IDCANCEL: return core::kButtonCancel;
     default: return 0;
   }
 }
@@ -60,4 +60,4 @@ std::int32_t ShowTaskDialogMessage(const std::wstring& text, std::int32_t button
   return ButtonFlag(pressed);
 }
 
-}  // namespace MQLM
+}  // namespace dialogs

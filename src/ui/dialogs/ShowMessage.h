@@ -7,7 +7,7 @@
 
 #include "core/Messages.h"
 
-namespace MQLM {
+namespace dialogs {
 
 // The command whose image every message shows, and the image's size.
 constexpr int kMessageIconCommand = 5001;
@@ -21,4 +21,4 @@ constexpr int kMessageIconSize = 32;
 // MessageOwner).
 std::int32_t ShowTaskDialogMessage(const std::wstring& text, std::int32_t buttons, const std::wstring& title);
 
-}  // namespace MQLM
+}  // namespace dialogs

@@ -4,9 +4,9 @@
 #include "core/ProcessState.h"
 #include "core/Messages.h"
 #include "core/Strings.h"
-#include "backup/MAPI.h"
+#include "backup/RegistryBackup.h"
 #include "ozcore/CUtilities.h"
-#include "ui/main/FMain.h"
+#include "ui/main/MainWindow.h"
 
 namespace BackupCommands {
 namespace {
@@ -14,24 +14,24 @@ namespace {
 // The hourglass for as long as it lives.
 class BusyPointer {
  public:
-  explicit BusyPointer(FMain& main) : main_(main) { main_.SetBusy(true); }
+  explicit BusyPointer(MainWindow& main) : main_(main) { main_.SetBusy(true); }
   ~BusyPointer() { main_.SetBusy(false); }
   BusyPointer(const BusyPointer&) = delete;
   BusyPointer& operator=(const BusyPointer&) = delete;
 
  private:
-  FMain& main_;
+  MainWindow& main_;
 };
 
 }  // namespace
 
-void MenuBackup(FMain& main) noexcept {
+void MenuBackup(MainWindow& main) noexcept {
   Guarded(L"FMain.MenuBackup", kLevelError, [&] {
     bool written = false;
     std::size_t leftOut = 0;
     {
       BusyPointer busy(main);
-      written = MAPI::BackupRegistry(nullptr, &leftOut);
+      written = RegistryBackup::BackupRegistry(nullptr, &leftOut);
     }
     // A backup that wrote nothing is never reported as done, nor one that
     // left entries out as complete.
@@ -40,15 +40,15 @@ void MenuBackup(FMain& main) noexcept {
       text = CUtilities::FormatString(LoadStr(IDS_BACKUP_INCOMPLETE), {std::to_wstring(leftOut)});
     else if (written)
       text = LoadStr(IDS_BACKUP_DONE);
-    MQLM::ShowMessage(text, MQLM::kButtonOK, std::wstring());
+    core::ShowMessage(text, core::kButtonOK, std::wstring());
   });
   main.SetBusy(false);
 }
 
-void MenuRestore(FMain& main) noexcept {
+void MenuRestore(MainWindow& main) noexcept {
   Guarded(L"FMain.MenuRestore", kLevelError, [&] {
-    MQLM::ShowMessage(LoadStr(IDS_RESTORE_HINT), MQLM::kButtonOK, std::wstring());
-    main.Shell().openFolder(MQLM::gDataFolder + L"\\Backup\\", main.Hwnd());
+    core::ShowMessage(LoadStr(IDS_RESTORE_HINT), core::kButtonOK, std::wstring());
+    main.Shell().openFolder(core::gDataFolder + L"\\Backup\\", main.Hwnd());
   });
 }
 

@@ -1,7 +1,7 @@
 #include "ui/main/CommandDispatch.h"
 
 #include "core/ErrorReport.h"
-#include "ui/dialogs/FAbout.h"
+#include "ui/dialogs/AboutBox.h"
 #include "core/QlmError.h"
 #include "core/Messages.h"
 #include "core/Strings.h"
@@ -10,8 +10,8 @@
 #include "ui/main/BackupCommands.h"
 #include "ui/main/CommandTable.h"
 #include "ui/main/CommandText.h"
-#include "ui/main/FMain.h"
-#include "ui/main/FMultitable.h"
+#include "ui/main/MainWindow.h"
+#include "ui/main/TableHost.h"
 #include "ui/tables/ITableControl.h"
 
 namespace {
@@ -25,7 +25,7 @@ void CommandDispatch::Run(int commandId) noexcept {
 }
 
 ITableControl& CommandDispatch::CurrentTable() {
-  FMultitable* host = main_.moFMultitable();
+  TableHost* host = main_.Host();
   ITableControl* table = host ? host->CurrentTable() : nullptr;
   if (!table) throw QlmError(kObjectNotSet, L"FMain", L"Object variable or With block variable not set");
   return *table;
@@ -49,7 +49,7 @@ void CommandDispatch::Execute(int commandId) {
     }
     case kRefresh:
     case kQuickRefresh:
-      if (FMultitable* host = main_.moFMultitable()) host->RefreshTables();
+      if (TableHost* host = main_.Host()) host->RefreshTables();
       break;
     case kRestore:
       BackupCommands::MenuRestore(main_);
@@ -65,7 +65,7 @@ void CommandDispatch::Execute(int commandId) {
       SearchGoogle(CurrentTable().CurrentObjectName(), std::wstring());
       break;
     case kAbout:
-      FAbout::ShowModal(main_.Hwnd());
+      AboutBox::ShowModal(main_.Hwnd());
       break;
     case kExit:
       main_.RequestExit();
@@ -79,7 +79,7 @@ void CommandDispatch::Execute(int commandId) {
 void CommandDispatch::SearchGoogle(const std::wstring& name, const std::wstring& errorText) noexcept {
   Guarded(L"FMain.SearchGoogle", kLevelError, [&] {
     if (name.empty()) {
-      if (!errorText.empty()) MQLM::ShowMessage(errorText, kButtonsDefault, std::wstring());
+      if (!errorText.empty()) core::ShowMessage(errorText, kButtonsDefault, std::wstring());
       return;
     }
     main_.Shell().openAddress(CommandText::SearchAddress(name));
@@ -89,13 +89,13 @@ void CommandDispatch::SearchGoogle(const std::wstring& name, const std::wstring&
 void CommandDispatch::ShowFiledetails(const std::wstring& fileName, const std::wstring& errorText) noexcept {
   Guarded(L"FMain.ShowFiledetails", kLevelError, [&] {
     if (fileName.empty()) {
-      if (!errorText.empty()) MQLM::ShowMessage(errorText, kButtonsDefault, std::wstring());
+      if (!errorText.empty()) core::ShowMessage(errorText, kButtonsDefault, std::wstring());
       return;
     }
     if (CFileSystem::FileExists(fileName)) {
       main_.Shell().showFileProperties(fileName, main_.Hwnd());
     } else {
-      MQLM::ShowMessage(CUtilities::FormatString(LoadStr(IDS_FILE_NOT_FOUND), {fileName}), MQLM::kButtonOK,
+      core::ShowMessage(CUtilities::FormatString(LoadStr(IDS_FILE_NOT_FOUND), {fileName}), core::kButtonOK,
                         std::wstring());
     }
   });

@@ -4,24 +4,24 @@
 // arrives here by id and runs its action on the table that is showing.
 #include <string>
 
-class FMain;
+class MainWindow;
 class ITableControl;
 
 class CommandDispatch {
  public:
-  explicit CommandDispatch(FMain& main) : main_(main) {}
+  explicit CommandDispatch(MainWindow& main) : main_(main) {}
 
   // Runs the action of commandId; unknown ids (and the application button)
-  // do nothing. An error escaping the action is logged ("FMain.OnCommand")
+  // do nothing. An error escaping the action is logged ("MainWindow.OnCommand")
   // and goes no further: a command never ends the program.
   void Run(int commandId) noexcept;
 
   // Opens the web search for name; with no name, shows errorText when
-  // there is one. Errors are logged ("FMain.SearchGoogle").
+  // there is one. Errors are logged ("MainWindow.SearchGoogle").
   void SearchGoogle(const std::wstring& name, const std::wstring& errorText) noexcept;
   // Shows the file's properties sheet, "File not found:" when the file has
   // gone, or errorText when there is no file. Errors are logged
-  // ("FMain.ShowFiledetails").
+  // ("MainWindow.ShowFiledetails").
   void ShowFiledetails(const std::wstring& fileName, const std::wstring& errorText) noexcept;
 
  private:
@@ -30,5 +30,5 @@ class CommandDispatch {
   // when the host shows none.
   ITableControl& CurrentTable();
 
-  FMain& main_;
+  MainWindow& main_;
 };

@@ -3,7 +3,7 @@
 #include <shellapi.h>
 
 #include "core/QlmError.h"
-#include "discovery/MFileProps.h"
+#include "discovery/FileProperties.h"
 
 namespace {
 
@@ -24,7 +24,7 @@ MainShell MainShell::System() {
   shell.openAddress = [](const std::wstring& address) { Open(nullptr, address, L"FMain.SearchGoogle"); };
   shell.openFolder = [](const std::wstring& folder, HWND owner) { Open(owner, folder, L"FMain.MenuRestore"); };
   shell.showFileProperties = [](const std::wstring& file, HWND owner) {
-    if (!MFileProps::ShowFileProperties(file, owner))
+    if (!FileProperties::ShowFileProperties(file, owner))
       throw QlmError(-1, L"FMain.ShowFiledetails", L"The shell could not show the properties of \"" + file + L"\"");
   };
   return shell;

@@ -3,7 +3,7 @@
 #include <commctrl.h>
 #include <uxtheme.h>
 
-#include "core/CResource.h"
+#include "core/ProgramResources.h"
 #include "core/ErrorReport.h"
 #include "core/QlmError.h"
 #include "core/Messages.h"
@@ -100,8 +100,8 @@ void TableControlBase::LoadRowImage() {
   // Rows without their picture are better than no table: a missing image
   // is logged and the list goes on without it.
   Guarded(Context(L"Init"), kLevelError, [&] {
-    CResource resource;
-    resource.Init(CResource::ProgramFile());
+    ProgramResources resource;
+    resource.Init(ProgramResources::ProgramFile());
     const int size = Scale(kRowImageSize);
     UniqueImageList images(ImageList_Create(size, size, ILC_COLOR32, 1, 1));
     UniqueIcon icon = ImageStore::LoadPngIcon(resource.hModule(), kRowImage, size, size);
@@ -238,7 +238,7 @@ void TableControlBase::RefreshList() {
     }
     // The restored row stays the selected one: its details are what the
     // pane shows, and what Delete acts on.
-    lv_ItemClick();
+    ShowSelectedDetails();
   });
 }
 
@@ -254,7 +254,7 @@ const CResultNode& TableControlBase::SelectedOrFirstRecord(const wchar_t* proced
   return *record;
 }
 
-void TableControlBase::lv_ItemClick() {
+void TableControlBase::ShowSelectedDetails() {
   Guarded(Context(L"lv_ItemClick"), kLevelError, [&] {
     if (emptyFlag_) return;
     const CResultNode& record = SelectedOrFirstRecord(L"lv_ItemClick");
@@ -285,7 +285,7 @@ void TableControlBase::lv_ItemClick() {
   });
 }
 
-void TableControlBase::lv_MouseUp(bool rightButton, bool onRow) {
+void TableControlBase::OnListMouseUp(bool rightButton, bool onRow) {
   Guarded(Context(L"lv_MouseUp"), kLevelError, [&] {
     const bool modifiers = KeyDown(VK_SHIFT) || KeyDown(VK_CONTROL) || KeyDown(VK_MENU);
     // Off the rows there is no add-on for the menu's commands to act on.
@@ -348,8 +348,8 @@ void TableControlBase::Remove() {
     if (!record) throw QlmError(kNoRecordOnRow, Context(L"ITableControl_Remove"), L"Object variable or With block variable not set");
     const std::wstring name = ObjectName(*record, RowText(row));
     const std::wstring title = LoadStr(kind_.deleteTitle);
-    if (MQLM::ShowMessage(CUtilities::FormatString(LoadStr(IDS_CONFIRM_DELETE), {name}),
-                          MQLM::kButtonYes | MQLM::kButtonNo, title) != MQLM::kButtonYes) {
+    if (core::ShowMessage(CUtilities::FormatString(LoadStr(IDS_CONFIRM_DELETE), {name}),
+                          core::kButtonYes | core::kButtonNo, title) != core::kButtonYes) {
       return;
     }
     // The entry goes from its own registry view only: the same add-on in
@@ -357,14 +357,14 @@ void TableControlBase::Remove() {
     CRegistry registry(discovery::ViewOfRecord(*record));
     const DeleteOutcome outcome = DeleteEntry(registry, *record);
     if (outcome.deleted) {
-      MQLM::ShowMessage(CUtilities::FormatString(LoadStr(IDS_DELETED), {name}), MQLM::kButtonOK, title);
+      core::ShowMessage(CUtilities::FormatString(LoadStr(IDS_DELETED), {name}), core::kButtonOK, title);
     } else {
       const std::wstring shown = CUtilities::FormatString(LoadStr(IDS_CANNOT_DELETE), {name}) + outcome.reason;
       if (const unsigned logText = FailureLogText()) {
         LogRecord(0, CUtilities::FormatString(LoadStr(logText), {name}) + outcome.reason, kLevelInformation,
                   Context(L"ITableControl_Remove"));
       }
-      MQLM::ShowMessage(shown, MQLM::kButtonOK, title);
+      core::ShowMessage(shown, core::kButtonOK, title);
     }
     RefreshList();
   });
@@ -431,7 +431,7 @@ bool TableControlBase::ShowDetails() {
       FlagScope quiet(updating_);
       SelectRow(0);
     }
-    lv_ItemClick();
+    ShowSelectedDetails();
     shown = true;
   });
   return shown;
@@ -462,11 +462,11 @@ LRESULT TableControlBase::OnNotify(const NMHDR& header) {
       const bool nowSelected = (change.uChanged & LVIF_STATE) && (change.uNewState & LVIS_SELECTED) &&
                                !(change.uOldState & LVIS_SELECTED);
       // A row chosen with the mouse or the keyboard shows its details.
-      if (nowSelected && !updating_) lv_ItemClick();
+      if (nowSelected && !updating_) ShowSelectedDetails();
       return 0;
     }
     case NM_RCLICK:
-      lv_MouseUp(true, reinterpret_cast<const NMITEMACTIVATE&>(header).iItem >= 0);
+      OnListMouseUp(true, reinterpret_cast<const NMITEMACTIVATE&>(header).iItem >= 0);
       return 1;  // handled: no second menu through WM_CONTEXTMENU
     case LVN_KEYDOWN: {
       const auto& key = reinterpret_cast<const NMLVKEYDOWN&>(header);

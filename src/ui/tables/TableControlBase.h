@@ -1,7 +1,7 @@
 #pragma once
 // What the five add-on tables share: a child window with a caption bar over
 // a report-style list of the kind's add-ons, one record per row. Each kind
-// (ucTB, ucTBButtons, ucMenuExt, ucExplorerBars, ucBHO) adds its texts, its
+// (ToolbarTable, ButtonTable, MenuExtensionTable, ExplorerBarTable, HelperObjectTable) adds its texts, its
 // discovery routine, the name its messages use and what deleting removes.
 #include <windows.h>
 
@@ -63,7 +63,7 @@ class TableControlBase : public WidgetWindow, public ITableControl {
   // What a kind fixes about its table.
   struct Kind {
     std::int32_t id;
-    const wchar_t* typeName;                  // "ucTB"
+    const wchar_t* typeName;                  // "ToolbarTable"
     unsigned captionText;                     // string ids
     std::vector<unsigned> columnTexts;        // one per column
     std::vector<unsigned> emptyTexts;         // the empty row, one per column
@@ -108,8 +108,8 @@ class TableControlBase : public WidgetWindow, public ITableControl {
   static constexpr UINT kRunRemove = WM_APP + 0x51;
 
   std::wstring Context(const wchar_t* procedure) const;
-  void lv_ItemClick();
-  void lv_MouseUp(bool rightButton, bool onRow);
+  void ShowSelectedDetails();
+  void OnListMouseUp(bool rightButton, bool onRow);
   void OnContextMenuKey(LPARAM lParam);
   void ShowContextMenu(const ContextMenuRequest& request);
   LRESULT OnNotify(const NMHDR& header);

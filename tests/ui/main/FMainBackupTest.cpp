@@ -3,7 +3,7 @@
 
 #include "app/WindowProbe.h"
 #include "ui/main/CommandTable.h"
-#include "ui/main/FMain.h"
+#include "ui/main/MainWindow.h"
 #include "ui/main/FMainHarness.h"
 
 using namespace fmaintest;
@@ -11,7 +11,7 @@ using namespace qlmtest;
 
 TEST(FMainBackup, BackupReportsSuccessOnlyWhenAFileWasWritten) {
   ProcessState state;
-  FMain main;
+  MainWindow main;
   ASSERT_TRUE(main.Load());
   {
     DialogAnswerer answer({L"OK"});
@@ -46,7 +46,7 @@ TEST(FMainBackup, BackupReportsSuccessOnlyWhenAFileWasWritten) {
 
 TEST(FMainBackup, RestoreExplainsThenOpensTheBackupFolder) {
   ProcessState state;
-  FMain main;
+  MainWindow main;
   ASSERT_TRUE(main.Load());
   struct Request {
     std::wstring folder;

@@ -5,9 +5,9 @@
 #include "core/QlmError.h"
 #include "ozcore/CUtilities.h"
 #include "ui/main/CommandTable.h"
-#include "ui/main/FMain.h"
+#include "ui/main/MainWindow.h"
 #include "ui/main/FMainHarness.h"
-#include "ui/main/FMultitable.h"
+#include "ui/main/TableHost.h"
 
 using namespace fmaintest;
 using namespace qlmtest;
@@ -40,7 +40,7 @@ class FMainCommands : public ::testing::Test {
 
   ProcessState state_;
   FixtureToolbar bar_{L"Qlm Dispatch Bar " + std::to_wstring(GetCurrentProcessId())};
-  FMain main_;
+  MainWindow main_;
   HWND list_ = nullptr;
   std::vector<std::wstring> addresses_, properties_, folders_;
 };

@@ -8,10 +8,10 @@
 #include "app/LogLines.h"
 #include "core/ProcessState.h"
 #include "app/WindowProbe.h"
-#include "discovery/CFileChecker.h"
+#include "discovery/FileResolver.h"
 #include "ozcore/CErrorLog.h"
-#include "ui/main/FMain.h"
-#include "ui/main/FMultitable.h"
+#include "ui/main/MainWindow.h"
+#include "ui/main/TableHost.h"
 #include "ui/tables/ITableControl.h"
 
 using namespace qlmtest;
@@ -22,18 +22,18 @@ ProcessState::ProcessState() {
   CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
   data_ = temp_.File(L"Quillmoor");
   CreateDirectoryW(data_.c_str(), nullptr);
-  MQLM::gDataFolder = data_;
+  core::gDataFolder = data_;
   log_ = std::make_unique<CErrorLog>();
   log_->OpenLogFiles(data_ + L"\\QLM.log", data_ + L"\\short.log");
-  MQLM::gLog = log_.get();
-  checker_ = std::make_unique<CFileChecker>();
-  MQLM::gFileChecker = checker_.get();
+  core::gLog = log_.get();
+  checker_ = std::make_unique<FileResolver>();
+  core::gFileChecker = checker_.get();
 }
 
 ProcessState::~ProcessState() {
-  MQLM::gFileChecker = nullptr;
-  MQLM::gLog = nullptr;
-  MQLM::gDataFolder.clear();
+  core::gFileChecker = nullptr;
+  core::gLog = nullptr;
+  core::gDataFolder.clear();
   checker_.reset();
   log_.reset();
   CoUninitialize();
@@ -74,8 +74,8 @@ bool FixtureToolbar::Registered() const {
 
 void FixtureToolbar::RemoveFile() const { DeleteFileW(file_.c_str()); }
 
-HWND CurrentList(FMain& main) {
-  ITableControl* table = main.moFMultitable() ? main.moFMultitable()->CurrentTable() : nullptr;
+HWND CurrentList(MainWindow& main) {
+  ITableControl* table = main.Host() ? main.Host()->CurrentTable() : nullptr;
   if (!table) return nullptr;
   for (HWND child : ChildrenOf(table->Hwnd()))
     if (ClassOf(child) == WC_LISTVIEWW) return child;

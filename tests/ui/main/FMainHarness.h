@@ -15,8 +15,8 @@
 #include "support/TestSupport.h"
 
 class CErrorLog;
-class CFileChecker;
-class FMain;
+class FileResolver;
+class MainWindow;
 
 namespace fmaintest {
 
@@ -37,7 +37,7 @@ class ProcessState {
   qlmtest::TempFolder temp_;
   std::wstring data_;
   std::unique_ptr<CErrorLog> log_;
-  std::unique_ptr<CFileChecker> checker_;
+  std::unique_ptr<FileResolver> checker_;
 };
 
 // A machine-wide toolbar with a fresh class id, its file a copy of a
@@ -59,7 +59,7 @@ class FixtureToolbar {
 };
 
 // The list view of the table that is showing.
-HWND CurrentList(FMain& main);
+HWND CurrentList(MainWindow& main);
 std::vector<std::wstring> ListTexts(HWND list);
 // Selects the row with that text as a click would; false when absent.
 bool SelectRow(HWND list, const std::wstring& text);

@@ -1,8 +1,8 @@
 // The splash and About windows.
 #include <gtest/gtest.h>
 
-#include "ui/dialogs/FAbout.h"
-#include "ui/dialogs/FSplash.h"
+#include "ui/dialogs/AboutBox.h"
+#include "ui/dialogs/SplashWindow.h"
 #include "app/WindowProbe.h"
 #include "ui/main/FMainHarness.h"
 
@@ -16,7 +16,7 @@ int Scaled(HWND hwnd, int px96) { return MulDiv(px96, static_cast<int>(GetDpiFor
 TEST(FMainSplash, ShowsCentredAndClosesByItselfOrOnAClick) {
   ProcessState state;
   {
-    FSplash splash;
+    SplashWindow splash;
     ASSERT_TRUE(splash.Show());
     ASSERT_TRUE(splash.Visible());
     EXPECT_EQ(WindowText(splash.Hwnd()), L"Quillmoor");
@@ -34,7 +34,7 @@ TEST(FMainSplash, ShowsCentredAndClosesByItselfOrOnAClick) {
     EXPECT_FALSE(splash.Visible());
   }
   {
-    FSplash splash;
+    SplashWindow splash;
     ASSERT_TRUE(splash.Show());
     SendMessageW(splash.Hwnd(), WM_LBUTTONUP, 0, MAKELPARAM(20, 20));
     EXPECT_FALSE(splash.Visible());
@@ -44,15 +44,15 @@ TEST(FMainSplash, ShowsCentredAndClosesByItselfOrOnAClick) {
 
 TEST(FMainAbout, ShowsTheVersionAndClosesWithOkOrEscape) {
   ProcessState state;
-  EXPECT_EQ(FAbout::AboutText().rfind(L"Quillmoor Version 6.1\r\n\r\n", 0), 0u);
-  EXPECT_EQ(FAbout::AboutText().substr(FAbout::AboutText().size() - 2), L"\r\n");
+  EXPECT_EQ(AboutBox::AboutText().rfind(L"Quillmoor Version 6.1\r\n\r\n", 0), 0u);
+  EXPECT_EQ(AboutBox::AboutText().substr(AboutBox::AboutText().size() - 2), L"\r\n");
 
   HWND owner = CreateWindowExW(0, L"STATIC", L"owner", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 100, 100, 800, 600, nullptr,
                                nullptr, nullptr, nullptr);
   for (const wchar_t* press : {L"OK", L""}) {
     SCOPED_TRACE(press[0] ? "OK" : "Escape");
     DialogAnswerer answer({press});
-    FAbout::ShowModal(owner);  // returns only once closed
+    AboutBox::ShowModal(owner);  // returns only once closed
     ASSERT_EQ(answer.Seen().size(), 1u);
     const Dialog& about = answer.Seen()[0];
     EXPECT_EQ(about.title, L"About Quillmoor");

@@ -12,11 +12,11 @@
 #include "ui/dialogs/MessageOwner.h"
 #include "app/WindowProbe.h"
 #include "ui/main/CommandTable.h"
-#include "ui/main/FMain.h"
+#include "ui/main/MainWindow.h"
 #include "ui/main/FMainHarness.h"
-#include "ui/main/FMultitable.h"
-#include "ui/main/FProperties.h"
-#include "ui/main/FTV.h"
+#include "ui/main/TableHost.h"
+#include "ui/main/DetailsPane.h"
+#include "ui/main/CategoryTree.h"
 #include "ui/widgets/PropertyGrid.h"
 
 inline bool operator==(const RECT& a, const RECT& b) { return EqualRect(&a, &b) != 0; }
@@ -28,8 +28,8 @@ namespace {
 
 int Scaled(HWND hwnd, int px96) { return MulDiv(px96, static_cast<int>(GetDpiForWindow(hwnd)), 96); }
 
-// picClient fills the main window's client area under the ribbon.
-void ExpectPicClientBelowRibbon(FMain& main) {
+// clientArea fills the main window's client area under the ribbon.
+void ExpectPicClientBelowRibbon(MainWindow& main) {
   RECT client{}, pic{};
   GetClientRect(main.Hwnd(), &client);
   GetWindowRect(main.PicClient(), &pic);
@@ -48,7 +48,7 @@ LRESULT CALLBACK NoteDestroy(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPar
 
 TEST(FMainWindow, LoadsItsPanesBelowTheRibbonAndWritesTheStartupBackup) {
   ProcessState state;
-  FMain main;
+  MainWindow main;
   ASSERT_TRUE(main.Load());
 
   EXPECT_EQ(WindowText(main.Hwnd()), L"   Quillmoor");
@@ -65,7 +65,7 @@ TEST(FMainWindow, LoadsItsPanesBelowTheRibbonAndWritesTheStartupBackup) {
 
   // Written while loading, before the user could do anything.
   EXPECT_EQ(state.BackupFiles().size(), 1u);
-  EXPECT_EQ(MQLM::CurrentMessageOwner().window, main.Hwnd());
+  EXPECT_EQ(dialogs::CurrentMessageOwner().window, main.Hwnd());
   EXPECT_TRUE(main.Images().Contains(Commands::kDelete));
 
   // Tree on the left, table to its right, details under the table.
@@ -74,9 +74,9 @@ TEST(FMainWindow, LoadsItsPanesBelowTheRibbonAndWritesTheStartupBackup) {
     int pane;
     const wchar_t* title;
     HWND content;
-  } expected[] = {{DockPanes::kLeftPane, L"All Browser Objects", main.moFTV()->Hwnd()},
-                  {DockPanes::kMainPane, L"Table", main.moFMultitable()->Hwnd()},
-                  {DockPanes::kBottomPane, L"Properties", main.moProperties()->Hwnd()}};
+  } expected[] = {{DockPanes::kLeftPane, L"All Browser Objects", main.Tree()->Hwnd()},
+                  {DockPanes::kMainPane, L"Table", main.Host()->Hwnd()},
+                  {DockPanes::kBottomPane, L"Properties", main.Details()->Hwnd()}};
   for (const auto& e : expected) {
     EXPECT_EQ(panes.PaneTitle(e.pane), e.title);
     EXPECT_EQ(panes.PaneContent(e.pane), e.content) << Narrow(e.title);
@@ -85,7 +85,7 @@ TEST(FMainWindow, LoadsItsPanesBelowTheRibbonAndWritesTheStartupBackup) {
   EXPECT_EQ(tree.right - tree.left, Scaled(main.Hwnd(), 200));
   EXPECT_EQ(details.bottom - details.top, Scaled(main.Hwnd(), 100));
 
-  // picClient keeps exactly the area under the ribbon, also after resizing.
+  // clientArea keeps exactly the area under the ribbon, also after resizing.
   ExpectPicClientBelowRibbon(main);
   SetWindowPos(main.Hwnd(), nullptr, 0, 0, 900, 520, SWP_NOZORDER | SWP_NOMOVE);
   ExpectPicClientBelowRibbon(main);
@@ -106,9 +106,9 @@ TEST(FMainWindow, LoadsItsPanesBelowTheRibbonAndWritesTheStartupBackup) {
 
   // The tree's choice reaches the table host unchanged.
   main.moFTV_ShowTable(6);
-  EXPECT_EQ(main.moFMultitable()->CurrentId(), 6);
-  main.moFTV()->ShowTable(4);
-  EXPECT_EQ(main.moFMultitable()->CurrentId(), 4);
+  EXPECT_EQ(main.Host()->CurrentId(), 6);
+  main.Tree()->ShowTable(4);
+  EXPECT_EQ(main.Host()->CurrentId(), 4);
   main.Unload();
 }
 
@@ -133,7 +133,7 @@ TEST(FMainWindow, RibbonAndRowMenuCarryEveryCommandWithItsImage) {
                         L"Home/List(3): 5003=&Refresh"}));
 
   ProcessState state;
-  FMain main;
+  MainWindow main;
   ASSERT_TRUE(main.Load());
   // Every command but Exit shows its image and a tooltip with title and text.
   std::vector<RibbonCommand> all = {model.applicationButton};
@@ -186,9 +186,9 @@ TEST(FMainWindow, CloseAndExitEndTheSameWayUnloadingTreeHostAndDetailsInOrder) {
   for (const Way& way : ways) {
     SCOPED_TRACE(way.name);
     ProcessState state;
-    FMain main;
+    MainWindow main;
     ASSERT_TRUE(main.Load());
-    const std::vector<HWND> panes = {main.moFTV()->Hwnd(), main.moFMultitable()->Hwnd(), main.moProperties()->Hwnd()};
+    const std::vector<HWND> panes = {main.Tree()->Hwnd(), main.Host()->Hwnd(), main.Details()->Hwnd()};
     for (HWND pane : panes) SetWindowSubclass(pane, &NoteDestroy, 1, 0);
     gDestroyed.clear();
 
@@ -201,18 +201,18 @@ TEST(FMainWindow, CloseAndExitEndTheSameWayUnloadingTreeHostAndDetailsInOrder) {
 
     EXPECT_EQ(main.Hwnd(), nullptr);
     EXPECT_EQ(gDestroyed, panes) << "tree, table host, details";
-    EXPECT_EQ(MQLM::CurrentMessageOwner().window, nullptr);
-    EXPECT_EQ(main.moFTV(), nullptr);
+    EXPECT_EQ(dialogs::CurrentMessageOwner().window, nullptr);
+    EXPECT_EQ(main.Tree(), nullptr);
   }
 }
 
 TEST(FMainWindow, F6AndShiftF6MoveTheFocusFromPaneToPane) {
   ProcessState state;
-  FMain main;
+  MainWindow main;
   ASSERT_TRUE(main.Load());
-  const HWND tree = main.moFTV()->TreeHwnd();
+  const HWND tree = main.Tree()->TreeHwnd();
   const HWND list = CurrentList(main);
-  const HWND grid = main.moProperties()->Grid().Hwnd();
+  const HWND grid = main.Details()->Grid().Hwnd();
   ASSERT_TRUE(tree && list && grid);
   // The tree has the focus once the window is shown.
   ASSERT_EQ(GetFocus(), tree);

@@ -7,9 +7,9 @@
 #include "app/WindowProbe.h"
 #include "ozcore/CParams.h"
 #include "tables/TableTestKit.h"
-#include "ui/main/FMultitable.h"
-#include "ui/main/FProperties.h"
-#include "ui/main/FTV.h"
+#include "ui/main/TableHost.h"
+#include "ui/main/DetailsPane.h"
+#include "ui/main/CategoryTree.h"
 #include "ui/tables/ITableControl.h"
 #include "ui/widgets/PropertyGrid.h"
 
@@ -27,7 +27,7 @@ struct Window {
   HWND Hwnd() const { return SharedHost(); }
 };
 
-std::vector<std::wstring> Rows(FProperties& pane) {
+std::vector<std::wstring> Rows(DetailsPane& pane) {
   std::vector<std::wstring> rows;
   for (int i = 0; i < pane.Grid().RowCount(); ++i) rows.push_back(pane.Grid().RowName(i) + L"=" + pane.Grid().RowValue(i));
   return rows;
@@ -45,7 +45,7 @@ bool Visible(HWND hwnd) { return (GetWindowLongPtrW(hwnd, GWL_STYLE) & WS_VISIBL
 
 TEST(UiPanesDetails, ShowsTheRowsGivenUnderOneHeadingAndNeverMore) {
   Window window;
-  FProperties pane;
+  DetailsPane pane;
   ASSERT_TRUE(pane.Create(window.Hwnd()));
   pane.Init();
   pane.ShowDetails(Details({{L"File", L"C:\\a.dll"}, {L"Manufacturer", L"Maker"}, {L"Affected users", L""}}));
@@ -65,7 +65,7 @@ TEST(UiPanesDetails, ShowsTheRowsGivenUnderOneHeadingAndNeverMore) {
 
 TEST(UiPanesTree, ListsTheFiveKindsAndRaisesOnlyTheUsersChoice) {
   Window window;
-  FTV tree;
+  CategoryTree tree;
   std::vector<std::int32_t> raised;
   tree.ShowTable = [&](std::int32_t id) { raised.push_back(id); };
   ASSERT_TRUE(tree.Create(window.Hwnd()));
@@ -124,10 +124,10 @@ TEST(UiPanesHost, ShowsOneTableAtATimeAndKeepsTheDetailsInStep) {
   Addons addons;
   addons.Toolbar(HKEY_LOCAL_MACHINE, kToolbarList, L"Quill Host Bar", CompanyFile());
   Window window;
-  FProperties pane;
+  DetailsPane pane;
   ASSERT_TRUE(pane.Create(window.Hwnd()));
   pane.Init();
-  FMultitable host;
+  TableHost host;
   ASSERT_TRUE(host.Create(window.Hwnd()));
 
   // Before Init nothing is filed.

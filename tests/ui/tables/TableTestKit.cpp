@@ -11,12 +11,12 @@
 #include "app/WindowProbe.h"
 #include "ozcore/CRegistry.h"
 #include "ozcore/UniqueHandle.h"
-#include "ui/main/FProperties.h"
-#include "ui/tables/ucBHO.h"
-#include "ui/tables/ucExplorerBars.h"
-#include "ui/tables/ucMenuExt.h"
-#include "ui/tables/ucTB.h"
-#include "ui/tables/ucTBButtons.h"
+#include "ui/main/DetailsPane.h"
+#include "ui/tables/HelperObjectTable.h"
+#include "ui/tables/ExplorerBarTable.h"
+#include "ui/tables/MenuExtensionTable.h"
+#include "ui/tables/ToolbarTable.h"
+#include "ui/tables/ButtonTable.h"
 #include "ui/widgets/PropertyGrid.h"
 
 namespace tabletest {
@@ -168,10 +168,10 @@ std::vector<SeenDialog> DialogAnswerer::Finish() {
 
 LogCapture::LogCapture() {
   log_.OpenLogFiles(folder_.File(L"QLM.log"), folder_.File(L"short.log"));
-  MQLM::gLog = &log_;
+  core::gLog = &log_;
 }
 
-LogCapture::~LogCapture() { MQLM::gLog = nullptr; }
+LogCapture::~LogCapture() { core::gLog = nullptr; }
 
 std::vector<std::wstring> LogCapture::Records() const {
   std::vector<std::wstring> records;
@@ -194,7 +194,7 @@ HWND SharedHost() {
     ShowWindow(hwnd, SW_SHOW);
     return hwnd;
   }();
-  MQLM::SetMessageOwner({host, nullptr});
+  dialogs::SetMessageOwner({host, nullptr});
   return host;
 }
 
@@ -209,17 +209,17 @@ void Pump() {
 TableRig::TableRig(std::int32_t id, int tableHeight) {
   CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
   const HWND host = SharedHost();
-  details_ = std::make_unique<FProperties>();
+  details_ = std::make_unique<DetailsPane>();
   details_->Create(host);
   details_->Init();
   MoveWindow(details_->Hwnd(), 0, tableHeight, 600, 200, TRUE);
   ShowWindow(details_->Hwnd(), SW_SHOW);
   switch (id) {
-    case TableId::kToolbars: table_ = std::make_unique<ucTB>(); break;
-    case TableId::kButtons: table_ = std::make_unique<ucTBButtons>(); break;
-    case TableId::kMenuExtensions: table_ = std::make_unique<ucMenuExt>(); break;
-    case TableId::kExplorerBars: table_ = std::make_unique<ucExplorerBars>(); break;
-    default: table_ = std::make_unique<ucBHO>(); break;
+    case TableId::kToolbars: table_ = std::make_unique<ToolbarTable>(); break;
+    case TableId::kButtons: table_ = std::make_unique<ButtonTable>(); break;
+    case TableId::kMenuExtensions: table_ = std::make_unique<MenuExtensionTable>(); break;
+    case TableId::kExplorerBars: table_ = std::make_unique<ExplorerBarTable>(); break;
+    default: table_ = std::make_unique<HelperObjectTable>(); break;
   }
   table_->Create(host);
   MoveWindow(table_->Hwnd(), 0, 0, 600, tableHeight, TRUE);

@@ -17,7 +17,7 @@
 #include "support/TestSupport.h"
 
 class TableControlBase;
-class FProperties;
+class DetailsPane;
 
 namespace tabletest {
 
@@ -92,7 +92,7 @@ class DialogAnswerer {
 };
 
 // Log records written while alive, without time stamps
-// ("L5  #0  ucTB.RefreshList  text").
+// ("L5  #0  ToolbarTable.RefreshList  text").
 class LogCapture {
  public:
   LogCapture();
@@ -115,7 +115,7 @@ class TableRig {
   explicit TableRig(std::int32_t id, int tableHeight = 300);
   ~TableRig();
   TableControlBase& table() { return *table_; }
-  FProperties& details() { return *details_; }
+  DetailsPane& details() { return *details_; }
   HWND list() const;
   int Rows() const;
   std::wstring Text(int row, int column = 0) const;
@@ -127,7 +127,7 @@ class TableRig {
   std::vector<POINT> menuPoints;
 
  private:
-  std::unique_ptr<FProperties> details_;
+  std::unique_ptr<DetailsPane> details_;
   std::unique_ptr<TableControlBase> table_;
 };
 

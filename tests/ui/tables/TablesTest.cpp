@@ -7,7 +7,7 @@
 #include "discovery/AddonRecord.h"
 #include "ozcore/CParams.h"
 #include "ozcore/CUtilities.h"
-#include "ui/main/FProperties.h"
+#include "ui/main/DetailsPane.h"
 #include "ui/tables/TableControlBase.h"
 #include "ui/widgets/PropertyGrid.h"
 

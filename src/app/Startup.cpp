@@ -1,0 +1,234 @@
+#include "app/Startup.h"
+
+#include <windows.h>
+#include <commctrl.h>
+#include <objbase.h>
+
+#include <memory>
+#include <optional>
+#include <vector>
+
+#include "core/ProgramResources.h"
+#include "app/Components.h"
+#include "app/DelayLoadGuard.h"
+#include "core/ErrorReport.h"
+#include "core/ProcessState.h"
+#include "app/Elevation.h"
+#include "core/QlmError.h"
+#include "app/StartupSeams.h"
+#include "app/StartupText.h"
+#include "core/Strings.h"
+#include "ozcore/CErrorLog.h"
+#include "ozcore/CFileSystem.h"
+#include "ozcore/CUtilities.h"
+
+namespace Startup {
+namespace {
+
+const wchar_t kContext[] = L"MQLM.Main";
+
+// Runs each step; a step that fails is skipped, and its error is kept as
+// the pending one until cleared.
+class ResumeNext {
+ public:
+  template <typename Step>
+  void operator()(Step&& step) noexcept {
+    try {
+      step();
+    } catch (...) {
+      try {
+        pending_ = CurrentError();
+      } catch (...) {
+        pending_ = ErrorInfo{51, L"Internal error"};
+      }
+    }
+  }
+  const std::optional<ErrorInfo>& Pending() const { return pending_; }
+  void Clear() { pending_.reset(); }
+
+ private:
+  std::optional<ErrorInfo> pending_;
+};
+
+// The logger, or the error a call through a missing object raises.
+CErrorLog& Log() {
+  if (!core::gLog) throw QlmError(91, L"MQLM", L"Object variable or With block variable not set");
+  return *core::gLog;
+}
+
+// Lets pending window events run.
+void DoEvents() {
+  MSG msg;
+  while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    if (msg.message == WM_QUIT) {
+      PostQuitMessage(static_cast<int>(msg.wParam));
+      return;
+    }
+    TranslateMessage(&msg);
+    DispatchMessageW(&msg);
+  }
+}
+
+void ShowComponentMessage(const std::wstring& message) {
+  // No window of ours exists yet: the standard message box, no icon.
+  MessageBoxW(nullptr, message.c_str(), LoadStr(IDS_PRODUCT_NAME).c_str(), MB_OK);
+}
+
+class ComScope {
+ public:
+  ComScope() : ok_(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE))) {}
+  ~ComScope() {
+    if (ok_) CoUninitialize();
+  }
+  ComScope(const ComScope&) = delete;
+  ComScope& operator=(const ComScope&) = delete;
+
+ private:
+  bool ok_;
+};
+
+}  // namespace
+
+std::wstring DataFolderParent() {
+  std::wstring folder = CUtilities::AppDataFolder();
+  std::vector<wchar_t> buf(32768);
+  const DWORD n = GetEnvironmentVariableW(L"QLM_TEST_APPDATA", buf.data(), static_cast<DWORD>(buf.size()));
+  if (n > 0 && n < buf.size()) {
+    folder.assign(buf.data(), n);
+    if (folder.back() != L'\\') folder.push_back(L'\\');
+  }
+  return folder;
+}
+
+bool ProgramVersion(int& major, int& minor, int& revision) {
+  const std::wstring self = ProgramResources::ProgramFile();
+  DWORD ignored = 0;
+  const DWORD size = GetFileVersionInfoSizeW(self.c_str(), &ignored);
+  if (size == 0) return false;
+  std::vector<unsigned char> data(size);
+  if (!GetFileVersionInfoW(self.c_str(), 0, size, data.data())) return false;
+  VS_FIXEDFILEINFO* info = nullptr;
+  UINT len = 0;
+  if (!VerQueryValueW(data.data(), L"\\", reinterpret_cast<void**>(&info), &len) || !info || len < sizeof(*info))
+    return false;
+  major = HIWORD(info->dwFileVersionMS);
+  minor = LOWORD(info->dwFileVersionMS);
+  revision = HIWORD(info->dwFileVersionLS);
+  return true;
+}
+
+StartupParts RealStartupParts() {
+  StartupParts parts;
+  parts.programFolder = ProgramResources::ProgramFolder();
+  parts.checkPrivileges = &Elevation::CheckPrivileges;
+  parts.showComponentMessage = &ShowComponentMessage;
+  parts.showSplash = &ShowSplash;
+  parts.splashVisible = &SplashVisible;
+  parts.dropSplash = &DropSplash;
+  parts.createProcessObjects = &CreateProcessObjects;
+  parts.showMainWindow = &ShowMainWindow;
+  parts.releaseProcessObjects = &ReleaseProcessObjects;
+  return parts;
+}
+
+int RunStartup(const StartupParts& parts) {
+  ResumeNext step;
+  ComponentLoader components(parts.programFolder);
+  std::unique_ptr<CErrorLog> ownLog;
+
+  // The library's calls are made only once it is known to be there; when it
+  // is missing, they are skipped as failing steps would be, and the
+  // component check below reports it.
+  if (components.LoadOzCore()) {
+    step([&] { core::gDataFolder = DataFolderParent() + L"Quillmoor"; });
+    step([&] { CFileSystem::EnsureFolder(core::gDataFolder); });
+    step([&] {
+      ownLog = std::make_unique<CErrorLog>();
+      core::gLog = ownLog.get();
+      Log().OpenLogFiles(core::gDataFolder + L"\\QLM.log", core::gDataFolder + L"\\short.log");
+    });
+    step([&] { Log().LogMessage(0, L"********** start app", kLevelInformation, kContext); });
+    step([&] {
+      int major = 0, minor = 0, revision = 0;
+      if (!ProgramVersion(major, minor, revision)) throw QlmError(-1, L"MQLM", L"No version resource");
+      Log().LogMessage(0, VersionRecordText(LoadStr(IDS_PRODUCT_NAME), major, minor, revision), kLevelInformation,
+                       kContext);
+    });
+    step([&] {
+      std::int32_t major = 0, minor = 0, build = 0, platformId = 0;
+      std::wstring servicePack;
+      Log().LogMessage(0, L"Windows: " + CUtilities::GetWindowsVersion(major, minor, build, platformId, servicePack),
+                       kLevelInformation, kContext);
+    });
+
+    Elevation::PrivilegeDecision decision = Elevation::PrivilegeDecision::Continue;
+    step([&] { decision = parts.checkPrivileges(); });
+    if (decision != Elevation::PrivilegeDecision::Continue) {
+      core::gLog = nullptr;
+      return decision == Elevation::PrivilegeDecision::Refuse ? kExitRefused : kExitNormal;
+    }
+  }
+
+  // The custom component may hand back a logger of its own.
+  step([&] {
+    if (CustomObject custom = components.CreateCustom(L"QLMCustom.CCustom2")) {
+      CErrorLog* log = core::gLog;
+      custom->Init(log);
+      core::gLog = log;
+    }
+  });
+
+  step.Clear();
+  std::wstring message;
+  if (!CheckComponents(components, message)) {
+    step([&] { parts.showComponentMessage(message); });
+    LogRecord(0, message, kLevelDiscovery, kContext);
+    core::gLog = nullptr;
+    return kExitRefused;
+  }
+
+  step([&] { parts.showSplash(); });
+  step([&] { SetCursor(LoadCursorW(nullptr, IDC_WAIT)); });
+  step([&] { DoEvents(); });
+  step([&] { DoEvents(); });
+
+  step([&] {
+    const DWORD version = GetVersion();
+    core::gIsNT = (version & 0x80000000u) == 0;
+    core::gIsNT4 = core::gIsNT && LOBYTE(LOWORD(version)) == 4;
+  });
+
+  step([&] { parts.createProcessObjects(); });
+
+  if (step.Pending()) LogError(*step.Pending(), kLevelError, kContext);
+  step.Clear();
+
+  for (bool splashUp = true; splashUp;) {
+    splashUp = false;  // a failing test counts as closed
+    step([&] { splashUp = parts.splashVisible(); });
+    if (splashUp) {
+      step([&] { DoEvents(); });
+      // Wakes for the next event, or soon after to test again, so a splash
+      // that closes without posting anything is not waited on for ever.
+      step([&] { MsgWaitForMultipleObjectsEx(0, nullptr, 50, QS_ALLINPUT, MWMO_INPUTAVAILABLE); });
+    }
+  }
+  step([&] { SetCursor(LoadCursorW(nullptr, IDC_ARROW)); });
+  step([&] { parts.dropSplash(); });
+
+  step([&] { parts.showMainWindow(); });
+
+  step([&] { parts.releaseProcessObjects(); });
+  core::gLog = nullptr;
+  return kExitNormal;
+}
+
+int Main() {
+  InstallDelayLoadGuard();
+  ComScope com;
+  INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES};
+  InitCommonControlsEx(&controls);
+  return RunStartup(RealStartupParts());
+}
+
+}  // namespace Startup

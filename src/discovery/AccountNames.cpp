@@ -1,0 +1,54 @@
+#include "discovery/AccountNames.h"
+
+#include <windows.h>
+
+#include <algorithm>
+#include <vector>
+
+#include "discovery/AddonText.h"
+#include "discovery/SidText.h"
+
+namespace AccountNames {
+
+namespace {
+
+std::wstring CutAtNul(const std::vector<wchar_t>& buf) {
+  std::size_t n = 0;
+  while (n < buf.size() && buf[n] != L'\0') ++n;
+  return discovery::text::TrimSpaces(std::wstring(buf.data(), n));
+}
+
+}  // namespace
+
+void SidToAccountName(const std::wstring& sidText, std::wstring& domainName, std::wstring& accountName) {
+  domainName.clear();
+  accountName.clear();
+  discovery::SidParts parts;
+  if (!discovery::ParseSidText(sidText, parts)) return;
+
+  const auto count = static_cast<BYTE>(parts.subAuthorities.size());
+  // DWORD storage keeps the SID aligned as the system expects.
+  std::vector<DWORD> storage((GetSidLengthRequired(count) + sizeof(DWORD) - 1) / sizeof(DWORD));
+  PSID sid = storage.data();
+  SID_IDENTIFIER_AUTHORITY authority{{0, 0, 0, 0, 0, parts.authority}};
+  if (!InitializeSid(sid, &authority, count)) return;
+  for (BYTE i = 0; i < count; ++i) *GetSidSubAuthority(sid, i) = parts.subAuthorities[i];
+
+  std::vector<wchar_t> name(256), domain(256);
+  for (int attempt = 0; attempt < 2; ++attempt) {
+    DWORD nameLen = static_cast<DWORD>(name.size());
+    DWORD domainLen = static_cast<DWORD>(domain.size());
+    SID_NAME_USE use{};
+    if (LookupAccountSidW(nullptr, sid, name.data(), &nameLen, domain.data(), &domainLen, &use)) {
+      accountName = CutAtNul(name);
+      domainName = CutAtNul(domain);
+      return;
+    }
+    if (GetLastError() != ERROR_INSUFFICIENT_BUFFER) return;
+    // The sizes now hold what the names need.
+    name.assign(std::max<std::size_t>(nameLen, name.size()) + 1, L'\0');
+    domain.assign(std::max<std::size_t>(domainLen, domain.size()) + 1, L'\0');
+  }
+}
+
+}  // namespace AccountNames

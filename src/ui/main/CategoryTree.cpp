@@ -1,0 +1,154 @@
+#include "ui/main/CategoryTree.h"
+
+#include <commctrl.h>
+#include <uxtheme.h>
+
+#include <string>
+
+#include "core/ProgramResources.h"
+#include "core/ErrorReport.h"
+#include "core/Strings.h"
+#include "ui/tables/ITableControl.h"
+#include "ui/widgets/CaptionBar.h"
+#include "ui/widgets/GdiHandles.h"
+#include "ui/widgets/ImageStore.h"
+#include "ui/widgets/WidgetWindow.h"
+
+namespace {
+
+constexpr wchar_t kClassName[] = L"QuillmoorCategoryTree";
+constexpr int kCaptionId = 1;
+constexpr int kTreeId = 2;
+constexpr int kNodeImage = 1201;
+constexpr int kNodeImageSize = 16;
+
+struct Node {
+  std::int32_t id;
+  unsigned text;
+};
+constexpr Node kNodes[] = {
+    {TableId::kToolbars, IDS_KIND_TOOLBARS},
+    {TableId::kButtons, IDS_KIND_BUTTONS},
+    {TableId::kMenuExtensions, IDS_KIND_MENU_EXTENSIONS},
+    {TableId::kExplorerBars, IDS_KIND_EXPLORER_BARS},
+    {TableId::kHelperObjects, IDS_KIND_HELPER_OBJECTS},
+};
+
+}  // namespace
+
+struct CategoryTree::Impl final : WidgetWindow {
+  explicit Impl(CategoryTree& owner) : owner_(owner) {}
+  ~Impl() override { DestroyWidget(); }
+
+  CaptionBar captionTitle;
+  HWND tv = nullptr;
+
+  bool Create(HWND parent) {
+    if (!CreateWidget(kClassName, parent, 0, WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN)) return false;
+    const std::wstring caption = LoadStr(IDS_TREE_CAPTION);
+    if (!captionTitle.Create(Hwnd(), kCaptionId, caption)) return false;
+    tv = CreateWindowExW(0, WC_TREEVIEWW, caption.c_str(),
+                         WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_CLIPSIBLINGS | TVS_SHOWSELALWAYS | TVS_FULLROWSELECT |
+                             TVS_TRACKSELECT,
+                         0, 0, 0, 0, Hwnd(), reinterpret_cast<HMENU>(static_cast<INT_PTR>(kTreeId)),
+                         GetModuleHandleW(nullptr), nullptr);
+    if (!tv) return false;
+    SetWindowTheme(tv, L"Explorer", nullptr);
+    LoadImages();
+    Build();
+    Layout();
+    return true;
+  }
+
+  void LoadImages() {
+    // Nodes without their picture are better than no tree.
+    Guarded(L"FTV.Form_Load", kLevelError, [&] {
+      ProgramResources resource;
+      resource.Init(ProgramResources::ProgramFile());
+      const int size = Scale(kNodeImageSize);
+      UniqueImageList images(ImageList_Create(size, size, ILC_COLOR32, 1, 1));
+      UniqueIcon icon = ImageStore::LoadPngIcon(resource.hModule(), kNodeImage, size, size);
+      if (images && icon && ImageList_AddIcon(images.get(), icon.get()) >= 0) {
+        TreeView_SetImageList(tv, images.get(), TVSIL_NORMAL);
+        images_ = std::move(images);
+      }
+    });
+  }
+
+  void Build() {
+    building_ = true;
+    HTREEITEM first = nullptr;
+    for (const Node& node : kNodes) {
+      std::wstring text = LoadStr(node.text);
+      TVINSERTSTRUCTW insert{};
+      insert.hParent = TVI_ROOT;
+      insert.hInsertAfter = TVI_LAST;
+      insert.item.mask = TVIF_TEXT | TVIF_PARAM | TVIF_IMAGE | TVIF_SELECTEDIMAGE;
+      insert.item.pszText = text.data();
+      insert.item.lParam = node.id;
+      insert.item.iImage = 0;
+      insert.item.iSelectedImage = 0;
+      HTREEITEM item = TreeView_InsertItem(tv, &insert);
+      if (!first) first = item;
+    }
+    // The host shows the toolbar table on its own when initialised; this
+    // selection only makes the tree agree and tells nobody.
+    if (first) TreeView_SelectItem(tv, first);
+    building_ = false;
+  }
+
+  void Layout() {
+    const RECT client = ClientRect();
+    const int height = captionTitle.Hwnd() ? captionTitle.PreferredHeight() : 0;
+    if (captionTitle.Hwnd()) MoveWindow(captionTitle.Hwnd(), 0, 0, client.right, height, TRUE);
+    if (tv) MoveWindow(tv, 0, height, client.right, std::max<LONG>(0, client.bottom - height), TRUE);
+  }
+
+  void OnSelectionChanged(const NMTREEVIEWW& change) {
+    // Only a choice of the user's (mouse or keyboard) shows a table.
+    if (building_ || (change.action != TVC_BYMOUSE && change.action != TVC_BYKEYBOARD)) return;
+    const auto id = static_cast<std::int32_t>(change.itemNew.lParam);
+    Guarded(L"FTV.tv_NodeClick", kLevelError, [&] {
+      if (owner_.ShowTable) owner_.ShowTable(id);
+    });
+  }
+
+  LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override {
+    switch (message) {
+      case WM_SIZE:
+        Layout();
+        return 0;
+      case WM_SETFOCUS:
+        if (tv) SetFocus(tv);
+        return 0;
+      case WM_NOTIFY: {
+        const auto* header = reinterpret_cast<const NMHDR*>(lParam);
+        if (header->hwndFrom == tv && header->code == TVN_SELCHANGEDW)
+          OnSelectionChanged(*reinterpret_cast<const NMTREEVIEWW*>(lParam));
+        return 0;
+      }
+      case WM_ERASEBKGND:
+        return 1;  // the caption and the tree cover the window
+      default:
+        return Default(message, wParam, lParam);
+    }
+  }
+
+  void OnDpiChanged() override {
+    if (!tv) return;
+    LoadImages();
+    Layout();
+  }
+
+ private:
+  CategoryTree& owner_;
+  UniqueImageList images_;
+  bool building_ = false;
+};
+
+CategoryTree::CategoryTree() : impl_(std::make_unique<Impl>(*this)) {}
+CategoryTree::~CategoryTree() = default;
+
+bool CategoryTree::Create(HWND parent) { return impl_->Create(parent); }
+HWND CategoryTree::Hwnd() const { return impl_->Hwnd(); }
+HWND CategoryTree::TreeHwnd() const { return impl_->tv; }

@@ -1,0 +1,79 @@
+#include "ui/main/DetailsPane.h"
+
+#include "core/ErrorReport.h"
+#include "core/QlmError.h"
+#include "core/Strings.h"
+#include "ozcore/CParams.h"
+#include "ui/widgets/PropertyGrid.h"
+#include "ui/widgets/WidgetWindow.h"
+
+namespace {
+constexpr wchar_t kClassName[] = L"QuillmoorDetailsPane";
+constexpr int kGridId = 1;
+constexpr double kDividerFraction = 0.2;
+}  // namespace
+
+struct DetailsPane::Impl final : WidgetWindow {
+  PropertyGrid PropertyGrid1;
+
+  ~Impl() override { DestroyWidget(); }
+
+  bool Create(HWND parent) {
+    return CreateWidget(kClassName, parent, 0, WS_CHILD | WS_CLIPCHILDREN) && PropertyGrid1.Create(Hwnd(), kGridId);
+  }
+
+  void Layout() {
+    const RECT client = ClientRect();
+    if (PropertyGrid1.Hwnd()) MoveWindow(PropertyGrid1.Hwnd(), 0, 0, client.right, client.bottom, TRUE);
+  }
+
+  LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override {
+    switch (message) {
+      case WM_SIZE:
+        Layout();
+        return 0;
+      case WM_SETFOCUS:
+        if (PropertyGrid1.Hwnd()) SetFocus(PropertyGrid1.Hwnd());
+        return 0;
+      case WM_ERASEBKGND:
+        return 1;  // the grid covers the window
+      default:
+        return Default(message, wParam, lParam);
+    }
+  }
+};
+
+DetailsPane::DetailsPane() : impl_(std::make_unique<Impl>()) {}
+DetailsPane::~DetailsPane() = default;
+
+bool DetailsPane::Create(HWND parent) {
+  if (!impl_->Create(parent)) return false;
+  impl_->Layout();
+  return true;
+}
+
+HWND DetailsPane::Hwnd() const { return impl_->Hwnd(); }
+
+PropertyGrid& DetailsPane::Grid() { return impl_->PropertyGrid1; }
+
+void DetailsPane::Init() {
+  PropertyGrid& grid = impl_->PropertyGrid1;
+  grid.Clear();
+  grid.SetCategory(LoadStr(IDS_DETAILS_HEADING));
+  grid.SetExpanded(true);
+  grid.SetDividerFraction(kDividerFraction);
+  grid.SetCopyCaption(LoadStr(IDS_DETAILS_COPY));
+}
+
+void DetailsPane::ShowDetails(const CParams& details) {
+  Guarded(L"FProperties.ShowDetails", kLevelError, [&] {
+    PropertyGrid& grid = impl_->PropertyGrid1;
+    grid.Clear();
+    for (std::size_t i = 1; i <= details.Count(); ++i) {
+      const CParam* entry = details.At(i);
+      if (!entry || entry->ValueCount() == 0)
+        throw QlmError(5, L"FProperties.ShowDetails", L"Invalid procedure call or argument");
+      grid.AddRow(entry->Key(), entry->Text());
+    }
+  });
+}

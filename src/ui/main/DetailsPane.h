@@ -1,0 +1,32 @@
+#pragma once
+// The details pane: the child window in the "Properties" pane. It shows the
+// name / value rows it is given under the one heading "Details".
+#include <windows.h>
+
+#include <memory>
+
+class CParams;
+class PropertyGrid;
+
+class DetailsPane {
+ public:
+  DetailsPane();
+  ~DetailsPane();
+  DetailsPane(const DetailsPane&) = delete;
+  DetailsPane& operator=(const DetailsPane&) = delete;
+
+  // Creates the window as a child of parent (hidden until the pane shows it).
+  bool Create(HWND parent);
+  HWND Hwnd() const;
+
+  // Sets up the grid with its one expanded heading "Details".
+  void Init();
+  // Replaces the rows with one row per entry (key = name, Values(1) = value).
+  void ShowDetails(const CParams& details);
+
+  PropertyGrid& Grid();
+
+ private:
+  struct Impl;
+  std::unique_ptr<Impl> impl_;
+};

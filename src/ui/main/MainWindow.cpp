@@ -1,0 +1,339 @@
+#include "ui/main/MainWindow.h"
+
+#include <commctrl.h>
+
+#include "core/ProgramResources.h"
+#include "core/ErrorReport.h"
+#include "core/ProcessState.h"
+#include "ui/dialogs/MessageOwner.h"
+#include "core/Strings.h"
+#include "backup/RegistryBackup.h"
+#include "ui/main/CommandDispatch.h"
+#include "ui/main/CommandTable.h"
+#include "ui/main/TableHost.h"
+#include "ui/main/DetailsPane.h"
+#include "ui/main/CategoryTree.h"
+#include "ui/tables/ITableControl.h"
+#include "ui/widgets/PropertyGrid.h"
+
+namespace {
+
+const wchar_t kClassName[] = L"QuillmoorMainWindow";
+constexpr DWORD kStyle = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN;
+// The smallest client area that still shows the whole ribbon, at 96 DPI.
+constexpr int kMinClientWidth = 720;
+constexpr int kMinClientHeight = 360;
+
+}  // namespace
+
+MainWindow::MainWindow() : dispatch_(std::make_unique<CommandDispatch>(*this)), shell_(MainShell::System()) {}
+
+MainWindow::~MainWindow() {
+  if (hwnd_) DestroyWindow(hwnd_);
+}
+
+// ---- Life ---------------------------------------------------------------
+
+void MainWindow::ShowForm() {
+  exit_ = false;
+  if (Load()) RunMessageLoop();
+  Unload();
+}
+
+bool MainWindow::Load() {
+  if (hwnd_) return true;
+  if (!CreateFrame()) return false;
+  // An error ends the loading where it happens; the window is then
+  // unloaded, so that ShowForm returns and the program ends.
+  const bool loaded = Guarded(L"FMain.Load", kLevelError, [&] {
+    LoadImagesAndTips();
+    BuildCommandBars();
+    BuildPanes();
+    dialogs::SetMessageOwner({hwnd_, &images_});
+    RegistryBackup::BackupRegistry();
+  });
+  if (!loaded) return false;
+  PlaceAtFirstShow();
+  ShowWindow(hwnd_, SW_SHOWNORMAL);
+  UpdateWindow(hwnd_);
+  if (tree_ && tree_->Hwnd()) SetFocus(tree_->TreeHwnd() ? tree_->TreeHwnd() : tree_->Hwnd());
+  return true;
+}
+
+void MainWindow::Unload() {
+  if (hwnd_) DestroyWindow(hwnd_);
+}
+
+void MainWindow::RunMessageLoop() {
+  MSG msg;
+  while (!exit_) {
+    const BOOL got = GetMessageW(&msg, nullptr, 0, 0);
+    if (got == 0) {
+      // Someone asked the thread to quit: leave, and let the caller see it.
+      PostQuitMessage(static_cast<int>(msg.wParam));
+      break;
+    }
+    if (got < 0) break;
+    if (PreTranslateMessage(msg)) continue;
+    TranslateMessage(&msg);
+    DispatchMessageW(&msg);
+  }
+}
+
+bool MainWindow::PreTranslateMessage(const MSG& msg) {
+  return (ribbon_.Hwnd() && ribbon_.PreTranslateMessage(msg)) || CyclePaneFocus(msg);
+}
+
+bool MainWindow::CyclePaneFocus(const MSG& msg) {
+  if (msg.message != WM_KEYDOWN || msg.wParam != VK_F6 || !hwnd_ || !IsChild(hwnd_, msg.hwnd)) return false;
+  if (!tree_ || !host_ || !details_) return false;
+  HWND table = nullptr;
+  if (ITableControl* current = host_->CurrentTable()) {
+    // The table's list, the first child that takes the focus.
+    table = current->Hwnd();
+    for (HWND child = GetWindow(table, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+      wchar_t name[64] = {};
+      GetClassNameW(child, name, 64);
+      if (lstrcmpiW(name, WC_LISTVIEWW) == 0) table = child;
+    }
+  }
+  const HWND panes[] = {tree_->TreeHwnd() ? tree_->TreeHwnd() : tree_->Hwnd(), table, details_->Grid().Hwnd()};
+  int at = -1;
+  for (int i = 0; i < 3; ++i)
+    if (panes[i] && (panes[i] == msg.hwnd || IsChild(panes[i], msg.hwnd))) at = i;
+  const int step = GetKeyState(VK_SHIFT) < 0 ? 2 : 1;
+  for (int tries = 0, i = at; tries < 3; ++tries) {
+    i = (i + step + 3) % 3;
+    if (panes[i] && IsWindowVisible(panes[i])) {
+      SetFocus(panes[i]);
+      break;
+    }
+  }
+  return true;
+}
+
+bool MainWindow::RegisterClassOnce() {
+  const HINSTANCE instance = GetModuleHandleW(nullptr);
+  WNDCLASSEXW wc{};
+  wc.cbSize = sizeof(wc);
+  if (GetClassInfoExW(instance, kClassName, &wc)) return true;
+  wc.cbSize = sizeof(wc);
+  wc.lpfnWndProc = &MainWindow::WindowProc;
+  wc.hInstance = instance;
+  wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+  wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+  wc.lpszClassName = kClassName;
+  // The program's icon: its File image, as big and small icons.
+  ProgramResources program;
+  try {
+    if (program.Init(ProgramResources::ProgramFile())) {
+      UniqueIcon big = ImageStore::LoadPngIcon(program.hModule(), 1001, GetSystemMetrics(SM_CXICON),
+                                               GetSystemMetrics(SM_CYICON));
+      UniqueIcon small = ImageStore::LoadPngIcon(program.hModule(), 1001, GetSystemMetrics(SM_CXSMICON),
+                                                 GetSystemMetrics(SM_CYSMICON));
+      // The class keeps them for the life of the process.
+      wc.hIcon = big.release();
+      wc.hIconSm = small.release();
+    }
+  } catch (...) {
+    // No icon: the system's default one.
+  }
+  return RegisterClassExW(&wc) != 0;
+}
+
+bool MainWindow::CreateFrame() {
+  if (!RegisterClassOnce()) return false;
+  const std::wstring title = L"   " + LoadStr(IDS_PRODUCT_NAME);
+  hwnd_ = CreateWindowExW(0, kClassName, title.c_str(), kStyle, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
+                          CW_USEDEFAULT, nullptr, nullptr, GetModuleHandleW(nullptr), this);
+  return hwnd_ != nullptr;
+}
+
+void MainWindow::LoadImagesAndTips() {
+  ProgramResources program;
+  program.Init(ProgramResources::ProgramFile());
+  Commands::LoadCommandImages(images_, program.hModule());
+}
+
+void MainWindow::BuildCommandBars() {
+  if (!ribbon_.Create(hwnd_, kRibbonId)) throw QlmError(-1, L"FMain", L"The ribbon could not be created");
+  SetWindowTextW(ribbon_.Hwnd(), LoadStr(IDS_RIBBON_CAPTION).c_str());
+  ribbon_.SetImageSource([this](int id, int size) { return Commands::CommandBitmap(images_, id, size); });
+  ribbon_.SetModel(Commands::BuildRibbonModel());
+  Commands::BuildContextMenu(contextMenu_, images_, Dpi());
+}
+
+void MainWindow::BuildPanes() {
+  if (!panes_.Create(hwnd_, kPanesId)) throw QlmError(-1, L"FMain", L"The panes could not be created");
+  panes_.SetLeftWidth(kTreeWidth);
+  panes_.SetBottomHeight(kDetailsHeight);
+
+  tree_ = std::make_unique<CategoryTree>();
+  tree_->ShowTable = [this](std::int32_t id) { moFTV_ShowTable(id); };
+  host_ = std::make_unique<TableHost>();
+  details_ = std::make_unique<DetailsPane>();
+  if (!tree_->Create(panes_.Hwnd()) || !host_->Create(panes_.Hwnd()) || !details_->Create(panes_.Hwnd()))
+    throw QlmError(-1, L"FMain", L"The pane windows could not be created");
+  details_->Init();
+
+  panes_.SetPane(DockPanes::kLeftPane, LoadStr(IDS_PANE_TREE), tree_->Hwnd());
+  panes_.SetPane(DockPanes::kMainPane, LoadStr(IDS_PANE_TABLE), host_->Hwnd());
+  panes_.SetPane(DockPanes::kBottomPane, LoadStr(IDS_PANE_PROPERTIES), details_->Hwnd());
+  Layout();
+  host_->Init(details_.get(), &panes_, FindContextMenu(Commands::kContextMenu));
+}
+
+PopupMenu* MainWindow::FindContextMenu(int id) { return id == Commands::kContextMenu ? &contextMenu_ : nullptr; }
+
+void MainWindow::moFTV_ShowTable(std::int32_t id) {
+  if (host_) host_->ShowTable(id);
+}
+
+void MainWindow::RunCommand(int commandId) { dispatch_->Run(commandId); }
+
+void MainWindow::SetBusy(bool busy) {
+  busy_ = busy;
+  SetCursor(LoadCursorW(nullptr, busy ? IDC_WAIT : IDC_ARROW));
+}
+
+// ---- Layout -------------------------------------------------------------
+
+UINT MainWindow::Dpi() const {
+  const UINT dpi = hwnd_ ? GetDpiForWindow(hwnd_) : 0;
+  return dpi ? dpi : 96;
+}
+
+void MainWindow::PlaceAtFirstShow() {
+  const UINT dpi = Dpi();
+  RECT rect{0, 0, MulDiv(kClientWidth, static_cast<int>(dpi), 96), MulDiv(kClientHeight, static_cast<int>(dpi), 96)};
+  AdjustWindowRectExForDpi(&rect, kStyle, FALSE, 0, dpi);
+  MONITORINFO monitor{};
+  monitor.cbSize = sizeof(monitor);
+  GetMonitorInfoW(MonitorFromWindow(hwnd_, MONITOR_DEFAULTTOPRIMARY), &monitor);
+  const RECT& work = monitor.rcWork;
+  const int width = rect.right - rect.left, height = rect.bottom - rect.top;
+  SetWindowPos(hwnd_, nullptr, work.left + (work.right - work.left - width) / 2,
+               work.top + (work.bottom - work.top - height) / 2, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+// clientArea takes exactly the area the ribbon leaves free.
+void MainWindow::Layout() {
+  if (!ribbon_.Hwnd() || !panes_.Hwnd()) return;
+  const RECT free = ribbon_.DockToParent();
+  MoveWindow(panes_.Hwnd(), free.left, free.top, free.right - free.left, free.bottom - free.top, TRUE);
+}
+
+void MainWindow::OnDpiChanged(UINT dpi, const RECT& suggested) {
+  SetWindowPos(hwnd_, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
+               suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+  // The menu's images are bitmaps of one size: make them anew.
+  Commands::BuildContextMenu(contextMenu_, images_, dpi);
+  Layout();
+}
+
+// ---- Messages -----------------------------------------------------------
+
+LRESULT CALLBACK MainWindow::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
+  if (message == WM_NCCREATE) {
+    auto* create = reinterpret_cast<CREATESTRUCTW*>(lParam);
+    auto* self = static_cast<MainWindow*>(create->lpCreateParams);
+    self->hwnd_ = hwnd;
+    SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+  }
+  auto* self = reinterpret_cast<MainWindow*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+  if (!self) return DefWindowProcW(hwnd, message, wParam, lParam);
+  try {
+    return self->HandleMessage(message, wParam, lParam);
+  } catch (...) {
+    LogError(CurrentError(), kLevelError, L"FMain.WindowProc");
+    return DefWindowProcW(hwnd, message, wParam, lParam);
+  }
+}
+
+LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_SIZE:
+      Layout();
+      return 0;
+    case WM_NOTIFY:
+      if (reinterpret_cast<const NMHDR*>(lParam)->code == Ribbon::kNotifyHeightChanged) Layout();
+      return 0;
+    case WM_DPICHANGED:
+      OnDpiChanged(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
+      return 0;
+    case WM_GETMINMAXINFO: {
+      const UINT dpi = Dpi();
+      RECT rect{0, 0, MulDiv(kMinClientWidth, static_cast<int>(dpi), 96),
+                MulDiv(kMinClientHeight, static_cast<int>(dpi), 96)};
+      AdjustWindowRectExForDpi(&rect, kStyle, FALSE, 0, dpi);
+      auto* info = reinterpret_cast<MINMAXINFO*>(lParam);
+      info->ptMinTrackSize = {rect.right - rect.left, rect.bottom - rect.top};
+      return 0;
+    }
+    case WM_SETCURSOR:
+      if (busy_) {
+        SetCursor(LoadCursorW(nullptr, IDC_WAIT));
+        return TRUE;
+      }
+      break;
+    case WM_ACTIVATE:
+      OnActivate(LOWORD(wParam) != WA_INACTIVE);
+      return 0;
+    case WM_COMMAND:
+      OnCommand(wParam, lParam);
+      return 0;
+    case WM_CLOSE:
+      // Never refused: the run loop unloads the window.
+      exit_ = true;
+      return 0;
+    case WM_DESTROY:
+      OnDestroy();
+      return 0;
+    case WM_NCDESTROY: {
+      const HWND hwnd = hwnd_;
+      SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
+      hwnd_ = nullptr;
+      return DefWindowProcW(hwnd, message, wParam, lParam);
+    }
+    default:
+      break;
+  }
+  return DefWindowProcW(hwnd_, message, wParam, lParam);
+}
+
+void MainWindow::OnActivate(bool active) {
+  // Keeps the keyboard focus where the user left it.
+  if (!active) {
+    const HWND focus = GetFocus();
+    if (focus && IsChild(hwnd_, focus)) lastFocus_ = focus;
+  } else if (lastFocus_ && IsWindow(lastFocus_) && IsChild(hwnd_, lastFocus_)) {
+    SetFocus(lastFocus_);
+  }
+}
+
+void MainWindow::OnCommand(WPARAM wParam, LPARAM lParam) {
+  // Menus send no window; the ribbon sends itself. Notifications of child
+  // controls are not commands.
+  const HWND from = reinterpret_cast<HWND>(lParam);
+  if (HIWORD(wParam) != 0 && HIWORD(wParam) != 1) return;
+  if (from && from != ribbon_.Hwnd()) return;
+  RunCommand(LOWORD(wParam));
+}
+
+void MainWindow::OnDestroy() {
+  exit_ = true;
+  dialogs::ClearMessageOwner(hwnd_);
+  // Tree, table host, details: each window goes before the next.
+  if (tree_) {
+    if (tree_->Hwnd()) DestroyWindow(tree_->Hwnd());
+    tree_.reset();
+  }
+  if (host_) {
+    if (host_->Hwnd()) DestroyWindow(host_->Hwnd());
+    host_.reset();
+  }
+  if (details_) {
+    if (details_->Hwnd()) DestroyWindow(details_->Hwnd());
+    details_.reset();
+  }
+}

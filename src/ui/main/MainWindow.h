@@ -1,0 +1,118 @@
+#pragma once
+// The program's one top-level window: the ribbon across the top and, in
+// the client area below it (clientArea), the three docked panes: the
+// category tree, the table host and the details pane. Its commands go to
+// the command dispatch; the backup and restore commands live apart.
+#include <windows.h>
+
+#include <cstdint>
+#include <memory>
+
+#include "ui/main/MainShell.h"
+#include "ui/widgets/DockPanes.h"
+#include "ui/widgets/ImageStore.h"
+#include "ui/widgets/PopupMenu.h"
+#include "ui/widgets/Ribbon.h"
+
+class CategoryTree;
+class TableHost;
+class DetailsPane;
+class CommandDispatch;
+
+class MainWindow {
+ public:
+  // Client size at first show, in pixels at 96 DPI.
+  static constexpr int kClientWidth = 963;
+  static constexpr int kClientHeight = 501;
+  // Docked pane sizes at 96 DPI.
+  static constexpr int kTreeWidth = 200;
+  static constexpr int kDetailsHeight = 100;
+
+  MainWindow();
+  ~MainWindow();
+  MainWindow(const MainWindow&) = delete;
+  MainWindow& operator=(const MainWindow&) = delete;
+
+  // Shows the window and processes its events until the user leaves it
+  // (the Exit command or a close request), then unloads it. Returns at once
+  // when the window cannot be loaded.
+  void ShowForm();
+
+  // The two halves of ShowForm, for tests that drive the window themselves.
+  // Load creates the window, its ribbon and panes, writes the start-up
+  // backup and shows it; false when the window could not be made.
+  bool Load();
+  // Unloads the pane windows (tree, table host, details) and the window.
+  void Unload();
+
+  // The exit flag: set by the Exit command and by any close request.
+  bool ExitRequested() const { return exit_; }
+  void RequestExit() { exit_ = true; }
+
+  // The tree's ShowTable notification, passed on to the table host.
+  void moFTV_ShowTable(std::int32_t id);
+
+  // Runs a command by id, as a click on the ribbon or the context menu
+  // does. An error escaping the action is logged, never raised.
+  void RunCommand(int commandId);
+
+  // The keys the window takes before a message of its thread is
+  // translated: the ribbon's access keys, and F6 / Shift+F6 moving the
+  // focus from pane to pane. True when the message was used up.
+  bool PreTranslateMessage(const MSG& msg);
+
+  // While busy, the window shows the hourglass pointer.
+  void SetBusy(bool busy);
+  bool Busy() const { return busy_; }
+
+  HWND Hwnd() const { return hwnd_; }
+  Ribbon& CommandBars() { return ribbon_; }
+  DockPanes& DockingPaneManager() { return panes_; }
+  // The container below the ribbon that the panes fill.
+  HWND PicClient() const { return panes_.Hwnd(); }
+  ImageStore& Images() { return images_; }
+  // The row context menu by id (400); null for any other id.
+  PopupMenu* FindContextMenu(int id);
+  CategoryTree* Tree() { return tree_.get(); }
+  TableHost* Host() { return host_.get(); }
+  DetailsPane* Details() { return details_.get(); }
+  // The shell requests of the commands; tests replace its members.
+  MainShell& Shell() { return shell_; }
+
+ private:
+  static constexpr int kRibbonId = 100;
+  static constexpr int kPanesId = 101;
+
+  static bool RegisterClassOnce();
+  static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) noexcept;
+  LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+
+  bool CreateFrame();
+  void LoadImagesAndTips();
+  void BuildCommandBars();
+  void BuildPanes();
+  void PlaceAtFirstShow();
+  void Layout();
+  void OnDpiChanged(UINT dpi, const RECT& suggested);
+  void OnActivate(bool active);
+  void OnCommand(WPARAM wParam, LPARAM lParam);
+  void OnDestroy();
+  void RunMessageLoop();
+  // F6 and Shift+F6 move the keyboard focus from pane to pane.
+  bool CyclePaneFocus(const MSG& msg);
+  UINT Dpi() const;
+
+  HWND hwnd_ = nullptr;
+  bool exit_ = false;
+  bool busy_ = false;
+  HWND lastFocus_ = nullptr;
+  ImageStore images_;
+  Ribbon ribbon_;
+  DockPanes panes_;
+  PopupMenu contextMenu_;
+  std::unique_ptr<CategoryTree> tree_;
+  std::unique_ptr<TableHost> host_;
+  std::unique_ptr<DetailsPane> details_;
+  std::unique_ptr<CommandDispatch> dispatch_;
+  MainShell shell_;
+};

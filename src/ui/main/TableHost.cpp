@@ -1,0 +1,144 @@
+#include "ui/main/TableHost.h"
+
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "core/ErrorReport.h"
+#include "ozcore/CParams.h"
+#include "ui/main/DetailsPane.h"
+#include "ui/tables/HelperObjectTable.h"
+#include "ui/tables/ExplorerBarTable.h"
+#include "ui/tables/MenuExtensionTable.h"
+#include "ui/tables/ToolbarTable.h"
+#include "ui/tables/ButtonTable.h"
+#include "ui/widgets/WidgetWindow.h"
+
+namespace {
+constexpr wchar_t kClassName[] = L"QuillmoorTableHost";
+
+std::wstring KeyOf(std::int32_t id) { return std::to_wstring(id) + L"_"; }
+}  // namespace
+
+struct TableHost::Impl final : WidgetWindow {
+  ~Impl() override {
+    // The tables' windows are ours: they go first, while we still answer.
+    tables.clear();
+    controls.clear();
+    DestroyWidget();
+  }
+
+  // The five controls, made with the window.
+  std::vector<std::unique_ptr<TableControlBase>> controls;
+  // The table list: filed by key, in list order; made by Init.
+  std::vector<std::pair<std::wstring, TableControlBase*>> tables;
+  bool listMade = false;
+  std::int32_t currentId = 0;
+  DetailsPane* PropertiesForm = nullptr;
+  void* DetailsPane = nullptr;
+
+  bool Create(HWND parent) {
+    if (!CreateWidget(kClassName, parent, 0, WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN)) return false;
+    controls.push_back(std::make_unique<ToolbarTable>());
+    controls.push_back(std::make_unique<ButtonTable>());
+    controls.push_back(std::make_unique<MenuExtensionTable>());
+    controls.push_back(std::make_unique<ExplorerBarTable>());
+    controls.push_back(std::make_unique<HelperObjectTable>());
+    for (auto& control : controls)
+      if (!control->Create(Hwnd())) return false;
+    return true;
+  }
+
+  TableControlBase* Find(std::int32_t id) const {
+    const std::wstring key = KeyOf(id);
+    for (const auto& [filed, table] : tables)
+      if (filed == key) return table;
+    return nullptr;
+  }
+
+  void Resize() {
+    if (!listMade) return;
+    const RECT client = ClientRect();
+    for (const auto& entry : tables) MoveWindow(entry.second->Hwnd(), 0, 0, client.right, client.bottom, TRUE);
+  }
+
+  LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override {
+    switch (message) {
+      case WM_SIZE:
+        Resize();
+        return 0;
+      case WM_SETFOCUS:
+        // Keyboard focus goes on to the table on show.
+        if (TableControlBase* shown = Find(currentId)) SetFocus(shown->Hwnd());
+        return 0;
+      case WM_ERASEBKGND:
+        // A table covers the window; with none on show, the window's colour.
+        if (!Find(currentId)) {
+          const RECT client = ClientRect();
+          FillRect(reinterpret_cast<HDC>(wParam), &client, GetSysColorBrush(COLOR_WINDOW));
+        }
+        return 1;
+      default:
+        break;
+    }
+    return Default(message, wParam, lParam);
+  }
+};
+
+TableHost::TableHost() : impl_(std::make_unique<Impl>()) {}
+TableHost::~TableHost() = default;
+
+bool TableHost::Create(HWND parent) { return impl_->Create(parent); }
+HWND TableHost::Hwnd() const { return impl_->Hwnd(); }
+
+void TableHost::Init(DetailsPane* propertiesForm, void* detailsPane, PopupMenu* contextMenu) {
+  Impl& d = *impl_;
+  d.PropertiesForm = propertiesForm;
+  d.DetailsPane = detailsPane;
+  d.tables.clear();
+  // The keys are fixed numbers; each table's own ID must match them.
+  const std::int32_t ids[] = {TableId::kToolbars, TableId::kButtons, TableId::kMenuExtensions, TableId::kExplorerBars,
+                              TableId::kHelperObjects};
+  for (std::size_t i = 0; i < d.controls.size() && i < std::size(ids); ++i)
+    d.tables.emplace_back(KeyOf(ids[i]), d.controls[i].get());
+  d.listMade = true;
+  d.Resize();
+  DetailsSink showDetails;
+  if (propertiesForm) showDetails = [propertiesForm](const CParams& details) { propertiesForm->ShowDetails(details); };
+  for (const auto& entry : d.tables) entry.second->Init(showDetails, contextMenu);
+  ShowTable(TableId::kToolbars);
+}
+
+void TableHost::ShowTable(std::int32_t id) {
+  Impl& d = *impl_;
+  d.currentId = id;
+  // Focus in a table that is about to hide moves on to the one shown.
+  const HWND focus = GetFocus();
+  const bool hadFocus = focus && IsChild(d.Hwnd(), focus);
+  TableControlBase* shown = nullptr;
+  for (const auto& entry : d.tables) {
+    const bool visible = entry.second->ID() == d.currentId;
+    ShowWindow(entry.second->Hwnd(), visible ? SW_SHOWNA : SW_HIDE);
+    if (visible) shown = entry.second;
+  }
+  if (hadFocus && shown && !IsChild(shown->Hwnd(), GetFocus())) SetFocus(shown->Hwnd());
+  if (shown && !shown->ShowDetails() && d.PropertiesForm) d.PropertiesForm->ShowDetails(CParams());
+  if (!shown) InvalidateRect(d.Hwnd(), nullptr, TRUE);
+}
+
+ITableControl* TableHost::CurrentTable() { return impl_->Find(impl_->currentId); }
+
+void TableHost::RefreshTables() {
+  Guarded(L"FMultitable.RefreshTables", kLevelError, [&] {
+    for (const auto& entry : impl_->tables) entry.second->RefreshList();
+    ShowTable(impl_->currentId);
+  });
+}
+
+std::int32_t TableHost::CurrentId() const { return impl_->currentId; }
+
+ITableControl* TableHost::Table(std::int32_t id) {
+  for (const auto& control : impl_->controls)
+    if (control->ID() == id) return control.get();
+  return nullptr;
+}

@@ -1,0 +1,44 @@
+#pragma once
+// The table host: the child window in the "Table" pane. It owns the five
+// add-on tables, stacked over its whole client area, and shows one at a time.
+#include <windows.h>
+
+#include <cstdint>
+#include <memory>
+
+class DetailsPane;
+class ITableControl;
+class PopupMenu;
+
+class TableHost {
+ public:
+  TableHost();
+  ~TableHost();
+  TableHost(const TableHost&) = delete;
+  TableHost& operator=(const TableHost&) = delete;
+
+  // Creates the window (and its five table controls) as a child of parent.
+  bool Create(HWND parent);
+  HWND Hwnd() const;
+
+  // Once, after the panes exist: keeps the details pane and its dock pane
+  // (an opaque handle the host does not use), initialises the five tables
+  // in the order 3 to 7 and shows table 3.
+  void Init(DetailsPane* propertiesForm, void* detailsPane, PopupMenu* contextMenu);
+  // Shows the table with that identifier (hides all for an unknown one) and
+  // brings the details pane in line.
+  void ShowTable(std::int32_t id);
+  // The table filed under the current identifier; nullptr when none is.
+  ITableControl* CurrentTable();
+  // Reloads all five tables, then shows the current one again. Errors are
+  // logged ("TableHost.RefreshTables").
+  void RefreshTables();
+
+  std::int32_t CurrentId() const;
+  // The tables in list order (3 to 7), for tests.
+  ITableControl* Table(std::int32_t id);
+
+ private:
+  struct Impl;
+  std::unique_ptr<Impl> impl_;
+};

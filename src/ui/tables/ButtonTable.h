@@ -1,0 +1,16 @@
+#pragma once
+// The table of toolbar buttons and menu items: a button column and a menu
+// column. Deleting removes the entry's whole key.
+#include "ui/tables/TableControlBase.h"
+
+class ButtonTable final : public TableControlBase {
+ public:
+  ButtonTable();
+
+ protected:
+  std::optional<CResultNodes> Discover() override;
+  std::wstring ObjectName(const CResultNode& record, const std::wstring& rowText) const override;
+  DeleteOutcome DeleteEntry(CRegistry& registry, const CResultNode& record) override;
+  std::vector<std::wstring> RowTexts(const CResultNode& record) const override;
+  unsigned FailureLogText() const override;
+};

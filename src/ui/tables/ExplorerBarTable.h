@@ -1,0 +1,15 @@
+#pragma once
+// The explorer-bar table, one row per bar and category. Deleting takes the
+// bar out of the one category it was listed for; the class stays.
+#include "ui/tables/TableControlBase.h"
+
+class ExplorerBarTable final : public TableControlBase {
+ public:
+  ExplorerBarTable();
+
+ protected:
+  std::optional<CResultNodes> Discover() override;
+  std::wstring ObjectName(const CResultNode& record, const std::wstring& rowText) const override;
+  DeleteOutcome DeleteEntry(CRegistry& registry, const CResultNode& record) override;
+  unsigned FailureLogText() const override;
+};

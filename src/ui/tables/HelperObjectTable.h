@@ -1,0 +1,15 @@
+#pragma once
+// The table of browser helper objects. Deleting removes the object's entry
+// key in the machine's list.
+#include "ui/tables/TableControlBase.h"
+
+class HelperObjectTable final : public TableControlBase {
+ public:
+  HelperObjectTable();
+
+ protected:
+  std::optional<CResultNodes> Discover() override;
+  std::wstring ObjectName(const CResultNode& record, const std::wstring& rowText) const override;
+  DeleteOutcome DeleteEntry(CRegistry& registry, const CResultNode& record) override;
+  unsigned FailureLogText() const override;
+};

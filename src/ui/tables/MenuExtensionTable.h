@@ -1,0 +1,15 @@
+#pragma once
+// The table of context-menu extensions. Deleting removes the extension's
+// whole key.
+#include "ui/tables/TableControlBase.h"
+
+class MenuExtensionTable final : public TableControlBase {
+ public:
+  MenuExtensionTable();
+
+ protected:
+  std::optional<CResultNodes> Discover() override;
+  std::wstring ObjectName(const CResultNode& record, const std::wstring& rowText) const override;
+  DeleteOutcome DeleteEntry(CRegistry& registry, const CResultNode& record) override;
+  unsigned FailureLogText() const override;
+};
