@@ -11,6 +11,7 @@ packages=(
   xvfb xauth x11-utils xdotool imagemagick
   tango-icon-theme fonts-dejavu-core librsvg2-bin
   clang libclang-rt-14-dev
+  wixl msitools osslsigncode openssl zip unzip jq
 )
 
 missing=()
