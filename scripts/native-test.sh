@@ -1,17 +1,24 @@
 #!/bin/bash
 # Builds the platform-free parts for this machine with clang and the
 # address and undefined-behaviour sanitizers, runs their tests and each
-# fuzz target for a few seconds (QLM_FUZZ_SECONDS). Extra arguments go to
-# ctest. The Wine suite (scripts/test.sh) runs this first.
+# fuzz target for a few seconds (QLM_FUZZ_SECONDS, default 10) from its
+# seeds in tests/native/corpus/. Extra arguments go to ctest. The Wine
+# suite (scripts/test.sh) runs this first; scripts/fuzz.sh fuzzes longer.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 build="${QLM_NATIVE_BUILD_DIR:-$root/build-native}"
 
 "$root/scripts/setup.sh"
 if [ ! -f "$build/build.ninja" ]; then
-  CXX=clang++ cmake -S "$root/tests/native" -B "$build" -G Ninja \
-    -DQLM_FUZZ_SECONDS="${QLM_FUZZ_SECONDS:-10}" >/dev/null
+  CXX=clang++ cmake -S "$root/tests/native" -B "$build" -G Ninja >/dev/null
 fi
 cmake --build "$build"
 cd "$build"
-ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 ctest -j2 --output-on-failure --timeout 300 "$@"
+touch .native-test-start
+if ! ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
+  ctest -j2 --output-on-failure --timeout 300 "$@"; then
+  # A fuzz target's crash input, to replay with "<Target> <file>" and keep
+  # as a test in tests/native/<Name>Test.cpp.
+  find fuzz-crashes -type f -newer .native-test-start 2>/dev/null | sed "s|^|native-test: crash input $build/|" >&2
+  exit 1
+fi
