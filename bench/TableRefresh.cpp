@@ -79,7 +79,7 @@ std::optional<double> TimeTableRefresh() {
       details.Init();
       ShowWindow(frame.hwnd, SW_SHOWNOACTIVATE);
       // The first filling, as the main window's load makes it.
-      host.Init(&details, nullptr, nullptr);
+      host.Init(&details, nullptr);
       UpdateWindow(frame.hwnd);
       Pump();
 

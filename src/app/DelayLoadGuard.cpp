@@ -26,7 +26,7 @@ std::wstring Widen(const char* text) {
 [[noreturn]] void RaiseBindFailure() {
   if (gFailedEntry.empty())
     throw QlmError(48, L"MQLM.DelayLoad", L"Error in loading DLL " + gFailedDll);
-  throw QlmError(453, L"MQLM.DelayLoad", L"Can't find DLL entry point " + gFailedEntry + L" in " + gFailedDll);
+  throw QlmError(errors::kDllEntryMissing, L"MQLM.DelayLoad", L"Can't find DLL entry point " + gFailedEntry + L" in " + gFailedDll);
 }
 
 FARPROC WINAPI OnDelayLoadFailure(unsigned notify, PDelayLoadInfo info) {

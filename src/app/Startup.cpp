@@ -52,7 +52,7 @@ class ResumeNext {
 
 // The logger, or the error a call through a missing object raises.
 CErrorLog& Log() {
-  if (!core::gLog) throw QlmError(91, L"MQLM", L"Object variable or With block variable not set");
+  if (!core::gLog) throw QlmError(errors::kObjectNotSet, L"MQLM", L"Object variable or With block variable not set");
   return *core::gLog;
 }
 

@@ -5,6 +5,7 @@
 #include "core/QlmError.h"
 #include "core/Strings.h"
 #include "backup/ParallelText.h"
+#include "discovery/AddonKinds.h"
 #include "discovery/AddonText.h"
 #include "discovery/VisibleText.h"
 #include "ozcore/CFileSystem.h"
@@ -17,29 +18,11 @@
 
 namespace RegistryBackup {
 
-const wchar_t* const kCatInfoBand = L"{00021493-0000-0000-C000-000000000046}";
-const wchar_t* const kCatCommBand = L"{00021494-0000-0000-C000-000000000046}";
-
-const std::vector<KeyTree>& AddonKeyTrees() {
-  static const std::vector<KeyTree> trees = {
-      {HKEY_LOCAL_MACHINE, L"SOFTWARE\\Microsoft\\Internet Explorer\\Toolbar"},
-      {HKEY_CURRENT_USER, L"SOFTWARE\\Microsoft\\Internet Explorer\\Toolbar\\WebBrowser"},
-      {HKEY_LOCAL_MACHINE, L"Software\\Microsoft\\Internet Explorer\\Extensions"},
-      {HKEY_CURRENT_USER, L"Software\\Microsoft\\Internet Explorer\\Extensions"},
-      {HKEY_LOCAL_MACHINE, L"Software\\Microsoft\\Internet Explorer\\MenuExt"},
-      {HKEY_CURRENT_USER, L"Software\\Microsoft\\Internet Explorer\\MenuExt"},
-      {HKEY_LOCAL_MACHINE, L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Browser Helper Objects"},
-  };
+std::vector<KeyTree> AddonKeyTrees() {
+  std::vector<KeyTree> trees;
+  for (const auto& tree : discovery::BackupTrees())
+    trees.push_back({tree.machine ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER, tree.path});
   return trees;
-}
-
-const std::vector<const wchar_t*>& PerUserAddonPaths() {
-  static const std::vector<const wchar_t*> paths = {
-      L"Software\\Microsoft\\Internet Explorer\\Toolbar\\WebBrowser",
-      L"Software\\Microsoft\\Internet Explorer\\Extensions",
-      L"Software\\Microsoft\\Internet Explorer\\MenuExt",
-  };
-  return paths;
 }
 
 std::wstring Wow32MachinePath(const std::wstring& path) {
@@ -94,7 +77,7 @@ std::wstring BackupText(bool isNT, const std::wstring& currentUserSubkey, std::v
     jobs.push_back({[=, &leftOut] {
       CRegistry reader;
       std::wstring text;
-      for (const auto* path : PerUserAddonPaths())
+      for (const auto* path : discovery::UserLocations())
         text += reader.ExportKeyText(HKEY_USERS, user + L"\\" + path, ansi, &leftOut[list]);
       return text;
     }});
@@ -116,7 +99,8 @@ std::wstring BackupText(bool isNT, const std::wstring& currentUserSubkey, std::v
   auto categoryLines = [&](RegView view, const wchar_t* classesKey) {
     const std::size_t list = ownList();
     TextJob job{[=, &leftOut] {
-      const std::vector<std::wstring> categories = {kCatInfoBand, kCatCommBand};
+      const auto kindCategories = discovery::BackupCategories();
+      const std::vector<std::wstring> categories(kindCategories.begin(), kindCategories.end());
       const auto members = CRegistry(view).EnumCategoryClasses(categories);
       std::wstring text;
       for (std::size_t i = 0; i < categories.size(); ++i) {
@@ -189,7 +173,7 @@ bool BackupRegistry(std::wstring* writtenPath, std::size_t* leftOut) {
     const std::wstring path = BackupFileName(folder, now);
     std::wstring reason;
     if (!CFileSystem::WriteTextFile(path, text, core::gIsNT ? TextEncoding::Utf16LeBom : TextEncoding::Ansi, reason))
-      throw QlmError(75, L"MAPI", L"The backup file " + path + L" could not be written: " + reason);
+      throw QlmError(errors::kFileAccess, L"MAPI", L"The backup file " + path + L" could not be written: " + reason);
     written = true;
     if (writtenPath) *writtenPath = path;
     for (const auto& omission : omitted) LogRecord(0, OmissionText(omission), kLevelDiscovery, L"MAPI.BackupRegistry");

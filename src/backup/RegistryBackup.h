@@ -11,24 +11,17 @@
 
 namespace RegistryBackup {
 
-// The seven add-on key trees, in the order the file holds them.
+// The add-on key trees, in the order the file holds them (the kinds'
+// machine and current-user locations, kind by kind).
 struct KeyTree {
   HKEY root;
   const wchar_t* path;
 };
-const std::vector<KeyTree>& AddonKeyTrees();
-
-// The per-user add-on keys (below a HKEY_USERS subkey) the program deletes
-// entries from.
-const std::vector<const wchar_t*>& PerUserAddonPaths();
+std::vector<KeyTree> AddonKeyTrees();
 
 // The name in the native registry view of a machine key's 32-bit view
 // twin: "SOFTWARE\Microsoft\X" gives "SOFTWARE\Wow6432Node\Microsoft\X".
 std::wstring Wow32MachinePath(const std::wstring& path);
-
-// The two explorer-bar component categories (vertical, horizontal).
-extern const wchar_t* const kCatInfoBand;
-extern const wchar_t* const kCatCommBand;
 
 // The file name for a backup made at the given local time:
 // "<folder>\Backup <Mmm dd, yyyy hh-mm-ss>.reg", the month in the user's
@@ -52,7 +45,7 @@ std::wstring OmissionText(const RegOmission& omission);
 std::wstring CurrentUserSid();
 
 // Writes a new backup file into gDataFolder\Backup. True when the file was
-// written; a failure is logged (level 4, "RegistryBackup.BackupRegistry").
+// written; a failure is logged (level 4, "MAPI.BackupRegistry").
 // writtenPath receives the file's path when given; leftOut the number of
 // keys and values left out of it (each one logged with its reason).
 bool BackupRegistry(std::wstring* writtenPath = nullptr, std::size_t* leftOut = nullptr);

@@ -4,8 +4,8 @@
 // to the user.
 //
 // Contexts name the place: "<Type>.<Procedure>" for forms, classes and
-// controls ("MainWindow.SearchGoogle"), "<Module>.<Procedure>" for module code
-// ("RegistryBackup.BackupRegistry").
+// controls ("FMain.SearchGoogle"), "<Module>.<Procedure>" for module code
+// ("MAPI.BackupRegistry").
 //
 // How a failure becomes (number, description):
 //   QlmError          its own number and description

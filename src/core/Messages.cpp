@@ -6,7 +6,7 @@
 
 namespace core {
 namespace {
-constexpr std::int32_t kObjectNotSet = 91;
+constexpr std::int32_t kObjectNotSet = errors::kObjectNotSet;
 std::atomic<MessagePresenter> gPresenter{nullptr};
 }  // namespace
 

@@ -10,6 +10,14 @@
 // The base that object-defined error numbers are added to (0x80040000).
 constexpr std::int32_t kObjectErrorBase = -2147221504;
 
+// The numbers log readers know, by what they mean.
+namespace errors {
+constexpr std::int32_t kObjectNotSet = 91;        // "Object variable or With block variable not set"
+constexpr std::int32_t kFileAccess = 75;          // a file could not be written
+constexpr std::int32_t kDllEntryMissing = 453;    // "Can't find DLL entry point"
+constexpr std::int32_t kIndexOutOfBounds = 35600; // a list row that does not exist
+}  // namespace errors
+
 class QlmError : public std::exception {
  public:
   QlmError(std::int32_t number, std::wstring source, std::wstring description)

@@ -2,6 +2,7 @@
 
 #include "core/ErrorReport.h"
 #include "core/Strings.h"
+#include "discovery/AddonKinds.h"
 #include "discovery/AddonRecord.h"
 #include "discovery/AddonText.h"
 #include "discovery/DiscoveryRun.h"
@@ -14,7 +15,8 @@ std::optional<CResultNodes> EnumBHOs() {
     CResultNodes list;
     DiscoveryRun run;
     for (const RegView view : run.Views())
-      FillBHOInfo(run, run.Registry(view).EnumSubKeys(HKEY_LOCAL_MACHINE, kBhoPath), list, HKEY_LOCAL_MACHINE, view);
+      FillBHOInfo(run, run.Registry(view).EnumSubKeys(HKEY_LOCAL_MACHINE, Kind(TableId::kHelperObjects).machinePath),
+                  list, HKEY_LOCAL_MACHINE, view);
     result = std::move(list);
   });
   return result;
@@ -27,7 +29,7 @@ void FillBHOInfo(DiscoveryRun& run, const CStringDictionary& names, CResultNodes
       if (!text::HasClsidLength(clsid)) continue;
       // The name comes from the entry itself, not from the class.
       std::wstring name, file;
-      registry.ReadString(root, std::wstring(kBhoPath) + L"\\" + clsid, L"", name);
+      registry.ReadString(root, std::wstring(Kind(TableId::kHelperObjects).machinePath) + L"\\" + clsid, L"", name);
       registry.ReadString(HKEY_CLASSES_ROOT, L"CLSID\\" + clsid + L"\\InProcServer32", L"", file);
       const DiscoveryRun::FileFacts facts = run.ResolveFile(file, view);
 

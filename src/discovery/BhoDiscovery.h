@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 
+#include "discovery/Listings.h"
 #include "ozcore/CParams.h"
 #include "ozcore/CRegistry.h"
 #include "ozcore/CStringDictionary.h"
@@ -14,16 +15,12 @@ namespace discovery {
 
 class DiscoveryRun;
 
-inline constexpr const wchar_t* kBhoPath =
-    L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Browser Helper Objects";
-
-// Every entry, read afresh; no list when the listing itself failed (logged
-// as "HelperObjectTable.EnumBHOs").
+// EnumBHOs (declared in Listings.h): every entry, read afresh; no list when the listing itself failed (logged
+// as "ucBHO.EnumBHOs").
 // Every registry view is read, the 64-bit one first.
-std::optional<CResultNodes> EnumBHOs();
 
 // Appends a record for each entry among the subkey names. A failure is
-// logged ("HelperObjectTable.FillBHOInfo") and ends the listing of this key.
+// logged ("ucBHO.FillBHOInfo") and ends the listing of this key.
 // The entries and their classes are read in view.
 void FillBHOInfo(DiscoveryRun& run, const CStringDictionary& names, CResultNodes& list, HKEY root,
                  RegView view = RegView::Default);

@@ -10,7 +10,7 @@
 namespace discovery {
 
 std::optional<CResultNodes> EnumToolbarButtons() {
-  return ListFromHives(L"ucTBButtons.EnumToolbarButtons", kButtonMachinePath, kButtonUserPath, EntryNames::SubKeys,
+  return ListFromHives(Kind(TableId::kButtons), L"EnumToolbarButtons",
                        [](DiscoveryRun& run, CResultNodes& list, HKEY root, const std::wstring& path,
                           const std::wstring& scope, const CStringDictionary& names, const LocationViews& views) {
                          FillTBButtonInfo(run, root, path, scope, names, list, views);

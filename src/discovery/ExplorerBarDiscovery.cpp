@@ -2,6 +2,7 @@
 
 #include "core/ErrorReport.h"
 #include "core/Strings.h"
+#include "discovery/AddonKinds.h"
 #include "discovery/AddonRecord.h"
 #include "discovery/AddonText.h"
 #include "discovery/DiscoveryRun.h"
@@ -15,7 +16,8 @@ std::optional<CResultNodes> EnumObjects() {
   Guarded(L"ucExplorerBars.EnumObjects", kLevelDiscovery, [&] {
     CResultNodes list;
     DiscoveryRun run;
-    const std::vector<std::wstring> categories = {kExplorerBarCategoryVertical, kExplorerBarCategoryHorizontal};
+    const auto& kind = Kind(TableId::kExplorerBars);
+    const std::vector<std::wstring> categories(kind.categories.begin(), kind.categories.end());
     for (const RegView view : run.Views()) {
       // Both categories in one pass over the view's classes.
       const auto members = run.Registry(view).EnumCategoryClasses(categories);

@@ -4,6 +4,7 @@
 #include <optional>
 #include <string>
 
+#include "discovery/Listings.h"
 #include "ozcore/CParams.h"
 #include "ozcore/CRegistry.h"
 #include "ozcore/CStringDictionary.h"
@@ -13,16 +14,13 @@ namespace discovery {
 class DiscoveryRun;
 
 // The vertical and the horizontal explorer-bar categories, in listing order.
-inline constexpr const wchar_t* kExplorerBarCategoryVertical = L"{00021493-0000-0000-C000-000000000046}";
-inline constexpr const wchar_t* kExplorerBarCategoryHorizontal = L"{00021494-0000-0000-C000-000000000046}";
 
-// Every bar, once per category it declares, read afresh; no list when the
-// listing itself failed (logged as "ExplorerBarTable.EnumObjects").
+// EnumObjects (declared in Listings.h): every bar, once per category it declares, read afresh; no list when the
+// listing itself failed (logged as "ucExplorerBars.EnumObjects").
 // Every registry view is read: the 64-bit view's bars first.
-std::optional<CResultNodes> EnumObjects();
 
 // Appends a record for each bar among the CLSIDs of one category. A failure
-// is logged ("ExplorerBarTable.FillObjectInfo") and ends this category.
+// is logged ("ucExplorerBars.FillObjectInfo") and ends this category.
 // The classes are read in view.
 void FillObjectInfo(DiscoveryRun& run, const CStringDictionary& classIds, CResultNodes& list,
                     const std::wstring& category, RegView view = RegView::Default);

@@ -35,13 +35,13 @@ void WalkHives(DiscoveryRun& run, const std::wstring& machinePath, const std::ws
   }
 }
 
-std::optional<CResultNodes> ListFromHives(const wchar_t* context, const std::wstring& machinePath,
-                                          const std::wstring& userPath, EntryNames names, const ListFiller& fill) {
+std::optional<CResultNodes> ListFromHives(const AddonKind& kind, const wchar_t* procedure, const ListFiller& fill) {
   std::optional<CResultNodes> result;
-  Guarded(context, kLevelDiscovery, [&] {
+  Guarded(std::wstring(kind.typeName) + L"." + procedure, kLevelDiscovery, [&] {
     CResultNodes list;
     DiscoveryRun run;
-    WalkHives(run, machinePath, userPath, names,
+    WalkHives(run, kind.machinePath, std::wstring(L"\\") + kind.userPath,
+              kind.entriesAreValues ? EntryNames::Values : EntryNames::SubKeys,
               [&](HKEY root, const std::wstring& path, const std::wstring& scope, const CStringDictionary& entries,
                   const LocationViews& views) { fill(run, list, root, path, scope, entries, views); });
     result = std::move(list);

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "discovery/AddonKinds.h"
 #include "ozcore/CParams.h"
 #include "ozcore/CRegistry.h"
 #include "ozcore/CStringDictionary.h"
@@ -42,14 +43,14 @@ using LocationFiller = std::function<void(HKEY root, const std::wstring& path, c
 void WalkHives(DiscoveryRun& run, const std::wstring& machinePath, const std::wstring& userPath, EntryNames names,
                const LocationFiller& fill);
 
-// A whole listing by the walk above: a fresh run and list, fill called for
-// every location with both. No list when the walk itself failed; the
-// failure is logged at level 4 under context ("ToolbarTable.EnumToolbars", say).
+// A whole listing by the walk above over the kind's machine and per-user
+// locations: a fresh run and list, fill called for every location with
+// both. No list when the walk itself failed; the failure is logged at level
+// 4 under the kind's type name and the procedure ("ucTB.EnumToolbars").
 using ListFiller = std::function<void(DiscoveryRun& run, CResultNodes& list, HKEY root, const std::wstring& path,
                                       const std::wstring& scope, const CStringDictionary& names,
                                       const LocationViews& views)>;
-std::optional<CResultNodes> ListFromHives(const wchar_t* context, const std::wstring& machinePath,
-                                          const std::wstring& userPath, EntryNames names, const ListFiller& fill);
+std::optional<CResultNodes> ListFromHives(const AddonKind& kind, const wchar_t* procedure, const ListFiller& fill);
 
 // The "Affected users" text of a HKEY_USERS subkey: "Default" for
 // ".DEFAULT", the account name (no domain) for a SID, else empty.

@@ -9,7 +9,7 @@
 namespace discovery {
 
 std::optional<CResultNodes> EnumContextMenus() {
-  return ListFromHives(L"ucMenuExt.EnumContextMenus", kMenuExtMachinePath, kMenuExtUserPath, EntryNames::SubKeys,
+  return ListFromHives(Kind(TableId::kMenuExtensions), L"EnumContextMenus",
                        [](DiscoveryRun& run, CResultNodes& list, HKEY root, const std::wstring& path,
                           const std::wstring& scope, const CStringDictionary& names, const LocationViews& views) {
                          FillContextMenuInfo(run, root, path, scope, names, list, views);

@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 
+#include "discovery/Listings.h"
 #include "ozcore/CParams.h"
 #include "ozcore/CRegistry.h"
 #include "discovery/HiveWalk.h"
@@ -16,17 +17,13 @@ namespace discovery {
 
 class DiscoveryRun;
 
-inline constexpr const wchar_t* kMenuExtMachinePath = L"Software\\Microsoft\\Internet Explorer\\MenuExt";
-inline constexpr const wchar_t* kMenuExtUserPath = L"\\Software\\Microsoft\\Internet Explorer\\MenuExt";
-
-// Every entry, read afresh (an empty listing does not hide later entries);
+// EnumContextMenus (declared in Listings.h): every entry, read afresh (an empty listing does not hide later entries);
 // no list when the walk itself failed (logged as
-// "MenuExtensionTable.EnumContextMenus").
+// "ucMenuExt.EnumContextMenus").
 // Every registry view is read.
-std::optional<CResultNodes> EnumContextMenus();
 
 // Appends a record for every subkey of one location. A failure is logged
-// ("MenuExtensionTable.FillContextMenuInfo") and ends this location.
+// ("ucMenuExt.FillContextMenuInfo") and ends this location.
 void FillContextMenuInfo(DiscoveryRun& run, HKEY root, const std::wstring& path, const std::wstring& scope,
                          const CStringDictionary& names, CResultNodes& list, const LocationViews& views = {});
 

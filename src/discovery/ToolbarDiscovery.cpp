@@ -13,7 +13,7 @@ namespace discovery {
 std::optional<CResultNodes> EnumToolbars() {
   // Names are kept unique across the whole listing.
   UniqueNamer namer;
-  return ListFromHives(L"ucTB.EnumToolbars", kToolbarMachinePath, kToolbarUserPath, EntryNames::Values,
+  return ListFromHives(Kind(TableId::kToolbars), L"EnumToolbars",
                        [&namer](DiscoveryRun& run, CResultNodes& list, HKEY root, const std::wstring& path,
                                 const std::wstring& scope, const CStringDictionary& names, const LocationViews& views) {
                          FillTBInfo(run, namer, names, list, root, path, scope, views);

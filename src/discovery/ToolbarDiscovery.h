@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 
+#include "discovery/Listings.h"
 #include "ozcore/CParams.h"
 #include "ozcore/CRegistry.h"
 #include "discovery/HiveWalk.h"
@@ -17,16 +18,12 @@ namespace discovery {
 
 class DiscoveryRun;
 
-inline constexpr const wchar_t* kToolbarMachinePath = L"Software\\Microsoft\\Internet Explorer\\Toolbar";
-inline constexpr const wchar_t* kToolbarUserPath = L"\\Software\\Microsoft\\Internet Explorer\\Toolbar\\WebBrowser";
-
-// Every listed toolbar of every registry view, read afresh; display names
+// EnumToolbars (declared in Listings.h): every listed toolbar of every registry view, read afresh; display names
 // numbered afresh over the whole listing. No list when the walk itself
-// failed (logged as "ToolbarTable.EnumToolbars").
-std::optional<CResultNodes> EnumToolbars();
+// failed (logged as "ucTB.EnumToolbars").
 
 // Appends a record for each toolbar among the value names of one location.
-// A failure is logged ("ToolbarTable.FillTBInfo") and ends this location.
+// A failure is logged ("ucTB.FillTBInfo") and ends this location.
 void FillTBInfo(DiscoveryRun& run, UniqueNamer& namer, const CStringDictionary& names, CResultNodes& list, HKEY root,
                 const std::wstring& path, const std::wstring& scope, const LocationViews& views = {});
 

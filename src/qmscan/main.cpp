@@ -11,12 +11,8 @@
 #include "core/ErrorReport.h"
 #include "core/ProcessState.h"
 #include "core/Strings.h"
-#include "discovery/BhoDiscovery.h"
-#include "discovery/ButtonDiscovery.h"
+#include "discovery/AddonKinds.h"
 #include "discovery/FileResolver.h"
-#include "discovery/ExplorerBarDiscovery.h"
-#include "discovery/MenuExtDiscovery.h"
-#include "discovery/ToolbarDiscovery.h"
 #include "discovery/VisibleText.h"
 #include "ozcore/CUtilities.h"
 #include "ozcore/UniqueHandle.h"
@@ -30,20 +26,6 @@ constexpr int kExitDone = 0;
 constexpr int kExitKindFailed = 1;
 constexpr int kExitBadArguments = 2;
 constexpr int kExitCannotRun = 3;
-
-struct Kind {
-  const wchar_t* name;
-  std::function<std::optional<CResultNodes>()> discover;
-};
-
-// The kinds in the order of the program's tables.
-std::vector<Kind> Kinds() {
-  return {{L"toolbar", [] { return discovery::EnumToolbars(); }},
-          {L"button", [] { return discovery::EnumToolbarButtons(); }},
-          {L"menuext", [] { return discovery::EnumContextMenus(); }},
-          {L"explorerbar", [] { return discovery::EnumObjects(); }},
-          {L"bho", [] { return discovery::EnumBHOs(); }}};
-}
 
 void Error(const std::wstring& text) { qmscan::WriteText(STD_ERROR_HANDLE, text); }
 
@@ -67,10 +49,10 @@ int Scan(const qmscan::Options& options) {
   std::wstring out = json ? std::wstring(L"[") : qmscan::CsvHeader();
   bool first = true;
   int exitCode = kExitDone;
-  for (const auto& kind : Kinds()) {
-    const auto list = kind.discover();
+  for (const auto& kind : discovery::AddonKinds()) {
+    const auto list = kind.list();
     if (!list) {
-      Error(CUtilities::FormatString(LoadStr(IDS_QMSCAN_KIND_FAILED), {kind.name}));
+      Error(CUtilities::FormatString(LoadStr(IDS_QMSCAN_KIND_FAILED), {kind.scanName}));
       exitCode = kExitKindFailed;
       continue;
     }
@@ -78,9 +60,9 @@ int Scan(const qmscan::Options& options) {
       const CResultNode& node = *list->Item(i);
       if (json) {
         out += first ? L"\r\n  " : L",\r\n  ";
-        out += qmscan::JsonRecord(kind.name, node);
+        out += qmscan::JsonRecord(kind.scanName, node);
       } else {
-        out += qmscan::CsvRow(kind.name, node);
+        out += qmscan::CsvRow(kind.scanName, node);
       }
       first = false;
     }

@@ -1,5 +1,7 @@
 #include "discovery/AddonWorld.h"
 
+#include "discovery/AddonKinds.h"
+
 #include <sddl.h>
 
 #include <algorithm>
@@ -18,14 +20,15 @@ constexpr std::int32_t kHklm = -2147483646;  // HKEY_LOCAL_MACHINE, 0x80000002
 constexpr std::int32_t kHku = -2147483645;   // HKEY_USERS, 0x80000003
 constexpr std::int32_t kNative = 64;         // "view" of the world's entries
 
-const std::wstring kTbMachine = L"Software\\Microsoft\\Internet Explorer\\Toolbar";
-const std::wstring kTbUser = L"\\Software\\Microsoft\\Internet Explorer\\Toolbar\\WebBrowser";
-const std::wstring kBtPath = L"Software\\Microsoft\\Internet Explorer\\Extensions";
-const std::wstring kCmPath = L"Software\\Microsoft\\Internet Explorer\\MenuExt";
-const std::wstring kBhoPath = L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Browser Helper Objects";
+using discovery::Kind;
+const std::wstring kTbMachine = Kind(TableId::kToolbars).machinePath;
+const std::wstring kTbUser = std::wstring(L"\\") + Kind(TableId::kToolbars).userPath;
+const std::wstring kBtPath = Kind(TableId::kButtons).machinePath;
+const std::wstring kCmPath = Kind(TableId::kMenuExtensions).machinePath;
+const std::wstring kBhoPath = Kind(TableId::kHelperObjects).machinePath;
 const std::wstring kClasses = L"Software\\Classes\\CLSID\\";
-const std::wstring kCat93 = L"{00021493-0000-0000-C000-000000000046}";
-const std::wstring kCat94 = L"{00021494-0000-0000-C000-000000000046}";
+const std::wstring kCat93 = Kind(TableId::kExplorerBars).categories[0];
+const std::wstring kCat94 = Kind(TableId::kExplorerBars).categories[1];
 
 std::wstring Upper(std::wstring text) {
   for (auto& ch : text)

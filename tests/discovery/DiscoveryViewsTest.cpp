@@ -231,7 +231,7 @@ TEST(DiscoveryViews, DeletingInTheRecordsViewLeavesTheOtherView) {
                                      tbNode->params.Text(L"hive"), tb));
     std::wstring why;
     CRegistry bhoRegistry(discovery::ViewOfRecord(*bhoNode));
-    EXPECT_TRUE(bhoRegistry.DeleteKey(HKEY_LOCAL_MACHINE, std::wstring(discovery::kBhoPath) + L"\\" + bho, why));
+    EXPECT_TRUE(bhoRegistry.DeleteKey(HKEY_LOCAL_MACHINE, std::wstring(discovery::Kind(TableId::kHelperObjects).machinePath) + L"\\" + bho, why));
     CRegistry barRegistry(discovery::ViewOfRecord(*barNode));
     EXPECT_TRUE(
         barRegistry.DeleteKey(HKEY_CLASSES_ROOT, L"CLSID\\" + bar + L"\\Implemented Categories\\" + kVertical, why));

@@ -33,8 +33,11 @@ finish() {
 }
 
 work="$(mktemp -d "$build/release-test.XXXXXX")"
+# Only the release prefix's own server: the suite's prefix (inherited in
+# WINEPREFIX) has a server the other tests share.
+release_server=""
 cleanup() {
-  if [ -n "${WINEPREFIX:-}" ]; then wineserver -k 2>/dev/null || true; fi
+  if [ -n "$release_server" ]; then WINEPREFIX="$release_server" wineserver -k 2>/dev/null || true; fi
   rm -rf "$work"
 }
 trap cleanup EXIT
@@ -46,6 +49,7 @@ use_release_prefix() {
   unset WINEPATH
   "$root/scripts/wine-prefix" "$prefix"
   wineserver -p
+  release_server="$prefix"
 }
 
 # win STDOUT_FILE PROGRAM ARGS...: runs a Windows program; its output goes

@@ -11,7 +11,7 @@
 namespace dialogs {
 namespace {
 
-constexpr std::int32_t kObjectNotSet = 91;
+constexpr std::int32_t kObjectNotSet = errors::kObjectNotSet;
 
 TASKDIALOG_COMMON_BUTTON_FLAGS CommonButtons(std::int32_t buttons) {
   TASKDIALOG_COMMON_BUTTON_FLAGS flags = 0;

@@ -5,12 +5,12 @@ class MainWindow;
 namespace BackupCommands {
 
 // Writes a new backup file now, with the hourglass while it runs, and says
-// whether it was written. Errors are logged ("MainWindow.MenuBackup"); the
+// whether it was written. Errors are logged ("FMain.MenuBackup"); the
 // pointer is the normal one again on every way out.
 void MenuBackup(MainWindow& main) noexcept;
 
 // Tells the user how to restore, then opens the backup folder in the file
-// manager. Errors are logged ("MainWindow.MenuRestore").
+// manager. Errors are logged ("FMain.MenuRestore").
 void MenuRestore(MainWindow& main) noexcept;
 
 }  // namespace BackupCommands

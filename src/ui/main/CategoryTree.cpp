@@ -7,6 +7,7 @@
 
 #include "core/ProgramResources.h"
 #include "core/ErrorReport.h"
+#include "discovery/AddonKinds.h"
 #include "core/Strings.h"
 #include "ui/tables/ITableControl.h"
 #include "ui/widgets/CaptionBar.h"
@@ -22,17 +23,6 @@ constexpr int kTreeId = 2;
 constexpr int kNodeImage = 1201;
 constexpr int kNodeImageSize = 16;
 
-struct Node {
-  std::int32_t id;
-  unsigned text;
-};
-constexpr Node kNodes[] = {
-    {TableId::kToolbars, IDS_KIND_TOOLBARS},
-    {TableId::kButtons, IDS_KIND_BUTTONS},
-    {TableId::kMenuExtensions, IDS_KIND_MENU_EXTENSIONS},
-    {TableId::kExplorerBars, IDS_KIND_EXPLORER_BARS},
-    {TableId::kHelperObjects, IDS_KIND_HELPER_OBJECTS},
-};
 
 }  // namespace
 
@@ -78,20 +68,20 @@ struct CategoryTree::Impl final : WidgetWindow {
   void Build() {
     building_ = true;
     HTREEITEM first = nullptr;
-    for (const Node& node : kNodes) {
-      std::wstring text = LoadStr(node.text);
+    for (const auto& kind : discovery::AddonKinds()) {
+      std::wstring text = LoadStr(kind.caption);
       TVINSERTSTRUCTW insert{};
       insert.hParent = TVI_ROOT;
       insert.hInsertAfter = TVI_LAST;
       insert.item.mask = TVIF_TEXT | TVIF_PARAM | TVIF_IMAGE | TVIF_SELECTEDIMAGE;
       insert.item.pszText = text.data();
-      insert.item.lParam = node.id;
+      insert.item.lParam = kind.id;
       insert.item.iImage = 0;
       insert.item.iSelectedImage = 0;
       HTREEITEM item = TreeView_InsertItem(tv, &insert);
       if (!first) first = item;
     }
-    // The host shows the toolbar table on its own when initialised; this
+    // The host shows the first kind's table on its own when initialised; this
     // selection only makes the tree agree and tells nobody.
     if (first) TreeView_SelectItem(tv, first);
     building_ = false;

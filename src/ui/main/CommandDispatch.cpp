@@ -15,7 +15,7 @@
 #include "ui/tables/ITableControl.h"
 
 namespace {
-constexpr std::int32_t kObjectNotSet = 91;
+constexpr std::int32_t kObjectNotSet = errors::kObjectNotSet;
 // Error texts handed up by a table: the system's choice of buttons (OK).
 constexpr std::int32_t kButtonsDefault = 0;
 }  // namespace

@@ -12,16 +12,16 @@ class CommandDispatch {
   explicit CommandDispatch(MainWindow& main) : main_(main) {}
 
   // Runs the action of commandId; unknown ids (and the application button)
-  // do nothing. An error escaping the action is logged ("MainWindow.OnCommand")
+  // do nothing. An error escaping the action is logged ("FMain.OnCommand")
   // and goes no further: a command never ends the program.
   void Run(int commandId) noexcept;
 
   // Opens the web search for name; with no name, shows errorText when
-  // there is one. Errors are logged ("MainWindow.SearchGoogle").
+  // there is one. Errors are logged ("FMain.SearchGoogle").
   void SearchGoogle(const std::wstring& name, const std::wstring& errorText) noexcept;
   // Shows the file's properties sheet, "File not found:" when the file has
   // gone, or errorText when there is no file. Errors are logged
-  // ("MainWindow.ShowFiledetails").
+  // ("FMain.ShowFiledetails").
   void ShowFiledetails(const std::wstring& fileName, const std::wstring& errorText) noexcept;
 
  private:

@@ -180,7 +180,7 @@ void MainWindow::BuildPanes() {
   panes_.SetPane(DockPanes::kMainPane, LoadStr(IDS_PANE_TABLE), host_->Hwnd());
   panes_.SetPane(DockPanes::kBottomPane, LoadStr(IDS_PANE_PROPERTIES), details_->Hwnd());
   Layout();
-  host_->Init(details_.get(), &panes_, FindContextMenu(Commands::kContextMenu));
+  host_->Init(details_.get(), FindContextMenu(Commands::kContextMenu));
 }
 
 PopupMenu* MainWindow::FindContextMenu(int id) { return id == Commands::kContextMenu ? &contextMenu_ : nullptr; }

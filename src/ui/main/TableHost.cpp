@@ -7,11 +7,9 @@
 #include "core/ErrorReport.h"
 #include "ozcore/CParams.h"
 #include "ui/main/DetailsPane.h"
-#include "ui/tables/HelperObjectTable.h"
-#include "ui/tables/ExplorerBarTable.h"
-#include "ui/tables/MenuExtensionTable.h"
-#include "ui/tables/ToolbarTable.h"
-#include "ui/tables/ButtonTable.h"
+#include "discovery/AddonKinds.h"
+#include "ui/tables/TableControlBase.h"
+#include "ui/tables/TableFactory.h"
 #include "ui/widgets/WidgetWindow.h"
 
 namespace {
@@ -28,22 +26,17 @@ struct TableHost::Impl final : WidgetWindow {
     DestroyWidget();
   }
 
-  // The five controls, made with the window.
+  // One table per kind, in kind order, made with the window.
   std::vector<std::unique_ptr<TableControlBase>> controls;
   // The table list: filed by key, in list order; made by Init.
   std::vector<std::pair<std::wstring, TableControlBase*>> tables;
   bool listMade = false;
   std::int32_t currentId = 0;
-  DetailsPane* PropertiesForm = nullptr;
-  void* DetailsPane = nullptr;
+  DetailsPane* details = nullptr;
 
   bool Create(HWND parent) {
     if (!CreateWidget(kClassName, parent, 0, WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN)) return false;
-    controls.push_back(std::make_unique<ToolbarTable>());
-    controls.push_back(std::make_unique<ButtonTable>());
-    controls.push_back(std::make_unique<MenuExtensionTable>());
-    controls.push_back(std::make_unique<ExplorerBarTable>());
-    controls.push_back(std::make_unique<HelperObjectTable>());
+    for (const auto& kind : discovery::AddonKinds()) controls.push_back(MakeTable(kind.id));
     for (auto& control : controls)
       if (!control->Create(Hwnd())) return false;
     return true;
@@ -91,22 +84,17 @@ TableHost::~TableHost() = default;
 bool TableHost::Create(HWND parent) { return impl_->Create(parent); }
 HWND TableHost::Hwnd() const { return impl_->Hwnd(); }
 
-void TableHost::Init(DetailsPane* propertiesForm, void* detailsPane, PopupMenu* contextMenu) {
+void TableHost::Init(DetailsPane* details, PopupMenu* contextMenu) {
   Impl& d = *impl_;
-  d.PropertiesForm = propertiesForm;
-  d.DetailsPane = detailsPane;
+  d.details = details;
   d.tables.clear();
-  // The keys are fixed numbers; each table's own ID must match them.
-  const std::int32_t ids[] = {TableId::kToolbars, TableId::kButtons, TableId::kMenuExtensions, TableId::kExplorerBars,
-                              TableId::kHelperObjects};
-  for (std::size_t i = 0; i < d.controls.size() && i < std::size(ids); ++i)
-    d.tables.emplace_back(KeyOf(ids[i]), d.controls[i].get());
+  for (const auto& control : d.controls) d.tables.emplace_back(KeyOf(control->ID()), control.get());
   d.listMade = true;
   d.Resize();
   DetailsSink showDetails;
-  if (propertiesForm) showDetails = [propertiesForm](const CParams& details) { propertiesForm->ShowDetails(details); };
+  if (details) showDetails = [details](const CParams& shown) { details->ShowDetails(shown); };
   for (const auto& entry : d.tables) entry.second->Init(showDetails, contextMenu);
-  ShowTable(TableId::kToolbars);
+  ShowTable(discovery::AddonKinds().front().id);
 }
 
 void TableHost::ShowTable(std::int32_t id) {
@@ -122,7 +110,7 @@ void TableHost::ShowTable(std::int32_t id) {
     if (visible) shown = entry.second;
   }
   if (hadFocus && shown && !IsChild(shown->Hwnd(), GetFocus())) SetFocus(shown->Hwnd());
-  if (shown && !shown->ShowDetails() && d.PropertiesForm) d.PropertiesForm->ShowDetails(CParams());
+  if (shown && !shown->ShowDetails() && d.details) d.details->ShowDetails(CParams());
   if (!shown) InvalidateRect(d.Hwnd(), nullptr, TRUE);
 }
 

@@ -21,17 +21,16 @@ class TableHost {
   bool Create(HWND parent);
   HWND Hwnd() const;
 
-  // Once, after the panes exist: keeps the details pane and its dock pane
-  // (an opaque handle the host does not use), initialises the five tables
-  // in the order 3 to 7 and shows table 3.
-  void Init(DetailsPane* propertiesForm, void* detailsPane, PopupMenu* contextMenu);
+  // Once, after the panes exist: keeps the details pane, initialises the
+  // tables in the order of the kinds and shows the first.
+  void Init(DetailsPane* details, PopupMenu* contextMenu);
   // Shows the table with that identifier (hides all for an unknown one) and
   // brings the details pane in line.
   void ShowTable(std::int32_t id);
   // The table filed under the current identifier; nullptr when none is.
   ITableControl* CurrentTable();
   // Reloads all five tables, then shows the current one again. Errors are
-  // logged ("TableHost.RefreshTables").
+  // logged ("FMultitable.RefreshTables").
   void RefreshTables();
 
   std::int32_t CurrentId() const;

@@ -2,14 +2,9 @@
 
 #include "core/Strings.h"
 #include "discovery/AddonRecord.h"
-#include "discovery/ButtonDiscovery.h"
 #include "ui/tables/TableText.h"
 
-ButtonTable::ButtonTable()
-    : TableControlBase({TableId::kButtons, L"ucTBButtons", IDS_KIND_BUTTONS, {IDS_COLUMN_BUTTON, IDS_COLUMN_MENU},
-                        {IDS_BT_EMPTY, IDS_MENU_EMPTY}, IDS_BT_BROKEN, IDS_DELETE_TITLE_BT}) {}
-
-std::optional<CResultNodes> ButtonTable::Discover() { return discovery::EnumToolbarButtons(); }
+ButtonTable::ButtonTable() : TableControlBase(TableId::kButtons) {}
 
 std::vector<std::wstring> ButtonTable::RowTexts(const CResultNode& record) const {
   return {Value(record, discovery::keys::kButtonText), Value(record, discovery::keys::kMenuText)};

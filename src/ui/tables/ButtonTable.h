@@ -8,7 +8,6 @@ class ButtonTable final : public TableControlBase {
   ButtonTable();
 
  protected:
-  std::optional<CResultNodes> Discover() override;
   std::wstring ObjectName(const CResultNode& record, const std::wstring& rowText) const override;
   DeleteOutcome DeleteEntry(CRegistry& registry, const CResultNode& record) override;
   std::vector<std::wstring> RowTexts(const CResultNode& record) const override;

@@ -2,14 +2,9 @@
 
 #include "core/Strings.h"
 #include "discovery/AddonRecord.h"
-#include "discovery/ExplorerBarDiscovery.h"
 #include "ozcore/CUtilities.h"
 
-ExplorerBarTable::ExplorerBarTable()
-    : TableControlBase({TableId::kExplorerBars, L"ucExplorerBars", IDS_KIND_EXPLORER_BARS, {IDS_COLUMN_EXPLORER_BAR},
-                        {IDS_EB_EMPTY}, IDS_EB_BROKEN, IDS_DELETE_TITLE_EB}) {}
-
-std::optional<CResultNodes> ExplorerBarTable::Discover() { return discovery::EnumObjects(); }
+ExplorerBarTable::ExplorerBarTable() : TableControlBase(TableId::kExplorerBars) {}
 
 std::wstring ExplorerBarTable::ObjectName(const CResultNode&, const std::wstring& rowText) const {
   return rowText + LoadStr(IDS_NAME_SUFFIX_EXPLORER_BAR);

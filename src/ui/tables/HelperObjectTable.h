@@ -8,7 +8,6 @@ class HelperObjectTable final : public TableControlBase {
   HelperObjectTable();
 
  protected:
-  std::optional<CResultNodes> Discover() override;
   std::wstring ObjectName(const CResultNode& record, const std::wstring& rowText) const override;
   DeleteOutcome DeleteEntry(CRegistry& registry, const CResultNode& record) override;
   unsigned FailureLogText() const override;

@@ -8,6 +8,8 @@
 #include <functional>
 #include <string>
 
+#include "discovery/AddonKinds.h"
+
 class CParams;
 class PopupMenu;
 
@@ -15,14 +17,6 @@ class PopupMenu;
 // pane, which the table host hands in).
 using DetailsSink = std::function<void(const CParams& details)>;
 
-// Table identifiers, shared by the tables, the table host and the tree.
-namespace TableId {
-constexpr std::int32_t kToolbars = 3;
-constexpr std::int32_t kButtons = 4;
-constexpr std::int32_t kMenuExtensions = 5;
-constexpr std::int32_t kExplorerBars = 6;
-constexpr std::int32_t kHelperObjects = 7;
-}  // namespace TableId
 
 class ITableControl {
  public:

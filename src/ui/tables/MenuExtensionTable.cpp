@@ -2,13 +2,8 @@
 
 #include "core/Strings.h"
 #include "discovery/AddonRecord.h"
-#include "discovery/MenuExtDiscovery.h"
 
-MenuExtensionTable::MenuExtensionTable()
-    : TableControlBase({TableId::kMenuExtensions, L"ucMenuExt", IDS_KIND_MENU_EXTENSIONS, {IDS_COLUMN_MENU_EXTENSION},
-                        {IDS_CM_EMPTY}, IDS_CM_BROKEN, IDS_DELETE_TITLE_CM}) {}
-
-std::optional<CResultNodes> MenuExtensionTable::Discover() { return discovery::EnumContextMenus(); }
+MenuExtensionTable::MenuExtensionTable() : TableControlBase(TableId::kMenuExtensions) {}
 
 std::wstring MenuExtensionTable::ObjectName(const CResultNode&, const std::wstring& rowText) const {
   return rowText + LoadStr(IDS_NAME_SUFFIX_MENU_EXTENSION);

@@ -26,8 +26,8 @@ constexpr int kRowImageSize = 16;
 
 // The row-operation errors the table raises itself, in the numbering of
 // the list widget it stands in for.
-constexpr std::int32_t kNoSuchRow = 35600;     // index out of bounds
-constexpr std::int32_t kNoRecordOnRow = 91;   // object variable not set
+constexpr std::int32_t kNoSuchRow = errors::kIndexOutOfBounds;
+constexpr std::int32_t kNoRecordOnRow = errors::kObjectNotSet;
 
 // Sets a flag for one scope.
 class FlagScope {
@@ -46,7 +46,7 @@ bool KeyDown(int key) { return (GetKeyState(key) & 0x8000) != 0; }
 
 }  // namespace
 
-TableControlBase::TableControlBase(Kind kind) : kind_(std::move(kind)) {}
+TableControlBase::TableControlBase(std::int32_t kindId) : kind_(discovery::Kind(kindId)) {}
 
 TableControlBase::~TableControlBase() { DestroyWidget(); }
 
@@ -56,7 +56,7 @@ std::wstring TableControlBase::Context(const wchar_t* procedure) const {
 
 bool TableControlBase::Create(HWND parent) {
   if (!CreateWidget(kClassName, parent, kind_.id, WS_CHILD | WS_CLIPCHILDREN | WS_CLIPSIBLINGS)) return false;
-  const std::wstring caption = LoadStr(kind_.captionText);
+  const std::wstring caption = LoadStr(kind_.caption);
   if (!caption_.Create(Hwnd(), kCaptionId, caption)) return false;
   list_ = CreateWindowExW(0, WC_LISTVIEWW, caption.c_str(),
                           WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_CLIPSIBLINGS | LVS_REPORT | LVS_SINGLESEL |
@@ -83,8 +83,8 @@ void TableControlBase::Init(DetailsSink showDetails, PopupMenu* contextMenu) {
 
 void TableControlBase::AddColumns() {
   if (columnsAdded_ || !list_) return;
-  for (std::size_t i = 0; i < kind_.columnTexts.size(); ++i) {
-    std::wstring text = LoadStr(kind_.columnTexts[i]);
+  for (std::size_t i = 0; i < kind_.columns.size(); ++i) {
+    std::wstring text = LoadStr(kind_.columns[i]);
     LVCOLUMNW column{};
     column.mask = LVCF_TEXT | LVCF_WIDTH;
     column.pszText = text.data();
@@ -168,8 +168,8 @@ void TableControlBase::AddRow(const std::vector<std::wstring>& texts, const std:
   item.iImage = 0;
   item.lParam = reinterpret_cast<LPARAM>(record.get());
   const int row = static_cast<int>(SendMessageW(list_, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item)));
-  if (row < 0) throw QlmError(kObjectErrorBase + 35600, Context(L"RefreshList"), L"The row could not be added");
-  for (std::size_t column = 1; column < texts.size() && column < kind_.columnTexts.size(); ++column) {
+  if (row < 0) throw QlmError(kObjectErrorBase + errors::kIndexOutOfBounds, Context(L"RefreshList"), L"The row could not be added");
+  for (std::size_t column = 1; column < texts.size() && column < kind_.columns.size(); ++column) {
     std::wstring text = discovery::text::VisibleText(texts[column]);
     LVITEMW sub{};
     sub.iSubItem = static_cast<int>(column);
@@ -450,7 +450,7 @@ void TableControlBase::LayoutColumns() {
   if (!list_ || !columnsAdded_) return;
   RECT client{};
   GetClientRect(list_, &client);
-  const auto widths = tables::ColumnWidths(client.right, static_cast<int>(Dpi()), static_cast<int>(kind_.columnTexts.size()));
+  const auto widths = tables::ColumnWidths(client.right, static_cast<int>(Dpi()), static_cast<int>(kind_.columns.size()));
   for (std::size_t i = 0; i < widths.size(); ++i) SendMessageW(list_, LVM_SETCOLUMNWIDTH, i, widths[i]);
 }
 

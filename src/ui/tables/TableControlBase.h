@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "discovery/AddonKinds.h"
 #include "ozcore/CParams.h"
 #include "ui/tables/ITableControl.h"
 #include "ui/widgets/CaptionBar.h"
@@ -60,26 +61,19 @@ class TableControlBase : public WidgetWindow, public ITableControl {
   std::function<void(const ContextMenuRequest&)> contextMenuSeam;
 
  protected:
-  // What a kind fixes about its table.
-  struct Kind {
-    std::int32_t id;
-    const wchar_t* typeName;                  // "ToolbarTable"
-    unsigned captionText;                     // string ids
-    std::vector<unsigned> columnTexts;        // one per column
-    std::vector<unsigned> emptyTexts;         // the empty row, one per column
-    unsigned brokenText;                      // a record without a file
-    unsigned deleteTitle;
-  };
   // The outcome of deleting a record's registry entry.
   struct DeleteOutcome {
     bool deleted = false;
     std::wstring reason;  // appended to the failure message
   };
 
-  explicit TableControlBase(Kind kind);
+  // The kind's entry in the table of kinds fixes the table's captions,
+  // columns, texts and listing routine.
+  explicit TableControlBase(std::int32_t kindId);
 
-  // The kind's discovery; no list when it failed.
-  virtual std::optional<CResultNodes> Discover() = 0;
+  const discovery::AddonKind& KindOfTable() const { return kind_; }
+  // The kind's listing routine; no list when it failed.
+  std::optional<CResultNodes> Discover() const { return kind_.list(); }
   // The texts of a record's row, one per column.
   virtual std::vector<std::wstring> RowTexts(const CResultNode& record) const;
   // The add-on's name in the delete messages.
@@ -130,7 +124,7 @@ class TableControlBase : public WidgetWindow, public ITableControl {
   // Shows the details only while the table itself is the one shown.
   bool Shown() const;
 
-  Kind kind_;
+  const discovery::AddonKind& kind_;
   CaptionBar caption_;
   HWND list_ = nullptr;
   UniqueImageList images_;

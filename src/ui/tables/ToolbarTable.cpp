@@ -2,15 +2,10 @@
 
 #include "core/Strings.h"
 #include "discovery/AddonRecord.h"
-#include "discovery/ToolbarDiscovery.h"
 #include "ozcore/CRegistry.h"
 #include "ui/tables/TableText.h"
 
-ToolbarTable::ToolbarTable()
-    : TableControlBase({TableId::kToolbars, L"ucTB", IDS_KIND_TOOLBARS, {IDS_COLUMN_TOOLBAR}, {IDS_TB_EMPTY},
-                        IDS_TB_BROKEN, IDS_DELETE_TITLE_TB}) {}
-
-std::optional<CResultNodes> ToolbarTable::Discover() { return discovery::EnumToolbars(); }
+ToolbarTable::ToolbarTable() : TableControlBase(TableId::kToolbars) {}
 
 std::wstring ToolbarTable::ObjectName(const CResultNode&, const std::wstring& rowText) const {
   return tables::ToolbarObjectName(rowText, LoadStr(IDS_NAME_SUFFIX_TOOLBAR));

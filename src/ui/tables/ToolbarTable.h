@@ -9,7 +9,6 @@ class ToolbarTable final : public TableControlBase {
   ToolbarTable();
 
  protected:
-  std::optional<CResultNodes> Discover() override;
   std::wstring ObjectName(const CResultNode& record, const std::wstring& rowText) const override;
   DeleteOutcome DeleteEntry(CRegistry& registry, const CResultNode& record) override;
 };

@@ -133,7 +133,7 @@ TEST(UiPanesHost, ShowsOneTableAtATimeAndKeepsTheDetailsInStep) {
   // Before Init nothing is filed.
   EXPECT_EQ(host.CurrentTable(), nullptr);
   MoveWindow(host.Hwnd(), 0, 0, 500, 300, TRUE);
-  host.Init(&pane, nullptr, nullptr);
+  host.Init(&pane, nullptr);
   const std::int32_t ids[] = {3, 4, 5, 6, 7};
   auto visibleIds = [&] {
     std::vector<std::int32_t> visible;

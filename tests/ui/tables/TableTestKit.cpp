@@ -12,11 +12,8 @@
 #include "ozcore/CRegistry.h"
 #include "ozcore/UniqueHandle.h"
 #include "ui/main/DetailsPane.h"
-#include "ui/tables/HelperObjectTable.h"
-#include "ui/tables/ExplorerBarTable.h"
-#include "ui/tables/MenuExtensionTable.h"
-#include "ui/tables/ToolbarTable.h"
-#include "ui/tables/ButtonTable.h"
+#include "ui/tables/TableControlBase.h"
+#include "ui/tables/TableFactory.h"
 #include "ui/widgets/PropertyGrid.h"
 
 namespace tabletest {
@@ -89,6 +86,8 @@ std::wstring Addons::Bho(const std::wstring& name, const std::wstring& file) {
 }
 
 Snapshot TakeSnapshot(const std::vector<std::wstring>& classes) {
+  // The whole browser key holds every kind's list but the helper objects'.
+  const std::wstring kIe = L"Software\\Microsoft\\Internet Explorer";
   CRegistry registry;
   std::wstring text = registry.ExportKeyText(HKEY_LOCAL_MACHINE, kIe) + registry.ExportKeyText(HKEY_LOCAL_MACHINE, kBhos);
   const CStringDictionary users = registry.EnumSubKeys(HKEY_USERS, L"");
@@ -214,13 +213,7 @@ TableRig::TableRig(std::int32_t id, int tableHeight) {
   details_->Init();
   MoveWindow(details_->Hwnd(), 0, tableHeight, 600, 200, TRUE);
   ShowWindow(details_->Hwnd(), SW_SHOW);
-  switch (id) {
-    case TableId::kToolbars: table_ = std::make_unique<ToolbarTable>(); break;
-    case TableId::kButtons: table_ = std::make_unique<ButtonTable>(); break;
-    case TableId::kMenuExtensions: table_ = std::make_unique<MenuExtensionTable>(); break;
-    case TableId::kExplorerBars: table_ = std::make_unique<ExplorerBarTable>(); break;
-    default: table_ = std::make_unique<HelperObjectTable>(); break;
-  }
+  table_ = MakeTable(id);
   table_->Create(host);
   MoveWindow(table_->Hwnd(), 0, 0, 600, tableHeight, TRUE);
   ShowWindow(table_->Hwnd(), SW_SHOW);

@@ -12,6 +12,7 @@
 #include <thread>
 #include <vector>
 
+#include "discovery/AddonKinds.h"
 #include "discovery/RegFixture.h"
 #include "ozcore/CErrorLog.h"
 #include "support/TestSupport.h"
@@ -21,15 +22,15 @@ class DetailsPane;
 
 namespace tabletest {
 
-inline const std::wstring kIe = L"Software\\Microsoft\\Internet Explorer";
-inline const std::wstring kToolbarList = kIe + L"\\Toolbar";
-inline const std::wstring kUserToolbarList = L".Default\\" + kIe + L"\\Toolbar\\WebBrowser";
-inline const std::wstring kButtons = kIe + L"\\Extensions";
-inline const std::wstring kMenuExt = kIe + L"\\MenuExt";
-inline const std::wstring kBhos = L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Browser Helper Objects";
+// The kinds' locations, as the table of kinds has them.
+inline const std::wstring kToolbarList = discovery::Kind(TableId::kToolbars).machinePath;
+inline const std::wstring kUserToolbarList = std::wstring(L".Default\\") + discovery::Kind(TableId::kToolbars).userPath;
+inline const std::wstring kButtons = discovery::Kind(TableId::kButtons).machinePath;
+inline const std::wstring kMenuExt = discovery::Kind(TableId::kMenuExtensions).machinePath;
+inline const std::wstring kBhos = discovery::Kind(TableId::kHelperObjects).machinePath;
 inline const std::wstring kClasses = L"Software\\Classes\\CLSID\\";
-inline const std::wstring kVerticalBars = L"{00021493-0000-0000-C000-000000000046}";
-inline const std::wstring kHorizontalBars = L"{00021494-0000-0000-C000-000000000046}";
+inline const std::wstring kVerticalBars = discovery::Kind(TableId::kExplorerBars).categories[0];
+inline const std::wstring kHorizontalBars = discovery::Kind(TableId::kExplorerBars).categories[1];
 inline const std::wstring kCompany = L"Fixture Makers Ltd";
 // A fixture file with a maker (kCompany) and versions.
 std::wstring CompanyFile();

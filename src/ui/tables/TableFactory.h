@@ -1,0 +1,10 @@
+#pragma once
+// The table class of each add-on kind.
+#include <cstdint>
+#include <memory>
+
+class TableControlBase;
+
+// A new, not yet created table for the kind with that table identifier;
+// nullptr for an identifier no kind has.
+std::unique_ptr<TableControlBase> MakeTable(std::int32_t kindId);
