@@ -111,14 +111,7 @@ TEST(HostileCorpus, TheBackupMergesBackExactlyWhatItDidNotReportLeftOut) {
   // Emptied areas, then the merge.
   for (const auto& area : Areas()) hostile::DeleteTree(area.root, area.parent, area.leaf);
   TempFolder tmp;
-  const std::wstring file = tmp.File(L"backup.reg");
-  std::string bytes = "\xFF\xFE";
-  for (wchar_t ch : text) {
-    bytes.push_back(static_cast<char>(ch & 0xFF));
-    bytes.push_back(static_cast<char>(ch >> 8));
-  }
-  WriteBytes(file, bytes);
-  ASSERT_EQ(RunProcess(L"\"" + RegExe() + L"\" import \"" + file + L"\""), 0);
+  ASSERT_TRUE(RegImport(text, tmp.Path()));
 
   const hostile::Snapshot after = AllAreas();
   const hostile::Snapshot expected = WithoutOmitted(before, omitted);

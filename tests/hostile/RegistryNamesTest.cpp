@@ -16,17 +16,6 @@ namespace {
 
 const std::wstring kHeader = L"Windows Registry Editor Version 5.00\r\n";
 
-bool RegImport(const std::wstring& text, const TempFolder& tmp) {
-  const auto file = tmp.File(L"import.reg");
-  std::string bytes = "\xFF\xFE";
-  for (wchar_t ch : text) {
-    bytes.push_back(static_cast<char>(ch & 0xFF));
-    bytes.push_back(static_cast<char>(ch >> 8));
-  }
-  WriteBytes(file, bytes);
-  return RunProcess(L"\"" + RegExe() + L"\" import \"" + file + L"\"") == 0;
-}
-
 std::set<std::wstring> Names(const CStringDictionary& dict) {
   const auto keys = dict.Keys();
   return {keys.begin(), keys.end()};
@@ -174,7 +163,7 @@ TEST(HostileRegistryNames, EveryNameTheExportKeepsMergesBackExactly) {
   for (std::size_t at = text.find(fromLine); at != std::wstring::npos; at = text.find(fromLine, at + toLine.size()))
     text.replace(at, fromLine.size(), toLine);
   TempFolder tmp;
-  ASSERT_TRUE(RegImport(kHeader + text, tmp));
+  ASSERT_TRUE(RegImport(kHeader + text, tmp.Path()));
 
   std::set<std::wstring> expectedKeys{L"values"}, expectedValues;
   for (const auto& name : keyNames)

@@ -18,17 +18,6 @@ std::wstring RegExport(const std::wstring& key, const TempFolder& tmp) {
   return ReadUtf16File(file);
 }
 
-bool RegImport(const std::wstring& text, const TempFolder& tmp) {
-  const auto file = tmp.File(L"import.reg");
-  std::string bytes = "\xFF\xFE";
-  for (wchar_t ch : text) {
-    bytes.push_back(static_cast<char>(ch & 0xFF));
-    bytes.push_back(static_cast<char>(ch >> 8));
-  }
-  WriteBytes(file, bytes);
-  return RunProcess(L"\"" + RegExe() + L"\" import \"" + file + L"\"") == 0;
-}
-
 // A tree with every value type, names and data that need escaping, long
 // binary data that wraps, and nested subkeys.
 void BuildTree(const std::wstring& p) {
@@ -78,7 +67,7 @@ TEST(ExportKeyText, SameTextAsThePlatformExporterAndRoundTrips) {
 
   // Export, delete, merge, export again: the same text.
   DeleteTree(HKEY_CURRENT_USER, k.Path());
-  ASSERT_TRUE(RegImport(kHeader + ours + L"\r\n", tmp));
+  ASSERT_TRUE(RegImport(kHeader + ours + L"\r\n", tmp.Path()));
   EXPECT_EQ(Narrow(r.ExportKeyText(HKEY_CURRENT_USER, k.Path())), Narrow(ours));
 }
 
@@ -105,7 +94,7 @@ TEST(ExportKeyText, HostileDataComesBackByteForByte) {
   const std::wstring text = r.ExportKeyText(HKEY_CURRENT_USER, p);
   DeleteTree(HKEY_CURRENT_USER, p);
   TempFolder tmp;
-  ASSERT_TRUE(RegImport(kHeader + text + L"\r\n", tmp)) << Narrow(text);
+  ASSERT_TRUE(RegImport(kHeader + text + L"\r\n", tmp.Path())) << Narrow(text);
   for (const auto& c : cases) {
     DWORD type = 0;
     std::vector<unsigned char> data;

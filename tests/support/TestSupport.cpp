@@ -170,4 +170,15 @@ std::wstring NewClsid() {
 
 std::string Narrow(const std::wstring& text) { return CUtilities::ToUtf8(text); }
 
+bool RegImport(const std::wstring& text, const std::wstring& folder) {
+  const std::wstring file = folder + L"\\import.reg";
+  std::string bytes = "\xFF\xFE";
+  for (wchar_t ch : text) {
+    bytes.push_back(static_cast<char>(ch & 0xFF));
+    bytes.push_back(static_cast<char>(ch >> 8));
+  }
+  WriteBytes(file, bytes);
+  return RunProcess(L"\"" + RegExe() + L"\" import \"" + file + L"\"") == 0;
+}
+
 }  // namespace qlmtest

@@ -48,6 +48,9 @@ bool RawValue(HKEY root, const std::wstring& path, const std::wstring& name, DWO
 int RunProcess(const std::wstring& commandLine, DWORD timeoutMs = 120000);
 // The system's reg.exe.
 std::wstring RegExe();
+// Merges registry-file text (header line included) with reg.exe, through a
+// UTF-16 file in folder; true when reg.exe says it did.
+bool RegImport(const std::wstring& text, const std::wstring& folder);
 
 // A new empty folder for this test, removed with its files at destruction.
 class TempFolder {
