@@ -125,7 +125,11 @@ class TreeExport {
     if (subKeys == 0) return;
     std::wstring childName = fullName + L"\\";
     const std::size_t stem = childName.size();
-    for (const auto& sub : ListNames(key, false, subKeys, maxSubKey)) {
+    const std::vector<std::wstring> subs = ListNames(key, false, subKeys, maxSubKey);
+    // A listing that ended early left keys out: say so rather than pass
+    // the export for whole.
+    if (subs.size() < subKeys) Omit(fullName, nullptr, RegOmissionReason::Unreadable);
+    for (const auto& sub : subs) {
       childName.resize(stem);
       childName += sub;
       if (!regtext::CarriesKeyName(sub)) {
