@@ -5,6 +5,7 @@
 #include "ozcore/CUtilities.h"
 #include "ozcore/NativeRegistry.h"
 #include "ozcore/RegExportText.h"
+#include "ozcore/RegistryWalk.h"
 #include "ozcore/UniqueHandle.h"
 
 namespace {
@@ -22,62 +23,10 @@ std::wstring Join(const std::wstring& a, const std::wstring& b) {
   return a + L"\\" + b;
 }
 
-// Names of a key's subkeys or values, as the registry orders them. Names may
-// hold any character, NUL included, so lengths are taken from the calls.
-// count and maxLength come from RegQueryInfoKeyW: the loop stops after
-// count names, which spares the call that only reports the end. With
-// kUnknownCount it reads on to the end instead, which spares the query on a
-// key with few names.
-constexpr DWORD kUnknownCount = 0xFFFFFFFF;
-std::vector<std::wstring> ListNames(HKEY key, bool values, DWORD count, DWORD maxLength) {
-  std::vector<std::wstring> names;
-  if (count != kUnknownCount) names.reserve(count);
-  std::vector<wchar_t> buf(std::max<DWORD>(maxLength, 255) + 2);
-  for (DWORD i = 0; i < count; ++i) {
-    DWORD len = static_cast<DWORD>(buf.size());
-    const LONG rc = values ? RegEnumValueW(key, i, buf.data(), &len, nullptr, nullptr, nullptr, nullptr)
-                           : RegEnumKeyExW(key, i, buf.data(), &len, nullptr, nullptr, nullptr, nullptr);
-    if (rc == ERROR_MORE_DATA) {
-      // The key changed under us: grow and read this entry again.
-      buf.resize(buf.size() * 2 + 16384);
-      --i;
-      continue;
-    }
-    if (rc != ERROR_SUCCESS) break;
-    names.emplace_back(buf.data(), len);
-  }
-  return names;
-}
-
-std::vector<std::wstring> ListNames(HKEY key, bool values) {
-  DWORD subKeys = 0, maxSubKey = 0, valueCount = 0, maxValueName = 0;
-  if (RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, &subKeys, &maxSubKey, nullptr, &valueCount, &maxValueName,
-                       nullptr, nullptr, nullptr) != ERROR_SUCCESS)
-    return {};
-  return values ? ListNames(key, true, valueCount, maxValueName) : ListNames(key, false, subKeys, maxSubKey);
-}
-
 CStringDictionary ToDictionary(const std::vector<std::wstring>& names) {
   CStringDictionary dict;
   for (const auto& n : names) dict.Add(n, n);
   return dict;
-}
-
-std::vector<unsigned char> AnsiText(const unsigned char* data, std::size_t size, std::uint32_t type) {
-  // UTF-16 text (every NUL kept, so multi-strings stay separated) in the
-  // ANSI code page.
-  std::wstring text(size / 2, L'\0');
-  for (std::size_t i = 0; i < text.size(); ++i)
-    text[i] = static_cast<wchar_t>(data[2 * i] | (static_cast<unsigned>(data[2 * i + 1]) << 8));
-  (void)type;
-  std::vector<unsigned char> out;
-  if (text.empty()) return out;
-  const int n = WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
-  if (n <= 0) return out;
-  out.resize(static_cast<std::size_t>(n));
-  WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()), reinterpret_cast<char*>(out.data()), n,
-                      nullptr, nullptr);
-  return out;
 }
 
 bool HasNul(const std::wstring& text) { return text.find(L'\0') != std::wstring::npos; }
@@ -105,145 +54,6 @@ LONG OpenPath(HKEY root, const std::wstring& path, REGSAM access, bool openLink,
     return ERROR_SUCCESS;
   }
   return nativereg::OpenKey(base.get(), rest, access, openLink, out);
-}
-
-class TreeExport {
- public:
-  TreeExport(bool forAnsiFile, REGSAM viewFlag, std::vector<RegOmission>* omitted, std::wstring& out)
-      : forAnsiFile_(forAnsiFile), viewFlag_(viewFlag), omitted_(omitted), out_(out) {}
-
-  void Key(HKEY key, const std::wstring& fullName, int depth) {
-    out_ += regtext::KeyLine(fullName);
-    // One query gives the counts and sizes for both loops below.
-    DWORD subKeys = 0, maxSubKey = 0, valueCount = 0, maxValueName = 0, maxData = 0;
-    if (RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, &subKeys, &maxSubKey, nullptr, &valueCount, &maxValueName,
-                         &maxData, nullptr, nullptr) != ERROR_SUCCESS) {
-      Omit(fullName, nullptr, RegOmissionReason::Unreadable);
-      return;
-    }
-    if (valueCount > 0) Values(key, fullName, valueCount, maxValueName, maxData);
-    if (subKeys == 0) return;
-    std::wstring childName = fullName + L"\\";
-    const std::size_t stem = childName.size();
-    const std::vector<std::wstring> subs = ListNames(key, false, subKeys, maxSubKey);
-    // A listing that ended early left keys out: say so rather than pass
-    // the export for whole.
-    if (subs.size() < subKeys) Omit(fullName, nullptr, RegOmissionReason::Unreadable);
-    for (const auto& sub : subs) {
-      childName.resize(stem);
-      childName += sub;
-      if (!regtext::CarriesKeyName(sub)) {
-        Omit(childName, nullptr, RegOmissionReason::NameNotCarried);
-        continue;
-      }
-      if (depth + 1 >= CRegistry::kMaxKeyDepth) {
-        Omit(childName, nullptr, RegOmissionReason::TooDeep);
-        continue;
-      }
-      UniqueKey child;
-      if (nativereg::OpenKey(key, sub, KEY_READ | viewFlag_, true, child) != ERROR_SUCCESS) {
-        Omit(childName, nullptr, RegOmissionReason::Unreadable);
-        continue;
-      }
-      if (nativereg::IsLink(child.get())) {
-        Omit(childName, nullptr, RegOmissionReason::Link);
-        continue;
-      }
-      Key(child.get(), childName, depth + 1);
-    }
-  }
-
-  void Omit(const std::wstring& key, const std::wstring* value, RegOmissionReason reason) {
-    if (!omitted_) return;
-    RegOmission omission;
-    omission.key = key;
-    if (value) {
-      omission.value = *value;
-      omission.isValue = true;
-    }
-    omission.reason = reason;
-    omitted_->push_back(std::move(omission));
-  }
-
- private:
-  void Values(HKEY key, const std::wstring& fullName, DWORD valueCount, DWORD maxValueName, DWORD maxData) {
-    std::vector<wchar_t> name(std::max<DWORD>(maxValueName, 255) + 2);
-    std::vector<unsigned char> data(std::min<std::size_t>(std::max<DWORD>(maxData, 256), kLargeStart));
-    for (DWORD i = 0; i < valueCount; ++i) {
-      DWORD nameLen = static_cast<DWORD>(name.size());
-      DWORD dataLen = static_cast<DWORD>(data.size());
-      DWORD type = 0;
-      LONG rc = RegEnumValueW(key, i, name.data(), &nameLen, nullptr, &type, data.data(), &dataLen);
-      if (rc == ERROR_MORE_DATA) {
-        // Only the name, to learn the size: a value too large to keep is
-        // never read whole.
-        nameLen = static_cast<DWORD>(name.size());
-        DWORD needed = 0;
-        rc = RegEnumValueW(key, i, name.data(), &nameLen, nullptr, &type, nullptr, &needed);
-        if (rc == ERROR_MORE_DATA) {
-          name.resize(name.size() * 2 + 16384);
-          --i;
-          continue;
-        }
-        if (rc == ERROR_SUCCESS && needed > CRegistry::kMaxExportValueBytes) {
-          const std::wstring valueName(name.data(), nameLen);
-          Omit(fullName, &valueName, RegOmissionReason::TooLarge);
-          continue;
-        }
-        data.resize(std::max<std::size_t>(data.size() * 2, needed));
-        --i;
-        continue;
-      }
-      if (rc == ERROR_NO_MORE_ITEMS) break;
-      if (rc != ERROR_SUCCESS) {
-        const std::wstring unknown;
-        Omit(fullName, &unknown, RegOmissionReason::Unreadable);
-        continue;
-      }
-      const std::wstring valueName(name.data(), nameLen);
-      if (!regtext::CarriesValueName(valueName)) {
-        Omit(fullName, &valueName, RegOmissionReason::NameNotCarried);
-        continue;
-      }
-      if (dataLen > CRegistry::kMaxExportValueBytes) {
-        Omit(fullName, &valueName, RegOmissionReason::TooLarge);
-        continue;
-      }
-      if (forAnsiFile_ && (type == regtext::kExpandSz || type == regtext::kMultiSz)) {
-        const auto ansi = AnsiText(data.data(), dataLen, type);
-        out_ += regtext::ValueLine(valueName, type, ansi.data(), ansi.size());
-      } else {
-        out_ += regtext::ValueLine(valueName, type, data.data(), dataLen);
-      }
-    }
-  }
-
-  static constexpr std::size_t kLargeStart = 64 * 1024;
-  bool forAnsiFile_;
-  REGSAM viewFlag_;
-  std::vector<RegOmission>* omitted_;
-  std::wstring& out_;
-};
-
-// Deletes everything below key, then key itself, through handles opened
-// without following links: a link below goes itself, its target stays.
-LONG DeleteTree(HKEY key, REGSAM viewFlag, int depth) {
-  if (depth >= CRegistry::kMaxKeyDepth) return ERROR_CANTWRITE;
-  if (!nativereg::IsLink(key)) {
-    // Names are read afresh after each pass: deleting changes the order.
-    for (int pass = 0; pass < 4; ++pass) {
-      const std::vector<std::wstring> children = ListNames(key, false);
-      if (children.empty()) break;
-      for (const auto& name : children) {
-        UniqueKey child;
-        LONG rc = nativereg::OpenKey(key, name, DELETE | KEY_ENUMERATE_SUB_KEYS | KEY_QUERY_VALUE | viewFlag, true,
-                                     child);
-        if (rc == ERROR_SUCCESS) rc = DeleteTree(child.get(), viewFlag, depth + 1);
-        if (rc != ERROR_SUCCESS && rc != ERROR_FILE_NOT_FOUND) return rc;
-      }
-    }
-  }
-  return nativereg::DeleteKey(key);
 }
 
 bool SameKeyName(const std::wstring& a, const std::wstring& b) {
@@ -354,12 +164,12 @@ bool CRegistry::KeyExists(HKEY root, const std::wstring& path) { return impl_->O
 
 CStringDictionary CRegistry::EnumSubKeys(HKEY root, const std::wstring& path) {
   HKEY key = impl_->OpenRead(root, path);
-  return key ? ToDictionary(ListNames(key, false)) : CStringDictionary();
+  return key ? ToDictionary(regwalk::ListNames(key, false)) : CStringDictionary();
 }
 
 CStringDictionary CRegistry::EnumValueNames(HKEY root, const std::wstring& path) {
   HKEY key = impl_->OpenRead(root, path);
-  return key ? ToDictionary(ListNames(key, true)) : CStringDictionary();
+  return key ? ToDictionary(regwalk::ListNames(key, true)) : CStringDictionary();
 }
 
 CStringDictionary CRegistry::EnumCategoryClasses(const std::wstring& category) {
@@ -381,13 +191,13 @@ std::vector<CStringDictionary> CRegistry::EnumCategoryClasses(const std::vector<
   // registry compares them.
   const REGSAM access = KEY_READ | impl_->ViewFlag();
   std::wstring path;
-  for (const auto& clsid : ListNames(clsidKey.get(), false)) {
+  for (const auto& clsid : regwalk::ListNames(clsidKey.get(), false)) {
     path.assign(clsid).append(L"\\Implemented Categories");
     UniqueKey declared;
     const LONG rc = HasNul(path) ? nativereg::OpenKey(clsidKey.get(), path, access, false, declared)
                                  : RegOpenKeyExW(clsidKey.get(), path.c_str(), 0, access, declared.put());
     if (rc != ERROR_SUCCESS) continue;
-    for (const auto& name : ListNames(declared.get(), false, kUnknownCount, 0)) {
+    for (const auto& name : regwalk::ListNames(declared.get(), false, regwalk::kUnknownCount, 0)) {
       for (std::size_t i = 0; i < categories.size(); ++i) {
         if (CompareStringOrdinal(name.c_str(), static_cast<int>(name.size()), categories[i].c_str(),
                                  static_cast<int>(categories[i].size()), TRUE) == CSTR_EQUAL)
@@ -436,7 +246,7 @@ bool CRegistry::DeleteKey(HKEY root, const std::wstring& rawPath, std::wstring& 
   const std::wstring parentName = nativereg::KernelName(parent.get());
   const std::wstring keyName = nativereg::KernelName(key.get());
   if (parentName.empty() || !SameKeyName(keyName, parentName + L"\\" + leaf)) return fail(ERROR_ACCESS_DENIED);
-  rc = DeleteTree(key.get(), impl_->ViewFlag(), 0);
+  rc = regwalk::DeleteTree(key.get(), impl_->ViewFlag());
   if (rc != ERROR_SUCCESS) return fail(rc);
   return true;
 }
@@ -452,13 +262,12 @@ std::wstring CRegistry::ExportKeyText(HKEY root, const std::wstring& rawPath, bo
   const std::wstring path = TrimSlashes(rawPath);
   const std::wstring fullName = Join(rootName, path);
   std::wstring out;
-  TreeExport tree(forAnsiFile, impl_->ViewFlag(), omitted, out);
   // The tree's own path may hold names from the registry too (a user's key).
   std::size_t begin = 0;
   while (!path.empty() && begin <= path.size()) {
     const std::size_t end = std::min(path.find(L'\\', begin), path.size());
     if (!regtext::CarriesKeyName(path.substr(begin, end - begin))) {
-      tree.Omit(fullName, nullptr, RegOmissionReason::NameNotCarried);
+      regwalk::Omit(omitted, fullName, nullptr, RegOmissionReason::NameNotCarried);
       return {};
     }
     begin = end + 1;
@@ -467,14 +276,14 @@ std::wstring CRegistry::ExportKeyText(HKEY root, const std::wstring& rawPath, bo
   const LONG rc = OpenPath(root, path, KEY_READ | impl_->ViewFlag(), !path.empty(), key);
   if (rc == ERROR_FILE_NOT_FOUND || rc == ERROR_PATH_NOT_FOUND) return {};
   if (rc != ERROR_SUCCESS) {
-    tree.Omit(fullName, nullptr, RegOmissionReason::Unreadable);
+    regwalk::Omit(omitted, fullName, nullptr, RegOmissionReason::Unreadable);
     return {};
   }
   if (!path.empty() && nativereg::IsLink(key.get())) {
-    tree.Omit(fullName, nullptr, RegOmissionReason::Link);
+    regwalk::Omit(omitted, fullName, nullptr, RegOmissionReason::Link);
     return {};
   }
-  tree.Key(key.get(), fullName, 0);
+  regwalk::ExportTree(key.get(), fullName, forAnsiFile, impl_->ViewFlag(), omitted, out);
   return out;
 }
 

@@ -69,6 +69,15 @@ constexpr std::size_t AlphabetSize(const wchar_t (&)[N]) {
   return N - 1;
 }
 
+// The whole input as UTF-16 units, two bytes a unit, low byte first (a
+// stray last byte dropped).
+inline std::wstring Utf16Units(const std::uint8_t* data, std::size_t size) {
+  std::wstring out;
+  out.reserve(size / 2);
+  for (std::size_t i = 0; i + 1 < size; i += 2) out.push_back(static_cast<wchar_t>(data[i] | (data[i + 1] << 8)));
+  return out;
+}
+
 inline void Check(bool condition) {
   if (!condition) std::abort();
 }

@@ -9,21 +9,14 @@
 #include <vector>
 
 #include "../../qmscan/ParseBack.h"
+#include "FuzzInput.h"
 #include "discovery/VisibleText.h"
 #include "qmscan/ScanFormat.h"
 
 namespace {
 
-std::wstring Utf16Units(const std::uint8_t* data, std::size_t size) {
-  std::wstring out;
-  out.reserve(size / 2);
-  for (std::size_t i = 0; i + 1 < size; i += 2) out.push_back(static_cast<wchar_t>(data[i] | (data[i + 1] << 8)));
-  return out;
-}
-
-void Check(bool condition) {
-  if (!condition) std::abort();
-}
+using qlmfuzz::Check;
+using qlmfuzz::Utf16Units;
 
 void CheckCsvCell(const std::wstring& name) {
   std::vector<std::vector<std::wstring>> rows;
