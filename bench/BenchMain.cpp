@@ -19,7 +19,6 @@
 #include "Stats.h"
 #include "SyntheticRegistry.h"
 #include "TableRefresh.h"
-#include "core/ProcessState.h"
 #include "backup/RegistryBackup.h"
 #include "discovery/BhoDiscovery.h"
 #include "discovery/ButtonDiscovery.h"
@@ -102,20 +101,9 @@ double PeakWorkingSetMb() {
   return static_cast<double>(counters.PeakWorkingSetSize) / (1024.0 * 1024.0);
 }
 
-// The five discovery routines, in table order.
-std::optional<CResultNodes> Discover(int kind) {
-  switch (kind) {
-    case 0:
-      return discovery::EnumToolbars();
-    case 1:
-      return discovery::EnumToolbarButtons();
-    case 2:
-      return discovery::EnumContextMenus();
-    case 3:
-      return discovery::EnumObjects();
-    default:
-      return discovery::EnumBHOs();
-  }
+// The listing routine of the kind at that place in the table of kinds.
+std::optional<CResultNodes> Discover(int kind, FileResolver& files) {
+  return discovery::AddonKinds().at(static_cast<std::size_t>(kind)).list(files);
 }
 
 // One run: per kind, the floor, the first (cold) listing, then twice
@@ -144,8 +132,7 @@ struct RunTimes {
 
 RunTimes TimeDiscovery(std::size_t& floorEntries) {
   RunTimes times;
-  FileResolver checker;
-  core::gFileChecker = &checker;
+  FileResolver files(true);
   const double heapBefore = LiveHeapBytes();
   std::optional<CResultNodes> first[5];
   floorEntries = 0;
@@ -155,12 +142,12 @@ RunTimes TimeDiscovery(std::size_t& floorEntries) {
     floorEntries += bench::ReadLikeDiscovery(1u << kind).entries;
     k.floor = bench::NowMs() - t;
     t = bench::NowMs();
-    first[kind] = Discover(kind);
+    first[kind] = Discover(kind, files);
     k.cold = bench::NowMs() - t;
     k.warm = 1e300;
     for (int repeat = 0; repeat < kRepeats; ++repeat) {
       t = bench::NowMs();
-      { const auto again = Discover(kind); }
+      { const auto again = Discover(kind, files); }
       k.warm = std::min(k.warm, bench::NowMs() - t);
       t = bench::NowMs();
       bench::ReadLikeDiscovery(1u << kind);
@@ -171,7 +158,6 @@ RunTimes TimeDiscovery(std::size_t& floorEntries) {
   const double heapStart = bench::NowMs();
   times.heapBytes = LiveHeapBytes() - heapBefore;
   times.heapWalkMs = bench::NowMs() - heapStart;
-  core::gFileChecker = nullptr;
   return times;
 }
 
@@ -182,8 +168,7 @@ int MeasureConfig(std::size_t addons, std::size_t hives, int runs, bool regExpor
   GetTempPathW(MAX_PATH, temp);
   const std::wstring work = std::wstring(temp) + L"QlmBench-" + std::to_wstring(GetCurrentProcessId());
   CreateDirectoryW(work.c_str(), nullptr);
-  core::gIsNT = true;
-  core::gDataFolder = work;
+  const core::DataFolder data{work, true};
 
   ConfigResult result;
   result.addonsPerKind = addons;
@@ -202,10 +187,10 @@ int MeasureConfig(std::size_t addons, std::size_t hives, int runs, bool regExpor
       const double cold = times.Cold(), warm = times.Warm(), floorMs = times.Floor();
       const double kbPer1000 = times.records ? times.heapBytes / 1024.0 / (times.records / 1000.0) : 0;
 
-      const auto timeBackup = [] {
+      const auto timeBackup = [&data] {
         std::wstring written;
         const double t = bench::NowMs();
-        RegistryBackup::BackupRegistry(&written);
+        RegistryBackup::BackupRegistry(data, &written);
         const double ms = bench::NowMs() - t;
         if (!written.empty()) DeleteFileW(written.c_str());
         return ms;

@@ -6,7 +6,6 @@
 #include <objbase.h>
 
 #include "Stats.h"
-#include "core/ProcessState.h"
 #include "discovery/FileResolver.h"
 #include "ui/main/TableHost.h"
 #include "ui/main/DetailsPane.h"
@@ -64,13 +63,12 @@ std::optional<double> TimeTableRefresh() {
   ComScope com;
   INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_LISTVIEW_CLASSES | ICC_BAR_CLASSES | ICC_STANDARD_CLASSES};
   InitCommonControlsEx(&controls);
-  FileResolver checker;
-  core::gFileChecker = &checker;
+  FileResolver files(true);
   std::optional<double> elapsed;
   {
     Frame frame;
     DetailsPane details;
-    TableHost host;
+    TableHost host(files);
     if (frame.hwnd && details.Create(frame.hwnd) && host.Create(frame.hwnd)) {
       // The table host on the left, the details pane beside it.
       MoveWindow(host.Hwnd(), 0, 0, 663, 501, FALSE);
@@ -91,7 +89,6 @@ std::optional<double> TimeTableRefresh() {
     }
   }
   Pump();
-  core::gFileChecker = nullptr;
   return elapsed;
 }
 

@@ -89,17 +89,6 @@ class ComScope {
 
 }  // namespace
 
-std::wstring DataFolderParent() {
-  std::wstring folder = CUtilities::AppDataFolder();
-  std::vector<wchar_t> buf(32768);
-  const DWORD n = GetEnvironmentVariableW(L"QLM_TEST_APPDATA", buf.data(), static_cast<DWORD>(buf.size()));
-  if (n > 0 && n < buf.size()) {
-    folder.assign(buf.data(), n);
-    if (folder.back() != L'\\') folder.push_back(L'\\');
-  }
-  return folder;
-}
-
 bool ProgramVersion(int& major, int& minor, int& revision) {
   const std::wstring self = ProgramResources::ProgramFile();
   DWORD ignored = 0;
@@ -120,6 +109,7 @@ bool ProgramVersion(int& major, int& minor, int& revision) {
 StartupParts RealStartupParts() {
   StartupParts parts;
   parts.programFolder = ProgramResources::ProgramFolder();
+  parts.dataFolderParent = [] { return CUtilities::AppDataFolder(); };
   parts.checkPrivileges = &Elevation::CheckPrivileges;
   parts.showComponentMessage = &ShowComponentMessage;
   parts.showSplash = &ShowSplash;
@@ -135,17 +125,19 @@ int RunStartup(const StartupParts& parts) {
   ResumeNext step;
   ComponentLoader components(parts.programFolder);
   std::unique_ptr<CErrorLog> ownLog;
+  ProcessSetup setup;
+  const std::wstring& dataFolder = setup.data.path;
 
   // The library's calls are made only once it is known to be there; when it
   // is missing, they are skipped as failing steps would be, and the
   // component check below reports it.
   if (components.LoadOzCore()) {
-    step([&] { core::gDataFolder = DataFolderParent() + L"Quillmoor"; });
-    step([&] { CFileSystem::EnsureFolder(core::gDataFolder); });
+    step([&] { setup.data.path = parts.dataFolderParent() + L"Quillmoor"; });
+    step([&] { CFileSystem::EnsureFolder(dataFolder); });
     step([&] {
       ownLog = std::make_unique<CErrorLog>();
       core::gLog = ownLog.get();
-      Log().OpenLogFiles(core::gDataFolder + L"\\QLM.log", core::gDataFolder + L"\\short.log");
+      Log().OpenLogFiles(dataFolder + L"\\QLM.log", dataFolder + L"\\short.log");
     });
     step([&] { Log().LogMessage(0, L"********** start app", kLevelInformation, kContext); });
     step([&] {
@@ -194,11 +186,12 @@ int RunStartup(const StartupParts& parts) {
 
   step([&] {
     const DWORD version = GetVersion();
-    core::gIsNT = (version & 0x80000000u) == 0;
-    core::gIsNT4 = core::gIsNT && LOBYTE(LOWORD(version)) == 4;
+    const bool isNT = (version & 0x80000000u) == 0;
+    setup.data.unicodeFiles = isNT;
+    setup.longFileNames = isNT && LOBYTE(LOWORD(version)) != 4;
   });
 
-  step([&] { parts.createProcessObjects(); });
+  step([&] { parts.createProcessObjects(setup); });
 
   if (step.Pending()) LogError(*step.Pending(), kLevelError, kContext);
   step.Clear();
@@ -223,12 +216,12 @@ int RunStartup(const StartupParts& parts) {
   return kExitNormal;
 }
 
-int Main() {
+int Main(const StartupParts& parts) {
   InstallDelayLoadGuard();
   ComScope com;
   INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES};
   InitCommonControlsEx(&controls);
-  return RunStartup(RealStartupParts());
+  return RunStartup(parts);
 }
 
 }  // namespace Startup

@@ -3,15 +3,14 @@
 #include <memory>
 
 #include "ui/dialogs/SplashWindow.h"
-#include "core/ProcessState.h"
 #include "discovery/FileResolver.h"
 #include "ui/main/MainWindow.h"
 
 namespace Startup {
 namespace {
-// What start-up owns for the whole run; the globals point into these.
+// What start-up owns for the whole run.
 std::unique_ptr<SplashWindow> gSplashWindow;
-std::unique_ptr<FileResolver> gOwnFileChecker;
+std::unique_ptr<FileResolver> gFileResolver;
 std::unique_ptr<MainWindow> gOwnMainWindow;
 }  // namespace
 
@@ -24,10 +23,9 @@ bool SplashVisible() { return gSplashWindow && gSplashWindow->Visible(); }
 
 void DropSplash() { gSplashWindow.reset(); }
 
-void CreateProcessObjects() {
-  gOwnFileChecker = std::make_unique<FileResolver>();
-  core::gFileChecker = gOwnFileChecker.get();
-  gOwnMainWindow = std::make_unique<MainWindow>();
+void CreateProcessObjects(const ProcessSetup& setup) {
+  gFileResolver = std::make_unique<FileResolver>(setup.longFileNames);
+  gOwnMainWindow = std::make_unique<MainWindow>(*gFileResolver, setup.data);
 }
 
 void ShowMainWindow() {
@@ -36,8 +34,7 @@ void ShowMainWindow() {
 
 void ReleaseProcessObjects() {
   gOwnMainWindow.reset();
-  core::gFileChecker = nullptr;
-  gOwnFileChecker.reset();
+  gFileResolver.reset();
 }
 
 }  // namespace Startup

@@ -1,6 +1,8 @@
 #pragma once
 // Where start-up hands over to the windows and objects that other parts of
 // the program provide; start-up's order does not change.
+#include "app/Startup.h"
+
 namespace Startup {
 
 // The splash window: shown without blocking, closes itself.
@@ -8,9 +10,9 @@ void ShowSplash();
 bool SplashVisible();
 void DropSplash();
 
-// The process-wide file checker and the main window object (created, not
-// yet shown): gFileChecker and the main window.
-void CreateProcessObjects();
+// The file resolver the listings share for the whole run and the main
+// window object (created, not yet shown).
+void CreateProcessObjects(const ProcessSetup& setup);
 // Shows the main window and returns when the user has closed it.
 void ShowMainWindow();
 // Releases what CreateProcessObjects made.

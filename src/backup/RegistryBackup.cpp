@@ -1,7 +1,6 @@
 #include "backup/RegistryBackup.h"
 
 #include "core/ErrorReport.h"
-#include "core/ProcessState.h"
 #include "core/QlmError.h"
 #include "core/Strings.h"
 #include "backup/ParallelText.h"
@@ -158,21 +157,21 @@ std::wstring CurrentUserSid() {
   return text;
 }
 
-bool BackupRegistry(std::wstring* writtenPath, std::size_t* leftOut) {
+bool BackupRegistry(const core::DataFolder& data, std::wstring* writtenPath, std::size_t* leftOut) {
   bool written = false;
   if (leftOut) *leftOut = 0;
   Guarded(L"MAPI.BackupRegistry", kLevelDiscovery, [&] {
-    const std::wstring folder = core::gDataFolder + L"\\Backup";
+    const std::wstring folder = data.BackupFolder();
     CFileSystem::EnsureFolder(folder);
 
     std::vector<RegOmission> omitted;
-    const std::wstring text = BackupText(core::gIsNT, CurrentUserSid(), &omitted);
+    const std::wstring text = BackupText(data.unicodeFiles, CurrentUserSid(), &omitted);
 
     SYSTEMTIME now{};
     GetLocalTime(&now);
     const std::wstring path = BackupFileName(folder, now);
     std::wstring reason;
-    if (!CFileSystem::WriteTextFile(path, text, core::gIsNT ? TextEncoding::Utf16LeBom : TextEncoding::Ansi, reason))
+    if (!CFileSystem::WriteTextFile(path, text, data.unicodeFiles ? TextEncoding::Utf16LeBom : TextEncoding::Ansi, reason))
       throw QlmError(errors::kFileAccess, L"MAPI", L"The backup file " + path + L" could not be written: " + reason);
     written = true;
     if (writtenPath) *writtenPath = path;

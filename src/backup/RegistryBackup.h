@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "core/DataFolder.h"
 #include "ozcore/CRegistry.h"
 
 namespace RegistryBackup {
@@ -44,10 +45,11 @@ std::wstring OmissionText(const RegOmission& omission);
 // The current user's SID as text ("S-1-5-21-..."); empty if unknown.
 std::wstring CurrentUserSid();
 
-// Writes a new backup file into gDataFolder\Backup. True when the file was
-// written; a failure is logged (level 4, "MAPI.BackupRegistry").
+// Writes a new backup file into the data folder's Backup folder. True when
+// the file was written; a failure is logged (level 4, "MAPI.BackupRegistry").
 // writtenPath receives the file's path when given; leftOut the number of
 // keys and values left out of it (each one logged with its reason).
-bool BackupRegistry(std::wstring* writtenPath = nullptr, std::size_t* leftOut = nullptr);
+bool BackupRegistry(const core::DataFolder& data, std::wstring* writtenPath = nullptr,
+                    std::size_t* leftOut = nullptr);
 
 }  // namespace RegistryBackup

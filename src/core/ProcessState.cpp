@@ -2,8 +2,4 @@
 
 namespace core {
 CErrorLog* gLog = nullptr;
-std::wstring gDataFolder;
-bool gIsNT = true;
-bool gIsNT4 = false;
-FileResolver* gFileChecker = nullptr;
 }  // namespace core

@@ -1,23 +1,11 @@
 #pragma once
-// Process-wide state, set up by start-up and read everywhere else.
-#include <string>
-
+// The one piece of process-wide state: the logger every record goes
+// through. Start-up opens it (or takes the custom component's) and owns it.
 class CErrorLog;
-class FileResolver;
 
 namespace core {
 
-// The logger every record goes through; null until start-up opened it (or
-// when the common library is missing). Start-up owns it.
+// Null until start-up opened it, and when the common library is missing.
 extern CErrorLog* gLog;
-// The per-user data folder ("...\AppData\Roaming\Quillmoor"), no trailing
-// separator. Holds the logs and the Backup folder.
-extern std::wstring gDataFolder;
-// The system is of the NT family / is NT 4.
-extern bool gIsNT;
-extern bool gIsNT4;
-// The file checker all discovery routines share (its cache lives for the
-// run); null until start-up made it.
-extern FileResolver* gFileChecker;
 
 }  // namespace core

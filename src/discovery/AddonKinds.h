@@ -11,6 +11,8 @@
 
 #include "ozcore/CParams.h"
 
+class FileResolver;
+
 // Table identifiers: how the tree, the host and the tables name a kind.
 namespace TableId {
 constexpr std::int32_t kToolbars = 3;
@@ -22,7 +24,7 @@ constexpr std::int32_t kHelperObjects = 7;
 
 namespace discovery {
 
-using ListingRoutine = std::optional<CResultNodes> (*)();
+using ListingRoutine = std::optional<CResultNodes> (*)(FileResolver& files);
 
 struct AddonKind {
   std::int32_t id;                // TableId

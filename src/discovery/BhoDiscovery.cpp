@@ -9,11 +9,11 @@
 
 namespace discovery {
 
-std::optional<CResultNodes> EnumBHOs() {
+std::optional<CResultNodes> EnumBHOs(FileResolver& files) {
   std::optional<CResultNodes> result;
   Guarded(L"ucBHO.EnumBHOs", kLevelDiscovery, [&] {
     CResultNodes list;
-    DiscoveryRun run;
+    DiscoveryRun run(files);
     for (const RegView view : run.Views())
       FillBHOInfo(run, run.Registry(view).EnumSubKeys(HKEY_LOCAL_MACHINE, Kind(TableId::kHelperObjects).machinePath),
                   list, HKEY_LOCAL_MACHINE, view);

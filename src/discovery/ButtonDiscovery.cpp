@@ -9,8 +9,8 @@
 
 namespace discovery {
 
-std::optional<CResultNodes> EnumToolbarButtons() {
-  return ListFromHives(Kind(TableId::kButtons), L"EnumToolbarButtons",
+std::optional<CResultNodes> EnumToolbarButtons(FileResolver& files) {
+  return ListFromHives(Kind(TableId::kButtons), L"EnumToolbarButtons", files,
                        [](DiscoveryRun& run, CResultNodes& list, HKEY root, const std::wstring& path,
                           const std::wstring& scope, const CStringDictionary& names, const LocationViews& views) {
                          FillTBButtonInfo(run, root, path, scope, names, list, views);

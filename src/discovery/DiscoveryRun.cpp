@@ -1,7 +1,6 @@
 #include "discovery/DiscoveryRun.h"
 
 #include "core/ErrorReport.h"
-#include "core/ProcessState.h"
 #include "core/Strings.h"
 #include "discovery/AddonRecord.h"
 #include "discovery/AddonText.h"
@@ -12,10 +11,10 @@
 
 namespace discovery {
 
-DiscoveryRun::DiscoveryRun(std::vector<RegView> views) : views_(std::move(views)) {
+DiscoveryRun::DiscoveryRun(FileResolver& files, std::vector<RegView> views) : views_(std::move(views)), files_(files) {
   if (views_.empty()) views_.push_back(RegView::Default);
 }
-DiscoveryRun::DiscoveryRun(RegView view) : DiscoveryRun(std::vector<RegView>{view}) {}
+DiscoveryRun::DiscoveryRun(FileResolver& files, RegView view) : DiscoveryRun(files, std::vector<RegView>{view}) {}
 DiscoveryRun::~DiscoveryRun() = default;
 
 CRegistry& DiscoveryRun::Registry(RegView view) {
@@ -64,12 +63,7 @@ std::wstring DiscoveryRun::FileInView(const std::wstring& rawFile, RegView view)
 }
 
 std::wstring DiscoveryRun::FullFileName(const std::wstring& rawFile, RegView view) {
-  FileResolver* checker = core::gFileChecker;
-  if (!checker) {
-    if (!ownChecker_) ownChecker_ = std::make_unique<FileResolver>();
-    checker = ownChecker_.get();
-  }
-  return checker->GetFullFileNameFromShortFilename(rawFile, As32BitProcess(view));
+  return files_.GetFullFileNameFromShortFilename(rawFile, As32BitProcess(view));
 }
 
 DiscoveryRun::FileFacts DiscoveryRun::ResolveFile(const std::wstring& rawFile, RegView view) {

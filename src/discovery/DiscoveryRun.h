@@ -1,6 +1,6 @@
 #pragma once
-// What one discovery run shares: the registry view it reads, the file
-// checker of the process, and what the run has already read from files, so
+// What one discovery run shares: the registry views it reads, the file
+// resolver it was given, and what the run has already read from files, so
 // that a file named by several entries is opened once per run.
 #include <map>
 #include <memory>
@@ -20,10 +20,11 @@ namespace discovery {
 
 class DiscoveryRun {
  public:
+  // files: resolves the entries' file strings; its answers outlive the run.
   // views: the registry views the run reads, in listing order (64-bit
   // Windows: the native view, then the 32-bit one).
-  explicit DiscoveryRun(std::vector<RegView> views = RegistryViews());
-  explicit DiscoveryRun(RegView view);
+  explicit DiscoveryRun(FileResolver& files, std::vector<RegView> views = RegistryViews());
+  DiscoveryRun(FileResolver& files, RegView view);
   ~DiscoveryRun();
   DiscoveryRun(const DiscoveryRun&) = delete;
   DiscoveryRun& operator=(const DiscoveryRun&) = delete;
@@ -43,8 +44,8 @@ class DiscoveryRun {
   // when it exists. Any other string is returned as it is.
   std::wstring FileInView(const std::wstring& rawFile, RegView view);
 
-  // The record's "dLL" for a raw file string (the process's file checker,
-  // whose answers outlive the run), read as a process of the view reads
+  // The record's "dLL" for a raw file string (through the run's file
+  // resolver), read as a process of the view reads
   // it.
   std::wstring FullFileName(const std::wstring& rawFile, RegView view = RegView::Default);
 
@@ -94,7 +95,7 @@ class DiscoveryRun {
   std::vector<RegView> views_;
   std::map<RegView, std::unique_ptr<CRegistry>> registries_;
   std::wstring systemFolder_, wow32SystemFolder_;  // read when first needed
-  std::unique_ptr<FileResolver> ownChecker_;  // only when the process has none
+  FileResolver& files_;
   std::unordered_map<std::wstring, CStringDictionary> versions_;
   std::unordered_map<std::wstring, std::wstring> indirect_, indirect32_;
   std::unordered_map<std::wstring, std::wstring> scopes_;

@@ -11,11 +11,11 @@
 
 namespace discovery {
 
-std::optional<CResultNodes> EnumObjects() {
+std::optional<CResultNodes> EnumObjects(FileResolver& files) {
   std::optional<CResultNodes> result;
   Guarded(L"ucExplorerBars.EnumObjects", kLevelDiscovery, [&] {
     CResultNodes list;
-    DiscoveryRun run;
+    DiscoveryRun run(files);
     const auto& kind = Kind(TableId::kExplorerBars);
     const std::vector<std::wstring> categories(kind.categories.begin(), kind.categories.end());
     for (const RegView view : run.Views()) {

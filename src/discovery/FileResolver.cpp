@@ -1,13 +1,11 @@
 #include "discovery/FileResolver.h"
 
-#include "core/ProcessState.h"
 #include "discovery/FileGate.h"
 #include "ozcore/CUtilities.h"
 
 using discovery::FileGate;
 using discovery::PathKind;
 
-FileResolver::FileResolver() : FileResolver(core::gIsNT && !core::gIsNT4) {}
 
 FileResolver::FileResolver(bool convertToLongNames) : longNames_(convertToLongNames) {}
 

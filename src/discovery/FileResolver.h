@@ -10,9 +10,8 @@
 
 class FileResolver {
  public:
-  // Takes the long-name setting from the process state (core::gIsNT and
-  // not core::gIsNT4).
-  FileResolver();
+  // convertToLongNames: short 8.3 names become long ones (every system
+  // but the oldest NT).
   explicit FileResolver(bool convertToLongNames);
 
   // The full path of the file the input names; the input (without a

@@ -35,11 +35,12 @@ void WalkHives(DiscoveryRun& run, const std::wstring& machinePath, const std::ws
   }
 }
 
-std::optional<CResultNodes> ListFromHives(const AddonKind& kind, const wchar_t* procedure, const ListFiller& fill) {
+std::optional<CResultNodes> ListFromHives(const AddonKind& kind, const wchar_t* procedure, FileResolver& files,
+                                          const ListFiller& fill) {
   std::optional<CResultNodes> result;
   Guarded(std::wstring(kind.typeName) + L"." + procedure, kLevelDiscovery, [&] {
     CResultNodes list;
-    DiscoveryRun run;
+    DiscoveryRun run(files);
     WalkHives(run, kind.machinePath, std::wstring(L"\\") + kind.userPath,
               kind.entriesAreValues ? EntryNames::Values : EntryNames::SubKeys,
               [&](HKEY root, const std::wstring& path, const std::wstring& scope, const CStringDictionary& entries,

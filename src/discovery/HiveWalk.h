@@ -50,7 +50,8 @@ void WalkHives(DiscoveryRun& run, const std::wstring& machinePath, const std::ws
 using ListFiller = std::function<void(DiscoveryRun& run, CResultNodes& list, HKEY root, const std::wstring& path,
                                       const std::wstring& scope, const CStringDictionary& names,
                                       const LocationViews& views)>;
-std::optional<CResultNodes> ListFromHives(const AddonKind& kind, const wchar_t* procedure, const ListFiller& fill);
+std::optional<CResultNodes> ListFromHives(const AddonKind& kind, const wchar_t* procedure, FileResolver& files,
+                                          const ListFiller& fill);
 
 // The "Affected users" text of a HKEY_USERS subkey: "Default" for
 // ".DEFAULT", the account name (no domain) for a SID, else empty.

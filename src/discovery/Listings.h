@@ -1,17 +1,20 @@
 #pragma once
 // The listing routine of each add-on kind: a fresh list of the kind's
-// records, or nothing when the routine itself failed (logged). Platform-free
+// records, or nothing when the routine itself failed (logged). Files named by
+// the entries are resolved through files, whose answers outlive the listing. Platform-free
 // declarations; each routine lives with its kind's discovery code.
 #include <optional>
 
 #include "ozcore/CParams.h"
 
+class FileResolver;
+
 namespace discovery {
 
-std::optional<CResultNodes> EnumToolbars();
-std::optional<CResultNodes> EnumToolbarButtons();
-std::optional<CResultNodes> EnumContextMenus();
-std::optional<CResultNodes> EnumObjects();
-std::optional<CResultNodes> EnumBHOs();
+std::optional<CResultNodes> EnumToolbars(FileResolver& files);
+std::optional<CResultNodes> EnumToolbarButtons(FileResolver& files);
+std::optional<CResultNodes> EnumContextMenus(FileResolver& files);
+std::optional<CResultNodes> EnumObjects(FileResolver& files);
+std::optional<CResultNodes> EnumBHOs(FileResolver& files);
 
 }  // namespace discovery

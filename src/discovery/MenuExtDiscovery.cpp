@@ -8,8 +8,8 @@
 
 namespace discovery {
 
-std::optional<CResultNodes> EnumContextMenus() {
-  return ListFromHives(Kind(TableId::kMenuExtensions), L"EnumContextMenus",
+std::optional<CResultNodes> EnumContextMenus(FileResolver& files) {
+  return ListFromHives(Kind(TableId::kMenuExtensions), L"EnumContextMenus", files,
                        [](DiscoveryRun& run, CResultNodes& list, HKEY root, const std::wstring& path,
                           const std::wstring& scope, const CStringDictionary& names, const LocationViews& views) {
                          FillContextMenuInfo(run, root, path, scope, names, list, views);

@@ -10,10 +10,10 @@
 
 namespace discovery {
 
-std::optional<CResultNodes> EnumToolbars() {
+std::optional<CResultNodes> EnumToolbars(FileResolver& files) {
   // Names are kept unique across the whole listing.
   UniqueNamer namer;
-  return ListFromHives(Kind(TableId::kToolbars), L"EnumToolbars",
+  return ListFromHives(Kind(TableId::kToolbars), L"EnumToolbars", files,
                        [&namer](DiscoveryRun& run, CResultNodes& list, HKEY root, const std::wstring& path,
                                 const std::wstring& scope, const CStringDictionary& names, const LocationViews& views) {
                          FillTBInfo(run, namer, names, list, root, path, scope, views);

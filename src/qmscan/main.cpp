@@ -9,7 +9,6 @@
 #include <vector>
 
 #include "core/ErrorReport.h"
-#include "core/ProcessState.h"
 #include "core/Strings.h"
 #include "discovery/AddonKinds.h"
 #include "discovery/FileResolver.h"
@@ -42,15 +41,16 @@ bool CommonLibraryPresent() {
 }
 
 int Scan(const qmscan::Options& options) {
-  FileResolver checker;
-  core::gFileChecker = &checker;
+  // One resolver for every kind: a file several entries name is searched
+  // for once.
+  FileResolver files(true);
   const bool json = options.form == qmscan::OutputForm::Json;
 
   std::wstring out = json ? std::wstring(L"[") : qmscan::CsvHeader();
   bool first = true;
   int exitCode = kExitDone;
   for (const auto& kind : discovery::AddonKinds()) {
-    const auto list = kind.list();
+    const auto list = kind.list(files);
     if (!list) {
       Error(CUtilities::FormatString(LoadStr(IDS_QMSCAN_KIND_FAILED), {kind.scanName}));
       exitCode = kExitKindFailed;
@@ -68,7 +68,6 @@ int Scan(const qmscan::Options& options) {
     }
   }
   if (json) out += first ? L"]\r\n" : L"\r\n]\r\n";
-  core::gFileChecker = nullptr;
 
   if (!qmscan::WriteText(STD_OUTPUT_HANDLE, out)) return kExitCannotRun;
   return exitCode;

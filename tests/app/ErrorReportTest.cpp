@@ -3,27 +3,26 @@
 #include "core/ErrorReport.h"
 #include "core/ProcessState.h"
 #include "core/QlmError.h"
-#include "ozcore/CErrorLog.h"
+#include "support/ScopedLog.h"
 #include "support/TestSupport.h"
 
 using namespace qlmtest;
 
 TEST(ErrorReport, FailuresBecomeOneRecordEach) {
   TempFolder tmp;
-  CErrorLog log;
-  ASSERT_TRUE(log.OpenLogFiles(tmp.File(L"QLM.log"), tmp.File(L"short.log")));
-  core::gLog = &log;
-
-  EXPECT_FALSE(Guarded(L"FMain.SearchGoogle", kLevelError, [] { throw QlmError(5, L"x", L"Invalid call"); }));
-  EXPECT_FALSE(Guarded(L"ucTB.FillTBInfo", kLevelDiscovery, [] { throw std::runtime_error("bad data"); }));
-  EXPECT_FALSE(Guarded(L"MAPI.BackupRegistry", kLevelDiscovery, [] { throw 42; }));
-  int ran = 0;
-  EXPECT_TRUE(Guarded(L"X.Fine", kLevelError, [&] { ++ran; }));
-  EXPECT_EQ(ran, 1);
-  const auto win32 = ErrorFromWin32(ERROR_ACCESS_DENIED);
-  EXPECT_EQ(win32.number, static_cast<std::int32_t>(0x80070005));
-  LogError(win32, kLevelError, L"FMain.ShowFiledetails");
-  core::gLog = nullptr;
+  {
+    ScopedLog log(tmp.Path());
+    EXPECT_FALSE(Guarded(L"FMain.SearchGoogle", kLevelError, [] { throw QlmError(5, L"x", L"Invalid call"); }));
+    EXPECT_FALSE(Guarded(L"ucTB.FillTBInfo", kLevelDiscovery, [] { throw std::runtime_error("bad data"); }));
+    EXPECT_FALSE(Guarded(L"MAPI.BackupRegistry", kLevelDiscovery, [] { throw 42; }));
+    int ran = 0;
+    EXPECT_TRUE(Guarded(L"X.Fine", kLevelError, [&] { ++ran; }));
+    EXPECT_EQ(ran, 1);
+    const auto win32 = ErrorFromWin32(ERROR_ACCESS_DENIED);
+    EXPECT_EQ(win32.number, static_cast<std::int32_t>(0x80070005));
+    LogError(win32, kLevelError, L"FMain.ShowFiledetails");
+  }
+  EXPECT_EQ(core::gLog, nullptr);
   LogInformation(L"no logger: nothing happens", L"X.Y");
 
   const auto text = ReadUtf8File(tmp.File(L"QLM.log"));

@@ -7,7 +7,7 @@
 #include "ui/dialogs/MessageOwner.h"
 #include "core/QlmError.h"
 #include "ui/dialogs/ShowMessage.h"
-#include "app/WindowProbe.h"
+#include "support/WindowProbe.h"
 #include "support/TestSupport.h"
 #include "ui/widgets/ImageStore.h"
 

@@ -1,10 +1,10 @@
-// Quillmoor.exe itself, started from a copy of the distribution folder,
-// with its data folder redirected into a temp folder.
+// The program as a process of its own, started from a copy of the
+// distribution folder, with its data folder in a temp folder.
 #include <gtest/gtest.h>
 
-#include "app/LogLines.h"
-#include "app/WindowProbe.h"
-#include "ozcore/UniqueHandle.h"
+#include "support/LogLines.h"
+#include "support/WindowProbe.h"
+#include "support/ProgramProcess.h"
 
 using namespace qlmtest;
 
@@ -12,38 +12,15 @@ namespace {
 
 class AppStartupProcess : public ::testing::Test {
  protected:
-  void SetUp() override {
-    for (const wchar_t* name : {L"Quillmoor.exe", L"ozCore.dll", L"QLMCustom.dll", L"Stoatline.dll"})
-      ASSERT_TRUE(CopyFileW((DistFolder() + L"\\" + name).c_str(), program_.File(name).c_str(), FALSE));
-    SetEnvironmentVariableW(L"QLM_TEST_APPDATA", data_.Path().c_str());
-  }
-  void TearDown() override {
-    if (process_) {
-      TerminateProcess(process_.get(), 99);
-      WaitForSingleObject(process_.get(), 10000);
-    }
-    SetEnvironmentVariableW(L"QLM_TEST_APPDATA", nullptr);
-  }
+  void SetUp() override { ASSERT_TRUE(program_.Copied()); }
 
   void Start() {
-    STARTUPINFOW si{};
-    si.cb = sizeof(si);
-    PROCESS_INFORMATION pi{};
-    std::wstring cmd = L"\"" + program_.File(L"Quillmoor.exe") + L"\"";
-    ASSERT_TRUE(CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, program_.Path().c_str(), &si,
-                               &pi));
-    process_.reset(pi.hProcess);
-    UniqueKernelHandle thread(pi.hThread);
-    pid_ = pi.dwProcessId;
+    ASSERT_TRUE(program_.Start(data_.Path()));
+    pid_ = program_.Pid();
   }
 
   // The exit code, or -1 when the process did not end.
-  int ExitCode() {
-    DWORD code = static_cast<DWORD>(-1);
-    if (WaitForSingleObject(process_.get(), 60000) == WAIT_OBJECT_0) GetExitCodeProcess(process_.get(), &code);
-    process_.reset();
-    return static_cast<int>(code);
-  }
+  int ExitCode() { return program_.ExitCode(); }
 
   // Answers the component message, checks it named the DLL, and that the
   // program then ended without a window.
@@ -63,8 +40,8 @@ class AppStartupProcess : public ::testing::Test {
 
   std::vector<std::wstring> Log() { return LogLines(data_.File(L"Quillmoor\\QLM.log")); }
 
-  TempFolder program_, data_;
-  UniqueKernelHandle process_;
+  ProgramProcess program_;
+  TempFolder data_;
   DWORD pid_ = 0;
 };
 

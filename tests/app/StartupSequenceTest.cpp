@@ -2,7 +2,7 @@
 // replaced so that the order and the error policy can be watched.
 #include <gtest/gtest.h>
 
-#include "app/LogLines.h"
+#include "support/LogLines.h"
 #include "app/Startup.h"
 #include "core/ProcessState.h"
 #include "core/QlmError.h"
@@ -15,7 +15,7 @@ namespace {
 class AppStartupSequence : public ::testing::Test {
  protected:
   void SetUp() override {
-    SetEnvironmentVariableW(L"QLM_TEST_APPDATA", data_.Path().c_str());
+    parts_.dataFolderParent = [this] { return data_.Path() + L"\\"; };
     wchar_t dist[MAX_PATH * 2] = {};
     GetFullPathNameW(DistFolder().c_str(), MAX_PATH * 2, dist, nullptr);
     // Each part notes that it ran; the splash stays up for three polls.
@@ -25,16 +25,19 @@ class AppStartupSequence : public ::testing::Test {
     parts_.showSplash = [this] { Note(L"splash"); };
     parts_.splashVisible = [this] { return ++splashPolls_ <= 3; };
     parts_.dropSplash = [this] { Note(L"drop splash"); };
-    parts_.createProcessObjects = [this] { Note(L"objects"); };
+    parts_.createProcessObjects = [this](const Startup::ProcessSetup& setup) {
+      Note(L"objects");
+      setup_ = setup;
+    };
     parts_.showMainWindow = [this] { Note(L"main window"); };
     parts_.releaseProcessObjects = [this] { Note(L"release"); };
   }
-  void TearDown() override { SetEnvironmentVariableW(L"QLM_TEST_APPDATA", nullptr); }
   void Note(const wchar_t* call) { calls_.push_back(call); }
 
   TempFolder data_;
   Startup::StartupParts parts_;
   std::vector<std::wstring> calls_;
+  Startup::ProcessSetup setup_;
   int splashPolls_ = 0;
 };
 
@@ -47,8 +50,9 @@ TEST_F(AppStartupSequence, RunsInOrderAndLogsAPendingErrorOnce) {
     throw QlmError(5, L"MVista", L"raised before the check");
   };
   // Raised while the process objects are made: one record, start-up goes on.
-  parts_.createProcessObjects = [this] {
+  parts_.createProcessObjects = [this](const Startup::ProcessSetup& setup) {
     Note(L"objects");
+    setup_ = setup;
     throw QlmError(91, L"FMain", L"Object variable or With block variable not set");
   };
   // Raised after that record: not reported.
@@ -61,7 +65,10 @@ TEST_F(AppStartupSequence, RunsInOrderAndLogsAPendingErrorOnce) {
   EXPECT_EQ(calls_, (std::vector<std::wstring>{L"privileges", L"splash", L"objects", L"drop splash", L"main window",
                                                L"release"}));
   EXPECT_EQ(splashPolls_, 4);
-  EXPECT_EQ(core::gDataFolder, data_.Path() + L"\\Quillmoor");
+  // The objects get the data folder and the system's text and name rules.
+  EXPECT_EQ(setup_.data.path, data_.Path() + L"\\Quillmoor");
+  EXPECT_TRUE(setup_.data.unicodeFiles);
+  EXPECT_TRUE(setup_.longFileNames);
   EXPECT_EQ(core::gLog, nullptr);
 
   const auto log = LogLines(data_.File(L"Quillmoor\\QLM.log"));

@@ -3,12 +3,12 @@
 #include <algorithm>
 #include <functional>
 
-#include "core/ProcessState.h"
 #include "backup/RegistryBackup.h"
 #include "ozcore/CErrorLog.h"
 #include "ozcore/CFileSystem.h"
 #include "ozcore/CRegistry.h"
 #include "ozcore/UniqueHandle.h"
+#include "support/ScopedLog.h"
 #include "support/TestSupport.h"
 
 using namespace qlmtest;
@@ -29,14 +29,10 @@ struct Cleanup {
   }
 };
 
-// Points the program's data folder at a temporary folder for one test.
+// A data folder of the test's own.
 struct DataFolder {
   TempFolder tmp;
-  DataFolder() { core::gDataFolder = tmp.Path(); }
-  ~DataFolder() {
-    core::gDataFolder.clear();
-    core::gIsNT = true;
-  }
+  core::DataFolder place{tmp.Path(), true};
 };
 
 std::vector<std::wstring> BackupFiles(const std::wstring& folder) {
@@ -165,7 +161,7 @@ TEST(BackupFile, MergingTheBackupRestoresDeletedAddonsOfEveryUser) {
   }
 
   std::wstring file;
-  ASSERT_TRUE(RegistryBackup::BackupRegistry(&file));
+  ASSERT_TRUE(RegistryBackup::BackupRegistry(data.place, &file));
   ASSERT_EQ(BackupFiles(data.tmp.Path()).size(), 1u);
   const std::string bytes = ReadBytes(file);
   ASSERT_GE(bytes.size(), 2u);
@@ -226,9 +222,9 @@ TEST(BackupFile, MergingTheBackupRestoresDeletedAddonsOfEveryUser) {
 
 TEST(BackupFile, AnsiFileForTheOlderFamily) {
   DataFolder data;
-  core::gIsNT = false;
+  data.place.unicodeFiles = false;
   std::wstring file;
-  ASSERT_TRUE(RegistryBackup::BackupRegistry(&file));
+  ASSERT_TRUE(RegistryBackup::BackupRegistry(data.place, &file));
   const std::string bytes = ReadBytes(file);
   EXPECT_EQ(bytes.rfind("REGEDIT4\r\n", 0), 0u);
   EXPECT_EQ(bytes.find('\0'), std::string::npos);  // single-byte text throughout
@@ -236,16 +232,14 @@ TEST(BackupFile, AnsiFileForTheOlderFamily) {
 
 TEST(BackupFile, FailureIsReportedAndLoggedNotClaimedAsSuccess) {
   TempFolder tmp;
-  CErrorLog log;
-  ASSERT_TRUE(log.OpenLogFiles(tmp.File(L"QLM.log"), tmp.File(L"short.log")));
-  core::gLog = &log;
-  // A data "folder" that is really a file: no backup folder can exist.
-  WriteBytes(tmp.File(L"blocker"), "x");
-  core::gDataFolder = tmp.File(L"blocker");
   std::wstring file;
-  const bool written = RegistryBackup::BackupRegistry(&file);
-  core::gLog = nullptr;
-  core::gDataFolder.clear();
+  bool written = true;
+  {
+    ScopedLog log(tmp.Path());
+    // A data "folder" that is really a file: no backup folder can exist.
+    WriteBytes(tmp.File(L"blocker"), "x");
+    written = RegistryBackup::BackupRegistry({tmp.File(L"blocker"), true}, &file);
+  }
   EXPECT_FALSE(written);
   EXPECT_EQ(file, L"");
   const auto shortLog = ReadUtf8File(tmp.File(L"short.log"));
@@ -257,8 +251,8 @@ TEST(BackupFile, SecondRunInTheSameSecondReplacesTheFile) {
   std::wstring first, second;
   // Retry until both runs fall in one second (a run takes milliseconds).
   for (int attempt = 0; attempt < 5 && (first.empty() || first != second); ++attempt) {
-    ASSERT_TRUE(RegistryBackup::BackupRegistry(&first));
-    ASSERT_TRUE(RegistryBackup::BackupRegistry(&second));
+    ASSERT_TRUE(RegistryBackup::BackupRegistry(data.place, &first));
+    ASSERT_TRUE(RegistryBackup::BackupRegistry(data.place, &second));
   }
   ASSERT_EQ(first, second);
   EXPECT_TRUE(CFileSystem::FileExists(second));
@@ -292,7 +286,7 @@ TEST(BackupFile, The32BitViewIsBackedUpAndRestored) {
   cleanup.steps.push_back([=] { DeleteTree(HKEY_LOCAL_MACHINE, classKey); });
 
   std::wstring file;
-  ASSERT_TRUE(RegistryBackup::BackupRegistry(&file));
+  ASSERT_TRUE(RegistryBackup::BackupRegistry(data.place, &file));
   const std::wstring text = ReadUtf16File(file);
   const auto lastNativeTree = text.find(L"[HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Browser Helper Objects]");
   const auto wowToolbar = text.find(L"[HKEY_LOCAL_MACHINE\\SOFTWARE\\Wow6432Node\\Microsoft\\Internet Explorer\\Toolbar]\r\n");

@@ -220,7 +220,7 @@ void AddonWorld::AddToolbars() {
     FileInfo(r, tb.infoFile);
     r.values.emplace_back(L"view", kNative);
     entries_.push_back({AddonKind::Toolbar, root, path, tb.clsid, r, !tb.original.empty()});
-    ids_[0].insert(tb.clsid);
+    ids_[AddonKind::Toolbar].insert(tb.clsid);
   };
   for (const auto& tb : machine) add(tb, HKEY_LOCAL_MACHINE, kTbMachine, L"Everyone");
   for (const auto& u : users) add(u.tb, HKEY_USERS, u.userKey + kTbUser, u.scope);
@@ -236,7 +236,7 @@ void AddonWorld::AddToolbars() {
     AddClass(name, L"Not A Toolbar", f.company.c_str());
     reg_.String(HKEY_LOCAL_MACHINE, kTbMachine, name, L"");
   }
-  never_[0] = {builtIn, notClsid, shortName, longName};
+  never_[AddonKind::Toolbar] = {builtIn, notClsid, shortName, longName};
 }
 
 void AddonWorld::AddButtons() {
@@ -318,14 +318,14 @@ void AddonWorld::AddButtons() {
     if (bt.hasFile) FileInfo(r, bt.infoFile);
     r.values.emplace_back(L"view", kNative);
     entries_.push_back({AddonKind::Button, root, path, bt.clsid, r});
-    ids_[1].insert(bt.clsid);
+    ids_[AddonKind::Button].insert(bt.clsid);
   };
   for (const auto& bt : machine) add(bt, HKEY_LOCAL_MACHINE, kBtPath, L"Everyone");
   for (const auto& u : users) add(u.bt, HKEY_USERS, u.userKey + L"\\" + kBtPath, u.scope);
 
   const std::wstring notClsid = L"QlmNotAClsid-" + pid;
   reg_.String(HKEY_LOCAL_MACHINE, kBtPath + L"\\" + notClsid, L"buttontext", L"Not Listed");
-  never_[1] = {notClsid};
+  never_[AddonKind::Button] = {notClsid};
 }
 
 void AddonWorld::AddMenuExts() {
@@ -375,7 +375,7 @@ void AddonWorld::AddMenuExts() {
     FileInfo(r, cm.infoFile);
     r.values.emplace_back(L"view", kNative);
     entries_.push_back({AddonKind::MenuExt, root, path, cm.name, r});
-    ids_[2].insert(cm.name);
+    ids_[AddonKind::MenuExt].insert(cm.name);
   };
   for (const auto& cm : machine) add(cm, HKEY_LOCAL_MACHINE, kCmPath, L"Everyone");
   for (const auto& u : users) add(u.cm, HKEY_USERS, u.userKey + L"\\" + kCmPath, u.scope);
@@ -420,7 +420,7 @@ void AddonWorld::AddExplorerBars() {
       r.values.emplace_back(L"view", kNative);
       entries_.push_back({AddonKind::ExplorerBar, HKEY_CLASSES_ROOT, cat, bar.clsid, r});
     }
-    ids_[3].insert(Upper(bar.clsid));
+    ids_[AddonKind::ExplorerBar].insert(Upper(bar.clsid));
   }
   // The browser's own bar (found in lower case) and a key that is no CLSID.
   const std::wstring builtIn = L"{efa24e61-b078-11d0-89e4-00c04fc9e26e}";
@@ -429,7 +429,7 @@ void AddonWorld::AddExplorerBars() {
     AddClass(id, L"Not Listed", f.company.c_str());
     reg_.Key(HKEY_LOCAL_MACHINE, kClasses + id + L"\\Implemented Categories\\" + kCat93);
   }
-  never_[3] = {Upper(builtIn), Upper(notClsid), notClsid};
+  never_[AddonKind::ExplorerBar] = {Upper(builtIn), Upper(notClsid), notClsid};
 }
 
 void AddonWorld::AddBhos() {
@@ -463,11 +463,11 @@ void AddonWorld::AddBhos() {
     FileInfo(r, bho.infoFile);
     r.values.emplace_back(L"view", kNative);
     entries_.push_back({AddonKind::Bho, HKEY_LOCAL_MACHINE, kBhoPath, bho.clsid, r});
-    ids_[4].insert(bho.clsid);
+    ids_[AddonKind::Bho].insert(bho.clsid);
   }
   const std::wstring notClsid = L"QlmNotAClsid-" + pid;
   reg_.String(HKEY_LOCAL_MACHINE, kBhoPath + L"\\" + notClsid, L"", L"Not Listed");
-  never_[4] = {notClsid};
+  never_[AddonKind::Bho] = {notClsid};
 }
 
 std::vector<ExpectedRecord> AddonWorld::Expected(AddonKind kind) const {
@@ -529,7 +529,7 @@ std::vector<ExpectedRecord> AddonWorld::Expected(AddonKind kind) const {
 std::vector<ExpectedRecord> AddonWorld::Filter(AddonKind kind, const CResultNodes& list) const {
   std::vector<ExpectedRecord> out;
   for (std::size_t i = 1; i <= list.Count(); ++i)
-    if (ids_[static_cast<int>(kind)].count(list.Item(i)->ID)) out.push_back(FromNode(*list.Item(i)));
+    if (ids_.count(kind) && ids_.at(kind).count(list.Item(i)->ID)) out.push_back(FromNode(*list.Item(i)));
   return out;
 }
 

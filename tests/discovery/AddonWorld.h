@@ -7,17 +7,27 @@
 // the object goes. Needs the "ie-addon-registry" lock.
 #include <windows.h>
 
+#include <map>
 #include <set>
 #include <string>
 #include <utility>
 #include <vector>
 
-#include "discovery/RegFixture.h"
+#include "discovery/AddonKinds.h"
+#include "support/RegFixture.h"
 #include "ozcore/CParams.h"
 
 namespace qlmtest {
 
-enum class AddonKind { Toolbar, Button, MenuExt, ExplorerBar, Bho };
+// The world's kinds, numbered as the program's table of kinds numbers them,
+// so that a test can run once per entry of that table.
+enum class AddonKind : std::int32_t {
+  Toolbar = TableId::kToolbars,
+  Button = TableId::kButtons,
+  MenuExt = TableId::kMenuExtensions,
+  ExplorerBar = TableId::kExplorerBars,
+  Bho = TableId::kHelperObjects
+};
 
 struct ExpectedRecord {
   std::wstring id;
@@ -57,7 +67,10 @@ class AddonWorld {
   // Only the records of this world, in the order found.
   std::vector<ExpectedRecord> Filter(AddonKind kind, const CResultNodes& list) const;
   // Entry names that must not be listed at all.
-  const std::vector<std::wstring>& NeverListed(AddonKind kind) const { return never_[static_cast<int>(kind)]; }
+  std::vector<std::wstring> NeverListed(AddonKind kind) const {
+    const auto it = never_.find(kind);
+    return it == never_.end() ? std::vector<std::wstring>{} : it->second;
+  }
 
  private:
   struct Entry {
@@ -82,8 +95,8 @@ class AddonWorld {
   FixtureFiles files_;
   RegFixture reg_;
   std::vector<Entry> entries_;
-  std::set<std::wstring> ids_[5];
-  std::vector<std::wstring> never_[5];
+  std::map<AddonKind, std::set<std::wstring>> ids_;
+  std::map<AddonKind, std::vector<std::wstring>> never_;
   std::vector<std::wstring> userKeys_;  // the HKEY_USERS subkeys the world uses
 };
 

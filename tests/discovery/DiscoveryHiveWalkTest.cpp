@@ -6,9 +6,10 @@
 
 #include "discovery/AddonWorld.h"
 #include "discovery/DiscoveryRun.h"
+#include "discovery/FileResolver.h"
 #include "discovery/HiveWalk.h"
 #include "discovery/AccountNames.h"
-#include "discovery/RegFixture.h"
+#include "support/RegFixture.h"
 #include "support/TestSupport.h"
 
 using namespace qlmtest;
@@ -87,7 +88,8 @@ TEST(DiscoveryHiveWalk, MachineFirstThenHivesWithEntriesInRegistryOrder) {
     std::sort(sorted.begin(), sorted.end());
     calls.push_back({root, path, scope, sorted, ViewsText(views)});
   };
-  discovery::DiscoveryRun run;
+  FileResolver files(true);
+  discovery::DiscoveryRun run(files);
   discovery::WalkHives(run, machinePath, userPath, discovery::EntryNames::Values, record);
 
   // The machine key once per view (64-bit Windows: native, then 32-bit),

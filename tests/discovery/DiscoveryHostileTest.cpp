@@ -3,7 +3,6 @@
 // Every filler lists what it can and never fails.
 #include <gtest/gtest.h>
 
-#include "core/ProcessState.h"
 #include "discovery/BhoDiscovery.h"
 #include "discovery/ButtonDiscovery.h"
 #include "discovery/FileResolver.h"
@@ -11,7 +10,7 @@
 #include "discovery/DiscoveryRun.h"
 #include "discovery/ExplorerBarDiscovery.h"
 #include "discovery/MenuExtDiscovery.h"
-#include "discovery/RegFixture.h"
+#include "support/RegFixture.h"
 #include "discovery/ToolbarDiscovery.h"
 #include "support/TestSupport.h"
 
@@ -51,9 +50,8 @@ TEST(DiscoveryHostile, ClassesWithWrongTypesAndHugeNames) {
   reg.String(HKEY_LOCAL_MACHINE, kClasses + huge + L"\\InProcServer32", L"", std::wstring(16000, L'f') + L".dll");
   reg.String(HKEY_LOCAL_MACHINE, kClasses + onlyAmp, L"", L"&&&&");
 
-  FileResolver checker(true);
-  core::gFileChecker = &checker;
-  discovery::DiscoveryRun run;
+  FileResolver files(true);
+  discovery::DiscoveryRun run(files);
   CResultNodes list;
   UniqueNamer namer;
   discovery::FillTBInfo(run, namer, Names({wrongTypes, huge, onlyAmp, removed}), list, HKEY_LOCAL_MACHINE,
@@ -79,7 +77,6 @@ TEST(DiscoveryHostile, ClassesWithWrongTypesAndHugeNames) {
   EXPECT_EQ(bars.Item(2)->params.Text(L"Name"), std::wstring(16000, L'N'));
   EXPECT_EQ(bars.Item(3)->params.Text(L"Name"), L"");  // only "&": no fallback after cleaning
   EXPECT_EQ(bars.Item(4)->params.Text(L"Name"), L"(noname)");
-  core::gFileChecker = nullptr;
 }
 
 TEST(DiscoveryHostile, EntriesWithWrongTypesLongNamesAndRemovedKeys) {
@@ -101,9 +98,8 @@ TEST(DiscoveryHostile, EntriesWithWrongTypesLongNamesAndRemovedKeys) {
   CreateKey(HKEY_CURRENT_USER, path + L"\\&&&");
   SetString(HKEY_CURRENT_USER, path + L"\\&&&", L"", L"res://");
 
-  FileResolver checker(true);
-  core::gFileChecker = &checker;
-  discovery::DiscoveryRun run;
+  FileResolver files(true);
+  discovery::DiscoveryRun run(files);
   CResultNodes buttons;
   discovery::FillTBButtonInfo(run, HKEY_CURRENT_USER, path, L"scope", Names({typed, longTexts, gone, longName}),
                               buttons);
@@ -141,5 +137,4 @@ TEST(DiscoveryHostile, EntriesWithWrongTypesLongNamesAndRemovedKeys) {
   discovery::FillBHOInfo(run, Names({NewClsid(), L"short"}), helpers, HKEY_LOCAL_MACHINE);
   ASSERT_EQ(helpers.Count(), 1u);
   EXPECT_EQ(helpers.Item(1)->params.Text(L"displayName"), L"(noname)");
-  core::gFileChecker = nullptr;
 }

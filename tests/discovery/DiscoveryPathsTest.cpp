@@ -4,7 +4,6 @@
 // system's own files are built in; class hives are no users.
 #include <gtest/gtest.h>
 
-#include "core/ProcessState.h"
 #include "discovery/AddonRecord.h"
 #include "discovery/AddonWorld.h"
 #include "discovery/BhoDiscovery.h"
@@ -14,7 +13,7 @@
 #include "discovery/FileGate.h"
 #include "discovery/MenuExtDiscovery.h"
 #include "discovery/PathKind.h"
-#include "discovery/RegFixture.h"
+#include "support/RegFixture.h"
 #include "discovery/ToolbarDiscovery.h"
 #include "ozcore/CRegistry.h"
 #include "support/TestSupport.h"
@@ -36,15 +35,6 @@ const std::wstring kVertical = L"{00021493-0000-0000-C000-000000000046}";
 const std::wstring kNetworkNote = L"Network path, not opened";
 const std::wstring kDeviceNote = L"Device path, not opened";
 
-class CheckerScope {
- public:
-  CheckerScope() { core::gFileChecker = &checker_; }
-  ~CheckerScope() { core::gFileChecker = nullptr; }
-  FileResolver& Checker() { return checker_; }
-
- private:
-  FileResolver checker_{true};
-};
 
 const CResultNode* Find(const CResultNodes& list, const std::wstring& id, std::int32_t view = 64) {
   for (std::size_t i = 1; i <= list.Count(); ++i) {
@@ -101,7 +91,7 @@ std::wstring Variable(const wchar_t* name) {
 }  // namespace
 
 TEST(DiscoveryPaths, NetworkAndDevicePathsAreNeverOpened) {
-  CheckerScope checker;
+  FileResolver files(true);
   const FixtureFiles f;
   SetEnvironmentVariableW(L"QLM_NET_SHARE", L"\\\\qlmhost\\share");
   struct Form {
@@ -157,11 +147,11 @@ TEST(DiscoveryPaths, NetworkAndDevicePathsAreNeverOpened) {
   reg.String(HKEY_LOCAL_MACHINE, kClasses64 + local + L"\\InProcServer32", L"", f.company);
 
   discovery::FileGate::Observer observer;
-  const auto toolbars = discovery::EnumToolbars();
-  const auto buttons = discovery::EnumToolbarButtons();
-  const auto menus = discovery::EnumContextMenus();
-  const auto bars = discovery::EnumObjects();
-  const auto helpers = discovery::EnumBHOs();
+  const auto toolbars = discovery::EnumToolbars(files);
+  const auto buttons = discovery::EnumToolbarButtons(files);
+  const auto menus = discovery::EnumContextMenus(files);
+  const auto bars = discovery::EnumObjects(files);
+  const auto helpers = discovery::EnumBHOs(files);
   ASSERT_TRUE(toolbars && buttons && menus && bars && helpers);
 
   const auto paths = observer.Paths();
@@ -202,7 +192,7 @@ TEST(DiscoveryPaths, NetworkAndDevicePathsAreNeverOpened) {
 
 TEST(DiscoveryPaths, ThirtyTwoBitEntriesReadThe32BitProgramFiles) {
   ASSERT_TRUE(CRegistry::HasWow32View()) << "the tests run in a 64-bit prefix";
-  CheckerScope checker;
+  FileResolver files(true);
   const FixtureFiles f;
   const std::wstring programFiles32 = Variable(L"ProgramFiles(x86)");
   const std::wstring programFiles64 = Variable(L"ProgramFiles");
@@ -228,7 +218,7 @@ TEST(DiscoveryPaths, ThirtyTwoBitEntriesReadThe32BitProgramFiles) {
   for (const auto* classes : {&kClasses64, &kClasses32})
     reg.String(HKEY_LOCAL_MACHINE, *classes + both + L"\\InProcServer32", L"", raw);
 
-  const auto helpers = discovery::EnumBHOs();
+  const auto helpers = discovery::EnumBHOs(files);
   ASSERT_TRUE(helpers.has_value());
   for (const auto& id : {only32, expand32}) {
     const CResultNode* node = Find(*helpers, id, 32);
@@ -253,7 +243,7 @@ TEST(DiscoveryPaths, ThirtyTwoBitEntriesReadThe32BitProgramFiles) {
 }
 
 TEST(DiscoveryPaths, OnlyTheSystemsOwnLibrariesAreBuiltIn) {
-  CheckerScope checker;
+  FileResolver files(true);
   const FixtureFiles f;
   TempFolder tmp;
   const std::wstring adFrame = tmp.File(L"ieframe.dll"), adShdocvw = tmp.File(L"shdocvw.dll");
@@ -283,7 +273,7 @@ TEST(DiscoveryPaths, OnlyTheSystemsOwnLibrariesAreBuiltIn) {
     reg.Key(HKEY_LOCAL_MACHINE, kClasses64 + id + L"\\Implemented Categories\\" + kVertical);
   }
 
-  const auto listed = discovery::EnumToolbars();
+  const auto listed = discovery::EnumToolbars(files);
   ASSERT_TRUE(listed.has_value());
   const CResultNode* ad = Find(*listed, elsewhere);
   ASSERT_NE(ad, nullptr);
@@ -294,7 +284,7 @@ TEST(DiscoveryPaths, OnlyTheSystemsOwnLibrariesAreBuiltIn) {
   EXPECT_EQ(Find(*listed, full), nullptr);
   EXPECT_EQ(Find(*listed, variable), nullptr);
 
-  const auto bars = discovery::EnumObjects();
+  const auto bars = discovery::EnumObjects(files);
   ASSERT_TRUE(bars.has_value());
   const CResultNode* sysNode = Find(*bars, systemBar);
   const CResultNode* ownNode = Find(*bars, ownBar);
@@ -304,7 +294,7 @@ TEST(DiscoveryPaths, OnlyTheSystemsOwnLibrariesAreBuiltIn) {
 }
 
 TEST(DiscoveryPaths, ClassHivesUnderHkeyUsersAreNotWalked) {
-  CheckerScope checker;
+  FileResolver files(true);
   const FixtureFiles f;
   const std::wstring sid = L"S-1-5-21-7" + std::to_wstring(GetCurrentProcessId()) + L"-1-2-1001";
   const std::wstring user = NewClsid(), classes = NewClsid();
@@ -315,8 +305,8 @@ TEST(DiscoveryPaths, ClassHivesUnderHkeyUsersAreNotWalked) {
   for (const auto& id : {user, classes})
     reg.String(HKEY_LOCAL_MACHINE, kClasses64 + id + L"\\InProcServer32", L"", f.company);
 
-  const auto toolbars = discovery::EnumToolbars();
-  const auto menus = discovery::EnumContextMenus();
+  const auto toolbars = discovery::EnumToolbars(files);
+  const auto menus = discovery::EnumContextMenus(files);
   ASSERT_TRUE(toolbars && menus);
   const CResultNode* listed = Find(*toolbars, user);
   ASSERT_NE(listed, nullptr);

@@ -8,7 +8,6 @@
 // the 32-bit view keeps them, here as on Windows.
 #include <gtest/gtest.h>
 
-#include "core/ProcessState.h"
 #include "discovery/AddonRecord.h"
 #include "discovery/AddonText.h"
 #include "discovery/AddonWorld.h"
@@ -17,7 +16,7 @@
 #include "discovery/FileResolver.h"
 #include "discovery/ExplorerBarDiscovery.h"
 #include "discovery/MenuExtDiscovery.h"
-#include "discovery/RegFixture.h"
+#include "support/RegFixture.h"
 #include "discovery/ToolbarDiscovery.h"
 #include "ozcore/CFileSystem.h"
 #include "ozcore/CRegistry.h"
@@ -62,14 +61,6 @@ const CResultNode* Find(const CResultNodes& list, const std::wstring& id, std::i
   return nullptr;
 }
 
-class CheckerScope {
- public:
-  CheckerScope() { core::gFileChecker = &checker_; }
-  ~CheckerScope() { core::gFileChecker = nullptr; }
-
- private:
-  FileResolver checker_{true};
-};
 
 // A file of the test's own in the 32-bit system folder (the prefix's, made
 // for the test run), removed again at the end.
@@ -96,7 +87,7 @@ class Wow32SystemFile {
 
 TEST(DiscoveryViews, EachEntryListedInItsOwnViewWithThatViewsClass) {
   ASSERT_TRUE(CRegistry::HasWow32View()) << "the tests run in a 64-bit prefix";
-  CheckerScope checker;
+  FileResolver files(true);
   const FixtureFiles f;
   const Wow32SystemFile sysFile(f.fileOnly);
   ASSERT_FALSE(sysFile.Path().empty());
@@ -145,7 +136,7 @@ TEST(DiscoveryViews, EachEntryListedInItsOwnViewWithThatViewsClass) {
   reg.String(HKEY_LOCAL_MACHINE, kIe32 + L"\\Extensions\\" + button, L"ClsidExtension", buttonClass);
   cls(kClasses32, buttonClass, L"", f.fileOnly);
 
-  const auto toolbars = discovery::EnumToolbars();
+  const auto toolbars = discovery::EnumToolbars(files);
   ASSERT_TRUE(toolbars.has_value());
   EXPECT_EQ(Seen(*toolbars, only64), std::vector<std::wstring>{L"64|" + f.company + L"|Native Bar"});
   EXPECT_EQ(Seen(*toolbars, only32), std::vector<std::wstring>{L"32|" + f.german + L"|Wow Bar"});
@@ -163,22 +154,22 @@ TEST(DiscoveryViews, EachEntryListedInItsOwnViewWithThatViewsClass) {
   EXPECT_EQ(_wcsicmp(bareSeen[0].c_str(), (L"32|" + sysFile.Path() + L"|Bare Bar").c_str()), 0) << Dump(bareSeen);
   EXPECT_EQ(Find(*toolbars, bare, 32)->params.Text(discovery::keys::kVersion), L"1.2.3");
 
-  const auto helpers = discovery::EnumBHOs();
+  const auto helpers = discovery::EnumBHOs(files);
   ASSERT_TRUE(helpers.has_value());
   const auto helperSeen = Seen(*helpers, bho);
   ASSERT_EQ(helperSeen.size(), 2u) << Dump(helperSeen);
   EXPECT_EQ(helperSeen[0], L"64|" + f.company + L"|Native Helper");
   EXPECT_EQ(_wcsicmp(helperSeen[1].c_str(), (L"32|" + sysFile.Path() + L"|Wow Helper").c_str()), 0) << Dump(helperSeen);
 
-  const auto bars = discovery::EnumObjects();
+  const auto bars = discovery::EnumObjects(files);
   ASSERT_TRUE(bars.has_value());
   EXPECT_EQ(Seen(*bars, bar), std::vector<std::wstring>{L"32|" + f.german + L"|Wow Explorer Bar"});
 
-  const auto menus = discovery::EnumContextMenus();
+  const auto menus = discovery::EnumContextMenus(files);
   ASSERT_TRUE(menus.has_value());
   EXPECT_EQ(Seen(*menus, menu), std::vector<std::wstring>{L"32|" + f.company + L"|" + menu});
 
-  const auto buttons = discovery::EnumToolbarButtons();
+  const auto buttons = discovery::EnumToolbarButtons(files);
   ASSERT_TRUE(buttons.has_value());
   EXPECT_EQ(Seen(*buttons, button), std::vector<std::wstring>{L"32|" + f.fileOnly + L"|Wow Button"});
 
@@ -211,15 +202,16 @@ TEST(DiscoveryViews, DeletingInTheRecordsViewLeavesTheOtherView) {
   };
   // Each view's record deletes what the tables delete, through a registry
   // of the record's view, and only that view's entry goes.
+  FileResolver files(true);
   for (const std::int32_t view : {32, 64}) {
     SCOPED_TRACE(view);
     const std::wstring ie = view == 32 ? kIe32 : kIe64, other = view == 32 ? kIe64 : kIe32;
     const std::wstring bhoPath = view == 32 ? kBho32 : kBho64, bhoOther = view == 32 ? kBho64 : kBho32;
     const std::wstring classes = view == 32 ? kClasses32 : kClasses64, classesOther = view == 32 ? kClasses64 : kClasses32;
 
-    const auto toolbars = discovery::EnumToolbars();
-    const auto helpers = discovery::EnumBHOs();
-    const auto bars = discovery::EnumObjects();
+    const auto toolbars = discovery::EnumToolbars(files);
+    const auto helpers = discovery::EnumBHOs(files);
+    const auto bars = discovery::EnumObjects(files);
     ASSERT_TRUE(toolbars && helpers && bars);
     const CResultNode* tbNode = Find(*toolbars, tb, view);
     const CResultNode* bhoNode = Find(*helpers, bho, view);

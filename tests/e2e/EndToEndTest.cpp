@@ -1,4 +1,4 @@
-// Starts Quillmoor.exe from a copy of the distribution, with its data
+// Starts the program from a copy of the distribution, with its data
 // folder in a temp folder, over two toolbars of our own; reads the toolbar
 // table of the running program, deletes one toolbar through the Delete
 // command answering its dialogs, and closes the program.
@@ -9,10 +9,11 @@
 
 #include <algorithm>
 
-#include "app/LogLines.h"
-#include "app/WindowProbe.h"
-#include "discovery/RegFixture.h"
+#include "support/LogLines.h"
+#include "support/WindowProbe.h"
+#include "support/RegFixture.h"
 #include "ozcore/UniqueHandle.h"
+#include "support/ProgramProcess.h"
 #include "support/TestSupport.h"
 
 using namespace qlmtest;
@@ -70,19 +71,10 @@ void RemoteSelect(HANDLE process, HWND list, int row) {
 class EndToEnd : public ::testing::Test {
  protected:
   void SetUp() override {
-    for (const wchar_t* name : {L"Quillmoor.exe", L"ozCore.dll", L"QLMCustom.dll", L"Stoatline.dll"})
-      ASSERT_TRUE(CopyFileW((DistFolder() + L"\\" + name).c_str(), program_.File(name).c_str(), FALSE));
-    SetEnvironmentVariableW(L"QLM_TEST_APPDATA", data_.Path().c_str());
+    ASSERT_TRUE(program_.Copied());
     const std::wstring pid = std::to_wstring(GetCurrentProcessId());
     AddToolbar(L"Qlm E2E Keep Bar " + pid, keep_);
     AddToolbar(L"Qlm E2E Gone Bar " + pid, gone_);
-  }
-  void TearDown() override {
-    if (process_) {
-      TerminateProcess(process_.get(), 99);
-      WaitForSingleObject(process_.get(), 10000);
-    }
-    SetEnvironmentVariableW(L"QLM_TEST_APPDATA", nullptr);
   }
 
   struct Bar {
@@ -103,15 +95,8 @@ class EndToEnd : public ::testing::Test {
   }
 
   void Start() {
-    STARTUPINFOW si{};
-    si.cb = sizeof(si);
-    PROCESS_INFORMATION pi{};
-    std::wstring cmd = L"\"" + program_.File(L"Quillmoor.exe") + L"\"";
-    ASSERT_TRUE(CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, program_.Path().c_str(), &si,
-                               &pi));
-    process_.reset(pi.hProcess);
-    UniqueKernelHandle thread(pi.hThread);
-    pid_ = pi.dwProcessId;
+    ASSERT_TRUE(program_.Start(data_.Path()));
+    pid_ = program_.Pid();
   }
 
   // A visible top-level window of the program with that title.
@@ -133,10 +118,10 @@ class EndToEnd : public ::testing::Test {
     for (int i = 0; i < 200 && IsWindow(dialog); ++i) Sleep(50);
   }
 
-  TempFolder program_, data_;
+  ProgramProcess program_;
+  TempFolder data_;
   RegFixture reg_;
   Bar keep_, gone_;
-  UniqueKernelHandle process_;
   DWORD pid_ = 0;
 };
 
@@ -151,31 +136,27 @@ TEST_F(EndToEnd, ListsTheToolbarsDeletesOneAndEndsWhenClosed) {
   HWND list = nullptr;
   for (int i = 0; i < 100 && !list; ++i, Sleep(50)) list = ShownList(main);
   ASSERT_NE(list, nullptr);
-  auto rows = RemoteRows(process_.get(), list);
+  auto rows = RemoteRows(program_.Handle(), list);
   const auto keepAt = std::find(rows.begin(), rows.end(), keep_.name);
   const auto goneAt = std::find(rows.begin(), rows.end(), gone_.name);
   ASSERT_NE(keepAt, rows.end()) << "rows: " << rows.size();
   ASSERT_NE(goneAt, rows.end());
 
   // Delete, as from the ribbon: confirmation Yes, then the outcome OK.
-  RemoteSelect(process_.get(), list, static_cast<int>(goneAt - rows.begin()));
+  RemoteSelect(program_.Handle(), list, static_cast<int>(goneAt - rows.begin()));
   PostMessageW(main, WM_COMMAND, MAKEWPARAM(kDeleteCommand, 0), 0);
   Answer(L"Are you sure you want to delete " + gone_.name, L"Yes");
   Answer(L"deleted successfully", L"OK");
 
   EXPECT_FALSE(Registered(gone_));
   EXPECT_TRUE(Registered(keep_));
-  rows = RemoteRows(process_.get(), ShownList(main));
+  rows = RemoteRows(program_.Handle(), ShownList(main));
   EXPECT_EQ(std::find(rows.begin(), rows.end(), gone_.name), rows.end());
   EXPECT_NE(std::find(rows.begin(), rows.end(), keep_.name), rows.end());
 
   // Closing ends the process.
   PostMessageW(main, WM_CLOSE, 0, 0);
-  ASSERT_EQ(WaitForSingleObject(process_.get(), 60000), WAIT_OBJECT_0);
-  DWORD code = 99;
-  GetExitCodeProcess(process_.get(), &code);
-  EXPECT_EQ(code, 0u);
-  process_.reset();
+  EXPECT_EQ(program_.ExitCode(), 0);
 
   // The start records, and the start-up backup holding the deleted entry,
   // so that it can be merged back.

@@ -7,9 +7,10 @@
 #include <algorithm>
 
 #include "HostileCorpus.h"
-#include "app/LogLines.h"
+#include "support/LogLines.h"
+#include "support/ProgramProcess.h"
 #include "core/ProcessState.h"
-#include "app/WindowProbe.h"
+#include "support/WindowProbe.h"
 #include "backup/RegistryBackup.h"
 #include "ui/tables/TableControlBase.h"
 #include "ui/main/CommandTable.h"
@@ -162,25 +163,18 @@ TEST(HostileCorpus, EachDeletionTakesExactlyItsRow) {
 
 TEST(HostileCorpus, TheProgramStartsListsAndWritesItsStartupBackup) {
   hostile::Corpus corpus;
-  TempFolder program, data;
-  for (const wchar_t* name : {L"Quillmoor.exe", L"qmscan.exe", L"ozCore.dll", L"QLMCustom.dll", L"Stoatline.dll"})
-    ASSERT_TRUE(CopyFileW((DistFolder() + L"\\" + name).c_str(), program.File(name).c_str(), FALSE));
+  ProgramProcess program({L"qmscan.exe"});
+  TempFolder data;
+  ASSERT_TRUE(program.Copied());
 
   // The inventory lists the corpus and ends normally.
   EXPECT_EQ(RunProcess(L"\"" + program.File(L"qmscan.exe") + L"\" --json"), 0);
 
-  SetEnvironmentVariableW(L"QLM_TEST_APPDATA", data.Path().c_str());
-  STARTUPINFOW si{};
-  si.cb = sizeof(si);
-  PROCESS_INFORMATION pi{};
-  std::wstring cmd = L"\"" + program.File(L"Quillmoor.exe") + L"\"";
-  ASSERT_TRUE(CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, program.Path().c_str(), &si, &pi));
-  SetEnvironmentVariableW(L"QLM_TEST_APPDATA", nullptr);
-  UniqueKernelHandle process(pi.hProcess), thread(pi.hThread);
+  ASSERT_TRUE(program.Start(data.Path()));
   HWND main = WaitForTopLevel([&](HWND hwnd) {
     DWORD pid = 0;
     GetWindowThreadProcessId(hwnd, &pid);
-    return pid == pi.dwProcessId && IsWindowVisible(hwnd) && WindowText(hwnd) == L"   Quillmoor";
+    return pid == program.Pid() && IsWindowVisible(hwnd) && WindowText(hwnd) == L"   Quillmoor";
   });
   ASSERT_NE(main, nullptr) << "the main window did not appear";
   // The start-up backup is the last step of loading: once the window is
@@ -193,10 +187,7 @@ TEST(HostileCorpus, TheProgramStartsListsAndWritesItsStartupBackup) {
   ASSERT_NE(find, INVALID_HANDLE_VALUE) << "no start-up backup";
   FindClose(find);
   PostMessageW(main, WM_CLOSE, 0, 0);
-  ASSERT_EQ(WaitForSingleObject(process.get(), 60000), WAIT_OBJECT_0);
-  DWORD code = 99;
-  GetExitCodeProcess(process.get(), &code);
-  EXPECT_EQ(code, 0u);
+  EXPECT_EQ(program.ExitCode(), 0);
 
   const std::wstring backup = ReadUtf16File(folder + L"\\Backup\\" + found.cFileName);
   EXPECT_NE(backup.find(L"res://C:\\\\Nowhere\\\\same.dll/page.htm"), std::wstring::npos);
@@ -211,7 +202,7 @@ TEST(HostileCorpus, TheProgramStartsListsAndWritesItsStartupBackup) {
 TEST(HostileCorpus, TheBackupCommandSaysHowManyEntriesItLeftOut) {
   hostile::Corpus corpus;
   fmaintest::ProcessState state;
-  MainWindow main;
+  MainWindow main(state.Files(), state.Data());
   ASSERT_TRUE(main.Load());
   {
     tabletest::DialogAnswerer answer({L"OK"});

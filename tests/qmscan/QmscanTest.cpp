@@ -5,14 +5,9 @@
 
 #include <algorithm>
 
-#include "core/ProcessState.h"
 #include "discovery/AddonWorld.h"
-#include "discovery/BhoDiscovery.h"
-#include "discovery/ButtonDiscovery.h"
+#include "discovery/AddonKinds.h"
 #include "discovery/FileResolver.h"
-#include "discovery/ExplorerBarDiscovery.h"
-#include "discovery/MenuExtDiscovery.h"
-#include "discovery/ToolbarDiscovery.h"
 #include "discovery/VisibleText.h"
 #include "ozcore/CUtilities.h"
 #include "ozcore/UniqueHandle.h"
@@ -57,21 +52,15 @@ Output RunQmscan(const std::wstring& args) {
   return result;
 }
 
-// Every record of the five kinds as discovery gives it, in table order.
+// Every record of every kind as discovery gives it, in table order.
 std::vector<std::pair<std::wstring, ExpectedRecord>> InProcess() {
-  FileResolver checker(true);
-  core::gFileChecker = &checker;
+  FileResolver files(true);
   std::vector<std::pair<std::wstring, ExpectedRecord>> records;
   auto add = [&](const wchar_t* kind, const std::optional<CResultNodes>& list) {
     ASSERT_TRUE(list.has_value());
     for (std::size_t i = 1; i <= list->Count(); ++i) records.emplace_back(kind, FromNode(*list->Item(i)));
   };
-  add(L"toolbar", discovery::EnumToolbars());
-  add(L"button", discovery::EnumToolbarButtons());
-  add(L"menuext", discovery::EnumContextMenus());
-  add(L"explorerbar", discovery::EnumObjects());
-  add(L"bho", discovery::EnumBHOs());
-  core::gFileChecker = nullptr;
+  for (const auto& kind : discovery::AddonKinds()) add(kind.scanName, kind.list(files));
   return records;
 }
 

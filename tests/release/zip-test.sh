@@ -42,9 +42,12 @@ check "qmscan.exe --help from the unpacked folder exits 0 (got $rc)" test $rc -e
 check "qmscan.exe --help prints its usage" grep -q '^Usage: qmscan' "$work/help.txt"
 
 # Quillmoor.exe from the unpacked folder: its main window appears, its Exit
-# command ends it with code 0, and it wrote its start-up backup and log.
-mkdir -p "$work/appdata"
-export QLM_TEST_APPDATA="$(winpath "$work/appdata")"
+# command ends it with code 0, and it wrote its start-up backup and log into
+# the release prefix's user's data folder (emptied first).
+win "$work/appdata.txt" cmd /c echo %APPDATA% || true
+data="$(winepath -u "$(head -n1 "$work/appdata.txt")" 2>/dev/null)/Quillmoor"
+check "the release prefix has an application data folder ($data)" test "$data" != "/Quillmoor"
+if [ "$data" != "/Quillmoor" ]; then rm -rf "$data"; fi
 (cd "$folder" && exec wine Quillmoor.exe) >"$work/quillmoor.log" 2>&1 </dev/null &
 app=$!
 posted=0
@@ -62,9 +65,8 @@ else
   wait "$app" || rc=$?
   check "Quillmoor.exe ended after Exit with code 0 (got $rc)" test $rc -eq 0
 fi
-unset QLM_TEST_APPDATA
 check "Quillmoor.exe wrote its log and start-up backup" \
-  bash -c "[ -s '$work/appdata/Quillmoor/QLM.log' ] && ls '$work/appdata/Quillmoor/Backup/'*.reg >/dev/null 2>&1"
+  bash -c "[ -s '$data/QLM.log' ] && ls '$data/Backup/'*.reg >/dev/null 2>&1"
 
 # Unsigned: the trust API finds no signature on any binary or the
 # installer, and neither does osslsigncode.

@@ -1,12 +1,11 @@
 #include "ui/main/BackupCommands.h"
 
 #include "core/ErrorReport.h"
-#include "core/ProcessState.h"
 #include "core/Messages.h"
 #include "core/Strings.h"
 #include "backup/RegistryBackup.h"
 #include "ozcore/CUtilities.h"
-#include "ui/main/MainWindow.h"
+#include "ui/main/CommandHost.h"
 
 namespace BackupCommands {
 namespace {
@@ -14,24 +13,24 @@ namespace {
 // The hourglass for as long as it lives.
 class BusyPointer {
  public:
-  explicit BusyPointer(MainWindow& main) : main_(main) { main_.SetBusy(true); }
-  ~BusyPointer() { main_.SetBusy(false); }
+  explicit BusyPointer(CommandHost& host) : host_(host) { host_.SetBusy(true); }
+  ~BusyPointer() { host_.SetBusy(false); }
   BusyPointer(const BusyPointer&) = delete;
   BusyPointer& operator=(const BusyPointer&) = delete;
 
  private:
-  MainWindow& main_;
+  CommandHost& host_;
 };
 
 }  // namespace
 
-void MenuBackup(MainWindow& main) noexcept {
+void MenuBackup(CommandHost& host) noexcept {
   Guarded(L"FMain.MenuBackup", kLevelError, [&] {
     bool written = false;
     std::size_t leftOut = 0;
     {
-      BusyPointer busy(main);
-      written = RegistryBackup::BackupRegistry(nullptr, &leftOut);
+      BusyPointer busy(host);
+      written = RegistryBackup::BackupRegistry(host.Data(), nullptr, &leftOut);
     }
     // A backup that wrote nothing is never reported as done, nor one that
     // left entries out as complete.
@@ -42,13 +41,13 @@ void MenuBackup(MainWindow& main) noexcept {
       text = LoadStr(IDS_BACKUP_DONE);
     core::ShowMessage(text, core::kButtonOK, std::wstring());
   });
-  main.SetBusy(false);
+  host.SetBusy(false);
 }
 
-void MenuRestore(MainWindow& main) noexcept {
+void MenuRestore(CommandHost& host) noexcept {
   Guarded(L"FMain.MenuRestore", kLevelError, [&] {
     core::ShowMessage(LoadStr(IDS_RESTORE_HINT), core::kButtonOK, std::wstring());
-    main.Shell().openFolder(core::gDataFolder + L"\\Backup\\", main.Hwnd());
+    host.Shell().openFolder(host.Data().BackupFolder() + L"\\", host.OwnerWindow());
   });
 }
 

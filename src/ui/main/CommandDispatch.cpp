@@ -10,8 +10,7 @@
 #include "ui/main/BackupCommands.h"
 #include "ui/main/CommandTable.h"
 #include "ui/main/CommandText.h"
-#include "ui/main/MainWindow.h"
-#include "ui/main/TableHost.h"
+#include "ui/main/CommandHost.h"
 #include "ui/tables/ITableControl.h"
 
 namespace {
@@ -25,8 +24,7 @@ void CommandDispatch::Run(int commandId) noexcept {
 }
 
 ITableControl& CommandDispatch::CurrentTable() {
-  TableHost* host = main_.Host();
-  ITableControl* table = host ? host->CurrentTable() : nullptr;
+  ITableControl* table = host_.ShownTable();
   if (!table) throw QlmError(kObjectNotSet, L"FMain", L"Object variable or With block variable not set");
   return *table;
 }
@@ -35,7 +33,7 @@ void CommandDispatch::Execute(int commandId) {
   using namespace Commands;
   switch (commandId) {
     case kBackup:
-      BackupCommands::MenuBackup(main_);
+      BackupCommands::MenuBackup(host_);
       break;
     case kDelete:
     case kRowDelete:
@@ -49,10 +47,10 @@ void CommandDispatch::Execute(int commandId) {
     }
     case kRefresh:
     case kQuickRefresh:
-      if (TableHost* host = main_.Host()) host->RefreshTables();
+      host_.RefreshTables();
       break;
     case kRestore:
-      BackupCommands::MenuRestore(main_);
+      BackupCommands::MenuRestore(host_);
       break;
     case kGoogleFileName:
     case kRowGoogleFileName: {
@@ -65,10 +63,10 @@ void CommandDispatch::Execute(int commandId) {
       SearchGoogle(CurrentTable().CurrentObjectName(), std::wstring());
       break;
     case kAbout:
-      AboutBox::ShowModal(main_.Hwnd());
+      AboutBox::ShowModal(host_.OwnerWindow());
       break;
     case kExit:
-      main_.RequestExit();
+      host_.RequestExit();
       break;
     default:
       // The application button and anything unknown.
@@ -82,7 +80,7 @@ void CommandDispatch::SearchGoogle(const std::wstring& name, const std::wstring&
       if (!errorText.empty()) core::ShowMessage(errorText, kButtonsDefault, std::wstring());
       return;
     }
-    main_.Shell().openAddress(CommandText::SearchAddress(name));
+    host_.Shell().openAddress(CommandText::SearchAddress(name));
   });
 }
 
@@ -93,7 +91,7 @@ void CommandDispatch::ShowFiledetails(const std::wstring& fileName, const std::w
       return;
     }
     if (CFileSystem::FileExists(fileName)) {
-      main_.Shell().showFileProperties(fileName, main_.Hwnd());
+      host_.Shell().showFileProperties(fileName, host_.OwnerWindow());
     } else {
       core::ShowMessage(CUtilities::FormatString(LoadStr(IDS_FILE_NOT_FOUND), {fileName}), core::kButtonOK,
                         std::wstring());

@@ -4,12 +4,12 @@
 // arrives here by id and runs its action on the table that is showing.
 #include <string>
 
-class MainWindow;
+class CommandHost;
 class ITableControl;
 
 class CommandDispatch {
  public:
-  explicit CommandDispatch(MainWindow& main) : main_(main) {}
+  explicit CommandDispatch(CommandHost& host) : host_(host) {}
 
   // Runs the action of commandId; unknown ids (and the application button)
   // do nothing. An error escaping the action is logged ("FMain.OnCommand")
@@ -30,5 +30,5 @@ class CommandDispatch {
   // when the host shows none.
   ITableControl& CurrentTable();
 
-  MainWindow& main_;
+  CommandHost& host_;
 };

@@ -2,9 +2,10 @@
 
 #include <commctrl.h>
 
+#include <utility>
+
 #include "core/ProgramResources.h"
 #include "core/ErrorReport.h"
-#include "core/ProcessState.h"
 #include "ui/dialogs/MessageOwner.h"
 #include "core/Strings.h"
 #include "backup/RegistryBackup.h"
@@ -26,7 +27,11 @@ constexpr int kMinClientHeight = 360;
 
 }  // namespace
 
-MainWindow::MainWindow() : dispatch_(std::make_unique<CommandDispatch>(*this)), shell_(MainShell::System()) {}
+MainWindow::MainWindow(FileResolver& files, core::DataFolder data)
+    : dispatch_(std::make_unique<CommandDispatch>(*this)),
+      shell_(MainShell::System()),
+      files_(files),
+      data_(std::move(data)) {}
 
 MainWindow::~MainWindow() {
   if (hwnd_) DestroyWindow(hwnd_);
@@ -50,7 +55,7 @@ bool MainWindow::Load() {
     BuildCommandBars();
     BuildPanes();
     dialogs::SetMessageOwner({hwnd_, &images_});
-    RegistryBackup::BackupRegistry();
+    RegistryBackup::BackupRegistry(data_);
   });
   if (!loaded) return false;
   PlaceAtFirstShow();
@@ -169,8 +174,8 @@ void MainWindow::BuildPanes() {
   panes_.SetBottomHeight(kDetailsHeight);
 
   tree_ = std::make_unique<CategoryTree>();
-  tree_->ShowTable = [this](std::int32_t id) { moFTV_ShowTable(id); };
-  host_ = std::make_unique<TableHost>();
+  tree_->ShowTable = [this](std::int32_t id) { ShowCategory(id); };
+  host_ = std::make_unique<TableHost>(files_);
   details_ = std::make_unique<DetailsPane>();
   if (!tree_->Create(panes_.Hwnd()) || !host_->Create(panes_.Hwnd()) || !details_->Create(panes_.Hwnd()))
     throw QlmError(-1, L"FMain", L"The pane windows could not be created");
@@ -185,8 +190,14 @@ void MainWindow::BuildPanes() {
 
 PopupMenu* MainWindow::FindContextMenu(int id) { return id == Commands::kContextMenu ? &contextMenu_ : nullptr; }
 
-void MainWindow::moFTV_ShowTable(std::int32_t id) {
+void MainWindow::ShowCategory(std::int32_t id) {
   if (host_) host_->ShowTable(id);
+}
+
+ITableControl* MainWindow::ShownTable() { return host_ ? host_->CurrentTable() : nullptr; }
+
+void MainWindow::RefreshTables() {
+  if (host_) host_->RefreshTables();
 }
 
 void MainWindow::RunCommand(int commandId) { dispatch_->Run(commandId); }

@@ -8,6 +8,8 @@
 #include <cstdint>
 #include <memory>
 
+#include "core/DataFolder.h"
+#include "ui/main/CommandHost.h"
 #include "ui/main/MainShell.h"
 #include "ui/widgets/DockPanes.h"
 #include "ui/widgets/ImageStore.h"
@@ -15,11 +17,12 @@
 #include "ui/widgets/Ribbon.h"
 
 class CategoryTree;
+class FileResolver;
 class TableHost;
 class DetailsPane;
 class CommandDispatch;
 
-class MainWindow {
+class MainWindow final : public CommandHost {
  public:
   // Client size at first show, in pixels at 96 DPI.
   static constexpr int kClientWidth = 963;
@@ -28,8 +31,10 @@ class MainWindow {
   static constexpr int kTreeWidth = 200;
   static constexpr int kDetailsHeight = 100;
 
-  MainWindow();
-  ~MainWindow();
+  // files: resolves the listed entries' files (it must outlive the window);
+  // data: where the start-up backup and the Backup command write.
+  MainWindow(FileResolver& files, core::DataFolder data);
+  ~MainWindow() override;
   MainWindow(const MainWindow&) = delete;
   MainWindow& operator=(const MainWindow&) = delete;
 
@@ -47,10 +52,10 @@ class MainWindow {
 
   // The exit flag: set by the Exit command and by any close request.
   bool ExitRequested() const { return exit_; }
-  void RequestExit() { exit_ = true; }
+  void RequestExit() override { exit_ = true; }
 
-  // The tree's ShowTable notification, passed on to the table host.
-  void moFTV_ShowTable(std::int32_t id);
+  // A category chosen in the tree: the table host shows its table.
+  void ShowCategory(std::int32_t id);
 
   // Runs a command by id, as a click on the ribbon or the context menu
   // does. An error escaping the action is logged, never raised.
@@ -62,14 +67,14 @@ class MainWindow {
   bool PreTranslateMessage(const MSG& msg);
 
   // While busy, the window shows the hourglass pointer.
-  void SetBusy(bool busy);
+  void SetBusy(bool busy) override;
   bool Busy() const { return busy_; }
 
   HWND Hwnd() const { return hwnd_; }
-  Ribbon& CommandBars() { return ribbon_; }
-  DockPanes& DockingPaneManager() { return panes_; }
+  Ribbon& TheRibbon() { return ribbon_; }
+  DockPanes& Panes() { return panes_; }
   // The container below the ribbon that the panes fill.
-  HWND PicClient() const { return panes_.Hwnd(); }
+  HWND ClientArea() const { return panes_.Hwnd(); }
   ImageStore& Images() { return images_; }
   // The row context menu by id (400); null for any other id.
   PopupMenu* FindContextMenu(int id);
@@ -77,7 +82,13 @@ class MainWindow {
   TableHost* Host() { return host_.get(); }
   DetailsPane* Details() { return details_.get(); }
   // The shell requests of the commands; tests replace its members.
-  MainShell& Shell() { return shell_; }
+  MainShell& Shell() override { return shell_; }
+
+  // CommandHost
+  HWND OwnerWindow() const override { return hwnd_; }
+  ITableControl* ShownTable() override;
+  void RefreshTables() override;
+  const core::DataFolder& Data() const override { return data_; }
 
  private:
   static constexpr int kRibbonId = 100;
@@ -115,4 +126,6 @@ class MainWindow {
   std::unique_ptr<DetailsPane> details_;
   std::unique_ptr<CommandDispatch> dispatch_;
   MainShell shell_;
+  FileResolver& files_;
+  core::DataFolder data_;
 };

@@ -19,6 +19,7 @@ std::wstring KeyOf(std::int32_t id) { return std::to_wstring(id) + L"_"; }
 }  // namespace
 
 struct TableHost::Impl final : WidgetWindow {
+  explicit Impl(FileResolver& resolver) : files(resolver) {}
   ~Impl() override {
     // The tables' windows are ours: they go first, while we still answer.
     tables.clear();
@@ -33,10 +34,11 @@ struct TableHost::Impl final : WidgetWindow {
   bool listMade = false;
   std::int32_t currentId = 0;
   DetailsPane* details = nullptr;
+  FileResolver& files;
 
   bool Create(HWND parent) {
     if (!CreateWidget(kClassName, parent, 0, WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN)) return false;
-    for (const auto& kind : discovery::AddonKinds()) controls.push_back(MakeTable(kind.id));
+    for (const auto& kind : discovery::AddonKinds()) controls.push_back(MakeTable(kind.id, files));
     for (auto& control : controls)
       if (!control->Create(Hwnd())) return false;
     return true;
@@ -78,7 +80,7 @@ struct TableHost::Impl final : WidgetWindow {
   }
 };
 
-TableHost::TableHost() : impl_(std::make_unique<Impl>()) {}
+TableHost::TableHost(FileResolver& files) : impl_(std::make_unique<Impl>(files)) {}
 TableHost::~TableHost() = default;
 
 bool TableHost::Create(HWND parent) { return impl_->Create(parent); }

@@ -7,12 +7,15 @@
 #include <memory>
 
 class DetailsPane;
+class FileResolver;
 class ITableControl;
 class PopupMenu;
 
 class TableHost {
  public:
-  TableHost();
+  // files: resolves the entries' files for every table's listings; it
+  // must outlive the host.
+  explicit TableHost(FileResolver& files);
   ~TableHost();
   TableHost(const TableHost&) = delete;
   TableHost& operator=(const TableHost&) = delete;

@@ -4,7 +4,7 @@
 #include "discovery/AddonRecord.h"
 #include "ui/tables/TableText.h"
 
-ButtonTable::ButtonTable() : TableControlBase(TableId::kButtons) {}
+ButtonTable::ButtonTable(FileResolver& files) : TableControlBase(TableId::kButtons, files) {}
 
 std::vector<std::wstring> ButtonTable::RowTexts(const CResultNode& record) const {
   return {Value(record, discovery::keys::kButtonText), Value(record, discovery::keys::kMenuText)};

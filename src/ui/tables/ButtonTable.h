@@ -5,7 +5,7 @@
 
 class ButtonTable final : public TableControlBase {
  public:
-  ButtonTable();
+  explicit ButtonTable(FileResolver& files);
 
  protected:
   std::wstring ObjectName(const CResultNode& record, const std::wstring& rowText) const override;

@@ -4,7 +4,7 @@
 #include "discovery/AddonRecord.h"
 #include "ozcore/CUtilities.h"
 
-ExplorerBarTable::ExplorerBarTable() : TableControlBase(TableId::kExplorerBars) {}
+ExplorerBarTable::ExplorerBarTable(FileResolver& files) : TableControlBase(TableId::kExplorerBars, files) {}
 
 std::wstring ExplorerBarTable::ObjectName(const CResultNode&, const std::wstring& rowText) const {
   return rowText + LoadStr(IDS_NAME_SUFFIX_EXPLORER_BAR);

@@ -5,7 +5,7 @@
 
 class ExplorerBarTable final : public TableControlBase {
  public:
-  ExplorerBarTable();
+  explicit ExplorerBarTable(FileResolver& files);
 
  protected:
   std::wstring ObjectName(const CResultNode& record, const std::wstring& rowText) const override;

@@ -3,7 +3,7 @@
 #include "core/Strings.h"
 #include "discovery/AddonRecord.h"
 
-HelperObjectTable::HelperObjectTable() : TableControlBase(TableId::kHelperObjects) {}
+HelperObjectTable::HelperObjectTable(FileResolver& files) : TableControlBase(TableId::kHelperObjects, files) {}
 
 std::wstring HelperObjectTable::ObjectName(const CResultNode&, const std::wstring& rowText) const {
   return rowText + LoadStr(IDS_NAME_SUFFIX_HELPER_OBJECT);

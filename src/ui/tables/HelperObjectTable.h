@@ -5,7 +5,7 @@
 
 class HelperObjectTable final : public TableControlBase {
  public:
-  HelperObjectTable();
+  explicit HelperObjectTable(FileResolver& files);
 
  protected:
   std::wstring ObjectName(const CResultNode& record, const std::wstring& rowText) const override;

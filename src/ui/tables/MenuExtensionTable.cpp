@@ -3,7 +3,7 @@
 #include "core/Strings.h"
 #include "discovery/AddonRecord.h"
 
-MenuExtensionTable::MenuExtensionTable() : TableControlBase(TableId::kMenuExtensions) {}
+MenuExtensionTable::MenuExtensionTable(FileResolver& files) : TableControlBase(TableId::kMenuExtensions, files) {}
 
 std::wstring MenuExtensionTable::ObjectName(const CResultNode&, const std::wstring& rowText) const {
   return rowText + LoadStr(IDS_NAME_SUFFIX_MENU_EXTENSION);

@@ -5,7 +5,7 @@
 
 class MenuExtensionTable final : public TableControlBase {
  public:
-  MenuExtensionTable();
+  explicit MenuExtensionTable(FileResolver& files);
 
  protected:
   std::wstring ObjectName(const CResultNode& record, const std::wstring& rowText) const override;

@@ -46,7 +46,8 @@ bool KeyDown(int key) { return (GetKeyState(key) & 0x8000) != 0; }
 
 }  // namespace
 
-TableControlBase::TableControlBase(std::int32_t kindId) : kind_(discovery::Kind(kindId)) {}
+TableControlBase::TableControlBase(std::int32_t kindId, FileResolver& files)
+    : kind_(discovery::Kind(kindId)), files_(files) {}
 
 TableControlBase::~TableControlBase() { DestroyWidget(); }
 

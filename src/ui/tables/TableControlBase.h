@@ -20,6 +20,7 @@
 #include "ui/widgets/WidgetWindow.h"
 
 class CRegistry;
+class FileResolver;
 
 class TableControlBase : public WidgetWindow, public ITableControl {
  public:
@@ -68,12 +69,13 @@ class TableControlBase : public WidgetWindow, public ITableControl {
   };
 
   // The kind's entry in the table of kinds fixes the table's captions,
-  // columns, texts and listing routine.
-  explicit TableControlBase(std::int32_t kindId);
+  // columns, texts and listing routine; files resolves the entries' files
+  // for every listing (its answers are kept for the run).
+  TableControlBase(std::int32_t kindId, FileResolver& files);
 
   const discovery::AddonKind& KindOfTable() const { return kind_; }
   // The kind's listing routine; no list when it failed.
-  std::optional<CResultNodes> Discover() const { return kind_.list(); }
+  std::optional<CResultNodes> Discover() const { return kind_.list(files_); }
   // The texts of a record's row, one per column.
   virtual std::vector<std::wstring> RowTexts(const CResultNode& record) const;
   // The add-on's name in the delete messages.
@@ -125,6 +127,7 @@ class TableControlBase : public WidgetWindow, public ITableControl {
   bool Shown() const;
 
   const discovery::AddonKind& kind_;
+  FileResolver& files_;
   CaptionBar caption_;
   HWND list_ = nullptr;
   UniqueImageList images_;

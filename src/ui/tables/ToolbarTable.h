@@ -6,7 +6,7 @@
 
 class ToolbarTable final : public TableControlBase {
  public:
-  ToolbarTable();
+  explicit ToolbarTable(FileResolver& files);
 
  protected:
   std::wstring ObjectName(const CResultNode& record, const std::wstring& rowText) const override;

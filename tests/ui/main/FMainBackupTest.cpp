@@ -1,7 +1,7 @@
 // The Backup and Restore commands of the main window.
 #include <gtest/gtest.h>
 
-#include "app/WindowProbe.h"
+#include "support/WindowProbe.h"
 #include "ui/main/CommandTable.h"
 #include "ui/main/MainWindow.h"
 #include "ui/main/FMainHarness.h"
@@ -11,7 +11,7 @@ using namespace qlmtest;
 
 TEST(FMainBackup, BackupReportsSuccessOnlyWhenAFileWasWritten) {
   ProcessState state;
-  MainWindow main;
+  MainWindow main(state.Files(), state.Data());
   ASSERT_TRUE(main.Load());
   {
     DialogAnswerer answer({L"OK"});
@@ -46,7 +46,7 @@ TEST(FMainBackup, BackupReportsSuccessOnlyWhenAFileWasWritten) {
 
 TEST(FMainBackup, RestoreExplainsThenOpensTheBackupFolder) {
   ProcessState state;
-  MainWindow main;
+  MainWindow main(state.Files(), state.Data());
   ASSERT_TRUE(main.Load());
   struct Request {
     std::wstring folder;

@@ -40,7 +40,7 @@ class FMainCommands : public ::testing::Test {
 
   ProcessState state_;
   FixtureToolbar bar_{L"Qlm Dispatch Bar " + std::to_wstring(GetCurrentProcessId())};
-  MainWindow main_;
+  MainWindow main_{state_.Files(), state_.Data()};
   HWND list_ = nullptr;
   std::vector<std::wstring> addresses_, properties_, folders_;
 };
@@ -116,7 +116,7 @@ TEST_F(FMainCommands, UnknownIdsDoNothingAndAnEscapingErrorIsLogged) {
   EXPECT_FALSE(main_.ExitRequested());
 
   // No table filed under the id: the command's error stops at the dispatch.
-  main_.moFTV_ShowTable(99);
+  main_.ShowCategory(99);
   const auto before = state_.LogRecords().size();
   EXPECT_TRUE(Run(Commands::kDelete).empty());
   const auto log = state_.LogRecords();

@@ -5,11 +5,9 @@
 
 #include <algorithm>
 
-#include "app/LogLines.h"
-#include "core/ProcessState.h"
-#include "app/WindowProbe.h"
+#include "support/LogLines.h"
+#include "support/WindowProbe.h"
 #include "discovery/FileResolver.h"
-#include "ozcore/CErrorLog.h"
 #include "ui/main/MainWindow.h"
 #include "ui/main/TableHost.h"
 #include "ui/tables/ITableControl.h"
@@ -18,33 +16,24 @@ using namespace qlmtest;
 
 namespace fmaintest {
 
+ProcessState::Com::Com() { CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED); }
+ProcessState::Com::~Com() { CoUninitialize(); }
+
 ProcessState::ProcessState() {
-  CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-  data_ = temp_.File(L"Quillmoor");
-  CreateDirectoryW(data_.c_str(), nullptr);
-  core::gDataFolder = data_;
-  log_ = std::make_unique<CErrorLog>();
-  log_->OpenLogFiles(data_ + L"\\QLM.log", data_ + L"\\short.log");
-  core::gLog = log_.get();
-  checker_ = std::make_unique<FileResolver>();
-  core::gFileChecker = checker_.get();
+  data_.path = temp_.File(L"Quillmoor");
+  CreateDirectoryW(data_.path.c_str(), nullptr);
+  log_ = std::make_unique<ScopedLog>(data_.path);
+  files_ = std::make_unique<FileResolver>(true);
 }
 
-ProcessState::~ProcessState() {
-  core::gFileChecker = nullptr;
-  core::gLog = nullptr;
-  core::gDataFolder.clear();
-  checker_.reset();
-  log_.reset();
-  CoUninitialize();
-}
+ProcessState::~ProcessState() = default;
 
-std::vector<std::wstring> ProcessState::LogRecords() const { return LogLines(data_ + L"\\QLM.log"); }
+std::vector<std::wstring> ProcessState::LogRecords() const { return LogLines(data_.path + L"\\QLM.log"); }
 
 std::vector<std::wstring> ProcessState::BackupFiles() const {
   std::vector<std::wstring> files;
   WIN32_FIND_DATAW found{};
-  HANDLE find = FindFirstFileW((data_ + L"\\Backup\\*.reg").c_str(), &found);
+  HANDLE find = FindFirstFileW((data_.path + L"\\Backup\\*.reg").c_str(), &found);
   if (find == INVALID_HANDLE_VALUE) return files;
   do {
     files.push_back(found.cFileName);

@@ -1,6 +1,6 @@
 #pragma once
-// What the main window's tests share: the process state start-up would
-// make (data folder and logs in a temp folder, the file checker), a
+// What the main window's tests share: what start-up would hand the window
+// (a data folder with its logs in a temp folder, a file resolver), a
 // toolbar add-on of our own in the registry, and a helper that answers the
 // dialogs the window's commands show.
 #include <windows.h>
@@ -10,17 +10,20 @@
 #include <string>
 #include <vector>
 
-#include "app/WindowProbe.h"
-#include "discovery/RegFixture.h"
+#include "support/WindowProbe.h"
+#include "support/RegFixture.h"
+#include "core/DataFolder.h"
+#include "support/ScopedLog.h"
 #include "support/TestSupport.h"
 
-class CErrorLog;
 class FileResolver;
 class MainWindow;
 
 namespace fmaintest {
 
-// COM, gDataFolder, gLog and gFileChecker for one test; undone after.
+// COM, the logger, a data folder and a file resolver for one test; undone
+// after. A main window is made with MainWindow main(state.Files(),
+// state.Data()).
 class ProcessState {
  public:
   ProcessState();
@@ -28,16 +31,22 @@ class ProcessState {
   ProcessState(const ProcessState&) = delete;
   ProcessState& operator=(const ProcessState&) = delete;
 
-  const std::wstring& DataFolder() const { return data_; }
+  const std::wstring& DataFolder() const { return data_.path; }
+  const core::DataFolder& Data() const { return data_; }
+  FileResolver& Files() { return *files_; }
   // The records of the full log so far ("L<level>  #<number>  <context>  <text>").
   std::vector<std::wstring> LogRecords() const;
   std::vector<std::wstring> BackupFiles() const;
 
  private:
+  struct Com {
+    Com();
+    ~Com();
+  } com_;
   qlmtest::TempFolder temp_;
-  std::wstring data_;
-  std::unique_ptr<CErrorLog> log_;
-  std::unique_ptr<FileResolver> checker_;
+  core::DataFolder data_;
+  std::unique_ptr<qlmtest::ScopedLog> log_;
+  std::unique_ptr<FileResolver> files_;
 };
 
 // A machine-wide toolbar with a fresh class id, its file a copy of a

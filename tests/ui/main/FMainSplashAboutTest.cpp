@@ -3,7 +3,7 @@
 
 #include "ui/dialogs/AboutBox.h"
 #include "ui/dialogs/SplashWindow.h"
-#include "app/WindowProbe.h"
+#include "support/WindowProbe.h"
 #include "ui/main/FMainHarness.h"
 
 using namespace fmaintest;

@@ -10,7 +10,7 @@
 
 #include "core/ProcessState.h"
 #include "ui/dialogs/MessageOwner.h"
-#include "app/WindowProbe.h"
+#include "support/WindowProbe.h"
 #include "ui/main/CommandTable.h"
 #include "ui/main/MainWindow.h"
 #include "ui/main/FMainHarness.h"
@@ -29,12 +29,12 @@ namespace {
 int Scaled(HWND hwnd, int px96) { return MulDiv(px96, static_cast<int>(GetDpiForWindow(hwnd)), 96); }
 
 // clientArea fills the main window's client area under the ribbon.
-void ExpectPicClientBelowRibbon(MainWindow& main) {
+void ExpectClientAreaBelowRibbon(MainWindow& main) {
   RECT client{}, pic{};
   GetClientRect(main.Hwnd(), &client);
-  GetWindowRect(main.PicClient(), &pic);
+  GetWindowRect(main.ClientArea(), &pic);
   MapWindowPoints(nullptr, main.Hwnd(), reinterpret_cast<POINT*>(&pic), 2);
-  client.top = main.CommandBars().Height();
+  client.top = main.TheRibbon().Height();
   EXPECT_EQ(pic, client);
 }
 
@@ -48,7 +48,7 @@ LRESULT CALLBACK NoteDestroy(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPar
 
 TEST(FMainWindow, LoadsItsPanesBelowTheRibbonAndWritesTheStartupBackup) {
   ProcessState state;
-  MainWindow main;
+  MainWindow main(state.Files(), state.Data());
   ASSERT_TRUE(main.Load());
 
   EXPECT_EQ(WindowText(main.Hwnd()), L"   Quillmoor");
@@ -69,7 +69,7 @@ TEST(FMainWindow, LoadsItsPanesBelowTheRibbonAndWritesTheStartupBackup) {
   EXPECT_TRUE(main.Images().Contains(Commands::kDelete));
 
   // Tree on the left, table to its right, details under the table.
-  DockPanes& panes = main.DockingPaneManager();
+  DockPanes& panes = main.Panes();
   const struct {
     int pane;
     const wchar_t* title;
@@ -86,9 +86,9 @@ TEST(FMainWindow, LoadsItsPanesBelowTheRibbonAndWritesTheStartupBackup) {
   EXPECT_EQ(details.bottom - details.top, Scaled(main.Hwnd(), 100));
 
   // clientArea keeps exactly the area under the ribbon, also after resizing.
-  ExpectPicClientBelowRibbon(main);
+  ExpectClientAreaBelowRibbon(main);
   SetWindowPos(main.Hwnd(), nullptr, 0, 0, 900, 520, SWP_NOZORDER | SWP_NOMOVE);
-  ExpectPicClientBelowRibbon(main);
+  ExpectClientAreaBelowRibbon(main);
 
   // A DPI change takes the suggested rectangle and lays out again.
   RECT suggested{40, 30, 40 + 1300, 30 + 820};
@@ -102,10 +102,10 @@ TEST(FMainWindow, LoadsItsPanesBelowTheRibbonAndWritesTheStartupBackup) {
     Sleep(50);
   }
   EXPECT_EQ(window, suggested);
-  ExpectPicClientBelowRibbon(main);
+  ExpectClientAreaBelowRibbon(main);
 
   // The tree's choice reaches the table host unchanged.
-  main.moFTV_ShowTable(6);
+  main.ShowCategory(6);
   EXPECT_EQ(main.Host()->CurrentId(), 6);
   main.Tree()->ShowTable(4);
   EXPECT_EQ(main.Host()->CurrentId(), 4);
@@ -133,7 +133,7 @@ TEST(FMainWindow, RibbonAndRowMenuCarryEveryCommandWithItsImage) {
                         L"Home/List(3): 5003=&Refresh"}));
 
   ProcessState state;
-  MainWindow main;
+  MainWindow main(state.Files(), state.Data());
   ASSERT_TRUE(main.Load());
   // Every command but Exit shows its image and a tooltip with title and text.
   std::vector<RibbonCommand> all = {model.applicationButton};
@@ -146,7 +146,7 @@ TEST(FMainWindow, RibbonAndRowMenuCarryEveryCommandWithItsImage) {
     EXPECT_FALSE(command.tipDescription.empty());
     EXPECT_EQ(main.Images().Contains(command.imageId), command.id != Commands::kExit) << "Exit alone has no image";
     if (command.id != Commands::kAbout && command.id != Commands::kExit) {
-      const RECT at = main.CommandBars().CommandRect(command.id);
+      const RECT at = main.TheRibbon().CommandRect(command.id);
       EXPECT_GT(at.right - at.left, 0) << "not on the ribbon";
     }
   }
@@ -169,7 +169,7 @@ TEST(FMainWindow, RibbonAndRowMenuCarryEveryCommandWithItsImage) {
   // An access letter runs its command: B is Backup, which reports back.
   {
     DialogAnswerer answer({L"OK"});
-    ASSERT_TRUE(main.CommandBars().HandleAccessKey(L'B'));
+    ASSERT_TRUE(main.TheRibbon().HandleAccessKey(L'B'));
     Pump();
     ASSERT_EQ(answer.Seen().size(), 1u);
     EXPECT_NE(answer.Seen()[0].texts.find(L"Backup complete successfully."), std::wstring::npos);
@@ -186,7 +186,7 @@ TEST(FMainWindow, CloseAndExitEndTheSameWayUnloadingTreeHostAndDetailsInOrder) {
   for (const Way& way : ways) {
     SCOPED_TRACE(way.name);
     ProcessState state;
-    MainWindow main;
+    MainWindow main(state.Files(), state.Data());
     ASSERT_TRUE(main.Load());
     const std::vector<HWND> panes = {main.Tree()->Hwnd(), main.Host()->Hwnd(), main.Details()->Hwnd()};
     for (HWND pane : panes) SetWindowSubclass(pane, &NoteDestroy, 1, 0);
@@ -208,7 +208,7 @@ TEST(FMainWindow, CloseAndExitEndTheSameWayUnloadingTreeHostAndDetailsInOrder) {
 
 TEST(FMainWindow, F6AndShiftF6MoveTheFocusFromPaneToPane) {
   ProcessState state;
-  MainWindow main;
+  MainWindow main(state.Files(), state.Data());
   ASSERT_TRUE(main.Load());
   const HWND tree = main.Tree()->TreeHwnd();
   const HWND list = CurrentList(main);

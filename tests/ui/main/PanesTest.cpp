@@ -4,7 +4,8 @@
 #include <commctrl.h>
 #include <objbase.h>
 
-#include "app/WindowProbe.h"
+#include "discovery/FileResolver.h"
+#include "support/WindowProbe.h"
 #include "ozcore/CParams.h"
 #include "tables/TableTestKit.h"
 #include "ui/main/TableHost.h"
@@ -127,7 +128,8 @@ TEST(UiPanesHost, ShowsOneTableAtATimeAndKeepsTheDetailsInStep) {
   DetailsPane pane;
   ASSERT_TRUE(pane.Create(window.Hwnd()));
   pane.Init();
-  TableHost host;
+  FileResolver files(true);
+  TableHost host(files);
   ASSERT_TRUE(host.Create(window.Hwnd()));
 
   // Before Init nothing is filed.

@@ -8,7 +8,7 @@
 
 #include "core/ProcessState.h"
 #include "ui/dialogs/MessageOwner.h"
-#include "app/WindowProbe.h"
+#include "support/WindowProbe.h"
 #include "ozcore/CRegistry.h"
 #include "ozcore/UniqueHandle.h"
 #include "ui/main/DetailsPane.h"
@@ -165,13 +165,6 @@ std::vector<SeenDialog> DialogAnswerer::Finish() {
   return seen_;
 }
 
-LogCapture::LogCapture() {
-  log_.OpenLogFiles(folder_.File(L"QLM.log"), folder_.File(L"short.log"));
-  core::gLog = &log_;
-}
-
-LogCapture::~LogCapture() { core::gLog = nullptr; }
-
 std::vector<std::wstring> LogCapture::Records() const {
   std::vector<std::wstring> records;
   for (const auto& line : Lines(qlmtest::ReadUtf8File(folder_.File(L"QLM.log"))))
@@ -213,7 +206,7 @@ TableRig::TableRig(std::int32_t id, int tableHeight) {
   details_->Init();
   MoveWindow(details_->Hwnd(), 0, tableHeight, 600, 200, TRUE);
   ShowWindow(details_->Hwnd(), SW_SHOW);
-  table_ = MakeTable(id);
+  table_ = MakeTable(id, files_);
   table_->Create(host);
   MoveWindow(table_->Hwnd(), 0, 0, 600, tableHeight, TRUE);
   ShowWindow(table_->Hwnd(), SW_SHOW);

@@ -13,8 +13,9 @@
 #include <vector>
 
 #include "discovery/AddonKinds.h"
-#include "discovery/RegFixture.h"
-#include "ozcore/CErrorLog.h"
+#include "support/RegFixture.h"
+#include "discovery/FileResolver.h"
+#include "support/ScopedLog.h"
 #include "support/TestSupport.h"
 
 class TableControlBase;
@@ -96,13 +97,11 @@ class DialogAnswerer {
 // ("L5  #0  ToolbarTable.RefreshList  text").
 class LogCapture {
  public:
-  LogCapture();
-  ~LogCapture();
   std::vector<std::wstring> Records() const;
 
  private:
   qlmtest::TempFolder folder_;
-  CErrorLog log_;
+  qlmtest::ScopedLog log_{folder_.Path()};
 };
 
 // The one top-level window of the test program (closing top-level windows
@@ -128,6 +127,8 @@ class TableRig {
   std::vector<POINT> menuPoints;
 
  private:
+  // The rig's listings share one resolver, as the program's do.
+  FileResolver files_{true};
   std::unique_ptr<DetailsPane> details_;
   std::unique_ptr<TableControlBase> table_;
 };

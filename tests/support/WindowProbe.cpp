@@ -1,4 +1,4 @@
-#include "app/WindowProbe.h"
+#include "support/WindowProbe.h"
 
 #include <algorithm>
 #include <thread>

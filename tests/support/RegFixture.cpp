@@ -1,4 +1,4 @@
-#include "discovery/RegFixture.h"
+#include "support/RegFixture.h"
 
 #include "ozcore/UniqueHandle.h"
 #include "support/TestSupport.h"

@@ -1,0 +1,29 @@
+#pragma once
+// What the commands need of the window they run in: the table that is
+// showing, the tables' refresh, the busy pointer, the exit flag, the shell
+// requests and the data folder. The main window is the one host; tests
+// drive the commands through a host of their own.
+#include <windows.h>
+
+#include "core/DataFolder.h"
+#include "ui/main/MainShell.h"
+
+class ITableControl;
+
+class CommandHost {
+ public:
+  virtual ~CommandHost() = default;
+
+  // The window that owns the commands' dialogs.
+  virtual HWND OwnerWindow() const = 0;
+  // The table that is showing; null when none is.
+  virtual ITableControl* ShownTable() = 0;
+  // Lists every kind afresh.
+  virtual void RefreshTables() = 0;
+  // While busy, the window shows the hourglass pointer.
+  virtual void SetBusy(bool busy) = 0;
+  // Ends the program's message loop once the command returns.
+  virtual void RequestExit() = 0;
+  virtual MainShell& Shell() = 0;
+  virtual const core::DataFolder& Data() const = 0;
+};
