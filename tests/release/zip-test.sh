@@ -67,6 +67,9 @@ else
 fi
 check "Quillmoor.exe wrote its log and start-up backup" \
   bash -c "[ -s '$data/QLM.log' ] && ls '$data/Backup/'*.reg >/dev/null 2>&1"
+# The user's data stays where an uninstall leaves it; the installer's test
+# after this one expects a prefix without any file of ours.
+if [ "$data" != "/Quillmoor" ]; then rm -rf "$data"; fi
 
 # Unsigned: the trust API finds no signature on any binary or the
 # installer, and neither does osslsigncode.

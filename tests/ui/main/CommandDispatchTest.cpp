@@ -1,0 +1,109 @@
+// The commands through a host of the test's own, no main window: what each
+// command asks of its host, and that a command never lets an error out.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "core/QlmError.h"
+#include "support/LogLines.h"
+#include "support/ScopedLog.h"
+#include "support/TestSupport.h"
+#include "ui/main/CommandDispatch.h"
+#include "ui/main/CommandHost.h"
+#include "ui/main/CommandTable.h"
+#include "ui/tables/ITableControl.h"
+
+using namespace qlmtest;
+
+namespace {
+
+// A table that only answers the commands' questions about its selection.
+class SelectionOnlyTable final : public ITableControl {
+ public:
+  std::wstring file, fileError, name;
+  int removals = 0;
+
+  void Finalize() override {}
+  std::int32_t ID() const override { return TableId::kToolbars; }
+  void Init(DetailsSink, PopupMenu*) override {}
+  void RefreshList() override {}
+  void Remove() override {
+    ++removals;
+    throw QlmError(5, L"ucTB", L"Invalid procedure call or argument");
+  }
+  std::wstring CurrentFullFileName() override { return file; }
+  std::wstring CurrentFullFileNameError() override { return fileError; }
+  std::wstring CurrentObjectName() override { return name; }
+  bool TableIsEmpty() const override { return false; }
+  bool ShowDetails() override { return true; }
+  HWND Hwnd() const override { return nullptr; }
+};
+
+// Notes every request the commands make of it.
+class RecordingHost final : public CommandHost {
+ public:
+  RecordingHost() {
+    shell_.openAddress = [this](const std::wstring& address) { calls.push_back(L"open " + address); };
+    shell_.openFolder = [this](const std::wstring& folder, HWND) { calls.push_back(L"folder " + folder); };
+    shell_.showFileProperties = [this](const std::wstring& file, HWND) { calls.push_back(L"properties " + file); };
+  }
+
+  ITableControl* shown = nullptr;
+  std::vector<std::wstring> calls;
+
+  HWND OwnerWindow() const override { return nullptr; }
+  ITableControl* ShownTable() override { return shown; }
+  void RefreshTables() override { calls.push_back(L"refresh"); }
+  void SetBusy(bool busy) override { calls.push_back(busy ? L"busy" : L"idle"); }
+  void RequestExit() override { calls.push_back(L"exit"); }
+  MainShell& Shell() override { return shell_; }
+  const core::DataFolder& Data() const override { return data_; }
+
+ private:
+  MainShell shell_;
+  core::DataFolder data_{L"C:\\data\\Quillmoor", true};
+};
+
+}  // namespace
+
+TEST(CommandDispatch, EachCommandAsksItsHostForWhatItNeedsAndNoErrorEscapes) {
+  TempFolder tmp;
+  const std::wstring existing = tmp.File(L"addon.dll");
+  WriteBytes(existing, "MZ");
+  RecordingHost host;
+  CommandDispatch dispatch(host);
+  {
+    ScopedLog log(tmp.Path());
+    // No table showing: the table commands fail in the dispatch's name, and
+    // the host-wide ones still work.
+    dispatch.Run(Commands::kDelete);
+    dispatch.Run(Commands::kRowGoogleFileName);
+    dispatch.Run(Commands::kRefresh);
+    dispatch.Run(Commands::kQuickRefresh);
+    dispatch.Run(Commands::kExit);
+
+    SelectionOnlyTable table;
+    table.file = existing;
+    table.name = L"Bar & Co";
+    host.shown = &table;
+    dispatch.Run(Commands::kFileProperties);
+    dispatch.Run(Commands::kGoogleFileName);
+    dispatch.Run(Commands::kRowGoogleAddonName);
+    // An error out of the table's own action is logged, not raised.
+    dispatch.Run(Commands::kRowDelete);
+    EXPECT_EQ(table.removals, 1);
+    // Unknown ids do nothing.
+    dispatch.Run(0);
+    dispatch.Run(99999);
+  }
+  EXPECT_EQ(host.calls, (std::vector<std::wstring>{
+                            L"refresh", L"refresh", L"exit", L"properties " + existing,
+                            L"open https://www.google.com/search?hl=en&q=addon.dll",
+                            L"open https://www.google.com/search?hl=en&q=Bar%20%26%20Co"}));
+  const auto log = LogLines(tmp.File(L"QLM.log"));
+  ASSERT_EQ(log.size(), 3u);
+  EXPECT_EQ(log[0], L"L0  #91  FMain.OnCommand  Object variable or With block variable not set");
+  EXPECT_EQ(log[1], L"L0  #91  FMain.OnCommand  Object variable or With block variable not set");
+  EXPECT_EQ(log[2], L"L0  #5  FMain.OnCommand  Invalid procedure call or argument");
+}
