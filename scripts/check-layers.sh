@@ -2,13 +2,13 @@
 # Fails when a source file includes from a layer above its own. The layers,
 # lowest first; a folder may include its own files and those of any layer
 # before it:
-#   ozcore <- core <- discovery <- backup <- ui/widgets <- ui/tables
-#          <- ui/dialogs <- ui/main <- app
-# qmscan uses ozcore, core, discovery and backup only; components use
+#   ozcore <- core <- discovery <- backup <- inventory <- ui/widgets
+#          <- ui/tables <- ui/dialogs <- ui/main <- app
+# qmscan uses ozcore, core, discovery, backup and inventory only; components use
 # ozcore only, and app may use the components' interfaces, which it loads.
 set -euo pipefail
 src="$(cd "$(dirname "$0")/../src" && pwd)"
-order=(ozcore core discovery backup ui/widgets ui/tables ui/dialogs ui/main app)
+order=(ozcore core discovery backup inventory ui/widgets ui/tables ui/dialogs ui/main app)
 
 rank() {
   local i
@@ -35,7 +35,7 @@ while IFS= read -r file; do
     [ "$target" = "$own" ] && continue
     [ "$own" = app ] && [ "$target" = components ] && continue
     case "$own" in
-      qmscan) allowed="ozcore core discovery backup" ;;
+      qmscan) allowed="ozcore core discovery backup inventory" ;;
       components) allowed="ozcore" ;;
       *)
         own_rank="$(rank "$own")"

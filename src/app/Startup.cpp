@@ -89,23 +89,6 @@ class ComScope {
 
 }  // namespace
 
-bool ProgramVersion(int& major, int& minor, int& revision) {
-  const std::wstring self = ProgramResources::ProgramFile();
-  DWORD ignored = 0;
-  const DWORD size = GetFileVersionInfoSizeW(self.c_str(), &ignored);
-  if (size == 0) return false;
-  std::vector<unsigned char> data(size);
-  if (!GetFileVersionInfoW(self.c_str(), 0, size, data.data())) return false;
-  VS_FIXEDFILEINFO* info = nullptr;
-  UINT len = 0;
-  if (!VerQueryValueW(data.data(), L"\\", reinterpret_cast<void**>(&info), &len) || !info || len < sizeof(*info))
-    return false;
-  major = HIWORD(info->dwFileVersionMS);
-  minor = LOWORD(info->dwFileVersionMS);
-  revision = HIWORD(info->dwFileVersionLS);
-  return true;
-}
-
 StartupParts RealStartupParts() {
   StartupParts parts;
   parts.programFolder = ProgramResources::ProgramFolder();
@@ -142,7 +125,7 @@ int RunStartup(const StartupParts& parts) {
     step([&] { Log().LogMessage(0, L"********** start app", kLevelInformation, kContext); });
     step([&] {
       int major = 0, minor = 0, revision = 0;
-      if (!ProgramVersion(major, minor, revision)) throw QlmError(-1, L"MQLM", L"No version resource");
+      if (!ProgramResources::ProgramVersion(major, minor, revision)) throw QlmError(-1, L"MQLM", L"No version resource");
       Log().LogMessage(0, VersionRecordText(LoadStr(IDS_PRODUCT_NAME), major, minor, revision), kLevelInformation,
                        kContext);
     });

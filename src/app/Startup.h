@@ -49,8 +49,4 @@ int RunStartup(const StartupParts& parts);
 // program's own: RealStartupParts()).
 int Main(const StartupParts& parts);
 
-// The program's own version numbers, from its version resource (file
-// version: major, minor and the third number as the revision).
-bool ProgramVersion(int& major, int& minor, int& revision);
-
 }  // namespace Startup

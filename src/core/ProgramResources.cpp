@@ -56,3 +56,20 @@ std::wstring ProgramResources::ProgramFolder() {
   const auto cut = file.find_last_of(L'\\');
   return cut == std::wstring::npos ? std::wstring() : file.substr(0, cut);
 }
+
+bool ProgramResources::ProgramVersion(int& major, int& minor, int& revision) {
+  const std::wstring self = ProgramResources::ProgramFile();
+  DWORD ignored = 0;
+  const DWORD size = GetFileVersionInfoSizeW(self.c_str(), &ignored);
+  if (size == 0) return false;
+  std::vector<unsigned char> data(size);
+  if (!GetFileVersionInfoW(self.c_str(), 0, size, data.data())) return false;
+  VS_FIXEDFILEINFO* info = nullptr;
+  UINT len = 0;
+  if (!VerQueryValueW(data.data(), L"\\", reinterpret_cast<void**>(&info), &len) || !info || len < sizeof(*info))
+    return false;
+  major = HIWORD(info->dwFileVersionMS);
+  minor = LOWORD(info->dwFileVersionMS);
+  revision = HIWORD(info->dwFileVersionLS);
+  return true;
+}

@@ -34,6 +34,9 @@ class ProgramResources {
   static std::wstring ProgramFile();
   // Its folder, without a trailing separator.
   static std::wstring ProgramFolder();
+  // The program's own version numbers, from its version resource (file
+  // version: major, minor and the third number as the revision).
+  static bool ProgramVersion(int& major, int& minor, int& revision);
 
  private:
   std::wstring fileName_;

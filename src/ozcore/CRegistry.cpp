@@ -1,5 +1,7 @@
 #include "ozcore/CRegistry.h"
 
+#include <algorithm>
+
 #include <vector>
 
 #include "ozcore/CUtilities.h"
@@ -206,6 +208,34 @@ std::vector<CStringDictionary> CRegistry::EnumCategoryClasses(const std::vector<
     }
   }
   return result;
+}
+
+bool CRegistry::WriteString(HKEY root, const std::wstring& rawPath, const std::wstring& name,
+                            const std::wstring& value) {
+  impl_->Forget();
+  const std::wstring path = TrimSlashes(rawPath);
+  if (path.empty() || name.find(L'\0') != std::wstring::npos) return false;
+  const REGSAM access = KEY_QUERY_VALUE | KEY_SET_VALUE | KEY_CREATE_SUB_KEY | impl_->ViewFlag();
+  UniqueKey current;
+  if (nativereg::OpenRoot(root, access, current) != ERROR_SUCCESS) return false;
+  // Key by key, so that no link on the way is followed.
+  for (std::size_t start = 0; start <= path.size();) {
+    const std::size_t end = std::min(path.find(L'\\', start), path.size());
+    const std::wstring part = path.substr(start, end - start);
+    start = end + 1;
+    if (part.empty()) return false;
+    UniqueKey next;
+    LONG rc = nativereg::OpenKey(current.get(), part, access, true, next);
+    if (rc == ERROR_FILE_NOT_FOUND && part.find(L'\0') == std::wstring::npos) {
+      rc = RegCreateKeyExW(current.get(), part.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, access, nullptr,
+                           next.put(), nullptr);
+    }
+    if (rc != ERROR_SUCCESS || nativereg::IsLink(next.get())) return false;
+    current = std::move(next);
+  }
+  const auto bytes = static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t));
+  return RegSetValueExW(current.get(), name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()), bytes) ==
+         ERROR_SUCCESS;
 }
 
 bool CRegistry::DeleteValue(HKEY root, const std::wstring& path, const std::wstring& name) {

@@ -74,6 +74,12 @@ class OZCORE_API CRegistry {
   // visited once however many categories are asked for.
   std::vector<CStringDictionary> EnumCategoryClasses(const std::vector<std::wstring>& categories);
 
+  // Sets a REG_SZ value (name: one of the program's own, without NUL),
+  // making the keys of path that are missing. Never writes through a link:
+  // a key on the way that is a symbolic link ends the write. True when the
+  // value was written.
+  bool WriteString(HKEY root, const std::wstring& path, const std::wstring& name, const std::wstring& value);
+
   // True when the value was deleted. A key that is a symbolic link is
   // never written through.
   bool DeleteValue(HKEY root, const std::wstring& path, const std::wstring& name);

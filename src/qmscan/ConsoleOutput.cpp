@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "qmscan/ScanFormat.h"
+#include "inventory/InventoryText.h"
 
 namespace qmscan {
 
@@ -38,7 +38,7 @@ bool WriteText(DWORD stdHandle, const std::wstring& text) {
   if (handle == nullptr || handle == INVALID_HANDLE_VALUE) return false;
   // Nothing written may act on a terminal: stray control characters (in a
   // message that quotes an argument or an error, say) are shown instead.
-  const std::wstring lines = WithCrLf(TerminalSafe(text));
+  const std::wstring lines = WithCrLf(inventory::TerminalSafe(text));
 
   DWORD mode = 0;
   if (GetConsoleMode(handle, &mode)) {

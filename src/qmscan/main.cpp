@@ -1,8 +1,10 @@
 // qmscan: the console companion of Quillmoor. Lists every add-on the five
 // discovery routines find, with all its values, as CSV or JSON, for
-// inventories made from scripts. Reads only.
+// inventories made from scripts, or compares them with a saved JSON
+// listing. Reads only.
 #include <windows.h>
 
+#include <algorithm>
 #include <functional>
 #include <optional>
 #include <string>
@@ -13,10 +15,14 @@
 #include "discovery/AddonKinds.h"
 #include "discovery/FileResolver.h"
 #include "discovery/VisibleText.h"
+#include "inventory/InventoryCompare.h"
+#include "inventory/InventoryFiles.h"
+#include "inventory/InventoryRead.h"
+#include "inventory/InventoryText.h"
 #include "ozcore/CUtilities.h"
 #include "ozcore/UniqueHandle.h"
 #include "qmscan/ConsoleOutput.h"
-#include "qmscan/ScanFormat.h"
+#include "qmscan/ScanArguments.h"
 #include "qmscan/qmscanStrings.h"
 
 namespace {
@@ -25,6 +31,7 @@ constexpr int kExitDone = 0;
 constexpr int kExitKindFailed = 1;
 constexpr int kExitBadArguments = 2;
 constexpr int kExitCannotRun = 3;
+constexpr int kExitChanged = 4;  // --compare: something is new or gone
 
 void Error(const std::wstring& text) { qmscan::WriteText(STD_ERROR_HANDLE, text); }
 
@@ -40,37 +47,85 @@ bool CommonLibraryPresent() {
   return static_cast<bool>(module);
 }
 
-int Scan(const qmscan::Options& options) {
+// Every kind's records, in qmscan's order. The lists own the records the
+// KindRecords point to.
+struct Listing {
+  std::vector<CResultNodes> lists;
+  std::vector<inventory::KindRecord> records;
+  std::vector<std::wstring> failedKinds;
+};
+
+Listing ListEverything() {
   // One resolver for every kind: a file several entries name is searched
   // for once.
   FileResolver files(true);
-  const bool json = options.form == qmscan::OutputForm::Json;
-
-  std::wstring out = json ? std::wstring(L"[") : qmscan::CsvHeader();
-  bool first = true;
-  int exitCode = kExitDone;
+  Listing listing;
+  listing.lists.reserve(discovery::AddonKinds().size());
   for (const auto& kind : discovery::AddonKinds()) {
-    const auto list = kind.list(files);
+    auto list = kind.list(files);
     if (!list) {
       Error(CUtilities::FormatString(LoadStr(IDS_QMSCAN_KIND_FAILED), {kind.scanName}));
-      exitCode = kExitKindFailed;
+      listing.failedKinds.push_back(kind.scanName);
       continue;
     }
-    for (std::size_t i = 1; i <= list->Count(); ++i) {
-      const CResultNode& node = *list->Item(i);
-      if (json) {
-        out += first ? L"\r\n  " : L",\r\n  ";
-        out += qmscan::JsonRecord(kind.scanName, node);
-      } else {
-        out += qmscan::CsvRow(kind.scanName, node);
-      }
-      first = false;
-    }
+    listing.lists.push_back(std::move(*list));
+    const CResultNodes& kept = listing.lists.back();
+    for (std::size_t i = 1; i <= kept.Count(); ++i) listing.records.push_back({kind.scanName, kept.Item(i)});
   }
-  if (json) out += first ? L"]\r\n" : L"\r\n]\r\n";
+  return listing;
+}
 
+int Scan(const qmscan::Options& options) {
+  const Listing listing = ListEverything();
+  const std::wstring out = options.form == qmscan::OutputForm::Json ? inventory::JsonDocument(listing.records)
+                                                                    : inventory::CsvDocument(listing.records);
   if (!qmscan::WriteText(STD_OUTPUT_HANDLE, out)) return kExitCannotRun;
-  return exitCode;
+  return listing.failedKinds.empty() ? kExitDone : kExitKindFailed;
+}
+
+bool Contains(const std::vector<std::wstring>& list, const std::wstring& item) {
+  return std::find(list.begin(), list.end(), item) != list.end();
+}
+
+int Compare(const std::wstring& file) {
+  using discovery::text::VisibleText;
+  std::wstring reason;
+  const auto text = inventory::ReadInventoryFile(file, &reason);
+  if (!text) {
+    Error(CUtilities::FormatString(LoadStr(IDS_QMSCAN_COMPARE_UNREADABLE), {VisibleText(file), VisibleText(reason)}));
+    return kExitCannotRun;
+  }
+  const auto saved = inventory::ReadInventory(*text);
+  if (!saved) {
+    Error(CUtilities::FormatString(LoadStr(IDS_QMSCAN_COMPARE_MALFORMED), {VisibleText(file)}));
+    return kExitCannotRun;
+  }
+  const Listing listing = ListEverything();
+
+  // A kind that could not be listed now is left out on both sides, so that
+  // its entries are not reported gone.
+  std::vector<inventory::EntryIdentity> earlier, current;
+  std::vector<const inventory::InventoryEntry*> earlierEntries;
+  for (const auto& entry : *saved) {
+    if (Contains(listing.failedKinds, entry.kind)) continue;
+    earlier.push_back(inventory::IdentityOf(entry));
+    earlierEntries.push_back(&entry);
+  }
+  for (const auto& record : listing.records) current.push_back(inventory::IdentityOf(record.kind, *record.node));
+
+  const inventory::InventoryChanges changes = inventory::CompareInventories(earlier, current);
+  std::wstring out;
+  for (std::size_t i : changes.added)
+    out += inventory::ChangeLine(inventory::ChangeKind::Added, current[i],
+                                 inventory::DisplayNameOf(*listing.records[i].node)) +
+           L"\n";
+  for (std::size_t i : changes.gone)
+    out += inventory::ChangeLine(inventory::ChangeKind::Gone, earlier[i],
+                                 inventory::DisplayNameOf(*earlierEntries[i])) +
+           L"\n";
+  if (!out.empty() && !qmscan::WriteText(STD_OUTPUT_HANDLE, out)) return kExitCannotRun;
+  if (!listing.failedKinds.empty()) return kExitKindFailed;
+  return out.empty() ? kExitDone : kExitChanged;
 }
 
 }  // namespace
@@ -93,11 +148,17 @@ int wmain(int argc, wchar_t** argv) {
       case qmscan::ArgumentError::Conflict:
         Error(LoadStr(IDS_QMSCAN_CONFLICT));
         return kExitBadArguments;
+      case qmscan::ArgumentError::CompareAlone:
+        Error(LoadStr(IDS_QMSCAN_COMPARE_ALONE));
+        return kExitBadArguments;
+      case qmscan::ArgumentError::MissingFile:
+        Error(LoadStr(IDS_QMSCAN_COMPARE_NO_FILE));
+        return kExitBadArguments;
       case qmscan::ArgumentError::None:
         break;
     }
     if (options.help) return qmscan::WriteText(STD_OUTPUT_HANDLE, LoadStr(IDS_QMSCAN_HELP)) ? kExitDone : kExitCannotRun;
-    return Scan(options);
+    return options.compare ? Compare(options.compareWith) : Scan(options);
   } catch (...) {
     Error(CUtilities::FormatString(LoadStr(IDS_QMSCAN_FAILED), {discovery::text::VisibleText(CurrentError().description)}));
     return kExitCannotRun;

@@ -1,8 +1,8 @@
 #pragma once
 // Readers for qmscan's output, written apart from its writer: RFC 4180 CSV
-// and the JSON that qmscan prints (arrays, objects, strings, integers).
-// Header only and platform-free: the native tests and fuzz targets use it
-// too.
+// and the JSON that qmscan prints (arrays, objects, strings, integers), and
+// the tables of the HTML report. Header only and platform-free: the native
+// tests and fuzz targets use it too.
 #include <cwctype>
 #include <cstdint>
 #include <memory>
@@ -187,6 +187,105 @@ inline bool ParseJson(const std::wstring& text, JsonValue& out) {
   if (!reader.Value(out)) return false;
   reader.Space();
   return reader.i == text.size();
+}
+
+// One table of the HTML report: its caption and its rows of cell texts,
+// the header row (the column captions) first. An empty table's one row is
+// returned as it stands: one cell saying there are no entries.
+using HtmlTable = std::pair<std::wstring, std::vector<std::vector<std::wstring>>>;
+
+namespace parseback {
+
+// The text of a cell or caption, entities undone; false for a "<" or ">"
+// (markup inside a text) or an entity the report never writes.
+inline bool HtmlCellText(const std::wstring& raw, std::wstring& out) {
+  static const std::pair<const wchar_t*, wchar_t> kEntities[] = {
+      {L"&amp;", L'&'}, {L"&lt;", L'<'}, {L"&gt;", L'>'}, {L"&quot;", L'"'}, {L"&#39;", L'\''}};
+  out.clear();
+  for (std::size_t i = 0; i < raw.size();) {
+    if (raw[i] == L'<' || raw[i] == L'>') return false;
+    if (raw[i] != L'&') {
+      out.push_back(raw[i++]);
+      continue;
+    }
+    bool known = false;
+    for (const auto& [entity, ch] : kEntities) {
+      const std::wstring e(entity);
+      if (raw.compare(i, e.size(), e) == 0) {
+        out.push_back(ch);
+        i += e.size();
+        known = true;
+        break;
+      }
+    }
+    if (!known) return false;
+  }
+  return true;
+}
+
+}  // namespace parseback
+
+// The report's tables in page order. False when the page is not made of
+// whole tables of that form: text between the table's tags other than
+// line breaks, a tag other than the table's own, a table, row or cell not
+// closed, markup inside a text.
+inline bool ParseHtmlReport(const std::wstring& html, std::vector<HtmlTable>& tables) {
+  tables.clear();
+  std::size_t pos = 0;
+  auto blank = [](const std::wstring& t) { return t.find_first_not_of(L"\r\n") == std::wstring::npos; };
+  // The next tag from pos: the text before it and the tag's name with its
+  // attributes; false at the end.
+  auto nextTag = [&](std::wstring& before, std::wstring& tag) {
+    const std::size_t open = html.find(L'<', pos);
+    if (open == std::wstring::npos) return false;
+    const std::size_t close = html.find(L'>', open);
+    if (close == std::wstring::npos) return false;
+    before = html.substr(pos, open - pos);
+    tag = html.substr(open + 1, close - open - 1);
+    pos = close + 1;
+    return true;
+  };
+  auto isCell = [](const std::wstring& tag) {
+    return tag == L"th" || tag == L"td" || tag.rfind(L"td ", 0) == 0;
+  };
+  std::wstring before, tag;
+  while ((pos = html.find(L"<table>", pos)) != std::wstring::npos) {
+    pos += 7;
+    HtmlTable table;
+    std::vector<std::wstring>* row = nullptr;
+    bool closed = false;
+    while (!closed) {
+      if (!nextTag(before, tag)) return false;
+      if (isCell(tag) || tag == L"caption") {
+        const std::wstring closing = L"/" + tag.substr(0, tag == L"caption" ? 7 : 2);
+        std::wstring text, inner;
+        if (!blank(before) || !nextTag(inner, tag) || tag != closing || !parseback::HtmlCellText(inner, text))
+          return false;
+        if (closing == L"/caption") {
+          table.first = text;
+        } else {
+          if (!row) return false;
+          row->push_back(text);
+        }
+        continue;
+      }
+      if (!blank(before)) return false;
+      if (tag == L"tr") {
+        if (row) return false;
+        row = &table.second.emplace_back();
+      } else if (tag == L"/tr") {
+        if (!row) return false;
+        row = nullptr;
+      } else if (tag == L"/table") {
+        closed = !row;
+        if (!closed) return false;
+      } else if (tag != L"thead" && tag != L"/thead" && tag != L"tbody" && tag != L"/tbody") {
+        return false;
+      }
+    }
+    tables.push_back(std::move(table));
+  }
+  return true;
 }
 
 }  // namespace qlmtest

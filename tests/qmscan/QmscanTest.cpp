@@ -1,6 +1,7 @@
 // qmscan over the fixture registry: its CSV and JSON read back give exactly
 // the records discovery makes in process; hostile names come out harmless in
-// CSV and exact in JSON; bad arguments are refused.
+// CSV and exact in JSON; --compare against a saved listing tells what is
+// new and what is gone; bad arguments are refused.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -12,7 +13,7 @@
 #include "ozcore/CUtilities.h"
 #include "ozcore/UniqueHandle.h"
 #include "qmscan/ParseBack.h"
-#include "qmscan/ScanFormat.h"
+#include "inventory/InventoryText.h"
 #include "support/HostileRegistry.h"
 #include "support/TestSupport.h"
 
@@ -101,9 +102,9 @@ TEST(Qmscan, CsvAndJsonReadBackToDiscoverysRecords) {
   ASSERT_TRUE(ParseCsv(CUtilities::FromUtf8(csv.out), rows));
   ASSERT_EQ(rows.size(), expected.size() + 1);
   std::vector<std::wstring> header = {L"kind", L"ID"};
-  for (const auto& c : qmscan::CsvValueColumns()) header.push_back(c);
+  for (const auto& c : inventory::CsvValueColumns()) header.push_back(c);
   EXPECT_EQ(rows[0], header);
-  const auto& columns = qmscan::CsvValueColumns();
+  const auto& columns = inventory::CsvValueColumns();
   for (std::size_t i = 0; i < expected.size(); ++i) {
     const auto& row = rows[i + 1];
     ASSERT_EQ(row.size(), columns.size() + 2);
@@ -165,9 +166,9 @@ TEST(Qmscan, ArgumentsAndHelp) {
 TEST(Qmscan, UnpairedSurrogatesSurviveJson) {
   // Registry names may hold them; the round trip above has none.
   const std::wstring lone = {L'x', static_cast<wchar_t>(0xD800), L'y', static_cast<wchar_t>(0xDC00)};
-  EXPECT_EQ(qmscan::JsonString(lone), L"\"x\\ud800y\\udc00\"");
+  EXPECT_EQ(inventory::JsonString(lone), L"\"x\\ud800y\\udc00\"");
   const std::wstring pair = {static_cast<wchar_t>(0xD83D), static_cast<wchar_t>(0xDE00)};
-  EXPECT_EQ(qmscan::JsonString(pair), L"\"" + pair + L"\"");
+  EXPECT_EQ(inventory::JsonString(pair), L"\"" + pair + L"\"");
 }
 
 namespace {
@@ -275,4 +276,101 @@ TEST(Qmscan, HostileNamesAreShownSafelyInCsvAndExactlyInJson) {
   }
   for (const auto& name : names)
     EXPECT_EQ(std::count(seen.begin(), seen.end(), name), 1) << Narrow(discovery::text::VisibleText(name));
+}
+
+namespace {
+
+// Context-menu extensions of the current user that a test adds and
+// removes; whatever is left is removed when the object goes.
+class ScratchMenuExts {
+ public:
+  ScratchMenuExts() : hadParent_(KeyPresent(HKEY_CURRENT_USER, HostileMenuExts::kPath)) {}
+  ~ScratchMenuExts() {
+    for (const auto& name : names_) hostile::DeleteTree(HKEY_CURRENT_USER, HostileMenuExts::kPath, name);
+    if (!hadParent_) RegDeleteKeyW(HKEY_CURRENT_USER, HostileMenuExts::kPath);  // only if empty again
+  }
+  ScratchMenuExts(const ScratchMenuExts&) = delete;
+  ScratchMenuExts& operator=(const ScratchMenuExts&) = delete;
+
+  void Add(const std::wstring& name) {
+    hostile::CreateKey(HKEY_CURRENT_USER, HostileMenuExts::kPath, name);
+    names_.push_back(name);
+  }
+  void Remove(const std::wstring& name) { hostile::DeleteTree(HKEY_CURRENT_USER, HostileMenuExts::kPath, name); }
+
+ private:
+  bool hadParent_;
+  std::vector<std::wstring> names_;
+};
+
+std::vector<std::string> Lines(const std::string& text) {
+  std::vector<std::string> lines;
+  for (std::size_t pos = 0; pos < text.size();) {
+    const std::size_t end = text.find("\r\n", pos);
+    if (end == std::string::npos) {
+      lines.push_back(text.substr(pos));
+      break;
+    }
+    lines.push_back(text.substr(pos, end - pos));
+    pos = end + 2;
+  }
+  return lines;
+}
+
+bool StartsWith(const std::string& text, const std::string& start) { return text.rfind(start, 0) == 0; }
+
+}  // namespace
+
+TEST(Qmscan, CompareTellsWhatIsNewAndWhatIsGone) {
+  ScratchMenuExts exts;
+  exts.Add(L"QuillmoorCompareStays");
+  exts.Add(L"QuillmoorCompareGoes");
+  TempFolder tmp;
+  const std::wstring saved = tmp.File(L"Inventory before.json");
+  const Output before = RunQmscan(L"--json");
+  ASSERT_EQ(before.code, 0) << before.err;
+  WriteBytes(saved, before.out);
+
+  const Output same = RunQmscan(L"--compare \"" + saved + L"\"");
+  EXPECT_EQ(same.code, 0) << same.err;
+  EXPECT_EQ(same.out, "");
+  EXPECT_EQ(same.err, "");
+
+  // A name that tries to start a line of its own.
+  exts.Remove(L"QuillmoorCompareGoes");
+  exts.Add(L"QuillmoorCompareNew\r\nGone: forged\x1b[2J");
+  const Output changed = RunQmscan(L"--compare \"" + saved + L"\"");
+  EXPECT_EQ(changed.code, 4) << changed.err;
+  EXPECT_EQ(changed.out.find('\x1b'), std::string::npos);
+  const auto lines = Lines(changed.out);
+  ASSERT_EQ(lines.size(), 2u) << changed.out;
+  const std::string added = "QuillmoorCompareNew^M^JGone: forged^[[2J";
+  EXPECT_TRUE(StartsWith(lines[0], "New: menuext \"" + added + "\" (HKEY_")) << lines[0];
+  EXPECT_NE(lines[0].find("\\Software\\Microsoft\\Internet Explorer\\MenuExt\\" + added + ", "), std::string::npos)
+      << lines[0];
+  EXPECT_TRUE(StartsWith(lines[1], "Gone: menuext \"QuillmoorCompareGoes\" (HKEY_")) << lines[1];
+  EXPECT_NE(lines[1].find("\\MenuExt\\QuillmoorCompareGoes, "), std::string::npos) << lines[1];
+  for (const auto& line : lines) EXPECT_EQ(line.back(), ')') << line;
+
+  // A file that is no saved listing, or none at all: "cannot run".
+  const std::wstring malformed = tmp.File(L"malformed.json");
+  const std::string cut = before.out.substr(0, before.out.size() / 2);
+  for (const std::string& bytes : {cut, std::string("[{\"kind\": \"bho\", \"ID\": 1, \"values\": {}}]"),
+                                   std::string("[\"\xC0\xAF\"]"), std::string("")}) {
+    WriteBytes(malformed, bytes);
+    const Output bad = RunQmscan(L"--compare \"" + malformed + L"\"");
+    EXPECT_EQ(bad.code, 3) << bytes;
+    EXPECT_EQ(bad.out, "");
+    EXPECT_TRUE(StartsWith(bad.err, "qmscan: the file \"")) << bad.err;
+  }
+  const Output missing = RunQmscan(L"--compare \"" + tmp.File(L"none.json") + L"\"");
+  EXPECT_EQ(missing.code, 3);
+  EXPECT_NE(missing.err.find("could not be read"), std::string::npos) << missing.err;
+
+  for (const wchar_t* bad : {L"--compare", L"--compare a --json", L"--csv --compare a", L"--compare a --compare b"}) {
+    const Output run = RunQmscan(bad);
+    EXPECT_EQ(run.code, 2) << Narrow(bad);
+    EXPECT_NE(run.err.find("qmscan: --compare"), std::string::npos) << Narrow(bad) << run.err;
+  }
+  EXPECT_NE(RunQmscan(L"--help").out.find("--compare FILE"), std::string::npos);
 }

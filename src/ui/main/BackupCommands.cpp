@@ -28,10 +28,12 @@ void MenuBackup(CommandHost& host) noexcept {
   Guarded(L"FMain.MenuBackup", kLevelError, [&] {
     bool written = false;
     std::size_t leftOut = 0;
+    std::wstring path;
     {
       BusyPointer busy(host);
-      written = RegistryBackup::BackupRegistry(host.Data(), nullptr, &leftOut);
+      written = RegistryBackup::BackupRegistry(host.Data(), &path, &leftOut);
     }
+    if (written) host.BackupWritten(path);
     // A backup that wrote nothing is never reported as done, nor one that
     // left entries out as complete.
     std::wstring text = LoadStr(IDS_BACKUP_FAILED);

@@ -103,6 +103,24 @@ struct CategoryTree::Impl final : WidgetWindow {
     });
   }
 
+  // A click on the node already selected shows its table again (and its
+  // details); a click that changes the selection is the change's.
+  void OnClick() {
+    TVHITTESTINFO hit{};
+    GetCursorPos(&hit.pt);
+    ScreenToClient(tv, &hit.pt);
+    const HTREEITEM item = TreeView_HitTest(tv, &hit);
+    if (!item || !(hit.flags & TVHT_ONITEM) || item != TreeView_GetSelection(tv)) return;
+    TVITEMW node{};
+    node.mask = TVIF_PARAM;
+    node.hItem = item;
+    if (!TreeView_GetItem(tv, &node)) return;
+    const auto id = static_cast<std::int32_t>(node.lParam);
+    Guarded(L"FTV.tv_NodeClick", kLevelError, [&] {
+      if (owner_.ShowTable) owner_.ShowTable(id);
+    });
+  }
+
   LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override {
     switch (message) {
       case WM_SIZE:
@@ -115,6 +133,7 @@ struct CategoryTree::Impl final : WidgetWindow {
         const auto* header = reinterpret_cast<const NMHDR*>(lParam);
         if (header->hwndFrom == tv && header->code == TVN_SELCHANGEDW)
           OnSelectionChanged(*reinterpret_cast<const NMTREEVIEWW*>(lParam));
+        if (header->hwndFrom == tv && header->code == NM_CLICK) OnClick();
         return 0;
       }
       case WM_ERASEBKGND:

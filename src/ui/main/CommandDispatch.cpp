@@ -9,6 +9,7 @@
 #include "ozcore/CUtilities.h"
 #include "ui/main/BackupCommands.h"
 #include "ui/main/CommandTable.h"
+#include "ui/main/ListCommands.h"
 #include "ui/main/CommandText.h"
 #include "ui/main/CommandHost.h"
 #include "ui/tables/ITableControl.h"
@@ -64,6 +65,13 @@ void CommandDispatch::Execute(int commandId) {
       break;
     case kAbout:
       AboutBox::ShowModal(host_.OwnerWindow());
+      break;
+    case kSaveList:
+      ListCommands::SaveList(host_);
+      break;
+    case kOpenInRegistryEditor:
+    case kRowOpenInRegistryEditor:
+      ListCommands::OpenInRegistryEditor(host_);
       break;
     case kExit:
       host_.RequestExit();

@@ -5,10 +5,13 @@
 // drive the commands through a host of their own.
 #include <windows.h>
 
+#include <vector>
+
 #include "core/DataFolder.h"
 #include "ui/main/MainShell.h"
 
 class ITableControl;
+class TableControlBase;
 
 class CommandHost {
  public:
@@ -20,6 +23,10 @@ class CommandHost {
   virtual ITableControl* ShownTable() = 0;
   // Lists every kind afresh.
   virtual void RefreshTables() = 0;
+  // Every kind's table, in kind order (what Save List writes).
+  virtual std::vector<TableControlBase*> Lists() = 0;
+  // A backup file was written (its full path).
+  virtual void BackupWritten(const std::wstring& path) = 0;
   // While busy, the window shows the hourglass pointer.
   virtual void SetBusy(bool busy) = 0;
   // Ends the program's message loop once the command returns.

@@ -33,7 +33,8 @@ const std::vector<CommandImage>& CommandImages() {
       {kFile, 1001},          {kBackup, 1002},         {kDelete, 1003},           {kFileProperties, 1004},
       {kRefresh, 1005},       {kRestore, 1006},        {kGoogleFileName, 1007},   {kGoogleAddonName, 1007},
       {kAbout, 1101},         {kQuickRefresh, 1105},   {kRowDelete, 1103},        {kRowProperties, 1104},
-      {kRowGoogleFileName, 1107}, {kRowGoogleAddonName, 1107}};
+      {kRowGoogleFileName, 1107}, {kRowGoogleAddonName, 1107}, {kSaveList, 1008},
+      {kOpenInRegistryEditor, 1009}, {kRowOpenInRegistryEditor, 1109}};
   return images;
 }
 
@@ -42,7 +43,8 @@ const std::vector<CommandImage>& LargeCommandImages() {
       {kFile, 2001},          {kBackup, 2002},         {kDelete, 2003},           {kFileProperties, 2004},
       {kRefresh, 2005},       {kRestore, 2006},        {kGoogleFileName, 2007},   {kGoogleAddonName, 2007},
       {kAbout, 2101},         {kQuickRefresh, 2105},   {kRowDelete, 2003},        {kRowProperties, 2104},
-      {kRowGoogleFileName, 2007}, {kRowGoogleAddonName, 2007}};
+      {kRowGoogleFileName, 2007}, {kRowGoogleAddonName, 2007}, {kSaveList, 2008},
+      {kOpenInRegistryEditor, 2009}, {kRowOpenInRegistryEditor, 2009}};
   return images;
 }
 
@@ -66,7 +68,10 @@ HBITMAP CommandBitmap(ImageStore& store, int command, int size) {
 RibbonModel BuildRibbonModel() {
   RibbonModel m;
   m.applicationButton = Make({kFile, IDS_CMD_FILE, IDS_TIPTITLE_FILE, IDS_TIP_FILE, true});
-  m.applicationMenu.push_back(Make({kAbout, IDS_CMD_ABOUT, IDS_TIPTITLE_ABOUT, IDS_TIP_ABOUT, true}));
+  m.applicationMenu.push_back(Make({kSaveList, IDS_CMD_SAVE_LIST, IDS_TIPTITLE_SAVE_LIST, IDS_TIP_SAVE_LIST, true}));
+  RibbonCommand about = Make({kAbout, IDS_CMD_ABOUT, IDS_TIPTITLE_ABOUT, IDS_TIP_ABOUT, true});
+  about.separatorBefore = true;
+  m.applicationMenu.push_back(about);
   RibbonCommand exitCommand = Make({kExit, IDS_CMD_EXIT, IDS_TIPTITLE_EXIT, IDS_TIP_EXIT, false});
   exitCommand.separatorBefore = true;
   m.applicationMenu.push_back(exitCommand);
@@ -78,7 +83,8 @@ RibbonModel BuildRibbonModel() {
        0,
        {Make({kDelete, IDS_CMD_DELETE, IDS_TIPTITLE_DELETE, IDS_TIP_DELETE, true}),
         Make({kFileProperties, IDS_CMD_FILE_PROPERTIES, IDS_TIPTITLE_FILE_PROPERTIES, IDS_TIP_FILE_PROPERTIES,
-              true})}});
+              true}),
+        Make({kOpenInRegistryEditor, IDS_CMD_OPEN_REGEDIT, IDS_TIPTITLE_OPEN_REGEDIT, IDS_TIP_OPEN_REGEDIT, true})}});
   home.groups.push_back(
       {LoadStr(IDS_GROUP_WEB_SEARCH),
        1,
@@ -88,8 +94,13 @@ RibbonModel BuildRibbonModel() {
                          2,
                          {Make({kBackup, IDS_CMD_BACKUP, IDS_TIPTITLE_BACKUP, IDS_TIP_BACKUP, true}),
                           Make({kRestore, IDS_CMD_RESTORE, IDS_TIPTITLE_RESTORE, IDS_TIP_RESTORE, true})}});
-  home.groups.push_back(
-      {LoadStr(IDS_GROUP_LIST), 3, {Make({kRefresh, IDS_CMD_REFRESH, IDS_TIPTITLE_REFRESH, IDS_TIP_REFRESH, true})}});
+  RibbonGroup list{LoadStr(IDS_GROUP_LIST),
+                   3,
+                   {Make({kRefresh, IDS_CMD_REFRESH, IDS_TIPTITLE_REFRESH, IDS_TIP_REFRESH, true}),
+                    Make({kSaveList, IDS_CMD_SAVE_LIST, IDS_TIPTITLE_SAVE_LIST, IDS_TIP_SAVE_LIST, true})}};
+  list.searchBoxId = kFilterBox;
+  list.searchCue = LoadStr(IDS_FILTER_CUE);
+  home.groups.push_back(list);
   m.tabs.push_back(home);
 
   m.quickAccess.push_back(Make({kQuickRefresh, IDS_CMD_REFRESH, IDS_TIPTITLE_REFRESH, IDS_TIP_REFRESH, true}));
@@ -106,6 +117,8 @@ void BuildContextMenu(PopupMenu& menu, ImageStore& images, UINT dpi) {
   menu.AddItem(kRowGoogleFileName, LoadStr(IDS_CMD_GOOGLE_FILE), CommandBitmap(images, kRowGoogleFileName, size));
   menu.AddItem(kRowGoogleAddonName, LoadStr(IDS_CMD_GOOGLE_ADDON), CommandBitmap(images, kRowGoogleAddonName, size));
   menu.AddSeparator();
+  menu.AddItem(kRowOpenInRegistryEditor, LoadStr(IDS_CMD_OPEN_REGEDIT),
+               CommandBitmap(images, kRowOpenInRegistryEditor, size));
   menu.AddItem(kRowProperties, LoadStr(IDS_CMD_PROPERTIES), CommandBitmap(images, kRowProperties, size));
 }
 

@@ -28,6 +28,12 @@ constexpr int kRowDelete = 7001;
 constexpr int kRowProperties = 7002;
 constexpr int kRowGoogleFileName = 7003;
 constexpr int kRowGoogleAddonName = 7004;
+constexpr int kSaveList = 5008;
+constexpr int kOpenInRegistryEditor = 5009;
+constexpr int kRowOpenInRegistryEditor = 7005;
+// The filter's text box in the ribbon's List group (its EN_CHANGE arrives
+// as a WM_COMMAND with this id).
+constexpr int kFilterBox = 5010;
 
 // The row context menu's id.
 constexpr int kContextMenu = 400;

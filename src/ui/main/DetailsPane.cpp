@@ -56,6 +56,14 @@ HWND DetailsPane::Hwnd() const { return impl_->Hwnd(); }
 
 PropertyGrid& DetailsPane::Grid() { return impl_->PropertyGrid1; }
 
+int DetailsPane::HeightFor(int rows) const {
+  const PropertyGrid& grid = impl_->PropertyGrid1;
+  const int dpi = grid.Hwnd() ? static_cast<int>(GetDpiForWindow(grid.Hwnd())) : 96;
+  // The heading's line, the rows, and the border.
+  const int pixels = grid.LineHeight() * (rows + 1) + MulDiv(4, dpi, 96);
+  return MulDiv(pixels, 96, dpi > 0 ? dpi : 96);
+}
+
 void DetailsPane::Init() {
   PropertyGrid& grid = impl_->PropertyGrid1;
   grid.Clear();

@@ -26,6 +26,13 @@ class DetailsPane {
 
   PropertyGrid& Grid();
 
+  // The most rows a record's details have (file, publisher, users,
+  // architecture, first seen, and room for two more).
+  static constexpr int kMostRows = 7;
+  // The height, in pixels at 96 DPI, that shows the heading and rows rows
+  // without a scroll bar.
+  int HeightFor(int rows) const;
+
  private:
   struct Impl;
   std::unique_ptr<Impl> impl_;

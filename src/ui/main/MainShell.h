@@ -6,13 +6,25 @@
 #include <windows.h>
 
 #include <functional>
+#include <optional>
 #include <string>
+
+// The file the user chose in a Save dialog and the form to write it in.
+struct SaveChoice {
+  std::wstring path;
+  bool html = false;  // an HTML report, else CSV
+};
 
 struct MainShell {
   // Each raises an error (QlmError) when the shell refuses the request.
   std::function<void(const std::wstring& address)> openAddress;
   std::function<void(const std::wstring& folder, HWND owner)> openFolder;
   std::function<void(const std::wstring& file, HWND owner)> showFileProperties;
+  // The standard Save dialog offering CSV and HTML; nothing when the user
+  // cancelled.
+  std::function<std::optional<SaveChoice>(const std::wstring& suggestedName, HWND owner)> chooseSaveFile;
+  // Starts the system's registry editor (which opens at its last key).
+  std::function<void()> startRegistryEditor;
 
   // The real shell.
   static MainShell System();

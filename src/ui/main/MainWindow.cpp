@@ -2,7 +2,9 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
 #include <utility>
+#include <vector>
 
 #include "core/ProgramResources.h"
 #include "core/ErrorReport.h"
@@ -14,10 +16,20 @@
 #include "ui/main/TableHost.h"
 #include "ui/main/DetailsPane.h"
 #include "ui/main/CategoryTree.h"
+#include "ozcore/CUtilities.h"
+#include "ui/tables/TableControlBase.h"
 #include "ui/tables/ITableControl.h"
 #include "ui/widgets/PropertyGrid.h"
 
 namespace {
+
+std::wstring WindowText(HWND window) {
+  const int length = GetWindowTextLengthW(window);
+  std::wstring text(static_cast<std::size_t>(std::max(0, length)) + 1, L'\0');
+  text.resize(static_cast<std::size_t>(GetWindowTextW(window, text.data(), length + 1)));
+  return text;
+}
+
 
 const wchar_t kClassName[] = L"QuillmoorMainWindow";
 constexpr DWORD kStyle = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN;
@@ -55,8 +67,10 @@ bool MainWindow::Load() {
     BuildCommandBars();
     BuildPanes();
     dialogs::SetMessageOwner({hwnd_, &images_});
-    RegistryBackup::BackupRegistry(data_);
+    std::wstring backup;
+    if (RegistryBackup::BackupRegistry(data_, &backup)) lastBackup_ = backup;
   });
+  if (loaded) CompareWithLastStart();
   if (!loaded) return false;
   PlaceAtFirstShow();
   ShowWindow(hwnd_, SW_SHOWNORMAL);
@@ -86,7 +100,29 @@ void MainWindow::RunMessageLoop() {
 }
 
 bool MainWindow::PreTranslateMessage(const MSG& msg) {
-  return (ribbon_.Hwnd() && ribbon_.PreTranslateMessage(msg)) || CyclePaneFocus(msg);
+  return ListKeys(msg) || (ribbon_.Hwnd() && ribbon_.PreTranslateMessage(msg)) || CyclePaneFocus(msg);
+}
+
+bool MainWindow::ListKeys(const MSG& msg) {
+  if (msg.message != WM_KEYDOWN || !hwnd_ || (msg.hwnd != hwnd_ && !IsChild(hwnd_, msg.hwnd))) return false;
+  const bool control = GetKeyState(VK_CONTROL) < 0, alt = GetKeyState(VK_MENU) < 0;
+  const HWND filter = FilterBox();
+  if (alt) return false;
+  if ((control && msg.wParam == 'F') || (!control && msg.wParam == VK_F3)) {
+    if (!filter) return false;
+    SetFocus(filter);
+    SendMessageW(filter, EM_SETSEL, 0, -1);
+    return true;
+  }
+  if (control && msg.wParam == 'S') {
+    RunCommand(Commands::kSaveList);
+    return true;
+  }
+  if (!control && msg.wParam == VK_ESCAPE && filter && msg.hwnd == filter) {
+    SetWindowTextW(filter, L"");
+    return true;
+  }
+  return false;
 }
 
 bool MainWindow::CyclePaneFocus(const MSG& msg) {
@@ -170,8 +206,8 @@ void MainWindow::BuildCommandBars() {
 
 void MainWindow::BuildPanes() {
   if (!panes_.Create(hwnd_, kPanesId)) throw QlmError(-1, L"FMain", L"The panes could not be created");
+  if (!status_.Create(hwnd_, kStatusId)) throw QlmError(-1, L"FMain", L"The status bar could not be created");
   panes_.SetLeftWidth(kTreeWidth);
-  panes_.SetBottomHeight(kDetailsHeight);
 
   tree_ = std::make_unique<CategoryTree>();
   tree_->ShowTable = [this](std::int32_t id) { ShowCategory(id); };
@@ -180,12 +216,17 @@ void MainWindow::BuildPanes() {
   if (!tree_->Create(panes_.Hwnd()) || !host_->Create(panes_.Hwnd()) || !details_->Create(panes_.Hwnd()))
     throw QlmError(-1, L"FMain", L"The pane windows could not be created");
   details_->Init();
+  // Tall enough for every row a record can have, at the first size.
+  const int title96 = MulDiv(panes_.TitleHeight(), 96, static_cast<int>(Dpi()));
+  panes_.SetBottomHeight(std::max(kDetailsHeight, details_->HeightFor(DetailsPane::kMostRows) + title96));
 
   panes_.SetPane(DockPanes::kLeftPane, LoadStr(IDS_PANE_TREE), tree_->Hwnd());
   panes_.SetPane(DockPanes::kMainPane, LoadStr(IDS_PANE_TABLE), host_->Hwnd());
   panes_.SetPane(DockPanes::kBottomPane, LoadStr(IDS_PANE_PROPERTIES), details_->Hwnd());
   Layout();
+  host_->OnRowsChanged([this] { UpdateStatus(); });
   host_->Init(details_.get(), FindContextMenu(Commands::kContextMenu));
+  UpdateStatus();
 }
 
 PopupMenu* MainWindow::FindContextMenu(int id) { return id == Commands::kContextMenu ? &contextMenu_ : nullptr; }
@@ -195,6 +236,66 @@ void MainWindow::ShowCategory(std::int32_t id) {
 }
 
 ITableControl* MainWindow::ShownTable() { return host_ ? host_->CurrentTable() : nullptr; }
+
+std::vector<TableControlBase*> MainWindow::Lists() { return host_ ? host_->Tables() : std::vector<TableControlBase*>{}; }
+
+HWND MainWindow::FilterBox() const { return ribbon_.Hwnd() ? ribbon_.SearchBox(Commands::kFilterBox) : nullptr; }
+
+void MainWindow::BackupWritten(const std::wstring& path) {
+  lastBackup_ = path;
+  UpdateStatus();
+}
+
+void MainWindow::CompareWithLastStart() {
+  if (!host_) return;
+  inventory_.SaveAndCompare(data_, host_->Tables());
+  if (!inventory_.Compared()) return;
+  for (TableControlBase* table : host_->Tables()) {
+    TableControlBase::AgeMarks marks;
+    const std::wstring kind = table->Kind().scanName;
+    marks.isNew = [this, kind](const CResultNode& record) { return inventory_.IsNew(kind, record); };
+    marks.firstSeenNew = CUtilities::FormatString(LoadStr(IDS_FIRST_SEEN_NOW), {inventory_.Now()});
+    marks.firstSeenEarlier = CUtilities::FormatString(LoadStr(IDS_FIRST_SEEN_BEFORE), {inventory_.Earlier()});
+    table->SetAgeMarks(std::move(marks));
+  }
+  if (host_->CurrentTable()) host_->CurrentTable()->ShowDetails();
+}
+
+void MainWindow::UpdateStatus() {
+  if (!status_.Hwnd() || !host_) return;
+  std::wstring counts;
+  std::size_t shown = 0, total = 0;
+  for (TableControlBase* table : host_->Tables()) {
+    if (!counts.empty()) counts += L"   ";
+    counts += CUtilities::FormatString(LoadStr(IDS_STATUS_KIND_COUNT),
+                                       {LoadStr(table->Kind().caption), std::to_wstring(table->RecordCount())});
+    shown += table->ShownCount();
+    total += table->RecordCount();
+  }
+  status_.SetText(StatusBar::kCountsPart, counts);
+  status_.SetText(StatusBar::kFilterPart,
+                  host_->Filter().empty()
+                      ? std::wstring()
+                      : CUtilities::FormatString(LoadStr(IDS_STATUS_FILTER), {std::to_wstring(shown), std::to_wstring(total)}));
+  status_.SetText(StatusBar::kBackupPart, lastBackup_.empty()
+                                              ? LoadStr(IDS_STATUS_NO_BACKUP)
+                                              : CUtilities::FormatString(LoadStr(IDS_STATUS_LAST_BACKUP), {lastBackup_}));
+}
+
+void MainWindow::OnNotify(const NMHDR& header) {
+  if (header.code == Ribbon::kNotifyHeightChanged) {
+    Layout();
+    return;
+  }
+  // A click on the last backup opens its folder.
+  if (header.hwndFrom == status_.Hwnd() && header.code == NM_CLICK && !lastBackup_.empty()) {
+    const auto& mouse = reinterpret_cast<const NMMOUSE&>(header);
+    if (status_.PartAt(mouse.pt) != StatusBar::kBackupPart) return;
+    const std::size_t slash = lastBackup_.find_last_of(L'\\');
+    Guarded(L"FMain.OpenBackupFolder", kLevelError,
+            [&] { shell_.openFolder(lastBackup_.substr(0, slash == std::wstring::npos ? 0 : slash + 1), hwnd_); });
+  }
+}
 
 void MainWindow::RefreshTables() {
   if (host_) host_->RefreshTables();
@@ -231,7 +332,9 @@ void MainWindow::PlaceAtFirstShow() {
 void MainWindow::Layout() {
   if (!ribbon_.Hwnd() || !panes_.Hwnd()) return;
   const RECT free = ribbon_.DockToParent();
-  MoveWindow(panes_.Hwnd(), free.left, free.top, free.right - free.left, free.bottom - free.top, TRUE);
+  status_.Layout();
+  const int bottom = std::max<int>(free.top, free.bottom - status_.Height());
+  MoveWindow(panes_.Hwnd(), free.left, free.top, free.right - free.left, bottom - free.top, TRUE);
 }
 
 void MainWindow::OnDpiChanged(UINT dpi, const RECT& suggested) {
@@ -267,7 +370,7 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       Layout();
       return 0;
     case WM_NOTIFY:
-      if (reinterpret_cast<const NMHDR*>(lParam)->code == Ribbon::kNotifyHeightChanged) Layout();
+      OnNotify(*reinterpret_cast<const NMHDR*>(lParam));
       return 0;
     case WM_DPICHANGED:
       OnDpiChanged(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
@@ -326,6 +429,11 @@ void MainWindow::OnCommand(WPARAM wParam, LPARAM lParam) {
   // Menus send no window; the ribbon sends itself. Notifications of child
   // controls are not commands.
   const HWND from = reinterpret_cast<HWND>(lParam);
+  // The filter's text box: every change filters the lists.
+  if (LOWORD(wParam) == Commands::kFilterBox && HIWORD(wParam) == EN_CHANGE && from && from == FilterBox()) {
+    if (host_) host_->SetFilter(WindowText(from));
+    return;
+  }
   if (HIWORD(wParam) != 0 && HIWORD(wParam) != 1) return;
   if (from && from != ribbon_.Hwnd()) return;
   RunCommand(LOWORD(wParam));

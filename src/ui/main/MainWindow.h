@@ -11,6 +11,8 @@
 #include "core/DataFolder.h"
 #include "ui/main/CommandHost.h"
 #include "ui/main/MainShell.h"
+#include "ui/main/StartInventory.h"
+#include "ui/main/StatusBar.h"
 #include "ui/widgets/DockPanes.h"
 #include "ui/widgets/ImageStore.h"
 #include "ui/widgets/PopupMenu.h"
@@ -27,7 +29,8 @@ class MainWindow final : public CommandHost {
   // Client size at first show, in pixels at 96 DPI.
   static constexpr int kClientWidth = 963;
   static constexpr int kClientHeight = 501;
-  // Docked pane sizes at 96 DPI.
+  // Docked pane sizes at 96 DPI; the details pane is as tall as its rows
+  // need (DetailsPane::HeightFor), at least this.
   static constexpr int kTreeWidth = 200;
   static constexpr int kDetailsHeight = 100;
 
@@ -88,11 +91,19 @@ class MainWindow final : public CommandHost {
   HWND OwnerWindow() const override { return hwnd_; }
   ITableControl* ShownTable() override;
   void RefreshTables() override;
+  std::vector<TableControlBase*> Lists() override;
+  void BackupWritten(const std::wstring& path) override;
+  StatusBar& Status() { return status_; }
+  // What this start found new since the last one.
+  const StartInventory& Inventory() const { return inventory_; }
+  // The filter's text box in the ribbon.
+  HWND FilterBox() const;
   const core::DataFolder& Data() const override { return data_; }
 
  private:
   static constexpr int kRibbonId = 100;
   static constexpr int kPanesId = 101;
+  static constexpr int kStatusId = 102;
 
   static bool RegisterClassOnce();
   static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) noexcept;
@@ -107,6 +118,13 @@ class MainWindow final : public CommandHost {
   void OnDpiChanged(UINT dpi, const RECT& suggested);
   void OnActivate(bool active);
   void OnCommand(WPARAM wParam, LPARAM lParam);
+  void OnNotify(const NMHDR& header);
+  // The list keys: Ctrl+F and F3 to the filter, Esc there clears it,
+  // Ctrl+S saves the list. True when the message was used up.
+  bool ListKeys(const MSG& msg);
+  // The inventory of this start, and the tables' marks from it.
+  void CompareWithLastStart();
+  void UpdateStatus();
   void OnDestroy();
   void RunMessageLoop();
   // F6 and Shift+F6 move the keyboard focus from pane to pane.
@@ -126,6 +144,9 @@ class MainWindow final : public CommandHost {
   std::unique_ptr<DetailsPane> details_;
   std::unique_ptr<CommandDispatch> dispatch_;
   MainShell shell_;
+  StatusBar status_;
+  StartInventory inventory_;
+  std::wstring lastBackup_;
   FileResolver& files_;
   core::DataFolder data_;
 };

@@ -35,6 +35,8 @@ struct TableHost::Impl final : WidgetWindow {
   std::int32_t currentId = 0;
   DetailsPane* details = nullptr;
   FileResolver& files;
+  std::wstring filter;
+  std::function<void()> rowsChanged;
 
   bool Create(HWND parent) {
     if (!CreateWidget(kClassName, parent, 0, WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN)) return false;
@@ -95,7 +97,12 @@ void TableHost::Init(DetailsPane* details, PopupMenu* contextMenu) {
   d.Resize();
   DetailsSink showDetails;
   if (details) showDetails = [details](const CParams& shown) { details->ShowDetails(shown); };
-  for (const auto& entry : d.tables) entry.second->Init(showDetails, contextMenu);
+  for (const auto& entry : d.tables) {
+    entry.second->rowsChanged = [&d] {
+      if (d.rowsChanged) d.rowsChanged();
+    };
+    entry.second->Init(showDetails, contextMenu);
+  }
   ShowTable(discovery::AddonKinds().front().id);
 }
 
@@ -123,6 +130,23 @@ void TableHost::RefreshTables() {
     for (const auto& entry : impl_->tables) entry.second->RefreshList();
     ShowTable(impl_->currentId);
   });
+}
+
+void TableHost::SetFilter(const std::wstring& text) {
+  Impl& d = *impl_;
+  if (text == d.filter) return;
+  d.filter = text;
+  for (const auto& control : d.controls) control->SetFilter(text);
+}
+
+const std::wstring& TableHost::Filter() const { return impl_->filter; }
+
+void TableHost::OnRowsChanged(std::function<void()> changed) { impl_->rowsChanged = std::move(changed); }
+
+std::vector<TableControlBase*> TableHost::Tables() {
+  std::vector<TableControlBase*> tables;
+  for (const auto& control : impl_->controls) tables.push_back(control.get());
+  return tables;
 }
 
 std::int32_t TableHost::CurrentId() const { return impl_->currentId; }

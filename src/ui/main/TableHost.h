@@ -4,12 +4,16 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <functional>
 #include <memory>
+#include <string>
+#include <vector>
 
 class DetailsPane;
 class FileResolver;
 class ITableControl;
 class PopupMenu;
+class TableControlBase;
 
 class TableHost {
  public:
@@ -36,9 +40,21 @@ class TableHost {
   // logged ("FMultitable.RefreshTables").
   void RefreshTables();
 
+  // Filters every table at once (see TableControlBase::SetFilter); the
+  // filter stays over refreshes.
+  void SetFilter(const std::wstring& text);
+  const std::wstring& Filter() const;
+
+  // Called after any table's rows changed: a refresh, a deletion, the
+  // filter.
+  void OnRowsChanged(std::function<void()> changed);
+
   std::int32_t CurrentId() const;
   // The tables in list order (3 to 7), for tests.
   ITableControl* Table(std::int32_t id);
+  // The tables in kind order, with what the window needs beyond commands:
+  // counts, the shown records, age marks.
+  std::vector<TableControlBase*> Tables();
 
  private:
   struct Impl;

@@ -10,19 +10,32 @@ std::wstring ExplorerBarTable::ObjectName(const CResultNode&, const std::wstring
   return rowText + LoadStr(IDS_NAME_SUFFIX_EXPLORER_BAR);
 }
 
-TableControlBase::DeleteOutcome ExplorerBarTable::DeleteEntry(CRegistry& registry, const CResultNode& record) {
-  // Only the bar's membership in the category it was listed for goes.
+EntryKey ExplorerBarTable::CategoryKey(CRegistry& registry, const CResultNode& record) {
   const std::wstring category = Value(record, discovery::keys::kCatId);
-  if (record.ID.empty() || record.ID.find(L'\\') != std::wstring::npos) return Incomplete();
+  // Either name holding a separator would name another key.
+  if (record.ID.empty() || record.ID.find(L'\\') != std::wstring::npos || category.empty() ||
+      category.find(L'\\') != std::wstring::npos)
+    return {};
   // The bar was listed through the merged classes view, whose category key
-  // is the machine's or else the current user's: it goes from that hive,
-  // never through the merged view, which would reach the user's copy
-  // while the machine's, the one listed, stayed.
+  // is the machine's or else the current user's: it is that hive's, never
+  // the merged view's, which would reach the user's copy while the
+  // machine's, the one listed, stayed.
   const std::wstring categories =
       CUtilities::FormatString(L"Software\\Classes\\CLSID\\%1\\Implemented Categories", {record.ID});
-  const bool machine = !category.empty() && category.find(L'\\') == std::wstring::npos &&
-                       registry.KeyExists(HKEY_LOCAL_MACHINE, categories + L"\\" + category);
-  return DeleteEntryKey(registry, machine ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER, categories, category);
+  const bool machine = registry.KeyExists(HKEY_LOCAL_MACHINE, categories + L"\\" + category);
+  return {machine ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER, categories + L"\\" + category};
+}
+
+EntryKey ExplorerBarTable::EntryLocation(CRegistry& registry, const CResultNode& record) const {
+  return CategoryKey(registry, record);
+}
+
+TableControlBase::DeleteOutcome ExplorerBarTable::DeleteEntry(CRegistry& registry, const CResultNode& record) {
+  // Only the bar's membership in the category it was listed for goes.
+  const EntryKey key = CategoryKey(registry, record);
+  if (!key.root) return Incomplete();
+  const std::size_t slash = key.path.rfind(L'\\');
+  return DeleteEntryKey(registry, key.root, key.path.substr(0, slash), key.path.substr(slash + 1));
 }
 
 unsigned ExplorerBarTable::FailureLogText() const { return IDS_EB_DELETE_LOG; }

@@ -10,5 +10,9 @@ class ExplorerBarTable final : public TableControlBase {
  protected:
   std::wstring ObjectName(const CResultNode& record, const std::wstring& rowText) const override;
   DeleteOutcome DeleteEntry(CRegistry& registry, const CResultNode& record) override;
+  EntryKey EntryLocation(CRegistry& registry, const CResultNode& record) const override;
+
+ private:
+  static EntryKey CategoryKey(CRegistry& registry, const CResultNode& record);
   unsigned FailureLogText() const override;
 };

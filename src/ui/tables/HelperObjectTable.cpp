@@ -9,6 +9,10 @@ std::wstring HelperObjectTable::ObjectName(const CResultNode&, const std::wstrin
   return rowText + LoadStr(IDS_NAME_SUFFIX_HELPER_OBJECT);
 }
 
+EntryKey HelperObjectTable::EntryLocation(CRegistry&, const CResultNode& record) const {
+  return {HKEY_LOCAL_MACHINE, std::wstring(KindOfTable().machinePath) + L"\\" + record.ID};
+}
+
 TableControlBase::DeleteOutcome HelperObjectTable::DeleteEntry(CRegistry& registry, const CResultNode& record) {
   return DeleteEntryKey(registry, HKEY_LOCAL_MACHINE, KindOfTable().machinePath, record.ID);
 }

@@ -18,6 +18,14 @@ class PopupMenu;
 using DetailsSink = std::function<void(const CParams& details)>;
 
 
+// The registry key that holds an add-on's entry (for a value: its key),
+// with the view it is in; no root when unknown.
+struct EntryKey {
+  HKEY root = nullptr;
+  std::wstring path;
+  bool view32 = false;
+};
+
 class ITableControl {
  public:
   virtual ~ITableControl() = default;
@@ -45,6 +53,8 @@ class ITableControl {
   virtual bool TableIsEmpty() const = 0;
   // Puts the selected add-on into the details pane; false for an empty table.
   virtual bool ShowDetails() = 0;
+  // The key of the selected add-on's entry; no root when none is selected.
+  virtual EntryKey SelectedEntryKey() = 0;
 
   // The table's child window (caption bar over the list).
   virtual HWND Hwnd() const = 0;

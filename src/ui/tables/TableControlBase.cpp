@@ -1,7 +1,7 @@
 #include "ui/tables/TableControlBase.h"
 
 #include <commctrl.h>
-#include <uxtheme.h>
+#include <windowsx.h>
 
 #include "core/ProgramResources.h"
 #include "core/ErrorReport.h"
@@ -59,15 +59,7 @@ bool TableControlBase::Create(HWND parent) {
   if (!CreateWidget(kClassName, parent, kind_.id, WS_CHILD | WS_CLIPCHILDREN | WS_CLIPSIBLINGS)) return false;
   const std::wstring caption = LoadStr(kind_.caption);
   if (!caption_.Create(Hwnd(), kCaptionId, caption)) return false;
-  list_ = CreateWindowExW(0, WC_LISTVIEWW, caption.c_str(),
-                          WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_CLIPSIBLINGS | LVS_REPORT | LVS_SINGLESEL |
-                              LVS_SHOWSELALWAYS | LVS_NOSORTHEADER,
-                          0, 0, 0, 0, Hwnd(), reinterpret_cast<HMENU>(static_cast<INT_PTR>(kListId)),
-                          GetModuleHandleW(nullptr), nullptr);
-  if (!list_) return false;
-  SetWindowTheme(list_, L"Explorer", nullptr);
-  const DWORD extended = LVS_EX_FULLROWSELECT | LVS_EX_DOUBLEBUFFER | LVS_EX_INFOTIP;
-  SendMessageW(list_, LVM_SETEXTENDEDLISTVIEWSTYLE, extended, extended);
+  if (!list_.Create(Hwnd(), kListId, caption)) return false;
   UserControl_Resize();
   return true;
 }
@@ -83,21 +75,24 @@ void TableControlBase::Init(DetailsSink showDetails, PopupMenu* contextMenu) {
 }
 
 void TableControlBase::AddColumns() {
-  if (columnsAdded_ || !list_) return;
-  for (std::size_t i = 0; i < kind_.columns.size(); ++i) {
-    std::wstring text = LoadStr(kind_.columns[i]);
-    LVCOLUMNW column{};
-    column.mask = LVCF_TEXT | LVCF_WIDTH;
-    column.pszText = text.data();
-    column.cx = Scale(100);
-    SendMessageW(list_, LVM_INSERTCOLUMNW, i, reinterpret_cast<LPARAM>(&column));
-  }
+  if (columnsAdded_ || !list_.Hwnd()) return;
+  std::vector<AddonList::Column> columns;
+  for (unsigned id : kind_.columns) columns.push_back({LoadStr(id), true});
+  for (unsigned id : {IDS_COLUMN_PUBLISHER, IDS_COLUMN_FILE, IDS_COLUMN_VERSION, IDS_COLUMN_USERS})
+    columns.push_back({LoadStr(id), false});
+  // Which browser processes load an add-on is only a question where the
+  // registry has two views.
+  if (CRegistry::HasWow32View()) columns.push_back({LoadStr(IDS_COLUMN_ARCHITECTURE), false});
+  list_.SetColumns(std::move(columns));
+  std::vector<std::wstring> empty;
+  for (unsigned id : kind_.emptyTexts) empty.push_back(LoadStr(id));
+  list_.SetPlaceholders(std::move(empty), LoadStr(IDS_FILTER_NO_MATCH));
   columnsAdded_ = true;
   LayoutColumns();
 }
 
 void TableControlBase::LoadRowImage() {
-  if (!list_) return;
+  if (!list_.Hwnd()) return;
   // Rows without their picture are better than no table: a missing image
   // is logged and the list goes on without it.
   Guarded(Context(L"Init"), kLevelError, [&] {
@@ -108,7 +103,7 @@ void TableControlBase::LoadRowImage() {
     UniqueIcon icon = ImageStore::LoadPngIcon(resource.hModule(), kRowImage, size, size);
     if (!images || !icon || ImageList_AddIcon(images.get(), icon.get()) < 0)
       throw QlmError(kObjectErrorBase + 1200, Context(L"Init"), L"The row image could not be loaded");
-    SendMessageW(list_, LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(images.get()));
+    SendMessageW(list_.Hwnd(), LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(images.get()));
     images_ = std::move(images);
   });
 }
@@ -119,73 +114,158 @@ void TableControlBase::OnDpiChanged() {
   UserControl_Resize();
 }
 
-int TableControlBase::RowCount() const {
-  return list_ ? static_cast<int>(SendMessageW(list_, LVM_GETITEMCOUNT, 0, 0)) : 0;
-}
 
-int TableControlBase::SelectedRow() const {
-  return list_ ? static_cast<int>(SendMessageW(list_, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED)) : -1;
-}
+
+int TableControlBase::SelectedRow() const { return list_.SelectedRow(); }
 
 const CResultNode* TableControlBase::RecordAt(int row) const { return SharedRecordAt(row).get(); }
 
 std::shared_ptr<CResultNode> TableControlBase::SharedRecordAt(int row) const {
-  if (row < 0 || row >= RowCount()) return nullptr;
-  LVITEMW item{};
-  item.mask = LVIF_PARAM;
-  item.iItem = row;
-  if (!SendMessageW(list_, LVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item)) || item.lParam == 0) return nullptr;
-  const auto* record = reinterpret_cast<const CResultNode*>(item.lParam);
-  for (const auto& held : records_)
-    if (held.get() == record) return held;
-  return nullptr;
+  const std::optional<std::size_t> record = list_.RecordOfRow(row);
+  return record && *record < records_.size() ? records_[*record] : nullptr;
+}
+
+std::vector<const CResultNode*> TableControlBase::ShownRecords() const {
+  std::vector<const CResultNode*> shown;
+  for (int row = 0; row < RowCount(); ++row)
+    if (const CResultNode* record = RecordAt(row)) shown.push_back(record);
+  return shown;
 }
 
 std::wstring TableControlBase::RowText(int row) const {
-  std::wstring text(1024, L'\0');
-  LVITEMW item{};
-  item.iSubItem = 0;
-  for (;;) {
-    item.pszText = text.data();
-    item.cchTextMax = static_cast<int>(text.size());
-    const auto n = static_cast<std::size_t>(SendMessageW(list_, LVM_GETITEMTEXTW, row, reinterpret_cast<LPARAM>(&item)));
-    if (n + 1 < text.size()) {
-      text.resize(n);
-      return text;
-    }
-    text.resize(text.size() * 2);
-  }
+  const std::optional<std::size_t> record = list_.RecordOfRow(row);
+  return record ? list_.Cell(*record, 0) : std::wstring();
 }
 
-void TableControlBase::AddRow(const std::vector<std::wstring>& texts, const std::shared_ptr<CResultNode>& record) {
-  if (record) records_.push_back(record);
-  // Names come from the registry: control characters and the like are
-  // shown escaped, so a name can neither hide nor pass for another.
-  std::wstring first = texts.empty() ? std::wstring() : discovery::text::VisibleText(texts[0]);
-  LVITEMW item{};
-  item.mask = LVIF_TEXT | LVIF_IMAGE | LVIF_PARAM;
-  item.iItem = RowCount();
-  item.pszText = first.data();
-  item.iImage = 0;
-  item.lParam = reinterpret_cast<LPARAM>(record.get());
-  const int row = static_cast<int>(SendMessageW(list_, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item)));
-  if (row < 0) throw QlmError(kObjectErrorBase + errors::kIndexOutOfBounds, Context(L"RefreshList"), L"The row could not be added");
-  for (std::size_t column = 1; column < texts.size() && column < kind_.columns.size(); ++column) {
-    std::wstring text = discovery::text::VisibleText(texts[column]);
-    LVITEMW sub{};
-    sub.iSubItem = static_cast<int>(column);
-    sub.pszText = text.data();
-    SendMessageW(list_, LVM_SETITEMTEXTW, row, reinterpret_cast<LPARAM>(&sub));
-  }
-}
+
 
 void TableControlBase::SelectRow(int row) {
   if (row < 0 || row >= RowCount()) throw QlmError(kNoSuchRow, L"ListView", L"Index out of bounds");
-  LVITEMW state{};
-  state.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
-  state.state = LVIS_SELECTED | LVIS_FOCUSED;
-  SendMessageW(list_, LVM_SETITEMSTATE, row, reinterpret_cast<LPARAM>(&state));
-  SendMessageW(list_, LVM_SETSELECTIONMARK, 0, row);
+  list_.SelectRow(row);
+}
+
+std::vector<std::wstring> TableControlBase::Cells(const CResultNode& record, bool visible) const {
+  namespace k = discovery::keys;
+  // Names come from the registry: control characters and the like are
+  // shown escaped, so a name can neither hide nor pass for another.
+  auto VisibleText = [visible](const std::wstring& text) { return visible ? discovery::text::VisibleText(text) : text; };
+  std::vector<std::wstring> cells;
+  std::vector<std::wstring> names = RowTexts(record);
+  names.resize(kind_.columns.size());
+  for (const auto& name : names) cells.push_back(VisibleText(name));
+  cells.push_back(VisibleText(Value(record, k::kManufacturer)));
+  cells.push_back(VisibleText(Value(record, k::kDll)));
+  cells.push_back(VisibleText(Value(record, k::kVersion)));
+  cells.push_back(VisibleText(Value(record, k::kScope)));
+  if (CRegistry::HasWow32View()) {
+    const CParam* view = record.params.Find(k::kView);
+    cells.push_back(view ? LoadStr(view->Number() == 32 ? IDS_ARCH_32 : IDS_ARCH_64) : std::wstring());
+  }
+  return cells;
+}
+
+std::wstring TableControlBase::SearchText(const std::vector<std::wstring>& cells, std::size_t nameColumns) {
+  // Name(s), file, publisher and users; a line break keeps a word from
+  // matching across two of them.
+  std::wstring text;
+  for (std::size_t i = 0; i < nameColumns && i < cells.size(); ++i) text += cells[i] + L"\n";
+  for (std::size_t shared : {std::size_t{1}, std::size_t{0}, std::size_t{3}})
+    if (nameColumns + shared < cells.size()) text += cells[nameColumns + shared] + L"\n";
+  return text;
+}
+
+void TableControlBase::FillList() {
+  std::vector<std::vector<std::wstring>> cells;
+  std::vector<std::wstring> search;
+  std::vector<bool> isNew;
+  cells.reserve(records_.size());
+  search.reserve(records_.size());
+  for (const auto& record : records_) {
+    cells.push_back(Cells(*record));
+    search.push_back(SearchText(cells.back(), kind_.columns.size()));
+    isNew.push_back(ages_.isNew && ages_.isNew(*record));
+  }
+  list_.SetRecords(std::move(cells), search, std::move(isNew));
+  UpdateCaption();
+  if (rowsChanged) rowsChanged();
+}
+
+EntryKey TableControlBase::EntryLocation(CRegistry&, const CResultNode&) const { return {}; }
+
+EntryKey TableControlBase::SelectedEntryKey() {
+  EntryKey key;
+  Guarded(Context(L"SelectedEntryKey"), kLevelError, [&] {
+    const CResultNode* record = RecordAt(SelectedRow());
+    if (!record) return;
+    const RegView view = discovery::ViewOfRecord(*record);
+    CRegistry registry(view);
+    key = EntryLocation(registry, *record);
+    key.view32 = view == RegView::Wow32 && CRegistry::HasWow32View();
+  });
+  return key;
+}
+
+std::vector<std::wstring> TableControlBase::ShownColumnCaptions() const {
+  std::vector<std::wstring> captions;
+  for (std::size_t column = 0; column < list_.ColumnCount(); ++column)
+    if (list_.ColumnShown(column)) captions.push_back(list_.Caption(column));
+  return captions;
+}
+
+std::vector<std::vector<std::wstring>> TableControlBase::ShownRowCells() const {
+  std::vector<std::vector<std::wstring>> rows;
+  for (const CResultNode* record : ShownRecords()) {
+    const std::vector<std::wstring> cells = Cells(*record, false);
+    std::vector<std::wstring> row;
+    for (std::size_t column = 0; column < cells.size(); ++column)
+      if (list_.ColumnShown(column)) row.push_back(cells[column]);
+    rows.push_back(std::move(row));
+  }
+  return rows;
+}
+
+void TableControlBase::UpdateCaption() {
+  std::wstring parts;
+  if (list_.Filtered())
+    parts = CUtilities::FormatString(LoadStr(IDS_CAPTION_SHOWN_OF),
+                                     {std::to_wstring(list_.ShownCount()), std::to_wstring(records_.size())});
+  if (const std::size_t fresh = list_.NewCount())
+    parts += (parts.empty() ? L"" : L", ") + CUtilities::FormatString(LoadStr(IDS_CAPTION_NEW), {std::to_wstring(fresh)});
+  const std::wstring caption = LoadStr(kind_.caption);
+  caption_.SetText(parts.empty() ? caption : caption + L" (" + parts + L")");
+}
+
+void TableControlBase::SetFilter(const std::wstring& text) {
+  Guarded(Context(L"SetFilter"), kLevelError, [&] {
+    {
+      FlagScope quiet(updating_);
+      list_.SetFilter(text);
+    }
+    UpdateCaption();
+    if (rowsChanged) rowsChanged();
+    // The details follow the selection; with the selected add-on hidden
+    // they go to the first one shown.
+    if (emptyFlag_ || !Shown()) return;
+    if (list_.ShowsPlaceholder()) {
+      if (showDetails_) showDetails_(CParams());
+      return;
+    }
+    if (SelectedRow() < 0) {
+      FlagScope quiet(updating_);
+      SelectRow(0);
+    }
+    ShowSelectedDetails();
+  });
+}
+
+void TableControlBase::SetAgeMarks(AgeMarks marks) {
+  ages_ = std::move(marks);
+  if (!records_.empty()) {
+    FlagScope quiet(updating_);
+    const int selected = SelectedRow();
+    FillList();
+    if (selected >= 0 && selected < RowCount()) SelectRow(selected);
+  }
 }
 
 std::vector<std::wstring> TableControlBase::RowTexts(const CResultNode& record) const {
@@ -198,44 +278,33 @@ bool TableControlBase::Shown() const { return Hwnd() && (GetWindowLongPtrW(Hwnd(
 
 void TableControlBase::RefreshList() {
   Guarded(Context(L"RefreshList"), kLevelError, [&] {
-    if (!list_) throw QlmError(kNoRecordOnRow, Context(L"RefreshList"), L"The table has no list");
+    if (!list_.Hwnd()) throw QlmError(kNoRecordOnRow, Context(L"RefreshList"), L"The table has no list");
     const int remembered = SelectedRow() + 1;
     {
       FlagScope quiet(updating_);
-      SendMessageW(list_, WM_SETREDRAW, FALSE, 0);
-      SendMessageW(list_, LVM_DELETEALLITEMS, 0, 0);
       records_.clear();
-      SendMessageW(list_, WM_SETREDRAW, TRUE, 0);
-      InvalidateRect(list_, nullptr, TRUE);
-
       std::optional<CResultNodes> list = Discover();
-      if (!list) return;  // rows gone, the flag as it was: discovery has logged why
-      emptyFlag_ = list->Count() == 0;
-      SendMessageW(list_, WM_SETREDRAW, FALSE, 0);
-      if (emptyFlag_) {
-        std::vector<std::wstring> texts;
-        for (unsigned id : kind_.emptyTexts) texts.push_back(LoadStr(id));
-        AddRow(texts, nullptr);
-      } else {
-        for (std::size_t i = 1; i <= list->Count(); ++i) {
-          std::shared_ptr<CResultNode> record = list->Shared(i);
-          AddRow(RowTexts(*record), record);
-        }
+      if (!list) {
+        // Rows gone, the flag as it was: discovery has logged why.
+        FillList();
+        return;
       }
-      SendMessageW(list_, WM_SETREDRAW, TRUE, 0);
-      InvalidateRect(list_, nullptr, TRUE);
+      emptyFlag_ = list->Count() == 0;
+      records_.reserve(list->Count());
+      for (std::size_t i = 1; i <= list->Count(); ++i) records_.push_back(list->Shared(i));
+      FillList();
       // Rows can bring a scroll bar: the columns fit the new width.
       LayoutColumns();
 
       // Nothing left to describe: the pane must not go on showing an add-on
       // that is gone (the one just deleted, say).
-      if (emptyFlag_ && showDetails_ && Shown()) showDetails_(CParams());
+      if ((emptyFlag_ || list_.ShowsPlaceholder()) && showDetails_ && Shown()) showDetails_(CParams());
 
       const int rows = RowCount();
       if (rows == 0) return;
       const int position = remembered >= 1 && remembered <= rows ? remembered : 1;
       SelectRow(position - 1);
-      SendMessageW(list_, LVM_ENSUREVISIBLE, position - 1, FALSE);
+      list_.EnsureVisible(position - 1);
     }
     // The restored row stays the selected one: its details are what the
     // pane shows, and what Delete acts on.
@@ -257,7 +326,7 @@ const CResultNode& TableControlBase::SelectedOrFirstRecord(const wchar_t* proced
 
 void TableControlBase::ShowSelectedDetails() {
   Guarded(Context(L"lv_ItemClick"), kLevelError, [&] {
-    if (emptyFlag_) return;
+    if (NoRecordShown()) return;
     const CResultNode& record = SelectedOrFirstRecord(L"lv_ItemClick");
     namespace k = discovery::keys;
     CParams details;
@@ -280,6 +349,11 @@ void TableControlBase::ShowSelectedDetails() {
     if (CRegistry::HasWow32View() && record.params.IsInCollection(k::kView))
       details.Add(LoadStr(IDS_CAPTION_ARCHITECTURE),
                   LoadStr(record.params.Find(k::kView)->Number() == 32 ? IDS_ARCH_32 : IDS_ARCH_64));
+    // Once the host has compared this start's listing with the last one.
+    if (ages_.isNew) {
+      const std::wstring& seen = ages_.isNew(record) ? ages_.firstSeenNew : ages_.firstSeenEarlier;
+      if (!seen.empty()) details.Add(LoadStr(IDS_CAPTION_FIRST_SEEN), seen);
+    }
     // A hidden table keeps its details to itself: the pane belongs to the
     // table on show, which the host asks for them when it shows one.
     if (showDetails_ && Shown()) showDetails_(details);
@@ -290,7 +364,7 @@ void TableControlBase::OnListMouseUp(bool rightButton, bool onRow) {
   Guarded(Context(L"lv_MouseUp"), kLevelError, [&] {
     const bool modifiers = KeyDown(VK_SHIFT) || KeyDown(VK_CONTROL) || KeyDown(VK_MENU);
     // Off the rows there is no add-on for the menu's commands to act on.
-    if (emptyFlag_ || !rightButton || modifiers || !onRow) return;
+    if (NoRecordShown() || !rightButton || modifiers || !onRow) return;
     ContextMenuRequest request;
     GetCursorPos(&request.screen);
     ShowContextMenu(request);
@@ -299,21 +373,21 @@ void TableControlBase::OnListMouseUp(bool rightButton, bool onRow) {
 
 void TableControlBase::OnContextMenuKey(LPARAM lParam) {
   Guarded(Context(L"lv_ContextMenu"), kLevelError, [&] {
-    if (lParam != -1 || emptyFlag_) return;
+    if (lParam != -1 || NoRecordShown()) return;
     const int row = SelectedRow();
     if (row < 0) return;
-    SendMessageW(list_, LVM_ENSUREVISIBLE, row, FALSE);
+    list_.EnsureVisible(row);
     RECT bounds{};
     bounds.left = LVIR_LABEL;
-    SendMessageW(list_, LVM_GETITEMRECT, row, reinterpret_cast<LPARAM>(&bounds));
+    SendMessageW(list_.Hwnd(), LVM_GETITEMRECT, row, reinterpret_cast<LPARAM>(&bounds));
     RECT client{};
-    GetClientRect(list_, &client);
+    GetClientRect(list_.Hwnd(), &client);
     // Under the row's text, kept inside the list.
     POINT at{std::min(bounds.left + Scale(8), client.right), std::min(bounds.bottom, client.bottom)};
     ContextMenuRequest request;
     request.keyboard = true;
     request.screen = at;
-    ClientToScreen(list_, &request.screen);
+    ClientToScreen(list_.Hwnd(), &request.screen);
     ShowContextMenu(request);
   });
 }
@@ -340,7 +414,7 @@ void TableControlBase::Remove() {
   if (removing_) return;
   FlagScope busy(removing_);
   Guarded(Context(L"ITableControl_Remove"), kLevelError, [&] {
-    if (emptyFlag_) return;
+    if (NoRecordShown()) return;
     const int row = SelectedRow();
     if (row < 0) return;
     // Held across the dialog, so the record outlives anything that happens
@@ -406,7 +480,7 @@ std::wstring TableControlBase::CurrentFullFileName() {
 std::wstring TableControlBase::CurrentFullFileNameError() {
   std::wstring result;
   Guarded(Context(L"ITableControl_CurrentFullFileNameError"), kLevelError, [&] {
-    if (emptyFlag_) return;
+    if (NoRecordShown()) return;
     const CResultNode& record = SelectedOrFirstRecord(L"ITableControl_CurrentFullFileNameError");
     if (Value(record, discovery::keys::kDll).empty()) result = LoadStr(kind_.brokenText);
   });
@@ -427,7 +501,7 @@ std::wstring TableControlBase::CurrentObjectName() {
 bool TableControlBase::ShowDetails() {
   bool shown = false;
   Guarded(Context(L"ITableControl_ShowDetails"), kLevelError, [&] {
-    if (emptyFlag_ || RowCount() == 0) return;
+    if (NoRecordShown() || RowCount() == 0) return;
     if (SelectedRow() < 0) {
       FlagScope quiet(updating_);
       SelectRow(0);
@@ -443,20 +517,23 @@ void TableControlBase::UserControl_Resize() {
   const RECT client = ClientRect();
   const int height = caption_.Hwnd() ? caption_.PreferredHeight() : 0;
   if (caption_.Hwnd()) MoveWindow(caption_.Hwnd(), 0, 0, client.right, height, TRUE);
-  if (list_) MoveWindow(list_, 0, height, client.right, std::max<LONG>(0, client.bottom - height), TRUE);
+  if (list_.Hwnd()) MoveWindow(list_.Hwnd(), 0, height, client.right, std::max<LONG>(0, client.bottom - height), TRUE);
   LayoutColumns();
 }
 
 void TableControlBase::LayoutColumns() {
-  if (!list_ || !columnsAdded_) return;
-  RECT client{};
-  GetClientRect(list_, &client);
-  const auto widths = tables::ColumnWidths(client.right, static_cast<int>(Dpi()), static_cast<int>(kind_.columns.size()));
-  for (std::size_t i = 0; i < widths.size(); ++i) SendMessageW(list_, LVM_SETCOLUMNWIDTH, i, widths[i]);
+  if (columnsAdded_) list_.LayoutColumns(Dpi());
 }
 
 LRESULT TableControlBase::OnNotify(const NMHDR& header) {
-  if (header.hwndFrom != list_) return 0;
+  LRESULT answer = 0;
+  if (list_.OnNotify(header, answer)) {
+    // A sort moves the rows under the caption's counts; nothing else the
+    // list handles changes them.
+    if (header.code == LVN_COLUMNCLICK) UpdateCaption();
+    return answer;
+  }
+  if (header.hwndFrom != list_.Hwnd()) return 0;
   switch (header.code) {
     case LVN_ITEMCHANGED: {
       const auto& change = reinterpret_cast<const NMLISTVIEW&>(header);
@@ -488,12 +565,16 @@ LRESULT TableControlBase::HandleMessage(UINT message, WPARAM wParam, LPARAM lPar
       UserControl_Resize();
       return 0;
     case WM_SETFOCUS:
-      if (list_) SetFocus(list_);
+      if (list_.Hwnd()) SetFocus(list_.Hwnd());
       return 0;
     case WM_NOTIFY:
       return OnNotify(*reinterpret_cast<const NMHDR*>(lParam));
     case WM_CONTEXTMENU:
-      if (reinterpret_cast<HWND>(wParam) == list_) OnContextMenuKey(lParam);
+      if (reinterpret_cast<HWND>(wParam) == list_.Hwnd() || GetParent(reinterpret_cast<HWND>(wParam)) == list_.Hwnd()) {
+        // The header's own menu, else the row menu from the keyboard.
+        if (lParam != -1 && list_.OnContextMenu({GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)})) return 0;
+        OnContextMenuKey(lParam);
+      }
       return 0;
     case kRunRemove:
       Remove();

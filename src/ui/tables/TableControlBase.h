@@ -1,8 +1,11 @@
 #pragma once
-// What the five add-on tables share: a child window with a caption bar over
-// a report-style list of the kind's add-ons, one record per row. Each kind
-// (ToolbarTable, ButtonTable, MenuExtensionTable, ExplorerBarTable, HelperObjectTable) adds its texts, its
-// discovery routine, the name its messages use and what deleting removes.
+// What the add-on tables share: a child window with a caption bar over the
+// list of the kind's add-ons (AddonList), one record per row: its name
+// column(s), then publisher, file, version, users and (64-bit Windows)
+// architecture. Each kind (ToolbarTable, ButtonTable, MenuExtensionTable,
+// ExplorerBarTable, HelperObjectTable) adds its name texts, the name its
+// messages use and what deleting removes; its listing routine comes from
+// the table of kinds.
 #include <windows.h>
 
 #include <cstdint>
@@ -14,6 +17,7 @@
 
 #include "discovery/AddonKinds.h"
 #include "ozcore/CParams.h"
+#include "ui/tables/AddonList.h"
 #include "ui/tables/ITableControl.h"
 #include "ui/widgets/CaptionBar.h"
 #include "ui/widgets/GdiHandles.h"
@@ -44,7 +48,8 @@ class TableControlBase : public WidgetWindow, public ITableControl {
 
   // The control's type name, the first part of its log contexts.
   const wchar_t* TypeName() const { return kind_.typeName; }
-  HWND ListHwnd() const { return list_; }
+  HWND ListHwnd() const { return list_.Hwnd(); }
+  AddonList& List() { return list_; }
   const CaptionBar& Caption() const { return caption_; }
   bool HasDetailsPane() const { return static_cast<bool>(showDetails_); }
   // The record shown on a row (0-based); null for the empty row.
@@ -60,6 +65,35 @@ class TableControlBase : public WidgetWindow, public ITableControl {
   };
   // Test seam: when set, called in place of showing the context menu.
   std::function<void(const ContextMenuRequest&)> contextMenuSeam;
+  // Called after the rows changed: a refresh (a deletion's too), the filter,
+  // the age marks.
+  std::function<void()> rowsChanged;
+
+  // Keeps the rows whose name, file, publisher or users hold every word of
+  // text (any letter case); the caption then says how many are shown.
+  void SetFilter(const std::wstring& text);
+  // What the host knows of the records' age: which are new since the last
+  // start, and the details' "First seen" texts for new and older ones.
+  struct AgeMarks {
+    std::function<bool(const CResultNode&)> isNew;
+    std::wstring firstSeenNew, firstSeenEarlier;
+  };
+  void SetAgeMarks(AgeMarks marks);
+  // The add-ons listed, shown by the filter, and new since the last start.
+  std::size_t RecordCount() const { return records_.size(); }
+  std::size_t ShownCount() const { return list_.ShownCount(); }
+  std::size_t NewCount() const { return list_.NewCount(); }
+  EntryKey SelectedEntryKey() override;
+  const discovery::AddonKind& Kind() const { return kind_; }
+  // The shown rows' cells in the shown columns, as stored (not in visible
+  // form), with the shown columns' captions: what a report of the list
+  // holds.
+  std::vector<std::wstring> ShownColumnCaptions() const;
+  std::vector<std::vector<std::wstring>> ShownRowCells() const;
+  // Every record as listed, in discovery order, and the shown ones in row
+  // order.
+  const std::vector<std::shared_ptr<CResultNode>>& Records() const { return records_; }
+  std::vector<const CResultNode*> ShownRecords() const;
 
  protected:
   // The outcome of deleting a record's registry entry.
@@ -82,6 +116,9 @@ class TableControlBase : public WidgetWindow, public ITableControl {
   virtual std::wstring ObjectName(const CResultNode& record, const std::wstring& rowText) const = 0;
   // Removes the one registry entry that loads the add-on.
   virtual DeleteOutcome DeleteEntry(CRegistry& registry, const CResultNode& record) = 0;
+  // The key holding the record's entry, read through a registry of the
+  // record's view (no root: unknown).
+  virtual EntryKey EntryLocation(CRegistry& registry, const CResultNode& record) const;
   // The string whose text (with the name, then the reason) is logged when a
   // deletion fails; 0 logs nothing.
   virtual unsigned FailureLogText() const { return 0; }
@@ -112,10 +149,15 @@ class TableControlBase : public WidgetWindow, public ITableControl {
   void UserControl_Resize();
   void LayoutColumns();
   void LoadRowImage();
+  void UpdateCaption();
+  // Hands the records' cells, search texts and marks to the list.
+  void FillList();
+  // A record's cells; visible: in the form the list shows.
+  std::vector<std::wstring> Cells(const CResultNode& record, bool visible = true) const;
+  static std::wstring SearchText(const std::vector<std::wstring>& cells, std::size_t nameColumns);
 
   void AddColumns();
-  int RowCount() const;
-  void AddRow(const std::vector<std::wstring>& texts, const std::shared_ptr<CResultNode>& record);
+  int RowCount() const { return list_.RowCount(); }
   void SelectRow(int row);
   std::wstring RowText(int row) const;
   std::shared_ptr<CResultNode> SharedRecordAt(int row) const;
@@ -125,23 +167,26 @@ class TableControlBase : public WidgetWindow, public ITableControl {
   const CResultNode& SelectedOrFirstRecord(const wchar_t* procedure);
   // Shows the details only while the table itself is the one shown.
   bool Shown() const;
+  // No add-on on show: none listed, or the filter hides them all.
+  bool NoRecordShown() const { return emptyFlag_ || list_.ShowsPlaceholder(); }
 
   const discovery::AddonKind& kind_;
   FileResolver& files_;
   CaptionBar caption_;
-  HWND list_ = nullptr;
+  AddonList list_;
   UniqueImageList images_;
   DetailsSink showDetails_;
   PopupMenu* contextMenu_ = nullptr;
   bool emptyFlag_ = false;
   bool columnsAdded_ = false;
+  AgeMarks ages_;
   // True while the table changes its own rows and selection: the list's
   // notifications then are not the user's.
   bool updating_ = false;
   // True while a deletion runs: its dialogs let messages through, and a
   // held Delete key must not stack a second deletion on the first.
   bool removing_ = false;
-  // The records of the rows, in row order; a row's item data points to its
-  // record, the empty row's to nothing.
+  // The records in discovery order; the list's view says which row shows
+  // which.
   std::vector<std::shared_ptr<CResultNode>> records_;
 };

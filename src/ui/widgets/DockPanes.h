@@ -40,6 +40,9 @@ class DockPanes final : public WidgetWindow, private AccessibleSource {
 
   Microsoft::WRL::ComPtr<IAccessible> Accessible() { return accessible_.Get(Hwnd()); }
 
+  // The height of a pane's title bar, in pixels.
+  int TitleHeight() const;
+
  protected:
   LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
   void OnDpiChanged() override;
@@ -62,7 +65,6 @@ class DockPanes final : public WidgetWindow, private AccessibleSource {
   void Layout();
   Splitter SplitterAt(POINT pt) const;
   int PaneAt(POINT pt) const;
-  int TitleHeight() const;
   Pane* Find(int paneId);
   const Pane* Find(int paneId) const;
 

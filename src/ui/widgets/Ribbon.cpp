@@ -153,6 +153,13 @@ LRESULT Ribbon::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case kShowApplicationMenu:
       ShowApplicationMenu();
       return 0;
+    case WM_COMMAND:
+      // A text box's notifications go on to the owner as they came.
+      if (lParam && GetParent(reinterpret_cast<HWND>(lParam)) == Hwnd()) {
+        SendMessageW(Target(), WM_COMMAND, wParam, lParam);
+        return 0;
+      }
+      break;
     case WM_DESTROY:
       accessible_.Disconnect();
       break;
@@ -191,8 +198,46 @@ void Ribbon::Relayout() {
            PartOrder(layout_.slots[static_cast<std::size_t>(b)].part);
   });
   if (focus_ >= static_cast<int>(layout_.slots.size())) focus_ = -1;
+  PlaceSearchBoxes();
   UpdateTools();
   InvalidateRect(Hwnd(), nullptr, FALSE);
+}
+
+void Ribbon::PlaceSearchBoxes() {
+  std::vector<std::pair<int, HWND>> kept;
+  for (const RibbonGroupBox& box : layout_.groups) {
+    const int id = box.group->searchBoxId;
+    if (!id) continue;
+    HWND edit = nullptr;
+    for (auto& [boxId, window] : searchBoxes_) {
+      if (boxId == id && window) {
+        edit = window;
+        window = nullptr;
+      }
+    }
+    if (!edit) {
+      edit = CreateWindowExW(WS_EX_CLIENTEDGE, WC_EDITW, L"", WS_CHILD | WS_VISIBLE | WS_TABSTOP | ES_AUTOHSCROLL, 0, 0,
+                             0, 0, Hwnd(), reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr),
+                             nullptr);
+      if (!edit) continue;
+      SendMessageW(edit, EM_SETCUEBANNER, TRUE, reinterpret_cast<LPARAM>(box.group->searchCue.c_str()));
+      SetWindowTextW(edit, L"");
+    }
+    SendMessageW(edit, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), TRUE);
+    const RECT& r = box.searchBoxRect;
+    MoveWindow(edit, r.left, r.top, r.right - r.left, r.bottom - r.top, TRUE);
+    kept.emplace_back(id, edit);
+  }
+  // Boxes of a tab no longer shown go.
+  for (const auto& [id, window] : searchBoxes_)
+    if (window) DestroyWindow(window);
+  searchBoxes_ = std::move(kept);
+}
+
+HWND Ribbon::SearchBox(int id) const {
+  for (const auto& [boxId, window] : searchBoxes_)
+    if (boxId == id) return window;
+  return nullptr;
 }
 
 void Ribbon::UpdateTools() {

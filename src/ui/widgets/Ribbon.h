@@ -56,6 +56,9 @@ class Ribbon final : public WidgetWindow, private AccessibleSource {
   const RibbonLayout& Layout() const { return layout_; }
   HFONT Font() const { return font_.get(); }
   Microsoft::WRL::ComPtr<IAccessible> Accessible() { return accessible_.Get(Hwnd()); }
+  // The text box of a group (RibbonGroup::searchBoxId); null when the
+  // selected tab shows none with that id.
+  HWND SearchBox(int id) const;
 
  protected:
   LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
@@ -77,6 +80,7 @@ class Ribbon final : public WidgetWindow, private AccessibleSource {
 
   // Work
   void Relayout();
+  void PlaceSearchBoxes();
   void UpdateTools();
   int HitTest(POINT pt) const;
   void Activate(int slot, bool fromKeyboard);
@@ -118,5 +122,6 @@ class Ribbon final : public WidgetWindow, private AccessibleSource {
   bool showAccessKeys_ = false;
   bool altAlone_ = false;
   HWND previousFocus_ = nullptr;
+  std::vector<std::pair<int, HWND>> searchBoxes_;  // id -> edit control, ours
   AccessibleHost accessible_;
 };

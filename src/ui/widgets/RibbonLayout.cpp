@@ -94,6 +94,10 @@ RibbonLayout LayOutRibbon(const RibbonModel& model, int selectedTab, int width, 
       buttonsWidth += buttonWidth;
       buttons.push_back(std::move(slot));
     }
+    // The text box goes after the buttons, centred on the buttons' height.
+    const int searchWidth = group.searchBoxId ? s(180) : 0;
+    const int searchHeight = m.lineHeight + s(8);
+    if (searchWidth) buttonsWidth += (buttons.empty() ? 0 : s(6)) + searchWidth;
     const int captionWidth = measure(CaptionText::Plain(group.caption));
     const int groupWidth = std::max(buttonsWidth + 2 * s(4), captionWidth + 2 * s(8));
     int bx = x + (groupWidth - buttonsWidth) / 2;
@@ -105,6 +109,11 @@ RibbonLayout LayOutRibbon(const RibbonModel& model, int selectedTab, int width, 
       layout.slots.push_back(std::move(slot));
     }
     RibbonGroupBox box;
+    if (searchWidth) {
+      if (!buttons.empty()) bx += s(4);
+      const int top = buttonTop + (buttonHeight - searchHeight) / 2;
+      box.searchBoxRect = {bx, top, bx + searchWidth, top + searchHeight};
+    }
     box.group = &group;
     box.rect = {x, layout.body.top, x + groupWidth, layout.body.bottom};
     box.captionRect = {x, captionTop, x + groupWidth, captionTop + m.groupCaptionHeight};

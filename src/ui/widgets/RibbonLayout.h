@@ -24,6 +24,7 @@ struct RibbonGroupBox {
   const RibbonGroup* group = nullptr;
   RECT rect{};         // the group, caption included
   RECT captionRect{};
+  RECT searchBoxRect{};  // empty when the group has none
 };
 
 struct RibbonMetrics {

@@ -2,6 +2,7 @@
 // What a ribbon shows, as its owner describes it. Captions mark their access
 // letter with "&" ("&&" shows one "&"); all texts come from the owner.
 #include <string>
+#include <utility>
 #include <vector>
 
 struct RibbonCommand {
@@ -14,9 +15,18 @@ struct RibbonCommand {
 };
 
 struct RibbonGroup {
+  RibbonGroup() = default;
+  RibbonGroup(std::wstring groupCaption, int groupId, std::vector<RibbonCommand> groupButtons)
+      : caption(std::move(groupCaption)), id(groupId), buttons(std::move(groupButtons)) {}
+
   std::wstring caption;
   int id = 0;
   std::vector<RibbonCommand> buttons;  // large buttons, left to right
+  // A text box after the buttons (0: none): its id is the control id of
+  // its notifications (EN_CHANGE), which reach the owner as WM_COMMAND; the
+  // cue shows while it is empty.
+  int searchBoxId = 0;
+  std::wstring searchCue;
 };
 
 struct RibbonTab {

@@ -37,6 +37,7 @@ class SelectionOnlyTable final : public ITableControl {
   std::wstring CurrentObjectName() override { return name; }
   bool TableIsEmpty() const override { return false; }
   bool ShowDetails() override { return true; }
+  EntryKey SelectedEntryKey() override { return {}; }
   HWND Hwnd() const override { return nullptr; }
 };
 
@@ -55,6 +56,8 @@ class RecordingHost final : public CommandHost {
   HWND OwnerWindow() const override { return nullptr; }
   ITableControl* ShownTable() override { return shown; }
   void RefreshTables() override { calls.push_back(L"refresh"); }
+  std::vector<TableControlBase*> Lists() override { return {}; }
+  void BackupWritten(const std::wstring& path) override { calls.push_back(L"backup " + path); }
   void SetBusy(bool busy) override { calls.push_back(busy ? L"busy" : L"idle"); }
   void RequestExit() override { calls.push_back(L"exit"); }
   MainShell& Shell() override { return shell_; }

@@ -17,6 +17,7 @@
 #include "ui/main/TableHost.h"
 #include "ui/main/DetailsPane.h"
 #include "ui/main/CategoryTree.h"
+#include "ui/widgets/DockPanes.h"
 #include "ui/widgets/PropertyGrid.h"
 
 inline bool operator==(const RECT& a, const RECT& b) { return EqualRect(&a, &b) != 0; }
@@ -28,13 +29,19 @@ namespace {
 
 int Scaled(HWND hwnd, int px96) { return MulDiv(px96, static_cast<int>(GetDpiForWindow(hwnd)), 96); }
 
-// clientArea fills the main window's client area under the ribbon.
+// clientArea fills the main window's client area between the ribbon and
+// the status bar, which spans the bottom edge.
 void ExpectClientAreaBelowRibbon(MainWindow& main) {
-  RECT client{}, pic{};
+  RECT client{}, pic{}, status{};
   GetClientRect(main.Hwnd(), &client);
   GetWindowRect(main.ClientArea(), &pic);
   MapWindowPoints(nullptr, main.Hwnd(), reinterpret_cast<POINT*>(&pic), 2);
+  GetWindowRect(main.Status().Hwnd(), &status);
+  MapWindowPoints(nullptr, main.Hwnd(), reinterpret_cast<POINT*>(&status), 2);
+  EXPECT_EQ(status.bottom, client.bottom);
+  EXPECT_EQ(status.right - status.left, client.right);
   client.top = main.TheRibbon().Height();
+  client.bottom = status.top;
   EXPECT_EQ(pic, client);
 }
 
@@ -83,7 +90,10 @@ TEST(FMainWindow, LoadsItsPanesBelowTheRibbonAndWritesTheStartupBackup) {
   }
   const RECT tree = panes.PaneRect(DockPanes::kLeftPane), details = panes.PaneRect(DockPanes::kBottomPane);
   EXPECT_EQ(tree.right - tree.left, Scaled(main.Hwnd(), 200));
-  EXPECT_EQ(details.bottom - details.top, Scaled(main.Hwnd(), 100));
+  // The details pane shows a record's every row without a scroll bar.
+  const int rowsHeight = main.Details()->Grid().LineHeight() * (DetailsPane::kMostRows + 1);
+  EXPECT_GE(details.bottom - details.top, rowsHeight + panes.TitleHeight());
+  EXPECT_LT(details.bottom - details.top, rowsHeight + panes.TitleHeight() + main.Details()->Grid().LineHeight());
 
   // clientArea keeps exactly the area under the ribbon, also after resizing.
   ExpectClientAreaBelowRibbon(main);
@@ -126,11 +136,13 @@ TEST(FMainWindow, RibbonAndRowMenuCarryEveryCommandWithItsImage) {
     layout.push_back(line(model.tabs[0].caption + L"/" + group.caption + L"(" + std::to_wstring(group.id) + L"):",
                           group.buttons));
   EXPECT_EQ(layout, (std::vector<std::wstring>{
-                        L" 5007=&File", L"menu: 6006=About | 6008=&Exit", L"quick: 6009=&Refresh",
-                        L"Home/Actions(0): 5001=&Delete 5002=Add-on File Properties",
+                        L" 5007=&File", L"menu: 5008=&Save List... | 6006=About | 6008=&Exit", L"quick: 6009=&Refresh",
+                        L"Home/Actions(0): 5001=&Delete 5002=Add-on File Properties 5009=Open in Registry &Editor",
                         L"Home/Web Search(1): 5005=Google File Name 5006=Google Add-on Name",
                         L"Home/Backup && Restore(2): 5000=&Backup IE Configuration 5004=&Restore IE Configuration",
-                        L"Home/List(3): 5003=&Refresh"}));
+                        L"Home/List(3): 5003=&Refresh 5008=&Save List..."}));
+  // The List group's filter box, after its buttons.
+  EXPECT_EQ(model.tabs[0].groups[3].searchBoxId, Commands::kFilterBox);
 
   ProcessState state;
   MainWindow main(state.Files(), state.Data());
@@ -151,7 +163,8 @@ TEST(FMainWindow, RibbonAndRowMenuCarryEveryCommandWithItsImage) {
     }
   }
 
-  // The row menu: Delete, separator, the two searches, separator, Properties.
+  // The row menu: Delete, separator, the two searches, separator, Open in
+  // Registry Editor, Properties.
   PopupMenu* menu = main.FindContextMenu(400);
   ASSERT_NE(menu, nullptr);
   EXPECT_EQ(main.FindContextMenu(401), nullptr);
@@ -163,8 +176,9 @@ TEST(FMainWindow, RibbonAndRowMenuCarryEveryCommandWithItsImage) {
     items.push_back(id == 0 ? L"-" : std::to_wstring(id) + L"=" + text);
   }
   EXPECT_EQ(items, (std::vector<std::wstring>{L"7001=&Delete", L"-", L"7003=Google File Name",
-                                              L"7004=Google Add-on Name", L"-", L"7002=&Properties"}));
-  for (int id : {7001, 7002, 7003, 7004}) EXPECT_TRUE(main.Images().Contains(id)) << id;
+                                              L"7004=Google Add-on Name", L"-", L"7005=Open in Registry &Editor",
+                                              L"7002=&Properties"}));
+  for (int id : {7001, 7002, 7003, 7004, 7005}) EXPECT_TRUE(main.Images().Contains(id)) << id;
 
   // An access letter runs its command: B is Backup, which reports back.
   {

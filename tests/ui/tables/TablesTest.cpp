@@ -6,6 +6,7 @@
 #include "TableTestKit.h"
 #include "discovery/AddonRecord.h"
 #include "ozcore/CParams.h"
+#include "ozcore/CRegistry.h"
 #include "ozcore/CUtilities.h"
 #include "ui/main/DetailsPane.h"
 #include "ui/tables/TableControlBase.h"
@@ -120,7 +121,9 @@ TEST(UiTables, EveryKindListsItsAddonsAndDescribesTheSelectedOne) {
     TableControlBase& table = rig.table();
     EXPECT_EQ(table.ID(), kind.id);
     EXPECT_EQ(table.Caption().Text(), kind.caption);
-    EXPECT_EQ(Columns(rig.list()), kind.columns);
+    // The kind's name columns, then the columns every kind shares.
+    EXPECT_EQ(Columns(rig.list()), kind.columns + L"|Publisher|File|Version|Users" +
+                                       (CRegistry::HasWow32View() ? L"|Architecture" : L""));
     EXPECT_NE(ListView_GetImageList(rig.list(), LVSIL_SMALL), nullptr);
     EXPECT_FALSE(table.TableIsEmpty());
 

@@ -11,7 +11,7 @@
 #include "../../qmscan/ParseBack.h"
 #include "FuzzInput.h"
 #include "discovery/VisibleText.h"
-#include "qmscan/ScanFormat.h"
+#include "inventory/InventoryText.h"
 
 namespace {
 
@@ -20,7 +20,7 @@ using qlmfuzz::Utf16Units;
 
 void CheckCsvCell(const std::wstring& name) {
   std::vector<std::vector<std::wstring>> rows;
-  Check(qlmtest::ParseCsv(qmscan::CsvField(name) + L"\r\n", rows));
+  Check(qlmtest::ParseCsv(inventory::CsvField(name) + L"\r\n", rows));
   Check(rows.size() == 1 && rows[0].size() == 1);
   std::wstring field = rows[0][0];
   Check(!qlmtest::HoldsUnsafeCharacter(field));
@@ -30,7 +30,7 @@ void CheckCsvCell(const std::wstring& name) {
 }
 
 void CheckJsonString(const std::wstring& name) {
-  const std::wstring literal = qmscan::JsonString(name);
+  const std::wstring literal = inventory::JsonString(name);
   Check(!qlmtest::HoldsUnsafeCharacter(literal));
   qlmtest::JsonValue value;
   Check(qlmtest::ParseJson(literal, value));
@@ -39,7 +39,7 @@ void CheckJsonString(const std::wstring& name) {
 }
 
 void CheckTerminalText(const std::wstring& text) {
-  const std::wstring shown = qmscan::TerminalSafe(text);
+  const std::wstring shown = inventory::TerminalSafe(text);
   std::wstring withoutBreaks;
   for (std::size_t i = 0; i < shown.size(); ++i) {
     if (shown[i] == L'\n') continue;

@@ -1,6 +1,7 @@
 #pragma once
-// The output forms of qmscan: one CSV row or one JSON object per record,
-// every named value included. Platform-free.
+// The text forms of an add-on inventory: one CSV row or one JSON object per
+// record, every named value included, and the whole documents qmscan
+// prints and the program saves. Platform-free.
 //
 // Registry names are written by whoever installed the add-on and may be
 // hostile. CSV is for spreadsheets and eyes: its text cells show control
@@ -14,7 +15,7 @@
 
 #include "ozcore/CParams.h"
 
-namespace qmscan {
+namespace inventory {
 
 // The value keys in CSV column order after "kind" and "ID". "Name" also
 // takes the "name" of a context-menu extension (keys match without regard
@@ -51,16 +52,18 @@ std::wstring JsonRecord(const std::wstring& kind, const CResultNode& node);
 // (all CSV and JSON above) is returned unchanged.
 std::wstring TerminalSafe(const std::wstring& text);
 
-enum class OutputForm { Csv, Json };
-
-struct Options {
-  OutputForm form = OutputForm::Csv;
-  bool help = false;
+// One record of a listing and the kind it belongs to (its "kind" value).
+// The record is borrowed: it must outlive the document's making.
+struct KindRecord {
+  std::wstring kind;
+  const CResultNode* node;
 };
 
-// Reads the arguments (without the program name). False with a message
-// (errorArgument: the argument at fault) on anything not understood.
-enum class ArgumentError { None, Unknown, Conflict };
-ArgumentError ParseArguments(const std::vector<std::wstring>& args, Options& options, std::wstring& errorArgument);
+// A whole listing as a JSON array, one record a line:
+// "[" CR LF "  {...}," CR LF "  {...}" CR LF "]" CR LF, or "[]" CR LF when
+// there is none. What qmscan --json prints and an inventory file holds.
+std::wstring JsonDocument(const std::vector<KindRecord>& records);
+// The header line and one line per record (CsvHeader, CsvRow).
+std::wstring CsvDocument(const std::vector<KindRecord>& records);
 
-}  // namespace qmscan
+}  // namespace inventory

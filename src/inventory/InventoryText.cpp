@@ -1,4 +1,4 @@
-#include "qmscan/ScanFormat.h"
+#include "inventory/InventoryText.h"
 
 #include <iterator>
 #include <string_view>
@@ -6,7 +6,7 @@
 
 #include "discovery/VisibleText.h"
 
-namespace qmscan {
+namespace inventory {
 
 const std::vector<std::wstring>& CsvValueColumns() {
   static const std::vector<std::wstring> columns = {
@@ -142,28 +142,20 @@ std::wstring TerminalSafe(const std::wstring& text) {
   return out;
 }
 
-ArgumentError ParseArguments(const std::vector<std::wstring>& args, Options& options, std::wstring& errorArgument) {
-  options = Options{};
-  errorArgument.clear();
-  bool csv = false, json = false;
-  for (const auto& arg : args) {
-    if (arg == L"--json" || arg == L"/json") {
-      json = true;
-    } else if (arg == L"--csv" || arg == L"/csv") {
-      csv = true;
-    } else if (arg == L"--help" || arg == L"-h" || arg == L"/?" || arg == L"-?") {
-      options.help = true;
-    } else {
-      errorArgument = arg;
-      return ArgumentError::Unknown;
-    }
+std::wstring JsonDocument(const std::vector<KindRecord>& records) {
+  if (records.empty()) return L"[]\r\n";
+  std::wstring out = L"[";
+  for (std::size_t i = 0; i < records.size(); ++i) {
+    out += i == 0 ? L"\r\n  " : L",\r\n  ";
+    out += JsonRecord(records[i].kind, *records[i].node);
   }
-  if (csv && json) {
-    errorArgument = L"--json";
-    return ArgumentError::Conflict;
-  }
-  options.form = json ? OutputForm::Json : OutputForm::Csv;
-  return ArgumentError::None;
+  return out + L"\r\n]\r\n";
 }
 
-}  // namespace qmscan
+std::wstring CsvDocument(const std::vector<KindRecord>& records) {
+  std::wstring out = CsvHeader();
+  for (const auto& record : records) out += CsvRow(record.kind, *record.node);
+  return out;
+}
+
+}  // namespace inventory

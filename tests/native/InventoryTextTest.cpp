@@ -5,7 +5,7 @@
 
 #include "../qmscan/ParseBack.h"
 #include "discovery/VisibleText.h"
-#include "qmscan/ScanFormat.h"
+#include "inventory/InventoryText.h"
 
 using qlmtest::EvaluableCell;
 using qlmtest::HoldsUnsafeCharacter;
@@ -43,24 +43,24 @@ std::vector<std::wstring> HostileNames() {
           L""};
 }
 
-TEST(NativeScanFormat, CsvTextCellsAreVisibleAndNeverEvaluated) {
-  EXPECT_EQ(qmscan::CsvField(L"=cmd|' /C calc'!A0"), L"'=cmd|' /C calc'!A0");
-  EXPECT_EQ(qmscan::CsvField(L"+1"), L"'+1");
-  EXPECT_EQ(qmscan::CsvField(L"-1"), L"'-1");
-  EXPECT_EQ(qmscan::CsvField(L"@A1"), L"'@A1");
-  EXPECT_EQ(qmscan::CsvField(L"'x"), L"''x");
-  EXPECT_EQ(qmscan::CsvField(L"a=b-c"), L"a=b-c");
-  EXPECT_EQ(qmscan::CsvField(L"\t=1"), L"^I=1");
-  EXPECT_EQ(qmscan::CsvField(L"\r\n=1"), L"^M^J=1");
-  EXPECT_EQ(qmscan::CsvField(L"=a,\"b\""), L"\"'=a,\"\"b\"\"\"");
-  EXPECT_EQ(qmscan::CsvField(std::wstring(L"\0x", 2)), L"^@x");
-  EXPECT_EQ(qmscan::CsvField(L"^@x"), L"^^@x");
-  EXPECT_EQ(qmscan::CsvNumber(-2147483646), L"-2147483646");
+TEST(NativeInventoryText, CsvTextCellsAreVisibleAndNeverEvaluated) {
+  EXPECT_EQ(inventory::CsvField(L"=cmd|' /C calc'!A0"), L"'=cmd|' /C calc'!A0");
+  EXPECT_EQ(inventory::CsvField(L"+1"), L"'+1");
+  EXPECT_EQ(inventory::CsvField(L"-1"), L"'-1");
+  EXPECT_EQ(inventory::CsvField(L"@A1"), L"'@A1");
+  EXPECT_EQ(inventory::CsvField(L"'x"), L"''x");
+  EXPECT_EQ(inventory::CsvField(L"a=b-c"), L"a=b-c");
+  EXPECT_EQ(inventory::CsvField(L"\t=1"), L"^I=1");
+  EXPECT_EQ(inventory::CsvField(L"\r\n=1"), L"^M^J=1");
+  EXPECT_EQ(inventory::CsvField(L"=a,\"b\""), L"\"'=a,\"\"b\"\"\"");
+  EXPECT_EQ(inventory::CsvField(std::wstring(L"\0x", 2)), L"^@x");
+  EXPECT_EQ(inventory::CsvField(L"^@x"), L"^^@x");
+  EXPECT_EQ(inventory::CsvNumber(-2147483646), L"-2147483646");
 
   // Every hostile name as one cell: one field, nothing raw, nothing
   // evaluable, and the exact name read back.
   for (const auto& name : HostileNames()) {
-    const std::wstring cell = qmscan::CsvField(name);
+    const std::wstring cell = inventory::CsvField(name);
     std::vector<std::vector<std::wstring>> rows;
     ASSERT_TRUE(qlmtest::ParseCsv(cell + L"\r\n", rows)) << cell.size();
     ASSERT_EQ(rows.size(), 1u);
@@ -71,7 +71,7 @@ TEST(NativeScanFormat, CsvTextCellsAreVisibleAndNeverEvaluated) {
   }
 }
 
-TEST(NativeScanFormat, CsvRowOfAHostileRecordReadsBackSafe) {
+TEST(NativeInventoryText, CsvRowOfAHostileRecordReadsBackSafe) {
   CResultNode node;
   node.ID = L"=cmd|' /C calc'!A0" + Units({0x1B}) + L"[2J\r\n";
   node.params.Add(L"name", L"-1+1");
@@ -81,10 +81,10 @@ TEST(NativeScanFormat, CsvRowOfAHostileRecordReadsBackSafe) {
   node.params.Add(L"view", std::int32_t{64});
   node.params.Add(L"fileNote", L"Network path, not opened");
 
-  const std::vector<std::wstring> columns = qmscan::CsvValueColumns();
+  const std::vector<std::wstring> columns = inventory::CsvValueColumns();
   ASSERT_EQ(columns.back(), L"fileNote");
   std::vector<std::vector<std::wstring>> rows;
-  ASSERT_TRUE(qlmtest::ParseCsv(qmscan::CsvHeader() + qmscan::CsvRow(L"menuext", node), rows));
+  ASSERT_TRUE(qlmtest::ParseCsv(inventory::CsvHeader() + inventory::CsvRow(L"menuext", node), rows));
   ASSERT_EQ(rows.size(), 2u);
   ASSERT_EQ(rows[0].size(), columns.size() + 2);
   ASSERT_EQ(rows[1].size(), columns.size() + 2);
@@ -109,28 +109,28 @@ TEST(NativeScanFormat, CsvRowOfAHostileRecordReadsBackSafe) {
   EXPECT_EQ(cell(L"dLL"), L"");
 }
 
-TEST(NativeScanFormat, JsonGivesEveryNameBackExactlyAndSafely) {
+TEST(NativeInventoryText, JsonGivesEveryNameBackExactlyAndSafely) {
   std::vector<std::wstring> names = HostileNames();
   names.push_back(Units({0xD800, 0x78, 0xDC00, 0xDBFF}));
   names.push_back(Units({0xD83D, 0xDE00, 0x202E, 0x2066, 0xFEFF, 0x00AD, 0x2028}));
   names.push_back(L"back\\slash \"quoted\" /");
   for (const auto& name : names) {
-    const std::wstring literal = qmscan::JsonString(name);
+    const std::wstring literal = inventory::JsonString(name);
     EXPECT_FALSE(HoldsUnsafeCharacter(literal));
     qlmtest::JsonValue value;
     ASSERT_TRUE(qlmtest::ParseJson(literal, value));
     EXPECT_EQ(std::get<std::wstring>(value.value), name);
   }
-  EXPECT_EQ(qmscan::JsonString(Units({0x41, 0x00, 0x1B, 0x7F, 0x9B, 0x202E})),
+  EXPECT_EQ(inventory::JsonString(Units({0x41, 0x00, 0x1B, 0x7F, 0x9B, 0x202E})),
             L"\"A\\u0000\\u001b\\u007f\\u009b\\u202e\"");
-  EXPECT_EQ(qmscan::JsonString(L"^\t"), L"\"^\\t\"");
+  EXPECT_EQ(inventory::JsonString(L"^\t"), L"\"^\\t\"");
 
   CResultNode node;
   node.ID = std::wstring(L"\0evil", 5);
   node.params.Add(L"key", std::int32_t{-2147483646});
   node.params.Add(L"name", Units({0x202E}) + L"cod.exe");
   qlmtest::JsonValue doc;
-  ASSERT_TRUE(qlmtest::ParseJson(qmscan::JsonRecord(L"menuext", node), doc));
+  ASSERT_TRUE(qlmtest::ParseJson(inventory::JsonRecord(L"menuext", node), doc));
   const auto& object = *std::get<std::shared_ptr<qlmtest::JsonObject>>(doc.value);
   ASSERT_EQ(object.size(), 3u);
   EXPECT_EQ(std::get<std::wstring>(object[1].second.value), node.ID);
@@ -140,13 +140,13 @@ TEST(NativeScanFormat, JsonGivesEveryNameBackExactlyAndSafely) {
   EXPECT_EQ(std::get<std::wstring>(values[1].second.value), Units({0x202E}) + L"cod.exe");
 }
 
-TEST(NativeScanFormat, TerminalTextKeepsLineBreaksOnly) {
-  EXPECT_EQ(qmscan::TerminalSafe(L"qmscan: unknown argument \"x\".\r\nUse ^@ for NUL.\n"),
+TEST(NativeInventoryText, TerminalTextKeepsLineBreaksOnly) {
+  EXPECT_EQ(inventory::TerminalSafe(L"qmscan: unknown argument \"x\".\r\nUse ^@ for NUL.\n"),
             L"qmscan: unknown argument \"x\".\r\nUse ^@ for NUL.\n");
-  EXPECT_EQ(qmscan::TerminalSafe(L"a" + Units({0x1B}) + L"[2Jb\rc\r\n"), L"a^[[2Jb^Mc\r\n");
-  EXPECT_EQ(qmscan::TerminalSafe(Units({0x9B, 0x202E, 0xD800, 0xD83D, 0xDE00})),
+  EXPECT_EQ(inventory::TerminalSafe(L"a" + Units({0x1B}) + L"[2Jb\rc\r\n"), L"a^[[2Jb^Mc\r\n");
+  EXPECT_EQ(inventory::TerminalSafe(Units({0x9B, 0x202E, 0xD800, 0xD83D, 0xDE00})),
             L"^{009B}^{202E}^{D800}" + Units({0xD83D, 0xDE00}));
-  EXPECT_EQ(qmscan::TerminalSafe(L"\r"), L"^M");
+  EXPECT_EQ(inventory::TerminalSafe(L"\r"), L"^M");
 }
 
 }  // namespace

@@ -1,0 +1,38 @@
+#pragma once
+// Inventory files: where a listing is saved, how it is written and read
+// back, and which saved one is the newest before another.
+#include <windows.h>
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+namespace inventory {
+
+// Files larger than this are not read: no listing comes near it.
+inline constexpr std::uint64_t kMaxInventoryFileBytes = 256ull * 1024 * 1024;
+
+// folder + "\Inventory yyyy-mm-dd hh-mm-ss.json" for the time; when a file
+// (or anything else) of that name exists, the first free of
+// "... hh-mm-ss (2).json", "(3)" and so on. Empty when none up to (9999)
+// is free.
+std::wstring InventoryFileName(const std::wstring& folder, const SYSTEMTIME& time);
+
+// Writes the text as UTF-8 without a byte-order mark (as qmscan's output
+// to a file), replacing the file whole or not at all. False with the
+// system's reason.
+bool WriteInventory(const std::wstring& path, const std::wstring& text, std::wstring& reason);
+
+// The full path of the newest inventory file in folder by the date and
+// counter in its name, earlier than except's (when except is one of ours;
+// except itself is never the answer). Files of another name, folders and
+// links (reparse points) are passed over. nullopt when there is none.
+std::optional<std::wstring> NewestInventory(const std::wstring& folder, const std::wstring& except);
+
+// The text of an inventory file: at most kMaxInventoryFileBytes of strict
+// UTF-8 (a byte-order mark allowed) from a plain disk file. nullopt when it
+// cannot be read, is too large or is not UTF-8; reason, when given, then
+// says why.
+std::optional<std::wstring> ReadInventoryFile(const std::wstring& path, std::wstring* reason = nullptr);
+
+}  // namespace inventory

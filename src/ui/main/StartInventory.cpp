@@ -1,0 +1,94 @@
+#include "ui/main/StartInventory.h"
+
+#include <windows.h>
+
+#include <cstdio>
+
+#include "core/ErrorReport.h"
+#include "core/QlmError.h"
+#include "core/Strings.h"
+#include "inventory/InventoryCompare.h"
+#include "inventory/InventoryFiles.h"
+#include "inventory/InventoryText.h"
+#include "ozcore/CFileSystem.h"
+#include "ozcore/CUtilities.h"
+#include "ui/tables/TableControlBase.h"
+
+namespace {
+
+constexpr wchar_t kContext[] = L"FMain.SaveInventory";
+
+std::wstring TimeText(const SYSTEMTIME& time) {
+  wchar_t text[32] = {};
+  std::swprintf(text, 32, L"%04u-%02u-%02u %02u:%02u:%02u", time.wYear, time.wMonth, time.wDay, time.wHour,
+                time.wMinute, time.wSecond);
+  return text;
+}
+
+// "...\Inventory 2026-12-07 09-15-02.json" (or "... (2).json"): the time
+// as TimeText writes it; the file name's part when it is not of that form.
+std::wstring TimeOfFile(const std::wstring& path) {
+  const std::wstring prefix = L"Inventory ";
+  const std::size_t slash = path.find_last_of(L'\\');
+  std::wstring name = slash == std::wstring::npos ? path : path.substr(slash + 1);
+  if (name.rfind(prefix, 0) != 0 || name.size() < prefix.size() + 19) return name;
+  std::wstring time = name.substr(prefix.size(), 19);
+  if (time[13] == L'-' && time[16] == L'-') time[13] = time[16] = L':';
+  return time;
+}
+
+}  // namespace
+
+void StartInventory::SaveAndCompare(const core::DataFolder& data, const std::vector<TableControlBase*>& tables) {
+  Guarded(kContext, kLevelError, [&] {
+    SYSTEMTIME now{};
+    GetLocalTime(&now);
+    now_ = TimeText(now);
+    std::vector<inventory::KindRecord> records;
+    std::vector<inventory::EntryIdentity> current;
+    std::vector<std::wstring> names;
+    for (TableControlBase* table : tables) {
+      for (const auto& record : table->Records()) {
+        records.push_back({table->Kind().scanName, record.get()});
+        current.push_back(inventory::IdentityOf(table->Kind().scanName, *record));
+        names.push_back(inventory::DisplayNameOf(*record));
+      }
+    }
+
+    const std::wstring folder = data.BackupFolder();
+    CFileSystem::EnsureFolder(folder);
+    const std::wstring path = inventory::InventoryFileName(folder, now);
+    std::wstring reason;
+    if (path.empty() || !inventory::WriteInventory(path, inventory::JsonDocument(records), reason))
+      LogRecord(0, CUtilities::FormatString(LoadStr(IDS_LOG_INVENTORY_FAILED), {reason}), kLevelDiscovery, kContext);
+
+    const std::optional<std::wstring> earlierFile = inventory::NewestInventory(folder, path);
+    if (!earlierFile) return;
+    const std::optional<std::wstring> text = inventory::ReadInventoryFile(*earlierFile, &reason);
+    const auto entries = text ? inventory::ReadInventory(*text) : std::nullopt;
+    if (!entries) {
+      LogRecord(0, L"The inventory " + *earlierFile + L" could not be read" + (reason.empty() ? L"" : L": " + reason),
+                kLevelDiscovery, kContext);
+      return;
+    }
+    std::vector<inventory::EntryIdentity> earlier;
+    earlier.reserve(entries->size());
+    for (const auto& entry : *entries) earlier.push_back(inventory::IdentityOf(entry));
+    const inventory::InventoryChanges changes = inventory::CompareInventories(earlier, current);
+    for (std::size_t i : changes.added)
+      LogInformation(inventory::ChangeLine(inventory::ChangeKind::Added, current[i], names[i]), kContext);
+    for (std::size_t i : changes.gone)
+      LogInformation(inventory::ChangeLine(inventory::ChangeKind::Gone, earlier[i],
+                                           inventory::DisplayNameOf((*entries)[i].record)),
+                     kContext);
+    earlierEntries_ = std::set<inventory::EntryIdentity>(earlier.begin(), earlier.end());
+    newCount_ = changes.added.size();
+    goneCount_ = changes.gone.size();
+    earlier_ = TimeOfFile(*earlierFile);
+    compared_ = true;
+  });
+}
+
+bool StartInventory::IsNew(const std::wstring& kind, const CResultNode& record) const {
+  return compared_ && earlierEntries_.count(inventory::IdentityOf(kind, record)) == 0;
+}
