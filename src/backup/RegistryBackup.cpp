@@ -25,6 +25,11 @@ std::vector<KeyTree> AddonKeyTrees() {
 }
 
 std::wstring Wow32MachinePath(const std::wstring& path) {
+  // The machine's classes keep their 32-bit twins one level further down:
+  // "Software\Classes\X" gives "Software\Classes\Wow6432Node\X".
+  static const std::wstring classes = L"software\\classes\\";
+  if (path.size() > classes.size() && discovery::text::AsciiLower(path.substr(0, classes.size())) == classes)
+    return path.substr(0, classes.size()) + L"Wow6432Node\\" + path.substr(classes.size());
   // "Software\..." becomes "Software\Wow6432Node\...", the first part's
   // spelling kept.
   const auto slash = path.find(L'\\');

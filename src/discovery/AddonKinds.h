@@ -20,6 +20,10 @@ constexpr std::int32_t kButtons = 4;
 constexpr std::int32_t kMenuExtensions = 5;
 constexpr std::int32_t kExplorerBars = 6;
 constexpr std::int32_t kHelperObjects = 7;
+constexpr std::int32_t kUrlSearchHooks = 8;
+constexpr std::int32_t kActiveXControls = 9;
+constexpr std::int32_t kProtocols = 10;
+constexpr std::int32_t kSearchProviders = 11;
 }  // namespace TableId
 
 namespace discovery {

@@ -57,7 +57,7 @@ std::wstring TableControlBase::Context(const wchar_t* procedure) const {
 
 bool TableControlBase::Create(HWND parent) {
   if (!CreateWidget(kClassName, parent, kind_.id, WS_CHILD | WS_CLIPCHILDREN | WS_CLIPSIBLINGS)) return false;
-  const std::wstring caption = LoadStr(kind_.caption);
+  const std::wstring caption = CaptionText();
   if (!caption_.Create(Hwnd(), kCaptionId, caption)) return false;
   list_ = CreateWindowExW(0, WC_LISTVIEWW, caption.c_str(),
                           WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_CLIPSIBLINGS | LVS_REPORT | LVS_SINGLESEL |
@@ -73,6 +73,20 @@ bool TableControlBase::Create(HWND parent) {
 }
 
 void TableControlBase::Finalize() { showDetails_ = nullptr; }
+
+std::wstring TableControlBase::CaptionText() const { return LoadStr(kind_.caption); }
+
+void TableControlBase::UpdateCaption() {
+  if (caption_.Hwnd()) caption_.SetText(CaptionText());
+}
+
+void TableControlBase::AddKindDetails(const CResultNode&, CParams&) const {}
+
+std::wstring TableControlBase::ConfirmationText(const CResultNode&, const std::wstring& name) const {
+  return CUtilities::FormatString(LoadStr(IDS_CONFIRM_DELETE), {name});
+}
+
+bool TableControlBase::OnKindKey(WPARAM) { return false; }
 
 void TableControlBase::Init(DetailsSink showDetails, PopupMenu* contextMenu) {
   AddColumns();
@@ -275,6 +289,7 @@ void TableControlBase::ShowSelectedDetails() {
       if (record.params.IsInCollection(k::kScope))
         details.Add(LoadStr(IDS_CAPTION_AFFECTED_USERS), VisibleText(Value(record, k::kScope)));
     }
+    AddKindDetails(record, details);
     // Which browser processes load the add-on: only a question where the
     // registry has two views.
     if (CRegistry::HasWow32View() && record.params.IsInCollection(k::kView))
@@ -349,8 +364,8 @@ void TableControlBase::Remove() {
     if (!record) throw QlmError(kNoRecordOnRow, Context(L"ITableControl_Remove"), L"Object variable or With block variable not set");
     const std::wstring name = ObjectName(*record, RowText(row));
     const std::wstring title = LoadStr(kind_.deleteTitle);
-    if (core::ShowMessage(CUtilities::FormatString(LoadStr(IDS_CONFIRM_DELETE), {name}),
-                          core::kButtonYes | core::kButtonNo, title) != core::kButtonYes) {
+    if (core::ShowMessage(ConfirmationText(*record, name), core::kButtonYes | core::kButtonNo, title) !=
+        core::kButtonYes) {
       return;
     }
     // The entry goes from its own registry view only: the same add-on in
@@ -471,9 +486,13 @@ LRESULT TableControlBase::OnNotify(const NMHDR& header) {
       return 1;  // handled: no second menu through WM_CONTEXTMENU
     case LVN_KEYDOWN: {
       const auto& key = reinterpret_cast<const NMLVKEYDOWN&>(header);
-      if (key.wVKey == VK_DELETE && !KeyDown(VK_SHIFT) && !KeyDown(VK_CONTROL) && !KeyDown(VK_MENU)) {
+      const bool plain = !KeyDown(VK_SHIFT) && !KeyDown(VK_CONTROL) && !KeyDown(VK_MENU);
+      if (key.wVKey == VK_DELETE && plain) {
         // After the key's own handling, like a command from the menu.
         PostMessageW(Hwnd(), kRunRemove, 0, 0);
+      } else if (plain) {
+        // Also after the list's own handling: the kind may refill the rows.
+        PostMessageW(Hwnd(), kRunKindKey, key.wVKey, 0);
       }
       return 0;
     }
@@ -497,6 +516,9 @@ LRESULT TableControlBase::HandleMessage(UINT message, WPARAM wParam, LPARAM lPar
       return 0;
     case kRunRemove:
       Remove();
+      return 0;
+    case kRunKindKey:
+      Guarded(Context(L"lv_KeyDown"), kLevelError, [&] { OnKindKey(wParam); });
       return 0;
     case WM_ERASEBKGND:
       return 1;  // the caption and the list cover the whole window

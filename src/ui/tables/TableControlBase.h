@@ -1,8 +1,9 @@
 #pragma once
-// What the five add-on tables share: a child window with a caption bar over
+// What the add-on tables share: a child window with a caption bar over
 // a report-style list of the kind's add-ons, one record per row. Each kind
-// (ToolbarTable, ButtonTable, MenuExtensionTable, ExplorerBarTable, HelperObjectTable) adds its texts, its
-// discovery routine, the name its messages use and what deleting removes.
+// (ToolbarTable, ButtonTable, MenuExtensionTable, ExplorerBarTable, HelperObjectTable, UrlSearchHookTable,
+// ActiveXTable, ProtocolTable, SearchProviderTable) adds its texts, its discovery routine, the name its
+// messages use and what deleting removes.
 #include <windows.h>
 
 #include <cstdint>
@@ -75,7 +76,19 @@ class TableControlBase : public WidgetWindow, public ITableControl {
 
   const discovery::AddonKind& KindOfTable() const { return kind_; }
   // The kind's listing routine; no list when it failed.
-  std::optional<CResultNodes> Discover() const { return kind_.list(files_); }
+  virtual std::optional<CResultNodes> Discover() const { return kind_.list(files_); }
+  FileResolver& Files() const { return files_; }
+  // The caption bar's text: the kind's caption.
+  virtual std::wstring CaptionText() const;
+  // Shows CaptionText() again (after a kind's own setting changed it).
+  void UpdateCaption();
+  // The kind's own rows of the details, after the file, maker and users.
+  virtual void AddKindDetails(const CResultNode& record, CParams& details) const;
+  // The question asked before deleting the record named name.
+  virtual std::wstring ConfirmationText(const CResultNode& record, const std::wstring& name) const;
+  // A key pressed in the list (no Shift, Ctrl or Alt) that the kind handles
+  // itself: true when handled.
+  virtual bool OnKindKey(WPARAM key);
   // The texts of a record's row, one per column.
   virtual std::vector<std::wstring> RowTexts(const CResultNode& record) const;
   // The add-on's name in the delete messages.
@@ -102,6 +115,7 @@ class TableControlBase : public WidgetWindow, public ITableControl {
 
  private:
   static constexpr UINT kRunRemove = WM_APP + 0x51;
+  static constexpr UINT kRunKindKey = WM_APP + 0x52;
 
   std::wstring Context(const wchar_t* procedure) const;
   void ShowSelectedDetails();
