@@ -20,7 +20,7 @@ namespace RegistryBackup {
 std::vector<KeyTree> AddonKeyTrees() {
   std::vector<KeyTree> trees;
   for (const auto& tree : discovery::BackupTrees())
-    trees.push_back({tree.machine ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER, tree.path});
+    trees.push_back({tree.machine ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER, tree.path, tree.sharedByViews});
   return trees;
 }
 
@@ -92,7 +92,8 @@ std::wstring BackupText(bool isNT, const std::wstring& currentUserSubkey, std::v
   // so that merging the file puts them back in the 32-bit view.
   if (twoViews) {
     for (const auto& tree : AddonKeyTrees())
-      if (tree.root == HKEY_LOCAL_MACHINE) jobs.push_back(exportTree(tree.root, Wow32MachinePath(tree.path)));
+      if (tree.root == HKEY_LOCAL_MACHINE && !tree.sharedByViews)
+        jobs.push_back(exportTree(tree.root, Wow32MachinePath(tree.path)));
   }
   jobs.push_back(fixedText(L"\r\n"));
 

@@ -17,6 +17,7 @@ namespace RegistryBackup {
 struct KeyTree {
   HKEY root;
   const wchar_t* path;
+  bool sharedByViews = false;  // a machine tree the 32-bit view shares: no twin
 };
 std::vector<KeyTree> AddonKeyTrees();
 

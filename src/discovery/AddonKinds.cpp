@@ -37,7 +37,7 @@ const std::vector<AddonKind>& AddonKinds() {
       // Entries two levels down: the "Handler" and "Filter" lists below it.
       {TableId::kProtocols, L"protocol", L"ucProtocols", IDS_KIND_PROTOCOLS, {IDS_COLUMN_PROTOCOL}, {IDS_PH_EMPTY},
        IDS_PH_BROKEN, IDS_DELETE_TITLE_PH, L"Software\\Classes\\PROTOCOLS", L"Software\\Classes\\PROTOCOLS", false, {},
-       &EnumProtocols},
+       &EnumProtocols, nullptr, nullptr, true},
       {TableId::kSearchProviders, L"searchprovider", L"ucSearchProviders", IDS_KIND_SEARCH_PROVIDERS,
        {IDS_COLUMN_SEARCH_PROVIDER}, {IDS_SP_EMPTY}, IDS_SP_NO_FILE, IDS_DELETE_TITLE_SP,
        L"Software\\Microsoft\\Internet Explorer\\SearchScopes", L"Software\\Microsoft\\Internet Explorer\\SearchScopes",
@@ -61,7 +61,8 @@ std::vector<BackupTree> BackupTrees() {
   std::vector<BackupTree> trees;
   for (const auto& kind : AddonKinds()) {
     if (*kind.machinePath)
-      trees.push_back({true, kind.backupMachineSpelling ? kind.backupMachineSpelling : kind.machinePath});
+      trees.push_back({true, kind.backupMachineSpelling ? kind.backupMachineSpelling : kind.machinePath,
+                       kind.machineSharedByViews});
     if (*kind.userPath) trees.push_back({false, kind.backupUserSpelling ? kind.backupUserSpelling : kind.userPath});
   }
   return trees;

@@ -50,16 +50,8 @@ std::optional<CResultNodes> ListProtocols(FileResolver& files, bool includeSyste
                                        const std::wstring& scope, const CStringDictionary&,
                                        const LocationViews& views) {
                          Guarded(L"ucProtocols.FillProtocols", kLevelDiscovery, [&] {
-                           // The machine's lists are one key in both views (the
-                           // registry shares them): read once, each entry's class
-                           // looked up as for a user's.
-                           LocationViews read = views;
-                           if (root == HKEY_LOCAL_MACHINE) {
-                             if (views.entries != run.Views().front()) return;
-                             read.classes = run.Views();
-                           }
                            for (const ProtocolList which : {ProtocolList::Handler, ProtocolList::Filter})
-                             FillProtocolList(run, list, root, path, scope, read, which, includeSystem);
+                             FillProtocolList(run, list, root, path, scope, views, which, includeSystem);
                          });
                        });
 }
