@@ -12,7 +12,7 @@ TEST(NativeProtocolText, BuiltInSchemesAreTheBrowsersOwnInAnyAsciiCase) {
     EXPECT_TRUE(IsBuiltInScheme(scheme)) << scheme;
   // Near misses, a NUL inside, a line break, a letter that only folds
   // outside A-Z (dotless i), and nothing at all are no built-in scheme.
-  for (const std::wstring scheme : {std::wstring(L"http2"), std::wstring(L"htt"), std::wstring(L"http\0x", 6),
+  for (const std::wstring& scheme : {std::wstring(L"http2"), std::wstring(L"htt"), std::wstring(L"http\0x", 6),
                                     std::wstring(L"http\n"), std::wstring(L"\u0131ts"), std::wstring(L"ms-its:"),
                                     std::wstring()})
     EXPECT_FALSE(IsBuiltInScheme(scheme));
