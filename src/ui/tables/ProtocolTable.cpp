@@ -15,7 +15,8 @@ std::optional<CResultNodes> ProtocolTable::Discover() const {
 }
 
 std::wstring ProtocolTable::CaptionText() const {
-  return TableControlBase::CaptionText() + L" - " + LoadStr(showSystem_ ? IDS_PH_HIDE_SYSTEM : IDS_PH_SHOW_SYSTEM);
+  // The caption says which way F7 turns the list.
+  return TableControlBase::CaptionText() + LoadStr(showSystem_ ? IDS_PH_HIDE_SYSTEM : IDS_PH_SHOW_SYSTEM);
 }
 
 void ProtocolTable::ShowSystemHandlers(bool show) {
