@@ -7,6 +7,7 @@
 #include "Stats.h"
 #include "SyntheticRegistry.h"
 #include "backup/RegistryBackup.h"
+#include "discovery/AddonKinds.h"
 #include "ozcore/CRegistry.h"
 #include "ozcore/UniqueHandle.h"
 
@@ -47,9 +48,10 @@ double RunRegMs(const std::wstring& arguments) {
 
 std::vector<std::wstring> BackupTreeNames() {
   // The machine's and the current user's trees as the backup lists them.
-  // Each other user's three trees all lie under that user's "Internet
+  // Each other user's browser trees all lie under that user's "Internet
   // Explorer" key, which holds nothing else in these registries: one call
-  // per user exports them, instead of three process start-ups.
+  // per user exports them, instead of a process start-up per tree; the
+  // user's code store and protocol trees are exported one by one.
   std::vector<std::wstring> names;
   for (const auto& tree : RegistryBackup::AddonKeyTrees()) names.push_back(CRegistry::RootName(tree.root) + L"\\" + tree.path);
   CRegistry registry;
@@ -57,11 +59,14 @@ std::vector<std::wstring> BackupTreeNames() {
   for (const auto& user : registry.EnumSubKeys(HKEY_USERS, L"").Items()) {
     if (_wcsicmp(user.c_str(), self.c_str()) == 0) continue;
     names.push_back(L"HKEY_USERS\\" + user + L"\\Software\\Microsoft\\Internet Explorer");
+    for (const auto* path : discovery::UserLocations())
+      if (std::wstring(path).find(L"Internet Explorer") == std::wstring::npos)
+        names.push_back(L"HKEY_USERS\\" + user + L"\\" + path);
   }
   // The machine's trees of the 32-bit view, under their native names.
   if (CRegistry::HasWow32View()) {
     for (const auto& tree : RegistryBackup::AddonKeyTrees())
-      if (tree.root == HKEY_LOCAL_MACHINE) names.push_back(L"HKEY_LOCAL_MACHINE\\" + RegistryBackup::Wow32MachinePath(tree.path));
+      if (tree.root == HKEY_LOCAL_MACHINE && !tree.sharedByViews) names.push_back(L"HKEY_LOCAL_MACHINE\\" + RegistryBackup::Wow32MachinePath(tree.path));
   }
   return names;
 }

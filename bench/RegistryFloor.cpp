@@ -18,6 +18,10 @@ constexpr const wchar_t* kToolbarUser = L"\\Software\\Microsoft\\Internet Explor
 constexpr const wchar_t* kExtensions = L"Software\\Microsoft\\Internet Explorer\\Extensions";
 constexpr const wchar_t* kMenuExt = L"Software\\Microsoft\\Internet Explorer\\MenuExt";
 constexpr const wchar_t* kBho = L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Browser Helper Objects";
+constexpr const wchar_t* kHooks = L"Software\\Microsoft\\Internet Explorer\\UrlSearchHooks";
+constexpr const wchar_t* kUnits = L"Software\\Microsoft\\Code Store Database\\Distribution Units";
+constexpr const wchar_t* kProtocols = L"Software\\Classes\\PROTOCOLS";
+constexpr const wchar_t* kScopes = L"Software\\Microsoft\\Internet Explorer\\SearchScopes";
 constexpr const wchar_t* kCategories[2] = {L"{00021493-0000-0000-C000-000000000046}",
                                            L"{00021494-0000-0000-C000-000000000046}"};
 
@@ -104,6 +108,47 @@ class Reader {
     });
   }
 
+  void Units(HKEY root, const wchar_t* path) {
+    UniqueKey list;
+    if (RegOpenKeyExW(root, path, 0, KEY_READ | view, list.put()) != ERROR_SUCCESS) return;
+    Enumerate(list.get(), false, [&](wchar_t* name, DWORD len) {
+      if (len != 38) return;
+      ++result.entries;
+      const std::wstring clsid(name, len);
+      QueryAt(list.get(), clsid.c_str(), L"");
+      QueryAt(list.get(), (clsid + L"\\DownloadInformation").c_str(), L"CODEBASE");
+      ClassRead(clsid.c_str(), L"");
+      ClassRead(clsid.c_str(), L"\\InProcServer32");
+    });
+  }
+
+  void Protocols(HKEY root, const wchar_t* path) {
+    for (const wchar_t* which : {L"\\Handler", L"\\Filter"}) {
+      UniqueKey list;
+      if (RegOpenKeyExW(root, (std::wstring(path) + which).c_str(), 0, KEY_READ | view, list.put()) != ERROR_SUCCESS)
+        continue;
+      Enumerate(list.get(), false, [&](wchar_t* name, DWORD) {
+        ++result.entries;
+        if (QueryAt(list.get(), name, L"CLSID") > 1) {
+          const std::wstring clsid(data_);
+          ClassRead(clsid.c_str(), L"");
+          ClassRead(clsid.c_str(), L"\\InProcServer32");
+        }
+      });
+    }
+  }
+
+  void Scopes(HKEY root, const wchar_t* path) {
+    UniqueKey list;
+    if (RegOpenKeyExW(root, path, 0, KEY_READ | view, list.put()) != ERROR_SUCCESS) return;
+    Query(list.get(), L"DefaultScope");
+    Enumerate(list.get(), false, [&](wchar_t* name, DWORD) {
+      ++result.entries;
+      QueryAt(list.get(), name, L"DisplayName");
+      QueryAt(list.get(), name, L"URL");
+    });
+  }
+
   // The per-user part of a kind: every HKEY_USERS subkey + tail.
   template <typename Kind>
   void Users(const wchar_t* tail, Kind&& kind) {
@@ -166,11 +211,24 @@ FloorResult ReadLikeDiscovery(unsigned kinds) {
   if (CRegistry::HasWow32View()) views.push_back(KEY_WOW64_32KEY);
   const std::wstring userExtensions = std::wstring(L"\\") + kExtensions;
   const std::wstring userMenuExt = std::wstring(L"\\") + kMenuExt;
-  for (int kind = 0; kind < 5; ++kind) {
+  for (int kind = 0; kind < kFloorKinds; ++kind) {
     if (!(kinds & (1u << kind))) continue;
     for (const REGSAM view : views) {
       reader->view = view;
       switch (kind) {
+        case 5:
+          reader->Toolbars(HKEY_LOCAL_MACHINE, kHooks);
+          break;
+        case 6:
+          reader->Units(HKEY_LOCAL_MACHINE, kUnits);
+          break;
+        case 7:
+          // One key in both views: read once.
+          if (view == views.front()) reader->Protocols(HKEY_LOCAL_MACHINE, kProtocols);
+          break;
+        case 8:
+          reader->Scopes(HKEY_LOCAL_MACHINE, kScopes);
+          break;
         case 0:
           reader->Toolbars(HKEY_LOCAL_MACHINE, kToolbarMachine);
           break;
@@ -194,6 +252,13 @@ FloorResult ReadLikeDiscovery(unsigned kinds) {
       reader->Users(userExtensions.c_str(), [&](HKEY root, const wchar_t* path) { reader->Buttons(root, path); });
     if (kind == 2)
       reader->Users(userMenuExt.c_str(), [&](HKEY root, const wchar_t* path) { reader->MenuExts(root, path); });
+    const std::wstring tails[] = {std::wstring(L"\\") + kHooks, std::wstring(L"\\") + kUnits,
+                                  std::wstring(L"\\") + kProtocols, std::wstring(L"\\") + kScopes};
+    if (kind == 5) reader->Users(tails[0].c_str(), [&](HKEY root, const wchar_t* path) { reader->Toolbars(root, path); });
+    if (kind == 6) reader->Users(tails[1].c_str(), [&](HKEY root, const wchar_t* path) { reader->Units(root, path); });
+    if (kind == 7)
+      reader->Users(tails[2].c_str(), [&](HKEY root, const wchar_t* path) { reader->Protocols(root, path); });
+    if (kind == 8) reader->Users(tails[3].c_str(), [&](HKEY root, const wchar_t* path) { reader->Scopes(root, path); });
   }
   return reader->result;
 }

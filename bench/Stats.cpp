@@ -77,7 +77,7 @@ const std::vector<FigureInfo>& Figures() {
       {"backup_ms", "BackupRegistry", "ms", true},
       {"reg_export_net_ms", "reg export - start-up", "ms", true},
       {"backup_over_reg_export", "backup / reg export", "x", false},
-      {"table_refresh_ms", "refresh of five tables", "ms", true},
+      {"table_refresh_ms", "refresh of all tables", "ms", true},
       {"refresh_over_discovery", "refresh / warm discovery", "x", false},
       {"peak_working_set_mb", "peak working set", "MB", true},
       {"kb_per_1000_records", "memory per 1,000 records", "KB", false},

@@ -19,6 +19,10 @@ constexpr const wchar_t* kToolbarUser = L"Software\\Microsoft\\Internet Explorer
 constexpr const wchar_t* kExtensions = L"Software\\Microsoft\\Internet Explorer\\Extensions";
 constexpr const wchar_t* kMenuExt = L"Software\\Microsoft\\Internet Explorer\\MenuExt";
 constexpr const wchar_t* kBho = L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Browser Helper Objects";
+constexpr const wchar_t* kHooks = L"Software\\Microsoft\\Internet Explorer\\UrlSearchHooks";
+constexpr const wchar_t* kUnits = L"Software\\Microsoft\\Code Store Database\\Distribution Units";
+constexpr const wchar_t* kProtocols = L"Software\\Classes\\PROTOCOLS";
+constexpr const wchar_t* kScopes = L"Software\\Microsoft\\Internet Explorer\\SearchScopes";
 constexpr const wchar_t* kCatVertical = L"{00021493-0000-0000-C000-000000000046}";
 constexpr const wchar_t* kCatHorizontal = L"{00021494-0000-0000-C000-000000000046}";
 
@@ -186,12 +190,15 @@ void SyntheticRegistry::RemoveLeftovers() {
   // A run that was stopped leaves its toolbar values behind: they sit in
   // keys the prefix already had, so they outlive the server, unlike the
   // volatile keys. Their names are known; remove any of them up front.
-  const std::wstring lists[] = {kToolbarMachine, users_.front() + L"\\" + kToolbarUser};
-  const HKEY roots[] = {HKEY_LOCAL_MACHINE, HKEY_USERS};
-  for (int l = 0; l < 2; ++l) {
+  // URL search hooks are values too.
+  const std::wstring lists[] = {kToolbarMachine, users_.front() + L"\\" + kToolbarUser, kHooks,
+                                users_.front() + L"\\" + kHooks};
+  const HKEY roots[] = {HKEY_LOCAL_MACHINE, HKEY_USERS, HKEY_LOCAL_MACHINE, HKEY_USERS};
+  const unsigned kinds[] = {0, 0, 5, 5};
+  for (int l = 0; l < 4; ++l) {
     UniqueKey key;
     if (RegOpenKeyExW(roots[l], lists[l].c_str(), 0, KEY_SET_VALUE, key.put()) != ERROR_SUCCESS) continue;
-    for (std::size_t i = 0; i < kLargestRegistry; ++i) RegDeleteValueW(key.get(), Clsid(0, i).c_str());
+    for (std::size_t i = 0; i < kLargestRegistry; ++i) RegDeleteValueW(key.get(), Clsid(kinds[l], i).c_str());
   }
 }
 
@@ -298,6 +305,72 @@ void SyntheticRegistry::Build() {
     Key(HKEY_LOCAL_MACHINE, entry, true);
     if (i % 7 != 0) Str(HKEY_LOCAL_MACHINE, entry, L"", AddonName(4, i));
     Dword(HKEY_LOCAL_MACHINE, entry, L"NoExplorer", 1);
+  }
+  BuildNewerKinds();
+}
+
+void SyntheticRegistry::Server(unsigned kind, std::size_t i, const std::wstring& clsid) {
+  const std::wstring cls = kClasses + clsid;
+  Key(HKEY_LOCAL_MACHINE, cls, true);
+  if (i % 6 != 0) Str(HKEY_LOCAL_MACHINE, cls, L"", AddonName(kind, i));
+  DWORD type = REG_SZ;
+  Str(HKEY_LOCAL_MACHINE, cls + L"\\InProcServer32", L"", FileFor(kind, i, type), type);
+}
+
+void SyntheticRegistry::BuildNewerKinds() {
+  const std::size_t n = shape_.addonsPerKind;
+  // URL search hooks: values of the machine's or a user's list.
+  for (std::size_t i = 0; i < n; ++i) {
+    const std::wstring clsid = Clsid(5, i);
+    if (i % 10 != 9) Server(5, i, clsid);
+    HKEY root;
+    std::wstring path;
+    Location(i, kHooks, kHooks, root, path);
+    Key(root, path, false);
+    Str(root, path, clsid, L"");
+    written_.push_back({root, path, clsid, true});
+  }
+  // Downloaded controls: a unit with its download address, and a class.
+  for (std::size_t i = 0; i < n; ++i) {
+    const std::wstring clsid = Clsid(6, i);
+    Server(6, i, clsid);
+    HKEY root;
+    std::wstring list;
+    Location(i, kUnits, kUnits, root, list);
+    const std::wstring unit = list + L"\\" + clsid;
+    Key(root, unit, true);
+    if (i % 4 == 0) Str(root, unit, L"", AddonName(6, i));
+    Str(root, unit + L"\\DownloadInformation", L"CODEBASE",
+        L"https://downloads.example.invalid/" + std::to_wstring(i) + L"/control.cab");
+    Dword(root, unit, L"SystemComponent", 0);
+  }
+  // Protocol handlers by scheme and filters by MIME type.
+  for (std::size_t i = 0; i < n; ++i) {
+    const std::wstring clsid = Clsid(7, i);
+    if (i % 8 != 7) Server(7, i, clsid);
+    HKEY root;
+    std::wstring classes;
+    Location(i, kProtocols, kProtocols, root, classes);
+    const std::wstring entry = classes + (i % 3 == 2 ? L"\\Filter\\application/x-bench-" : L"\\Handler\\bench-") +
+                               std::to_wstring(i);
+    Key(root, entry, true);
+    Str(root, entry, L"CLSID", clsid);
+  }
+  // Search providers, each user's first one the default.
+  for (std::size_t i = 0; i < n; ++i) {
+    HKEY root;
+    std::wstring list;
+    Location(i, kScopes, kScopes, root, list);
+    const std::wstring clsid = Clsid(8, i);
+    const std::wstring scope = list + L"\\" + clsid;
+    Key(root, scope, true);
+    const std::wstring bpbar = demoRoot_ + L"\\Brightpath\\bpbar.dll";
+    Str(root, scope, L"DisplayName", i % 5 == 0 ? L"@" + bpbar + L",-101" : AddonName(8, i));
+    Str(root, scope, L"URL", L"https://search.example.invalid/?q={searchTerms}&src=" + std::to_wstring(i));
+    if (root == HKEY_USERS && i <= users_.size()) {
+      Str(root, list, L"DefaultScope", clsid);
+      written_.push_back({root, list, L"DefaultScope", true});
+    }
   }
 }
 

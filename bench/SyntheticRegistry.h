@@ -1,5 +1,5 @@
 #pragma once
-// A made-up machine with many add-ons of all five kinds, for timing
+// A made-up machine with many add-ons of every kind, for timing
 // discovery and the backup at scale: realistic names (repeats included),
 // files that exist (the demo add-on DLLs and system libraries) and files
 // that do not, entries for the machine and for many user hives, both
@@ -46,6 +46,10 @@ class SyntheticRegistry {
     bool isValue;
   };
   void Build();
+  // URL search hooks, downloaded controls, protocols and search providers.
+  void BuildNewerKinds();
+  // A class of the kind's entry i with a name (mostly) and a server file.
+  void Server(unsigned kind, std::size_t i, const std::wstring& clsid);
   void Remove();
   void RemoveLeftovers();
   std::wstring Clsid(unsigned kind, std::size_t index) const;

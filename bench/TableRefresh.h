@@ -1,11 +1,11 @@
 #pragma once
-// The refresh of all five add-on tables in a real table host window.
+// The refresh of all the add-on tables in a real table host window.
 #include <optional>
 
 namespace bench {
 
-// Milliseconds for one refresh of the five tables: a table host (the
-// window of the "Table" pane, with its five tables and a details pane) in a
+// Milliseconds for one refresh of all the tables: a table host (the
+// window of the "Table" pane, with its tables and a details pane) in a
 // shown top-level window the size of the main window's client area is made
 // and filled once, as at program start; then RefreshTables is timed until it
 // returns and the window has painted. The file checker is warm for the timed

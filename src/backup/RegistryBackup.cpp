@@ -20,11 +20,16 @@ namespace RegistryBackup {
 std::vector<KeyTree> AddonKeyTrees() {
   std::vector<KeyTree> trees;
   for (const auto& tree : discovery::BackupTrees())
-    trees.push_back({tree.machine ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER, tree.path});
+    trees.push_back({tree.machine ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER, tree.path, tree.sharedByViews});
   return trees;
 }
 
 std::wstring Wow32MachinePath(const std::wstring& path) {
+  // The machine's classes keep their 32-bit twins one level further down:
+  // "Software\Classes\X" gives "Software\Classes\Wow6432Node\X".
+  static const std::wstring classes = L"software\\classes\\";
+  if (path.size() > classes.size() && discovery::text::AsciiLower(path.substr(0, classes.size())) == classes)
+    return path.substr(0, classes.size()) + L"Wow6432Node\\" + path.substr(classes.size());
   // "Software\..." becomes "Software\Wow6432Node\...", the first part's
   // spelling kept.
   const auto slash = path.find(L'\\');
@@ -87,7 +92,8 @@ std::wstring BackupText(bool isNT, const std::wstring& currentUserSubkey, std::v
   // so that merging the file puts them back in the 32-bit view.
   if (twoViews) {
     for (const auto& tree : AddonKeyTrees())
-      if (tree.root == HKEY_LOCAL_MACHINE) jobs.push_back(exportTree(tree.root, Wow32MachinePath(tree.path)));
+      if (tree.root == HKEY_LOCAL_MACHINE && !tree.sharedByViews)
+        jobs.push_back(exportTree(tree.root, Wow32MachinePath(tree.path)));
   }
   jobs.push_back(fixedText(L"\r\n"));
 

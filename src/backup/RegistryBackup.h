@@ -17,11 +17,13 @@ namespace RegistryBackup {
 struct KeyTree {
   HKEY root;
   const wchar_t* path;
+  bool sharedByViews = false;  // a machine tree the 32-bit view shares: no twin
 };
 std::vector<KeyTree> AddonKeyTrees();
 
 // The name in the native registry view of a machine key's 32-bit view
-// twin: "SOFTWARE\Microsoft\X" gives "SOFTWARE\Wow6432Node\Microsoft\X".
+// twin: "SOFTWARE\Microsoft\X" gives "SOFTWARE\Wow6432Node\Microsoft\X";
+// "Software\Classes\X" gives "Software\Classes\Wow6432Node\X".
 std::wstring Wow32MachinePath(const std::wstring& path);
 
 // The file name for a backup made at the given local time:

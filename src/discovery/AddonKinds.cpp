@@ -26,6 +26,22 @@ const std::vector<AddonKind>& AddonKinds() {
       {TableId::kHelperObjects, L"bho", L"ucBHO", IDS_KIND_HELPER_OBJECTS, {IDS_COLUMN_HELPER_OBJECT}, {IDS_BHO_EMPTY},
        IDS_BHO_BROKEN, IDS_DELETE_TITLE_BHO,
        L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Browser Helper Objects", L"", false, {}, &EnumBHOs},
+      {TableId::kUrlSearchHooks, L"urlsearchhook", L"ucUrlSearchHooks", IDS_KIND_URL_SEARCH_HOOKS,
+       {IDS_COLUMN_URL_SEARCH_HOOK}, {IDS_USH_EMPTY}, IDS_USH_BROKEN, IDS_DELETE_TITLE_USH,
+       L"Software\\Microsoft\\Internet Explorer\\UrlSearchHooks", L"Software\\Microsoft\\Internet Explorer\\UrlSearchHooks",
+       true, {}, &EnumUrlSearchHooks},
+      {TableId::kActiveXControls, L"activex", L"ucActiveX", IDS_KIND_ACTIVEX_CONTROLS, {IDS_COLUMN_ACTIVEX_CONTROL},
+       {IDS_AX_EMPTY}, IDS_AX_BROKEN, IDS_DELETE_TITLE_AX,
+       L"Software\\Microsoft\\Code Store Database\\Distribution Units",
+       L"Software\\Microsoft\\Code Store Database\\Distribution Units", false, {}, &EnumActiveXControls},
+      // Entries two levels down: the "Handler" and "Filter" lists below it.
+      {TableId::kProtocols, L"protocol", L"ucProtocols", IDS_KIND_PROTOCOLS, {IDS_COLUMN_PROTOCOL}, {IDS_PH_EMPTY},
+       IDS_PH_BROKEN, IDS_DELETE_TITLE_PH, L"Software\\Classes\\PROTOCOLS", L"Software\\Classes\\PROTOCOLS", false, {},
+       &EnumProtocols, nullptr, nullptr, true},
+      {TableId::kSearchProviders, L"searchprovider", L"ucSearchProviders", IDS_KIND_SEARCH_PROVIDERS,
+       {IDS_COLUMN_SEARCH_PROVIDER}, {IDS_SP_EMPTY}, IDS_SP_NO_FILE, IDS_DELETE_TITLE_SP,
+       L"Software\\Microsoft\\Internet Explorer\\SearchScopes", L"Software\\Microsoft\\Internet Explorer\\SearchScopes",
+       false, {}, &EnumSearchProviders},
   };
   return kinds;
 }
@@ -45,7 +61,8 @@ std::vector<BackupTree> BackupTrees() {
   std::vector<BackupTree> trees;
   for (const auto& kind : AddonKinds()) {
     if (*kind.machinePath)
-      trees.push_back({true, kind.backupMachineSpelling ? kind.backupMachineSpelling : kind.machinePath});
+      trees.push_back({true, kind.backupMachineSpelling ? kind.backupMachineSpelling : kind.machinePath,
+                       kind.machineSharedByViews});
     if (*kind.userPath) trees.push_back({false, kind.backupUserSpelling ? kind.backupUserSpelling : kind.userPath});
   }
   return trees;

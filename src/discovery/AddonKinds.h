@@ -20,6 +20,10 @@ constexpr std::int32_t kButtons = 4;
 constexpr std::int32_t kMenuExtensions = 5;
 constexpr std::int32_t kExplorerBars = 6;
 constexpr std::int32_t kHelperObjects = 7;
+constexpr std::int32_t kUrlSearchHooks = 8;
+constexpr std::int32_t kActiveXControls = 9;
+constexpr std::int32_t kProtocols = 10;
+constexpr std::int32_t kSearchProviders = 11;
 }  // namespace TableId
 
 namespace discovery {
@@ -47,6 +51,10 @@ struct AddonKind {
   // The backup file spells a location as it always has; null: as above.
   const wchar_t* backupMachineSpelling = nullptr;
   const wchar_t* backupUserSpelling = nullptr;
+  // The machine location is one key in both registry views (the registry
+  // shares it rather than keeping a 32-bit twin): it is read once, its
+  // entries' classes looked up in each view, and backed up once.
+  bool machineSharedByViews = false;
 };
 
 // Every kind, in the order of the tree, the tables and qmscan's output.
@@ -61,6 +69,7 @@ const AddonKind& Kind(std::int32_t id);
 struct BackupTree {
   bool machine;  // HKEY_LOCAL_MACHINE, else HKEY_CURRENT_USER
   const wchar_t* path;
+  bool sharedByViews = false;  // a machine tree without a 32-bit twin
 };
 std::vector<BackupTree> BackupTrees();
 // The per-user locations (below a HKEY_USERS subkey).

@@ -32,6 +32,17 @@ inline constexpr const wchar_t* kVersion = L"version";
 // then, after "version" and before "view".
 inline constexpr const wchar_t* kFileNote = L"fileNote";
 inline constexpr const wchar_t* kView = L"view";  // 64 or 32: the registry view of the entry
+// ActiveX controls: the download address (shown, never opened).
+inline constexpr const wchar_t* kCodeBase = L"codeBase";
+// Protocol handlers and filters: the list ("Handler" or "Filter"), the
+// class the entry names, and 1 for the system's own (present only then).
+inline constexpr const wchar_t* kProtocolList = L"list";
+inline constexpr const wchar_t* kClassId = L"classId";
+inline constexpr const wchar_t* kSystem = L"system";
+// Search providers: the search address (shown, never opened) and 1 for the
+// provider the user's "DefaultScope" names, else 0.
+inline constexpr const wchar_t* kUrl = L"url";
+inline constexpr const wchar_t* kIsDefault = L"isDefault";
 }  // namespace discovery::keys
 
 namespace discovery {

@@ -116,6 +116,20 @@ std::wstring DiscoveryRun::ObjectName(const std::wstring& ownName, const FileFac
   return text::RemoveAmpersands(name);
 }
 
+DiscoveryRun::ClassFacts DiscoveryRun::ReadClass(const std::wstring& clsid, RegView view) {
+  ClassFacts facts;
+  if (clsid.empty() || clsid.find(L'\\') != std::wstring::npos) return facts;
+  CRegistry& registry = Registry(view);
+  registry.ReadString(HKEY_CLASSES_ROOT, L"CLSID\\" + clsid, L"", facts.name);
+  registry.ReadString(HKEY_CLASSES_ROOT, L"CLSID\\" + clsid + L"\\InProcServer32", L"", facts.rawFile);
+  facts.file = ResolveFile(facts.rawFile, view);
+  return facts;
+}
+
+std::wstring DiscoveryRun::FileNameOf(const FileFacts& facts) {
+  return CUtilities::FileNamePart(CUtilities::FileSearchName(facts.file));
+}
+
 std::wstring DiscoveryRun::ScopeForUserKey(const std::wstring& userKey) {
   auto it = scopes_.find(userKey);
   if (it == scopes_.end()) it = scopes_.emplace(userKey, discovery::ScopeForUserKey(userKey)).first;

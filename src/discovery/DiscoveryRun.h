@@ -85,6 +85,20 @@ class DiscoveryRun {
   // removed.
   std::wstring ObjectName(const std::wstring& ownName, const FileFacts& facts);
 
+  // A class as a process of the view finds it: its name (the class key's
+  // default value) and the file facts of its server (InProcServer32). A
+  // class id that is empty or holds a "\\" names no class: it would name
+  // another key.
+  struct ClassFacts {
+    std::wstring name;
+    std::wstring rawFile;  // the server's file string as written
+    FileFacts file;
+  };
+  ClassFacts ReadClass(const std::wstring& clsid, RegView view);
+  // The file's own name (no folder, no arguments), for an entry without a
+  // name of its own; empty when there is no file.
+  static std::wstring FileNameOf(const FileFacts& facts);
+
   // The scope text of a HKEY_USERS subkey, looked up once per run.
   std::wstring ScopeForUserKey(const std::wstring& userKey);
 

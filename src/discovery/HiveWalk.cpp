@@ -15,15 +15,20 @@ CStringDictionary Enumerate(CRegistry& registry, HKEY root, const std::wstring& 
 }  // namespace
 
 void WalkHives(DiscoveryRun& run, const std::wstring& machinePath, const std::wstring& userPath, EntryNames names,
-               const LocationFiller& fill) {
+               const LocationFiller& fill, bool machineShared) {
   const std::wstring everyone = LoadStr(IDS_SCOPE_EVERYONE);
-  for (const RegView view : run.Views()) {
-    fill(HKEY_LOCAL_MACHINE, machinePath, everyone, Enumerate(run.Registry(view), HKEY_LOCAL_MACHINE, machinePath, names),
-         LocationViews{view, {view}});
+  const LocationViews shared{run.Views().front(), run.Views()};
+  if (machineShared) {
+    fill(HKEY_LOCAL_MACHINE, machinePath, everyone,
+         Enumerate(run.Registry(), HKEY_LOCAL_MACHINE, machinePath, names), shared);
+  } else {
+    for (const RegView view : run.Views()) {
+      fill(HKEY_LOCAL_MACHINE, machinePath, everyone,
+           Enumerate(run.Registry(view), HKEY_LOCAL_MACHINE, machinePath, names), LocationViews{view, {view}});
+    }
   }
 
   CRegistry& registry = run.Registry();
-  const LocationViews shared{run.Views().front(), run.Views()};
   const CStringDictionary users = registry.EnumSubKeys(HKEY_USERS, L"");
   for (const auto& user : users.Keys()) {
     // A user's class registrations are no user: their keys are classes.
@@ -44,7 +49,8 @@ std::optional<CResultNodes> ListFromHives(const AddonKind& kind, const wchar_t* 
     WalkHives(run, kind.machinePath, std::wstring(L"\\") + kind.userPath,
               kind.entriesAreValues ? EntryNames::Values : EntryNames::SubKeys,
               [&](HKEY root, const std::wstring& path, const std::wstring& scope, const CStringDictionary& entries,
-                  const LocationViews& views) { fill(run, list, root, path, scope, entries, views); });
+                  const LocationViews& views) { fill(run, list, root, path, scope, entries, views); },
+              kind.machineSharedByViews);
     result = std::move(list);
   });
   return result;

@@ -40,8 +40,10 @@ using LocationFiller = std::function<void(HKEY root, const std::wstring& path, c
 // HKEY_USERS subkey, in the registry's order, whose subkey + userPath
 // (which begins with "\") has entries. A hive without entries costs no
 // account lookup.
+// A machine location shared by both views is read once, in the first view,
+// its classes looked up in each view as a user's are.
 void WalkHives(DiscoveryRun& run, const std::wstring& machinePath, const std::wstring& userPath, EntryNames names,
-               const LocationFiller& fill);
+               const LocationFiller& fill, bool machineShared = false);
 
 // A whole listing by the walk above over the kind's machine and per-user
 // locations: a fresh run and list, fill called for every location with

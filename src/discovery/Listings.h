@@ -16,5 +16,12 @@ std::optional<CResultNodes> EnumToolbarButtons(FileResolver& files);
 std::optional<CResultNodes> EnumContextMenus(FileResolver& files);
 std::optional<CResultNodes> EnumObjects(FileResolver& files);
 std::optional<CResultNodes> EnumBHOs(FileResolver& files);
+std::optional<CResultNodes> EnumUrlSearchHooks(FileResolver& files);
+std::optional<CResultNodes> EnumActiveXControls(FileResolver& files);
+// Protocol handlers and filters without the system's own; the second also
+// lists those, marked "system".
+std::optional<CResultNodes> EnumProtocols(FileResolver& files);
+std::optional<CResultNodes> EnumAllProtocols(FileResolver& files);
+std::optional<CResultNodes> EnumSearchProviders(FileResolver& files);
 
 }  // namespace discovery

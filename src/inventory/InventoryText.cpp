@@ -11,7 +11,9 @@ namespace inventory {
 const std::vector<std::wstring>& CsvValueColumns() {
   static const std::vector<std::wstring> columns = {
       L"displayName", L"originalName", L"dLL",      L"key",      L"hive", L"scope",   L"manufacturer",
-      L"version",     L"cATID",        L"Name",     L"buttontext", L"menutext", L"view", L"fileNote"};
+      L"version",     L"cATID",        L"Name",     L"buttontext", L"menutext", L"view", L"fileNote",
+      // The newer kinds' own values, after the columns scripts already read.
+      L"codeBase",    L"list",         L"classId",  L"system",     L"url",      L"isDefault"};
   return columns;
 }
 

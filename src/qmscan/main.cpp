@@ -1,4 +1,4 @@
-// qmscan: the console companion of Quillmoor. Lists every add-on the five
+// qmscan: the console companion of Quillmoor. Lists every add-on the
 // discovery routines find, with all its values, as CSV or JSON, for
 // inventories made from scripts, or compares them with a saved JSON
 // listing. Reads only.

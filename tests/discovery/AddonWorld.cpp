@@ -159,6 +159,10 @@ AddonWorld::AddonWorld() {
   AddMenuExts();
   AddExplorerBars();
   AddBhos();
+  AddUrlSearchHooks();
+  AddActiveXControls();
+  AddProtocols();
+  AddSearchProviders();
 }
 
 void AddonWorld::AddToolbars() {
@@ -501,6 +505,24 @@ std::vector<ExpectedRecord> AddonWorld::Expected(AddonKind kind) const {
     case AddonKind::Bho:
       places.push_back({HKEY_LOCAL_MACHINE, kBhoPath, false, kBhoPath});
       break;
+    case AddonKind::UrlSearchHook:
+    case AddonKind::ActiveX:
+    case AddonKind::SearchProvider: {
+      const auto& k = Kind(static_cast<std::int32_t>(kind));
+      addWalk(k.machinePath, std::wstring(L"\\") + k.userPath, k.entriesAreValues);
+      break;
+    }
+    case AddonKind::Protocol: {
+      // Per location the handlers, then the filters.
+      const std::wstring base = Kind(TableId::kProtocols).machinePath;
+      std::vector<std::wstring> locations = {base};
+      for (const auto& u : EnumNames(HKEY_USERS, L"", false)) locations.push_back(u + L"\\" + base);
+      for (std::size_t i = 0; i < locations.size(); ++i) {
+        for (const wchar_t* list : {L"\\Handler", L"\\Filter"})
+          places.push_back({i == 0 ? HKEY_LOCAL_MACHINE : HKEY_USERS, locations[i] + list, false, locations[i] + list});
+      }
+      break;
+    }
   }
 
   std::vector<ExpectedRecord> out;

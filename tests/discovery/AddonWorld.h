@@ -26,7 +26,11 @@ enum class AddonKind : std::int32_t {
   Button = TableId::kButtons,
   MenuExt = TableId::kMenuExtensions,
   ExplorerBar = TableId::kExplorerBars,
-  Bho = TableId::kHelperObjects
+  Bho = TableId::kHelperObjects,
+  UrlSearchHook = TableId::kUrlSearchHooks,
+  ActiveX = TableId::kActiveXControls,
+  Protocol = TableId::kProtocols,
+  SearchProvider = TableId::kSearchProviders
 };
 
 struct ExpectedRecord {
@@ -71,6 +75,9 @@ class AddonWorld {
     const auto it = never_.find(kind);
     return it == never_.end() ? std::vector<std::wstring>{} : it->second;
   }
+  // Protocol handlers of the world that are the system's own: listed only
+  // when those are asked for.
+  const std::vector<std::wstring>& SystemProtocols() const { return hiddenSystem_; }
 
  private:
   struct Entry {
@@ -86,6 +93,15 @@ class AddonWorld {
   void AddMenuExts();
   void AddExplorerBars();
   void AddBhos();
+  // AddonWorldMoreKinds.cpp: machine and user entries, missing files and
+  // names with NUL and line breaks.
+  void AddUrlSearchHooks();
+  void AddActiveXControls();
+  void AddProtocols();
+  void AddSearchProviders();
+  // Records an entry of the world, found by enumerating location.
+  void AddEntry(AddonKind kind, HKEY root, const std::wstring& location, const std::wstring& name,
+                ExpectedRecord record);
   // A class with a name and a server file (values not written when empty
   // and the key is left out when both are nullptr).
   void AddClass(const std::wstring& clsid, const wchar_t* name, const wchar_t* file, DWORD fileType = REG_SZ);
@@ -98,6 +114,19 @@ class AddonWorld {
   std::map<AddonKind, std::set<std::wstring>> ids_;
   std::map<AddonKind, std::vector<std::wstring>> never_;
   std::vector<std::wstring> userKeys_;  // the HKEY_USERS subkeys the world uses
+  std::vector<std::wstring> hiddenSystem_;
+  // Keys and values with names only the native calls take (NUL inside),
+  // removed before reg_ removes their parents.
+  struct HostileEntries {
+    struct Made {
+      HKEY root;
+      std::wstring path, name;
+      bool isKey;
+    };
+    std::vector<Made> made;
+    ~HostileEntries();
+  };
+  HostileEntries hostile_;
 };
 
 }  // namespace qlmtest

@@ -18,6 +18,8 @@
 #include "discovery/MenuExtDiscovery.h"
 #include "support/RegFixture.h"
 #include "discovery/ToolbarDiscovery.h"
+#include "discovery/Listings.h"
+#include "discovery/ProtocolText.h"
 #include "ozcore/CFileSystem.h"
 #include "ozcore/CRegistry.h"
 #include "support/TestSupport.h"
@@ -237,4 +239,86 @@ TEST(DiscoveryViews, DeletingInTheRecordsViewLeavesTheOtherView) {
       EXPECT_TRUE(present(classesOther + bar + L"\\Implemented Categories\\" + kVertical));
     }
   }
+}
+
+// The newer kinds: hooks, controls and providers of the 32-bit machine keys
+// are listed in that view with its classes; a user's hook and a protocol
+// handler (whose lists both views share) take a 32-bit-only class from that
+// view; the system's own handlers are listed only when asked for, marked.
+TEST(DiscoveryViews, NewerKindsListEachViewsEntriesAndClasses) {
+  ASSERT_TRUE(CRegistry::HasWow32View()) << "the tests run in a 64-bit prefix";
+  FileResolver files(true);
+  const FixtureFiles f;
+  const std::wstring me = CurrentUserSidText();
+  RegFixture reg;
+  auto cls = [&](const std::wstring& classes, const std::wstring& id, const std::wstring& name,
+                 const std::wstring& file) {
+    reg.String(HKEY_LOCAL_MACHINE, classes + id, L"", name);
+    reg.String(HKEY_LOCAL_MACHINE, classes + id + L"\\InProcServer32", L"", file);
+  };
+  const std::wstring units64 = L"Software\\Microsoft\\Code Store Database\\Distribution Units";
+  const std::wstring units32 = L"Software\\Wow6432Node\\Microsoft\\Code Store Database\\Distribution Units";
+
+  const std::wstring hook = NewClsid(), userHook = NewClsid(), control = NewClsid(), provider = NewClsid();
+  reg.String(HKEY_LOCAL_MACHINE, kIe64 + L"\\UrlSearchHooks", hook, L"");
+  reg.String(HKEY_LOCAL_MACHINE, kIe32 + L"\\UrlSearchHooks", hook, L"");
+  cls(kClasses64, hook, L"Native Hook", f.company);
+  cls(kClasses32, hook, L"Wow Hook", f.german);
+  reg.String(HKEY_USERS, me + L"\\" + kIe64 + L"\\UrlSearchHooks", userHook, L"");
+  cls(kClasses32, userHook, L"User Wow Hook", f.noCompany);
+  reg.String(HKEY_LOCAL_MACHINE, units32 + L"\\" + control, L"", L"Wow Unit");
+  cls(kClasses32, control, L"", f.fileOnly);
+  reg.String(HKEY_LOCAL_MACHINE, kIe32 + L"\\SearchScopes\\" + provider, L"DisplayName", L"Wow Search");
+
+  const std::wstring pid = std::to_wstring(GetCurrentProcessId());
+  const std::wstring handlers = L"Software\\Classes\\PROTOCOLS\\Handler\\";
+  const std::wstring scheme = L"quill-wow-" + pid, system = L"quill-sys-" + pid;
+  const std::wstring schemeClass = NewClsid(), systemClass = NewClsid();
+  reg.String(HKEY_LOCAL_MACHINE, handlers + scheme, L"CLSID", schemeClass);
+  cls(kClasses32, schemeClass, L"", f.german);
+  reg.String(HKEY_LOCAL_MACHINE, handlers + system, L"CLSID", systemClass);
+  cls(kClasses64, systemClass, L"", f.systemFile);
+
+  const auto hooks = discovery::EnumUrlSearchHooks(files);
+  ASSERT_TRUE(hooks.has_value());
+  EXPECT_EQ(Seen(*hooks, hook), (std::vector<std::wstring>{L"64|" + f.company + L"|Native Hook",
+                                                            L"32|" + f.german + L"|Wow Hook"}));
+  EXPECT_EQ(Seen(*hooks, userHook), std::vector<std::wstring>{L"32|" + f.noCompany + L"|User Wow Hook"});
+  const auto controls = discovery::EnumActiveXControls(files);
+  ASSERT_TRUE(controls.has_value());
+  EXPECT_EQ(Seen(*controls, control), std::vector<std::wstring>{L"32|" + f.fileOnly + L"|Wow Unit"});
+  const auto providers = discovery::EnumSearchProviders(files);
+  ASSERT_TRUE(providers.has_value());
+  EXPECT_EQ(Seen(*providers, provider), std::vector<std::wstring>{L"32||Wow Search"});
+
+  // One key for both views: listed once, with the class of the view that has it.
+  const auto protocols = discovery::EnumProtocols(files);
+  ASSERT_TRUE(protocols.has_value());
+  EXPECT_EQ(Seen(*protocols, scheme), std::vector<std::wstring>{L"32|" + f.german + L"|" + scheme});
+  EXPECT_TRUE(Seen(*protocols, system).empty());
+  const auto all = discovery::EnumAllProtocols(files);
+  ASSERT_TRUE(all.has_value());
+  EXPECT_EQ(Seen(*all, scheme), std::vector<std::wstring>{L"32|" + f.german + L"|" + scheme});
+  EXPECT_EQ(Seen(*all, system), std::vector<std::wstring>{L"64|" + f.systemFile + L"|" + system});
+  const CResultNode* marked = Find(*all, system, 64);
+  ASSERT_NE(marked, nullptr);
+  EXPECT_EQ(marked->params.Find(discovery::keys::kSystem)->Number(), 1);
+  EXPECT_EQ(Find(*all, scheme, 32)->params.Find(discovery::keys::kSystem), nullptr);
+  // The browser's own schemes are in the full list, and only there.
+  std::size_t builtIn = 0;
+  for (std::size_t i = 1; i <= all->Count(); ++i) {
+    const CResultNode& node = *all->Item(i);
+    if (!discovery::text::IsBuiltInScheme(node.ID) || node.params.Text(discovery::keys::kProtocolList) != L"Handler")
+      continue;
+    ++builtIn;
+    EXPECT_NE(node.params.Find(discovery::keys::kSystem), nullptr);
+  }
+  for (std::size_t i = 1; i <= protocols->Count(); ++i) {
+    const CResultNode& node = *protocols->Item(i);
+    EXPECT_EQ(node.params.Find(discovery::keys::kSystem), nullptr) << Narrow(node.ID);
+    EXPECT_FALSE(discovery::text::IsBuiltInScheme(node.ID) &&
+                 node.params.Text(discovery::keys::kProtocolList) == L"Handler")
+        << Narrow(node.ID);
+  }
+  EXPECT_GT(builtIn, 0u) << "the prefix registers the browser's own schemes";
 }

@@ -114,6 +114,17 @@ TEST(Qmscan, CsvAndJsonReadBackToDiscoverysRecords) {
       EXPECT_TRUE(CellMatches(row[c + 2], expected[i].second, columns[c]))
           << Narrow(columns[c] + L": " + row[c + 2] + L"\n" + Describe(expected[i].second));
   }
+  // Every kind's fixtures are among the rows, under the kind's own name.
+  for (const auto& kind : discovery::AddonKinds()) {
+    const auto records = world.Expected(static_cast<AddonKind>(kind.id));
+    EXPECT_FALSE(records.empty()) << Narrow(kind.scanName);
+    for (const auto& record : records) {
+      const bool listed = std::any_of(rows.begin() + 1, rows.end(), [&](const std::vector<std::wstring>& row) {
+        return row[0] == kind.scanName && NameOfCell(row[1]) == std::optional<std::wstring>(record.id);
+      });
+      EXPECT_TRUE(listed) << Narrow(std::wstring(kind.scanName) + L" " + Describe(record));
+    }
+  }
 
   const Output json = RunQmscan(L"--json");
   ASSERT_EQ(json.code, 0) << json.err;

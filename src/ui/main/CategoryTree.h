@@ -1,6 +1,6 @@
 #pragma once
 // The category tree: the child window in the "All Browser Objects" pane, a
-// caption strip "All Add-ons" over a tree of the five add-on kinds. A click
+// caption strip "All Add-ons" over a tree of the add-on kinds. A click
 // on a kind raises ShowTable with its table identifier.
 #include <windows.h>
 

@@ -1,5 +1,5 @@
 #pragma once
-// The table host: the child window in the "Table" pane. It owns the five
+// The table host: the child window in the "Table" pane. It owns the
 // add-on tables, stacked over its whole client area, and shows one at a time.
 #include <windows.h>
 
@@ -24,7 +24,7 @@ class TableHost {
   TableHost(const TableHost&) = delete;
   TableHost& operator=(const TableHost&) = delete;
 
-  // Creates the window (and its five table controls) as a child of parent.
+  // Creates the window (and its table controls, one per kind) as a child of parent.
   bool Create(HWND parent);
   HWND Hwnd() const;
 
@@ -36,7 +36,7 @@ class TableHost {
   void ShowTable(std::int32_t id);
   // The table filed under the current identifier; nullptr when none is.
   ITableControl* CurrentTable();
-  // Reloads all five tables, then shows the current one again. Errors are
+  // Reloads all the tables, then shows the current one again. Errors are
   // logged ("FMultitable.RefreshTables").
   void RefreshTables();
 

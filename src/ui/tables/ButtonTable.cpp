@@ -20,10 +20,6 @@ std::wstring ButtonTable::ObjectName(const CResultNode& record, const std::wstri
                                   Value(record, discovery::keys::kMenuText), texts);
 }
 
-EntryKey ButtonTable::EntryLocation(CRegistry&, const CResultNode& record) const {
-  return {ListRoot(record), Value(record, discovery::keys::kHive) + L"\\" + record.ID};
-}
-
 TableControlBase::DeleteOutcome ButtonTable::DeleteEntry(CRegistry& registry, const CResultNode& record) {
   return DeleteEntryKey(registry, ListRoot(record), Value(record, discovery::keys::kHive), record.ID);
 }

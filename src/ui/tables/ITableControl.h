@@ -1,6 +1,6 @@
 #pragma once
 // What every add-on table offers the table host and the command layer. The
-// five tables (ToolbarTable, ButtonTable, MenuExtensionTable, ExplorerBarTable, HelperObjectTable) each
+// tables (one per add-on kind, made by MakeTable) each
 // implement it; their visual face is the child window Hwnd().
 #include <windows.h>
 

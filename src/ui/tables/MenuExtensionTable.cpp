@@ -9,10 +9,6 @@ std::wstring MenuExtensionTable::ObjectName(const CResultNode&, const std::wstri
   return rowText + LoadStr(IDS_NAME_SUFFIX_MENU_EXTENSION);
 }
 
-EntryKey MenuExtensionTable::EntryLocation(CRegistry&, const CResultNode& record) const {
-  return {ListRoot(record), Value(record, discovery::keys::kHive) + L"\\" + record.ID};
-}
-
 TableControlBase::DeleteOutcome MenuExtensionTable::DeleteEntry(CRegistry& registry, const CResultNode& record) {
   return DeleteEntryKey(registry, ListRoot(record), Value(record, discovery::keys::kHive), record.ID);
 }

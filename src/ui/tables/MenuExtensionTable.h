@@ -10,6 +10,5 @@ class MenuExtensionTable final : public TableControlBase {
  protected:
   std::wstring ObjectName(const CResultNode& record, const std::wstring& rowText) const override;
   DeleteOutcome DeleteEntry(CRegistry& registry, const CResultNode& record) override;
-  EntryKey EntryLocation(CRegistry& registry, const CResultNode& record) const override;
   unsigned FailureLogText() const override;
 };

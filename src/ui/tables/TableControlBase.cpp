@@ -57,7 +57,7 @@ std::wstring TableControlBase::Context(const wchar_t* procedure) const {
 
 bool TableControlBase::Create(HWND parent) {
   if (!CreateWidget(kClassName, parent, kind_.id, WS_CHILD | WS_CLIPCHILDREN | WS_CLIPSIBLINGS)) return false;
-  const std::wstring caption = LoadStr(kind_.caption);
+  const std::wstring caption = CaptionText();
   if (!caption_.Create(Hwnd(), kCaptionId, caption)) return false;
   if (!list_.Create(Hwnd(), kListId, caption)) return false;
   UserControl_Resize();
@@ -65,6 +65,16 @@ bool TableControlBase::Create(HWND parent) {
 }
 
 void TableControlBase::Finalize() { showDetails_ = nullptr; }
+
+std::wstring TableControlBase::CaptionText() const { return LoadStr(kind_.caption); }
+
+void TableControlBase::AddKindDetails(const CResultNode&, CParams&) const {}
+
+std::wstring TableControlBase::ConfirmationText(const CResultNode&, const std::wstring& name) const {
+  return CUtilities::FormatString(LoadStr(IDS_CONFIRM_DELETE), {name});
+}
+
+bool TableControlBase::OnKindKey(WPARAM) { return false; }
 
 void TableControlBase::Init(DetailsSink showDetails, PopupMenu* contextMenu) {
   AddColumns();
@@ -190,7 +200,15 @@ void TableControlBase::FillList() {
   if (rowsChanged) rowsChanged();
 }
 
-EntryKey TableControlBase::EntryLocation(CRegistry&, const CResultNode&) const { return {}; }
+EntryKey TableControlBase::EntryLocation(CRegistry&, const CResultNode& record) const {
+  // Where the record says its entry was found: a value of that key, or a
+  // subkey of it.
+  const HKEY root = ListRoot(record);
+  const std::wstring hive = Value(record, discovery::keys::kHive);
+  if (!root || hive.empty()) return {};
+  if (kind_.entriesAreValues) return {root, hive};
+  return {root, hive + L"\\" + record.ID};
+}
 
 EntryKey TableControlBase::SelectedEntryKey() {
   EntryKey key;
@@ -231,8 +249,8 @@ void TableControlBase::UpdateCaption() {
                                      {std::to_wstring(list_.ShownCount()), std::to_wstring(records_.size())});
   if (const std::size_t fresh = list_.NewCount())
     parts += (parts.empty() ? L"" : L", ") + CUtilities::FormatString(LoadStr(IDS_CAPTION_NEW), {std::to_wstring(fresh)});
-  const std::wstring caption = LoadStr(kind_.caption);
-  caption_.SetText(parts.empty() ? caption : caption + L" (" + parts + L")");
+  const std::wstring caption = CaptionText();
+  if (caption_.Hwnd()) caption_.SetText(parts.empty() ? caption : caption + L" (" + parts + L")");
 }
 
 void TableControlBase::SetFilter(const std::wstring& text) {
@@ -344,6 +362,7 @@ void TableControlBase::ShowSelectedDetails() {
       if (record.params.IsInCollection(k::kScope))
         details.Add(LoadStr(IDS_CAPTION_AFFECTED_USERS), VisibleText(Value(record, k::kScope)));
     }
+    AddKindDetails(record, details);
     // Which browser processes load the add-on: only a question where the
     // registry has two views.
     if (CRegistry::HasWow32View() && record.params.IsInCollection(k::kView))
@@ -423,8 +442,8 @@ void TableControlBase::Remove() {
     if (!record) throw QlmError(kNoRecordOnRow, Context(L"ITableControl_Remove"), L"Object variable or With block variable not set");
     const std::wstring name = ObjectName(*record, RowText(row));
     const std::wstring title = LoadStr(kind_.deleteTitle);
-    if (core::ShowMessage(CUtilities::FormatString(LoadStr(IDS_CONFIRM_DELETE), {name}),
-                          core::kButtonYes | core::kButtonNo, title) != core::kButtonYes) {
+    if (core::ShowMessage(ConfirmationText(*record, name), core::kButtonYes | core::kButtonNo, title) !=
+        core::kButtonYes) {
       return;
     }
     // The entry goes from its own registry view only: the same add-on in
@@ -548,9 +567,13 @@ LRESULT TableControlBase::OnNotify(const NMHDR& header) {
       return 1;  // handled: no second menu through WM_CONTEXTMENU
     case LVN_KEYDOWN: {
       const auto& key = reinterpret_cast<const NMLVKEYDOWN&>(header);
-      if (key.wVKey == VK_DELETE && !KeyDown(VK_SHIFT) && !KeyDown(VK_CONTROL) && !KeyDown(VK_MENU)) {
+      const bool plain = !KeyDown(VK_SHIFT) && !KeyDown(VK_CONTROL) && !KeyDown(VK_MENU);
+      if (key.wVKey == VK_DELETE && plain) {
         // After the key's own handling, like a command from the menu.
         PostMessageW(Hwnd(), kRunRemove, 0, 0);
+      } else if (plain) {
+        // Also after the list's own handling: the kind may refill the rows.
+        PostMessageW(Hwnd(), kRunKindKey, key.wVKey, 0);
       }
       return 0;
     }
@@ -578,6 +601,9 @@ LRESULT TableControlBase::HandleMessage(UINT message, WPARAM wParam, LPARAM lPar
       return 0;
     case kRunRemove:
       Remove();
+      return 0;
+    case kRunKindKey:
+      Guarded(Context(L"lv_KeyDown"), kLevelError, [&] { OnKindKey(wParam); });
       return 0;
     case WM_ERASEBKGND:
       return 1;  // the caption and the list cover the whole window

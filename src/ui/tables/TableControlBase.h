@@ -3,9 +3,10 @@
 // list of the kind's add-ons (AddonList), one record per row: its name
 // column(s), then publisher, file, version, users and (64-bit Windows)
 // architecture. Each kind (ToolbarTable, ButtonTable, MenuExtensionTable,
-// ExplorerBarTable, HelperObjectTable) adds its name texts, the name its
-// messages use and what deleting removes; its listing routine comes from
-// the table of kinds.
+// ExplorerBarTable, HelperObjectTable, UrlSearchHookTable, ActiveXTable,
+// ProtocolTable, SearchProviderTable) adds its name texts, the name its
+// messages use, what deleting removes and where its entry is; its listing
+// routine comes from the table of kinds.
 #include <windows.h>
 
 #include <cstdint>
@@ -109,7 +110,19 @@ class TableControlBase : public WidgetWindow, public ITableControl {
 
   const discovery::AddonKind& KindOfTable() const { return kind_; }
   // The kind's listing routine; no list when it failed.
-  std::optional<CResultNodes> Discover() const { return kind_.list(files_); }
+  virtual std::optional<CResultNodes> Discover() const { return kind_.list(files_); }
+  FileResolver& Files() const { return files_; }
+  // The caption bar's text: the kind's caption.
+  virtual std::wstring CaptionText() const;
+  // Shows CaptionText() again (after a kind's own setting changed it).
+  void UpdateCaption();
+  // The kind's own rows of the details, after the file, maker and users.
+  virtual void AddKindDetails(const CResultNode& record, CParams& details) const;
+  // The question asked before deleting the record named name.
+  virtual std::wstring ConfirmationText(const CResultNode& record, const std::wstring& name) const;
+  // A key pressed in the list (no Shift, Ctrl or Alt) that the kind handles
+  // itself: true when handled.
+  virtual bool OnKindKey(WPARAM key);
   // The texts of a record's row, one per column.
   virtual std::vector<std::wstring> RowTexts(const CResultNode& record) const;
   // The add-on's name in the delete messages.
@@ -117,7 +130,9 @@ class TableControlBase : public WidgetWindow, public ITableControl {
   // Removes the one registry entry that loads the add-on.
   virtual DeleteOutcome DeleteEntry(CRegistry& registry, const CResultNode& record) = 0;
   // The key holding the record's entry, read through a registry of the
-  // record's view (no root: unknown).
+  // record's view (no root: unknown). By default the record's "key" and
+  // "hive": the entry's key, or for a kind whose entries are values, the
+  // key holding it.
   virtual EntryKey EntryLocation(CRegistry& registry, const CResultNode& record) const;
   // The string whose text (with the name, then the reason) is logged when a
   // deletion fails; 0 logs nothing.
@@ -139,6 +154,7 @@ class TableControlBase : public WidgetWindow, public ITableControl {
 
  private:
   static constexpr UINT kRunRemove = WM_APP + 0x51;
+  static constexpr UINT kRunKindKey = WM_APP + 0x52;
 
   std::wstring Context(const wchar_t* procedure) const;
   void ShowSelectedDetails();
@@ -149,7 +165,6 @@ class TableControlBase : public WidgetWindow, public ITableControl {
   void UserControl_Resize();
   void LayoutColumns();
   void LoadRowImage();
-  void UpdateCaption();
   // Hands the records' cells, search texts and marks to the list.
   void FillList();
   // A record's cells; visible: in the form the list shows.

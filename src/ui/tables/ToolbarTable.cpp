@@ -11,11 +11,6 @@ std::wstring ToolbarTable::ObjectName(const CResultNode&, const std::wstring& ro
   return tables::ToolbarObjectName(rowText, LoadStr(IDS_NAME_SUFFIX_TOOLBAR));
 }
 
-EntryKey ToolbarTable::EntryLocation(CRegistry&, const CResultNode& record) const {
-  // The toolbar is a value of the list's key.
-  return {ListRoot(record), Value(record, discovery::keys::kHive)};
-}
-
 TableControlBase::DeleteOutcome ToolbarTable::DeleteEntry(CRegistry& registry, const CResultNode& record) {
   const HKEY root = ListRoot(record);
   const std::wstring hive = Value(record, discovery::keys::kHive);

@@ -64,7 +64,7 @@ TEST(UiPanesDetails, ShowsTheRowsGivenUnderOneHeadingAndNeverMore) {
 
 }
 
-TEST(UiPanesTree, ListsTheFiveKindsAndRaisesOnlyTheUsersChoice) {
+TEST(UiPanesTree, ListsEveryKindAndRaisesOnlyTheUsersChoice) {
   Window window;
   CategoryTree tree;
   std::vector<std::int32_t> raised;
@@ -79,9 +79,13 @@ TEST(UiPanesTree, ListsTheFiveKindsAndRaisesOnlyTheUsersChoice) {
                                                          {4, L"Toolbar Buttons and Menus"},
                                                          {5, L"Context Menu Extensions"},
                                                          {6, L"Explorer Bars"},
-                                                         {7, L"Browser Helper Objects"}};
-  // Five top-level nodes in this order, each carrying its table's id.
-  ASSERT_EQ(TreeView_GetCount(tv), 5u);
+                                                         {7, L"Browser Helper Objects"},
+                                                         {8, L"URL Search Hooks"},
+                                                         {9, L"ActiveX Controls"},
+                                                         {10, L"Protocol Handlers and Filters"},
+                                                         {11, L"Search Providers"}};
+  // Nine top-level nodes in this order, each carrying its table's id.
+  ASSERT_EQ(TreeView_GetCount(tv), 9u);
   std::vector<HTREEITEM> items;
   for (HTREEITEM item = TreeView_GetRoot(tv); item; item = TreeView_GetNextSibling(tv, item)) {
     wchar_t buf[128] = {};
@@ -91,7 +95,7 @@ TEST(UiPanesTree, ListsTheFiveKindsAndRaisesOnlyTheUsersChoice) {
     tvi.pszText = buf;
     tvi.cchTextMax = 128;
     TreeView_GetItem(tv, &tvi);
-    ASSERT_LT(items.size(), 5u);
+    ASSERT_LT(items.size(), 9u);
     EXPECT_EQ(buf, nodes[items.size()].second);
     EXPECT_EQ(tvi.lParam, nodes[items.size()].first);
     items.push_back(item);
@@ -108,14 +112,14 @@ TEST(UiPanesTree, ListsTheFiveKindsAndRaisesOnlyTheUsersChoice) {
   key(VK_DOWN);
   key(VK_END);
   key(VK_HOME);
-  EXPECT_EQ(raised, (std::vector<std::int32_t>{4, 7, 3}));
+  EXPECT_EQ(raised, (std::vector<std::int32_t>{4, 11, 3}));
   RECT r{};
   TreeView_GetItemRect(tv, items[2], &r, TRUE);
   const LPARAM at = MAKELPARAM((r.left + r.right) / 2, (r.top + r.bottom) / 2);
   PostMessageW(tv, WM_LBUTTONUP, 0, at);
   SendMessageW(tv, WM_LBUTTONDOWN, MK_LBUTTON, at);
   Pump();
-  EXPECT_EQ(raised, (std::vector<std::int32_t>{4, 7, 3, 5}));
+  EXPECT_EQ(raised, (std::vector<std::int32_t>{4, 11, 3, 5}));
   TreeView_SelectItem(tv, items[4]);
   Pump();
   EXPECT_EQ(raised.size(), 4u);
@@ -136,7 +140,7 @@ TEST(UiPanesHost, ShowsOneTableAtATimeAndKeepsTheDetailsInStep) {
   EXPECT_EQ(host.CurrentTable(), nullptr);
   MoveWindow(host.Hwnd(), 0, 0, 500, 300, TRUE);
   host.Init(&pane, nullptr);
-  const std::int32_t ids[] = {3, 4, 5, 6, 7};
+  const std::int32_t ids[] = {3, 4, 5, 6, 7, 8, 9, 10, 11};
   auto visibleIds = [&] {
     std::vector<std::int32_t> visible;
     for (std::int32_t id : ids)
@@ -157,7 +161,7 @@ TEST(UiPanesHost, ShowsOneTableAtATimeAndKeepsTheDetailsInStep) {
   }
   // An identifier no table has: all hidden, the pane as it was, no table.
   pane.ShowDetails(Details({{L"Earlier", L"value"}}));
-  host.ShowTable(9);
+  host.ShowTable(42);
   EXPECT_TRUE(visibleIds().empty());
   EXPECT_EQ(host.CurrentTable(), nullptr);
   EXPECT_EQ(Rows(pane), std::vector<std::wstring>{L"Earlier=value"});

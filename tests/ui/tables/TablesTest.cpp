@@ -175,6 +175,10 @@ TEST(UiTables, AnEmptyTableShowsItsEmptyRowAndOffersNothing) {
       {5, {L"There are no installed menu extensions"}},
       {6, {L"There are no installed explorer bars"}},
       {7, {L"There are no installed browser helper objects"}},
+      {8, {L"There are no installed URL search hooks"}},
+      {9, {L"There are no installed ActiveX controls"}},
+      {10, {L"There are no installed protocol handlers or filters"}},
+      {11, {L"There are no installed search providers"}},
   };
   for (const auto& [id, texts] : kinds) {
     SCOPED_TRACE(id);

@@ -1,0 +1,35 @@
+#pragma once
+// The rules of the protocol-handler and search-provider listings that need
+// no registry: which handlers are the system's own, and whether a
+// "DefaultScope" value names a provider. Platform-free.
+#include <string>
+#include <vector>
+
+namespace discovery::text {
+
+// The two lists of pluggable protocols below a classes key's "PROTOCOLS".
+enum class ProtocolList { Handler, Filter };
+// The list's key name: "Handler" or "Filter".
+const wchar_t* ProtocolListName(ProtocolList list);
+
+// True for the schemes the browser handles itself (http, https, ftp, file,
+// mk, res, about, javascript, vbscript, mailto, its, ms-its), A-Z in any
+// letter case; any other letter must match exactly.
+bool IsBuiltInScheme(const std::wstring& scheme);
+
+// True when file (a resolved full path) lies directly in one of folders,
+// compared as IsFileInFolders compares.
+bool IsFileDirectlyInFolders(const std::wstring& file, const std::vector<std::wstring>& folders);
+
+// A handler or filter is the system's own when its server file lies in a
+// system folder, or when it is a handler of a built-in scheme. A missing
+// file alone makes nothing the system's.
+bool IsSystemProtocol(ProtocolList list, const std::wstring& name, const std::wstring& resolvedFile,
+                      const std::vector<std::wstring>& systemFolders);
+
+// True when a "DefaultScope" value names the provider key entry: the same
+// text, A-Z in any letter case (registry names ignore case; provider keys
+// are class ids). An empty value names nothing.
+bool NamesSameEntry(const std::wstring& defaultScope, const std::wstring& entry);
+
+}  // namespace discovery::text

@@ -1,0 +1,23 @@
+#include "ui/tables/ActiveXTable.h"
+
+#include "core/Strings.h"
+#include "discovery/AddonRecord.h"
+#include "discovery/VisibleText.h"
+
+ActiveXTable::ActiveXTable(FileResolver& files) : TableControlBase(TableId::kActiveXControls, files) {}
+
+std::wstring ActiveXTable::ObjectName(const CResultNode&, const std::wstring& rowText) const {
+  return rowText + LoadStr(IDS_NAME_SUFFIX_ACTIVEX_CONTROL);
+}
+
+void ActiveXTable::AddKindDetails(const CResultNode& record, CParams& details) const {
+  // The address as text only: nothing here ever opens it.
+  const std::wstring codeBase = Value(record, discovery::keys::kCodeBase);
+  if (!codeBase.empty()) details.Add(LoadStr(IDS_CAPTION_DOWNLOAD_ADDRESS), discovery::text::VisibleText(codeBase));
+}
+
+TableControlBase::DeleteOutcome ActiveXTable::DeleteEntry(CRegistry& registry, const CResultNode& record) {
+  return DeleteEntryKey(registry, ListRoot(record), Value(record, discovery::keys::kHive), record.ID);
+}
+
+unsigned ActiveXTable::FailureLogText() const { return IDS_CANNOT_DELETE; }

@@ -1,0 +1,16 @@
+#pragma once
+// The table of downloaded ActiveX controls. Deleting removes the control's
+// distribution unit key in the code store it was found in; the class and
+// its files stay. The details show where the control was downloaded from.
+#include "ui/tables/TableControlBase.h"
+
+class ActiveXTable final : public TableControlBase {
+ public:
+  explicit ActiveXTable(FileResolver& files);
+
+ protected:
+  std::wstring ObjectName(const CResultNode& record, const std::wstring& rowText) const override;
+  void AddKindDetails(const CResultNode& record, CParams& details) const override;
+  DeleteOutcome DeleteEntry(CRegistry& registry, const CResultNode& record) override;
+  unsigned FailureLogText() const override;
+};

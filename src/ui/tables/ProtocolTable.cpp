@@ -1,0 +1,49 @@
+#include "ui/tables/ProtocolTable.h"
+
+#include "core/Strings.h"
+#include "discovery/AddonRecord.h"
+#include "discovery/Listings.h"
+
+namespace {
+bool IsFilter(const CResultNode& record) { return record.params.Text(discovery::keys::kProtocolList) == L"Filter"; }
+}  // namespace
+
+ProtocolTable::ProtocolTable(FileResolver& files) : TableControlBase(TableId::kProtocols, files) {}
+
+std::optional<CResultNodes> ProtocolTable::Discover() const {
+  return showSystem_ ? discovery::EnumAllProtocols(Files()) : discovery::EnumProtocols(Files());
+}
+
+std::wstring ProtocolTable::CaptionText() const {
+  // The caption says which way F7 turns the list.
+  return TableControlBase::CaptionText() + LoadStr(showSystem_ ? IDS_PH_HIDE_SYSTEM : IDS_PH_SHOW_SYSTEM);
+}
+
+void ProtocolTable::ShowSystemHandlers(bool show) {
+  showSystem_ = show;
+  UpdateCaption();
+  RefreshList();
+}
+
+bool ProtocolTable::OnKindKey(WPARAM key) {
+  if (key != VK_F7) return false;
+  ShowSystemHandlers(!showSystem_);
+  return true;
+}
+
+std::wstring ProtocolTable::ObjectName(const CResultNode& record, const std::wstring& rowText) const {
+  return rowText + LoadStr(IsFilter(record) ? IDS_NAME_SUFFIX_PROTOCOL_FILTER : IDS_NAME_SUFFIX_PROTOCOL_HANDLER);
+}
+
+void ProtocolTable::AddKindDetails(const CResultNode& record, CParams& details) const {
+  details.Add(LoadStr(IDS_CAPTION_PROTOCOL_LIST),
+              LoadStr(IsFilter(record) ? IDS_PROTOCOL_LIST_FILTER : IDS_PROTOCOL_LIST_HANDLER));
+  if (record.params.IsInCollection(discovery::keys::kSystem))
+    details.Add(LoadStr(IDS_CAPTION_SYSTEM_HANDLER), LoadStr(IDS_DEFAULT_YES));
+}
+
+TableControlBase::DeleteOutcome ProtocolTable::DeleteEntry(CRegistry& registry, const CResultNode& record) {
+  return DeleteEntryKey(registry, ListRoot(record), Value(record, discovery::keys::kHive), record.ID);
+}
+
+unsigned ProtocolTable::FailureLogText() const { return IDS_CANNOT_DELETE; }

@@ -1,0 +1,50 @@
+#include "ui/tables/SearchProviderTable.h"
+
+#include "core/Strings.h"
+#include "discovery/AddonRecord.h"
+#include "discovery/ProtocolText.h"
+#include "discovery/VisibleText.h"
+#include "ozcore/CRegistry.h"
+#include "ozcore/CUtilities.h"
+
+namespace {
+constexpr const wchar_t* kDefaultScope = L"DefaultScope";
+
+bool IsDefault(const CResultNode& record) {
+  const CParam* flag = record.params.Find(discovery::keys::kIsDefault);
+  return flag && flag->Number() == 1;
+}
+}  // namespace
+
+SearchProviderTable::SearchProviderTable(FileResolver& files) : TableControlBase(TableId::kSearchProviders, files) {}
+
+std::wstring SearchProviderTable::ObjectName(const CResultNode&, const std::wstring& rowText) const {
+  return rowText + LoadStr(IDS_NAME_SUFFIX_SEARCH_PROVIDER);
+}
+
+void SearchProviderTable::AddKindDetails(const CResultNode& record, CParams& details) const {
+  // The address as text only: nothing here ever opens it.
+  details.Add(LoadStr(IDS_CAPTION_SEARCH_ADDRESS), discovery::text::VisibleText(Value(record, discovery::keys::kUrl)));
+  details.Add(LoadStr(IDS_CAPTION_DEFAULT_PROVIDER), LoadStr(IsDefault(record) ? IDS_DEFAULT_YES : IDS_DEFAULT_NO));
+}
+
+std::wstring SearchProviderTable::ConfirmationText(const CResultNode& record, const std::wstring& name) const {
+  if (!IsDefault(record)) return TableControlBase::ConfirmationText(record, name);
+  return CUtilities::FormatString(LoadStr(IDS_CONFIRM_DELETE_DEFAULT_PROVIDER), {name});
+}
+
+TableControlBase::DeleteOutcome SearchProviderTable::DeleteEntry(CRegistry& registry, const CResultNode& record) {
+  const HKEY root = ListRoot(record);
+  const std::wstring hive = Value(record, discovery::keys::kHive);
+  DeleteOutcome outcome = DeleteEntryKey(registry, root, hive, record.ID);
+  if (!outcome.deleted) return outcome;
+  // Read again now: the default is cleared only while it still names the
+  // provider just deleted, never another one.
+  std::wstring defaultScope;
+  if (registry.ReadString(root, hive, kDefaultScope, defaultScope) &&
+      discovery::text::NamesSameEntry(defaultScope, record.ID))
+    registry.DeleteValue(root, hive, kDefaultScope);
+  return outcome;
+}
+
+unsigned SearchProviderTable::FailureLogText() const { return IDS_CANNOT_DELETE; }
