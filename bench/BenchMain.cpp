@@ -236,10 +236,14 @@ int MeasureConfig(std::size_t addons, std::size_t hives, int runs, bool regExpor
       s["backup_ms"].push_back(backup);
       s["kb_per_1000_records"].push_back(kbPer1000);
       double refreshMs = 0;
-      if (const auto refresh = bench::TimeTableRefresh()) {
-        refreshMs = *refresh;
+      if (const auto lists = bench::TimeTableRefresh(data)) {
+        refreshMs = lists->refresh;
         s["table_refresh_ms"].push_back(refreshMs);
         s["refresh_over_discovery"].push_back(refreshMs / warm);
+        s["sort_ms"].push_back(lists->sort);
+        s["filter_ms"].push_back(lists->filter);
+        s["inventory_ms"].push_back(lists->inventory);
+        s["inventory_over_discovery"].push_back(lists->inventory / warm);
       }
       s["peak_working_set_mb"].push_back(PeakWorkingSetMb());
       char line[400];
@@ -256,6 +260,16 @@ int MeasureConfig(std::size_t addons, std::size_t hives, int runs, bool regExpor
       Say(text + "\n");
     }
   }
+  // The inventories the list timing saved, then the folders.
+  WIN32_FIND_DATAW found{};
+  const std::wstring backups = data.BackupFolder();
+  HANDLE find = FindFirstFileW((backups + L"\\Inventory *.json").c_str(), &found);
+  if (find != INVALID_HANDLE_VALUE) {
+    do DeleteFileW((backups + L"\\" + found.cFileName).c_str());
+    while (FindNextFileW(find, &found));
+    FindClose(find);
+  }
+  RemoveDirectoryW(backups.c_str());
   RemoveDirectoryW(work.c_str());
 
   const std::string text = result.Serialize();

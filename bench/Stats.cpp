@@ -79,6 +79,10 @@ const std::vector<FigureInfo>& Figures() {
       {"backup_over_reg_export", "backup / reg export", "x", false},
       {"table_refresh_ms", "refresh of all tables", "ms", true},
       {"refresh_over_discovery", "refresh / warm discovery", "x", false},
+      {"sort_ms", "sort by a column", "ms", true},
+      {"filter_ms", "filter keystroke", "ms", true},
+      {"inventory_ms", "inventory save and compare", "ms", true},
+      {"inventory_over_discovery", "inventory / warm discovery", "x", false},
       {"peak_working_set_mb", "peak working set", "MB", true},
       {"kb_per_1000_records", "memory per 1,000 records", "KB", false},
   };

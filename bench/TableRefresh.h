@@ -2,6 +2,8 @@
 // The refresh of all the add-on tables in a real table host window.
 #include <optional>
 
+#include "core/DataFolder.h"
+
 namespace bench {
 
 // Milliseconds for one refresh of all the tables: a table host (the
@@ -11,6 +13,14 @@ namespace bench {
 // returns and the window has painted. The file checker is warm for the timed
 // refresh, as for a refresh the user asks for. Nothing when the window could
 // not be made.
-std::optional<double> TimeTableRefresh();
+struct ListTimes {
+  double refresh = 0;    // RefreshTables until painted
+  double sort = 0;       // a header click on the largest table's name column, painted
+  double filter = 0;     // one keystroke's filter over every table, painted
+  double inventory = 0;  // saving this listing and comparing it with the last start's
+};
+// data: where the inventories go (an earlier one is written first, so the
+// comparison has one to read).
+std::optional<ListTimes> TimeTableRefresh(const core::DataFolder& data);
 
 }  // namespace bench

@@ -82,12 +82,19 @@ bool RawValue(HKEY root, const std::wstring& path, const std::wstring& name, DWO
   return RegQueryValueExW(key.get(), name.c_str(), nullptr, &type, data.data(), &size) == ERROR_SUCCESS;
 }
 
-int RunProcess(const std::wstring& commandLine, DWORD timeoutMs) {
+namespace {
+int Run(const std::wstring& commandLine, HANDLE output, DWORD timeoutMs) {
   STARTUPINFOW si{};
   si.cb = sizeof(si);
+  if (output) {
+    si.dwFlags = STARTF_USESTDHANDLES;
+    si.hStdOutput = output;
+    si.hStdError = GetStdHandle(STD_ERROR_HANDLE);
+  }
   PROCESS_INFORMATION pi{};
   std::wstring cmd = commandLine;
-  if (!CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, nullptr, &si, &pi))
+  if (!CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, output != nullptr, CREATE_NO_WINDOW, nullptr, nullptr,
+                      &si, &pi))
     return -1;
   UniqueKernelHandle process(pi.hProcess), thread(pi.hThread);
   if (WaitForSingleObject(process.get(), timeoutMs) != WAIT_OBJECT_0) {
@@ -97,6 +104,17 @@ int RunProcess(const std::wstring& commandLine, DWORD timeoutMs) {
   DWORD code = 0;
   GetExitCodeProcess(process.get(), &code);
   return static_cast<int>(code);
+}
+}  // namespace
+
+int RunProcess(const std::wstring& commandLine, DWORD timeoutMs) { return Run(commandLine, nullptr, timeoutMs); }
+
+int RunProcessTo(const std::wstring& commandLine, const std::wstring& outputFile, DWORD timeoutMs) {
+  SECURITY_ATTRIBUTES inherit{sizeof(inherit), nullptr, TRUE};
+  UniqueFile out(CreateFileW(outputFile.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS,
+                                     FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!out) return -1;
+  return Run(commandLine, out.get(), timeoutMs);
 }
 
 std::wstring RegExe() { return CUtilities::WindowsFolder() + L"\\system32\\reg.exe"; }

@@ -46,6 +46,8 @@ bool RawValue(HKEY root, const std::wstring& path, const std::wstring& name, DWO
 
 // Runs a program and waits for it; returns its exit code, or -1.
 int RunProcess(const std::wstring& commandLine, DWORD timeoutMs = 120000);
+// The same with the process's standard output written to outputFile.
+int RunProcessTo(const std::wstring& commandLine, const std::wstring& outputFile, DWORD timeoutMs = 120000);
 // The system's reg.exe.
 std::wstring RegExe();
 // Merges registry-file text (header line included) with reg.exe, through a

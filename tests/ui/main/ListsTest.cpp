@@ -1,0 +1,308 @@
+// The lists people work in, in the real window over toolbars of our own:
+// the shared columns, sorting by a header, the filter across every table,
+// Save List as CSV and HTML, Open in Registry Editor, the status bar, and
+// what is new since the last start.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <commctrl.h>
+
+#include <algorithm>
+
+#include "inventory/InventoryText.h"
+#include "ozcore/CRegistry.h"
+#include "qmscan/ParseBack.h"
+#include "support/LogLines.h"
+#include "ui/main/CategoryTree.h"
+#include "ui/main/CommandTable.h"
+#include "ui/main/DetailsPane.h"
+#include "ui/main/FMainHarness.h"
+#include "ui/main/MainWindow.h"
+#include "ui/main/TableHost.h"
+#include "ui/tables/TableControlBase.h"
+#include "ui/tables/RowView.h"
+#include "ui/widgets/PropertyGrid.h"
+
+using namespace fmaintest;
+using namespace qlmtest;
+
+namespace {
+
+const std::wstring kPid = std::to_wstring(GetCurrentProcessId());
+constexpr wchar_t kRegedit[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Applets\\Regedit";
+
+TableControlBase& Toolbars(MainWindow& main) { return *main.Lists().front(); }
+
+// A header click as the list reports it to its table.
+void ClickHeader(TableControlBase& table, int column) {
+  NMLISTVIEW click{};
+  click.hdr = {table.ListHwnd(), 2, static_cast<UINT>(LVN_COLUMNCLICK)};
+  click.iItem = -1;
+  click.iSubItem = column;
+  SendMessageW(table.Hwnd(), WM_NOTIFY, 2, reinterpret_cast<LPARAM>(&click));
+}
+
+int HeaderFormat(TableControlBase& table, int column) {
+  HDITEMW item{};
+  item.mask = HDI_FORMAT;
+  Header_GetItem(ListView_GetHeader(table.ListHwnd()), column, &item);
+  return item.fmt & (HDF_SORTUP | HDF_SORTDOWN);
+}
+
+std::wstring DetailsText(MainWindow& main) {
+  std::wstring text;
+  PropertyGrid& grid = main.Details()->Grid();
+  for (int row = 0; row < grid.RowCount(); ++row) text += grid.RowName(row) + L"=" + grid.RowValue(row) + L"\n";
+  return text;
+}
+
+class Lists : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(main_.Load());
+    main_.Shell().openFolder = [this](const std::wstring& folder, HWND) { folders_.push_back(folder); };
+  }
+  void TearDown() override { main_.Unload(); }
+
+  void Filter(const std::wstring& text) {
+    SetWindowTextW(main_.FilterBox(), text.c_str());
+    Pump();
+  }
+  int RowOfName(TableControlBase& table, const std::wstring& name) {
+    for (int row = 0; row < ListView_GetItemCount(table.ListHwnd()); ++row)
+      if (const CResultNode* record = table.RecordAt(row); record && record->ID == name) return row;
+    return -1;
+  }
+
+  ProcessState state_;
+  FixtureToolbar zebra_{L"Qlm Lists Zebra " + kPid};
+  FixtureToolbar aardvark_{L"Qlm Lists Aardvark " + kPid};
+  MainWindow main_{state_.Files(), state_.Data()};
+  std::vector<std::wstring> folders_;
+};
+
+}  // namespace
+
+TEST_F(Lists, SharedColumnsSortingAndTheFilterFollowTheRecord) {
+  TableControlBase& table = Toolbars(main_);
+  const int zebra = RowOfName(table, zebra_.Clsid());
+  ASSERT_GE(zebra, 0);
+  // Publisher, file and version come from the file; users from the scope.
+  const CResultNode& record = *table.RecordAt(zebra);
+  wchar_t cell[512] = {};
+  ListView_GetItemText(table.ListHwnd(), zebra, 1, cell, 512);
+  EXPECT_EQ(cell, record.params.Text(L"manufacturer"));
+  EXPECT_FALSE(std::wstring(cell).empty());
+  ListView_GetItemText(table.ListHwnd(), zebra, 2, cell, 512);
+  EXPECT_EQ(_wcsicmp(cell, zebra_.File().c_str()), 0) << Narrow(cell);
+  ListView_GetItemText(table.ListHwnd(), zebra, 4, cell, 512);
+  EXPECT_STREQ(cell, L"Everyone");
+
+  // Sorting by name, then the other way: the arrow follows, the selected
+  // record stays selected and described.
+  ListView_SetItemState(table.ListHwnd(), zebra, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+  for (int click = 0; click < 2; ++click) {
+    ClickHeader(table, 0);
+    const bool ascending = click == 0;
+    EXPECT_EQ(HeaderFormat(table, 0), ascending ? HDF_SORTUP : HDF_SORTDOWN);
+    EXPECT_EQ(HeaderFormat(table, 1), 0);
+    const int rows = ListView_GetItemCount(table.ListHwnd());
+    for (int row = 1; row < rows; ++row) {
+      wchar_t a[512] = {}, b[512] = {};
+      ListView_GetItemText(table.ListHwnd(), row - 1, 0, a, 512);
+      ListView_GetItemText(table.ListHwnd(), row, 0, b, 512);
+      const int order = tables::CompareCells(a, b);
+      EXPECT_TRUE(ascending ? order <= 0 : order >= 0) << Narrow(a) << " / " << Narrow(b);
+    }
+    const int selected = ListView_GetNextItem(table.ListHwnd(), -1, LVNI_SELECTED);
+    ASSERT_GE(selected, 0);
+    EXPECT_EQ(table.RecordAt(selected)->ID, zebra_.Clsid());
+    EXPECT_NE(DetailsText(main_).find(L"qlmbar.dll"), std::wstring::npos);
+  }
+  EXPECT_LT(RowOfName(table, zebra_.Clsid()), RowOfName(table, aardvark_.Clsid()));
+
+  // The filter, through its box: every table at once, counted in the
+  // caption and the status bar; a table without a match says so.
+  const std::size_t total = table.RecordCount();
+  Filter(L"  aardvark " + kPid);
+  EXPECT_EQ(table.ShownCount(), 1u);
+  EXPECT_EQ(table.Caption().Text(), L"Toolbars (1 of " + std::to_wstring(total) + L" shown)");
+  EXPECT_NE(DetailsText(main_).find(L"qlmbar.dll"), std::wstring::npos);
+  for (TableControlBase* other : main_.Lists()) {
+    if (other == &table) continue;
+    EXPECT_EQ(other->ShownCount(), 0u) << other->Kind().scanName;
+    if (other->RecordCount() == 0) continue;
+    wchar_t text[256] = {};
+    ListView_GetItemText(other->ListHwnd(), 0, 0, text, 256);
+    EXPECT_STREQ(text, L"No add-on matches the filter.");
+  }
+  EXPECT_EQ(main_.Status().Text(StatusBar::kFilterPart).rfind(L"Filter: 1 of ", 0), 0u)
+      << Narrow(main_.Status().Text(StatusBar::kFilterPart));
+
+  // F3 reaches the box; Esc there clears it.
+  MSG key{main_.Hwnd(), WM_KEYDOWN, VK_F3, 0, 0, {}};
+  EXPECT_TRUE(main_.PreTranslateMessage(key));
+  EXPECT_EQ(GetFocus(), main_.FilterBox());
+  key = {main_.FilterBox(), WM_KEYDOWN, VK_ESCAPE, 0, 0, {}};
+  EXPECT_TRUE(main_.PreTranslateMessage(key));
+  Pump();
+  EXPECT_EQ(table.ShownCount(), total);
+  EXPECT_EQ(table.Caption().Text(), L"Toolbars");
+  EXPECT_EQ(main_.Status().Text(StatusBar::kFilterPart), L"");
+
+  // The status bar counts every kind and names the start-up backup; a
+  // click on it opens its folder.
+  EXPECT_NE(main_.Status().Text(StatusBar::kCountsPart).find(L"Toolbars: " + std::to_wstring(total)),
+            std::wstring::npos);
+  const std::wstring backup = main_.Status().Text(StatusBar::kBackupPart);
+  ASSERT_EQ(state_.BackupFiles().size(), 1u);
+  EXPECT_EQ(backup, L"Last backup: " + state_.DataFolder() + L"\\Backup\\" + state_.BackupFiles()[0]);
+  RECT part{};
+  SendMessageW(main_.Status().Hwnd(), SB_GETRECT, StatusBar::kBackupPart, reinterpret_cast<LPARAM>(&part));
+  NMMOUSE click{};
+  click.hdr = {main_.Status().Hwnd(), 102, static_cast<UINT>(NM_CLICK)};
+  click.pt = {part.left + 2, part.top + 2};
+  SendMessageW(main_.Hwnd(), WM_NOTIFY, 102, reinterpret_cast<LPARAM>(&click));
+  EXPECT_EQ(folders_, std::vector<std::wstring>{state_.DataFolder() + L"\\Backup\\"});
+}
+
+TEST_F(Lists, SaveListWritesQmscansRowsOrAReportOfTheShownRows) {
+  TempFolder out;
+  std::vector<std::wstring> suggested;
+  SaveChoice choice{out.File(L"all.csv"), false};
+  main_.Shell().chooseSaveFile = [&](const std::wstring& name, HWND owner) -> std::optional<SaveChoice> {
+    EXPECT_EQ(owner, main_.Hwnd());
+    suggested.push_back(name);
+    return choice;
+  };
+  main_.RunCommand(Commands::kSaveList);
+  ASSERT_EQ(suggested.size(), 1u);
+  EXPECT_EQ(suggested[0].rfind(L"Quillmoor add-ons 20", 0), 0u) << Narrow(suggested[0]);
+
+  // Every table's rows, read back, are qmscan's rows.
+  // UTF-8 with a byte-order mark, for spreadsheets.
+  EXPECT_EQ(ReadBytes(choice.path).rfind("\xEF\xBB\xBF", 0), 0u);
+  std::vector<std::vector<std::wstring>> rows, scanned;
+  ASSERT_TRUE(ParseCsv(ReadUtf8File(choice.path), rows));
+  ASSERT_EQ(RunProcessTo(L"\"" + DistFolder() + L"\\qmscan.exe\"", out.File(L"qmscan.csv")), 0);
+  ASSERT_TRUE(ParseCsv(ReadUtf8File(out.File(L"qmscan.csv")), scanned));
+  std::sort(rows.begin() + 1, rows.end());
+  std::sort(scanned.begin() + 1, scanned.end());
+  EXPECT_EQ(rows, scanned);
+  EXPECT_GE(rows.size(), 3u);
+
+  // Filtered: the header and the one row shown.
+  Filter(L"zebra " + kPid);
+  choice = {out.File(L"zebra.csv"), false};
+  main_.RunCommand(Commands::kSaveList);
+  ASSERT_TRUE(ParseCsv(ReadUtf8File(choice.path), rows));
+  ASSERT_EQ(rows.size(), 2u);
+  EXPECT_EQ(rows[1][0], L"toolbar");
+  EXPECT_EQ(rows[1][1], zebra_.Clsid());
+
+  // The report: one table per kind with the shown columns, the filtered
+  // rows only.
+  choice = {out.File(L"zebra.html"), true};
+  main_.RunCommand(Commands::kSaveList);
+  std::vector<HtmlTable> report;
+  ASSERT_TRUE(ParseHtmlReport(ReadUtf8File(choice.path), report));
+  ASSERT_EQ(report.size(), main_.Lists().size());
+  EXPECT_EQ(report[0].first, L"Toolbars");
+  ASSERT_EQ(report[0].second.size(), 2u);  // header row, one add-on
+  EXPECT_EQ(report[0].second[0], Toolbars(main_).ShownColumnCaptions());
+  EXPECT_EQ(report[0].second[1][0], zebra_.Name());
+  EXPECT_EQ(_wcsicmp(report[0].second[1][2].c_str(), zebra_.File().c_str()), 0);
+
+  // A file that cannot be written is said, and nothing claims success.
+  choice = {out.File(L"no such folder\\list.csv"), false};
+  DialogAnswerer answer({L"OK"});
+  main_.RunCommand(Commands::kSaveList);
+  const auto shown = answer.StopAndSeen();
+  ASSERT_EQ(shown.size(), 1u);
+  EXPECT_NE(shown[0].texts.find(L"The list could not be saved to "), std::wstring::npos) << Narrow(shown[0].texts);
+}
+
+TEST_F(Lists, OpenInRegistryEditorSetsItsLastKeyThenStartsIt) {
+  CRegistry registry;
+  std::wstring before;
+  const bool hadLastKey = registry.ReadString(HKEY_CURRENT_USER, kRegedit, L"LastKey", before);
+  int started = 0;
+  std::wstring lastKeyWhenStarted;
+  main_.Shell().startRegistryEditor = [&] {
+    ++started;
+    CRegistry(RegView::Default).ReadString(HKEY_CURRENT_USER, kRegedit, L"LastKey", lastKeyWhenStarted);
+  };
+  HWND list = CurrentList(main_);
+  ASSERT_TRUE(SelectRow(list, zebra_.Name()));
+  main_.RunCommand(Commands::kRowOpenInRegistryEditor);
+  EXPECT_EQ(started, 1);
+  EXPECT_EQ(lastKeyWhenStarted, L"Computer\\HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Internet Explorer\\Toolbar");
+  const auto log = state_.LogRecords();
+  ASSERT_FALSE(log.empty());
+  EXPECT_EQ(log.back(), L"L5  #0  FMain.OpenInRegistryEditor  Opened the registry editor at " + lastKeyWhenStarted + L".");
+  if (hadLastKey) registry.WriteString(HKEY_CURRENT_USER, kRegedit, L"LastKey", before);
+}
+
+TEST(ListsAcrossStarts, WhatIsNewIsMarkedAndWhatIsGoneIsLogged) {
+  ProcessState state;
+  FixtureToolbar kept(L"Qlm Kept Bar " + kPid);
+  auto gone = std::make_unique<FixtureToolbar>(L"Qlm Gone Bar " + kPid);
+  {
+    MainWindow first(state.Files(), state.Data());
+    ASSERT_TRUE(first.Load());
+    // Nothing to compare with at the first start: nothing is new.
+    EXPECT_EQ(Toolbars(first).NewCount(), 0u);
+    first.Unload();
+  }
+  gone.reset();
+  FixtureToolbar added(L"Qlm Added Bar " + kPid);
+  MainWindow second(state.Files(), state.Data());
+  ASSERT_TRUE(second.Load());
+  TableControlBase& table = Toolbars(second);
+  EXPECT_EQ(table.NewCount(), 1u);
+  EXPECT_NE(table.Caption().Text().find(L"1 new"), std::wstring::npos) << Narrow(table.Caption().Text());
+  HWND list = CurrentList(second);
+  ASSERT_TRUE(SelectRow(list, added.Name()));
+  Pump();
+  EXPECT_NE(DetailsText(second).find(L"First seen=New since the last start"), std::wstring::npos)
+      << Narrow(DetailsText(second));
+  ASSERT_TRUE(SelectRow(list, kept.Name()));
+  Pump();
+  EXPECT_NE(DetailsText(second).find(L"First seen=Listed at an earlier start"), std::wstring::npos);
+
+  // Each start saved its inventory; the gone toolbar and the new one are in
+  // the log.
+  const auto log = state.LogRecords();
+  auto logged = [&](const std::wstring& start) {
+    return std::any_of(log.begin(), log.end(), [&](const std::wstring& line) {
+      return line.rfind(L"L5  #0  FMain.SaveInventory  " + start, 0) == 0;
+    });
+  };
+  EXPECT_TRUE(logged(L"Gone: toolbar \"Qlm Gone Bar " + kPid + L"\""));
+  EXPECT_TRUE(logged(L"New: toolbar \"Qlm Added Bar " + kPid + L"\""));
+  WIN32_FIND_DATAW found{};
+  int inventories = 0;
+  HANDLE find = FindFirstFileW((state.DataFolder() + L"\\Backup\\Inventory *.json").c_str(), &found);
+  if (find != INVALID_HANDLE_VALUE) {
+    do ++inventories;
+    while (FindNextFileW(find, &found));
+    FindClose(find);
+  }
+  EXPECT_EQ(inventories, 2);
+
+  // A click on the category already selected shows its details again.
+  second.Details()->ShowDetails(CParams());
+  EXPECT_EQ(DetailsText(second), L"");
+  HWND tree = second.Tree()->TreeHwnd();
+  RECT item{};
+  const HTREEITEM selected = TreeView_GetSelection(tree);
+  ASSERT_NE(selected, nullptr);
+  TreeView_GetItemRect(tree, selected, &item, TRUE);
+  POINT at{(item.left + item.right) / 2, (item.top + item.bottom) / 2};
+  ClientToScreen(tree, &at);
+  SetCursorPos(at.x, at.y);
+  NMHDR click{tree, static_cast<UINT_PTR>(GetDlgCtrlID(tree)), static_cast<UINT>(NM_CLICK)};
+  SendMessageW(GetParent(tree), WM_NOTIFY, click.idFrom, reinterpret_cast<LPARAM>(&click));
+  EXPECT_NE(DetailsText(second), L"");
+  second.Unload();
+}
