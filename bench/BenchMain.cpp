@@ -236,10 +236,13 @@ int MeasureConfig(std::size_t addons, std::size_t hives, int runs, bool regExpor
       s["backup_ms"].push_back(backup);
       s["kb_per_1000_records"].push_back(kbPer1000);
       double refreshMs = 0;
+      std::size_t refreshed = 0;
       if (const auto lists = bench::TimeTableRefresh(data)) {
+        refreshed = lists->records;
         refreshMs = lists->refresh;
         s["table_refresh_ms"].push_back(refreshMs);
         s["refresh_over_discovery"].push_back(refreshMs / warm);
+        if (lists->discovery > 0) s["refresh_over_listing"].push_back(refreshMs / lists->discovery);
         s["sort_ms"].push_back(lists->sort);
         s["filter_ms"].push_back(lists->filter);
         s["inventory_ms"].push_back(lists->inventory);
@@ -248,9 +251,9 @@ int MeasureConfig(std::size_t addons, std::size_t hives, int runs, bool regExpor
       s["peak_working_set_mb"].push_back(PeakWorkingSetMb());
       char line[400];
       std::snprintf(line, sizeof(line),
-                    "    run %d (%.0f s): cold %.0f, warm %.0f, floor %.0f, refresh %.0f, backup %.0f ms (heap walk %.0f, "
-                    "export %.0f ms); warm/floor by kind:",
-                    run + 1, (bench::NowMs() - runStart) / 1000, cold, warm, floorMs, refreshMs, backup,
+                    "    run %d (%.0f s): cold %.0f, warm %.0f, floor %.0f, refresh %.0f (%zu records), backup %.0f ms "
+                    "(heap walk %.0f, export %.0f ms); warm/floor by kind:",
+                    run + 1, (bench::NowMs() - runStart) / 1000, cold, warm, floorMs, refreshMs, refreshed, backup,
                     times.heapWalkMs, exportMs);
       std::string text = line;
       for (const auto& k : times.kinds) {

@@ -79,6 +79,7 @@ const std::vector<FigureInfo>& Figures() {
       {"backup_over_reg_export", "backup / reg export", "x", false},
       {"table_refresh_ms", "refresh of all tables", "ms", true},
       {"refresh_over_discovery", "refresh / warm discovery", "x", false},
+      {"refresh_over_listing", "refresh / listing in the window", "x", false},
       {"sort_ms", "sort by a column", "ms", true},
       {"filter_ms", "filter keystroke", "ms", true},
       {"inventory_ms", "inventory save and compare", "ms", true},

@@ -1,5 +1,6 @@
 #pragma once
 // The refresh of all the add-on tables in a real table host window.
+#include <cstddef>
 #include <optional>
 
 #include "core/DataFolder.h"
@@ -15,9 +16,11 @@ namespace bench {
 // not be made.
 struct ListTimes {
   double refresh = 0;    // RefreshTables until painted
+  double discovery = 0;  // every kind's listing alone, just before, same resolver
   double sort = 0;       // a header click on the largest table's name column, painted
   double filter = 0;     // one keystroke's filter over every table, painted
   double inventory = 0;  // saving this listing and comparing it with the last start's
+  std::size_t records = 0;  // listed by the refreshed tables
 };
 // data: where the inventories go (an earlier one is written first, so the
 // comparison has one to read).

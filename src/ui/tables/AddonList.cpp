@@ -140,7 +140,15 @@ void AddonList::SortByColumn(std::size_t column) {
 
 std::size_t AddonList::NewCount() const { return static_cast<std::size_t>(std::count(isNew_.begin(), isNew_.end(), true)); }
 
-int AddonList::RowCount() const { return ShowsPlaceholder() ? 1 : static_cast<int>(ShownCount()); }
+int AddonList::RowCount() const {
+  if (ShowsPlaceholder()) return listingFailed_ ? 0 : 1;
+  return static_cast<int>(ShownCount());
+}
+
+void AddonList::SetListingFailed(bool failed) {
+  listingFailed_ = failed;
+  SetItemCount();
+}
 
 std::optional<std::size_t> AddonList::RecordOfRow(int row) const {
   if (row < 0 || ShowsPlaceholder() || static_cast<std::size_t>(row) >= view_.Rows().size()) return std::nullopt;

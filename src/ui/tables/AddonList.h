@@ -47,6 +47,9 @@ class AddonList {
   // The one row shown when there are no records, and the one shown when
   // the filter hides them all.
   void SetPlaceholders(std::vector<std::wstring> noRecords, std::wstring noMatch);
+  // While the listing itself failed the list shows no row at all: the
+  // placeholder would claim there is nothing installed.
+  void SetListingFailed(bool failed);
 
   void SetFilter(const std::wstring& text);
   bool Filtered() const { return view_.Filtered(); }
@@ -108,6 +111,7 @@ class AddonList {
   std::vector<bool> isNew_;
   std::vector<std::wstring> noRecords_;
   std::wstring noMatch_;
+  bool listingFailed_ = false;
   bool userSized_ = false;
   UniqueFont boldFont_;
   HFONT boldFor_ = nullptr;  // the list font the bold one was made from

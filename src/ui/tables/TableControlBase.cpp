@@ -302,6 +302,7 @@ void TableControlBase::RefreshList() {
       FlagScope quiet(updating_);
       records_.clear();
       std::optional<CResultNodes> list = Discover();
+      list_.SetListingFailed(!list);
       if (!list) {
         // Rows gone, the flag as it was: discovery has logged why.
         FillList();

@@ -240,7 +240,10 @@ TEST_F(Lists, OpenInRegistryEditorSetsItsLastKeyThenStartsIt) {
   const auto log = state_.LogRecords();
   ASSERT_FALSE(log.empty());
   EXPECT_EQ(log.back(), L"L5  #0  FMain.OpenInRegistryEditor  Opened the registry editor at " + lastKeyWhenStarted + L".");
-  if (hadLastKey) registry.WriteString(HKEY_CURRENT_USER, kRegedit, L"LastKey", before);
+  if (hadLastKey)
+    registry.WriteString(HKEY_CURRENT_USER, kRegedit, L"LastKey", before);
+  else
+    registry.DeleteValue(HKEY_CURRENT_USER, kRegedit, L"LastKey");
 }
 
 TEST(ListsAcrossStarts, WhatIsNewIsMarkedAndWhatIsGoneIsLogged) {
