@@ -243,6 +243,8 @@ int MeasureConfig(std::size_t addons, std::size_t hives, int runs, bool regExpor
         s["table_refresh_ms"].push_back(refreshMs);
         s["refresh_over_discovery"].push_back(refreshMs / warm);
         if (lists->discovery > 0) s["refresh_over_listing"].push_back(refreshMs / lists->discovery);
+        s["fill_ms"].push_back(lists->fill);
+        s["fill_over_discovery"].push_back(lists->fill / warm);
         s["sort_ms"].push_back(lists->sort);
         s["filter_ms"].push_back(lists->filter);
         s["inventory_ms"].push_back(lists->inventory);

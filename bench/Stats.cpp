@@ -80,6 +80,8 @@ const std::vector<FigureInfo>& Figures() {
       {"table_refresh_ms", "refresh of all tables", "ms", true},
       {"refresh_over_discovery", "refresh / warm discovery", "x", false},
       {"refresh_over_listing", "refresh / listing in the window", "x", false},
+      {"fill_ms", "filling the lists (no listing)", "ms", true},
+      {"fill_over_discovery", "filling / warm discovery", "x", false},
       {"sort_ms", "sort by a column", "ms", true},
       {"filter_ms", "filter keystroke", "ms", true},
       {"inventory_ms", "inventory save and compare", "ms", true},

@@ -17,6 +17,7 @@ namespace bench {
 struct ListTimes {
   double refresh = 0;    // RefreshTables until painted
   double discovery = 0;  // every kind's listing alone, just before, same resolver
+  double fill = 0;       // every list filled again from its records, painted (no listing)
   double sort = 0;       // a header click on the largest table's name column, painted
   double filter = 0;     // one keystroke's filter over every table, painted
   double inventory = 0;  // saving this listing and comparing it with the last start's

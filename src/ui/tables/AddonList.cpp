@@ -106,10 +106,16 @@ void AddonList::SetPlaceholders(std::vector<std::wstring> noRecords, std::wstrin
 
 void AddonList::SetItemCount() {
   if (!list_) return;
-  // Old row numbers mean nothing for the new rows.
-  LVITEMW none{};
-  none.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
-  SendMessageW(list_, LVM_SETITEMSTATE, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&none));
+  // Old row numbers mean nothing for the new rows. Only the rows that have
+  // a state lose it: a change of every row's state (row -1) costs a
+  // notification per row in some list views.
+  for (const UINT which : {LVNI_SELECTED, LVNI_FOCUSED}) {
+    const int row = static_cast<int>(SendMessageW(list_, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), which));
+    if (row < 0) continue;
+    LVITEMW none{};
+    none.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+    SendMessageW(list_, LVM_SETITEMSTATE, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&none));
+  }
   SendMessageW(list_, LVM_SETITEMCOUNT, static_cast<WPARAM>(RowCount()), 0);
   InvalidateRect(list_, nullptr, TRUE);
 }
@@ -146,6 +152,7 @@ int AddonList::RowCount() const {
 }
 
 void AddonList::SetListingFailed(bool failed) {
+  if (listingFailed_ == failed) return;
   listingFailed_ = failed;
   SetItemCount();
 }
