@@ -99,6 +99,11 @@ class DiscoveryRun {
   // name of its own; empty when there is no file.
   static std::wstring FileNameOf(const FileFacts& facts);
 
+  // What the platform says of the signature of a record's file ("dLL"),
+  // checked once per file in a run. A file that is not a full local drive
+  // path, or was not opened while listing ("fileNote"), is not checked.
+  std::wstring SignatureText(const CResultNode& record);
+
   // The scope text of a HKEY_USERS subkey, looked up once per run.
   std::wstring ScopeForUserKey(const std::wstring& userKey);
 
@@ -113,6 +118,7 @@ class DiscoveryRun {
   std::unordered_map<std::wstring, CStringDictionary> versions_;
   std::unordered_map<std::wstring, std::wstring> indirect_, indirect32_;
   std::unordered_map<std::wstring, std::wstring> scopes_;
+  std::unordered_map<std::wstring, std::wstring> signatures_;
 };
 
 }  // namespace discovery

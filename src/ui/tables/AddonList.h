@@ -44,6 +44,9 @@ class AddonList {
   // searches in, and which are new. The filter and the sort stay.
   void SetRecords(std::vector<std::vector<std::wstring>> cells, const std::vector<std::wstring>& searchText,
                   std::vector<bool> isNew);
+  // Which records do not run (off or blocked): their rows' text is greyed.
+  void SetInactive(std::vector<bool> inactive);
+  bool Inactive(std::size_t record) const { return record < inactive_.size() && inactive_[record]; }
   // The one row shown when there are no records, and the one shown when
   // the filter hides them all.
   void SetPlaceholders(std::vector<std::wstring> noRecords, std::wstring noMatch);
@@ -106,6 +109,7 @@ class AddonList {
   std::vector<std::size_t> listColumns_;  // list column -> column
   tables::RowView view_;
   std::vector<bool> isNew_;
+  std::vector<bool> inactive_;
   std::vector<std::wstring> noRecords_;
   std::wstring noMatch_;
   bool userSized_ = false;

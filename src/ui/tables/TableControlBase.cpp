@@ -12,6 +12,8 @@
 #include "discovery/VisibleText.h"
 #include "ozcore/CRegistry.h"
 #include "ozcore/CUtilities.h"
+#include "discovery/AddonListing.h"
+#include "ui/tables/StateDetails.h"
 #include "ui/tables/TableText.h"
 #include "ui/widgets/ImageStore.h"
 #include "ui/widgets/PopupMenu.h"
@@ -66,6 +68,8 @@ bool TableControlBase::Create(HWND parent) {
 
 void TableControlBase::Finalize() { showDetails_ = nullptr; }
 
+std::optional<CResultNodes> TableControlBase::Discover() const { return discovery::ListAddons(kind_, files_); }
+
 std::wstring TableControlBase::CaptionText() const { return LoadStr(kind_.caption); }
 
 void TableControlBase::AddKindDetails(const CResultNode&, CParams&) const {}
@@ -93,6 +97,7 @@ void TableControlBase::AddColumns() {
   // Which browser processes load an add-on is only a question where the
   // registry has two views.
   if (CRegistry::HasWow32View()) columns.push_back({LoadStr(IDS_COLUMN_ARCHITECTURE), false});
+  for (unsigned id : {IDS_COLUMN_STATE, IDS_COLUMN_SIGNATURE}) columns.push_back({LoadStr(id), false});
   list_.SetColumns(std::move(columns));
   std::vector<std::wstring> empty;
   for (unsigned id : kind_.emptyTexts) empty.push_back(LoadStr(id));
@@ -171,6 +176,9 @@ std::vector<std::wstring> TableControlBase::Cells(const CResultNode& record, boo
     const CParam* view = record.params.Find(k::kView);
     cells.push_back(view ? LoadStr(view->Number() == 32 ? IDS_ARCH_32 : IDS_ARCH_64) : std::wstring());
   }
+  cells.push_back(VisibleText(Value(record, k::kState)));
+  // The signer's name comes from the file's certificate.
+  cells.push_back(VisibleText(Value(record, k::kSignature)));
   return cells;
 }
 
@@ -187,15 +195,17 @@ std::wstring TableControlBase::SearchText(const std::vector<std::wstring>& cells
 void TableControlBase::FillList() {
   std::vector<std::vector<std::wstring>> cells;
   std::vector<std::wstring> search;
-  std::vector<bool> isNew;
+  std::vector<bool> isNew, inactive;
   cells.reserve(records_.size());
   search.reserve(records_.size());
   for (const auto& record : records_) {
     cells.push_back(Cells(*record));
     search.push_back(SearchText(cells.back(), kind_.columns.size()));
     isNew.push_back(ages_.isNew && ages_.isNew(*record));
+    inactive.push_back(tables::RecordLooksInactive(*record));
   }
   list_.SetRecords(std::move(cells), search, std::move(isNew));
+  list_.SetInactive(std::move(inactive));
   UpdateCaption();
   if (rowsChanged) rowsChanged();
 }
@@ -363,6 +373,7 @@ void TableControlBase::ShowSelectedDetails() {
         details.Add(LoadStr(IDS_CAPTION_AFFECTED_USERS), VisibleText(Value(record, k::kScope)));
     }
     AddKindDetails(record, details);
+    tables::AddStateDetails(record, details);
     // Which browser processes load the add-on: only a question where the
     // registry has two views.
     if (CRegistry::HasWow32View() && record.params.IsInCollection(k::kView))

@@ -110,7 +110,7 @@ class TableControlBase : public WidgetWindow, public ITableControl {
 
   const discovery::AddonKind& KindOfTable() const { return kind_; }
   // The kind's listing routine; no list when it failed.
-  virtual std::optional<CResultNodes> Discover() const { return kind_.list(files_); }
+  virtual std::optional<CResultNodes> Discover() const;
   FileResolver& Files() const { return files_; }
   // The caption bar's text: the kind's caption.
   virtual std::wstring CaptionText() const;
