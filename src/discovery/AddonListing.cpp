@@ -23,12 +23,15 @@ void AddStateAndSignature(const AddonKind& kind, DiscoveryRun& run, AddonStateRe
   });
 }
 
-std::optional<CResultNodes> ListAddons(const AddonKind& kind, FileResolver& files) {
-  std::optional<CResultNodes> list = kind.list(files);
-  if (!list) return list;
+void AddStatesAndSignatures(const AddonKind& kind, FileResolver& files, CResultNodes& list) {
   DiscoveryRun run(files);
   AddonStateReader states(run);
-  for (std::size_t i = 1; i <= list->Count(); ++i) AddStateAndSignature(kind, run, states, *list->Item(i));
+  for (std::size_t i = 1; i <= list.Count(); ++i) AddStateAndSignature(kind, run, states, *list.Item(i));
+}
+
+std::optional<CResultNodes> ListAddons(const AddonKind& kind, FileResolver& files) {
+  std::optional<CResultNodes> list = kind.list(files);
+  if (list) AddStatesAndSignatures(kind, files, *list);
   return list;
 }
 

@@ -17,6 +17,10 @@ class DiscoveryRun;
 
 std::optional<CResultNodes> ListAddons(const AddonKind& kind, FileResolver& files);
 
+// Adds "state" and "signature" to every record of a listing of the kind,
+// in one run (each file's signature checked once).
+void AddStatesAndSignatures(const AddonKind& kind, FileResolver& files, CResultNodes& list);
+
 // Adds "state" and "signature" to one record of the kind.
 void AddStateAndSignature(const AddonKind& kind, DiscoveryRun& run, AddonStateReader& states, CResultNode& record);
 

@@ -68,7 +68,7 @@ bool TableControlBase::Create(HWND parent) {
 
 void TableControlBase::Finalize() { showDetails_ = nullptr; }
 
-std::optional<CResultNodes> TableControlBase::Discover() const { return discovery::ListAddons(kind_, files_); }
+std::optional<CResultNodes> TableControlBase::Discover() const { return kind_.list(files_); }
 
 std::wstring TableControlBase::CaptionText() const { return LoadStr(kind_.caption); }
 
@@ -317,6 +317,7 @@ void TableControlBase::RefreshList() {
         FillList();
         return;
       }
+      discovery::AddStatesAndSignatures(kind_, files_, *list);
       emptyFlag_ = list->Count() == 0;
       records_.reserve(list->Count());
       for (std::size_t i = 1; i <= list->Count(); ++i) records_.push_back(list->Shared(i));
@@ -373,12 +374,12 @@ void TableControlBase::ShowSelectedDetails() {
         details.Add(LoadStr(IDS_CAPTION_AFFECTED_USERS), VisibleText(Value(record, k::kScope)));
     }
     AddKindDetails(record, details);
-    tables::AddStateDetails(record, details);
     // Which browser processes load the add-on: only a question where the
     // registry has two views.
     if (CRegistry::HasWow32View() && record.params.IsInCollection(k::kView))
       details.Add(LoadStr(IDS_CAPTION_ARCHITECTURE),
                   LoadStr(record.params.Find(k::kView)->Number() == 32 ? IDS_ARCH_32 : IDS_ARCH_64));
+    tables::AddStateDetails(record, details);
     // Once the host has compared this start's listing with the last one.
     if (ages_.isNew) {
       const std::wstring& seen = ages_.isNew(record) ? ages_.firstSeenNew : ages_.firstSeenEarlier;
