@@ -84,7 +84,9 @@ RibbonModel BuildRibbonModel() {
        {Make({kDelete, IDS_CMD_DELETE, IDS_TIPTITLE_DELETE, IDS_TIP_DELETE, true}),
         Make({kFileProperties, IDS_CMD_FILE_PROPERTIES, IDS_TIPTITLE_FILE_PROPERTIES, IDS_TIP_FILE_PROPERTIES,
               true}),
-        Make({kOpenInRegistryEditor, IDS_CMD_OPEN_REGEDIT, IDS_TIPTITLE_OPEN_REGEDIT, IDS_TIP_OPEN_REGEDIT, true})}});
+        Make({kOpenInRegistryEditor, IDS_CMD_OPEN_REGEDIT, IDS_TIPTITLE_OPEN_REGEDIT, IDS_TIP_OPEN_REGEDIT, true}),
+        Make({kTurnOff, IDS_CMD_TURN_OFF, IDS_CMD_TURN_OFF, IDS_TIP_TURN_OFF, false}),
+        Make({kTurnOn, IDS_CMD_TURN_ON, IDS_CMD_TURN_ON, IDS_TIP_TURN_ON, false})}});
   home.groups.push_back(
       {LoadStr(IDS_GROUP_WEB_SEARCH),
        1,
@@ -113,6 +115,8 @@ void BuildContextMenu(PopupMenu& menu, ImageStore& images, UINT dpi) {
   const int size = MulDiv(16, static_cast<int>(dpi ? dpi : 96), 96);
   menu.Clear();
   menu.AddItem(kRowDelete, LoadStr(IDS_CMD_DELETE), CommandBitmap(images, kRowDelete, size));
+  menu.AddItem(kRowTurnOff, LoadStr(IDS_CMD_TURN_OFF), nullptr);
+  menu.AddItem(kRowTurnOn, LoadStr(IDS_CMD_TURN_ON), nullptr);
   menu.AddSeparator();
   menu.AddItem(kRowGoogleFileName, LoadStr(IDS_CMD_GOOGLE_FILE), CommandBitmap(images, kRowGoogleFileName, size));
   menu.AddItem(kRowGoogleAddonName, LoadStr(IDS_CMD_GOOGLE_ADDON), CommandBitmap(images, kRowGoogleAddonName, size));

@@ -13,6 +13,7 @@
 #include "ozcore/CRegistry.h"
 #include "ozcore/CUtilities.h"
 #include "discovery/AddonListing.h"
+#include "ui/tables/StateCommand.h"
 #include "ui/tables/StateDetails.h"
 #include "ui/tables/TableText.h"
 #include "ui/widgets/ImageStore.h"
@@ -454,8 +455,18 @@ void TableControlBase::Remove() {
     if (!record) throw QlmError(kNoRecordOnRow, Context(L"ITableControl_Remove"), L"Object variable or With block variable not set");
     const std::wstring name = ObjectName(*record, RowText(row));
     const std::wstring title = LoadStr(kind_.deleteTitle);
-    if (core::ShowMessage(ConfirmationText(*record, name), core::kButtonYes | core::kButtonNo, title) !=
-        core::kButtonYes) {
+    // Where the browser can turn the add-on off, that is offered too:
+    // unlike deleting, it can be undone.
+    if (data_ && tables::StateApplies(kind_, *record)) {
+      const core::Choice choice = core::AskChoice(ConfirmationText(*record, name), title,
+                                                  {LoadStr(IDS_DELETE_OR_TURN_OFF)}, core::kButtonYes | core::kButtonNo);
+      if (choice.index == 0) {
+        if (tables::TurnOffWithoutAsking(kind_, *record, name, *data_)) RefreshList();
+        return;
+      }
+      if (choice.button != core::kButtonYes) return;
+    } else if (core::ShowMessage(ConfirmationText(*record, name), core::kButtonYes | core::kButtonNo, title) !=
+               core::kButtonYes) {
       return;
     }
     // The entry goes from its own registry view only: the same add-on in
@@ -473,6 +484,23 @@ void TableControlBase::Remove() {
       core::ShowMessage(shown, core::kButtonOK, title);
     }
     RefreshList();
+  });
+}
+
+void TableControlBase::ChangeState(bool turnOn, const core::DataFolder& data) {
+  if (removing_) return;
+  FlagScope busy(removing_);
+  data_ = data;
+  Guarded(Context(L"ChangeState"), kLevelError, [&] {
+    const int row = NoRecordShown() ? -1 : SelectedRow();
+    const std::shared_ptr<CResultNode> record = row < 0 ? nullptr : SharedRecordAt(row);
+    if (!record) {
+      core::ShowMessage(LoadStr(IDS_TURN_NO_SELECTION), core::kButtonOK, LoadStr(IDS_TURN_TITLE));
+      return;
+    }
+    const std::wstring name = ObjectName(*record, RowText(row));
+    const auto change = turnOn ? addonstate::Change::TurnOn : addonstate::Change::TurnOff;
+    if (tables::ChangeAddonState(kind_, *record, name, change, data)) RefreshList();
   });
 }
 
