@@ -9,7 +9,7 @@
 namespace discovery {
 
 namespace {
-constexpr const wchar_t* kSettingsRoot = L"Software\\Microsoft\\Windows\\CurrentVersion\\Ext\\Settings\\";
+constexpr const wchar_t* kSettingsParent = L"Software\\Microsoft\\Windows\\CurrentVersion\\Ext\\Settings";
 constexpr const wchar_t* kPolicyList = L"Software\\Microsoft\\Windows\\CurrentVersion\\Policies\\Ext\\CLSID";
 constexpr const wchar_t* kPolicyExt = L"Software\\Microsoft\\Windows\\CurrentVersion\\Policies\\Ext";
 constexpr const wchar_t* kRestrictions = L"Software\\Policies\\Microsoft\\Internet Explorer\\Restrictions";
@@ -35,12 +35,18 @@ std::optional<std::uint32_t> ReadNumber(CRegistry& registry, HKEY root, const st
 
 bool IsOne(const std::optional<std::wstring>& text) { return text && *text == L"1"; }
 
+std::unordered_set<std::wstring> UpperNames(const CStringDictionary& names) {
+  std::unordered_set<std::wstring> upper;
+  for (const auto& name : names.Keys()) upper.insert(text::AsciiUpper(name));
+  return upper;
+}
+
 bool IsServiceAccount(const std::wstring& key) {
   return key == L"S-1-5-18" || key == L"S-1-5-19" || key == L"S-1-5-20";
 }
 }  // namespace
 
-std::wstring AddonSettingsPath(const std::wstring& id) { return kSettingsRoot + id; }
+std::wstring AddonSettingsPath(const std::wstring& id) { return std::wstring(kSettingsParent) + L"\\" + id; }
 
 AddonStateReader::AddonStateReader(DiscoveryRun& run) : run_(run) {}
 
@@ -86,6 +92,8 @@ const AddonStateReader::UserPolicies& AddonStateReader::PoliciesOfUser(const std
       state::SwitchTurnsAllOff(ReadAsText(registry, HKEY_USERS, prefix + kMainPolicy, L"Enable Browser Extensions")) ||
       state::SwitchTurnsAllOff(ReadAsText(registry, HKEY_USERS, prefix + kMain, L"Enable Browser Extensions"));
   policies.noManagement = IsOne(ReadAsText(registry, HKEY_USERS, prefix + kRestrictions, L"NoExtensionManagement"));
+  policies.settingsIds = UpperNames(registry.EnumSubKeys(HKEY_USERS, prefix + kSettingsParent));
+  policies.policyIds = UpperNames(registry.EnumValueNames(HKEY_USERS, prefix + kPolicyList));
   return userPolicies_.emplace(userKey, policies).first->second;
 }
 
@@ -96,16 +104,19 @@ const AddonStateReader::MachinePolicies& AddonStateReader::PoliciesOfMachine(Reg
   MachinePolicies policies;
   policies.restrictToList = IsOne(ReadAsText(registry, HKEY_LOCAL_MACHINE, kPolicyExt, L"RestrictToList"));
   policies.noManagement = IsOne(ReadAsText(registry, HKEY_LOCAL_MACHINE, kRestrictions, L"NoExtensionManagement"));
+  policies.policyIds = UpperNames(registry.EnumValueNames(HKEY_LOCAL_MACHINE, kPolicyList));
   return machinePolicies_.emplace(view, policies).first->second;
 }
 
 AddonStateFacts AddonStateReader::Read(const std::wstring& id, RegView view,
                                        const std::vector<std::wstring>& userKeys) {
   AddonStateFacts facts;
+  const std::wstring upperId = text::AsciiUpper(id);
   const MachinePolicies& machine = PoliciesOfMachine(view);
   facts.machine.restrictToList = machine.restrictToList;
   facts.machine.noManagement = machine.noManagement;
-  facts.machine.policy = ReadAsText(run_.Registry(view), HKEY_LOCAL_MACHINE, kPolicyList, id);
+  if (machine.policyIds.count(upperId))
+    facts.machine.policy = ReadAsText(run_.Registry(view), HKEY_LOCAL_MACHINE, kPolicyList, id);
   CRegistry& registry = run_.Registry();
   for (const auto& userKey : userKeys) {
     state::UserFacts user;
@@ -113,13 +124,15 @@ AddonStateFacts AddonStateReader::Read(const std::wstring& id, RegView view,
     user.name = run_.ScopeForUserKey(userKey);
     if (user.name.empty()) user.name = userKey;
     const std::wstring prefix = userKey + L"\\";
-    const std::wstring settings = prefix + AddonSettingsPath(id);
-    std::optional<std::wstring> version;
-    std::wstring versionText;
-    if (registry.ReadString(HKEY_USERS, settings, L"Version", versionText)) version = versionText;
-    user.markedOff = state::SettingsMarkOff(ReadNumber(registry, HKEY_USERS, settings, L"Flags"), version);
-    user.policy = ReadAsText(registry, HKEY_USERS, prefix + kPolicyList, id);
     const UserPolicies& policies = PoliciesOfUser(userKey);
+    if (policies.settingsIds.count(upperId)) {
+      const std::wstring settings = prefix + AddonSettingsPath(id);
+      std::optional<std::wstring> version;
+      std::wstring versionText;
+      if (registry.ReadString(HKEY_USERS, settings, L"Version", versionText)) version = versionText;
+      user.markedOff = state::SettingsMarkOff(ReadNumber(registry, HKEY_USERS, settings, L"Flags"), version);
+    }
+    if (policies.policyIds.count(upperId)) user.policy = ReadAsText(registry, HKEY_USERS, prefix + kPolicyList, id);
     user.allTurnedOff = policies.allTurnedOff;
     user.noManagement = policies.noManagement;
     facts.states.push_back(state::Decide(facts.machine, user));

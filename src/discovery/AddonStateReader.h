@@ -9,6 +9,7 @@
 
 #include <map>
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 #include "discovery/AddonKinds.h"
@@ -53,13 +54,19 @@ class AddonStateReader {
   std::wstring StateText(const AddonKind& kind, const CResultNode& record);
 
  private:
+  // Read once per user and view: a listing asks for every add-on of every
+  // user, and most users have settings for few add-ons. The ids are kept
+  // in upper case; only an id found here is read.
   struct UserPolicies {
     bool allTurnedOff = false;
     bool noManagement = false;
+    std::unordered_set<std::wstring> settingsIds;  // subkeys of Ext\Settings
+    std::unordered_set<std::wstring> policyIds;    // values of the user's policy list
   };
   struct MachinePolicies {
     bool restrictToList = false;
     bool noManagement = false;
+    std::unordered_set<std::wstring> policyIds;
   };
   const UserPolicies& PoliciesOfUser(const std::wstring& userKey);
   const MachinePolicies& PoliciesOfMachine(RegView view);
