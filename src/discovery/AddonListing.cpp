@@ -16,8 +16,9 @@ void AddStateAndSignature(const AddonKind& kind, DiscoveryRun& run, AddonStateRe
           [&] { record.params.Add(keys::kState, states.StateText(kind, record)); });
   Guarded(std::wstring(kind.typeName) + L".ReadSignature", kLevelDiscovery, [&] {
     // A search provider names an address, not a file.
+    static const std::wstring notApplicable = LoadStr(IDS_STATE_NOT_APPLICABLE);
     if (kind.id == TableId::kSearchProviders)
-      record.params.Add(keys::kSignature, LoadStr(IDS_STATE_NOT_APPLICABLE));
+      record.params.Add(keys::kSignature, notApplicable);
     else
       record.params.Add(keys::kSignature, run.SignatureText(record));
   });

@@ -142,7 +142,8 @@ AddonStateFacts AddonStateReader::Read(const std::wstring& id, RegView view,
 }
 
 std::wstring AddonStateReader::StateText(const AddonKind& kind, const CResultNode& record) {
-  if (!kind.stateById || !state::IsBraceGuid(record.ID)) return LoadStr(IDS_STATE_NOT_APPLICABLE);
+  static const std::wstring notApplicable = LoadStr(IDS_STATE_NOT_APPLICABLE);
+  if (!kind.stateById || !state::IsBraceGuid(record.ID)) return notApplicable;
   const AddonStateFacts facts = Read(record.ID, ViewOfRecord(record), UsersOf(record));
   return state::SummaryText(facts.machine, facts.users, facts.states, StateTextsFromTable());
 }

@@ -149,20 +149,29 @@ const trust::AnswerTexts& SignatureTexts() {
 std::wstring DiscoveryRun::SignatureText(const CResultNode& record) {
   const std::wstring file = record.params.Text(keys::kDll);
   if (file.empty()) return LoadStr(IDS_SIGNATURE_NO_FILE);
-  const PathKind kind = FileGate::Kind(file);
-  if (kind == PathKind::Device) return LoadStr(IDS_SIGNATURE_DEVICE_PATH);
-  if (kind != PathKind::Local || record.params.IsInCollection(keys::kFileNote))
-    return LoadStr(IDS_SIGNATURE_NETWORK_PATH);
-  // Only a whole local path is handed to the check, which would otherwise
-  // look for the file itself.
+  // Not opened while listing: not opened now.
+  if (record.params.IsInCollection(keys::kFileNote))
+    return LoadStr(FileGate::Kind(file) == PathKind::Device ? IDS_SIGNATURE_DEVICE_PATH : IDS_SIGNATURE_NETWORK_PATH);
   auto it = signatures_.find(file);
   if (it != signatures_.end()) return it->second;
-  std::wstring text = LoadStr(IDS_SIGNATURE_NO_FILE);
-  if (IsFullDrivePath(file) && FileGate::FileExists(file)) {
-    const SignatureCheck check = CheckFileSignature(file);
-    text = trust::AnswerText(check.result, check.signer, SignatureTexts());
-  }
-  return signatures_.emplace(file, std::move(text)).first->second;
+  return signatures_.emplace(file, CheckedSignatureText(file)).first->second;
+}
+
+std::wstring DiscoveryRun::CheckedSignatureText(const std::wstring& file) {
+  const PathKind kind = FileGate::Kind(file);
+  if (kind == PathKind::Device) return LoadStr(IDS_SIGNATURE_DEVICE_PATH);
+  if (kind != PathKind::Local) return LoadStr(IDS_SIGNATURE_NETWORK_PATH);
+  // Only a whole local path is handed to the check, which would otherwise
+  // look for the file itself.
+  FileResolver::FileStamp stamp;
+  if (!IsFullDrivePath(file) || !FileGate::FileStamp(file, stamp.size, stamp.writeTime))
+    return LoadStr(IDS_SIGNATURE_NO_FILE);
+  // Checked in an earlier listing and unchanged since: the same answer.
+  if (const std::wstring* known = files_.KnownSignature(file, stamp)) return *known;
+  const SignatureCheck check = CheckFileSignature(file);
+  std::wstring text = trust::AnswerText(check.result, check.signer, SignatureTexts());
+  files_.KeepSignature(file, stamp, text);
+  return text;
 }
 
 std::wstring DiscoveryRun::ScopeForUserKey(const std::wstring& userKey) {

@@ -109,6 +109,7 @@ class DiscoveryRun {
 
  private:
   const CStringDictionary& FileVersionStrings(const FileFacts& facts);
+  std::wstring CheckedSignatureText(const std::wstring& file);
   void ReadSystemFolders();
 
   std::vector<RegView> views_;
