@@ -3,7 +3,8 @@
 // rows of its own (the control asks for each text as it paints), over the
 // table's records as a RowView. It shows the name column(s) and the
 // columns every kind shares, sorts by a click on a header (again: the
-// other way), filters, shows new records in bold and a placeholder row
+// other way), filters, shows new records in bold, greys the text of add-ons
+// that do not run, and shows a placeholder row
 // when there is nothing to show. The header's context menu shows and hides
 // the shared columns. The owning table forwards the list's notifications.
 #include <windows.h>
