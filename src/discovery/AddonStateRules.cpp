@@ -101,6 +101,12 @@ bool AnyInactive(const std::vector<UserState>& states) {
   return false;
 }
 
+bool SummaryShowsInactive(const std::wstring& summary, const StateTexts& texts) {
+  if (summary.empty() || summary == texts.on || summary == texts.allowed) return false;
+  const std::wstring allowedLead = texts.allowedFor.substr(0, texts.allowedFor.find(L"%1"));
+  return allowedLead.empty() || summary.compare(0, allowedLead.size(), allowedLead) != 0;
+}
+
 bool IsBraceGuid(const std::wstring& id) {
   static constexpr wchar_t kShape[] = L"{xxxxxxxx-xxxx-xxxx-xxxx-xxxxxxxxxxxx}";
   constexpr std::size_t kLength = sizeof(kShape) / sizeof(wchar_t) - 1;

@@ -94,6 +94,11 @@ std::wstring SummaryText(const MachineFacts& machine, const std::vector<UserFact
 // True when the add-on does not run for at least one of the users.
 bool AnyInactive(const std::vector<UserState>& states);
 
+// The same read back from a SummaryText: the parts for users it does not
+// run for come first, so a summary is "all running" when it is "On" or
+// begins with the allowed part.
+bool SummaryShowsInactive(const std::wstring& summary, const StateTexts& texts);
+
 // Replaces each "%1" in pattern with argument (once; the argument is never
 // read as a pattern).
 std::wstring Substitute(const std::wstring& pattern, const std::wstring& argument);

@@ -133,6 +133,19 @@ TEST(NativeAddonState, SummaryNamesTheUsersOfEachVerdict) {
   EXPECT_EQ(SummaryText(onlyListed, {}, {}, kTexts), L"Blocked by policy");
   EXPECT_EQ(SummaryText({}, {}, {}, kTexts), L"On");
 
+  // Read back from the summary: inactive parts lead, so every summary of
+  // states tells the same as the states.
+  const std::vector<std::vector<Verdict>> mixes = {
+      {Verdict::On, Verdict::On, Verdict::On},          {Verdict::Allowed, Verdict::On, Verdict::On},
+      {Verdict::Allowed, Verdict::Allowed, Verdict::Allowed}, {Verdict::Off, Verdict::On, Verdict::Allowed},
+      {Verdict::Blocked, Verdict::Blocked, Verdict::Blocked}, {Verdict::AllTurnedOff, Verdict::On, Verdict::On},
+      {Verdict::Allowed, Verdict::Blocked, Verdict::On}};
+  for (const auto& mix : mixes) {
+    std::vector<UserState> states;
+    for (Verdict v : mix) states.push_back(UserState{v});
+    const std::wstring text = SummaryText({}, users, states, kTexts);
+    EXPECT_EQ(SummaryShowsInactive(text, kTexts), AnyInactive(states)) << std::string(text.begin(), text.end());
+  }
   EXPECT_FALSE(AnyInactive({UserState{Verdict::On}, UserState{Verdict::Allowed}}));
   EXPECT_TRUE(AnyInactive({UserState{Verdict::On}, UserState{Verdict::AllTurnedOff}}));
   EXPECT_TRUE(AnyInactive({UserState{Verdict::Blocked}}));

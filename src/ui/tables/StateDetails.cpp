@@ -3,6 +3,7 @@
 #include "StringIds.h"
 #include "core/Strings.h"
 #include "discovery/AddonRecord.h"
+#include "discovery/AddonStateReader.h"
 #include "discovery/VisibleText.h"
 
 namespace tables {
@@ -15,15 +16,12 @@ void AddStateDetails(const CResultNode& record, CParams& details) {
 }
 
 bool RecordLooksInactive(const CResultNode& record) {
-  // The state text is the program's own, made from the string table: an
-  // add-on runs for everyone when it reads "On", "Allowed by policy" or
-  // (no state for its kind) "n/a".
+  // The state text is the program's own, made from the string table.
   const CParam* state = record.params.Find(discovery::keys::kState);
   if (!state) return false;
+  static const std::wstring none = LoadStr(IDS_STATE_NOT_APPLICABLE);
   const std::wstring text = state->Text();
-  static const std::wstring on = LoadStr(IDS_STATE_ON), allowed = LoadStr(IDS_STATE_ALLOWED),
-                            none = LoadStr(IDS_STATE_NOT_APPLICABLE);
-  return !text.empty() && text != on && text != allowed && text != none;
+  return text != none && discovery::state::SummaryShowsInactive(text, discovery::StateTextsFromTable());
 }
 
 }  // namespace tables
