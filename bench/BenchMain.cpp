@@ -20,6 +20,7 @@
 #include "SyntheticRegistry.h"
 #include "TableRefresh.h"
 #include "backup/RegistryBackup.h"
+#include "discovery/AddonListing.h"
 #include "discovery/BhoDiscovery.h"
 #include "discovery/ButtonDiscovery.h"
 #include "discovery/FileResolver.h"
@@ -103,7 +104,7 @@ double PeakWorkingSetMb() {
 
 // The listing routine of the kind at that place in the table of kinds.
 std::optional<CResultNodes> Discover(int kind, FileResolver& files) {
-  return discovery::AddonKinds().at(static_cast<std::size_t>(kind)).list(files);
+  return discovery::ListAddons(discovery::AddonKinds().at(static_cast<std::size_t>(kind)), files);
 }
 
 // One run: per kind, the floor, the first (cold) listing, then twice

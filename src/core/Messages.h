@@ -5,6 +5,7 @@
 // error that the caller's handler logs.
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace core {
 
@@ -19,6 +20,21 @@ constexpr std::int32_t kButtonCancel = 8;
 using MessagePresenter = std::int32_t (*)(const std::wstring& text, std::int32_t buttons, const std::wstring& title);
 // nullptr: none (messages then fail).
 void SetMessagePresenter(MessagePresenter presenter);
+
+// What the user picked from a question with choices: a choice (0-based),
+// or else the flag of a common button (Cancel when the question was
+// closed).
+struct Choice {
+  int index = -1;
+  std::int32_t button = 0;
+};
+// Asks the user: text, one button per choice, then the common buttons.
+using ChoicePresenter = Choice (*)(const std::wstring& text, const std::wstring& title,
+                                   const std::vector<std::wstring>& choices, std::int32_t buttons);
+void SetChoicePresenter(ChoicePresenter presenter);
+// Raises QlmError when there is no presenter, as ShowMessage does.
+Choice AskChoice(const std::wstring& text, const std::wstring& title, const std::vector<std::wstring>& choices,
+                 std::int32_t buttons = kButtonCancel);
 
 // Shows text through the presenter. Raises QlmError when there is none or
 // the message cannot be shown; the caller's handler deals with it.

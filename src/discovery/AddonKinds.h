@@ -55,6 +55,10 @@ struct AddonKind {
   // shares it rather than keeping a 32-bit twin): it is read once, its
   // entries' classes looked up in each view, and backed up once.
   bool machineSharedByViews = false;
+  // The browser turns the kind's add-ons on and off by their id, per user
+  // (Ext\Settings), and its policies name them: their state is read and
+  // Turn Off / Turn On apply.
+  bool stateById = false;
 };
 
 // Every kind, in the order of the tree, the tables and qmscan's output.

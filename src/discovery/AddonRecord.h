@@ -43,6 +43,10 @@ inline constexpr const wchar_t* kSystem = L"system";
 // provider the user's "DefaultScope" names, else 0.
 inline constexpr const wchar_t* kUrl = L"url";
 inline constexpr const wchar_t* kIsDefault = L"isDefault";
+// Every kind, last: whether the add-on runs (for each user it applies to,
+// under the policies), and what the platform says of its file's signature.
+inline constexpr const wchar_t* kState = L"state";
+inline constexpr const wchar_t* kSignature = L"signature";
 }  // namespace discovery::keys
 
 namespace discovery {

@@ -6,7 +6,9 @@
 #include "discovery/AddonText.h"
 #include "discovery/FileResolver.h"
 #include "discovery/FileGate.h"
+#include "discovery/FileSignature.h"
 #include "discovery/HiveWalk.h"
+#include "discovery/TrustAnswer.h"
 #include "ozcore/CUtilities.h"
 
 namespace discovery {
@@ -128,6 +130,48 @@ DiscoveryRun::ClassFacts DiscoveryRun::ReadClass(const std::wstring& clsid, RegV
 
 std::wstring DiscoveryRun::FileNameOf(const FileFacts& facts) {
   return CUtilities::FileNamePart(CUtilities::FileSearchName(facts.file));
+}
+
+namespace {
+bool IsFullDrivePath(const std::wstring& path) {
+  return path.size() > 3 && ((path[0] >= L'A' && path[0] <= L'Z') || (path[0] >= L'a' && path[0] <= L'z')) &&
+         path[1] == L':' && path[2] == L'\\';
+}
+
+const trust::AnswerTexts& SignatureTexts() {
+  static const trust::AnswerTexts texts{LoadStr(IDS_SIGNED_BY),          LoadStr(IDS_NOT_SIGNED),
+                                        LoadStr(IDS_SIGNATURE_BAD_DIGEST), LoadStr(IDS_SIGNED_NOT_TRUSTED),
+                                        LoadStr(IDS_SIGNATURE_NOT_CHECKED), LoadStr(IDS_SIGNER_UNKNOWN)};
+  return texts;
+}
+}  // namespace
+
+std::wstring DiscoveryRun::SignatureText(const CResultNode& record) {
+  const std::wstring file = record.params.Text(keys::kDll);
+  if (file.empty()) return LoadStr(IDS_SIGNATURE_NO_FILE);
+  // Not opened while listing: not opened now.
+  if (record.params.IsInCollection(keys::kFileNote))
+    return LoadStr(FileGate::Kind(file) == PathKind::Device ? IDS_SIGNATURE_DEVICE_PATH : IDS_SIGNATURE_NETWORK_PATH);
+  auto it = signatures_.find(file);
+  if (it != signatures_.end()) return it->second;
+  return signatures_.emplace(file, CheckedSignatureText(file)).first->second;
+}
+
+std::wstring DiscoveryRun::CheckedSignatureText(const std::wstring& file) {
+  const PathKind kind = FileGate::Kind(file);
+  if (kind == PathKind::Device) return LoadStr(IDS_SIGNATURE_DEVICE_PATH);
+  if (kind != PathKind::Local) return LoadStr(IDS_SIGNATURE_NETWORK_PATH);
+  // Only a whole local path is handed to the check, which would otherwise
+  // look for the file itself.
+  FileResolver::FileStamp stamp;
+  if (!IsFullDrivePath(file) || !FileGate::FileStamp(file, stamp.size, stamp.writeTime))
+    return LoadStr(IDS_SIGNATURE_NO_FILE);
+  // Checked in an earlier listing and unchanged since: the same answer.
+  if (const std::wstring* known = files_.KnownSignature(file, stamp)) return *known;
+  const SignatureCheck check = CheckFileSignature(file);
+  std::wstring text = trust::AnswerText(check.result, check.signer, SignatureTexts());
+  files_.KeepSignature(file, stamp, text);
+  return text;
 }
 
 std::wstring DiscoveryRun::ScopeForUserKey(const std::wstring& userKey) {

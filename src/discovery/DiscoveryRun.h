@@ -99,11 +99,17 @@ class DiscoveryRun {
   // name of its own; empty when there is no file.
   static std::wstring FileNameOf(const FileFacts& facts);
 
+  // What the platform says of the signature of a record's file ("dLL"),
+  // checked once per file in a run. A file that is not a full local drive
+  // path, or was not opened while listing ("fileNote"), is not checked.
+  std::wstring SignatureText(const CResultNode& record);
+
   // The scope text of a HKEY_USERS subkey, looked up once per run.
   std::wstring ScopeForUserKey(const std::wstring& userKey);
 
  private:
   const CStringDictionary& FileVersionStrings(const FileFacts& facts);
+  std::wstring CheckedSignatureText(const std::wstring& file);
   void ReadSystemFolders();
 
   std::vector<RegView> views_;
@@ -113,6 +119,7 @@ class DiscoveryRun {
   std::unordered_map<std::wstring, CStringDictionary> versions_;
   std::unordered_map<std::wstring, std::wstring> indirect_, indirect32_;
   std::unordered_map<std::wstring, std::wstring> scopes_;
+  std::unordered_map<std::wstring, std::wstring> signatures_;
 };
 
 }  // namespace discovery

@@ -43,3 +43,12 @@ std::wstring FileResolver::Resolve(const std::wstring& input, bool as32BitProces
   const std::wstring longName = FileGate::LongName(found);
   return longName.empty() ? found : longName;
 }
+
+const std::wstring* FileResolver::KnownSignature(const std::wstring& file, const FileStamp& stamp) const {
+  const auto it = signatures_.find(file);
+  return it != signatures_.end() && it->second.first == stamp ? &it->second.second : nullptr;
+}
+
+void FileResolver::KeepSignature(const std::wstring& file, const FileStamp& stamp, const std::wstring& text) {
+  signatures_[file] = {stamp, text};
+}

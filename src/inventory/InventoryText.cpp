@@ -13,7 +13,9 @@ const std::vector<std::wstring>& CsvValueColumns() {
       L"displayName", L"originalName", L"dLL",      L"key",      L"hive", L"scope",   L"manufacturer",
       L"version",     L"cATID",        L"Name",     L"buttontext", L"menutext", L"view", L"fileNote",
       // The newer kinds' own values, after the columns scripts already read.
-      L"codeBase",    L"list",         L"classId",  L"system",     L"url",      L"isDefault"};
+      L"codeBase",    L"list",         L"classId",  L"system",     L"url",      L"isDefault",
+      // Every kind's state and signature.
+      L"state",       L"signature"};
   return columns;
 }
 

@@ -210,8 +210,19 @@ std::vector<CStringDictionary> CRegistry::EnumCategoryClasses(const std::vector<
   return result;
 }
 
-bool CRegistry::WriteString(HKEY root, const std::wstring& rawPath, const std::wstring& name,
+bool CRegistry::WriteString(HKEY root, const std::wstring& path, const std::wstring& name,
                             const std::wstring& value) {
+  const auto bytes = static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t));
+  return WriteValue(root, path, name, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()), bytes);
+}
+
+bool CRegistry::WriteDWORD(HKEY root, const std::wstring& path, const std::wstring& name, std::uint32_t value) {
+  const DWORD data = value;
+  return WriteValue(root, path, name, REG_DWORD, reinterpret_cast<const BYTE*>(&data), sizeof data);
+}
+
+bool CRegistry::WriteValue(HKEY root, const std::wstring& rawPath, const std::wstring& name, DWORD type,
+                           const BYTE* data, DWORD size) {
   impl_->Forget();
   const std::wstring path = TrimSlashes(rawPath);
   if (path.empty() || name.find(L'\0') != std::wstring::npos) return false;
@@ -233,9 +244,27 @@ bool CRegistry::WriteString(HKEY root, const std::wstring& rawPath, const std::w
     if (rc != ERROR_SUCCESS || nativereg::IsLink(next.get())) return false;
     current = std::move(next);
   }
-  const auto bytes = static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t));
-  return RegSetValueExW(current.get(), name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()), bytes) ==
-         ERROR_SUCCESS;
+  return RegSetValueExW(current.get(), name.c_str(), 0, type, data, size) == ERROR_SUCCESS;
+}
+
+bool CRegistry::PathHasNoLink(HKEY root, const std::wstring& rawPath) {
+  impl_->Forget();
+  const std::wstring path = TrimSlashes(rawPath);
+  if (path.empty()) return false;
+  const REGSAM access = KEY_QUERY_VALUE | impl_->ViewFlag();
+  UniqueKey current;
+  if (nativereg::OpenRoot(root, access, current) != ERROR_SUCCESS) return false;
+  for (std::size_t start = 0; start <= path.size();) {
+    const std::size_t end = std::min(path.find(L'\\', start), path.size());
+    const std::wstring part = path.substr(start, end - start);
+    start = end + 1;
+    if (part.empty()) return false;
+    UniqueKey next;
+    if (nativereg::OpenKey(current.get(), part, access, true, next) != ERROR_SUCCESS || nativereg::IsLink(next.get()))
+      return false;
+    current = std::move(next);
+  }
+  return true;
 }
 
 bool CRegistry::DeleteValue(HKEY root, const std::wstring& path, const std::wstring& name) {

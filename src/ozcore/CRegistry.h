@@ -79,6 +79,13 @@ class OZCORE_API CRegistry {
   // a key on the way that is a symbolic link ends the write. True when the
   // value was written.
   bool WriteString(HKEY root, const std::wstring& path, const std::wstring& name, const std::wstring& value);
+  // Sets a REG_DWORD value the same way.
+  bool WriteDWORD(HKEY root, const std::wstring& path, const std::wstring& name, std::uint32_t value);
+
+  // True when every key of path exists and none, from the root's first
+  // subkey down to the last, is a symbolic link: a change there reaches
+  // exactly that key.
+  bool PathHasNoLink(HKEY root, const std::wstring& path);
 
   // True when the value was deleted. A key that is a symbolic link is
   // never written through.
@@ -113,6 +120,8 @@ class OZCORE_API CRegistry {
   static bool HasWow32View();
 
  private:
+  bool WriteValue(HKEY root, const std::wstring& path, const std::wstring& name, DWORD type, const BYTE* data,
+                  DWORD size);
   struct Impl;
   std::unique_ptr<Impl> impl_;
 };

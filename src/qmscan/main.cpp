@@ -13,6 +13,7 @@
 #include "core/ErrorReport.h"
 #include "core/Strings.h"
 #include "discovery/AddonKinds.h"
+#include "discovery/AddonListing.h"
 #include "discovery/FileResolver.h"
 #include "discovery/VisibleText.h"
 #include "inventory/InventoryCompare.h"
@@ -62,7 +63,7 @@ Listing ListEverything() {
   Listing listing;
   listing.lists.reserve(discovery::AddonKinds().size());
   for (const auto& kind : discovery::AddonKinds()) {
-    auto list = kind.list(files);
+    auto list = discovery::ListAddons(kind, files);
     if (!list) {
       Error(CUtilities::FormatString(LoadStr(IDS_QMSCAN_KIND_FAILED), {kind.scanName}));
       listing.failedKinds.push_back(kind.scanName);

@@ -8,6 +8,7 @@
 
 #include "discovery/AddonWorld.h"
 #include "discovery/AddonKinds.h"
+#include "discovery/AddonListing.h"
 #include "discovery/FileResolver.h"
 #include "discovery/VisibleText.h"
 #include "ozcore/CUtilities.h"
@@ -61,7 +62,7 @@ std::vector<std::pair<std::wstring, ExpectedRecord>> InProcess() {
     ASSERT_TRUE(list.has_value());
     for (std::size_t i = 1; i <= list->Count(); ++i) records.emplace_back(kind, FromNode(*list->Item(i)));
   };
-  for (const auto& kind : discovery::AddonKinds()) add(kind.scanName, kind.list(files));
+  for (const auto& kind : discovery::AddonKinds()) add(kind.scanName, discovery::ListAddons(kind, files));
   return records;
 }
 
@@ -157,6 +158,9 @@ TEST(Qmscan, ArgumentsAndHelp) {
   EXPECT_NE(help.out.find("^^ a caret"), std::string::npos);
   EXPECT_NE(help.out.find("=, +, -, @ or ' gets a leading '"), std::string::npos);
   EXPECT_NE(help.out.find("JSON is exact"), std::string::npos);
+  // The state and signature values are explained.
+  EXPECT_NE(help.out.find("values state and signature (the last two CSV columns)"), std::string::npos);
+  EXPECT_NE(help.out.find("Signature does not match the file"), std::string::npos);
   EXPECT_EQ(RunQmscan(L"/?").code, 0);
 
   // An argument is quoted in the message, shown, never acted on.

@@ -4,6 +4,7 @@
 // its icon.
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "core/Messages.h"
 
@@ -20,5 +21,10 @@ constexpr int kMessageIconSize = 32;
 // The presenter the message owner's registration installs (see
 // MessageOwner).
 std::int32_t ShowTaskDialogMessage(const std::wstring& text, std::int32_t buttons, const std::wstring& title);
+
+// A task dialog with one button per choice, then the common buttons, owned
+// as above. Closing it counts as Cancel.
+core::Choice ShowTaskDialogChoice(const std::wstring& text, const std::wstring& title,
+                                  const std::vector<std::wstring>& choices, std::int32_t buttons);
 
 }  // namespace dialogs

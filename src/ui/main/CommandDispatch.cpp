@@ -40,6 +40,14 @@ void CommandDispatch::Execute(int commandId) {
     case kRowDelete:
       CurrentTable().Remove();
       break;
+    case kTurnOff:
+    case kRowTurnOff:
+      CurrentTable().ChangeState(false, host_.Data());
+      break;
+    case kTurnOn:
+    case kRowTurnOn:
+      CurrentTable().ChangeState(true, host_.Data());
+      break;
     case kFileProperties:
     case kRowProperties: {
       ITableControl& table = CurrentTable();

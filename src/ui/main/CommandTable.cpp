@@ -34,7 +34,8 @@ const std::vector<CommandImage>& CommandImages() {
       {kRefresh, 1005},       {kRestore, 1006},        {kGoogleFileName, 1007},   {kGoogleAddonName, 1007},
       {kAbout, 1101},         {kQuickRefresh, 1105},   {kRowDelete, 1103},        {kRowProperties, 1104},
       {kRowGoogleFileName, 1107}, {kRowGoogleAddonName, 1107}, {kSaveList, 1008},
-      {kOpenInRegistryEditor, 1009}, {kRowOpenInRegistryEditor, 1109}};
+      {kOpenInRegistryEditor, 1009}, {kRowOpenInRegistryEditor, 1109}, {kTurnOff, 1010},
+      {kTurnOn, 1011},        {kRowTurnOff, 1110},     {kRowTurnOn, 1111}};
   return images;
 }
 
@@ -44,7 +45,8 @@ const std::vector<CommandImage>& LargeCommandImages() {
       {kRefresh, 2005},       {kRestore, 2006},        {kGoogleFileName, 2007},   {kGoogleAddonName, 2007},
       {kAbout, 2101},         {kQuickRefresh, 2105},   {kRowDelete, 2003},        {kRowProperties, 2104},
       {kRowGoogleFileName, 2007}, {kRowGoogleAddonName, 2007}, {kSaveList, 2008},
-      {kOpenInRegistryEditor, 2009}, {kRowOpenInRegistryEditor, 2009}};
+      {kOpenInRegistryEditor, 2009}, {kRowOpenInRegistryEditor, 2009}, {kTurnOff, 2010},
+      {kTurnOn, 2011},        {kRowTurnOff, 2010},     {kRowTurnOn, 2011}};
   return images;
 }
 
@@ -84,7 +86,9 @@ RibbonModel BuildRibbonModel() {
        {Make({kDelete, IDS_CMD_DELETE, IDS_TIPTITLE_DELETE, IDS_TIP_DELETE, true}),
         Make({kFileProperties, IDS_CMD_FILE_PROPERTIES, IDS_TIPTITLE_FILE_PROPERTIES, IDS_TIP_FILE_PROPERTIES,
               true}),
-        Make({kOpenInRegistryEditor, IDS_CMD_OPEN_REGEDIT, IDS_TIPTITLE_OPEN_REGEDIT, IDS_TIP_OPEN_REGEDIT, true})}});
+        Make({kOpenInRegistryEditor, IDS_CMD_OPEN_REGEDIT, IDS_TIPTITLE_OPEN_REGEDIT, IDS_TIP_OPEN_REGEDIT, true}),
+        Make({kTurnOff, IDS_CMD_TURN_OFF, IDS_TIPTITLE_TURN_OFF, IDS_TIP_TURN_OFF, true}),
+        Make({kTurnOn, IDS_CMD_TURN_ON, IDS_TIPTITLE_TURN_ON, IDS_TIP_TURN_ON, true})}});
   home.groups.push_back(
       {LoadStr(IDS_GROUP_WEB_SEARCH),
        1,
@@ -113,6 +117,8 @@ void BuildContextMenu(PopupMenu& menu, ImageStore& images, UINT dpi) {
   const int size = MulDiv(16, static_cast<int>(dpi ? dpi : 96), 96);
   menu.Clear();
   menu.AddItem(kRowDelete, LoadStr(IDS_CMD_DELETE), CommandBitmap(images, kRowDelete, size));
+  menu.AddItem(kRowTurnOff, LoadStr(IDS_CMD_TURN_OFF), CommandBitmap(images, kRowTurnOff, size));
+  menu.AddItem(kRowTurnOn, LoadStr(IDS_CMD_TURN_ON), CommandBitmap(images, kRowTurnOn, size));
   menu.AddSeparator();
   menu.AddItem(kRowGoogleFileName, LoadStr(IDS_CMD_GOOGLE_FILE), CommandBitmap(images, kRowGoogleFileName, size));
   menu.AddItem(kRowGoogleAddonName, LoadStr(IDS_CMD_GOOGLE_ADDON), CommandBitmap(images, kRowGoogleAddonName, size));

@@ -31,6 +31,10 @@ constexpr int kRowGoogleAddonName = 7004;
 constexpr int kSaveList = 5008;
 constexpr int kOpenInRegistryEditor = 5009;
 constexpr int kRowOpenInRegistryEditor = 7005;
+constexpr int kTurnOff = 5011;
+constexpr int kTurnOn = 5012;
+constexpr int kRowTurnOff = 7006;
+constexpr int kRowTurnOn = 7007;
 // The filter's text box in the ribbon's List group (its EN_CHANGE arrives
 // as a WM_COMMAND with this id).
 constexpr int kFilterBox = 5010;

@@ -118,6 +118,11 @@ bool MainWindow::ListKeys(const MSG& msg) {
     RunCommand(Commands::kSaveList);
     return true;
   }
+  // Outside the filter box, where Ctrl+D and Ctrl+E are no editing keys.
+  if (control && (msg.wParam == 'D' || msg.wParam == 'E') && msg.hwnd != filter) {
+    RunCommand(msg.wParam == 'D' ? Commands::kTurnOff : Commands::kTurnOn);
+    return true;
+  }
   if (!control && msg.wParam == VK_ESCAPE && filter && msg.hwnd == filter) {
     SetWindowTextW(filter, L"");
     return true;
@@ -226,6 +231,7 @@ void MainWindow::BuildPanes() {
   Layout();
   host_->OnRowsChanged([this] { UpdateStatus(); });
   host_->Init(details_.get(), FindContextMenu(Commands::kContextMenu));
+  for (TableControlBase* table : host_->Tables()) table->SetDataFolder(data_);
   UpdateStatus();
 }
 

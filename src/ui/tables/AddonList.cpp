@@ -250,7 +250,15 @@ LRESULT AddonList::OnCustomDraw(NMLVCUSTOMDRAW& draw) {
       return CDRF_NOTIFYITEMDRAW;
     case CDDS_ITEMPREPAINT: {
       const auto record = RecordOfRow(static_cast<int>(draw.nmcd.dwItemSpec));
-      if (!record || *record >= isNew_.size() || !isNew_[*record]) return CDRF_DODEFAULT;
+      if (!record) return CDRF_DODEFAULT;
+      LRESULT answer = CDRF_DODEFAULT;
+      // An add-on that does not run is greyed; the selection keeps the
+      // system's colours, so the selected row stays readable.
+      if (Inactive(*record) && !(draw.nmcd.uItemState & CDIS_SELECTED)) {
+        draw.clrText = GetSysColor(COLOR_GRAYTEXT);
+        answer = CDRF_NEWFONT;
+      }
+      if (*record >= isNew_.size() || !isNew_[*record]) return answer;
       const HFONT font = reinterpret_cast<HFONT>(SendMessageW(list_, WM_GETFONT, 0, 0));
       if (!boldFont_ || boldFor_ != font) {
         LOGFONTW lf{};
@@ -265,6 +273,11 @@ LRESULT AddonList::OnCustomDraw(NMLVCUSTOMDRAW& draw) {
     default:
       return CDRF_DODEFAULT;
   }
+}
+
+void AddonList::SetInactive(std::vector<bool> inactive) {
+  inactive_ = std::move(inactive);
+  if (list_) InvalidateRect(list_, nullptr, FALSE);
 }
 
 bool AddonList::OnNotify(const NMHDR& header, LRESULT& result) {

@@ -3,7 +3,8 @@
 // rows of its own (the control asks for each text as it paints), over the
 // table's records as a RowView. It shows the name column(s) and the
 // columns every kind shares, sorts by a click on a header (again: the
-// other way), filters, shows new records in bold and a placeholder row
+// other way), filters, shows new records in bold, greys the text of add-ons
+// that do not run, and shows a placeholder row
 // when there is nothing to show. The header's context menu shows and hides
 // the shared columns. The owning table forwards the list's notifications.
 #include <windows.h>
@@ -44,6 +45,9 @@ class AddonList {
   // searches in, and which are new. The filter and the sort stay.
   void SetRecords(std::vector<std::vector<std::wstring>> cells, const std::vector<std::wstring>& searchText,
                   std::vector<bool> isNew);
+  // Which records do not run (off or blocked): their rows' text is greyed.
+  void SetInactive(std::vector<bool> inactive);
+  bool Inactive(std::size_t record) const { return record < inactive_.size() && inactive_[record]; }
   // The one row shown when there are no records, and the one shown when
   // the filter hides them all.
   void SetPlaceholders(std::vector<std::wstring> noRecords, std::wstring noMatch);
@@ -109,6 +113,7 @@ class AddonList {
   std::vector<std::size_t> listColumns_;  // list column -> column
   tables::RowView view_;
   std::vector<bool> isNew_;
+  std::vector<bool> inactive_;
   std::vector<std::wstring> noRecords_;
   std::wstring noMatch_;
   bool listingFailed_ = false;

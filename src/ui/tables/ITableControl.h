@@ -8,6 +8,7 @@
 #include <functional>
 #include <string>
 
+#include "core/DataFolder.h"
 #include "discovery/AddonKinds.h"
 
 class CParams;
@@ -43,6 +44,10 @@ class ITableControl {
   virtual void RefreshList() = 0;
   // Deletes the selected add-on after the user confirms.
   virtual void Remove() = 0;
+  // Turns the selected add-on off or on in the browser's per-user store
+  // after the user confirms, the keys saved first into data's backup
+  // folder; says why when that does not apply.
+  virtual void ChangeState(bool turnOn, const core::DataFolder& data) = 0;
   // The selected add-on's file, or empty.
   virtual std::wstring CurrentFullFileName() = 0;
   // Why the selected add-on has no usable file, or empty.

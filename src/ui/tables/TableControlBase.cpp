@@ -12,6 +12,9 @@
 #include "discovery/VisibleText.h"
 #include "ozcore/CRegistry.h"
 #include "ozcore/CUtilities.h"
+#include "discovery/AddonListing.h"
+#include "ui/tables/StateCommand.h"
+#include "ui/tables/StateDetails.h"
 #include "ui/tables/TableText.h"
 #include "ui/widgets/ImageStore.h"
 #include "ui/widgets/PopupMenu.h"
@@ -66,6 +69,8 @@ bool TableControlBase::Create(HWND parent) {
 
 void TableControlBase::Finalize() { showDetails_ = nullptr; }
 
+std::optional<CResultNodes> TableControlBase::Discover() const { return kind_.list(files_); }
+
 std::wstring TableControlBase::CaptionText() const { return LoadStr(kind_.caption); }
 
 void TableControlBase::AddKindDetails(const CResultNode&, CParams&) const {}
@@ -93,6 +98,7 @@ void TableControlBase::AddColumns() {
   // Which browser processes load an add-on is only a question where the
   // registry has two views.
   if (CRegistry::HasWow32View()) columns.push_back({LoadStr(IDS_COLUMN_ARCHITECTURE), false});
+  for (unsigned id : {IDS_COLUMN_STATE, IDS_COLUMN_SIGNATURE}) columns.push_back({LoadStr(id), false});
   list_.SetColumns(std::move(columns));
   std::vector<std::wstring> empty;
   for (unsigned id : kind_.emptyTexts) empty.push_back(LoadStr(id));
@@ -171,6 +177,9 @@ std::vector<std::wstring> TableControlBase::Cells(const CResultNode& record, boo
     const CParam* view = record.params.Find(k::kView);
     cells.push_back(view ? LoadStr(view->Number() == 32 ? IDS_ARCH_32 : IDS_ARCH_64) : std::wstring());
   }
+  cells.push_back(VisibleText(Value(record, k::kState)));
+  // The signer's name comes from the file's certificate.
+  cells.push_back(VisibleText(Value(record, k::kSignature)));
   return cells;
 }
 
@@ -187,15 +196,17 @@ std::wstring TableControlBase::SearchText(const std::vector<std::wstring>& cells
 void TableControlBase::FillList() {
   std::vector<std::vector<std::wstring>> cells;
   std::vector<std::wstring> search;
-  std::vector<bool> isNew;
+  std::vector<bool> isNew, inactive;
   cells.reserve(records_.size());
   search.reserve(records_.size());
   for (const auto& record : records_) {
     cells.push_back(Cells(*record));
     search.push_back(SearchText(cells.back(), kind_.columns.size()));
     isNew.push_back(ages_.isNew && ages_.isNew(*record));
+    inactive.push_back(tables::RecordLooksInactive(*record));
   }
   list_.SetRecords(std::move(cells), search, std::move(isNew));
+  list_.SetInactive(std::move(inactive));
   UpdateCaption();
   if (rowsChanged) rowsChanged();
 }
@@ -308,6 +319,7 @@ void TableControlBase::RefreshList() {
         FillList();
         return;
       }
+      discovery::AddStatesAndSignatures(kind_, files_, *list);
       emptyFlag_ = list->Count() == 0;
       records_.reserve(list->Count());
       for (std::size_t i = 1; i <= list->Count(); ++i) records_.push_back(list->Shared(i));
@@ -369,6 +381,7 @@ void TableControlBase::ShowSelectedDetails() {
     if (CRegistry::HasWow32View() && record.params.IsInCollection(k::kView))
       details.Add(LoadStr(IDS_CAPTION_ARCHITECTURE),
                   LoadStr(record.params.Find(k::kView)->Number() == 32 ? IDS_ARCH_32 : IDS_ARCH_64));
+    tables::AddStateDetails(record, details);
     // Once the host has compared this start's listing with the last one.
     if (ages_.isNew) {
       const std::wstring& seen = ages_.isNew(record) ? ages_.firstSeenNew : ages_.firstSeenEarlier;
@@ -443,8 +456,18 @@ void TableControlBase::Remove() {
     if (!record) throw QlmError(kNoRecordOnRow, Context(L"ITableControl_Remove"), L"Object variable or With block variable not set");
     const std::wstring name = ObjectName(*record, RowText(row));
     const std::wstring title = LoadStr(kind_.deleteTitle);
-    if (core::ShowMessage(ConfirmationText(*record, name), core::kButtonYes | core::kButtonNo, title) !=
-        core::kButtonYes) {
+    // Where the browser can turn the add-on off, that is offered too:
+    // unlike deleting, it can be undone.
+    if (data_ && tables::StateApplies(kind_, *record)) {
+      const core::Choice choice = core::AskChoice(ConfirmationText(*record, name), title,
+                                                  {LoadStr(IDS_DELETE_OR_TURN_OFF)}, core::kButtonYes | core::kButtonNo);
+      if (choice.index == 0) {
+        if (tables::TurnOffWithoutAsking(kind_, *record, name, *data_)) RefreshList();
+        return;
+      }
+      if (choice.button != core::kButtonYes) return;
+    } else if (core::ShowMessage(ConfirmationText(*record, name), core::kButtonYes | core::kButtonNo, title) !=
+               core::kButtonYes) {
       return;
     }
     // The entry goes from its own registry view only: the same add-on in
@@ -462,6 +485,23 @@ void TableControlBase::Remove() {
       core::ShowMessage(shown, core::kButtonOK, title);
     }
     RefreshList();
+  });
+}
+
+void TableControlBase::ChangeState(bool turnOn, const core::DataFolder& data) {
+  if (removing_) return;
+  FlagScope busy(removing_);
+  data_ = data;
+  Guarded(Context(L"ChangeState"), kLevelError, [&] {
+    const int row = NoRecordShown() ? -1 : SelectedRow();
+    const std::shared_ptr<CResultNode> record = row < 0 ? nullptr : SharedRecordAt(row);
+    if (!record) {
+      core::ShowMessage(LoadStr(IDS_TURN_NO_SELECTION), core::kButtonOK, LoadStr(IDS_TURN_TITLE));
+      return;
+    }
+    const std::wstring name = ObjectName(*record, RowText(row));
+    const auto change = turnOn ? addonstate::Change::TurnOn : addonstate::Change::TurnOff;
+    if (tables::ChangeAddonState(kind_, *record, name, change, data)) RefreshList();
   });
 }
 

@@ -40,6 +40,10 @@ class TableControlBase : public WidgetWindow, public ITableControl {
   void Init(DetailsSink showDetails, PopupMenu* contextMenu) override;
   void RefreshList() override;
   void Remove() override;
+  void ChangeState(bool turnOn, const core::DataFolder& data) override;
+  // Where a deletion's "Turn Off instead" saves the keys it changes;
+  // without it the deletion offers no such choice.
+  void SetDataFolder(const core::DataFolder& data) { data_ = data; }
   std::wstring CurrentFullFileName() override;
   std::wstring CurrentFullFileNameError() override;
   std::wstring CurrentObjectName() override;
@@ -110,7 +114,7 @@ class TableControlBase : public WidgetWindow, public ITableControl {
 
   const discovery::AddonKind& KindOfTable() const { return kind_; }
   // The kind's listing routine; no list when it failed.
-  virtual std::optional<CResultNodes> Discover() const { return kind_.list(files_); }
+  virtual std::optional<CResultNodes> Discover() const;
   FileResolver& Files() const { return files_; }
   // The caption bar's text: the kind's caption.
   virtual std::wstring CaptionText() const;
@@ -201,6 +205,7 @@ class TableControlBase : public WidgetWindow, public ITableControl {
   // True while a deletion runs: its dialogs let messages through, and a
   // held Delete key must not stack a second deletion on the first.
   bool removing_ = false;
+  std::optional<core::DataFolder> data_;
   // The records in discovery order; the list's view says which row shows
   // which.
   std::vector<std::shared_ptr<CResultNode>> records_;

@@ -23,6 +23,7 @@ class SelectionOnlyTable final : public ITableControl {
  public:
   std::wstring file, fileError, name;
   int removals = 0;
+  std::vector<std::wstring> stateChanges;  // "on"/"off" and the backup folder handed in
 
   void Finalize() override {}
   std::int32_t ID() const override { return TableId::kToolbars; }
@@ -31,6 +32,9 @@ class SelectionOnlyTable final : public ITableControl {
   void Remove() override {
     ++removals;
     throw QlmError(5, L"ucTB", L"Invalid procedure call or argument");
+  }
+  void ChangeState(bool turnOn, const core::DataFolder& data) override {
+    stateChanges.push_back((turnOn ? L"on " : L"off ") + data.BackupFolder());
   }
   std::wstring CurrentFullFileName() override { return file; }
   std::wstring CurrentFullFileNameError() override { return fileError; }
@@ -96,6 +100,15 @@ TEST(CommandDispatch, EachCommandAsksItsHostForWhatItNeedsAndNoErrorEscapes) {
     // An error out of the table's own action is logged, not raised.
     dispatch.Run(Commands::kRowDelete);
     EXPECT_EQ(table.removals, 1);
+    // Turn Off and Turn On, from the ribbon and the row menu, go to the
+    // shown table with the host's data folder.
+    dispatch.Run(Commands::kTurnOff);
+    dispatch.Run(Commands::kRowTurnOn);
+    dispatch.Run(Commands::kRowTurnOff);
+    dispatch.Run(Commands::kTurnOn);
+    const std::wstring backups = host.Data().BackupFolder();
+    EXPECT_EQ(table.stateChanges, (std::vector<std::wstring>{L"off " + backups, L"on " + backups,
+                                                              L"off " + backups, L"on " + backups}));
     // Unknown ids do nothing.
     dispatch.Run(0);
     dispatch.Run(99999);

@@ -2,7 +2,11 @@
 // properties, delete from the ribbon and the row menu, refresh, errors.
 #include <gtest/gtest.h>
 
+#include "backup/RegistryBackup.h"
 #include "core/QlmError.h"
+#include "discovery/AddonStateReader.h"
+#include "support/RegFixture.h"
+#include "ui/tables/TableControlBase.h"
 #include "ozcore/CUtilities.h"
 #include "ui/main/CommandTable.h"
 #include "ui/main/MainWindow.h"
@@ -85,7 +89,8 @@ TEST_F(FMainCommands, PropertiesShowTheSheetOrSayTheFileIsGone) {
 TEST_F(FMainCommands, DeleteAsksFirstFromTheRowMenuAndTheRibbon) {
   auto shown = Run(Commands::kRowDelete, {L"No"});
   ASSERT_EQ(shown.size(), 1u);
-  EXPECT_EQ(shown[0].buttons.size(), 2u);
+  // The browser can turn a toolbar off: that is offered beside deleting.
+  EXPECT_EQ(shown[0].buttons, (std::vector<std::wstring>{L"Turn Off instead", L"Yes", L"No"}));
   EXPECT_TRUE(bar_.Registered());
 
   ASSERT_TRUE(SelectRow(list_, bar_.Name()));
@@ -124,4 +129,70 @@ TEST_F(FMainCommands, UnknownIdsDoNothingAndAnEscapingErrorIsLogged) {
   EXPECT_EQ(log.back().rfind(L"L0  #91  FMain.OnCommand  ", 0), 0u) << Narrow(log.back());
   EXPECT_TRUE(IsWindow(main_.Hwnd()));
   EXPECT_FALSE(main_.ExitRequested());
+}
+
+// Turn Off and Turn On for the fixture (a machine toolbar): the ribbon, the
+// row menu and the keys ask for whom, change the current user's settings
+// and show the state; deleting can turn it off instead.
+TEST_F(FMainCommands, TurnOffAndOnAskForWhomAndShowTheState) {
+  const std::wstring key =
+      RegistryBackup::CurrentUserSid() + L"\\" + discovery::AddonSettingsPath(bar_.Clsid());
+  ASSERT_FALSE(KeyPresent(HKEY_USERS, key));
+  const std::size_t backups = state_.BackupFiles().size();
+  auto stateOfRow = [&]() -> std::pair<std::wstring, bool> {
+    for (TableControlBase* table : main_.Lists()) {
+      if (table->ID() != TableId::kToolbars) continue;
+      for (std::size_t i = 0; i < table->Records().size(); ++i)
+        if (table->Records()[i]->ID == bar_.Clsid())
+          return {table->Records()[i]->params.Text(L"state"), table->List().Inactive(i)};
+    }
+    return {};
+  };
+  EXPECT_EQ(stateOfRow(), (std::pair<std::wstring, bool>{L"On", false}));
+
+  auto shown = Run(Commands::kTurnOff, {L"Cancel"});
+  ASSERT_EQ(shown.size(), 1u);
+  EXPECT_EQ(shown[0].buttons,
+            (std::vector<std::wstring>{L"For me only", L"For every user signed in on this computer", L"Cancel"}));
+  EXPECT_FALSE(KeyPresent(HKEY_USERS, key));
+
+  ASSERT_TRUE(SelectRow(list_, bar_.Name()));
+  shown = Run(Commands::kRowTurnOff, {L"For me only"});
+  EXPECT_EQ(shown.size(), 1u);
+  EXPECT_TRUE(KeyPresent(HKEY_USERS, key));
+  EXPECT_EQ(stateOfRow().first.rfind(L"Off for ", 0), 0u) << Narrow(stateOfRow().first);
+  EXPECT_TRUE(stateOfRow().second);
+  EXPECT_EQ(state_.BackupFiles().size(), backups + 1);
+
+  // Ctrl+E in the list: Turn On, asked the same way.
+  list_ = CurrentList(main_);
+  ASSERT_TRUE(SelectRow(list_, bar_.Name()));
+  {
+    DialogAnswerer answer({L"For me only"});
+    BYTE keys[256] = {};
+    GetKeyboardState(keys);
+    keys[VK_CONTROL] = 0x80;
+    SetKeyboardState(keys);
+    const bool used = main_.PreTranslateMessage(MSG{list_, WM_KEYDOWN, 'E', 0, 0, {}});
+    keys[VK_CONTROL] = 0;
+    SetKeyboardState(keys);
+    EXPECT_TRUE(used);
+    Pump();
+    EXPECT_EQ(answer.StopAndSeen().size(), 1u);
+  }
+  EXPECT_FALSE(KeyPresent(HKEY_USERS, key));
+  EXPECT_EQ(stateOfRow(), (std::pair<std::wstring, bool>{L"On", false}));
+
+  // Deleting, the user picks turning off instead: the entry stays.
+  list_ = CurrentList(main_);
+  ASSERT_TRUE(SelectRow(list_, bar_.Name()));
+  shown = Run(Commands::kDelete, {L"Turn Off instead"});
+  EXPECT_EQ(shown.size(), 1u);
+  EXPECT_TRUE(bar_.Registered());
+  EXPECT_TRUE(KeyPresent(HKEY_USERS, key));
+  list_ = CurrentList(main_);
+  ASSERT_TRUE(SelectRow(list_, bar_.Name()));
+  shown = Run(Commands::kTurnOn, {L"For me only"});
+  EXPECT_FALSE(KeyPresent(HKEY_USERS, key));
+  EXPECT_EQ(state_.BackupFiles().size(), backups + 4);  // one saved file per change
 }

@@ -137,7 +137,8 @@ TEST(FMainWindow, RibbonAndRowMenuCarryEveryCommandWithItsImage) {
                           group.buttons));
   EXPECT_EQ(layout, (std::vector<std::wstring>{
                         L" 5007=&File", L"menu: 5008=&Save List... | 6006=About | 6008=&Exit", L"quick: 6009=&Refresh",
-                        L"Home/Actions(0): 5001=&Delete 5002=Add-on File Properties 5009=Open in Registry &Editor",
+                        L"Home/Actions(0): 5001=&Delete 5002=Add-on File Properties 5009=Open in Registry &Editor "
+                        L"5011=Turn &Off 5012=Turn O&n",
                         L"Home/Web Search(1): 5005=Google File Name 5006=Google Add-on Name",
                         L"Home/Backup && Restore(2): 5000=&Backup IE Configuration 5004=&Restore IE Configuration",
                         L"Home/List(3): 5003=&Refresh 5008=&Save List..."}));
@@ -163,8 +164,8 @@ TEST(FMainWindow, RibbonAndRowMenuCarryEveryCommandWithItsImage) {
     }
   }
 
-  // The row menu: Delete, separator, the two searches, separator, Open in
-  // Registry Editor, Properties.
+  // The row menu: Delete, Turn Off, Turn On, separator, the two searches,
+  // separator, Open in Registry Editor, Properties.
   PopupMenu* menu = main.FindContextMenu(400);
   ASSERT_NE(menu, nullptr);
   EXPECT_EQ(main.FindContextMenu(401), nullptr);
@@ -175,10 +176,11 @@ TEST(FMainWindow, RibbonAndRowMenuCarryEveryCommandWithItsImage) {
     const UINT id = GetMenuItemID(menu->Handle(), i);
     items.push_back(id == 0 ? L"-" : std::to_wstring(id) + L"=" + text);
   }
-  EXPECT_EQ(items, (std::vector<std::wstring>{L"7001=&Delete", L"-", L"7003=Google File Name",
+  EXPECT_EQ(items, (std::vector<std::wstring>{L"7001=&Delete", L"7006=Turn &Off", L"7007=Turn O&n", L"-",
+                                              L"7003=Google File Name",
                                               L"7004=Google Add-on Name", L"-", L"7005=Open in Registry &Editor",
                                               L"7002=&Properties"}));
-  for (int id : {7001, 7002, 7003, 7004, 7005}) EXPECT_TRUE(main.Images().Contains(id)) << id;
+  for (int id : {7001, 7002, 7003, 7004, 7005, 7006, 7007}) EXPECT_TRUE(main.Images().Contains(id)) << id;
 
   // An access letter runs its command: B is Backup, which reports back.
   {

@@ -197,26 +197,26 @@ TEST(UiTablesMoreKinds, EachNewerKindShowsAndDeletesExactlyItsHostileEntry) {
   const std::vector<Deletion> deletions = {
       {TableId::kUrlSearchHooks, hookGoes, L"(noname)", L"(noname) URL search hook", L"Delete URL Search Hook",
        {L"File=URL search hook is improperly installed or configured", L"Affected users=Default",
-        L"Architecture=64-bit"},
+        L"Architecture=64-bit", L"State=n/a", L"Signature=Not checked (no file)"},
        [&](const hostile::Snapshot& s) { return ValueRemoved(s, kHku + kDefaultUser + hooks, hookGoes); }},
       {TableId::kActiveXControls, unitGoes, L"Quill^M^JUnit", L"Quill^M^JUnit ActiveX control",
        L"Delete ActiveX Control",
        {L"File=ActiveX control is improperly installed or configured", L"Affected users=Everyone",
-        L"Architecture=64-bit"},
+        L"Architecture=64-bit", L"State=n/a", L"Signature=Not checked (no file)"},
        keyGone(kHklm + units + L"\\" + unitGoes)},
       {TableId::kActiveXControls, unitLink, L"(noname)", L"(noname) ActiveX control", L"Delete ActiveX Control",
        {L"File=ActiveX control is improperly installed or configured", L"Affected users=Everyone",
-        L"Download address=victim", L"Architecture=64-bit"},
+        L"Download address=victim", L"Architecture=64-bit", L"State=n/a", L"Signature=Not checked (no file)"},
        keyGone(kHklm + units + L"\\" + unitLink)},
       {TableId::kProtocols, schemeGoes, L"quill^M^J^@evil-" + Pid(), L"quill^M^J^@evil-" + Pid() + L" protocol handler",
        L"Delete Protocol Handler",
        {fileRows[0], fileRows[1], L"Affected users=Default", L"Registered as=Protocol handler (scheme)",
-        L"Architecture=64-bit"},
+        L"Architecture=64-bit", L"State=n/a", L"Signature=Not signed"},
        keyGone(kHku + handlers + L"\\" + schemeGoes)},
       {TableId::kSearchProviders, providerGoes, L"Quill Scope", L"Quill Scope search provider",
        L"Delete Search Provider",
        {L"File=The search provider names no file", L"Affected users=Everyone", L"Search address=javascript:x^M^J",
-        L"Default provider=No", L"Architecture=64-bit"},
+        L"Default provider=No", L"Architecture=64-bit", L"State=n/a", L"Signature=n/a"},
        keyGone(kHklm + scopes + L"\\" + providerGoes)},
   };
   for (const auto& d : deletions) DeleteRow(d);
@@ -237,7 +237,7 @@ TEST(UiTablesMoreKinds, EachNewerKindShowsAndDeletesExactlyItsHostileEntry) {
       EXPECT_EQ(rig.Details(), (std::vector<std::wstring>{
                                    fileRows[0], fileRows[1], L"Affected users=Everyone",
                                    L"Download address=http://a.invalid/x.cab^M^J[HKEY_LOCAL_MACHINE\\Evil]",
-                                   L"Architecture=64-bit"}));
+                                   L"Architecture=64-bit", L"State=n/a", L"Signature=Not signed"}));
     }
   }
 }
@@ -259,7 +259,7 @@ TEST(UiTablesMoreKinds, DeletingTheDefaultProviderClearsTheDefault) {
   DeleteRow({TableId::kSearchProviders, other, L"Quill Other", L"Quill Other search provider",
              L"Delete Search Provider",
              {L"File=The search provider names no file", L"Affected users=Default", L"Search address=",
-              L"Default provider=No", L"Architecture=64-bit"},
+              L"Default provider=No", L"Architecture=64-bit", L"State=n/a", L"Signature=n/a"},
              [&](const hostile::Snapshot& s) { return KeyRemoved(s, kHku + scopes + L"\\" + other); }});
   ASSERT_TRUE(qlmtest::KeyPresent(HKEY_USERS, scopes));
 
@@ -270,7 +270,8 @@ TEST(UiTablesMoreKinds, DeletingTheDefaultProviderClearsTheDefault) {
   EXPECT_EQ(rig.Details(), (std::vector<std::wstring>{L"File=The search provider names no file",
                                                       L"Affected users=Default",
                                                       L"Search address=https://d.invalid/?q={searchTerms}",
-                                                      L"Default provider=Yes", L"Architecture=64-bit"}));
+                                                      L"Default provider=Yes", L"Architecture=64-bit",
+                                                      L"State=n/a", L"Signature=n/a"}));
   const hostile::Snapshot before = Areas();
   DialogAnswerer answers({L"Yes", L"OK"});
   rig.table().Remove();

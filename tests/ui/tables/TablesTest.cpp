@@ -123,7 +123,7 @@ TEST(UiTables, EveryKindListsItsAddonsAndDescribesTheSelectedOne) {
     EXPECT_EQ(table.Caption().Text(), kind.caption);
     // The kind's name columns, then the columns every kind shares.
     EXPECT_EQ(Columns(rig.list()), kind.columns + L"|Publisher|File|Version|Users" +
-                                       (CRegistry::HasWow32View() ? L"|Architecture" : L""));
+                                       (CRegistry::HasWow32View() ? L"|Architecture" : L"") + L"|State|Signature");
     EXPECT_NE(ListView_GetImageList(rig.list(), LVSIL_SMALL), nullptr);
     EXPECT_FALSE(table.TableIsEmpty());
 
@@ -139,15 +139,19 @@ TEST(UiTables, EveryKindListsItsAddonsAndDescribesTheSelectedOne) {
 
     rig.Select(goodRow);
     // The fixtures are native-view entries of a 64-bit prefix.
-    EXPECT_EQ(rig.Details(), (std::vector<std::wstring>{L"File=" + file, L"Manufacturer=" + kCompany,
-                                                         L"Affected users=" + scope, L"Architecture=64-bit"}));
+    // Context-menu extensions have no state the browser keeps by id.
+    const std::wstring state = kind.id == 5 ? L"State=n/a" : L"State=On";
+    EXPECT_EQ(rig.Details(),
+              (std::vector<std::wstring>{L"File=" + file, L"Manufacturer=" + kCompany, L"Affected users=" + scope,
+                                         L"Architecture=64-bit", state, L"Signature=Not signed"}));
     EXPECT_EQ(table.CurrentFullFileName(), file);
     EXPECT_EQ(table.CurrentFullFileNameError(), L"");
     EXPECT_EQ(table.CurrentObjectName(), kind.id == 4 ? L"Quill Button Quill Menu" : goodText);
 
     rig.Select(brokenRow);
     EXPECT_EQ(rig.Details(),
-              (std::vector<std::wstring>{L"File=" + kind.broken, L"Affected users=Everyone", L"Architecture=64-bit"}));
+              (std::vector<std::wstring>{L"File=" + kind.broken, L"Affected users=Everyone", L"Architecture=64-bit",
+                                         state, L"Signature=Not checked (no file)"}));
     EXPECT_EQ(table.CurrentFullFileName(), L"");
     EXPECT_EQ(table.CurrentFullFileNameError(), kind.broken);
 
@@ -308,7 +312,7 @@ TEST(UiTables, TheKeyboardMovesTheDetailsAndDeleteAsks) {
   rig.details().ShowDetails(CParams());
   key(VK_DOWN);
   EXPECT_EQ(rig.SelectedRows(), std::vector<int>{1});
-  EXPECT_EQ(rig.Details().size(), 4u);  // file, maker, users, architecture
+  EXPECT_EQ(rig.Details().size(), 6u);  // file, maker, users, architecture, state, signature
   key(VK_END);
   EXPECT_EQ(rig.SelectedRows(), std::vector<int>{2});
 

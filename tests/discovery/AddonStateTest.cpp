@@ -1,0 +1,252 @@
+// An add-on's state as read from the real registry: each store the browser
+// reads, their precedence, both views of the machine's policies, a record's
+// users; and the signatures of fixture files signed when the tests were
+// built.
+#include <gtest/gtest.h>
+
+#include "StringIds.h"
+#include "core/Strings.h"
+#include "discovery/AddonKinds.h"
+#include "discovery/AddonListing.h"
+#include "discovery/AddonRecord.h"
+#include "discovery/AddonStateReader.h"
+#include "discovery/DiscoveryRun.h"
+#include "discovery/FileGate.h"
+#include "discovery/FileResolver.h"
+#include "discovery/FileSignature.h"
+#include "support/RegFixture.h"
+#include "support/TestSupport.h"
+
+using namespace qlmtest;
+using discovery::AddonStateReader;
+
+namespace {
+
+const std::wstring kPolicyList = L"Software\\Microsoft\\Windows\\CurrentVersion\\Policies\\Ext\\CLSID";
+const std::wstring kPolicyExt = L"Software\\Microsoft\\Windows\\CurrentVersion\\Policies\\Ext";
+const std::wstring kRestrictions = L"Software\\Policies\\Microsoft\\Internet Explorer\\Restrictions";
+const std::wstring kMain = L"Software\\Microsoft\\Internet Explorer\\Main";
+const std::wstring kMainPolicy = L"Software\\Policies\\Microsoft\\Internet Explorer\\Main";
+
+// A made-up signed-in user: a SID-shaped key below HKEY_USERS.
+std::wstring FakeUser(int n) {
+  return L"S-1-5-21-7070-" + std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(n);
+}
+
+void Dword(RegFixture& reg, HKEY root, const std::wstring& path, const std::wstring& name, DWORD value) {
+  reg.Value(root, path, name, REG_DWORD, &value, sizeof value);
+}
+
+}  // namespace
+
+// One table of cases: what each store says, alone and together, for one
+// user and the add-on read in the native view.
+TEST(DiscoveryState, EachStoreAndTheirPrecedence) {
+  const std::wstring id = NewClsid();
+  const std::wstring user = FakeUser(1);
+  const std::wstring u = user + L"\\";
+  const std::wstring settings = u + discovery::AddonSettingsPath(id);
+  using Setup = std::function<void(RegFixture&)>;
+  struct Case {
+    const char* what;
+    Setup setup;
+    std::wstring expected;  // "%1" is the user
+    bool noManagement = false;
+  };
+  const Case cases[] = {
+      {"nothing set", [](RegFixture&) {}, L"On"},
+      {"turned off by the user",
+       [&](RegFixture& r) {
+         Dword(r, HKEY_USERS, settings, L"Flags", 1);
+         r.String(HKEY_USERS, settings, L"Version", L"*");
+       },
+       L"Off for %1"},
+      {"flags without the version mark",
+       [&](RegFixture& r) {
+         Dword(r, HKEY_USERS, settings, L"Flags", 1);
+         r.String(HKEY_USERS, settings, L"Version", L"8.0");
+       },
+       L"On"},
+      {"flags stored as text are no flags",
+       [&](RegFixture& r) {
+         r.String(HKEY_USERS, settings, L"Flags", L"1");
+         r.String(HKEY_USERS, settings, L"Version", L"*");
+       },
+       L"On"},
+      {"machine list blocks (text)", [&](RegFixture& r) { r.String(HKEY_LOCAL_MACHINE, kPolicyList, id, L"0"); },
+       L"Blocked by policy"},
+      {"machine list blocks (number)", [&](RegFixture& r) { Dword(r, HKEY_LOCAL_MACHINE, kPolicyList, id, 0); },
+       L"Blocked by policy"},
+      {"machine list allows over the user's mark",
+       [&](RegFixture& r) {
+         r.String(HKEY_LOCAL_MACHINE, kPolicyList, id, L"1");
+         Dword(r, HKEY_USERS, settings, L"Flags", 1);
+         r.String(HKEY_USERS, settings, L"Version", L"*");
+       },
+       L"Allowed by policy"},
+      {"user may change: the mark decides",
+       [&](RegFixture& r) {
+         r.String(HKEY_LOCAL_MACHINE, kPolicyList, id, L"2");
+         Dword(r, HKEY_USERS, settings, L"Flags", 3);
+         r.String(HKEY_USERS, settings, L"Version", L"*");
+       },
+       L"Off for %1"},
+      {"the user's list wins",
+       [&](RegFixture& r) {
+         r.String(HKEY_LOCAL_MACHINE, kPolicyList, id, L"0");
+         r.String(HKEY_USERS, u + kPolicyList, id, L"1");
+       },
+       L"Allowed by policy"},
+      {"only listed add-ons: not listed",
+       [&](RegFixture& r) { Dword(r, HKEY_LOCAL_MACHINE, kPolicyExt, L"RestrictToList", 1); }, L"Blocked by policy"},
+      {"only listed add-ons: listed",
+       [&](RegFixture& r) {
+         Dword(r, HKEY_LOCAL_MACHINE, kPolicyExt, L"RestrictToList", 1);
+         r.String(HKEY_LOCAL_MACHINE, kPolicyList, id, L"1");
+       },
+       L"Allowed by policy"},
+      {"every add-on off (settings)",
+       [&](RegFixture& r) { r.String(HKEY_USERS, u + kMain, L"Enable Browser Extensions", L"no"); },
+       L"All add-ons turned off for %1"},
+      {"every add-on off (policy branch)",
+       [&](RegFixture& r) { r.String(HKEY_USERS, u + kMainPolicy, L"Enable Browser Extensions", L"No"); },
+       L"All add-ons turned off for %1"},
+      {"extensions enabled", [&](RegFixture& r) { r.String(HKEY_USERS, u + kMain, L"Enable Browser Extensions", L"yes"); },
+       L"On"},
+      {"no management (machine)",
+       [&](RegFixture& r) { Dword(r, HKEY_LOCAL_MACHINE, kRestrictions, L"NoExtensionManagement", 1); }, L"On", true},
+      {"no management (user)",
+       [&](RegFixture& r) { Dword(r, HKEY_USERS, u + kRestrictions, L"NoExtensionManagement", 1); }, L"On", true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    RegFixture reg;
+    reg.Key(HKEY_USERS, user + L"\\Software");
+    c.setup(reg);
+    FileResolver files(true);
+    discovery::DiscoveryRun run(files, RegView::Native);
+    AddonStateReader reader(run);
+    const auto facts = reader.Read(id, RegView::Native, {user});
+    ASSERT_EQ(facts.states.size(), 1u);
+    EXPECT_EQ(discovery::state::SummaryText(facts.machine, facts.users, facts.states, discovery::StateTextsFromTable()),
+              discovery::state::Substitute(c.expected, user));
+    EXPECT_EQ(facts.states[0].noManagement, c.noManagement);
+  }
+}
+
+// The machine's policies are read in the view the add-on was found in;
+// a machine entry applies to every signed-in user, a user's entry to its
+// own user only.
+TEST(DiscoveryState, ViewsAndUsersOfARecord) {
+  const std::wstring id = NewClsid();
+  const std::wstring ann = FakeUser(2), bo = FakeUser(3);
+  RegFixture reg;
+  reg.Key(HKEY_USERS, ann + L"\\Software");
+  reg.Key(HKEY_USERS, bo + L"\\Software");
+  {
+    CRegistry wow(RegView::Wow32);
+    ASSERT_TRUE(wow.WriteString(HKEY_LOCAL_MACHINE, kPolicyList, id, L"0"));
+  }
+  FileResolver files(true);
+  discovery::DiscoveryRun run(files);
+  AddonStateReader reader(run);
+  const auto in32 = reader.Read(id, RegView::Wow32, {ann});
+  ASSERT_EQ(in32.states.size(), 1u);
+  EXPECT_EQ(in32.states[0].verdict, discovery::state::Verdict::Blocked);
+  // The value is removed through the same view it was written in.
+  CRegistry(RegView::Wow32).DeleteValue(HKEY_LOCAL_MACHINE, kPolicyList, id);
+
+  const auto& loaded = reader.LoadedUsers();
+  EXPECT_NE(std::find(loaded.begin(), loaded.end(), ann), loaded.end());
+  EXPECT_NE(std::find(loaded.begin(), loaded.end(), bo), loaded.end());
+  for (const auto& key : loaded) {
+    EXPECT_EQ(key.find(L"_Classes"), std::wstring::npos) << Narrow(key);
+    EXPECT_EQ(key.rfind(L"S-", 0), 0u) << Narrow(key);
+  }
+
+  CResultNode machine;
+  machine.ID = id;
+  machine.params.Add(discovery::keys::kKey, discovery::RootNumber(HKEY_LOCAL_MACHINE));
+  EXPECT_EQ(reader.UsersOf(machine), loaded);
+  CResultNode own;
+  own.ID = id;
+  own.params.Add(discovery::keys::kKey, discovery::RootNumber(HKEY_USERS));
+  own.params.Add(discovery::keys::kHive, bo + L"\\Software\\Microsoft\\Internet Explorer\\Toolbar\\WebBrowser");
+  EXPECT_EQ(reader.UsersOf(own), std::vector<std::wstring>{bo});
+
+  // Off for bo only: the machine entry names bo, the user entry too; a
+  // hostile id is not read at all.
+  const std::wstring settings = bo + L"\\" + discovery::AddonSettingsPath(id);
+  Dword(reg, HKEY_USERS, settings, L"Flags", 1);
+  reg.String(HKEY_USERS, settings, L"Version", L"*");
+  const auto& toolbars = discovery::Kind(TableId::kToolbars);
+  EXPECT_EQ(reader.StateText(toolbars, own), L"Off for " + bo);
+  const std::wstring machineText = reader.StateText(toolbars, machine);
+  EXPECT_NE(machineText.find(L"Off for "), std::wstring::npos) << Narrow(machineText);
+  EXPECT_NE(machineText.find(bo), std::wstring::npos);
+  EXPECT_EQ(machineText.find(ann), std::wstring::npos);
+  CResultNode hostile = own;
+  hostile.ID = id + L"\\..";
+  EXPECT_EQ(reader.StateText(toolbars, hostile), L"n/a");
+  EXPECT_EQ(reader.StateText(discovery::Kind(TableId::kMenuExtensions), own), L"n/a");
+}
+
+// The whole listing carries the values, last: a toolbar turned off for a
+// user shows so, and its file's signature is given.
+TEST(DiscoveryState, TheListingCarriesStateAndSignature) {
+  const std::wstring id = NewClsid(), user = FakeUser(4);
+  RegFixture reg;
+  reg.String(HKEY_CLASSES_ROOT, L"CLSID\\" + id, L"", L"Quill State Bar");
+  reg.String(HKEY_CLASSES_ROOT, L"CLSID\\" + id + L"\\InProcServer32", L"", FixtureFolder() + L"\\fx_signed.dll");
+  const std::wstring list = user + L"\\" + discovery::Kind(TableId::kToolbars).userPath;
+  reg.String(HKEY_USERS, list, id, L"");
+  const std::wstring settings = user + L"\\" + discovery::AddonSettingsPath(id);
+  Dword(reg, HKEY_USERS, settings, L"Flags", 1);
+  reg.String(HKEY_USERS, settings, L"Version", L"*");
+
+  FileResolver files(true);
+  const auto listing = discovery::ListAddons(discovery::Kind(TableId::kToolbars), files);
+  ASSERT_TRUE(listing.has_value());
+  const CResultNode* found = nullptr;
+  for (std::size_t i = 1; i <= listing->Count(); ++i)
+    if (listing->Item(i)->ID == id) found = listing->Item(i);
+  ASSERT_NE(found, nullptr);
+  const std::size_t n = found->params.Count();
+  ASSERT_GE(n, 2u);
+  EXPECT_EQ(found->params.At(n - 1)->Key(), L"state");
+  EXPECT_EQ(found->params.At(n - 1)->Text(), L"Off for " + user);
+  EXPECT_EQ(found->params.At(n)->Key(), L"signature");
+  EXPECT_EQ(found->params.At(n)->Text(), L"Signed by Quillmoor Test Signer");
+}
+
+// Signed, unsigned, and signed then altered; a network path is never
+// handed to the check or the file system.
+TEST(DiscoverySignature, FixtureFilesAndPathsNotOpened) {
+  const std::wstring folder = FixtureFolder();
+  const auto signedCheck = discovery::CheckFileSignature(folder + L"\\fx_signed.dll");
+  EXPECT_EQ(signedCheck.result, 0u);
+  EXPECT_EQ(signedCheck.signer, L"Quillmoor Test Signer");
+  EXPECT_EQ(discovery::CheckFileSignature(folder + L"\\fx_company.dll").result,
+            static_cast<std::uint32_t>(TRUST_E_NOSIGNATURE));
+  EXPECT_EQ(discovery::CheckFileSignature(folder + L"\\fx_tampered.dll").result,
+            static_cast<std::uint32_t>(TRUST_E_BAD_DIGEST));
+
+  FileResolver files(true);
+  discovery::DiscoveryRun run(files);
+  auto textOf = [&](const std::wstring& file, bool noted = false) {
+    CResultNode record;
+    record.params.Add(discovery::keys::kDll, file);
+    if (noted) record.params.Add(discovery::keys::kFileNote, L"Network path, not opened");
+    return run.SignatureText(record);
+  };
+  EXPECT_EQ(textOf(folder + L"\\fx_signed.dll"), L"Signed by Quillmoor Test Signer");
+  EXPECT_EQ(textOf(folder + L"\\fx_company.dll"), L"Not signed");
+  EXPECT_EQ(textOf(folder + L"\\fx_tampered.dll"), L"Signature does not match the file");
+  EXPECT_EQ(textOf(folder + L"\\no-such-file.dll"), L"Not checked (no file)");
+  EXPECT_EQ(textOf(L""), L"Not checked (no file)");
+  discovery::FileGate::Observer observer;
+  EXPECT_EQ(textOf(L"\\\\quill-host.invalid\\share\\x.dll"), L"Not checked (network path)");
+  EXPECT_EQ(textOf(L"\\\\.\\PhysicalDrive0"), L"Not checked (device path)");
+  EXPECT_EQ(textOf(L"C:\\x.dll", true), L"Not checked (network path)");
+  EXPECT_TRUE(observer.Paths().empty());
+}
