@@ -1,7 +1,7 @@
 #!/bin/bash
 # Builds the platform-free parts for this machine with clang and the
 # address and undefined-behaviour sanitizers, runs their tests and each
-# fuzz target for a few seconds (environment QLM_FUZZ_SECONDS, default 6:
+# fuzz target for a few seconds (environment QLM_FUZZ_SECONDS, default 5:
 # a minute of fuzzing in all) from its
 # seeds in tests/native/corpus/. Extra arguments go to ctest. The Wine
 # suite (scripts/test.sh) runs this first; scripts/fuzz.sh fuzzes longer.
@@ -13,7 +13,7 @@ build="${QLM_NATIVE_BUILD_DIR:-$root/build-native}"
 if [ ! -f "$build/build.ninja" ]; then
   CXX=clang++ cmake -S "$root/tests/native" -B "$build" -G Ninja >/dev/null
 fi
-cmake "$build" -DQLM_FUZZ_SECONDS="${QLM_FUZZ_SECONDS:-6}" >/dev/null
+cmake "$build" -DQLM_FUZZ_SECONDS="${QLM_FUZZ_SECONDS:-5}" >/dev/null
 cmake --build "$build"
 cd "$build"
 touch .native-test-start
