@@ -150,6 +150,34 @@ TEST_F(Lists, SharedColumnsSortingAndTheFilterFollowTheRecord) {
   EXPECT_EQ(table.Caption().Text(), L"Toolbars");
   EXPECT_EQ(main_.Status().Text(StatusBar::kFilterPart), L"");
 
+  // The header's menu lists the shared columns, checked while shown; the
+  // name column is not in it. Choosing one hides it, and again shows it.
+  RECT header{};
+  GetWindowRect(ListView_GetHeader(table.ListHwnd()), &header);
+  std::vector<std::wstring> offered;
+  auto rightClickHeader = [&] {
+    SendMessageW(table.Hwnd(), WM_CONTEXTMENU, reinterpret_cast<WPARAM>(table.ListHwnd()),
+                 MAKELPARAM(header.left + 5, header.top + 2));
+  };
+  table.List().chooseFromMenu = [&](HMENU menu, POINT) {
+    offered.clear();
+    for (int i = 0; i < GetMenuItemCount(menu); ++i) {
+      wchar_t text[64] = {};
+      GetMenuStringW(menu, static_cast<UINT>(i), text, 64, MF_BYPOSITION);
+      offered.push_back(std::wstring(text) + ((GetMenuState(menu, static_cast<UINT>(i), MF_BYPOSITION) & MF_CHECKED) ? L"+" : L"-"));
+    }
+    return static_cast<int>(GetMenuItemID(menu, 0));  // Publisher
+  };
+  rightClickHeader();
+  ASSERT_FALSE(offered.empty());
+  EXPECT_EQ(offered[0], L"Publisher+");
+  EXPECT_EQ(std::find(offered.begin(), offered.end(), L"Toolbar+"), offered.end());
+  EXPECT_EQ(table.ShownColumnCaptions()[1], L"File");
+  rightClickHeader();
+  EXPECT_EQ(offered[0], L"Publisher-");
+  EXPECT_EQ(table.ShownColumnCaptions()[1], L"Publisher");
+  table.List().chooseFromMenu = nullptr;
+
   // The status bar counts every kind and names the start-up backup; a
   // click on it opens its folder.
   EXPECT_NE(main_.Status().Text(StatusBar::kCountsPart).find(L"Toolbars: " + std::to_wstring(total)),
