@@ -67,7 +67,9 @@ void StartInventory::SaveAndCompare(const core::DataFolder& data, const std::vec
     const std::optional<std::wstring> text = inventory::ReadInventoryFile(*earlierFile, &reason);
     const auto entries = text ? inventory::ReadInventory(*text) : std::nullopt;
     if (!entries) {
-      LogRecord(0, L"The inventory " + *earlierFile + L" could not be read" + (reason.empty() ? L"" : L": " + reason),
+      LogRecord(0,
+                CUtilities::FormatString(LoadStr(IDS_LOG_INVENTORY_UNREADABLE),
+                                         {*earlierFile, reason.empty() ? LoadStr(IDS_INVENTORY_NOT_A_LISTING) : reason}),
                 kLevelDiscovery, kContext);
       return;
     }
