@@ -58,6 +58,32 @@ LONG OpenPath(HKEY root, const std::wstring& path, REGSAM access, bool openLink,
   return nativereg::OpenKey(base.get(), rest, access, openLink, out);
 }
 
+// Opens path below root key by key, each key itself rather than a link's
+// target: a key on the way that is a link fails the whole open. create:
+// missing keys are made (never one whose name holds a NUL). An empty path
+// or an empty part fails.
+bool OpenWithoutLinks(HKEY root, const std::wstring& path, REGSAM access, bool create, UniqueKey& out) {
+  if (path.empty()) return false;
+  UniqueKey current;
+  if (nativereg::OpenRoot(root, access, current) != ERROR_SUCCESS) return false;
+  for (std::size_t start = 0; start <= path.size();) {
+    const std::size_t end = std::min(path.find(L'\\', start), path.size());
+    const std::wstring part = path.substr(start, end - start);
+    start = end + 1;
+    if (part.empty()) return false;
+    UniqueKey next;
+    LONG rc = nativereg::OpenKey(current.get(), part, access, true, next);
+    if (create && rc == ERROR_FILE_NOT_FOUND && part.find(L'\0') == std::wstring::npos) {
+      rc = RegCreateKeyExW(current.get(), part.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, access, nullptr,
+                           next.put(), nullptr);
+    }
+    if (rc != ERROR_SUCCESS || nativereg::IsLink(next.get())) return false;
+    current = std::move(next);
+  }
+  out = std::move(current);
+  return true;
+}
+
 bool SameKeyName(const std::wstring& a, const std::wstring& b) {
   return a.size() == b.size() &&
          CompareStringOrdinal(a.data(), static_cast<int>(a.size()), b.data(), static_cast<int>(b.size()), TRUE) ==
@@ -224,47 +250,18 @@ bool CRegistry::WriteDWORD(HKEY root, const std::wstring& path, const std::wstri
 bool CRegistry::WriteValue(HKEY root, const std::wstring& rawPath, const std::wstring& name, DWORD type,
                            const BYTE* data, DWORD size) {
   impl_->Forget();
-  const std::wstring path = TrimSlashes(rawPath);
-  if (path.empty() || name.find(L'\0') != std::wstring::npos) return false;
-  const REGSAM access = KEY_QUERY_VALUE | KEY_SET_VALUE | KEY_CREATE_SUB_KEY | impl_->ViewFlag();
-  UniqueKey current;
-  if (nativereg::OpenRoot(root, access, current) != ERROR_SUCCESS) return false;
-  // Key by key, so that no link on the way is followed.
-  for (std::size_t start = 0; start <= path.size();) {
-    const std::size_t end = std::min(path.find(L'\\', start), path.size());
-    const std::wstring part = path.substr(start, end - start);
-    start = end + 1;
-    if (part.empty()) return false;
-    UniqueKey next;
-    LONG rc = nativereg::OpenKey(current.get(), part, access, true, next);
-    if (rc == ERROR_FILE_NOT_FOUND && part.find(L'\0') == std::wstring::npos) {
-      rc = RegCreateKeyExW(current.get(), part.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, access, nullptr,
-                           next.put(), nullptr);
-    }
-    if (rc != ERROR_SUCCESS || nativereg::IsLink(next.get())) return false;
-    current = std::move(next);
-  }
-  return RegSetValueExW(current.get(), name.c_str(), 0, type, data, size) == ERROR_SUCCESS;
+  if (name.find(L'\0') != std::wstring::npos) return false;
+  UniqueKey key;
+  if (!OpenWithoutLinks(root, TrimSlashes(rawPath),
+                        KEY_QUERY_VALUE | KEY_SET_VALUE | KEY_CREATE_SUB_KEY | impl_->ViewFlag(), true, key))
+    return false;
+  return RegSetValueExW(key.get(), name.c_str(), 0, type, data, size) == ERROR_SUCCESS;
 }
 
 bool CRegistry::PathHasNoLink(HKEY root, const std::wstring& rawPath) {
   impl_->Forget();
-  const std::wstring path = TrimSlashes(rawPath);
-  if (path.empty()) return false;
-  const REGSAM access = KEY_QUERY_VALUE | impl_->ViewFlag();
-  UniqueKey current;
-  if (nativereg::OpenRoot(root, access, current) != ERROR_SUCCESS) return false;
-  for (std::size_t start = 0; start <= path.size();) {
-    const std::size_t end = std::min(path.find(L'\\', start), path.size());
-    const std::wstring part = path.substr(start, end - start);
-    start = end + 1;
-    if (part.empty()) return false;
-    UniqueKey next;
-    if (nativereg::OpenKey(current.get(), part, access, true, next) != ERROR_SUCCESS || nativereg::IsLink(next.get()))
-      return false;
-    current = std::move(next);
-  }
-  return true;
+  UniqueKey key;
+  return OpenWithoutLinks(root, TrimSlashes(rawPath), KEY_QUERY_VALUE | impl_->ViewFlag(), false, key);
 }
 
 bool CRegistry::DeleteValue(HKEY root, const std::wstring& path, const std::wstring& name) {

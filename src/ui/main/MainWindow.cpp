@@ -256,36 +256,12 @@ void MainWindow::CompareWithLastStart() {
   if (!host_) return;
   inventory_.SaveAndCompare(data_, host_->Tables());
   if (!inventory_.Compared()) return;
-  for (TableControlBase* table : host_->Tables()) {
-    TableControlBase::AgeMarks marks;
-    const std::wstring kind = table->Kind().scanName;
-    marks.isNew = [this, kind](const CResultNode& record) { return inventory_.IsNew(kind, record); };
-    marks.firstSeenNew = CUtilities::FormatString(LoadStr(IDS_FIRST_SEEN_NOW), {inventory_.Now()});
-    marks.firstSeenEarlier = CUtilities::FormatString(LoadStr(IDS_FIRST_SEEN_BEFORE), {inventory_.Earlier()});
-    table->SetAgeMarks(std::move(marks));
-  }
+  inventory_.MarkTables(host_->Tables());
   if (host_->CurrentTable()) host_->CurrentTable()->ShowDetails();
 }
 
 void MainWindow::UpdateStatus() {
-  if (!status_.Hwnd() || !host_) return;
-  std::wstring counts;
-  std::size_t shown = 0, total = 0;
-  for (TableControlBase* table : host_->Tables()) {
-    if (!counts.empty()) counts += L"   ";
-    counts += CUtilities::FormatString(LoadStr(IDS_STATUS_KIND_COUNT),
-                                       {LoadStr(table->Kind().caption), std::to_wstring(table->RecordCount())});
-    shown += table->ShownCount();
-    total += table->RecordCount();
-  }
-  status_.SetText(StatusBar::kCountsPart, counts);
-  status_.SetText(StatusBar::kFilterPart,
-                  host_->Filter().empty()
-                      ? std::wstring()
-                      : CUtilities::FormatString(LoadStr(IDS_STATUS_FILTER), {std::to_wstring(shown), std::to_wstring(total)}));
-  status_.SetText(StatusBar::kBackupPart, lastBackup_.empty()
-                                              ? LoadStr(IDS_STATUS_NO_BACKUP)
-                                              : CUtilities::FormatString(LoadStr(IDS_STATUS_LAST_BACKUP), {lastBackup_}));
+  if (host_) status_.ShowLists(host_->Tables(), !host_->Filter().empty(), lastBackup_);
 }
 
 void MainWindow::OnNotify(const NMHDR& header) {

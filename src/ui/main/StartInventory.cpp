@@ -94,3 +94,14 @@ void StartInventory::SaveAndCompare(const core::DataFolder& data, const std::vec
 bool StartInventory::IsNew(const std::wstring& kind, const CResultNode& record) const {
   return compared_ && earlierEntries_.count(inventory::IdentityOf(kind, record)) == 0;
 }
+
+void StartInventory::MarkTables(const std::vector<TableControlBase*>& tables) const {
+  for (TableControlBase* table : tables) {
+    TableControlBase::AgeMarks marks;
+    const std::wstring kind = table->Kind().scanName;
+    marks.isNew = [this, kind](const CResultNode& record) { return IsNew(kind, record); };
+    marks.firstSeenNew = CUtilities::FormatString(LoadStr(IDS_FIRST_SEEN_NOW), {now_});
+    marks.firstSeenEarlier = CUtilities::FormatString(LoadStr(IDS_FIRST_SEEN_BEFORE), {earlier_});
+    table->SetAgeMarks(std::move(marks));
+  }
+}

@@ -22,6 +22,11 @@ class StartInventory {
   // are logged ("FMain.SaveInventory"); then nothing is marked new.
   void SaveAndCompare(const core::DataFolder& data, const std::vector<TableControlBase*>& tables);
 
+  // Hands each table its age marks from the comparison: which records are
+  // new, and the "First seen" texts. The tables must not outlive this
+  // object.
+  void MarkTables(const std::vector<TableControlBase*>& tables) const;
+
   // True once an earlier inventory was read: only then is anything new.
   bool Compared() const { return compared_; }
   // Not in the earlier inventory (false before one was read).

@@ -4,6 +4,10 @@
 
 #include <vector>
 
+#include "core/Strings.h"
+#include "ozcore/CUtilities.h"
+#include "ui/tables/TableControlBase.h"
+
 bool StatusBar::Create(HWND parent, int controlId) {
   hwnd_ = CreateWindowExW(0, STATUSCLASSNAMEW, L"", WS_CHILD | WS_VISIBLE | SBARS_SIZEGRIP | SBARS_TOOLTIPS, 0, 0, 0, 0,
                           parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(controlId)), GetModuleHandleW(nullptr),
@@ -54,4 +58,24 @@ int StatusBar::PartAt(POINT client) const {
     if (PtInRect(&r, client)) return part;
   }
   return -1;
+}
+
+void StatusBar::ShowLists(const std::vector<TableControlBase*>& tables, bool filtered,
+                          const std::wstring& lastBackup) {
+  if (!hwnd_) return;
+  std::wstring counts;
+  std::size_t shown = 0, total = 0;
+  for (const TableControlBase* table : tables) {
+    if (!counts.empty()) counts += L"   ";
+    counts += CUtilities::FormatString(LoadStr(IDS_STATUS_KIND_COUNT),
+                                       {LoadStr(table->Kind().caption), std::to_wstring(table->RecordCount())});
+    shown += table->ShownCount();
+    total += table->RecordCount();
+  }
+  SetText(kCountsPart, counts);
+  SetText(kFilterPart, filtered ? CUtilities::FormatString(LoadStr(IDS_STATUS_FILTER),
+                                                           {std::to_wstring(shown), std::to_wstring(total)})
+                                : std::wstring());
+  SetText(kBackupPart, lastBackup.empty() ? LoadStr(IDS_STATUS_NO_BACKUP)
+                                          : CUtilities::FormatString(LoadStr(IDS_STATUS_LAST_BACKUP), {lastBackup}));
 }

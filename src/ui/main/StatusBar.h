@@ -5,6 +5,9 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
+
+class TableControlBase;
 
 class StatusBar {
  public:
@@ -26,6 +29,10 @@ class StatusBar {
 
   void SetText(int part, const std::wstring& text);
   std::wstring Text(int part) const;
+  // The parts for the lists: every kind's count, the filter's count while
+  // one is set, and the last backup (its full path; empty: none yet).
+  void ShowLists(const std::vector<TableControlBase*>& tables, bool filtered, const std::wstring& lastBackup);
+
   // The part under a point of the bar's client area; -1 for none.
   int PartAt(POINT client) const;
 

@@ -15,6 +15,7 @@
 #include "discovery/AddonListing.h"
 #include "ui/tables/StateCommand.h"
 #include "ui/tables/StateDetails.h"
+#include "ui/tables/SharedColumns.h"
 #include "ui/tables/TableText.h"
 #include "ui/widgets/ImageStore.h"
 #include "ui/widgets/PopupMenu.h"
@@ -93,12 +94,7 @@ void TableControlBase::AddColumns() {
   if (columnsAdded_ || !list_.Hwnd()) return;
   std::vector<AddonList::Column> columns;
   for (unsigned id : kind_.columns) columns.push_back({LoadStr(id), true});
-  for (unsigned id : {IDS_COLUMN_PUBLISHER, IDS_COLUMN_FILE, IDS_COLUMN_VERSION, IDS_COLUMN_USERS})
-    columns.push_back({LoadStr(id), false});
-  // Which browser processes load an add-on is only a question where the
-  // registry has two views.
-  if (CRegistry::HasWow32View()) columns.push_back({LoadStr(IDS_COLUMN_ARCHITECTURE), false});
-  for (unsigned id : {IDS_COLUMN_STATE, IDS_COLUMN_SIGNATURE}) columns.push_back({LoadStr(id), false});
+  for (const auto& shared : tables::SharedColumns()) columns.push_back({LoadStr(shared.caption), false});
   list_.SetColumns(std::move(columns));
   std::vector<std::wstring> empty;
   for (unsigned id : kind_.emptyTexts) empty.push_back(LoadStr(id));
@@ -161,35 +157,25 @@ void TableControlBase::SelectRow(int row) {
 }
 
 std::vector<std::wstring> TableControlBase::Cells(const CResultNode& record, bool visible) const {
-  namespace k = discovery::keys;
   // Names come from the registry: control characters and the like are
   // shown escaped, so a name can neither hide nor pass for another.
-  auto VisibleText = [visible](const std::wstring& text) { return visible ? discovery::text::VisibleText(text) : text; };
+  auto shown = [visible](const std::wstring& text) { return visible ? discovery::text::VisibleText(text) : text; };
   std::vector<std::wstring> cells;
   std::vector<std::wstring> names = RowTexts(record);
   names.resize(kind_.columns.size());
-  for (const auto& name : names) cells.push_back(VisibleText(name));
-  cells.push_back(VisibleText(Value(record, k::kManufacturer)));
-  cells.push_back(VisibleText(Value(record, k::kDll)));
-  cells.push_back(VisibleText(Value(record, k::kVersion)));
-  cells.push_back(VisibleText(Value(record, k::kScope)));
-  if (CRegistry::HasWow32View()) {
-    const CParam* view = record.params.Find(k::kView);
-    cells.push_back(view ? LoadStr(view->Number() == 32 ? IDS_ARCH_32 : IDS_ARCH_64) : std::wstring());
-  }
-  cells.push_back(VisibleText(Value(record, k::kState)));
-  // The signer's name comes from the file's certificate.
-  cells.push_back(VisibleText(Value(record, k::kSignature)));
+  for (const auto& name : names) cells.push_back(shown(name));
+  for (const auto& shared : tables::SharedColumns()) cells.push_back(shown(shared.cell(record)));
   return cells;
 }
 
 std::wstring TableControlBase::SearchText(const std::vector<std::wstring>& cells, std::size_t nameColumns) {
-  // Name(s), file, publisher and users; a line break keeps a word from
-  // matching across two of them.
+  // The name(s) and the searched shared columns; a line break keeps a word
+  // from matching across two of them.
   std::wstring text;
   for (std::size_t i = 0; i < nameColumns && i < cells.size(); ++i) text += cells[i] + L"\n";
-  for (std::size_t shared : {std::size_t{1}, std::size_t{0}, std::size_t{3}})
-    if (nameColumns + shared < cells.size()) text += cells[nameColumns + shared] + L"\n";
+  const auto& shared = tables::SharedColumns();
+  for (std::size_t i = 0; i < shared.size() && nameColumns + i < cells.size(); ++i)
+    if (shared[i].searched) text += cells[nameColumns + i] + L"\n";
   return text;
 }
 
