@@ -250,3 +250,11 @@
 #define IDS_TIPTITLE_TURN_OFF 850
 #define IDS_TIPTITLE_TURN_ON 851
 // End of 800-899.
+
+// 930-949: handlers that replace a built-in one, values too large to read,
+// registry editor keys it cannot open.
+#define IDS_REPLACES_BUILT_IN_HANDLER 930
+#define IDS_VALUE_TOO_LARGE 931
+#define IDS_REGEDIT_KEY_NOT_OPENABLE 932
+#define IDS_LOG_REGEDIT_KEY_NOT_OPENABLE 933
+// End of 930-949.

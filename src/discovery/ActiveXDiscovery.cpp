@@ -20,9 +20,9 @@ void FillActiveXControls(DiscoveryRun& run, CResultNodes& list, HKEY root, const
       if (!text::HasClsidLength(clsid)) continue;
       const std::wstring entry = path + L"\\" + clsid;
       std::wstring unitName, codeBase;
-      registry.ReadString(root, entry, L"", unitName);
+      ReadListedString(registry, root, entry, L"", unitName);
       // Where the control came from: shown, never opened.
-      registry.ReadString(root, entry + L"\\DownloadInformation", L"CODEBASE", codeBase);
+      ReadListedString(registry, root, entry + L"\\DownloadInformation", L"CODEBASE", codeBase);
 
       const RegView view = views.classes.empty() ? views.entries : run.ClassView(clsid, views.classes);
       const DiscoveryRun::ClassFacts found = run.ReadClass(clsid, view);

@@ -35,7 +35,9 @@ inline constexpr const wchar_t* kView = L"view";  // 64 or 32: the registry view
 // ActiveX controls: the download address (shown, never opened).
 inline constexpr const wchar_t* kCodeBase = L"codeBase";
 // Protocol handlers and filters: the list ("Handler" or "Filter"), the
-// class the entry names, and 1 for the system's own (present only then).
+// class the entry names, and "system": 1 for the system's own, 0 for a
+// built-in scheme's name that points at another class or file (present
+// only for those two).
 inline constexpr const wchar_t* kProtocolList = L"list";
 inline constexpr const wchar_t* kClassId = L"classId";
 inline constexpr const wchar_t* kSystem = L"system";

@@ -29,8 +29,9 @@ void FillBHOInfo(DiscoveryRun& run, const CStringDictionary& names, CResultNodes
       if (!text::HasClsidLength(clsid)) continue;
       // The name comes from the entry itself, not from the class.
       std::wstring name, file;
-      registry.ReadString(root, std::wstring(Kind(TableId::kHelperObjects).machinePath) + L"\\" + clsid, L"", name);
-      registry.ReadString(HKEY_CLASSES_ROOT, L"CLSID\\" + clsid + L"\\InProcServer32", L"", file);
+      ReadListedString(registry, root, std::wstring(Kind(TableId::kHelperObjects).machinePath) + L"\\" + clsid, L"",
+                       name);
+      ReadListedString(registry, HKEY_CLASSES_ROOT, L"CLSID\\" + clsid + L"\\InProcServer32", L"", file);
       const DiscoveryRun::FileFacts facts = run.ResolveFile(file, view);
 
       CResultNode& node = list.Add();

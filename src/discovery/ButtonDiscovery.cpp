@@ -27,19 +27,20 @@ void FillTBButtonInfo(DiscoveryRun& run, HKEY root, const std::wstring& path, co
 
       // Every value of the entry key first, while that key is open.
       std::wstring buttonText, menuText, file, classId;
-      registry.ReadString(root, entry, L"buttontext", buttonText);
-      registry.ReadString(root, entry, L"menutext", menuText);
-      registry.ReadString(root, entry, L"script", file);
-      if (file.empty()) registry.ReadString(root, entry, L"exec", file);
+      ReadListedString(registry, root, entry, L"buttontext", buttonText);
+      ReadListedString(registry, root, entry, L"menutext", menuText);
+      ReadListedString(registry, root, entry, L"script", file);
+      if (file.empty()) ReadListedString(registry, root, entry, L"exec", file);
       file = text::ResourceAddressFile(file);
       // A script entry belongs to the view it was found in; a class entry
       // to the view its class is registered in.
       RegView view = views.classes.empty() ? views.entries : views.classes.front();
       if (file.empty()) {
-        registry.ReadString(root, entry, L"ClsidExtension", classId);
+        ReadListedString(registry, root, entry, L"ClsidExtension", classId);
         if (!classId.empty()) {
           if (!views.classes.empty()) view = run.ClassView(classId, views.classes);
-          run.Registry(view).ReadString(HKEY_CLASSES_ROOT, L"CLSID\\" + classId + L"\\InProcServer32", L"", file);
+          ReadListedString(run.Registry(view), HKEY_CLASSES_ROOT, L"CLSID\\" + classId + L"\\InProcServer32", L"",
+                           file);
         }
       }
       const DiscoveryRun::FileFacts facts = run.ResolveFile(file, view);

@@ -13,6 +13,15 @@
 
 namespace discovery {
 
+bool ReadListedString(CRegistry& registry, HKEY root, const std::wstring& path, const std::wstring& name,
+                      std::wstring& out) {
+  std::uint64_t tooLarge = 0;
+  if (registry.ReadString(root, path, name, out, &tooLarge)) return true;
+  if (tooLarge == 0) return false;
+  out = CUtilities::FormatString(LoadStr(IDS_VALUE_TOO_LARGE), {std::to_wstring(tooLarge)});
+  return true;
+}
+
 DiscoveryRun::DiscoveryRun(FileResolver& files, std::vector<RegView> views) : views_(std::move(views)), files_(files) {
   if (views_.empty()) views_.push_back(RegView::Default);
 }
@@ -122,8 +131,8 @@ DiscoveryRun::ClassFacts DiscoveryRun::ReadClass(const std::wstring& clsid, RegV
   ClassFacts facts;
   if (clsid.empty() || clsid.find(L'\\') != std::wstring::npos) return facts;
   CRegistry& registry = Registry(view);
-  registry.ReadString(HKEY_CLASSES_ROOT, L"CLSID\\" + clsid, L"", facts.name);
-  registry.ReadString(HKEY_CLASSES_ROOT, L"CLSID\\" + clsid + L"\\InProcServer32", L"", facts.rawFile);
+  ReadListedString(registry, HKEY_CLASSES_ROOT, L"CLSID\\" + clsid, L"", facts.name);
+  ReadListedString(registry, HKEY_CLASSES_ROOT, L"CLSID\\" + clsid + L"\\InProcServer32", L"", facts.rawFile);
   facts.file = ResolveFile(facts.rawFile, view);
   return facts;
 }
@@ -163,14 +172,16 @@ std::wstring DiscoveryRun::CheckedSignatureText(const std::wstring& file) {
   if (kind != PathKind::Local) return LoadStr(IDS_SIGNATURE_NETWORK_PATH);
   // Only a whole local path is handed to the check, which would otherwise
   // look for the file itself.
-  FileResolver::FileStamp stamp;
-  if (!IsFullDrivePath(file) || !FileGate::FileStamp(file, stamp.size, stamp.writeTime))
-    return LoadStr(IDS_SIGNATURE_NO_FILE);
-  // Checked in an earlier listing and unchanged since: the same answer.
-  if (const std::wstring* known = files_.KnownSignature(file, stamp)) return *known;
-  const SignatureCheck check = CheckFileSignature(file);
+  if (!IsFullDrivePath(file) || !FileGate::FileExists(file)) return LoadStr(IDS_SIGNATURE_NO_FILE);
+  const SignatureSubject subject(file);
+  // Checked in an earlier listing and the same file unchanged since: the
+  // same answer.
+  const std::optional<FileIdentity> identity = subject.Identity();
+  if (identity)
+    if (const std::wstring* known = files_.KnownSignature(file, *identity)) return *known;
+  const SignatureCheck check = subject.Check();
   std::wstring text = trust::AnswerText(check.result, check.signer, SignatureTexts());
-  files_.KeepSignature(file, stamp, text);
+  if (identity) files_.KeepSignature(file, *identity, text);
   return text;
 }
 

@@ -18,6 +18,12 @@ class FileResolver;
 
 namespace discovery {
 
+// A string value as a listing shows it: CRegistry::ReadString, except that a
+// value too large to be read gives "Value too large (N bytes), not read"
+// (true) where its text would be.
+bool ReadListedString(CRegistry& registry, HKEY root, const std::wstring& path, const std::wstring& name,
+                      std::wstring& out);
+
 class DiscoveryRun {
  public:
   // files: resolves the entries' file strings; its answers outlive the run.

@@ -39,9 +39,9 @@ void FillObjectInfo(DiscoveryRun& run, const CStringDictionary& classIds, CResul
 
       const std::wstring classKey = L"CLSID\\" + clsid;
       std::wstring name, file, page;
-      registry.ReadString(HKEY_CLASSES_ROOT, classKey, L"", name);
-      registry.ReadString(HKEY_CLASSES_ROOT, classKey + L"\\InProcServer32", L"", file);
-      registry.ReadString(HKEY_CLASSES_ROOT, classKey + L"\\Instance\\InitPropertyBag", L"Url", page);
+      ReadListedString(registry, HKEY_CLASSES_ROOT, classKey, L"", name);
+      ReadListedString(registry, HKEY_CLASSES_ROOT, classKey + L"\\InProcServer32", L"", file);
+      ReadListedString(registry, HKEY_CLASSES_ROOT, classKey + L"\\Instance\\InitPropertyBag", L"Url", page);
       DiscoveryRun::FileFacts facts = run.ResolveFile(file, view);
       // A bar hosted by the system's own browser library is the page it
       // shows; a library of that name elsewhere is the bar's own file.

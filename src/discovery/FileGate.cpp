@@ -180,12 +180,6 @@ bool FileGate::FileExists(const std::wstring& path) {
   return CFileSystem::FileExists(path);
 }
 
-bool FileGate::FileStamp(const std::wstring& file, std::uint64_t& size, std::uint64_t& writeTime) {
-  if (!IsDriveAbsolutePath(file) || CheckedKind(file) != PathKind::Local) return false;
-  Record(file);
-  return CFileSystem::FileStamp(file, size, writeTime);
-}
-
 CStringDictionary FileGate::VersionStrings(const std::wstring& file) {
   if (!IsDriveAbsolutePath(file) || CheckedKind(file) != PathKind::Local) return CStringDictionary();
   Record(file);

@@ -34,9 +34,6 @@ class FileGate {
   static std::wstring LongName(const std::wstring& path);
   // True for an existing local file (not a folder).
   static bool FileExists(const std::wstring& path);
-  // The size and last write time of a local file named by a full drive
-  // path; false when refused or unreadable.
-  static bool FileStamp(const std::wstring& file, std::uint64_t& size, std::uint64_t& writeTime);
   // The version strings of a file named by a full drive path ("C:\..."):
   // any other form would make the reader search for the file on its own.
   // Empty when refused or unreadable.

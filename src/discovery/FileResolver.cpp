@@ -44,11 +44,13 @@ std::wstring FileResolver::Resolve(const std::wstring& input, bool as32BitProces
   return longName.empty() ? found : longName;
 }
 
-const std::wstring* FileResolver::KnownSignature(const std::wstring& file, const FileStamp& stamp) const {
+const std::wstring* FileResolver::KnownSignature(const std::wstring& file,
+                                                 const discovery::FileIdentity& identity) const {
   const auto it = signatures_.find(file);
-  return it != signatures_.end() && it->second.first == stamp ? &it->second.second : nullptr;
+  return it != signatures_.end() && it->second.first == identity ? &it->second.second : nullptr;
 }
 
-void FileResolver::KeepSignature(const std::wstring& file, const FileStamp& stamp, const std::wstring& text) {
-  signatures_[file] = {stamp, text};
+void FileResolver::KeepSignature(const std::wstring& file, const discovery::FileIdentity& identity,
+                                 const std::wstring& text) {
+  signatures_[file] = {identity, text};
 }

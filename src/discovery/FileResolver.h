@@ -4,10 +4,10 @@
 // into the full long path of the file. Answers are kept for the whole run.
 // Every search goes through the file gate: a network or device path is
 // never searched for and is answered as written.
-#include <cstdint>
 #include <string>
 #include <unordered_map>
 
+#include "discovery/FileSignature.h"
 #include "ozcore/CStringDictionary.h"
 
 class FileResolver {
@@ -27,14 +27,11 @@ class FileResolver {
   std::wstring GetFullFileNameFromShortFilename(const std::wstring& input, bool as32BitProcess = false);
 
   // What the platform said of a file's signature (as shown), kept while the
-  // file's size and last write time stay as they were when it was checked:
-  // a later listing checks only files that changed.
-  struct FileStamp {
-    std::uint64_t size = 0, writeTime = 0;
-    bool operator==(const FileStamp&) const = default;
-  };
-  const std::wstring* KnownSignature(const std::wstring& file, const FileStamp& stamp) const;
-  void KeepSignature(const std::wstring& file, const FileStamp& stamp, const std::wstring& text);
+  // path names the same file in the same state (its identity as the
+  // checked handle gave it): a later listing checks only files that
+  // changed.
+  const std::wstring* KnownSignature(const std::wstring& file, const discovery::FileIdentity& identity) const;
+  void KeepSignature(const std::wstring& file, const discovery::FileIdentity& identity, const std::wstring& text);
 
   // How many inputs have an answer so far (of both kinds).
   std::size_t CachedCount() const { return cache_.Count() + cache32_.Count(); }
@@ -46,5 +43,5 @@ class FileResolver {
   // Input exactly as passed -> answer, for this process's reading and for
   // a 32-bit process's.
   CStringDictionary cache_, cache32_;
-  std::unordered_map<std::wstring, std::pair<FileStamp, std::wstring>> signatures_;
+  std::unordered_map<std::wstring, std::pair<discovery::FileIdentity, std::wstring>> signatures_;
 };

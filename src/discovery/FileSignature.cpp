@@ -8,10 +8,10 @@
 #include <mscat.h>
 // clang-format on
 
+#include <cstring>
 #include <vector>
 
 #include "discovery/TrustAnswer.h"
-#include "ozcore/UniqueHandle.h"
 
 namespace discovery {
 
@@ -137,20 +137,53 @@ SignatureCheck VerifyByCatalog(const std::wstring& path, HANDLE file, const Sign
 
 }  // namespace
 
-SignatureCheck CheckFileSignature(const std::wstring& path) {
-  // Opened once, for reading, as a file (a folder or a device is refused
-  // by the caller); the checks read it through this handle.
-  UniqueFile file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
-                              FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!file) {
+SignatureSubject::SignatureSubject(const std::wstring& path)
+    : path_(path),
+      file_(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                        FILE_ATTRIBUTE_NORMAL, nullptr)) {
+  if (!file_) openError_ = static_cast<std::uint32_t>(HRESULT_FROM_WIN32(GetLastError()));
+}
+
+std::optional<FileIdentity> SignatureSubject::Identity() const {
+  if (!file_) return std::nullopt;
+  FileIdentity identity;
+  FILE_ID_INFO id{};
+  BY_HANDLE_FILE_INFORMATION older{};
+  if (GetFileInformationByHandleEx(file_.get(), FileIdInfo, &id, sizeof id)) {
+    identity.volume = id.VolumeSerialNumber;
+    std::memcpy(identity.fileId.data(), id.FileId.Identifier, identity.fileId.size());
+  } else if (GetFileInformationByHandle(file_.get(), &older)) {
+    // Systems before FILE_ID_INFO: the volume serial and 64-bit index.
+    identity.volume = older.dwVolumeSerialNumber;
+    const std::uint64_t index = (static_cast<std::uint64_t>(older.nFileIndexHigh) << 32) | older.nFileIndexLow;
+    std::memcpy(identity.fileId.data(), &index, sizeof index);
+  } else {
+    return std::nullopt;
+  }
+  FILE_BASIC_INFO basic{};
+  LARGE_INTEGER size{};
+  if (!GetFileInformationByHandleEx(file_.get(), FileBasicInfo, &basic, sizeof basic) ||
+      !GetFileSizeEx(file_.get(), &size))
+    return std::nullopt;
+  identity.size = static_cast<std::uint64_t>(size.QuadPart);
+  identity.changeTime = basic.ChangeTime.QuadPart;
+  if (identity.changeTime == 0 || identity.fileId == decltype(identity.fileId){}) return std::nullopt;
+  return identity;
+}
+
+SignatureCheck SignatureSubject::Check() const {
+  if (!file_) {
     SignatureCheck failed;
-    failed.result = static_cast<std::uint32_t>(HRESULT_FROM_WIN32(GetLastError()));
+    failed.result = openError_;
     return failed;
   }
-  SignatureCheck embedded = VerifyEmbedded(path, file.get());
+  SetFilePointer(file_.get(), 0, nullptr, FILE_BEGIN);
+  SignatureCheck embedded = VerifyEmbedded(path_, file_.get());
   if (!trust::LooksUnsigned(embedded.result)) return embedded;
-  SetFilePointer(file.get(), 0, nullptr, FILE_BEGIN);
-  return VerifyByCatalog(path, file.get(), embedded);
+  SetFilePointer(file_.get(), 0, nullptr, FILE_BEGIN);
+  return VerifyByCatalog(path_, file_.get(), embedded);
 }
+
+SignatureCheck CheckFileSignature(const std::wstring& path) { return SignatureSubject(path).Check(); }
 
 }  // namespace discovery

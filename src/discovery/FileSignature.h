@@ -3,8 +3,13 @@
 // verify action): the file's own signature first, then the system's
 // catalogs. Never fetches anything for revocation. The caller decides that
 // the path may be opened (a full local drive path; see FileGate).
+#include <array>
+#include <compare>
 #include <cstdint>
+#include <optional>
 #include <string>
+
+#include "ozcore/UniqueHandle.h"
 
 namespace discovery {
 
@@ -13,6 +18,37 @@ struct SignatureCheck {
   std::wstring signer;       // the signing certificate's subject name, when found
 };
 
+// Which file, in which state, a check read. Path, size and write time can
+// all be set by whoever may write the file; the file id follows the file
+// rather than its name, and the change time moves with every change and
+// cannot be set back.
+struct FileIdentity {
+  std::uint64_t volume = 0;
+  std::array<std::uint8_t, 16> fileId{};
+  std::uint64_t size = 0;
+  std::int64_t changeTime = 0;
+  auto operator<=>(const FileIdentity&) const = default;
+};
+
+// A file opened once, for reading and with no one else allowed to write it
+// while open: its identity and its check are read through that one handle.
+class SignatureSubject {
+ public:
+  explicit SignatureSubject(const std::wstring& path);
+  // 0 when the file is open, else the failed open's HRESULT.
+  std::uint32_t OpenError() const { return openError_; }
+  // Empty when the file is not open or the file system gives no id or no
+  // change time: such a file is checked every time.
+  std::optional<FileIdentity> Identity() const;
+  SignatureCheck Check() const;
+
+ private:
+  std::wstring path_;
+  UniqueFile file_;
+  std::uint32_t openError_ = 0;
+};
+
+// Opens path and checks it.
 SignatureCheck CheckFileSignature(const std::wstring& path);
 
 }  // namespace discovery

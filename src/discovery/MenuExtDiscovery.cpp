@@ -31,7 +31,7 @@ void FillContextMenuInfo(DiscoveryRun& run, HKEY root, const std::wstring& path,
       node.params.Add(keys::kMenuName, cleaned);
 
       std::wstring address;
-      registry.ReadString(root, path + L"\\" + entry, L"", address);
+      ReadListedString(registry, root, path + L"\\" + entry, L"", address);
       DiscoveryRun::FileFacts facts = run.ResolveFile(text::MenuScriptFile(address), view);
       // The resolved file is read for the details, as it is what is shown.
       facts.file = facts.resolved;

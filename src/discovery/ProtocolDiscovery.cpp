@@ -1,7 +1,8 @@
 // Pluggable protocols: the "Handler" (by scheme) and "Filter" (by MIME type)
 // lists below "PROTOCOLS" in the machine's classes and each user's, each
 // entry naming its class in a "CLSID" value. The system's own handlers are
-// left out unless asked for.
+// left out unless asked for; a built-in scheme's name that points anywhere
+// else is listed, marked.
 #include "core/ErrorReport.h"
 #include "core/Strings.h"
 #include "discovery/AddonRecord.h"
@@ -22,11 +23,12 @@ void FillProtocolList(DiscoveryRun& run, CResultNodes& list, HKEY root, const st
   const std::wstring listKey = path + L"\\" + text::ProtocolListName(which);
   for (const auto& name : registry.EnumSubKeys(root, listKey).Keys()) {
     std::wstring clsid;
-    registry.ReadString(root, listKey + L"\\" + name, L"CLSID", clsid);
+    ReadListedString(registry, root, listKey + L"\\" + name, L"CLSID", clsid);
     const RegView view = views.classes.empty() ? views.entries : run.ClassView(clsid, views.classes);
     const DiscoveryRun::ClassFacts found = run.ReadClass(clsid, view);
-    const bool system = text::IsSystemProtocol(which, name, found.file.resolved, run.SystemFolders(view));
-    if (system && !includeSystem) continue;
+    const text::ProtocolOrigin origin =
+        text::OriginOfProtocol(which, name, clsid, found.file.resolved, run.SystemFolders(view));
+    if (origin == text::ProtocolOrigin::System && !includeSystem) continue;
 
     CResultNode& node = list.Add();
     node.ID = name;
@@ -38,7 +40,8 @@ void FillProtocolList(DiscoveryRun& run, CResultNodes& list, HKEY root, const st
     node.params.Add(keys::kKey, RootNumber(root));
     node.params.Add(keys::kHive, listKey);
     node.params.Add(keys::kScope, scope);
-    if (system) node.params.Add(keys::kSystem, 1);
+    if (origin != text::ProtocolOrigin::AddOn)
+      node.params.Add(keys::kSystem, origin == text::ProtocolOrigin::System ? 1 : 0);
     run.AddFileInfo(node, found.file);
     node.params.Add(keys::kView, ViewNumber(view));
   }

@@ -21,11 +21,20 @@ bool IsBuiltInScheme(const std::wstring& scheme);
 // compared as IsFileInFolders compares.
 bool IsFileDirectlyInFolders(const std::wstring& file, const std::vector<std::wstring>& folders);
 
-// A handler or filter is the system's own when its server file lies in a
-// system folder, or when it is a handler of a built-in scheme. A missing
-// file alone makes nothing the system's.
-bool IsSystemProtocol(ProtocolList list, const std::wstring& name, const std::wstring& resolvedFile,
-                      const std::vector<std::wstring>& systemFolders);
+// Whose a handler or filter is.
+enum class ProtocolOrigin {
+  AddOn,            // listed as any add-on
+  System,           // the system's own: listed only when asked for
+  ReplacesBuiltIn,  // a built-in scheme's name pointing at another class or file
+};
+// A handler of a built-in scheme is the system's only when its class is the
+// one the system registers for that scheme and its server is that class's
+// file directly in a system folder; any other handler of such a name
+// replaces a built-in one. Any other entry is the system's when its server
+// file lies directly in a system folder. A missing file alone makes nothing
+// the system's.
+ProtocolOrigin OriginOfProtocol(ProtocolList list, const std::wstring& name, const std::wstring& classId,
+                                const std::wstring& resolvedFile, const std::vector<std::wstring>& systemFolders);
 
 // True when a "DefaultScope" value names the provider key entry: the same
 // text, A-Z in any letter case (registry names ignore case; provider keys

@@ -34,8 +34,8 @@ void FillSearchProviders(DiscoveryRun& run, CResultNodes& list, HKEY root, const
     for (const auto& entry : names.Keys()) {
       const std::wstring key = path + L"\\" + entry;
       std::wstring displayName, url;
-      registry.ReadString(root, key, L"DisplayName", displayName);
-      registry.ReadString(root, key, L"URL", url);
+      ReadListedString(registry, root, key, L"DisplayName", displayName);
+      ReadListedString(registry, root, key, L"URL", url);
       const std::wstring name = run.IndirectString(displayName, view);
       const std::wstring file = IndirectNameFile(displayName);
       const DiscoveryRun::FileFacts facts = run.ResolveFile(file, view);

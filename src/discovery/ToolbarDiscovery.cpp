@@ -29,8 +29,8 @@ void FillTBInfo(DiscoveryRun& run, UniqueNamer& namer, const CStringDictionary& 
       const RegView view = views.classes.empty() ? views.entries : run.ClassView(clsid, views.classes);
       CRegistry& registry = run.Registry(view);
       std::wstring name, file;
-      registry.ReadString(HKEY_CLASSES_ROOT, L"CLSID\\" + clsid, L"", name);
-      registry.ReadString(HKEY_CLASSES_ROOT, L"CLSID\\" + clsid + L"\\InProcServer32", L"", file);
+      ReadListedString(registry, HKEY_CLASSES_ROOT, L"CLSID\\" + clsid, L"", name);
+      ReadListedString(registry, HKEY_CLASSES_ROOT, L"CLSID\\" + clsid + L"\\InProcServer32", L"", file);
       const DiscoveryRun::FileFacts facts = run.ResolveFile(file, view);
       // Built in only when the file the browser loads is the system's own.
       if (text::IsBuiltInToolbarFile(facts.resolved, run.SystemFolders(view))) continue;

@@ -19,9 +19,6 @@ class OZCORE_API CFileSystem {
   // True for an existing file (not a folder).
   static bool FileExists(const std::wstring& path);
   static bool FolderExists(const std::wstring& path);
-  // The size and last write time (FILETIME units) of an existing file (not
-  // a folder); false when it cannot be read.
-  static bool FileStamp(const std::wstring& path, std::uint64_t& size, std::uint64_t& writeTime);
   // Writes the whole text, replacing any file of that name. The text goes to
   // a temporary file beside the target first, which then replaces it, so a
   // failed write never leaves a half file. On failure errorText holds the

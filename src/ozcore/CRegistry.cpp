@@ -131,19 +131,31 @@ struct CRegistry::Impl {
 
   // Raw value bytes and type; false when the value or key is missing. The
   // bytes stay in data (reused from call to call, so a run of reads
-  // allocates nothing) until the next query.
+  // allocates nothing) until the next query. A value over
+  // kMaxReadValueBytes is never read: false, with its type and its size in
+  // tooLargeSize (0 after every other answer).
   std::vector<unsigned char> data = std::vector<unsigned char>(512);
   std::size_t dataSize = 0;
+  std::size_t tooLargeSize = 0;
   bool Query(HKEY root, const std::wstring& path, const std::wstring& name, DWORD& type) {
-    dataSize = 0;
+    dataSize = tooLargeSize = 0;
     HKEY key = OpenRead(root, path);
     if (!key) return false;
-    if (HasNul(name)) return nativereg::QueryValue(key, name, type, data, dataSize) == ERROR_SUCCESS;
+    if (HasNul(name)) {
+      const LONG rc = nativereg::QueryValue(key, name, type, data, dataSize, kMaxReadValueBytes);
+      if (rc == ERROR_MORE_DATA && dataSize > kMaxReadValueBytes) tooLargeSize = dataSize;
+      if (rc != ERROR_SUCCESS) dataSize = 0;
+      return rc == ERROR_SUCCESS;
+    }
     for (;;) {
       DWORD size = static_cast<DWORD>(data.size());
       const LONG rc = RegQueryValueExW(key, name.c_str(), nullptr, &type, data.data(), &size);
+      if (rc == ERROR_MORE_DATA && size > kMaxReadValueBytes) {
+        tooLargeSize = size;
+        return false;
+      }
       if (rc == ERROR_MORE_DATA) {
-        data.resize(std::max<std::size_t>(size, data.size() * 2));
+        data.resize(std::max<std::size_t>(size, std::min(data.size() * 2, kMaxReadValueBytes)));
         continue;
       }
       if (rc != ERROR_SUCCESS) return false;
@@ -158,11 +170,17 @@ CRegistry::~CRegistry() = default;
 
 RegView CRegistry::View() const { return impl_->view; }
 
-bool CRegistry::ReadString(HKEY root, const std::wstring& path, const std::wstring& name, std::wstring& out) {
+bool CRegistry::ReadString(HKEY root, const std::wstring& path, const std::wstring& name, std::wstring& out,
+                           std::uint64_t* tooLargeBytes) {
   out.clear();
+  if (tooLargeBytes) *tooLargeBytes = 0;
   DWORD type = 0;
-  if (!impl_->Query(root, path, name, type)) return false;
+  const bool read = impl_->Query(root, path, name, type);
   if (type != REG_SZ && type != REG_EXPAND_SZ) return false;
+  if (!read) {
+    if (tooLargeBytes) *tooLargeBytes = impl_->tooLargeSize;
+    return false;
+  }
   // Text up to the first NUL; a stray odd byte is dropped.
   const auto& data = impl_->data;
   const std::size_t size = impl_->dataSize;

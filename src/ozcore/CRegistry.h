@@ -55,8 +55,12 @@ class OZCORE_API CRegistry {
   // its first NUL; REG_EXPAND_SZ with environment variables expanded (in
   // the 32-bit view, with the values a 32-bit process sees). Any
   // other type counts as not present. On false, out is left empty.
-  bool ReadString(HKEY root, const std::wstring& path, const std::wstring& name, std::wstring& out);
-  // REG_DWORD value. On false, out is 0.
+  // No value over kMaxReadValueBytes is ever read, only its size asked:
+  // such a string gives false, and tooLargeBytes (when given) its size in
+  // bytes; it is 0 after every other answer.
+  bool ReadString(HKEY root, const std::wstring& path, const std::wstring& name, std::wstring& out,
+                  std::uint64_t* tooLargeBytes = nullptr);
+  // REG_DWORD value (a larger value is not read). On false, out is 0.
   bool ReadDWORD(HKEY root, const std::wstring& path, const std::wstring& name, std::uint32_t& out);
 
   bool KeyExists(HKEY root, const std::wstring& path);
@@ -109,6 +113,9 @@ class OZCORE_API CRegistry {
   std::wstring ExportKeyText(HKEY root, const std::wstring& path, bool forAnsiFile = false);
   std::wstring ExportKeyText(HKEY root, const std::wstring& path, bool forAnsiFile, std::vector<RegOmission>* omitted);
   static constexpr std::size_t kMaxExportValueBytes = 1024 * 1024;
+  // The largest value a read takes whole: no add-on needs more, and a
+  // hostile 64 MB value must not cost 64 MB.
+  static constexpr std::size_t kMaxReadValueBytes = kMaxExportValueBytes;
   static constexpr int kMaxKeyDepth = 512;
 
   // The full name of a predefined root ("HKEY_LOCAL_MACHINE"); empty for

@@ -96,7 +96,7 @@ LONG OpenRoot(HKEY root, REGSAM access, UniqueKey& out) {
 }
 
 LONG QueryValue(HKEY key, const std::wstring& valueName, DWORD& type, std::vector<unsigned char>& data,
-                std::size_t& size) {
+                std::size_t& size, std::size_t maxBytes) {
   size = 0;
   const Ntdll& api = Api();
   if (!api.queryValue) return ERROR_PROC_NOT_FOUND;
@@ -109,8 +109,16 @@ LONG QueryValue(HKEY key, const std::wstring& valueName, DWORD& type, std::vecto
     ULONG needed = 0;
     const NTSTATUS status = api.queryValue(key, &name, kKeyValuePartialInformation, buffer.data(),
                                            static_cast<ULONG>(buffer.size()), &needed);
+    if (status == kBufferOverflow && needed >= header && needed - header > maxBytes) {
+      // Only the fixed part came back: the type, and the size asked for.
+      ULONG valueType = 0;
+      std::memcpy(&valueType, buffer.data() + sizeof(ULONG), sizeof(ULONG));
+      type = valueType;
+      size = needed - header;
+      return ERROR_MORE_DATA;
+    }
     if (status == kBufferOverflow || status == kBufferTooSmall) {
-      buffer.resize(std::max<std::size_t>(needed, buffer.size() * 2));
+      buffer.resize(std::min(std::max<std::size_t>(needed, buffer.size() * 2), header + maxBytes));
       continue;
     }
     if (status < 0) return api.Error(status);
@@ -145,7 +153,10 @@ bool IsLink(HKEY key) {
   DWORD type = 0;
   std::vector<unsigned char> data;
   std::size_t size = 0;
-  return QueryValue(key, L"SymbolicLinkValue", type, data, size) == ERROR_SUCCESS && type == kRegLink;
+  // A link's target is a key name: a value larger than any key name is no link.
+  constexpr std::size_t kMaxTargetBytes = 2 * kMaxNameChars;
+  return QueryValue(key, L"SymbolicLinkValue", type, data, size, kMaxTargetBytes) == ERROR_SUCCESS &&
+         type == kRegLink;
 }
 
 std::wstring KernelName(HKEY key) {

@@ -23,8 +23,10 @@ LONG OpenKey(HKEY parent, const std::wstring& path, REGSAM access, bool openLink
 // OpenKey. HKEY_CLASSES_ROOT gives the machine's classes.
 LONG OpenRoot(HKEY root, REGSAM access, UniqueKey& out);
 
-// A value's type and bytes (size bytes of data are valid).
-LONG QueryValue(HKEY key, const std::wstring& name, DWORD& type, std::vector<unsigned char>& data, std::size_t& size);
+// A value's type and bytes (size bytes of data are valid). A value over
+// maxBytes is not read: ERROR_MORE_DATA, with its type and its size in size.
+LONG QueryValue(HKEY key, const std::wstring& name, DWORD& type, std::vector<unsigned char>& data, std::size_t& size,
+                std::size_t maxBytes);
 
 LONG DeleteValue(HKEY key, const std::wstring& name);
 

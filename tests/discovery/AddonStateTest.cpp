@@ -4,6 +4,8 @@
 // built.
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "StringIds.h"
 #include "core/Strings.h"
 #include "discovery/AddonKinds.h"
@@ -249,4 +251,39 @@ TEST(DiscoverySignature, FixtureFilesAndPathsNotOpened) {
   EXPECT_EQ(textOf(L"\\\\.\\PhysicalDrive0"), L"Not checked (device path)");
   EXPECT_EQ(textOf(L"C:\\x.dll", true), L"Not checked (network path)");
   EXPECT_TRUE(observer.Paths().empty());
+}
+
+// The adware's move: the signed file overwritten in place by an unsigned one
+// of the same size, its write time set back. The next listing checks again.
+TEST(DiscoverySignature, AFileReplacedInPlaceIsCheckedAgain) {
+  TempFolder tmp;
+  const std::wstring file = tmp.File(L"addon.dll");
+  const std::string signedBytes = ReadBytes(FixtureFolder() + L"\\fx_signed.dll");
+  std::string unsignedBytes = ReadBytes(FixtureFolder() + L"\\fx_company.dll");
+  ASSERT_LT(unsignedBytes.size(), signedBytes.size());
+  unsignedBytes.resize(signedBytes.size(), '\0');  // bytes after the image: still no signature
+  WriteBytes(file, signedBytes);
+  FileResolver files(true);
+  auto listed = [&] {
+    discovery::DiscoveryRun run(files);
+    CResultNode record;
+    record.params.Add(discovery::keys::kDll, file);
+    return run.SignatureText(record);
+  };
+  auto stamp = [&] {
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    GetFileAttributesExW(file.c_str(), GetFileExInfoStandard, &data);
+    return std::make_tuple(data.nFileSizeLow, data.ftLastWriteTime.dwLowDateTime, data.ftLastWriteTime.dwHighDateTime);
+  };
+  EXPECT_EQ(listed(), L"Signed by Quillmoor Test Signer");
+  const auto before = stamp();
+  FILETIME written{};
+  written.dwLowDateTime = std::get<1>(before), written.dwHighDateTime = std::get<2>(before);
+  WriteBytes(file, unsignedBytes);
+  {
+    UniqueFile handle(CreateFileW(file.c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+    ASSERT_TRUE(SetFileTime(handle.get(), nullptr, nullptr, &written));
+  }
+  ASSERT_EQ(stamp(), before);
+  EXPECT_EQ(listed(), L"Not signed");
 }

@@ -209,6 +209,8 @@ void AddonWorld::AddProtocols() {
   const std::vector<UserProtocol> users = {
       {0, CurrentUserName(), machine[0]},
       {1, L"Default", {L"Filter", L"application/x-quill-" + pid, NewClsid(), f.fileOnly, f.fileOnly, f.fileOnly}},
+      // A built-in scheme taken over with an add-on's class: listed, marked.
+      {2, L"SYSTEM", {L"Handler", L"vbscript", NewClsid(), f.company, f.company, f.company}},
   };
   auto add = [&](const Protocol& p, HKEY root, const std::wstring& classes, const std::wstring& scope) {
     const std::wstring location = classes + L"\\" + p.list;
@@ -232,19 +234,17 @@ void AddonWorld::AddProtocols() {
                       {L"key", RootNumber(root)},
                       {L"hive", location},
                       {L"scope", scope}}};
+    if (p.name == L"vbscript") r.values.emplace_back(L"system", 0);
     FileInfo(r, p.infoFile);
     AddEntry(AddonKind::Protocol, root, location, p.name, r);
   };
   for (const auto& p : machine) add(p, HKEY_LOCAL_MACHINE, base, L"Everyone");
   for (const auto& u : users) add(u.protocol, HKEY_USERS, userKeys_[u.user] + L"\\" + base, u.scope);
 
-  // The system's own: a handler served from the system folder, and a
-  // built-in scheme registered by a user.
+  // The system's own: a handler served from the system folder.
   const std::wstring systemServed = L"quill-system-" + pid, systemClass = NewClsid();
   AddClass(systemClass, L"System Protocol", f.systemFile.c_str());
   reg_.String(HKEY_LOCAL_MACHINE, base + L"\\Handler\\" + systemServed, L"CLSID", systemClass);
-  const std::wstring builtInUser = userKeys_[2] + L"\\" + base + L"\\Handler\\vbscript";
-  if (reg_.Key(HKEY_USERS, builtInUser)) reg_.String(HKEY_USERS, builtInUser, L"CLSID", NewClsid());
   never_[AddonKind::Protocol] = {systemServed};
   hiddenSystem_ = {systemServed};
 }

@@ -311,7 +311,8 @@ TEST(DiscoveryViews, NewerKindsListEachViewsEntriesAndClasses) {
     if (!discovery::text::IsBuiltInScheme(node.ID) || node.params.Text(discovery::keys::kProtocolList) != L"Handler")
       continue;
     ++builtIn;
-    EXPECT_NE(node.params.Find(discovery::keys::kSystem), nullptr);
+    const CParam* mark = node.params.Find(discovery::keys::kSystem);
+    EXPECT_TRUE(mark && mark->Number() == 1) << Narrow(node.ID);
   }
   for (std::size_t i = 1; i <= protocols->Count(); ++i) {
     const CResultNode& node = *protocols->Item(i);

@@ -35,10 +35,10 @@ Corpus::Corpus() {
   for (int depth = 0; depth < 520; ++depth) chain += L"\\d";
   qlmtest::CreateKey(user, chain);
   {
+    // The menu entry's address itself: 64 MB of text.
     UniqueKey key = CreateKey(user, kUserMenuExt, huge);
-    hostile::SetString(key.get(), L"", L"res://C:\\Nowhere\\huge.dll/page.htm");
     std::vector<unsigned char> blob(64u << 20, 0x5A);
-    SetValue(key.get(), L"blob", REG_BINARY, blob.data(), blob.size());
+    SetValue(key.get(), L"", REG_SZ, blob.data(), blob.size());
   }
   {
     UniqueKey key = CreateKey(user, kUserMenuExt, denied);

@@ -135,6 +135,11 @@ TEST(HostileCorpus, EachDeletionTakesExactlyItsRow) {
   EXPECT_NE(rig.Text(rig.RowOf(corpus.same)), rig.Text(rig.RowOf(corpus.sameHidden)));
   EXPECT_EQ(rig.Text(rig.RowOf(corpus.nulFirst)), L"^@evil");
   EXPECT_EQ(rig.Text(rig.RowOf(corpus.escape)), L"esc^[[2Jclear");
+  // A value too large to read is shown by its size, not read.
+  rig.Select(rig.RowOf(corpus.huge));
+  const auto details = rig.Details();
+  EXPECT_NE(std::find(details.begin(), details.end(), L"File=Value too large (67108864 bytes), not read"),
+            details.end());
 
   const hostile::Snapshot victim = hostile::TakeSnapshot(HKEY_CURRENT_USER, corpus.Victim().Path());
   const std::wstring area = Upper(L"HKEY_CURRENT_USER\\" + hostile::kUserMenuExt);

@@ -1,6 +1,9 @@
 // The registry reader against names and keys as adware writes them: names
 // with NUL and line breaks, symbolic links, a deep chain, a huge value.
 #include <gtest/gtest.h>
+#include <windows.h>
+
+#include <psapi.h>
 
 #include <algorithm>
 #include <set>
@@ -196,7 +199,13 @@ TEST(HostileRegistryNames, DeepChainsAndHugeValuesEndTheExportCleanly) {
   for (int depth = 0; depth < CRegistry::kMaxKeyDepth + 8; ++depth) path += L"\\d";
   CreateKey(HKEY_CURRENT_USER, path);
   std::vector<unsigned char> huge(64u << 20, 0x41);
-  SetValue(HKEY_CURRENT_USER, s.key.Path(), L"huge", REG_BINARY, huge.data(), huge.size());
+  const std::wstring huge_name = L"huge", nulName(L"huge\0nul", 8);
+  {
+    UniqueKey key;
+    ASSERT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, s.key.Path().c_str(), 0, KEY_SET_VALUE, key.put()), ERROR_SUCCESS);
+    for (const std::wstring& name : {huge_name, nulName})
+      hostile::SetValue(key.get(), name, REG_SZ, huge.data(), huge.size());
+  }
   SetString(HKEY_CURRENT_USER, s.key.Path(), L"small", L"kept");
 
   CRegistry registry;
@@ -204,8 +213,22 @@ TEST(HostileRegistryNames, DeepChainsAndHugeValuesEndTheExportCleanly) {
   const std::wstring exported = registry.ExportKeyText(HKEY_CURRENT_USER, s.key.Path(), false, &omitted);
   EXPECT_NE(exported.find(L"\"small\"=\"kept\""), std::wstring::npos);
   EXPECT_LT(exported.size(), 1000000u);
-  const std::wstring huge_name = L"huge";
   EXPECT_TRUE(Omitted(omitted, RegOmissionReason::TooLarge, s.key.Path(), &huge_name));
   EXPECT_TRUE(std::any_of(omitted.begin(), omitted.end(),
                           [](const RegOmission& o) { return o.reason == RegOmissionReason::TooDeep; }));
+
+  // A read asks for the size first and never takes such a value whole: the
+  // process holds no more memory after it.
+  for (const std::wstring& name : {huge_name, nulName}) {
+    PROCESS_MEMORY_COUNTERS before{}, after{};
+    GetProcessMemoryInfo(GetCurrentProcess(), &before, sizeof before);
+    std::wstring text;
+    std::uint64_t tooLarge = 0;
+    EXPECT_FALSE(registry.ReadString(HKEY_CURRENT_USER, s.key.Path(), name, text, &tooLarge));
+    GetProcessMemoryInfo(GetCurrentProcess(), &after, sizeof after);
+    EXPECT_EQ(tooLarge, huge.size());
+    EXPECT_TRUE(text.empty());
+    EXPECT_LT(static_cast<std::int64_t>(after.WorkingSetSize) - static_cast<std::int64_t>(before.WorkingSetSize),
+              std::int64_t{8} << 20);
+  }
 }

@@ -90,6 +90,15 @@ void OpenInRegistryEditor(CommandHost& host) noexcept {
     if (!key.root) return;
     const std::wstring shown =
         listtext::RegistryEditorKey(CRegistry::RootName(key.root), key.path, key.view32 && key.root == HKEY_LOCAL_MACHINE);
+    // The editor reads its last key up to the first NUL: it would open
+    // another key than this one.
+    if (shown.find(L'\0') != std::wstring::npos) {
+      const std::wstring visible = discovery::text::VisibleText(shown);
+      LogRecord(0, CUtilities::FormatString(LoadStr(IDS_LOG_REGEDIT_KEY_NOT_OPENABLE), {visible}), kLevelDiscovery,
+                L"FMain.OpenInRegistryEditor");
+      core::ShowMessage(LoadStr(IDS_REGEDIT_KEY_NOT_OPENABLE), core::kButtonOK, std::wstring());
+      return;
+    }
     CRegistry registry;
     if (!registry.WriteString(HKEY_CURRENT_USER, kRegeditKey, L"LastKey", shown))
       throw QlmError(-1, L"FMain", L"The registry editor's last key could not be set");

@@ -13,7 +13,8 @@ void SaveList(CommandHost& host) noexcept;
 
 // Points the registry editor's last key at the selected add-on's key (the
 // current user's "LastKey"), then starts it. Logged at level 5; errors are
-// logged ("FMain.OpenInRegistryEditor") and said.
+// logged ("FMain.OpenInRegistryEditor") and said. A key name holding a NUL,
+// which the editor would read as another key, is refused, said and logged.
 void OpenInRegistryEditor(CommandHost& host) noexcept;
 
 }  // namespace ListCommands

@@ -38,8 +38,9 @@ std::wstring ProtocolTable::ObjectName(const CResultNode& record, const std::wst
 void ProtocolTable::AddKindDetails(const CResultNode& record, CParams& details) const {
   details.Add(LoadStr(IDS_CAPTION_PROTOCOL_LIST),
               LoadStr(IsFilter(record) ? IDS_PROTOCOL_LIST_FILTER : IDS_PROTOCOL_LIST_HANDLER));
-  if (record.params.IsInCollection(discovery::keys::kSystem))
-    details.Add(LoadStr(IDS_CAPTION_SYSTEM_HANDLER), LoadStr(IDS_DEFAULT_YES));
+  if (const CParam* system = record.params.Find(discovery::keys::kSystem))
+    details.Add(LoadStr(IDS_CAPTION_SYSTEM_HANDLER),
+                LoadStr(system->Number() == 1 ? IDS_DEFAULT_YES : IDS_REPLACES_BUILT_IN_HANDLER));
 }
 
 TableControlBase::DeleteOutcome ProtocolTable::DeleteEntry(CRegistry& registry, const CResultNode& record) {

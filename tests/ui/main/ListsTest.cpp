@@ -12,6 +12,7 @@
 #include "inventory/InventoryText.h"
 #include "ozcore/CRegistry.h"
 #include "qmscan/ParseBack.h"
+#include "support/HostileRegistry.h"
 #include "support/LogLines.h"
 #include "ui/main/CategoryTree.h"
 #include "ui/main/CommandTable.h"
@@ -268,6 +269,33 @@ TEST_F(Lists, OpenInRegistryEditorSetsItsLastKeyThenStartsIt) {
   const auto log = state_.LogRecords();
   ASSERT_FALSE(log.empty());
   EXPECT_EQ(log.back(), L"L5  #0  FMain.OpenInRegistryEditor  Opened the registry editor at " + lastKeyWhenStarted + L".");
+
+  // A key name with a NUL would open another key: refused, said and
+  // logged; the editor is not started and its last key stays.
+  const std::wstring menus = L"Software\\Microsoft\\Internet Explorer\\MenuExt";
+  const std::wstring hidden = L"Qlm Lists" + std::wstring(1, L'\0') + L"Hidden " + kPid;
+  struct Removed {
+    std::wstring path, name;
+    ~Removed() { hostile::DeleteTree(HKEY_CURRENT_USER, path, name); }
+  } removed{menus, hidden};
+  hostile::SetString(hostile::CreateKey(HKEY_CURRENT_USER, menus, hidden).get(), L"", L"res://C:\\x.dll/x.htm");
+  main_.RunCommand(Commands::kRefresh);
+  main_.ShowCategory(TableId::kMenuExtensions);
+  ASSERT_TRUE(SelectRow(CurrentList(main_), L"Qlm Lists^@Hidden " + kPid));
+  DialogAnswerer answer({L"OK"});
+  main_.RunCommand(Commands::kRowOpenInRegistryEditor);
+  const auto shown = answer.StopAndSeen();
+  ASSERT_EQ(shown.size(), 1u);
+  EXPECT_NE(shown[0].texts.find(L"holds a character the Registry Editor cannot open; nothing was started."),
+            std::wstring::npos)
+      << Narrow(shown[0].texts);
+  EXPECT_EQ(started, 1);
+  std::wstring lastKey;
+  registry.ReadString(HKEY_CURRENT_USER, kRegedit, L"LastKey", lastKey);
+  EXPECT_EQ(lastKey, lastKeyWhenStarted);
+  const std::wstring record = state_.LogRecords().back();
+  EXPECT_EQ(record.rfind(L"L4  #0  FMain.OpenInRegistryEditor  The registry editor was not started: the key ", 0), 0u);
+  EXPECT_TRUE(record.ends_with(menus + L"\\Qlm Lists^@Hidden " + kPid + L" holds a NUL.")) << Narrow(record);
   if (hadLastKey)
     registry.WriteString(HKEY_CURRENT_USER, kRegedit, L"LastKey", before);
   else

@@ -285,7 +285,8 @@ TEST(UiTablesMoreKinds, DeletingTheDefaultProviderClearsTheDefault) {
 }
 
 // F7 in the protocol list shows the system's own handlers, marked in the
-// details, and hides them again; the caption says which way F7 turns it.
+// details, and hides them again; the caption says which way F7 turns it. A
+// built-in scheme's name on an add-on's class is listed either way.
 TEST(UiTablesMoreKinds, F7ShowsAndHidesTheSystemsOwnHandlers) {
   Addons addons;
   auto& reg = addons.Reg();
@@ -299,6 +300,8 @@ TEST(UiTablesMoreKinds, F7ShowsAndHidesTheSystemsOwnHandlers) {
   reg.String(HKEY_LOCAL_MACHINE, kClasses + ownClass + L"\\InProcServer32", L"", CompanyFile());
   reg.String(HKEY_LOCAL_MACHINE, handlers + builtIn, L"CLSID", systemClass);
   reg.String(HKEY_LOCAL_MACHINE, kClasses + systemClass + L"\\InProcServer32", L"", systemFile);
+  // A built-in scheme that a user's classes hand to an add-on's class.
+  reg.String(HKEY_USERS, kDefaultUser + handlers + L"javascript", L"CLSID", ownClass);
 
   TableRig rig(TableId::kProtocols);
   auto& table = static_cast<ProtocolTable&>(rig.table());
@@ -307,6 +310,12 @@ TEST(UiTablesMoreKinds, F7ShowsAndHidesTheSystemsOwnHandlers) {
   EXPECT_GE(rig.RowOf(own), 0);
   EXPECT_LT(rig.RowOf(builtIn), 0);
   EXPECT_LT(rig.RowOf(L"http"), 0);
+  const int hijack = rig.RowOf(L"javascript");
+  ASSERT_GE(hijack, 0);
+  rig.Select(hijack);
+  const auto hijackDetails = rig.Details();
+  EXPECT_NE(std::find(hijackDetails.begin(), hijackDetails.end(), L"System handler=Replaces a built-in handler"),
+            hijackDetails.end());
 
   auto pressF7 = [&] {
     SetFocus(rig.list());
