@@ -250,3 +250,9 @@
 #define IDS_TIPTITLE_TURN_OFF 850
 #define IDS_TIPTITLE_TURN_ON 851
 // End of 800-899.
+
+// Opening as the signed-in user; whose settings a change for you reaches
+// (950-979).
+#define IDS_SHELL_NOT_AS_USER 950
+#define IDS_TURN_SETTINGS_OF 951
+// End of 950-979.
