@@ -14,7 +14,6 @@
 #include "ozcore/RegExportText.h"
 #include "ozcore/UniqueHandle.h"
 
-
 namespace RegistryBackup {
 
 std::vector<KeyTree> AddonKeyTrees() {
