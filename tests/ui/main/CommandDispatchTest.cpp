@@ -168,14 +168,15 @@ TEST(MainShellRoutes, AddressesAndFoldersOpenAsTheSignedInUserOrNotAtAll) {
     };
     gShown.clear();
     const MainShell shell = MainShell::Over(routes);
-    for (const auto& open : {std::function<void()>([&] { shell.openAddress(address); }),
-                             std::function<void()>([&] { shell.openFolder(folder, nullptr); })}) {
+    const auto attempt = [&](const std::function<void()>& open) {
       try {
         open();
       } catch (const QlmError&) {
         calls.push_back(L"not opened");
       }
-    }
+    };
+    attempt([&] { shell.openAddress(address); });
+    attempt([&] { shell.openFolder(folder, nullptr); });
     shell.startRegistryEditor();
     EXPECT_EQ(calls, c.calls);
     // Each request not opened was said once.
