@@ -258,3 +258,9 @@
 #define IDS_REGEDIT_KEY_NOT_OPENABLE 932
 #define IDS_LOG_REGEDIT_KEY_NOT_OPENABLE 933
 // End of 930-949.
+
+// Opening as the signed-in user; whose settings a change for you reaches
+// (950-979).
+#define IDS_SHELL_NOT_AS_USER 950
+#define IDS_TURN_SETTINGS_OF 951
+// End of 950-979.

@@ -12,8 +12,10 @@ ComponentLoader::ComponentLoader(std::wstring folder) : folder_(std::move(folder
 
 UniqueModule ComponentLoader::Load(const wchar_t* name) const {
   const std::wstring path = folder_ + L"\\" + name;
-  // The DLL's own dependencies are looked for beside it first.
-  return UniqueModule(LoadLibraryExW(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH));
+  // The DLL's own dependencies are looked for beside it and in the system
+  // folder, never in the current folder or on PATH.
+  return UniqueModule(
+      LoadLibraryExW(path.c_str(), nullptr, LOAD_LIBRARY_SEARCH_DLL_LOAD_DIR | LOAD_LIBRARY_SEARCH_SYSTEM32));
 }
 
 bool ComponentLoader::LoadOzCore() {

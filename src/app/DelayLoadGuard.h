@@ -1,7 +1,8 @@
 #pragma once
-// The program binds ozCore.dll on first use. Without help, a DLL that is
-// missing or lacks an entry point makes that first call raise a system
-// exception that ends the process. The guard turns it into a QlmError
+// The program binds ozCore.dll on first use, from its own folder only
+// (dllsearch::RestrictDllSearch). Without help, a DLL that is missing or
+// lacks an entry point makes that first call raise a system exception that
+// ends the process. The guard turns it into a QlmError
 // raised at the call, which start-up's resume-next policy and the error
 // handlers deal with like any other failure.
 namespace Startup {

@@ -11,6 +11,7 @@
 #include "core/ProgramResources.h"
 #include "app/Components.h"
 #include "app/DelayLoadGuard.h"
+#include "core/DllSearch.h"
 #include "core/ErrorReport.h"
 #include "core/ProcessState.h"
 #include "app/Elevation.h"
@@ -200,6 +201,7 @@ int RunStartup(const StartupParts& parts) {
 }
 
 int Main(const StartupParts& parts) {
+  dllsearch::RestrictDllSearch();
   InstallDelayLoadGuard();
   ComScope com;
   INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES};

@@ -73,11 +73,10 @@ std::wstring FirstMissingKey(CRegistry& registry, const std::wstring& user, cons
 bool Apply(CRegistry& registry, const std::wstring& key, Change change) {
   if (change == Change::TurnOff)
     return registry.WriteDWORD(HKEY_USERS, key, L"Flags", 1) && registry.WriteString(HKEY_USERS, key, L"Version", L"*");
-  // The key goes only when nothing on its way is a link, so that the key
-  // removed is the one named.
-  if (!registry.PathHasNoLink(HKEY_USERS, key)) return false;
+  // The key goes only when neither it nor anything on its way is a link,
+  // so that the key removed is the one named.
   std::wstring error;
-  return registry.DeleteKey(HKEY_USERS, key, error);
+  return registry.DeleteKeyWithoutLinks(HKEY_USERS, key, error);
 }
 }  // namespace
 

@@ -4,6 +4,7 @@
 #include "core/QlmError.h"
 #include "core/Strings.h"
 #include "backup/ParallelText.h"
+#include "discovery/AccountNames.h"
 #include "discovery/AddonKinds.h"
 #include "discovery/AddonText.h"
 #include "discovery/VisibleText.h"
@@ -12,8 +13,6 @@
 #include "ozcore/CUtilities.h"
 #include "ozcore/RegExportText.h"
 #include "ozcore/UniqueHandle.h"
-
-#include <sddl.h>
 
 namespace RegistryBackup {
 
@@ -152,15 +151,7 @@ std::wstring OmissionText(const RegOmission& omission) {
 std::wstring CurrentUserSid() {
   UniqueKernelHandle token;
   if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, token.put())) return {};
-  DWORD size = 0;
-  GetTokenInformation(token.get(), TokenUser, nullptr, 0, &size);
-  if (size == 0) return {};
-  std::vector<unsigned char> buf(size);
-  if (!GetTokenInformation(token.get(), TokenUser, buf.data(), size, &size)) return {};
-  wchar_t* text = nullptr;
-  if (!ConvertSidToStringSidW(reinterpret_cast<TOKEN_USER*>(buf.data())->User.Sid, &text)) return {};
-  UniqueLocal owner(text);
-  return text;
+  return AccountNames::TokenUserSid(token.get());
 }
 
 bool BackupRegistry(const core::DataFolder& data, std::wstring* writtenPath, std::size_t* leftOut) {

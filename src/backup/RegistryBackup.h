@@ -44,7 +44,9 @@ std::wstring BackupText(bool isNT, const std::wstring& currentUserSubkey,
 // The log text for one part left out of the backup (names made visible).
 std::wstring OmissionText(const RegOmission& omission);
 
-// The current user's SID as text ("S-1-5-21-..."); empty if unknown.
+// The SID as text ("S-1-5-21-...") of this process's user, whose hive
+// HKEY_CURRENT_USER is; empty if unknown. (The session's user may be
+// another: AccountNames::SessionUserSid.)
 std::wstring CurrentUserSid();
 
 // Writes a new backup file into the data folder's Backup folder. True when

@@ -1,12 +1,14 @@
 #include "discovery/AccountNames.h"
 
 #include <windows.h>
+#include <sddl.h>
 
 #include <algorithm>
 #include <vector>
 
 #include "discovery/AddonText.h"
 #include "discovery/SidText.h"
+#include "ozcore/UniqueHandle.h"
 
 namespace AccountNames {
 
@@ -49,6 +51,36 @@ void SidToAccountName(const std::wstring& sidText, std::wstring& domainName, std
     name.assign(std::max<std::size_t>(nameLen, name.size()) + 1, L'\0');
     domain.assign(std::max<std::size_t>(domainLen, domain.size()) + 1, L'\0');
   }
+}
+
+std::wstring TokenUserSid(HANDLE token) {
+  DWORD size = 0;
+  GetTokenInformation(token, TokenUser, nullptr, 0, &size);
+  if (size == 0) return {};
+  // DWORD storage keeps the SID aligned as the system expects.
+  std::vector<DWORD> buffer((size + sizeof(DWORD) - 1) / sizeof(DWORD));
+  if (!GetTokenInformation(token, TokenUser, buffer.data(), static_cast<DWORD>(buffer.size() * sizeof(DWORD)), &size))
+    return {};
+  wchar_t* text = nullptr;
+  if (!ConvertSidToStringSidW(reinterpret_cast<TOKEN_USER*>(buffer.data())->User.Sid, &text)) return {};
+  UniqueLocal owner(text);
+  return text;
+}
+
+std::wstring SessionUserSid() {
+  DWORD shellProcess = 0;
+  if (HWND shell = GetShellWindow()) GetWindowThreadProcessId(shell, &shellProcess);
+  if (shellProcess != 0) {
+    const UniqueKernelHandle process(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, shellProcess));
+    UniqueKernelHandle token;
+    if (process && OpenProcessToken(process.get(), TOKEN_QUERY, token.put())) {
+      std::wstring sid = TokenUserSid(token.get());
+      if (!sid.empty()) return sid;
+    }
+  }
+  UniqueKernelHandle own;
+  if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, own.put())) return {};
+  return TokenUserSid(own.get());
 }
 
 }  // namespace AccountNames

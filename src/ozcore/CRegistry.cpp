@@ -1,7 +1,7 @@
 #include "ozcore/CRegistry.h"
 
 #include <algorithm>
-
+#include <functional>
 #include <vector>
 
 #include "ozcore/CUtilities.h"
@@ -58,10 +58,30 @@ LONG OpenPath(HKEY root, const std::wstring& path, REGSAM access, bool openLink,
   return nativereg::OpenKey(base.get(), rest, access, openLink, out);
 }
 
-// Opens path below root key by key, each key itself rather than a link's
-// target: a key on the way that is a link fails the whole open. create:
-// missing keys are made (never one whose name holds a NUL). An empty path
-// or an empty part fails.
+bool SameKeyName(const std::wstring& a, const std::wstring& b) {
+  return a.size() == b.size() &&
+         CompareStringOrdinal(a.data(), static_cast<int>(a.size()), b.data(), static_cast<int>(b.size()), TRUE) ==
+             CSTR_EQUAL;
+}
+
+// True when the system names child exactly parent\part: the handle is the
+// key asked for, reached by no link. In the 32-bit view a key may stand
+// for its "Wow6432Node" subkey.
+bool IsChildNamed(HKEY child, HKEY parent, const std::wstring& part, REGSAM access) {
+  const std::wstring parentName = nativereg::KernelName(parent);
+  const std::wstring childName = nativereg::KernelName(child);
+  if (parentName.empty()) return false;
+  const std::wstring expected = parentName + L"\\" + part;
+  return SameKeyName(childName, expected) ||
+         ((access & KEY_WOW64_32KEY) != 0 && SameKeyName(childName, expected + L"\\Wow6432Node"));
+}
+
+// Opens path below root key by key, each relative to the one before and
+// each the key itself, never a link's target: a key on the way that is a
+// link, or that the system names otherwise than its parent's name and its
+// own, fails the whole open. create: missing keys are made by the same
+// call, which opens a link planted meanwhile as itself (never a name
+// holding a NUL). An empty path or an empty part fails.
 bool OpenWithoutLinks(HKEY root, const std::wstring& path, REGSAM access, bool create, UniqueKey& out) {
   if (path.empty()) return false;
   UniqueKey current;
@@ -72,22 +92,50 @@ bool OpenWithoutLinks(HKEY root, const std::wstring& path, REGSAM access, bool c
     start = end + 1;
     if (part.empty()) return false;
     UniqueKey next;
-    LONG rc = nativereg::OpenKey(current.get(), part, access, true, next);
-    if (create && rc == ERROR_FILE_NOT_FOUND && part.find(L'\0') == std::wstring::npos) {
-      rc = RegCreateKeyExW(current.get(), part.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, access, nullptr,
-                           next.put(), nullptr);
-    }
-    if (rc != ERROR_SUCCESS || nativereg::IsLink(next.get())) return false;
+    const LONG rc = create && part.find(L'\0') == std::wstring::npos
+                        ? nativereg::CreateKey(current.get(), part, access, next)
+                        : nativereg::OpenKey(current.get(), part, access, true, next);
+    if (rc != ERROR_SUCCESS || nativereg::IsLink(next.get()) || !IsChildNamed(next.get(), current.get(), part, access))
+      return false;
     current = std::move(next);
   }
   out = std::move(current);
   return true;
 }
 
-bool SameKeyName(const std::wstring& a, const std::wstring& b) {
-  return a.size() == b.size() &&
-         CompareStringOrdinal(a.data(), static_cast<int>(a.size()), b.data(), static_cast<int>(b.size()), TRUE) ==
-             CSTR_EQUAL;
+// Deletes parent\leaf with everything below it, through a handle opened
+// relative to parent without following a link and checked to be that key.
+// refuseLink: a link there is left alone rather than deleted itself.
+LONG DeleteChild(HKEY parent, const std::wstring& leaf, REGSAM viewFlag, bool refuseLink) {
+  UniqueKey key;
+  LONG rc = nativereg::OpenKey(parent, leaf, DELETE | KEY_ENUMERATE_SUB_KEYS | KEY_QUERY_VALUE | viewFlag, true, key);
+  if (rc != ERROR_SUCCESS) return rc;
+  if (!IsChildNamed(key.get(), parent, leaf, 0) || (refuseLink && nativereg::IsLink(key.get())))
+    return ERROR_ACCESS_DENIED;
+  return regwalk::DeleteTree(key.get(), viewFlag);
+}
+
+// A string value's text as ReadString gives it: REG_SZ up to its first NUL
+// (a stray odd byte dropped), REG_EXPAND_SZ expanded.
+bool TextOf(DWORD type, const std::vector<unsigned char>& data, std::size_t size, bool wow32, std::wstring& out) {
+  if (type != REG_SZ && type != REG_EXPAND_SZ) return false;
+  std::wstring text;
+  text.reserve(size / 2);
+  for (std::size_t i = 0; i + 1 < size; i += 2) {
+    const auto ch = static_cast<wchar_t>(data[i] | (static_cast<unsigned>(data[i + 1]) << 8));
+    if (ch == L'\0') break;
+    text.push_back(ch);
+  }
+  if (type == REG_EXPAND_SZ) text = CUtilities::ExpandVariables(text, wow32);
+  out = std::move(text);
+  return true;
+}
+
+// Splits "a\b\leaf" into "a\b" and "leaf".
+void SplitLeaf(const std::wstring& path, std::wstring& parent, std::wstring& leaf) {
+  const auto slash = path.find_last_of(L'\\');
+  parent = slash == std::wstring::npos ? std::wstring() : path.substr(0, slash);
+  leaf = slash == std::wstring::npos ? path : path.substr(slash + 1);
 }
 
 }  // namespace
@@ -181,19 +229,7 @@ bool CRegistry::ReadString(HKEY root, const std::wstring& path, const std::wstri
     if (tooLargeBytes) *tooLargeBytes = impl_->tooLargeSize;
     return false;
   }
-  // Text up to the first NUL; a stray odd byte is dropped.
-  const auto& data = impl_->data;
-  const std::size_t size = impl_->dataSize;
-  std::wstring text;
-  text.reserve(size / 2);
-  for (std::size_t i = 0; i + 1 < size; i += 2) {
-    const auto ch = static_cast<wchar_t>(data[i] | (static_cast<unsigned>(data[i + 1]) << 8));
-    if (ch == L'\0') break;
-    text.push_back(ch);
-  }
-  if (type == REG_EXPAND_SZ) text = CUtilities::ExpandVariables(text, impl_->view == RegView::Wow32 && HasWow32View());
-  out = std::move(text);
-  return true;
+  return TextOf(type, impl_->data, impl_->dataSize, impl_->view == RegView::Wow32 && HasWow32View(), out);
 }
 
 bool CRegistry::ReadDWORD(HKEY root, const std::wstring& path, const std::wstring& name, std::uint32_t& out) {
@@ -276,12 +312,6 @@ bool CRegistry::WriteValue(HKEY root, const std::wstring& rawPath, const std::ws
   return RegSetValueExW(key.get(), name.c_str(), 0, type, data, size) == ERROR_SUCCESS;
 }
 
-bool CRegistry::PathHasNoLink(HKEY root, const std::wstring& rawPath) {
-  impl_->Forget();
-  UniqueKey key;
-  return OpenWithoutLinks(root, TrimSlashes(rawPath), KEY_QUERY_VALUE | impl_->ViewFlag(), false, key);
-}
-
 bool CRegistry::DeleteValue(HKEY root, const std::wstring& path, const std::wstring& name) {
   impl_->Forget();
   UniqueKey key;
@@ -292,37 +322,53 @@ bool CRegistry::DeleteValue(HKEY root, const std::wstring& path, const std::wstr
   return nativereg::DeleteValue(key.get(), name) == ERROR_SUCCESS;
 }
 
-bool CRegistry::DeleteKey(HKEY root, const std::wstring& rawPath, std::wstring& errorText) {
+bool CRegistry::DeleteKey(HKEY root, const std::wstring& path, std::wstring& errorText) {
+  return DeleteKeyThenValue(root, path, std::wstring(), nullptr, errorText);
+}
+
+bool CRegistry::DeleteKeyThenValue(HKEY root, const std::wstring& rawPath, const std::wstring& valueName,
+                                   const std::function<bool(const std::wstring& text)>& clearWhen,
+                                   std::wstring& errorText) {
   impl_->Forget();
   errorText.clear();
-  const std::wstring path = TrimSlashes(rawPath);
   const auto fail = [&errorText](LONG rc) {
     errorText = CUtilities::SystemMessage(static_cast<std::uint32_t>(rc));
     return false;
   };
+  std::wstring parentPath, leaf;
+  SplitLeaf(TrimSlashes(rawPath), parentPath, leaf);
   // Never a whole root.
-  if (path.empty()) return fail(ERROR_INVALID_PARAMETER);
-  const auto slash = path.find_last_of(L'\\');
-  const std::wstring parentPath = slash == std::wstring::npos ? std::wstring() : path.substr(0, slash);
-  const std::wstring leaf = slash == std::wstring::npos ? path : path.substr(slash + 1);
   if (leaf.empty()) return fail(ERROR_INVALID_PARAMETER);
-
+  const REGSAM parentAccess = KEY_QUERY_VALUE | (clearWhen ? KEY_SET_VALUE : 0) | impl_->ViewFlag();
   UniqueKey parent;
-  LONG rc = OpenPath(root, parentPath, KEY_QUERY_VALUE | impl_->ViewFlag(), !parentPath.empty(), parent);
+  LONG rc = OpenPath(root, parentPath, parentAccess, !parentPath.empty(), parent);
   if (rc != ERROR_SUCCESS) return fail(rc);
   if (!parentPath.empty() && nativereg::IsLink(parent.get())) return fail(ERROR_ACCESS_DENIED);
-  UniqueKey key;
-  rc = nativereg::OpenKey(parent.get(), leaf, DELETE | KEY_ENUMERATE_SUB_KEYS | KEY_QUERY_VALUE | impl_->ViewFlag(),
-                          true, key);
+  rc = DeleteChild(parent.get(), leaf, impl_->ViewFlag(), false);
   if (rc != ERROR_SUCCESS) return fail(rc);
-  // The handle must name exactly parent\leaf: nothing on the way was
-  // swapped for a link since the parent was opened.
-  const std::wstring parentName = nativereg::KernelName(parent.get());
-  const std::wstring keyName = nativereg::KernelName(key.get());
-  if (parentName.empty() || !SameKeyName(keyName, parentName + L"\\" + leaf)) return fail(ERROR_ACCESS_DENIED);
-  rc = regwalk::DeleteTree(key.get(), impl_->ViewFlag());
-  if (rc != ERROR_SUCCESS) return fail(rc);
+  // The value is read and cleared in the key the entry was deleted from.
+  DWORD type = 0;
+  std::vector<unsigned char> data;
+  std::size_t size = 0;
+  std::wstring text;
+  if (clearWhen && nativereg::QueryValue(parent.get(), valueName, type, data, size) == ERROR_SUCCESS &&
+      TextOf(type, data, size, impl_->view == RegView::Wow32 && HasWow32View(), text) && clearWhen(text))
+    nativereg::DeleteValue(parent.get(), valueName);
   return true;
+}
+
+bool CRegistry::DeleteKeyWithoutLinks(HKEY root, const std::wstring& rawPath, std::wstring& errorText) {
+  impl_->Forget();
+  errorText.clear();
+  std::wstring parentPath, leaf;
+  SplitLeaf(TrimSlashes(rawPath), parentPath, leaf);
+  UniqueKey parent;
+  LONG rc = ERROR_ACCESS_DENIED;
+  if (!leaf.empty() && OpenWithoutLinks(root, parentPath, KEY_QUERY_VALUE | impl_->ViewFlag(), false, parent))
+    rc = DeleteChild(parent.get(), leaf, impl_->ViewFlag(), true);
+  if (rc == ERROR_SUCCESS) return true;
+  errorText = CUtilities::SystemMessage(static_cast<std::uint32_t>(rc));
+  return false;
 }
 
 std::wstring CRegistry::ExportKeyText(HKEY root, const std::wstring& rawPath, bool forAnsiFile) {

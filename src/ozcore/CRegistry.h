@@ -2,6 +2,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -80,16 +81,13 @@ class OZCORE_API CRegistry {
 
   // Sets a REG_SZ value (name: one of the program's own, without NUL),
   // making the keys of path that are missing. Never writes through a link:
-  // a key on the way that is a symbolic link ends the write. True when the
-  // value was written.
+  // each key is opened or made relative to the one before, itself rather
+  // than a link's target (a link planted while the write runs included),
+  // and checked by the name the system gives it; a key on the way that is
+  // a symbolic link ends the write. True when the value was written.
   bool WriteString(HKEY root, const std::wstring& path, const std::wstring& name, const std::wstring& value);
   // Sets a REG_DWORD value the same way.
   bool WriteDWORD(HKEY root, const std::wstring& path, const std::wstring& name, std::uint32_t value);
-
-  // True when every key of path exists and none, from the root's first
-  // subkey down to the last, is a symbolic link: a change there reaches
-  // exactly that key.
-  bool PathHasNoLink(HKEY root, const std::wstring& path);
 
   // True when the value was deleted. A key that is a symbolic link is
   // never written through.
@@ -100,6 +98,18 @@ class OZCORE_API CRegistry {
   // keys below are walked without following links. On failure errorText
   // holds the system's message for the error.
   bool DeleteKey(HKEY root, const std::wstring& path, std::wstring& errorText);
+  // DeleteKey, then, through the same handle of the key's parent, the
+  // parent's string value valueName when clearWhen(its text) is true: a
+  // value that names the entry deleted goes with it, from the key the
+  // entry was in.
+  bool DeleteKeyThenValue(HKEY root, const std::wstring& path, const std::wstring& valueName,
+                          const std::function<bool(const std::wstring& text)>& clearWhen, std::wstring& errorText);
+  // Deletes the key with everything below it only when neither it nor any
+  // key on its way from the root is a symbolic link: each key is opened
+  // relative to the one before, itself rather than a link's target, and
+  // checked by the name the system gives it; the key goes through the
+  // handle of its parent that passed the checks.
+  bool DeleteKeyWithoutLinks(HKEY root, const std::wstring& path, std::wstring& errorText);
 
   // The key and everything below it in the registry editor's export format
   // (version 5.00): for each key a blank line, the key line in brackets with

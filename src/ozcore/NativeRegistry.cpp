@@ -8,6 +8,7 @@ namespace nativereg {
 namespace {
 
 using NtOpenKeyFn = NTSTATUS(NTAPI*)(PHANDLE, ACCESS_MASK, POBJECT_ATTRIBUTES);
+using NtCreateKeyFn = NTSTATUS(NTAPI*)(PHANDLE, ACCESS_MASK, POBJECT_ATTRIBUTES, ULONG, PUNICODE_STRING, ULONG, PULONG);
 using NtQueryValueKeyFn = NTSTATUS(NTAPI*)(HANDLE, PUNICODE_STRING, int, PVOID, ULONG, PULONG);
 using NtDeleteValueKeyFn = NTSTATUS(NTAPI*)(HANDLE, PUNICODE_STRING);
 using NtDeleteKeyFn = NTSTATUS(NTAPI*)(HANDLE);
@@ -24,6 +25,7 @@ constexpr std::size_t kMaxNameChars = 0x7FFF;
 
 struct Ntdll {
   NtOpenKeyFn openKey = nullptr;
+  NtCreateKeyFn createKey = nullptr;
   NtQueryValueKeyFn queryValue = nullptr;
   NtDeleteValueKeyFn deleteValue = nullptr;
   NtDeleteKeyFn deleteKey = nullptr;
@@ -34,6 +36,7 @@ struct Ntdll {
     HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
     if (!ntdll) return;
     Get(ntdll, "NtOpenKey", openKey);
+    Get(ntdll, "NtCreateKey", createKey);
     Get(ntdll, "NtQueryValueKey", queryValue);
     Get(ntdll, "NtDeleteValueKey", deleteValue);
     Get(ntdll, "NtDeleteKey", deleteKey);
@@ -76,6 +79,22 @@ LONG OpenKey(HKEY parent, const std::wstring& path, REGSAM access, bool openLink
                              nullptr);
   HANDLE handle = nullptr;
   const NTSTATUS status = api.openKey(&handle, access, &attributes);
+  if (status < 0) return api.Error(status);
+  out.reset(static_cast<HKEY>(handle));
+  return ERROR_SUCCESS;
+}
+
+LONG CreateKey(HKEY parent, const std::wstring& keyName, REGSAM access, UniqueKey& out) {
+  out.reset();
+  const Ntdll& api = Api();
+  if (!api.createKey) return ERROR_PROC_NOT_FOUND;
+  UNICODE_STRING name;
+  if (keyName.empty() || !Counted(keyName, name)) return ERROR_INVALID_PARAMETER;
+  OBJECT_ATTRIBUTES attributes;
+  InitializeObjectAttributes(&attributes, &name, OBJ_CASE_INSENSITIVE | OBJ_OPENLINK, parent, nullptr);
+  HANDLE handle = nullptr;
+  const NTSTATUS status =
+      api.createKey(&handle, access, &attributes, 0, nullptr, REG_OPTION_NON_VOLATILE | REG_OPTION_OPEN_LINK, nullptr);
   if (status < 0) return api.Error(status);
   out.reset(static_cast<HKEY>(handle));
   return ERROR_SUCCESS;

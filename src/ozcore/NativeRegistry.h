@@ -19,6 +19,11 @@ namespace nativereg {
 // registry view flag.
 LONG OpenKey(HKEY parent, const std::wstring& path, REGSAM access, bool openLink, UniqueKey& out);
 
+// Opens name (one key, counted) below parent, making it when it is
+// missing. A link there, made before or during the call, is opened itself,
+// never followed. access may carry a registry view flag.
+LONG CreateKey(HKEY parent, const std::wstring& name, REGSAM access, UniqueKey& out);
+
 // A real handle for a predefined root (HKEY_LOCAL_MACHINE ...), for
 // OpenKey. HKEY_CLASSES_ROOT gives the machine's classes.
 LONG OpenRoot(HKEY root, REGSAM access, UniqueKey& out);

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "core/DllSearch.h"
 #include "core/ErrorReport.h"
 #include "core/Strings.h"
 #include "discovery/AddonKinds.h"
@@ -35,18 +36,6 @@ constexpr int kExitCannotRun = 3;
 constexpr int kExitChanged = 4;  // --compare: something is new or gone
 
 void Error(const std::wstring& text) { qmscan::WriteText(STD_ERROR_HANDLE, text); }
-
-// ozCore.dll is bound on first use; without it the first call would end
-// the process with the loader's error instead of a message.
-bool CommonLibraryPresent() {
-  wchar_t path[MAX_PATH * 2] = {};
-  const DWORD n = GetModuleFileNameW(nullptr, path, static_cast<DWORD>(std::size(path)));
-  std::wstring folder(path, n);
-  folder.resize(folder.find_last_of(L'\\') + 1);
-  UniqueModule module(LoadLibraryExW((folder + L"ozCore.dll").c_str(), nullptr, 0));
-  if (!module) module.reset(LoadLibraryExW(L"ozCore.dll", nullptr, 0));
-  return static_cast<bool>(module);
-}
 
 // Every kind's records, in qmscan's order. The lists own the records the
 // KindRecords point to.
@@ -132,10 +121,15 @@ int Compare(const std::wstring& file) {
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
+  dllsearch::RestrictDllSearch();
   // No system error boxes for unreadable drives while files are looked at.
   SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
   try {
-    if (!CommonLibraryPresent()) {
+    // ozCore.dll is bound on first use; without it the first call would end
+    // the process with the loader's error instead of a message. Only the
+    // copy beside qmscan counts, and it stays loaded for the binding.
+    const UniqueModule commonLibrary = dllsearch::LoadProgramDll(L"ozCore.dll");
+    if (!commonLibrary) {
       Error(LoadStr(IDS_QMSCAN_NO_LIBRARY));
       return kExitCannotRun;
     }

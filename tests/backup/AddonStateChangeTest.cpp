@@ -178,19 +178,28 @@ TEST(BackupState, RefusedChangesWriteNothing) {
               Outcome::NotApplicable);
   EXPECT_EQ(FilesIn(data.BackupFolder()), 0u);
 
-  // The add-on's settings key is a link to a victim key: Turn Off does not
-  // write through it, Turn On does not empty it.
+  // A link to a victim key where the settings folder or the add-on's
+  // settings key should be: Turn Off writes nothing through it (making the
+  // missing key included), Turn On does not empty it.
   const std::wstring victimPath = L"Software\\QuillmoorTests\\victim-" + std::to_wstring(GetCurrentProcessId());
   reg.String(HKEY_CURRENT_USER, victimPath, L"Keep", L"me");
-  // Read through the link the add-on looks off, so Turn On would act.
-  reg.Value(HKEY_CURRENT_USER, victimPath, L"Flags", REG_DWORD, &one, sizeof one);
-  reg.String(HKEY_CURRENT_USER, victimPath, L"Version", L"*");
-  const std::wstring settingsParent = user + L"\\" + kExt + L"\\Settings";
-  reg.Key(HKEY_USERS, settingsParent);
-  hostile::CreateLink(HKEY_USERS, settingsParent, id, hostile::KernelPath(HKEY_CURRENT_USER, victimPath));
-  const auto victimBefore = hostile::TakeSnapshot(HKEY_CURRENT_USER, victimPath);
-  EXPECT_NE(addonstate::ChangeState(data, id, RegView::Default, {user}, Change::TurnOff).outcome, Outcome::Done);
-  EXPECT_NE(addonstate::ChangeState(data, id, RegView::Default, {user}, Change::TurnOn).outcome, Outcome::Done);
-  EXPECT_EQ(hostile::TakeSnapshot(HKEY_CURRENT_USER, victimPath), victimBefore);
-  hostile::DeleteTree(HKEY_USERS, settingsParent, id);
+  const std::wstring ext = user + L"\\" + kExt;
+  reg.Key(HKEY_USERS, ext);
+  for (const auto& [parent, name, seenThrough] : {std::tuple{ext, std::wstring(L"Settings"), victimPath + L"\\" + id},
+                                                  std::tuple{ext + L"\\Settings", id, victimPath}}) {
+    SCOPED_TRACE(Narrow(name));
+    reg.Key(HKEY_USERS, parent);
+    hostile::CreateLink(HKEY_USERS, parent, name, hostile::KernelPath(HKEY_CURRENT_USER, victimPath));
+    for (Change change : {Change::TurnOff, Change::TurnOn}) {
+      if (change == Change::TurnOn) {
+        // Read through the link the add-on now looks off, so Turn On acts.
+        reg.Value(HKEY_CURRENT_USER, seenThrough, L"Flags", REG_DWORD, &one, sizeof one);
+        reg.String(HKEY_CURRENT_USER, seenThrough, L"Version", L"*");
+      }
+      const auto victimBefore = hostile::TakeSnapshot(HKEY_CURRENT_USER, victimPath);
+      EXPECT_NE(addonstate::ChangeState(data, id, RegView::Default, {user}, change).outcome, Outcome::Done);
+      EXPECT_EQ(hostile::TakeSnapshot(HKEY_CURRENT_USER, victimPath), victimBefore);
+    }
+    hostile::DeleteTree(HKEY_USERS, parent, name);
+  }
 }

@@ -4,20 +4,41 @@
 #include <shobjidl.h>
 #include <wrl/client.h>
 
+#include "core/Messages.h"
 #include "core/QlmError.h"
 #include "core/Strings.h"
 #include "discovery/FileProperties.h"
+#include "ozcore/CUtilities.h"
+#include "ui/main/DesktopShell.h"
 
 namespace {
 
-// ShellExecute's result above 32 means success; at or below, an error code.
-void Open(HWND owner, const std::wstring& target, const wchar_t* source) {
-  const auto result = reinterpret_cast<INT_PTR>(
-      ShellExecuteW(owner, L"open", target.c_str(), nullptr, nullptr, SW_SHOWNORMAL));
-  if (result <= 32) {
-    throw QlmError(static_cast<std::int32_t>(result), source,
-                   L"The shell could not open \"" + target + L"\" (error " + std::to_wstring(result) + L")");
+// Opens an address or a folder as the signed-in user: from this process
+// only while it is not elevated, else through the desktop's shell, else not
+// at all, and the user is told so.
+void OpenAsUser(const ShellRoutes& routes, const std::wstring& target, HWND owner, const wchar_t* source) {
+  if (!routes.elevated) {
+    if (const DWORD error = routes.openHere(target, std::wstring(), owner)) {
+      throw QlmError(static_cast<std::int32_t>(error), source,
+                     L"The shell could not open \"" + target + L"\" (error " + std::to_wstring(error) + L")");
+    }
+    return;
   }
+  if (routes.openAsDesktopUser(target)) return;
+  core::ShowMessage(LoadStr(IDS_SHELL_NOT_AS_USER), core::kButtonOK, std::wstring());
+  throw QlmError(-1, source, L"The desktop could not be asked to open \"" + target + L"\"");
+}
+
+DWORD OpenHere(const std::wstring& file, const std::wstring& parameters, HWND owner) {
+  SHELLEXECUTEINFOW info{};
+  info.cbSize = sizeof(info);
+  info.fMask = SEE_MASK_NOASYNC | SEE_MASK_FLAG_NO_UI;
+  info.hwnd = owner;
+  info.lpVerb = L"open";
+  info.lpFile = file.c_str();
+  info.lpParameters = parameters.empty() ? nullptr : parameters.c_str();
+  info.nShow = SW_SHOWNORMAL;
+  return ShellExecuteExW(&info) ? 0 : GetLastError();
 }
 
 // The Save dialog's class. Spelled here: the import library that defines
@@ -56,18 +77,12 @@ std::optional<SaveChoice> ChooseSaveFile(const std::wstring& suggestedName, HWND
   return choice;
 }
 
-void StartRegistryEditor() {
-  // A new window even when the editor runs already: it opens at the last
-  // key, which a running one would not go to.
-  SHELLEXECUTEINFOW info{};
-  info.cbSize = sizeof(info);
-  info.fMask = SEE_MASK_NOASYNC | SEE_MASK_FLAG_NO_UI;
-  info.lpVerb = L"open";
-  info.lpFile = L"regedit.exe";
-  info.lpParameters = L"/m";
-  info.nShow = SW_SHOWNORMAL;
-  if (!ShellExecuteExW(&info)) {
-    const DWORD error = GetLastError();
+// A new window even when the editor runs already: it opens at the last key,
+// which a running one would not go to. By its full path: a regedit.exe in
+// the current folder or on PATH is not the system's.
+void StartRegistryEditor(const ShellRoutes& routes) {
+  const std::wstring editor = CUtilities::WindowsFolder() + L"\\regedit.exe";
+  if (const DWORD error = routes.openHere(editor, L"/m", nullptr)) {
     throw QlmError(static_cast<std::int32_t>(error), L"FMain.OpenInRegistryEditor",
                    L"The registry editor could not be started (error " + std::to_wstring(error) + L")");
   }
@@ -75,15 +90,32 @@ void StartRegistryEditor() {
 
 }  // namespace
 
-MainShell MainShell::System() {
+ShellRoutes ShellRoutes::System() {
+  ShellRoutes routes;
+  routes.elevated = desktopshell::ProcessIsElevated();
+  routes.openAsDesktopUser = &desktopshell::OpenAsDesktopUser;
+  routes.openHere = &OpenHere;
+  return routes;
+}
+
+MainShell MainShell::System() { return Over(ShellRoutes::System()); }
+
+MainShell MainShell::Over(ShellRoutes routes) {
   MainShell shell;
-  shell.openAddress = [](const std::wstring& address) { Open(nullptr, address, L"FMain.SearchGoogle"); };
-  shell.openFolder = [](const std::wstring& folder, HWND owner) { Open(owner, folder, L"FMain.MenuRestore"); };
+  shell.openAddress = [routes](const std::wstring& address) {
+    OpenAsUser(routes, address, nullptr, L"FMain.SearchGoogle");
+  };
+  shell.openFolder = [routes](const std::wstring& folder, HWND owner) {
+    OpenAsUser(routes, folder, owner, L"FMain.MenuRestore");
+  };
+  // The properties sheet runs inside this process: no program is started.
   shell.showFileProperties = [](const std::wstring& file, HWND owner) {
     if (!FileProperties::ShowFileProperties(file, owner))
       throw QlmError(-1, L"FMain.ShowFiledetails", L"The shell could not show the properties of \"" + file + L"\"");
   };
   shell.chooseSaveFile = &ChooseSaveFile;
-  shell.startRegistryEditor = &StartRegistryEditor;
+  // The editor needs the rights this process has, and reads this process's
+  // user's last key: started from here.
+  shell.startRegistryEditor = [routes] { StartRegistryEditor(routes); };
   return shell;
 }

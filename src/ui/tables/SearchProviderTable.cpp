@@ -36,15 +36,12 @@ std::wstring SearchProviderTable::ConfirmationText(const CResultNode& record, co
 TableControlBase::DeleteOutcome SearchProviderTable::DeleteEntry(CRegistry& registry, const CResultNode& record) {
   const HKEY root = ListRoot(record);
   const std::wstring hive = Value(record, discovery::keys::kHive);
-  DeleteOutcome outcome = DeleteEntryKey(registry, root, hive, record.ID);
-  if (!outcome.deleted) return outcome;
-  // Read again now: the default is cleared only while it still names the
-  // provider just deleted, never another one.
-  std::wstring defaultScope;
-  if (registry.ReadString(root, hive, kDefaultScope, defaultScope) &&
-      discovery::text::NamesSameEntry(defaultScope, record.ID))
-    registry.DeleteValue(root, hive, kDefaultScope);
-  return outcome;
+  // The default is cleared only while it still names the provider just
+  // deleted, never another one, and in the key the provider was deleted
+  // from.
+  const std::wstring id = record.ID;
+  return DeleteEntryKey(registry, root, hive, id, kDefaultScope,
+                        [id](const std::wstring& defaultScope) { return discovery::text::NamesSameEntry(defaultScope, id); });
 }
 
 unsigned SearchProviderTable::FailureLogText() const { return IDS_CANNOT_DELETE; }

@@ -1,7 +1,7 @@
 #include "ui/tables/StateCommand.h"
 
 #include "StringIds.h"
-#include "backup/RegistryBackup.h"
+#include "discovery/AccountNames.h"
 #include "core/Messages.h"
 #include "core/Strings.h"
 #include "discovery/AddonRecord.h"
@@ -40,7 +40,21 @@ bool Report(const addonstate::Result& result, const std::wstring& name) {
   return false;
 }
 
+// The session user's account as the messages name it.
+std::wstring SessionUserName(const std::wstring& sid) {
+  std::wstring domain, account;
+  AccountNames::SidToAccountName(sid, domain, account);
+  if (account.empty()) return sid;
+  return discovery::text::VisibleText(domain.empty() ? account : domain + L"\\" + account);
+}
+
 }  // namespace
+
+std::wstring ForYouLine(const CResultNode& record) {
+  if (!discovery::AddonStateReader::OwnUserOf(record).empty()) return {};
+  return L"\n\n" + CUtilities::FormatString(LoadStr(IDS_TURN_SETTINGS_OF),
+                                             {SessionUserName(AccountNames::SessionUserSid())});
+}
 
 bool StateApplies(const discovery::AddonKind& kind, const CResultNode& record) {
   return kind.stateById && discovery::state::IsBraceGuid(record.ID);
@@ -54,7 +68,8 @@ bool ChangeAddonState(const discovery::AddonKind& kind, const CResultNode& recor
     return false;
   }
   const std::wstring question =
-      CUtilities::FormatString(LoadStr(change == Change::TurnOff ? IDS_TURN_OFF_ASK : IDS_TURN_ON_ASK), {name});
+      CUtilities::FormatString(LoadStr(change == Change::TurnOff ? IDS_TURN_OFF_ASK : IDS_TURN_ON_ASK), {name}) +
+      ForYouLine(record);
   std::vector<std::wstring> users;
   const std::wstring own = discovery::AddonStateReader::OwnUserOf(record);
   if (!own.empty()) {
@@ -62,12 +77,12 @@ bool ChangeAddonState(const discovery::AddonKind& kind, const CResultNode& recor
     if (core::ShowMessage(question, core::kButtonYes | core::kButtonNo, title) != core::kButtonYes) return false;
     users = {own};
   } else {
-    // A machine entry: the user running the program, unless he picks
+    // A machine entry: the user signed in to the session, unless he picks
     // every signed-in user.
     const core::Choice choice =
         core::AskChoice(question, title, {LoadStr(IDS_TURN_FOR_ME), LoadStr(IDS_TURN_FOR_EVERYONE)});
     if (choice.index == 0)
-      users = {RegistryBackup::CurrentUserSid()};
+      users = {AccountNames::SessionUserSid()};
     else if (choice.index == 1)
       users = EverySignedInUser();
     else
@@ -80,7 +95,7 @@ bool TurnOffWithoutAsking(const discovery::AddonKind& kind, const CResultNode& r
                           const core::DataFolder& data) {
   if (!StateApplies(kind, record)) return false;
   const std::wstring own = discovery::AddonStateReader::OwnUserOf(record);
-  const std::vector<std::wstring> users = {own.empty() ? RegistryBackup::CurrentUserSid() : own};
+  const std::vector<std::wstring> users = {own.empty() ? AccountNames::SessionUserSid() : own};
   return Report(addonstate::ChangeState(data, record.ID, discovery::ViewOfRecord(record), users, Change::TurnOff),
                 name);
 }

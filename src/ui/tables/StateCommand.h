@@ -15,7 +15,13 @@ namespace tables {
 // managed by id and its id is a class id).
 bool StateApplies(const discovery::AddonKind& kind, const CResultNode& record);
 
-// Asks (for a machine entry: for the user running the program, or for
+// For a machine entry, the paragraph that says whose settings a change
+// "for you" reaches: the user signed in to the session, who is not this
+// process's user when an administrator's password was typed in at the
+// elevation prompt. Empty for an entry of one user's hive.
+std::wstring ForYouLine(const CResultNode& record);
+
+// Asks (for a machine entry: for the user signed in to the session, or for
 // every signed-in user), changes and reports. name: the add-on's name in
 // the messages. True when the registry may have changed.
 bool ChangeAddonState(const discovery::AddonKind& kind, const CResultNode& record, const std::wstring& name,

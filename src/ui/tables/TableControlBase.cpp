@@ -445,7 +445,7 @@ void TableControlBase::Remove() {
     // Where the browser can turn the add-on off, that is offered too:
     // unlike deleting, it can be undone.
     if (data_ && tables::StateApplies(kind_, *record)) {
-      const core::Choice choice = core::AskChoice(ConfirmationText(*record, name), title,
+      const core::Choice choice = core::AskChoice(ConfirmationText(*record, name) + tables::ForYouLine(*record), title,
                                                   {LoadStr(IDS_DELETE_OR_TURN_OFF)}, core::kButtonYes | core::kButtonNo);
       if (choice.index == 0) {
         if (tables::TurnOffWithoutAsking(kind_, *record, name, *data_)) RefreshList();
@@ -497,13 +497,15 @@ TableControlBase::DeleteOutcome TableControlBase::Incomplete() {
 
 TableControlBase::DeleteOutcome TableControlBase::DeleteEntryKey(CRegistry& registry, HKEY root,
                                                                  const std::wstring& parent,
-                                                                 const std::wstring& entry) {
+                                                                 const std::wstring& entry,
+                                                                 const std::wstring& valueName,
+                                                                 const std::function<bool(const std::wstring&)>& clearWhen) {
   // An empty part would name a key above the entry, with every other add-on
   // under it.
   const bool knownRoot = root == HKEY_LOCAL_MACHINE || root == HKEY_USERS || root == HKEY_CURRENT_USER;
   if (!knownRoot || parent.empty() || entry.empty() || entry.find(L'\\') != std::wstring::npos) return Incomplete();
   DeleteOutcome outcome;
-  outcome.deleted = registry.DeleteKey(root, parent + L"\\" + entry, outcome.reason);
+  outcome.deleted = registry.DeleteKeyThenValue(root, parent + L"\\" + entry, valueName, clearWhen, outcome.reason);
   return outcome;
 }
 

@@ -143,9 +143,11 @@ class TableControlBase : public WidgetWindow, public ITableControl {
   virtual unsigned FailureLogText() const { return 0; }
 
   // DeleteKey on path under root, refusing an empty entry name or path and
-  // any root but the machine's and the users'.
+  // any root but the machine's and the users'. With valueName: then the
+  // parent's value of that name when clearWhen(its text) is true.
   static DeleteOutcome DeleteEntryKey(CRegistry& registry, HKEY root, const std::wstring& parent,
-                                      const std::wstring& entry);
+                                      const std::wstring& entry, const std::wstring& valueName = {},
+                                      const std::function<bool(const std::wstring&)>& clearWhen = nullptr);
   static DeleteOutcome Incomplete();
   // The root a record's entry was found under ("key"): the machine's or the
   // users' hive; null for anything else.

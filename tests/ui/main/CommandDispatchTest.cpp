@@ -2,9 +2,12 @@
 // command asks of its host, and that a command never lets an error out.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <functional>
 #include <string>
 #include <vector>
 
+#include "core/Messages.h"
 #include "core/QlmError.h"
 #include "support/LogLines.h"
 #include "support/ScopedLog.h"
@@ -12,6 +15,7 @@
 #include "ui/main/CommandDispatch.h"
 #include "ui/main/CommandHost.h"
 #include "ui/main/CommandTable.h"
+#include "ui/main/MainShell.h"
 #include "ui/tables/ITableControl.h"
 
 using namespace qlmtest;
@@ -122,4 +126,61 @@ TEST(CommandDispatch, EachCommandAsksItsHostForWhatItNeedsAndNoErrorEscapes) {
   EXPECT_EQ(log[0], L"L0  #91  FMain.OnCommand  Object variable or With block variable not set");
   EXPECT_EQ(log[1], L"L0  #91  FMain.OnCommand  Object variable or With block variable not set");
   EXPECT_EQ(log[2], L"L0  #5  FMain.OnCommand  Invalid procedure call or argument");
+}
+
+namespace {
+std::vector<std::wstring> gShown;
+std::int32_t NoteMessage(const std::wstring& text, std::int32_t, const std::wstring&) {
+  gShown.push_back(text);
+  return core::kButtonOK;
+}
+}  // namespace
+
+// Addresses and folders open as the signed-in user: from this process only
+// while it is not elevated, else through the desktop's shell, else not at
+// all, and the user is told; the registry editor always from here, by its
+// full path in the Windows folder.
+TEST(MainShellRoutes, AddressesAndFoldersOpenAsTheSignedInUserOrNotAtAll) {
+  wchar_t windows[MAX_PATH] = {};
+  const std::wstring editor = std::wstring(windows, GetWindowsDirectoryW(windows, MAX_PATH)) + L"\\regedit.exe|/m";
+  const std::wstring address = L"https://example.test/?q=a", folder = L"C:\\data\\Backup\\";
+  struct Case {
+    bool elevated, desktopAnswers;
+    std::vector<std::wstring> calls;
+  };
+  const Case cases[] = {
+      {false, true, {L"here " + address + L"|", L"here " + folder + L"|", L"here " + editor}},
+      {true, true, {L"desktop " + address, L"desktop " + folder, L"here " + editor}},
+      {true, false, {L"desktop " + address, L"not opened", L"desktop " + folder, L"not opened", L"here " + editor}},
+  };
+  core::SetMessagePresenter(&NoteMessage);
+  for (const Case& c : cases) {
+    std::vector<std::wstring> calls;
+    ShellRoutes routes;
+    routes.elevated = c.elevated;
+    routes.openAsDesktopUser = [&](const std::wstring& target) {
+      calls.push_back(L"desktop " + target);
+      return c.desktopAnswers;
+    };
+    routes.openHere = [&](const std::wstring& file, const std::wstring& parameters, HWND) {
+      calls.push_back(L"here " + file + L"|" + parameters);
+      return DWORD{0};
+    };
+    gShown.clear();
+    const MainShell shell = MainShell::Over(routes);
+    const auto attempt = [&](const std::function<void()>& open) {
+      try {
+        open();
+      } catch (const QlmError&) {
+        calls.push_back(L"not opened");
+      }
+    };
+    attempt([&] { shell.openAddress(address); });
+    attempt([&] { shell.openFolder(folder, nullptr); });
+    shell.startRegistryEditor();
+    EXPECT_EQ(calls, c.calls);
+    // Each request not opened was said once.
+    EXPECT_EQ(gShown.size(), static_cast<std::size_t>(std::count(calls.begin(), calls.end(), L"not opened")));
+  }
+  core::SetMessagePresenter(nullptr);
 }

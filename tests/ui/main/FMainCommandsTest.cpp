@@ -154,6 +154,11 @@ TEST_F(FMainCommands, TurnOffAndOnAskForWhomAndShowTheState) {
   ASSERT_EQ(shown.size(), 1u);
   EXPECT_EQ(shown[0].buttons,
             (std::vector<std::wstring>{L"For me only", L"For every user signed in on this computer", L"Cancel"}));
+  // The question names whose settings "for me" changes: the signed-in user's.
+  wchar_t user[257] = {};
+  DWORD userSize = 257;
+  ASSERT_TRUE(GetUserNameW(user, &userSize));
+  EXPECT_NE(shown[0].texts.find(user), std::wstring::npos) << Narrow(shown[0].texts);
   EXPECT_FALSE(KeyPresent(HKEY_USERS, key));
 
   ASSERT_TRUE(SelectRow(list_, bar_.Name()));
