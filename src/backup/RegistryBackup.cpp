@@ -1,5 +1,6 @@
 #include "backup/RegistryBackup.h"
 
+#include "core/DataFiles.h"
 #include "core/ErrorReport.h"
 #include "core/QlmError.h"
 #include "core/Strings.h"
@@ -163,24 +164,36 @@ std::wstring CurrentUserSid() {
   return text;
 }
 
-bool BackupRegistry(const core::DataFolder& data, std::wstring* writtenPath, std::size_t* leftOut) {
+bool BackupRegistry(const core::DataFolder& data, std::wstring* writtenPath, std::size_t* leftOut,
+                    std::wstring* refusal) {
   bool written = false;
   if (leftOut) *leftOut = 0;
+  if (refusal) refusal->clear();
   Guarded(L"MAPI.BackupRegistry", kLevelDiscovery, [&] {
-    const std::wstring folder = data.BackupFolder();
-    CFileSystem::EnsureFolder(folder);
+    const core::PlaceFiles folder(data, core::DataPlace::Backup, true);
+    if (folder.Outcome().Refused()) {
+      if (refusal) *refusal = folder.Outcome().text;
+      throw QlmError(errors::kFileAccess, L"MAPI", folder.Outcome().text);
+    }
+    if (!folder.IsOpen())
+      throw QlmError(errors::kFileAccess, L"MAPI",
+                     L"The backup folder " + data.BackupFolder() + L" could not be opened: " + folder.Outcome().text);
 
     std::vector<RegOmission> omitted;
     const std::wstring text = BackupText(data.unicodeFiles, CurrentUserSid(), &omitted);
 
     SYSTEMTIME now{};
     GetLocalTime(&now);
-    const std::wstring path = BackupFileName(folder, now);
-    std::wstring reason;
-    if (!CFileSystem::WriteTextFile(path, text, data.unicodeFiles ? TextEncoding::Utf16LeBom : TextEncoding::Ansi, reason))
-      throw QlmError(errors::kFileAccess, L"MAPI", L"The backup file " + path + L" could not be written: " + reason);
+    const std::wstring name = CUtilities::FileNamePart(BackupFileName(folder.Path(), now));
+    const core::WriteResult result = folder.Write(
+        name, CFileSystem::EncodeText(text, data.unicodeFiles ? TextEncoding::Utf16LeBom : TextEncoding::Ansi), true);
+    if (!result.written) {
+      if (refusal && result.outcome.Refused()) *refusal = result.outcome.text;
+      throw QlmError(errors::kFileAccess, L"MAPI",
+                     L"The backup file " + result.path + L" could not be written: " + result.outcome.text);
+    }
     written = true;
-    if (writtenPath) *writtenPath = path;
+    if (writtenPath) *writtenPath = result.path;
     for (const auto& omission : omitted) LogRecord(0, OmissionText(omission), kLevelDiscovery, L"MAPI.BackupRegistry");
     if (leftOut) *leftOut = omitted.size();
   });
