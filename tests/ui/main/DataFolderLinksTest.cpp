@@ -130,24 +130,53 @@ SYSTEMTIME SecondsFromNow(int seconds) {
   return result;
 }
 
+// Where adware puts a link, and what the program must then say.
+struct Place {
+  const char* what;
+  const wchar_t* folders;  // made for real below the data parent first
+  const wchar_t* link;     // below the data parent, to the victim folder; "" for the names
+  bool toFile;             // the link leads to a victim file instead
+  bool refused;            // the writing commands are refused
+  const wchar_t* log;      // the log that says what was refused, and the place it names
+  const wchar_t* named;
+};
+
+// The link of the place, or links at the names the start and the commands
+// write (inventory, backup, the old temporary name) for two minutes.
+void PlantLinks(const Place& place, const TempFolder& parent, const std::wstring& target, UnixLinks& links) {
+  if (*place.link) links.Add(target, parent.File(place.link));
+  for (int second = 0; !*place.link && second < 120; ++second) {
+    const SYSTEMTIME t = SecondsFromNow(second);
+    const std::wstring backup = parent.File(place.folders);
+    const std::wstring inventory = inventory::InventoryFileName(backup, t);
+    for (const auto& name : {inventory, inventory + L".partial", RegistryBackup::BackupFileName(backup, t)})
+      links.Add(target, name);
+  }
+}
+
+// Backup, Turn Off (undone after) and Save List into the Backup folder, run
+// in this process as an administrator; the refusal texts each gave.
+std::vector<std::wstring> RunWritingCommands(const core::DataFolder& data) {
+  const std::wstring id = NewClsid(), user = RegistryBackup::CurrentUserSid();
+  std::wstring backup;
+  const bool backedUp = RegistryBackup::BackupRegistry(data, nullptr, nullptr, &backup);
+  const auto turned = addonstate::ChangeState(data, id, RegView::Default, {user}, addonstate::Change::TurnOff);
+  DeleteTree(HKEY_USERS, user + L"\\" + discovery::AddonSettingsPath(id));
+  const auto listed = core::WriteChosenFile(data, data.BackupFolder() + L"\\list.csv", "a,b\r\n");
+  std::vector<std::wstring> refusals;
+  if (!backedUp) refusals.push_back(backup);
+  if (turned.outcome == addonstate::Outcome::BackupFailed) refusals.push_back(turned.refusal);
+  if (listed.outcome.Refused()) refusals.push_back(listed.outcome.text);
+  return refusals;
+}
+
 }  // namespace
 
 TEST(DataFolderLinks, NothingBeyondTheDataFolderIsWrittenAndRefusalsAreSaid) {
-  const std::wstring id = NewClsid();
-  struct Place {
-    const char* what;
-    const wchar_t* folders;  // made for real below the data parent first
-    const wchar_t* link;     // below the data parent, to the victim folder; "" for the names
-    bool toFile;             // the link leads to a victim file instead
-    bool refused;            // the writing commands are refused
-    const wchar_t* log;      // the log that says what was refused, and the place it names
-    const wchar_t* named;
-  } places[] = {
+  const Place places[] = {
       {"data folder", L"", L"Quillmoor", false, true, nullptr, nullptr},
       {"backup folder", L"Quillmoor", L"Quillmoor\\Backup", false, true, L"Quillmoor\\QLM.log", L"Quillmoor\\Backup"},
       {"full log", L"Quillmoor", L"Quillmoor\\QLM.log", true, false, L"Quillmoor\\short.log", L"Quillmoor\\QLM.log"},
-      // The inventory's, the backups' and the old temporary names for the
-      // next two minutes, each a link to a victim file.
       {"names the start writes", L"Quillmoor\\Backup", L"", true, false, nullptr, nullptr},
   };
   for (const auto& place : places) {
@@ -161,35 +190,14 @@ TEST(DataFolderLinks, NothingBeyondTheDataFolderIsWrittenAndRefusalsAreSaid) {
     if (*place.folders) {
       ASSERT_TRUE(CFileSystem::EnsureFolder(parent.File(place.folders)));
     }
-
     UnixLinks links;
-    const std::wstring target = place.toFile ? victim + L"\\victim.txt" : victim, link = parent.File(place.link);
-    if (*place.link) links.Add(target, link);
-    for (int second = 0; !*place.link && second < 120; ++second) {
-      const SYSTEMTIME t = SecondsFromNow(second);
-      const std::wstring backup = parent.File(place.folders);
-      const std::wstring inventory = inventory::InventoryFileName(backup, t);
-      for (const auto& name : {inventory, inventory + L".partial", RegistryBackup::BackupFileName(backup, t)})
-        links.Add(target, name);
-    }
+    PlantLinks(place, parent, place.toFile ? victim + L"\\victim.txt" : victim, links);
     ASSERT_TRUE(links.Make());
 
     StartAndClose(parent.Path());
-    // Each writing command, in this process, as an administrator.
-    const core::DataFolder data{parent.File(L"Quillmoor"), true, core::RunsAsAdministrator()};
-    std::wstring refusal;
-    const bool backedUp = RegistryBackup::BackupRegistry(data, nullptr, nullptr, &refusal);
-    const auto turned = addonstate::ChangeState(data, id, RegView::Default, {RegistryBackup::CurrentUserSid()},
-                                                addonstate::Change::TurnOff);
-    DeleteTree(HKEY_USERS, RegistryBackup::CurrentUserSid() + L"\\" + discovery::AddonSettingsPath(id));
-    const auto listed = core::WriteChosenFile(data, data.BackupFolder() + L"\\list.csv", "a,b\r\n");
-    if (place.refused) {
-      EXPECT_FALSE(backedUp || listed.written);
-      EXPECT_NE(refusal.find(link), std::wstring::npos) << Narrow(refusal);
-      EXPECT_EQ(turned.outcome, addonstate::Outcome::BackupFailed);
-      EXPECT_NE(turned.refusal.find(link), std::wstring::npos) << Narrow(turned.refusal);
-      EXPECT_TRUE(listed.outcome.Refused());
-    }
+    const auto refusals = RunWritingCommands({parent.File(L"Quillmoor"), true, core::RunsAsAdministrator()});
+    EXPECT_EQ(refusals.size(), place.refused ? 3u : 0u);
+    for (const auto& refusal : refusals) EXPECT_NE(refusal.find(parent.File(place.link)), std::wstring::npos) << Narrow(refusal);
 
     EXPECT_TRUE(Contents(victim) == before) << "a victim file was changed, made or removed";
     // Nothing beside the data folder either.
@@ -220,52 +228,39 @@ TEST(DataFolderLinks, ChosenFileReplacesALinkAtItsNameNeverItsTarget) {
   EXPECT_EQ(ReadBytes(victim), "the victim's own text");
 }
 
-TEST(DataFolderRecords, ChangedBackupsAreNamedAndAChangedInventoryIsNotUsed) {
-  fmaintest::ProcessState state;  // COM, a logger and a file resolver
-  TempFolder parent;
-  const core::DataFolder data{parent.File(L"Quillmoor"), true, core::RunsAsAdministrator()};
-  ASSERT_TRUE(data.elevated) << "the records are kept in an administrator's run only, which this must be";
+// An administrator's run, which the test process under Wine is.
+class DataFolderRecords : public ::testing::Test {
+ protected:
+  void SetUp() override { ASSERT_TRUE(data_.elevated) << "the records are kept in an administrator's run only"; }
 
+  fmaintest::ProcessState state_;  // COM, a logger and a file resolver
+  TempFolder parent_;
+  const core::DataFolder data_{parent_.File(L"Quillmoor"), true, core::RunsAsAdministrator()};
+};
+
+TEST_F(DataFolderRecords, ChangedBackupsAreNamedBeforeARestore) {
   // Recorded as written: the hash is the one sha256sum gives.
   std::wstring backup;
-  ASSERT_TRUE(RegistryBackup::BackupRegistry(data, &backup));
-  RunShell(parent, "sha256sum " + Quoted(backup) + " > " + Quoted(parent.File(L"sum.txt")) + "\n");
+  ASSERT_TRUE(RegistryBackup::BackupRegistry(data_, &backup));
+  RunShell(parent_, "sha256sum " + Quoted(backup) + " > " + Quoted(parent_.File(L"sum.txt")) + "\n");
   EXPECT_EQ(core::written::RecordedHash(backup),
-            std::optional<std::wstring>(CUtilities::FromUtf8(ReadBytes(parent.File(L"sum.txt")).substr(0, 64))));
-  const core::PlaceFiles folder(data, core::DataPlace::Backup, false);
+            std::optional<std::wstring>(CUtilities::FromUtf8(ReadBytes(parent_.File(L"sum.txt")).substr(0, 64))));
+  const core::PlaceFiles folder(data_, core::DataPlace::Backup, false);
   ASSERT_TRUE(folder.Write(L"Backup kept.reg", "\xFF\xFE", true).written);
 
   // Adware adds a line to one backup and plants another.
   WriteBytes(backup, ReadBytes(backup) + std::string("[\0H\0K\0L\0M\0]\0", 12));
-  WriteBytes(data.BackupFolder() + L"\\Backup planted.reg", "\xFF\xFE");
-  WriteBytes(data.BackupFolder() + L"\\notes.txt", "not a backup");
+  WriteBytes(data_.BackupFolder() + L"\\Backup planted.reg", "\xFF\xFE");
+  WriteBytes(data_.BackupFolder() + L"\\notes.txt", "not a backup");
   std::vector<std::wstring> changed = folder.ChangedFiles(L".reg");
   std::sort(changed.begin(), changed.end());
   EXPECT_EQ(changed, (std::vector<std::wstring>{CUtilities::FileNamePart(backup), L"Backup planted.reg"}));
-  core::DataFolder plain = data;
+  core::DataFolder plain = data_;
   plain.elevated = false;
   EXPECT_TRUE(core::PlaceFiles(plain, core::DataPlace::Backup, false).ChangedFiles(L".reg").empty());
 
-  // An earlier inventory changed to list an add-on is passed over: nothing
-  // is compared with it; an unchanged one is used.
-  StartInventory first;
-  first.SaveAndCompare(data, {});
-  const auto written = inventory::EarlierInventories(data.BackupFolder(), L"");
-  ASSERT_EQ(written.size(), 1u);
-  CResultNode node;
-  node.ID = L"{00000000-0000-0000-0000-00000000ADD0}";
-  WriteBytes(written[0], CUtilities::ToUtf8(inventory::JsonDocument({{L"bho", &node}})));
-  StartInventory second;
-  second.SaveAndCompare(data, {});
-  EXPECT_FALSE(second.Compared()) << "the changed inventory was used";
-  EXPECT_TRUE(AnyLineHas(state.LogRecords(), written[0]));
-  StartInventory third;
-  third.SaveAndCompare(data, {});
-  EXPECT_TRUE(third.Compared());
-  EXPECT_EQ(third.GoneCount(), 0u);
-
-  // The Restore command names the changed backups before the folder opens.
-  MainWindow main(state.Files(), data);
+  // The Restore command names them before the folder opens.
+  MainWindow main(state_.Files(), data_);
   ASSERT_TRUE(main.Load());
   main.Shell().openFolder = [](const std::wstring&, HWND) {};
   DialogAnswerer answer({L"OK", L"OK"});
@@ -276,4 +271,37 @@ TEST(DataFolderRecords, ChangedBackupsAreNamedAndAChangedInventoryIsNotUsed) {
   EXPECT_NE(named.find(L"Backup planted.reg"), std::wstring::npos);
   EXPECT_EQ(named.find(L"Backup kept.reg"), std::wstring::npos);
   main.Unload();
+}
+
+TEST_F(DataFolderRecords, AChangedInventoryIsNotUsedToFindWhatIsNew) {
+  // Changed to list an add-on, it is passed over: nothing is compared with
+  // it. An unchanged one is used.
+  StartInventory first;
+  first.SaveAndCompare(data_, {});
+  const auto written = inventory::EarlierInventories(data_.BackupFolder(), L"");
+  ASSERT_EQ(written.size(), 1u);
+  CResultNode node;
+  node.ID = L"{00000000-0000-0000-0000-00000000ADD0}";
+  WriteBytes(written[0], CUtilities::ToUtf8(inventory::JsonDocument({{L"bho", &node}})));
+  StartInventory second;
+  second.SaveAndCompare(data_, {});
+  EXPECT_FALSE(second.Compared()) << "the changed inventory was used";
+  EXPECT_TRUE(AnyLineHas(state_.LogRecords(), written[0]));
+  StartInventory third;
+  third.SaveAndCompare(data_, {});
+  EXPECT_TRUE(third.Compared());
+  EXPECT_EQ(third.GoneCount(), 0u);
+}
+
+TEST_F(DataFolderRecords, AFolderGivenToTheAdministratorsAndTakenIsRefused) {
+  // Wine keeps no owner: the folder stays the user's, as one made anew by
+  // adware after the administrators had the old one.
+  ASSERT_TRUE(CFileSystem::EnsureFolder(data_.path));
+  if (SafeFolder::Open(data_.path, false).OwnedByAdministrators()) GTEST_SKIP() << "this system kept the owner";
+  ASSERT_EQ(core::written::RememberFolderGiven(data_.path), 0);
+  std::wstring refusal;
+  EXPECT_FALSE(RegistryBackup::BackupRegistry(data_, nullptr, nullptr, &refusal));
+  RegDeleteKeyValueW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Quillmoor\\Folders", data_.path.c_str());
+  EXPECT_NE(refusal.find(data_.path), std::wstring::npos) << Narrow(refusal);
+  EXPECT_TRUE(Contents(data_.path).empty());
 }
