@@ -136,8 +136,10 @@ int RunStartup(const StartupParts& parts) {
   // component check below reports it.
   if (components.LoadOzCore()) {
     step([&] { setup.data.path = parts.dataFolderParent() + L"Quillmoor"; });
-    step([&] { setup.data.elevated = core::RunsAsAdministrator(); });
-    step([&] { dataFolderOutcome = core::PrepareDataFolder(setup.data); });
+    step([&] {
+      setup.data.elevated = core::RunsAsAdministrator();
+      dataFolderOutcome = core::PrepareDataFolder(setup.data);
+    });
     step([&] {
       ownLog = std::make_unique<CErrorLog>();
       core::gLog = ownLog.get();
