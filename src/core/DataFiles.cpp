@@ -138,13 +138,18 @@ ReadResult PlaceFiles::Read(const std::wstring& name, std::uint64_t limit) const
   ReadResult result;
   result.outcome = outcome_;
   if (!IsOpen()) return result;
+  const bool checked = place_ == DataPlace::Backup && data_.elevated;
+  const std::optional<std::wstring> recorded =
+      checked ? written::RecordedHash(Path() + L"\\" + name) : std::optional<std::wstring>();
+  if (checked && !recorded) {
+    // Never written by the program: not even read.
+    result.asWritten = false;
+    return result;
+  }
   PlaceCheck check;
   result.bytes = folder_.ReadWholeFile(name, limit, check);
   result.outcome = OutcomeOf(data_, check);
-  if (place_ == DataPlace::Backup && data_.elevated) {
-    const std::optional<std::wstring> recorded = written::RecordedHash(Path() + L"\\" + name);
-    result.asWritten = result.bytes && recorded && *recorded == written::Sha256Hex(*result.bytes);
-  }
+  if (checked) result.asWritten = result.bytes && *recorded == written::Sha256Hex(*result.bytes);
   return result;
 }
 

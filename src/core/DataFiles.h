@@ -71,7 +71,8 @@ class PlaceFiles {
   // Writes the whole file (see SafeFolder::WriteWholeFile); in the Backup
   // folder of an administrator's run its hash is recorded.
   WriteResult Write(const std::wstring& name, const std::string& bytes, bool replace) const;
-  // Reads the whole file, at most limit bytes, with its record's verdict.
+  // Reads the whole file, at most limit bytes, with its record's verdict
+  // (a file of the Backup folder without a record is not read at all).
   ReadResult Read(const std::wstring& name, std::uint64_t limit) const;
   // The names of the plain files in the place.
   std::vector<std::wstring> FileNames() const { return folder_.FileNames(); }

@@ -83,6 +83,6 @@ bool CFileSystem::WriteTextFile(const std::wstring& path, const std::wstring& te
   if (folder.WriteWholeFile(path.substr(slash + 1), Encode(text, encoding), true, check) ==
       SafeFolder::WriteOutcome::Written)
     return true;
-  errorText = CUtilities::SystemMessage(ErrorCodeOf(folder.IsOpen() ? check : folder.Check()));
+  errorText = CUtilities::SystemMessage(ErrorCodeOf(check));
   return false;
 }

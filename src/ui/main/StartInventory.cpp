@@ -41,13 +41,17 @@ using Listing = std::pair<std::wstring, std::vector<inventory::InventoryEntry>>;
 
 // The newest earlier inventory in the backup folder that can be read and,
 // in an administrator's run, is as the program wrote it: its path and
-// entries. One changed since is passed over for the one before; one that
-// cannot be read ends the search. Each is logged.
+// entries. One changed since (or never written by the program) is passed
+// over for the one before, up to a few; one that cannot be read ends the
+// search. Each is logged.
 std::optional<Listing> EarlierListing(const core::PlaceFiles& backup, const std::wstring& except) {
+  constexpr int kMostPassedOver = 10;
+  int passedOver = 0;
   for (const auto& file : inventory::EarlierInventories(backup.Path(), except)) {
     const core::ReadResult read = backup.Read(CUtilities::FileNamePart(file), inventory::kMaxInventoryFileBytes);
-    if (read.bytes && !read.asWritten) {
+    if (!read.asWritten) {
       LogRecord(0, CUtilities::FormatString(LoadStr(IDS_LOG_INVENTORY_CHANGED), {file}), kLevelDiscovery, kContext);
+      if (++passedOver == kMostPassedOver) return std::nullopt;
       continue;
     }
     const auto text = read.bytes ? inventory::DecodeUtf8(*read.bytes) : std::nullopt;

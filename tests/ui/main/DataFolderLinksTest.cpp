@@ -63,11 +63,11 @@ void RunShell(const TempFolder& scratch, const std::string& script) {
   for (int wait = 0; wait < 600 && GetFileAttributesW(done.c_str()) == INVALID_FILE_ATTRIBUTES; ++wait) Sleep(50);
 }
 
-// Unix symbolic links, removed with the shell when the object goes.
+// Unix symbolic (or hard) links, removed with the shell when the object goes.
 class UnixLinks {
  public:
-  void Add(const std::wstring& target, const std::wstring& link) {
-    made_ += "ln -s " + Quoted(target) + " " + Quoted(link) + "\n";
+  void Add(const std::wstring& target, const std::wstring& link, bool hard = false) {
+    made_ += (hard ? "ln " : "ln -s ") + Quoted(target) + " " + Quoted(link) + "\n";
     removed_ += "rm -f " + Quoted(link) + "\n";
     links_.push_back(link);
   }
@@ -136,6 +136,7 @@ struct Place {
   const wchar_t* folders;  // made for real below the data parent first
   const wchar_t* link;     // below the data parent, to the victim folder; "" for the names
   bool toFile;             // the link leads to a victim file instead
+  bool hard;               // a second name of that file rather than a link
   bool refused;            // the writing commands are refused
   const wchar_t* log;      // the log that says what was refused, and the place it names
   const wchar_t* named;
@@ -144,7 +145,7 @@ struct Place {
 // The link of the place, or links at the names the start and the commands
 // write (inventory, backup, the old temporary name) for two minutes.
 void PlantLinks(const Place& place, const TempFolder& parent, const std::wstring& target, UnixLinks& links) {
-  if (*place.link) links.Add(target, parent.File(place.link));
+  if (*place.link) links.Add(target, parent.File(place.link), place.hard);
   for (int second = 0; !*place.link && second < 120; ++second) {
     const SYSTEMTIME t = SecondsFromNow(second);
     const std::wstring backup = parent.File(place.folders);
@@ -174,10 +175,12 @@ std::vector<std::wstring> RunWritingCommands(const core::DataFolder& data) {
 
 TEST(DataFolderLinks, NothingBeyondTheDataFolderIsWrittenAndRefusalsAreSaid) {
   const Place places[] = {
-      {"data folder", L"", L"Quillmoor", false, true, nullptr, nullptr},
-      {"backup folder", L"Quillmoor", L"Quillmoor\\Backup", false, true, L"Quillmoor\\QLM.log", L"Quillmoor\\Backup"},
-      {"full log", L"Quillmoor", L"Quillmoor\\QLM.log", true, false, L"Quillmoor\\short.log", L"Quillmoor\\QLM.log"},
-      {"names the start writes", L"Quillmoor\\Backup", L"", true, false, nullptr, nullptr},
+      {"data folder", L"", L"Quillmoor", false, false, true, nullptr, nullptr},
+      {"backup folder", L"Quillmoor", L"Quillmoor\\Backup", false, false, true, L"Quillmoor\\QLM.log", L"Quillmoor\\Backup"},
+      {"full log", L"Quillmoor", L"Quillmoor\\QLM.log", true, false, false, L"Quillmoor\\short.log", L"Quillmoor\\QLM.log"},
+      {"short log, a second name", L"Quillmoor", L"Quillmoor\\short.log", true, true, false, L"Quillmoor\\QLM.log",
+       L"Quillmoor\\short.log"},
+      {"names the start writes", L"Quillmoor\\Backup", L"", true, false, false, nullptr, nullptr},
   };
   for (const auto& place : places) {
     SCOPED_TRACE(place.what);
