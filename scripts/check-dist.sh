@@ -14,7 +14,9 @@ for f in "${files[@]}"; do
     echo "FAIL $(basename "$f") needs a mingw runtime DLL: $(echo $imports)"
     status=1
   fi
-  if ! strings -el "$f" | grep -q '^VS_VERSION_INFO$'; then
+  # grep reads to the end (no -q): an early exit would end strings with
+  # SIGPIPE, which pipefail counts as a failure.
+  if ! strings -el "$f" | grep '^VS_VERSION_INFO$' >/dev/null; then
     echo "FAIL $(basename "$f") has no version resource"
     status=1
   fi

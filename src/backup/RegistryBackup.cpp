@@ -170,32 +170,31 @@ bool BackupRegistry(const core::DataFolder& data, std::wstring* writtenPath, std
   if (leftOut) *leftOut = 0;
   if (refusal) refusal->clear();
   Guarded(L"MAPI.BackupRegistry", kLevelDiscovery, [&] {
-    const core::PlaceFiles folder(data, core::DataPlace::Backup, true);
-    if (folder.Outcome().Refused()) {
-      if (refusal) *refusal = folder.Outcome().text;
-      throw QlmError(errors::kFileAccess, L"MAPI", folder.Outcome().text);
-    }
-    if (!folder.IsOpen())
-      throw QlmError(errors::kFileAccess, L"MAPI",
-                     L"The backup folder " + data.BackupFolder() + L" could not be opened: " + folder.Outcome().text);
-
-    std::vector<RegOmission> omitted;
-    const std::wstring text = BackupText(data.unicodeFiles, CurrentUserSid(), &omitted);
-
+    std::vector<RegOmission> omissions;
     SYSTEMTIME now{};
     GetLocalTime(&now);
-    const std::wstring name = CUtilities::FileNamePart(BackupFileName(folder.Path(), now));
-    const core::WriteResult result = folder.Write(
-        name, CFileSystem::EncodeText(text, data.unicodeFiles ? TextEncoding::Utf16LeBom : TextEncoding::Ansi), true);
+    const std::wstring path = BackupFileName(data.BackupFolder(), now);
+    const core::PlaceFiles folder(data, core::DataPlace::Backup, true);
+    core::WriteResult result;
+    result.outcome = folder.Outcome();
+    if (folder.IsOpen()) {
+      std::vector<RegOmission> omitted;
+      const std::wstring text = BackupText(data.unicodeFiles, CurrentUserSid(), &omitted);
+      result = folder.Write(CUtilities::FileNamePart(path),
+                            CFileSystem::EncodeText(text, data.unicodeFiles ? TextEncoding::Utf16LeBom : TextEncoding::Ansi),
+                            true);
+      if (result.written) omissions.swap(omitted);
+    }
     if (!result.written) {
       if (refusal && result.outcome.Refused()) *refusal = result.outcome.text;
       throw QlmError(errors::kFileAccess, L"MAPI",
-                     L"The backup file " + result.path + L" could not be written: " + result.outcome.text);
+                     result.outcome.Refused() ? result.outcome.text
+                                              : L"The backup file " + path + L" could not be written: " + result.outcome.text);
     }
     written = true;
     if (writtenPath) *writtenPath = result.path;
-    for (const auto& omission : omitted) LogRecord(0, OmissionText(omission), kLevelDiscovery, L"MAPI.BackupRegistry");
-    if (leftOut) *leftOut = omitted.size();
+    for (const auto& omission : omissions) LogRecord(0, OmissionText(omission), kLevelDiscovery, L"MAPI.BackupRegistry");
+    if (leftOut) *leftOut = omissions.size();
   });
   return written;
 }
