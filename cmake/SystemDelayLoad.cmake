@@ -39,6 +39,6 @@ function(qlm_system_delayed name)
   target_link_libraries(delayed_${name} INTERFACE ${delayLib} ${name} delayimp)
 endfunction()
 
-foreach(name version wintrust crypt32 uxtheme msimg32 oleacc)
+foreach(name version wintrust crypt32 uxtheme msimg32 oleacc bcrypt)
   qlm_system_delayed(${name})
 endforeach()

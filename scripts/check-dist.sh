@@ -25,7 +25,9 @@ for f in "${files[@]}"; do
     echo "FAIL $(basename "$f") imports at load time what could be found beside it: $(echo $unknown)"
     status=1
   fi
-  if ! strings -el "$f" | grep -q '^VS_VERSION_INFO$'; then
+  # grep reads to the end (no -q): an early exit would end strings with
+  # SIGPIPE, which pipefail counts as a failure.
+  if ! strings -el "$f" | grep '^VS_VERSION_INFO$' >/dev/null; then
     echo "FAIL $(basename "$f") has no version resource"
     status=1
   fi

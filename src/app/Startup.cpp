@@ -12,15 +12,16 @@
 #include "app/Components.h"
 #include "app/DelayLoadGuard.h"
 #include "core/DllSearch.h"
+#include "core/DataFiles.h"
 #include "core/ErrorReport.h"
 #include "core/ProcessState.h"
 #include "app/Elevation.h"
 #include "core/QlmError.h"
+#include "core/RedirectionTrust.h"
 #include "app/StartupSeams.h"
 #include "app/StartupText.h"
 #include "core/Strings.h"
 #include "ozcore/CErrorLog.h"
-#include "ozcore/CFileSystem.h"
 #include "ozcore/CUtilities.h"
 
 namespace Startup {
@@ -88,6 +89,21 @@ class ComScope {
   bool ok_;
 };
 
+// What the start found before its log was open: the process could not
+// refuse untrusted links, the data folder could not be given to the
+// administrators, a log that is a link was not opened (said in the other).
+void LogStartNotes(CErrorLog& log, const core::PlaceOutcome& dataFolder, std::uint32_t redirectionTrust) {
+  if (redirectionTrust != 0)
+    log.LogMessage(0,
+                   CUtilities::FormatString(LoadStr(IDS_LOG_NO_REDIRECTION_TRUST),
+                                            {CUtilities::SystemMessage(redirectionTrust)}),
+                   kLevelInformation, kContext);
+  if (!dataFolder.note.empty()) log.LogMessage(0, dataFolder.note, kLevelDiscovery, kContext);
+  for (const PlaceCheck& check : {log.FullLogProblem(), log.ShortLogProblem()})
+    if (check.problem == PlaceProblem::Link || check.problem == PlaceProblem::HardLinked)
+      log.LogMessage(0, CUtilities::FormatString(LoadStr(IDS_REFUSED_LINK), {check.place}), kLevelDiscovery, kContext);
+}
+
 }  // namespace
 
 StartupParts RealStartupParts() {
@@ -107,7 +123,11 @@ StartupParts RealStartupParts() {
 
 int RunStartup(const StartupParts& parts) {
   ResumeNext step;
+  // First of all: links that non-administrators made are not followed.
+  std::uint32_t redirectionTrust = 0;
+  step([&] { redirectionTrust = core::TrustOnlyAdministratorLinks(); });
   ComponentLoader components(parts.programFolder);
+  core::PlaceOutcome dataFolderOutcome;
   std::unique_ptr<CErrorLog> ownLog;
   ProcessSetup setup;
   const std::wstring& dataFolder = setup.data.path;
@@ -117,11 +137,16 @@ int RunStartup(const StartupParts& parts) {
   // component check below reports it.
   if (components.LoadOzCore()) {
     step([&] { setup.data.path = parts.dataFolderParent() + L"Quillmoor"; });
-    step([&] { CFileSystem::EnsureFolder(dataFolder); });
+    step([&] {
+      setup.data.elevated = core::RunsAsAdministrator();
+      dataFolderOutcome = core::PrepareDataFolder(setup.data);
+    });
     step([&] {
       ownLog = std::make_unique<CErrorLog>();
       core::gLog = ownLog.get();
-      Log().OpenLogFiles(dataFolder + L"\\QLM.log", dataFolder + L"\\short.log");
+      // Not a byte into a data folder that was refused or is not there.
+      if (dataFolderOutcome.kind == core::PlaceOutcome::Kind::Used)
+        Log().OpenLogFiles(dataFolder + L"\\QLM.log", dataFolder + L"\\short.log");
     });
     step([&] { Log().LogMessage(0, L"********** start app", kLevelInformation, kContext); });
     step([&] {
@@ -136,6 +161,7 @@ int RunStartup(const StartupParts& parts) {
       Log().LogMessage(0, L"Windows: " + CUtilities::GetWindowsVersion(major, minor, build, platformId, servicePack),
                        kLevelInformation, kContext);
     });
+    step([&] { LogStartNotes(Log(), dataFolderOutcome, redirectionTrust); });
 
     Elevation::PrivilegeDecision decision = Elevation::PrivilegeDecision::Continue;
     step([&] { decision = parts.checkPrivileges(); });

@@ -2,6 +2,7 @@
 
 #include "StringIds.h"
 #include "backup/RegistryBackup.h"
+#include "core/DataFiles.h"
 #include "core/ErrorReport.h"
 #include "core/Strings.h"
 #include "discovery/AddonStateReader.h"
@@ -19,23 +20,22 @@ std::wstring SettingsKey(const std::wstring& userKey, const std::wstring& id) {
   return userKey + L"\\" + discovery::AddonSettingsPath(id);
 }
 
-// A new file name beside the backups: "Add-on state <time>.reg", numbered
-// when one of that second exists.
-std::wstring NewStateFileName(const std::wstring& folder) {
+// "Add-on state <time>" for a file beside the backups: the backup's name
+// for the time, without "Backup " and ".reg".
+std::wstring StateFileStem() {
   SYSTEMTIME now{};
   GetLocalTime(&now);
-  const std::wstring backupName = RegistryBackup::BackupFileName(folder, now);
-  const std::wstring stamp = backupName.substr(backupName.find_last_of(L'\\') + 1 + std::wstring(L"Backup ").size());
-  const std::wstring base = folder + L"\\Add-on state " + stamp.substr(0, stamp.size() - 4);
-  std::wstring name = base + L".reg";
-  for (int n = 2; CFileSystem::FileExists(name) && n < 1000; ++n) name = base + L" (" + std::to_wstring(n) + L").reg";
-  return name;
+  const std::wstring backupName = CUtilities::FileNamePart(RegistryBackup::BackupFileName(L"x", now));
+  const std::size_t prefix = std::wstring(L"Backup ").size();
+  return L"Add-on state " + backupName.substr(prefix, backupName.size() - prefix - 4);
 }
 
-// Saves the keys; false (logged) when the file would not put them back
-// whole or could not be written.
+// Saves the keys as "Add-on state <time>.reg" (numbered when one of that
+// second exists); false (logged) when the file would not put them back
+// whole or could not be written. refusal: the text for the user when a link
+// or a changed owner refused the folder.
 bool SaveSettings(const core::DataFolder& data, const std::wstring& id, const std::vector<std::wstring>& users,
-                  std::wstring& path) {
+                  std::wstring& path, std::wstring& refusal) {
   std::vector<RegOmission> omitted;
   const std::wstring text = SettingsBackupText(id, users, data.unicodeFiles, omitted);
   if (!omitted.empty()) {
@@ -44,16 +44,24 @@ bool SaveSettings(const core::DataFolder& data, const std::wstring& id, const st
       LogRecord(0, RegistryBackup::OmissionText(omission), kLevelDiscovery, kContext);
     return false;
   }
-  const std::wstring folder = data.BackupFolder();
-  CFileSystem::EnsureFolder(folder);
-  path = NewStateFileName(folder);
-  std::wstring reason;
-  if (!CFileSystem::WriteTextFile(path, text, data.unicodeFiles ? TextEncoding::Utf16LeBom : TextEncoding::Ansi,
-                                  reason)) {
-    LogRecord(0, L"The settings could not be saved to " + path + L": " + reason, kLevelDiscovery, kContext);
-    path.clear();
+  const core::PlaceFiles folder(data, core::DataPlace::Backup, true);
+  const std::string bytes =
+      CFileSystem::EncodeText(text, data.unicodeFiles ? TextEncoding::Utf16LeBom : TextEncoding::Ansi);
+  const std::wstring stem = StateFileStem();
+  core::WriteResult result;
+  result.outcome = folder.Outcome();
+  for (int n = 1; folder.IsOpen() && n < 1000; ++n) {
+    result = folder.Write(stem + (n == 1 ? L"" : L" (" + std::to_wstring(n) + L")") + L".reg", bytes, false);
+    if (!result.nameTaken) break;
+  }
+  if (!result.written) {
+    if (result.outcome.Refused()) refusal = result.outcome.text;
+    LogRecord(0, L"The settings could not be saved to " + (result.path.empty() ? data.BackupFolder() : result.path) +
+                     L": " + result.outcome.text,
+              kLevelDiscovery, kContext);
     return false;
   }
+  path = result.path;
   return true;
 }
 
@@ -133,7 +141,7 @@ Result ChangeState(const core::DataFolder& data, const std::wstring& id, RegView
       result.outcome = Outcome::NothingToDo;
       return;
     }
-    if (!SaveSettings(data, id, targets, result.backupPath)) {
+    if (!SaveSettings(data, id, targets, result.backupPath, result.refusal)) {
       result.outcome = Outcome::BackupFailed;
       return;
     }

@@ -31,6 +31,9 @@ struct Result {
   Outcome outcome = Outcome::NotApplicable;
   std::wstring backupPath;       // the saved registry file, when one was written
   std::size_t usersChanged = 0;  // users whose settings were changed
+  // BackupFailed because a link or a changed owner refused the backup
+  // folder: the text that says so.
+  std::wstring refusal;
 };
 
 // A HKEY_USERS subkey whose name can be written into a registry file as it

@@ -1,5 +1,6 @@
 #include "backup/RegistryBackup.h"
 
+#include "core/DataFiles.h"
 #include "core/ErrorReport.h"
 #include "core/QlmError.h"
 #include "core/Strings.h"
@@ -154,26 +155,37 @@ std::wstring CurrentUserSid() {
   return AccountNames::TokenUserSid(token.get());
 }
 
-bool BackupRegistry(const core::DataFolder& data, std::wstring* writtenPath, std::size_t* leftOut) {
+bool BackupRegistry(const core::DataFolder& data, std::wstring* writtenPath, std::size_t* leftOut,
+                    std::wstring* refusal) {
   bool written = false;
   if (leftOut) *leftOut = 0;
+  if (refusal) refusal->clear();
   Guarded(L"MAPI.BackupRegistry", kLevelDiscovery, [&] {
-    const std::wstring folder = data.BackupFolder();
-    CFileSystem::EnsureFolder(folder);
-
-    std::vector<RegOmission> omitted;
-    const std::wstring text = BackupText(data.unicodeFiles, CurrentUserSid(), &omitted);
-
+    std::vector<RegOmission> omissions;
     SYSTEMTIME now{};
     GetLocalTime(&now);
-    const std::wstring path = BackupFileName(folder, now);
-    std::wstring reason;
-    if (!CFileSystem::WriteTextFile(path, text, data.unicodeFiles ? TextEncoding::Utf16LeBom : TextEncoding::Ansi, reason))
-      throw QlmError(errors::kFileAccess, L"MAPI", L"The backup file " + path + L" could not be written: " + reason);
+    const std::wstring path = BackupFileName(data.BackupFolder(), now);
+    const core::PlaceFiles folder(data, core::DataPlace::Backup, true);
+    core::WriteResult result;
+    result.outcome = folder.Outcome();
+    if (folder.IsOpen()) {
+      std::vector<RegOmission> omitted;
+      const std::wstring text = BackupText(data.unicodeFiles, CurrentUserSid(), &omitted);
+      result = folder.Write(CUtilities::FileNamePart(path),
+                            CFileSystem::EncodeText(text, data.unicodeFiles ? TextEncoding::Utf16LeBom : TextEncoding::Ansi),
+                            true);
+      if (result.written) omissions.swap(omitted);
+    }
+    if (!result.written) {
+      if (refusal && result.outcome.Refused()) *refusal = result.outcome.text;
+      throw QlmError(errors::kFileAccess, L"MAPI",
+                     result.outcome.Refused() ? result.outcome.text
+                                              : L"The backup file " + path + L" could not be written: " + result.outcome.text);
+    }
     written = true;
-    if (writtenPath) *writtenPath = path;
-    for (const auto& omission : omitted) LogRecord(0, OmissionText(omission), kLevelDiscovery, L"MAPI.BackupRegistry");
-    if (leftOut) *leftOut = omitted.size();
+    if (writtenPath) *writtenPath = result.path;
+    for (const auto& omission : omissions) LogRecord(0, OmissionText(omission), kLevelDiscovery, L"MAPI.BackupRegistry");
+    if (leftOut) *leftOut = omissions.size();
   });
   return written;
 }

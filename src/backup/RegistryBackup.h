@@ -49,11 +49,13 @@ std::wstring OmissionText(const RegOmission& omission);
 // another: AccountNames::SessionUserSid.)
 std::wstring CurrentUserSid();
 
-// Writes a new backup file into the data folder's Backup folder. True when
-// the file was written; a failure is logged (level 4, "MAPI.BackupRegistry").
-// writtenPath receives the file's path when given; leftOut the number of
-// keys and values left out of it (each one logged with its reason).
+// Writes a new backup file into the data folder's Backup folder (through
+// its checked chain, core/DataFiles.h). True when the file was written; a
+// failure is logged (level 4, "MAPI.BackupRegistry"). writtenPath receives
+// the file's path when given; leftOut the number of keys and values left
+// out of it (each one logged with its reason); refusal the text for the
+// user when a link or a changed owner refused the folder.
 bool BackupRegistry(const core::DataFolder& data, std::wstring* writtenPath = nullptr,
-                    std::size_t* leftOut = nullptr);
+                    std::size_t* leftOut = nullptr, std::wstring* refusal = nullptr);
 
 }  // namespace RegistryBackup

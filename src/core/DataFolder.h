@@ -12,6 +12,10 @@ struct DataFolder {
   // Text files are written as UTF-16 (the NT family), else in the ANSI
   // code page.
   bool unicodeFiles = true;
+  // The program runs as an administrator: the data folder and its Backup
+  // folder are given to the administrators and what is written there is
+  // recorded (core/DataFiles.h). Start-up sets it.
+  bool elevated = false;
 
   // The folder the backups go into, no trailing separator.
   std::wstring BackupFolder() const { return path + L"\\Backup"; }

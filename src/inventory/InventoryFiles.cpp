@@ -6,7 +6,6 @@
 
 #include "discovery/AddonRecord.h"
 #include "inventory/InventoryRead.h"
-#include "ozcore/CFileSystem.h"
 #include "ozcore/CUtilities.h"
 #include "ozcore/UniqueHandle.h"
 
@@ -108,23 +107,14 @@ std::wstring InventoryFileName(const std::wstring& folder, const SYSTEMTIME& tim
   return path;
 }
 
-bool WriteInventory(const std::wstring& path, const std::wstring& text, std::wstring& reason) {
-  reason.clear();
-  if (path.empty()) {
-    reason = L"No file name is free.";
-    return false;
-  }
-  return CFileSystem::WriteTextFile(path, text, TextEncoding::Utf8, reason);
-}
-
-std::optional<std::wstring> NewestInventory(const std::wstring& folder, const std::wstring& except) {
+std::vector<std::wstring> EarlierInventories(const std::wstring& folder, const std::wstring& except) {
   const std::optional<NameOrder> limit = except.empty() ? std::nullopt : OrderOfName(FileNameOf(except));
   WIN32_FIND_DATAW found{};
   // The pattern also matches short names; every long name is checked below.
   UniqueFind find(FindFirstFileExW((folder + L"\\Inventory *").c_str(), FindExInfoBasic, &found,
                                    FindExSearchNameMatch, nullptr, 0));
-  if (!find) return std::nullopt;
-  std::optional<std::pair<NameOrder, std::wstring>> newest;
+  if (!find) return {};
+  std::vector<std::pair<NameOrder, std::wstring>> earlier;
   do {
     if (found.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) continue;
     const std::wstring name = found.cFileName;
@@ -133,10 +123,12 @@ std::optional<std::wstring> NewestInventory(const std::wstring& folder, const st
     const std::wstring path = folder + L"\\" + name;
     if (!except.empty() && SamePath(path, except)) continue;
     if (limit && !(*order < *limit)) continue;
-    if (!newest || newest->first < *order) newest.emplace(*order, path);
+    earlier.emplace_back(*order, path);
   } while (FindNextFileW(find.get(), &found));
-  if (!newest) return std::nullopt;
-  return newest->second;
+  std::sort(earlier.begin(), earlier.end(), [](const auto& a, const auto& b) { return b.first < a.first; });
+  std::vector<std::wstring> paths;
+  for (auto& entry : earlier) paths.push_back(std::move(entry.second));
+  return paths;
 }
 
 std::optional<std::wstring> ReadInventoryFile(const std::wstring& path, std::wstring* reason) {

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace inventory {
 
@@ -18,16 +19,11 @@ inline constexpr std::uint64_t kMaxInventoryFileBytes = 256ull * 1024 * 1024;
 // is free.
 std::wstring InventoryFileName(const std::wstring& folder, const SYSTEMTIME& time);
 
-// Writes the text as UTF-8 without a byte-order mark (as qmscan's output
-// to a file), replacing the file whole or not at all. False with the
-// system's reason.
-bool WriteInventory(const std::wstring& path, const std::wstring& text, std::wstring& reason);
-
-// The full path of the newest inventory file in folder by the date and
-// counter in its name, earlier than except's (when except is one of ours;
-// except itself is never the answer). Files of another name, folders and
-// links (reparse points) are passed over. nullopt when there is none.
-std::optional<std::wstring> NewestInventory(const std::wstring& folder, const std::wstring& except);
+// The full paths of the inventory files in folder earlier than except's
+// (when except is one of ours; except itself is never one), newest first by
+// the date and counter in their names. Files of another name, folders and
+// links (reparse points) are passed over.
+std::vector<std::wstring> EarlierInventories(const std::wstring& folder, const std::wstring& except);
 
 // The text of an inventory file: at most kMaxInventoryFileBytes of strict
 // UTF-8 (a byte-order mark allowed) from a plain disk file. nullopt when it

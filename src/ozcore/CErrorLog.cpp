@@ -9,10 +9,14 @@ namespace {
 
 // Opens a log for appending; a new file starts with the UTF-8 mark so that
 // every editor shows non-Latin text right.
-UniqueFile OpenForAppend(const std::wstring& path) {
-  if (path.empty()) return {};
-  UniqueFile file(CreateFileW(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                              nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+UniqueFile OpenForAppend(const std::wstring& path, PlaceCheck& check) {
+  const auto slash = path.find_last_of(L"\\/");
+  if (slash == std::wstring::npos) {
+    check = PlaceCheck{PlaceProblem::BadPath, path, ERROR_INVALID_NAME};
+    return {};
+  }
+  const SafeFolder folder = SafeFolder::Open(path.substr(0, slash), false);
+  UniqueFile file = folder.OpenForAppend(path.substr(slash + 1), check);
   if (!file) return {};
   LARGE_INTEGER size{};
   if (GetFileSizeEx(file.get(), &size) && size.QuadPart == 0) {
@@ -36,6 +40,8 @@ struct CErrorLog::Impl {
   std::wstring shortPath;
   UniqueFile full;
   UniqueFile brief;
+  PlaceCheck fullCheck;
+  PlaceCheck briefCheck;
 };
 
 CErrorLog::CErrorLog() : impl_(std::make_unique<Impl>()) {}
@@ -44,8 +50,8 @@ CErrorLog::~CErrorLog() = default;
 bool CErrorLog::OpenLogFiles(const std::wstring& fullLog, const std::wstring& shortLog) {
   impl_->fullPath = fullLog;
   impl_->shortPath = shortLog;
-  impl_->full = OpenForAppend(fullLog);
-  impl_->brief = OpenForAppend(shortLog);
+  impl_->full = OpenForAppend(fullLog, impl_->fullCheck);
+  impl_->brief = OpenForAppend(shortLog, impl_->briefCheck);
   return static_cast<bool>(impl_->full) && static_cast<bool>(impl_->brief);
 }
 
@@ -79,6 +85,9 @@ void CErrorLog::LogMessage(std::int32_t number, const std::wstring& text, std::i
   const bool information = number == 0 && level == 5;
   if (!information) AppendLine(impl_->brief, line);
 }
+
+PlaceCheck CErrorLog::FullLogProblem() const { return impl_->fullCheck; }
+PlaceCheck CErrorLog::ShortLogProblem() const { return impl_->briefCheck; }
 
 std::wstring CErrorLog::FullLogPath() const { return impl_->fullPath; }
 std::wstring CErrorLog::ShortLogPath() const { return impl_->shortPath; }

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "ozcore/CUtilities.h"
+#include "ozcore/SafeFolder.h"
 #include "ozcore/UniqueHandle.h"
 
 namespace {
@@ -55,52 +56,23 @@ std::wstring CFileSystem::ParentFolder(const std::wstring& path) {
   return pos == std::wstring::npos ? std::wstring() : path.substr(0, pos);
 }
 
-bool CFileSystem::EnsureFolder(const std::wstring& path) {
-  if (path.empty()) return false;
-  if (FolderExists(path)) return true;
-  std::wstring trimmed = path;
-  while (trimmed.size() > 3 && (trimmed.back() == L'\\' || trimmed.back() == L'/')) trimmed.pop_back();
-  const std::wstring parent = ParentFolder(trimmed);
-  // Stop at a drive root ("C:") or a share root.
-  if (!parent.empty() && parent != trimmed && parent.size() > 2 && !FolderExists(parent)) EnsureFolder(parent);
-  if (CreateDirectoryW(trimmed.c_str(), nullptr)) return true;
-  return FolderExists(trimmed);
-}
+bool CFileSystem::EnsureFolder(const std::wstring& path) { return SafeFolder::Open(path, true).IsOpen(); }
+
+std::string CFileSystem::EncodeText(const std::wstring& text, TextEncoding encoding) { return Encode(text, encoding); }
 
 bool CFileSystem::WriteTextFile(const std::wstring& path, const std::wstring& text, TextEncoding encoding,
                                 std::wstring& errorText) {
   errorText.clear();
-  const std::string bytes = Encode(text, encoding);
-  const std::wstring temp = path + L".partial";
-  {
-    UniqueFile file(CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file) {
-      errorText = CUtilities::SystemMessage(GetLastError());
-      return false;
-    }
-    std::size_t done = 0;
-    while (done < bytes.size()) {
-      const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size() - done, 1u << 24));
-      DWORD written = 0;
-      if (!WriteFile(file.get(), bytes.data() + done, chunk, &written, nullptr) || written == 0) {
-        errorText = CUtilities::SystemMessage(GetLastError());
-        file.reset();
-        DeleteFileW(temp.c_str());
-        return false;
-      }
-      done += written;
-    }
-    if (!FlushFileBuffers(file.get())) {
-      errorText = CUtilities::SystemMessage(GetLastError());
-      file.reset();
-      DeleteFileW(temp.c_str());
-      return false;
-    }
-  }
-  if (!MoveFileExW(temp.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-    errorText = CUtilities::SystemMessage(GetLastError());
-    DeleteFileW(temp.c_str());
+  const auto slash = path.find_last_of(L"\\/");
+  if (slash == std::wstring::npos || slash + 1 == path.size()) {
+    errorText = CUtilities::SystemMessage(ERROR_INVALID_NAME);
     return false;
   }
-  return true;
+  const SafeFolder folder = SafeFolder::OpenChosen(path.substr(0, slash == 2 && path[1] == L':' ? 3 : slash));
+  PlaceCheck check;
+  if (folder.WriteWholeFile(path.substr(slash + 1), Encode(text, encoding), true, check) ==
+      SafeFolder::WriteOutcome::Written)
+    return true;
+  errorText = CUtilities::SystemMessage(ErrorCodeOf(check));
+  return false;
 }

@@ -351,7 +351,7 @@ bool CRegistry::DeleteKeyThenValue(HKEY root, const std::wstring& rawPath, const
   std::vector<unsigned char> data;
   std::size_t size = 0;
   std::wstring text;
-  if (clearWhen && nativereg::QueryValue(parent.get(), valueName, type, data, size) == ERROR_SUCCESS &&
+  if (clearWhen && nativereg::QueryValue(parent.get(), valueName, type, data, size, kMaxReadValueBytes) == ERROR_SUCCESS &&
       TextOf(type, data, size, impl_->view == RegView::Wow32 && HasWow32View(), text) && clearWhen(text))
     nativereg::DeleteValue(parent.get(), valueName);
   return true;

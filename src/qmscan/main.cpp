@@ -12,6 +12,7 @@
 
 #include "core/DllSearch.h"
 #include "core/ErrorReport.h"
+#include "core/RedirectionTrust.h"
 #include "core/Strings.h"
 #include "discovery/AddonKinds.h"
 #include "discovery/AddonListing.h"
@@ -122,6 +123,9 @@ int Compare(const std::wstring& file) {
 
 int wmain(int argc, wchar_t** argv) {
   dllsearch::RestrictDllSearch();
+  // Run elevated, it must not follow a link a non-administrator made; an
+  // older system without the refusal is fine (qmscan only reads).
+  core::TrustOnlyAdministratorLinks();
   // No system error boxes for unreadable drives while files are looked at.
   SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
   try {

@@ -8,6 +8,7 @@
 #include "inventory/InventoryFiles.h"
 #include "inventory/InventoryRead.h"
 #include "inventory/InventoryText.h"
+#include "ozcore/CFileSystem.h"
 #include "ozcore/CUtilities.h"
 #include "ozcore/UniqueHandle.h"
 #include "support/TestSupport.h"
@@ -18,20 +19,24 @@ namespace {
 
 constexpr SYSTEMTIME kTime{2026, 12, 1, 7, 4, 5, 6, 0};
 
+bool WriteInventory(const std::wstring& path, const std::wstring& text, std::wstring& reason) {
+  return CFileSystem::WriteTextFile(path, text, TextEncoding::Utf8, reason);
+}
+
 }  // namespace
 
 TEST(InventoryFiles, NamesAreFreeAndTheNewestEarlierOneIsFound) {
   TempFolder tmp;
   const std::wstring folder = tmp.Path();
-  EXPECT_EQ(inventory::NewestInventory(folder, L""), std::nullopt);
-  EXPECT_EQ(inventory::NewestInventory(folder + L"\\missing", L""), std::nullopt);
+  EXPECT_TRUE(inventory::EarlierInventories(folder, L"").empty());
+  EXPECT_TRUE(inventory::EarlierInventories(folder + L"\\missing", L"").empty());
 
   // Three in one second: each gets a name of its own.
   std::vector<std::wstring> paths;
   for (int i = 0; i < 3; ++i) {
     paths.push_back(inventory::InventoryFileName(folder, kTime));
     std::wstring reason;
-    ASSERT_TRUE(inventory::WriteInventory(paths.back(), L"[]\r\n", reason)) << Narrow(reason);
+    ASSERT_TRUE(WriteInventory(paths.back(), L"[]\r\n", reason)) << Narrow(reason);
   }
   EXPECT_EQ(paths[0], folder + L"\\Inventory 2026-12-07 04-05-06.json");
   EXPECT_EQ(paths[1], folder + L"\\Inventory 2026-12-07 04-05-06 (2).json");
@@ -53,13 +58,13 @@ TEST(InventoryFiles, NamesAreFreeAndTheNewestEarlierOneIsFound) {
                       (GetFileAttributesW(link.c_str()) & FILE_ATTRIBUTE_REPARSE_POINT);
   if (!linked) std::printf("note: no symbolic link could be made; links are not checked\n");
 
-  EXPECT_EQ(inventory::NewestInventory(folder, L""), std::optional<std::wstring>(paths[2]));
-  EXPECT_EQ(inventory::NewestInventory(folder, paths[2]), std::optional<std::wstring>(paths[1]));
-  EXPECT_EQ(inventory::NewestInventory(folder, paths[1]), std::optional<std::wstring>(paths[0]));
-  EXPECT_EQ(inventory::NewestInventory(folder, paths[0]), std::optional<std::wstring>(older));
-  EXPECT_EQ(inventory::NewestInventory(folder, older), std::nullopt);
+  using Paths = std::vector<std::wstring>;
+  EXPECT_EQ(inventory::EarlierInventories(folder, L""), (Paths{paths[2], paths[1], paths[0], older}));
+  EXPECT_EQ(inventory::EarlierInventories(folder, paths[2]), (Paths{paths[1], paths[0], older}));
+  EXPECT_EQ(inventory::EarlierInventories(folder, paths[0]), Paths{older});
+  EXPECT_TRUE(inventory::EarlierInventories(folder, older).empty());
   // A file not named as ours is only left out itself.
-  EXPECT_EQ(inventory::NewestInventory(folder, folder + L"\\elsewhere.json"), std::optional<std::wstring>(paths[2]));
+  EXPECT_EQ(inventory::EarlierInventories(folder, folder + L"\\elsewhere.json").size(), 4u);
 }
 
 TEST(InventoryFiles, ReadBackIsExactStrictAndLimited) {
@@ -71,7 +76,7 @@ TEST(InventoryFiles, ReadBackIsExactStrictAndLimited) {
   const std::wstring text = inventory::JsonDocument({{L"bho", &node}});
   const std::wstring path = tmp.File(L"Inventory.json");
   std::wstring reason;
-  ASSERT_TRUE(inventory::WriteInventory(path, text, reason)) << Narrow(reason);
+  ASSERT_TRUE(WriteInventory(path, text, reason)) << Narrow(reason);
   EXPECT_EQ(ReadBytes(path), CUtilities::ToUtf8(text));  // UTF-8, no mark
   EXPECT_EQ(inventory::ReadInventoryFile(path), std::optional<std::wstring>(text));
 

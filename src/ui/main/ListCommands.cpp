@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "core/DataFiles.h"
 #include "core/ErrorReport.h"
 #include "core/Messages.h"
 #include "core/ProgramResources.h"
@@ -72,10 +73,17 @@ void SaveList(CommandHost& host) noexcept {
     const std::optional<SaveChoice> choice = host.Shell().chooseSaveFile(suggested, host.OwnerWindow());
     if (!choice) return;
     const std::wstring text = choice->html ? HtmlText(host) : CsvText(host);
-    std::wstring reason;
-    if (!CFileSystem::WriteTextFile(choice->path, text, TextEncoding::Utf8, reason)) {
-      core::ShowMessage(CUtilities::FormatString(LoadStr(IDS_SAVE_LIST_FAILED), {choice->path, reason}),
-                        core::kButtonOK, LoadStr(IDS_SAVE_LIST_TITLE));
+    // Inside the data folder through its checked chain; a link at the name
+    // is replaced, never written through.
+    const core::WriteResult written =
+        core::WriteChosenFile(host.Data(), choice->path, CFileSystem::EncodeText(text, TextEncoding::Utf8));
+    if (!written.written) {
+      const std::wstring message =
+          written.outcome.Refused()
+              ? written.outcome.text
+              : CUtilities::FormatString(LoadStr(IDS_SAVE_LIST_FAILED), {choice->path, written.outcome.text});
+      if (written.outcome.Refused()) LogRecord(0, message, kLevelDiscovery, L"FMain.SaveList");
+      core::ShowMessage(message, core::kButtonOK, LoadStr(IDS_SAVE_LIST_TITLE));
       return;
     }
     LogInformation(CUtilities::FormatString(LoadStr(IDS_LOG_SAVED_LIST), {choice->path}), L"FMain.SaveList");

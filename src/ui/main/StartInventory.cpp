@@ -4,13 +4,13 @@
 
 #include <cstdio>
 
+#include "core/DataFiles.h"
 #include "core/ErrorReport.h"
 #include "core/QlmError.h"
 #include "core/Strings.h"
 #include "inventory/InventoryCompare.h"
 #include "inventory/InventoryFiles.h"
 #include "inventory/InventoryText.h"
-#include "ozcore/CFileSystem.h"
 #include "ozcore/CUtilities.h"
 #include "ui/tables/TableControlBase.h"
 
@@ -37,6 +37,34 @@ std::wstring TimeOfFile(const std::wstring& path) {
   return time;
 }
 
+using Listing = std::pair<std::wstring, std::vector<inventory::InventoryEntry>>;
+
+// The newest earlier inventory in the backup folder that can be read and,
+// in an administrator's run, is as the program wrote it: its path and
+// entries. One changed since (or never written by the program) is passed
+// over for the one before, up to a few; one that cannot be read ends the
+// search. Each is logged.
+std::optional<Listing> EarlierListing(const core::PlaceFiles& backup, const std::wstring& except) {
+  constexpr int kMostPassedOver = 10;
+  int passedOver = 0;
+  for (const auto& file : inventory::EarlierInventories(backup.Path(), except)) {
+    const core::ReadResult read = backup.Read(CUtilities::FileNamePart(file), inventory::kMaxInventoryFileBytes);
+    if (!read.asWritten) {
+      LogRecord(0, CUtilities::FormatString(LoadStr(IDS_LOG_INVENTORY_CHANGED), {file}), kLevelDiscovery, kContext);
+      if (++passedOver == kMostPassedOver) return std::nullopt;
+      continue;
+    }
+    const auto text = read.bytes ? inventory::DecodeUtf8(*read.bytes) : std::nullopt;
+    auto entries = text ? inventory::ReadInventory(*text) : std::nullopt;
+    if (entries) return Listing(file, std::move(*entries));
+    const std::wstring reason = read.bytes ? LoadStr(IDS_INVENTORY_NOT_A_LISTING) : read.outcome.text;
+    LogRecord(0, CUtilities::FormatString(LoadStr(IDS_LOG_INVENTORY_UNREADABLE), {file, reason}), kLevelDiscovery,
+              kContext);
+    return std::nullopt;
+  }
+  return std::nullopt;
+}
+
 }  // namespace
 
 void StartInventory::SaveAndCompare(const core::DataFolder& data, const std::vector<TableControlBase*>& tables) {
@@ -55,38 +83,39 @@ void StartInventory::SaveAndCompare(const core::DataFolder& data, const std::vec
       }
     }
 
-    const std::wstring folder = data.BackupFolder();
-    CFileSystem::EnsureFolder(folder);
-    const std::wstring path = inventory::InventoryFileName(folder, now);
-    std::wstring reason;
-    if (path.empty() || !inventory::WriteInventory(path, inventory::JsonDocument(records), reason))
-      LogRecord(0, CUtilities::FormatString(LoadStr(IDS_LOG_INVENTORY_FAILED), {reason}), kLevelDiscovery, kContext);
-
-    const std::optional<std::wstring> earlierFile = inventory::NewestInventory(folder, path);
-    if (!earlierFile) return;
-    const std::optional<std::wstring> text = inventory::ReadInventoryFile(*earlierFile, &reason);
-    const auto entries = text ? inventory::ReadInventory(*text) : std::nullopt;
-    if (!entries) {
-      LogRecord(0,
-                CUtilities::FormatString(LoadStr(IDS_LOG_INVENTORY_UNREADABLE),
-                                         {*earlierFile, reason.empty() ? LoadStr(IDS_INVENTORY_NOT_A_LISTING) : reason}),
+    const core::PlaceFiles backup(data, core::DataPlace::Backup, true);
+    if (!backup.IsOpen()) {
+      LogRecord(0, CUtilities::FormatString(LoadStr(IDS_LOG_INVENTORY_FAILED), {backup.Outcome().text}),
                 kLevelDiscovery, kContext);
       return;
     }
+    const std::wstring path = inventory::InventoryFileName(backup.Path(), now);
+    const core::WriteResult written =
+        path.empty() ? core::WriteResult{}
+                     : backup.Write(CUtilities::FileNamePart(path), CUtilities::ToUtf8(inventory::JsonDocument(records)),
+                                    false);
+    if (!written.written) {
+      const std::wstring reason = path.empty() || written.nameTaken ? L"No file name is free." : written.outcome.text;
+      LogRecord(0, CUtilities::FormatString(LoadStr(IDS_LOG_INVENTORY_FAILED), {reason}), kLevelDiscovery, kContext);
+    }
+
+    const auto earlierFile = EarlierListing(backup, path);
+    if (!earlierFile) return;
+    const std::vector<inventory::InventoryEntry>& entries = earlierFile->second;
     std::vector<inventory::EntryIdentity> earlier;
-    earlier.reserve(entries->size());
-    for (const auto& entry : *entries) earlier.push_back(inventory::IdentityOf(entry));
+    earlier.reserve(entries.size());
+    for (const auto& entry : entries) earlier.push_back(inventory::IdentityOf(entry));
     const inventory::InventoryChanges changes = inventory::CompareInventories(earlier, current);
     for (std::size_t i : changes.added)
       LogInformation(inventory::ChangeLine(inventory::ChangeKind::Added, current[i], names[i]), kContext);
     for (std::size_t i : changes.gone)
       LogInformation(inventory::ChangeLine(inventory::ChangeKind::Gone, earlier[i],
-                                           inventory::DisplayNameOf((*entries)[i].record)),
+                                           inventory::DisplayNameOf(entries[i].record)),
                      kContext);
     earlierEntries_ = std::set<inventory::EntryIdentity>(earlier.begin(), earlier.end());
     newCount_ = changes.added.size();
     goneCount_ = changes.gone.size();
-    earlier_ = TimeOfFile(*earlierFile);
+    earlier_ = TimeOfFile(earlierFile->first);
     compared_ = true;
   });
 }

@@ -33,7 +33,12 @@ bool Report(const addonstate::Result& result, const std::wstring& name) {
     case Outcome::NothingToDo: say(IDS_TURN_NOTHING_TO_DO); return false;
     case Outcome::HeldByPolicy: say(IDS_TURN_HELD_BY_POLICY); return false;
     case Outcome::NoManagement: say(IDS_TURN_NO_MANAGEMENT); return false;
-    case Outcome::BackupFailed: say(IDS_TURN_BACKUP_FAILED); return false;
+    case Outcome::BackupFailed:
+      if (!result.refusal.empty())
+        core::ShowMessage(result.refusal + L"\n\n" + LoadStr(IDS_TURN_BACKUP_FAILED), core::kButtonOK, title);
+      else
+        say(IDS_TURN_BACKUP_FAILED);
+      return false;
     case Outcome::NotApplicable: say(IDS_TURN_NO_USER); return false;
     case Outcome::WriteFailed: say(IDS_TURN_FAILED); return true;
   }
