@@ -250,3 +250,8 @@
 #define IDS_TIPTITLE_TURN_OFF 850
 #define IDS_TIPTITLE_TURN_ON 851
 // End of 800-899.
+
+// 980-999: the main window at first sight (status bar).
+#define IDS_STATUS_STARTUP_BACKUP 980
+#define IDS_STATUS_BACKUP_FACTS 981
+// End of 980-999.

@@ -6,6 +6,8 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <functional>
+#include <tuple>
 #include <vector>
 
 #include "core/ProcessState.h"
@@ -19,6 +21,9 @@
 #include "ui/main/CategoryTree.h"
 #include "ui/widgets/DockPanes.h"
 #include "ui/widgets/PropertyGrid.h"
+#include "ui/widgets/Ribbon.h"
+#include "ui/tables/TableControlBase.h"
+#include "support/TestSupport.h"
 
 inline bool operator==(const RECT& a, const RECT& b) { return EqualRect(&a, &b) != 0; }
 
@@ -43,6 +48,33 @@ void ExpectClientAreaBelowRibbon(MainWindow& main) {
   client.top = main.TheRibbon().Height();
   client.bottom = status.top;
   EXPECT_EQ(pic, client);
+}
+
+// Every control of the ribbon lies inside it, the filter box as the window
+// it is; returns how many groups are folded into drop-downs.
+int ExpectRibbonInside(MainWindow& main) {
+  Ribbon& ribbon = main.TheRibbon();
+  RECT client{}, filter{};
+  GetClientRect(ribbon.Hwnd(), &client);
+  auto inside = [&](const RECT& r) { return r.left >= 0 && r.top >= 0 && r.right <= client.right && r.bottom <= client.bottom; };
+  for (const RibbonSlot& slot : ribbon.Layout().slots) EXPECT_TRUE(inside(slot.rect)) << Narrow(SlotCaption(slot));
+  int collapsed = 0;
+  for (const RibbonGroupBox& box : ribbon.Layout().groups) {
+    EXPECT_TRUE(inside(box.rect)) << Narrow(box.group->caption);
+    collapsed += box.collapsed ? 1 : 0;
+  }
+  GetWindowRect(main.FilterBox(), &filter);
+  MapWindowPoints(nullptr, ribbon.Hwnd(), reinterpret_cast<POINT*>(&filter), 2);
+  EXPECT_TRUE(inside(filter) && filter.right - filter.left >= ribbon.Scale(100)) << filter.left << "-" << filter.right;
+  return collapsed;
+}
+
+// Sizes the window's client area, in pixels, at the screen's top left.
+void SizeClient(MainWindow& main, int width, int height) {
+  RECT rect{0, 0, width, height};
+  AdjustWindowRectExForDpi(&rect, GetWindowLongW(main.Hwnd(), GWL_STYLE), FALSE, 0, GetDpiForWindow(main.Hwnd()));
+  SetWindowPos(main.Hwnd(), nullptr, 0, 0, rect.right - rect.left, rect.bottom - rect.top, SWP_NOZORDER);
+  Pump();
 }
 
 std::vector<HWND> gDestroyed;
@@ -70,8 +102,19 @@ TEST(FMainWindow, LoadsItsPanesBelowTheRibbonAndWritesTheStartupBackup) {
   EXPECT_LE(std::abs((window.left + window.right) - (work.left + work.right)), 2);
   EXPECT_LE(std::abs((window.top + window.bottom) - (work.top + work.bottom)), 2);
 
-  // Written while loading, before the user could do anything.
-  EXPECT_EQ(state.BackupFiles().size(), 1u);
+  // Written while loading, before the user could do anything, and named in
+  // the status bar from the start by its time ("Backup ... hh-mm-ss.reg")
+  // and its size.
+  ASSERT_EQ(state.BackupFiles().size(), 1u);
+  const std::wstring backup = state.BackupFiles()[0], status = main.Status().Text(StatusBar::kBackupPart);
+  const std::wstring size = std::to_wstring((ReadBytes(state.DataFolder() + L"\\Backup\\" + backup).size() + 1023) / 1024);
+  const int begun = std::stoi(backup.substr(backup.size() - 12, 2)) * 60 + std::stoi(backup.substr(backup.size() - 9, 2));
+  auto named = [&](int minutes) {  // the file may be done in the next minute
+    wchar_t clock[8] = {};
+    swprintf(clock, 8, L"%02d:%02d", minutes / 60 % 24, minutes % 60);
+    return status == L"Start-up backup: " + std::wstring(clock) + L", " + size + L" KB";
+  };
+  EXPECT_TRUE(named(begun) || named(begun + 1)) << Narrow(status);
   EXPECT_EQ(dialogs::CurrentMessageOwner().window, main.Hwnd());
   EXPECT_TRUE(main.Images().Contains(Commands::kDelete));
 
@@ -94,6 +137,53 @@ TEST(FMainWindow, LoadsItsPanesBelowTheRibbonAndWritesTheStartupBackup) {
   const int rowsHeight = main.Details()->Grid().LineHeight() * (DetailsPane::kMostRows + 1);
   EXPECT_GE(details.bottom - details.top, rowsHeight + panes.TitleHeight());
   EXPECT_LT(details.bottom - details.top, rowsHeight + panes.TitleHeight() + main.Details()->Grid().LineHeight());
+
+  // Every shared column shows its whole caption at the first size.
+  TableControlBase& toolbars = *main.Lists().front();
+  const HWND header = ListView_GetHeader(toolbars.ListHwnd());
+  HDC dc = GetDC(header);
+  SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(header, WM_GETFONT, 0, 0)));
+  for (int column = 1; column < Header_GetItemCount(header); ++column) {
+    wchar_t caption[64] = {};
+    HDITEMW item{};
+    item.mask = HDI_TEXT;
+    item.pszText = caption;
+    item.cchTextMax = 64;
+    Header_GetItem(header, column, &item);
+    SIZE text{};
+    GetTextExtentPoint32W(dc, caption, lstrlenW(caption), &text);
+    EXPECT_GE(ListView_GetColumnWidth(toolbars.ListHwnd(), column), text.cx + Scaled(main.Hwnd(), 12)) << Narrow(caption);
+  }
+  ReleaseDC(header, dc);
+
+  // The ribbon, whole at the first size at 96 and 144 DPI; at the smallest
+  // size, groups fold into drop-downs that offer their commands.
+  EXPECT_EQ(ExpectRibbonInside(main), 0);
+  SaveScreenshot(main.Hwnd(), L"first-96");
+  SizeClient(main, Scaled(main.Hwnd(), 720), Scaled(main.Hwnd(), 360));
+  EXPECT_GT(ExpectRibbonInside(main), 0);
+  std::vector<int> offered;
+  main.TheRibbon().chooseFromMenu = [&](HMENU menu, POINT) {
+    for (int i = 0; i < GetMenuItemCount(menu); ++i) offered.push_back(static_cast<int>(GetMenuItemID(menu, i)));
+    return 0;
+  };
+  for (const RibbonSlot& slot : main.TheRibbon().Layout().slots) {
+    if (slot.part != RibbonPart::GroupMenu) continue;
+    std::vector<int> ids;
+    for (const RibbonCommand& command : slot.group->buttons) ids.push_back(command.id);
+    offered.clear();
+    const LPARAM at = MAKELPARAM((slot.rect.left + slot.rect.right) / 2, (slot.rect.top + slot.rect.bottom) / 2);
+    SendMessageW(main.TheRibbon().Hwnd(), WM_LBUTTONDOWN, MK_LBUTTON, at);
+    SendMessageW(main.TheRibbon().Hwnd(), WM_LBUTTONUP, 0, at);
+    Pump();
+    EXPECT_EQ(offered, ids) << Narrow(slot.group->caption);
+  }
+  main.TheRibbon().chooseFromMenu = nullptr;
+  main.TheRibbon().SetDpiOverride(144);
+  SizeClient(main, MulDiv(963, 144, 96), MulDiv(501, 144, 96));
+  EXPECT_EQ(ExpectRibbonInside(main), 0);
+  SaveScreenshot(main.Hwnd(), L"first-144-ribbon");
+  main.TheRibbon().SetDpiOverride(0);
 
   // clientArea keeps exactly the area under the ribbon, also after resizing.
   ExpectClientAreaBelowRibbon(main);
@@ -257,7 +347,42 @@ TEST(FMainWindow, F6AndShiftF6MoveTheFocusFromPaneToPane) {
   EXPECT_EQ(forward, (std::vector<HWND>{list, grid, tree}));
   EXPECT_EQ(backward, (std::vector<HWND>{grid, list, tree}));
   // Other keys go on to the focused control.
-  EXPECT_FALSE(press(VK_F5, false));
+  EXPECT_FALSE(press(VK_F9, false));
   EXPECT_EQ(GetFocus(), tree);
   main.Unload();
+}
+
+TEST(FMainWindow, RemembersItsPlaceAndPanesUnlessOffEveryScreenOrNotNumbers) {
+  ProcessState state;
+  ScratchKey key(HKEY_CURRENT_USER, L"Place");
+  core::DataFolder data = state.Data();
+  data.settingsKey = key.Path();
+  const RECT left{60, 50, 1160, 750};
+  // A start: where the window opens, its client area and the tree's width;
+  // leaving it remembers them.
+  auto start = [&](const std::function<void(MainWindow&)>& change) {
+    MainWindow main(state.Files(), data);
+    EXPECT_TRUE(main.Load());
+    Pump();
+    RECT window{}, client{};
+    GetWindowRect(main.Hwnd(), &window);
+    GetClientRect(main.Hwnd(), &client);
+    const RECT tree = main.Panes().PaneRect(DockPanes::kLeftPane);
+    if (change) change(main);
+    main.Unload();
+    return std::tuple{window, client, MulDiv(tree.right - tree.left, 96, static_cast<int>(GetDpiForWindow(GetDesktopWindow())))};
+  };
+  start([&](MainWindow& main) {
+    SetWindowPos(main.Hwnd(), nullptr, left.left, left.top, left.right - left.left, left.bottom - left.top, SWP_NOZORDER);
+    main.Panes().SetLeftWidth(260);
+  });
+  const auto [window, client, tree] = start(nullptr);
+  EXPECT_EQ(window, left);
+  EXPECT_EQ(tree, 260);
+  // Off every screen, or a value that is no REG_DWORD: the first size.
+  SetDword(HKEY_CURRENT_USER, key.Path(), L"WindowLeft", 20000);
+  EXPECT_EQ(std::get<1>(start(nullptr)).right, Scaled(GetDesktopWindow(), 963));
+  const unsigned long long wide = 1100;
+  SetValue(HKEY_CURRENT_USER, key.Path(), L"WindowWidth", REG_QWORD, &wide, sizeof wide);
+  EXPECT_EQ(std::get<1>(start(nullptr)).bottom, Scaled(GetDesktopWindow(), 501));
 }
