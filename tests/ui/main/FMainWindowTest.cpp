@@ -7,7 +7,6 @@
 
 #include <algorithm>
 #include <functional>
-#include <tuple>
 #include <vector>
 
 #include "core/ProcessState.h"
@@ -23,6 +22,7 @@
 #include "ui/widgets/PropertyGrid.h"
 #include "ui/widgets/Ribbon.h"
 #include "ui/tables/TableControlBase.h"
+#include "ui/widgets/WidgetWindow.h"
 #include "support/TestSupport.h"
 
 inline bool operator==(const RECT& a, const RECT& b) { return EqualRect(&a, &b) != 0; }
@@ -102,19 +102,8 @@ TEST(FMainWindow, LoadsItsPanesBelowTheRibbonAndWritesTheStartupBackup) {
   EXPECT_LE(std::abs((window.left + window.right) - (work.left + work.right)), 2);
   EXPECT_LE(std::abs((window.top + window.bottom) - (work.top + work.bottom)), 2);
 
-  // Written while loading, before the user could do anything, and named in
-  // the status bar from the start by its time ("Backup ... hh-mm-ss.reg")
-  // and its size.
-  ASSERT_EQ(state.BackupFiles().size(), 1u);
-  const std::wstring backup = state.BackupFiles()[0], status = main.Status().Text(StatusBar::kBackupPart);
-  const std::wstring size = std::to_wstring((ReadBytes(state.DataFolder() + L"\\Backup\\" + backup).size() + 1023) / 1024);
-  const int begun = std::stoi(backup.substr(backup.size() - 12, 2)) * 60 + std::stoi(backup.substr(backup.size() - 9, 2));
-  auto named = [&](int minutes) {  // the file may be done in the next minute
-    wchar_t clock[8] = {};
-    swprintf(clock, 8, L"%02d:%02d", minutes / 60 % 24, minutes % 60);
-    return status == L"Start-up backup: " + std::wstring(clock) + L", " + size + L" KB";
-  };
-  EXPECT_TRUE(named(begun) || named(begun + 1)) << Narrow(status);
+  // Written while loading, before the user could do anything.
+  EXPECT_EQ(state.BackupFiles().size(), 1u);
   EXPECT_EQ(dialogs::CurrentMessageOwner().window, main.Hwnd());
   EXPECT_TRUE(main.Images().Contains(Commands::kDelete));
 
@@ -137,53 +126,6 @@ TEST(FMainWindow, LoadsItsPanesBelowTheRibbonAndWritesTheStartupBackup) {
   const int rowsHeight = main.Details()->Grid().LineHeight() * (DetailsPane::kMostRows + 1);
   EXPECT_GE(details.bottom - details.top, rowsHeight + panes.TitleHeight());
   EXPECT_LT(details.bottom - details.top, rowsHeight + panes.TitleHeight() + main.Details()->Grid().LineHeight());
-
-  // Every shared column shows its whole caption at the first size.
-  TableControlBase& toolbars = *main.Lists().front();
-  const HWND header = ListView_GetHeader(toolbars.ListHwnd());
-  HDC dc = GetDC(header);
-  SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(header, WM_GETFONT, 0, 0)));
-  for (int column = 1; column < Header_GetItemCount(header); ++column) {
-    wchar_t caption[64] = {};
-    HDITEMW item{};
-    item.mask = HDI_TEXT;
-    item.pszText = caption;
-    item.cchTextMax = 64;
-    Header_GetItem(header, column, &item);
-    SIZE text{};
-    GetTextExtentPoint32W(dc, caption, lstrlenW(caption), &text);
-    EXPECT_GE(ListView_GetColumnWidth(toolbars.ListHwnd(), column), text.cx + Scaled(main.Hwnd(), 12)) << Narrow(caption);
-  }
-  ReleaseDC(header, dc);
-
-  // The ribbon, whole at the first size at 96 and 144 DPI; at the smallest
-  // size, groups fold into drop-downs that offer their commands.
-  EXPECT_EQ(ExpectRibbonInside(main), 0);
-  SaveScreenshot(main.Hwnd(), L"first-96");
-  SizeClient(main, Scaled(main.Hwnd(), 720), Scaled(main.Hwnd(), 360));
-  EXPECT_GT(ExpectRibbonInside(main), 0);
-  std::vector<int> offered;
-  main.TheRibbon().chooseFromMenu = [&](HMENU menu, POINT) {
-    for (int i = 0; i < GetMenuItemCount(menu); ++i) offered.push_back(static_cast<int>(GetMenuItemID(menu, i)));
-    return 0;
-  };
-  for (const RibbonSlot& slot : main.TheRibbon().Layout().slots) {
-    if (slot.part != RibbonPart::GroupMenu) continue;
-    std::vector<int> ids;
-    for (const RibbonCommand& command : slot.group->buttons) ids.push_back(command.id);
-    offered.clear();
-    const LPARAM at = MAKELPARAM((slot.rect.left + slot.rect.right) / 2, (slot.rect.top + slot.rect.bottom) / 2);
-    SendMessageW(main.TheRibbon().Hwnd(), WM_LBUTTONDOWN, MK_LBUTTON, at);
-    SendMessageW(main.TheRibbon().Hwnd(), WM_LBUTTONUP, 0, at);
-    Pump();
-    EXPECT_EQ(offered, ids) << Narrow(slot.group->caption);
-  }
-  main.TheRibbon().chooseFromMenu = nullptr;
-  main.TheRibbon().SetDpiOverride(144);
-  SizeClient(main, MulDiv(963, 144, 96), MulDiv(501, 144, 96));
-  EXPECT_EQ(ExpectRibbonInside(main), 0);
-  SaveScreenshot(main.Hwnd(), L"first-144-ribbon");
-  main.TheRibbon().SetDpiOverride(0);
 
   // clientArea keeps exactly the area under the ribbon, also after resizing.
   ExpectClientAreaBelowRibbon(main);
@@ -209,6 +151,62 @@ TEST(FMainWindow, LoadsItsPanesBelowTheRibbonAndWritesTheStartupBackup) {
   EXPECT_EQ(main.Host()->CurrentId(), 6);
   main.Tree()->ShowTable(4);
   EXPECT_EQ(main.Host()->CurrentId(), 4);
+  main.Unload();
+}
+
+// What a new user sees first: the start-up backup named, every shared
+// column's caption whole, the ribbon inside the window at 96 and 144 DPI;
+// at the smallest size groups fold into drop-downs offering their commands.
+TEST(FMainWindow, AtFirstSightTheBackupIsNamedAndNothingIsCut) {
+  ProcessState state;
+  MainWindow main(state.Files(), state.Data());
+  ASSERT_TRUE(main.Load());
+  // The backup by its time ("Backup ... hh-mm-ss.reg"; the file may be done
+  // a minute later) and its size.
+  ASSERT_EQ(state.BackupFiles().size(), 1u);
+  const std::wstring backup = state.BackupFiles()[0], status = main.Status().Text(StatusBar::kBackupPart);
+  const auto kb = (ReadBytes(state.DataFolder() + L"\\Backup\\" + backup).size() + 1023) / 1024;
+  const int begun = std::stoi(backup.substr(backup.size() - 12, 2)) * 60 + std::stoi(backup.substr(backup.size() - 9, 2));
+  auto named = [&](int minutes) {
+    wchar_t text[64] = {};
+    swprintf(text, 64, L"Start-up backup: %02d:%02d, %u KB", minutes / 60 % 24, minutes % 60, static_cast<unsigned>(kb));
+    return status == text;
+  };
+  EXPECT_TRUE(named(begun) || named(begun + 1)) << Narrow(status);
+
+  TableControlBase& toolbars = *main.Lists().front();
+  HDC dc = GetDC(toolbars.ListHwnd());
+  const auto font = reinterpret_cast<HFONT>(SendMessageW(ListView_GetHeader(toolbars.ListHwnd()), WM_GETFONT, 0, 0));
+  const std::vector<std::wstring> captions = toolbars.ShownColumnCaptions();
+  for (std::size_t column = 1; column < captions.size(); ++column)
+    EXPECT_GE(ListView_GetColumnWidth(toolbars.ListHwnd(), static_cast<int>(column)),
+              Widgets::TextWidth(dc, font, captions[column]) + Scaled(main.Hwnd(), 12)) << Narrow(captions[column]);
+  ReleaseDC(toolbars.ListHwnd(), dc);
+
+  Ribbon& ribbon = main.TheRibbon();
+  EXPECT_EQ(ExpectRibbonInside(main), 0);
+  SaveScreenshot(main.Hwnd(), L"first-96");
+  SizeClient(main, Scaled(main.Hwnd(), 720), Scaled(main.Hwnd(), 360));
+  EXPECT_GT(ExpectRibbonInside(main), 0);
+  std::vector<int> offered;
+  ribbon.chooseFromMenu = [&](HMENU menu, POINT) {
+    for (int i = 0; i < GetMenuItemCount(menu); ++i) offered.push_back(static_cast<int>(GetMenuItemID(menu, i)));
+    return 0;
+  };
+  for (const RibbonSlot& slot : ribbon.Layout().slots) {
+    if (slot.part != RibbonPart::GroupMenu) continue;
+    offered.clear();
+    const LPARAM at = MAKELPARAM(slot.rect.left + 2, slot.rect.top + 2);
+    SendMessageW(ribbon.Hwnd(), WM_LBUTTONDOWN, MK_LBUTTON, at);
+    SendMessageW(ribbon.Hwnd(), WM_LBUTTONUP, 0, at);
+    Pump();
+    ASSERT_EQ(offered.size(), slot.group->buttons.size());
+    for (std::size_t i = 0; i < offered.size(); ++i) EXPECT_EQ(offered[i], slot.group->buttons[i].id);
+  }
+  ribbon.SetDpiOverride(144);
+  SizeClient(main, MulDiv(963, 144, 96), MulDiv(501, 144, 96));
+  EXPECT_EQ(ExpectRibbonInside(main), 0);
+  SaveScreenshot(main.Hwnd(), L"first-144-ribbon");
   main.Unload();
 }
 
@@ -357,32 +355,34 @@ TEST(FMainWindow, RemembersItsPlaceAndPanesUnlessOffEveryScreenOrNotNumbers) {
   ScratchKey key(HKEY_CURRENT_USER, L"Place");
   core::DataFolder data = state.Data();
   data.settingsKey = key.Path();
-  const RECT left{60, 50, 1160, 750};
-  // A start: where the window opens, its client area and the tree's width;
-  // leaving it remembers them.
+  RECT window{}, client{};
+  int tree = 0;
+  // A start: where the window opens and the tree's width (at 96 DPI); what
+  // change leaves is remembered for the next.
   auto start = [&](const std::function<void(MainWindow&)>& change) {
     MainWindow main(state.Files(), data);
-    EXPECT_TRUE(main.Load());
-    Pump();
-    RECT window{}, client{};
+    ASSERT_TRUE(main.Load());
     GetWindowRect(main.Hwnd(), &window);
     GetClientRect(main.Hwnd(), &client);
-    const RECT tree = main.Panes().PaneRect(DockPanes::kLeftPane);
+    const RECT pane = main.Panes().PaneRect(DockPanes::kLeftPane);
+    tree = MulDiv(pane.right - pane.left, 96, static_cast<int>(GetDpiForWindow(main.Hwnd())));
     if (change) change(main);
     main.Unload();
-    return std::tuple{window, client, MulDiv(tree.right - tree.left, 96, static_cast<int>(GetDpiForWindow(GetDesktopWindow())))};
   };
+  const RECT placed{60, 50, 1160, 750};
   start([&](MainWindow& main) {
-    SetWindowPos(main.Hwnd(), nullptr, left.left, left.top, left.right - left.left, left.bottom - left.top, SWP_NOZORDER);
+    SetWindowPos(main.Hwnd(), nullptr, placed.left, placed.top, 1100, 700, SWP_NOZORDER);
     main.Panes().SetLeftWidth(260);
   });
-  const auto [window, client, tree] = start(nullptr);
-  EXPECT_EQ(window, left);
+  start(nullptr);
+  EXPECT_EQ(window, placed);
   EXPECT_EQ(tree, 260);
   // Off every screen, or a value that is no REG_DWORD: the first size.
   SetDword(HKEY_CURRENT_USER, key.Path(), L"WindowLeft", 20000);
-  EXPECT_EQ(std::get<1>(start(nullptr)).right, Scaled(GetDesktopWindow(), 963));
+  start(nullptr);
+  EXPECT_EQ(client.right, Scaled(GetDesktopWindow(), 963));
   const unsigned long long wide = 1100;
   SetValue(HKEY_CURRENT_USER, key.Path(), L"WindowWidth", REG_QWORD, &wide, sizeof wide);
-  EXPECT_EQ(std::get<1>(start(nullptr)).bottom, Scaled(GetDesktopWindow(), 501));
+  start(nullptr);
+  EXPECT_EQ(client.bottom, Scaled(GetDesktopWindow(), 501));
 }
