@@ -27,6 +27,8 @@ int MainWindow::PlaceAtStart() {
     return SW_SHOWNORMAL;
   }
   SetWindowPos(hwnd_, nullptr, place->left, place->top, place->width, place->height, SWP_NOZORDER | SWP_NOACTIVATE);
+  // Kept now: a window shown maximised has no normal place to note.
+  GetWindowRect(hwnd_, &normalPlace_);
   panes_.SetLeftWidth(place->treeWidth);
   panes_.SetBottomHeight(place->detailsHeight);
   return place->maximized ? SW_SHOWMAXIMIZED : SW_SHOWNORMAL;
@@ -45,6 +47,7 @@ void MainWindow::PlaceAtFirstShow() {
   const int height = std::min<int>(rect.bottom - rect.top, work.bottom - work.top);
   SetWindowPos(hwnd_, nullptr, work.left + (work.right - work.left - width) / 2,
                work.top + (work.bottom - work.top - height) / 2, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
+  GetWindowRect(hwnd_, &normalPlace_);
 }
 
 void MainWindow::NoteNormalPlace() {

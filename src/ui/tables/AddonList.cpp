@@ -212,8 +212,9 @@ void AddonList::LayoutColumns(UINT dpi) {
     tables::ColumnNeed need;
     need.name = columns_[column].name;
     need.caption = Widgets::TextWidth(dc, font, columns_[column].caption) + scale(kCaptionMargins);
-    for (const std::wstring& text : column < longest_.size() ? longest_[column] : std::vector<std::wstring>{})
-      need.widest = std::max(need.widest, Widgets::TextWidth(dc, font, text) + scale(kCellMargins));
+    if (column < longest_.size())
+      for (const std::wstring& text : longest_[column])
+        need.widest = std::max(need.widest, Widgets::TextWidth(dc, font, text) + scale(kCellMargins));
     need.limit = scale(columns_[column].widthLimit);
     need.givesWayLast = columns_[column].givesWayLast;
     needs.push_back(need);

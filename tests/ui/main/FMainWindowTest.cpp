@@ -203,6 +203,12 @@ TEST(FMainWindow, AtFirstSightTheBackupIsNamedAndNothingIsCut) {
     ASSERT_EQ(offered.size(), slot.group->buttons.size());
     for (std::size_t i = 0; i < offered.size(); ++i) EXPECT_EQ(offered[i], slot.group->buttons[i].id);
   }
+  {  // Their access letters still run them: B is Backup, which reports back.
+    DialogAnswerer answer({L"OK"});
+    ASSERT_TRUE(ribbon.HandleAccessKey(L'B'));
+    Pump();
+    EXPECT_EQ(answer.Seen().size(), 1u);
+  }
   ribbon.SetDpiOverride(144);
   SizeClient(main, MulDiv(963, 144, 96), MulDiv(501, 144, 96));
   EXPECT_EQ(ExpectRibbonInside(main), 0);
@@ -357,11 +363,13 @@ TEST(FMainWindow, RemembersItsPlaceAndPanesUnlessOffEveryScreenOrNotNumbers) {
   data.settingsKey = key.Path();
   RECT window{}, client{};
   int tree = 0;
+  bool zoomed = false;
   // A start: where the window opens and the tree's width (at 96 DPI); what
   // change leaves is remembered for the next.
   auto start = [&](const std::function<void(MainWindow&)>& change) {
     MainWindow main(state.Files(), data);
     ASSERT_TRUE(main.Load());
+    zoomed = IsZoomed(main.Hwnd()) != FALSE;
     GetWindowRect(main.Hwnd(), &window);
     GetClientRect(main.Hwnd(), &client);
     const RECT pane = main.Panes().PaneRect(DockPanes::kLeftPane);
@@ -374,9 +382,19 @@ TEST(FMainWindow, RemembersItsPlaceAndPanesUnlessOffEveryScreenOrNotNumbers) {
     SetWindowPos(main.Hwnd(), nullptr, placed.left, placed.top, 1100, 700, SWP_NOZORDER);
     main.Panes().SetLeftWidth(260);
   });
-  start(nullptr);
+  start([](MainWindow& main) { ShowWindow(main.Hwnd(), SW_MAXIMIZE); });
   EXPECT_EQ(window, placed);
   EXPECT_EQ(tree, 260);
+  // Maximised again; leaving it keeps its normal place and the new tree width.
+  start([](MainWindow& main) { main.Panes().SetLeftWidth(300); });
+  EXPECT_TRUE(zoomed);
+  auto stored = [&](const wchar_t* name) {
+    DWORD type = 0, value = 0;
+    std::vector<unsigned char> bytes;
+    if (RawValue(HKEY_CURRENT_USER, key.Path(), name, type, bytes) && bytes.size() == 4) memcpy(&value, bytes.data(), 4);
+    return static_cast<int>(value);
+  };
+  EXPECT_TRUE(stored(L"WindowLeft") == placed.left && stored(L"WindowMaximized") == 1 && stored(L"TreeWidth") == 300);
   // Off every screen, or a value that is no REG_DWORD: the first size.
   SetDword(HKEY_CURRENT_USER, key.Path(), L"WindowLeft", 20000);
   start(nullptr);
