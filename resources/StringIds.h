@@ -277,3 +277,8 @@
 #define IDS_LOG_ACCESS_NOT_LIMITED 908
 #define IDS_LOG_NOT_RECORDED 909
 // End of 900-929.
+
+// 980-999: the main window at first sight (status bar).
+#define IDS_STATUS_STARTUP_BACKUP 980
+#define IDS_STATUS_BACKUP_FACTS 981
+// End of 980-999.

@@ -10,7 +10,8 @@
 # logs and the start-up backup are.
 #
 # Environment: QLM_BUILD_DIR (default build/), QLM_SCREENSHOT (where the
-# screenshot goes; default <build>/demo/quillmoor-main.png).
+# screenshot goes; default <build>/demo/quillmoor-main.png), QLM_DPI (the
+# screen's DPI for this run, default 96; the virtual display grows with it).
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 build="${QLM_BUILD_DIR:-$root/build}"
@@ -23,7 +24,8 @@ fi
 
 if [ -z "${DISPLAY:-}" ] && [ -z "${QLM_RUN_INNER:-}" ]; then
   export QLM_RUN_INNER=1
-  exec xvfb-run -a -s "-screen 0 1280x900x24 -nolisten tcp" "$0" "$@"
+  dpi="${QLM_DPI:-96}"
+  exec xvfb-run -a -s "-screen 0 $((1280 * dpi / 96))x$((900 * dpi / 96))x24 -nolisten tcp" "$0" "$@"
 fi
 
 prefix="$build/demoprefix"
@@ -41,6 +43,8 @@ fi
 # nothing waits on it; stopped at the end.
 wineserver -p >/dev/null 2>&1 </dev/null
 trap 'wineserver -k >/dev/null 2>&1 || true' EXIT
+# The DPI the program's process starts with (read once, at its start).
+wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "${QLM_DPI:-96}" /f >/dev/null 2>&1 </dev/null
 
 # The program's data folder: the prefix user's application data folder.
 appdata="$(wine cmd /c 'echo %APPDATA%' 2>/dev/null </dev/null | tr -d '\r')"

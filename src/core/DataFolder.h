@@ -1,8 +1,8 @@
 #pragma once
 // Where the program keeps what it writes for the user: the per-user data
 // folder ("...\AppData\Roaming\Quillmoor", no trailing separator) with the
-// logs and the Backup folder. Start-up finds it and hands it to the parts
-// that write there.
+// logs and the Backup folder, and its registry key. Start-up finds it and
+// hands it to the parts that write there.
 #include <string>
 
 namespace core {
@@ -16,6 +16,10 @@ struct DataFolder {
   // folder are given to the administrators and what is written there is
   // recorded (core/DataFiles.h). Start-up sets it.
   bool elevated = false;
+
+  // Where the main window remembers its size, place and pane sizes, under
+  // HKEY_CURRENT_USER; empty: nothing is remembered.
+  std::wstring settingsKey = L"Software\\Quillmoor";
 
   // The folder the backups go into, no trailing separator.
   std::wstring BackupFolder() const { return path + L"\\Backup"; }

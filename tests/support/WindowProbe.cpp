@@ -120,6 +120,7 @@ DialogAnswerer::DialogAnswerer(std::vector<std::wstring> presses) : presses_(std
       seen.texts = StaticTexts(dialog);
       seen.buttons = ButtonCaptions(dialog);
       GetClientRect(dialog, &seen.client);
+      GetWindowRect(dialog, &seen.window);
       seen.icon = IconOf(dialog);
       if (press.empty()) {
         HWND focus = nullptr;

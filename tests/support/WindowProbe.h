@@ -34,6 +34,7 @@ struct Dialog {
   std::wstring texts;
   std::vector<std::wstring> buttons;
   RECT client{};
+  RECT window{};  // on the screen
   HICON icon = nullptr;
   bool answered = false;
 };

@@ -14,7 +14,8 @@ namespace dialogs {
 constexpr int kMessageIconCommand = 5001;
 constexpr int kMessageIconSize = 32;
 
-// Shows text modally over the main window; an empty title becomes the
+// Shows text modally, centred over the part of the main window its owner
+// registration names (MessageOwner::centreOver); an empty title becomes the
 // product name. Returns the flag of the pressed button (1, 2, 4 or 8).
 // Raises QlmError when there is no main window or the dialog cannot be
 // shown; the caller's handler deals with it.

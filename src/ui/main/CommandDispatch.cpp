@@ -50,8 +50,12 @@ void CommandDispatch::Execute(int commandId) {
       break;
     case kFileProperties:
     case kRowProperties: {
+      // The file name first: asking for the error selects the first row
+      // when none is, and the name must be the selected row's.
       ITableControl& table = CurrentTable();
-      ShowFiledetails(table.CurrentFullFileName(), table.CurrentFullFileNameError());
+      const std::wstring file = table.CurrentFullFileName();
+      const std::wstring error = table.CurrentFullFileNameError();
+      ShowFiledetails(file, error);
       break;
     }
     case kRefresh:
@@ -64,7 +68,9 @@ void CommandDispatch::Execute(int commandId) {
     case kGoogleFileName:
     case kRowGoogleFileName: {
       ITableControl& table = CurrentTable();
-      SearchGoogle(CommandText::FileNamePart(table.CurrentFullFileName()), table.CurrentFullFileNameError());
+      const std::wstring file = table.CurrentFullFileName();
+      const std::wstring error = table.CurrentFullFileNameError();
+      SearchGoogle(CommandText::FileNamePart(file), error);
       break;
     }
     case kGoogleAddonName:

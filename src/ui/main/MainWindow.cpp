@@ -32,10 +32,6 @@ std::wstring WindowText(HWND window) {
 
 
 const wchar_t kClassName[] = L"QuillmoorMainWindow";
-constexpr DWORD kStyle = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN;
-// The smallest client area that still shows the whole ribbon, at 96 DPI.
-constexpr int kMinClientWidth = 720;
-constexpr int kMinClientHeight = 360;
 
 }  // namespace
 
@@ -66,14 +62,15 @@ bool MainWindow::Load() {
     LoadImagesAndTips();
     BuildCommandBars();
     BuildPanes();
-    dialogs::SetMessageOwner({hwnd_, &images_});
+    // Messages sit over the table the commands act on, however they started.
+    dialogs::SetMessageOwner({hwnd_, &images_, [this] { return ShownTable() ? ShownTable()->Hwnd() : nullptr; }});
     std::wstring backup;
-    if (RegistryBackup::BackupRegistry(data_, &backup)) lastBackup_ = backup;
+    if (RegistryBackup::BackupRegistry(data_, &backup)) lastBackup_ = {backup, true};
+    UpdateStatus();
   });
   if (loaded) CompareWithLastStart();
   if (!loaded) return false;
-  PlaceAtFirstShow();
-  ShowWindow(hwnd_, SW_SHOWNORMAL);
+  ShowWindow(hwnd_, PlaceAtStart());
   UpdateWindow(hwnd_);
   if (tree_ && tree_->Hwnd()) SetFocus(tree_->TreeHwnd() ? tree_->TreeHwnd() : tree_->Hwnd());
   return true;
@@ -127,6 +124,24 @@ bool MainWindow::ListKeys(const MSG& msg) {
     SetWindowTextW(filter, L"");
     return true;
   }
+  // F5 and Enter as in the system's own tools: refresh, and the selected
+  // add-on's file properties from its list.
+  if (control || GetKeyState(VK_SHIFT) < 0) return false;
+  if (msg.wParam == VK_F5) {
+    RunCommand(Commands::kRefresh);
+    return true;
+  }
+  if (msg.wParam == VK_RETURN && IsAddonList(msg.hwnd)) {
+    RunCommand(Commands::kFileProperties);
+    return true;
+  }
+  return false;
+}
+
+bool MainWindow::IsAddonList(HWND window) {
+  if (!window) return false;
+  for (TableControlBase* table : Lists())
+    if (table->ListHwnd() == window) return true;
   return false;
 }
 
@@ -248,7 +263,7 @@ std::vector<TableControlBase*> MainWindow::Lists() { return host_ ? host_->Table
 HWND MainWindow::FilterBox() const { return ribbon_.Hwnd() ? ribbon_.SearchBox(Commands::kFilterBox) : nullptr; }
 
 void MainWindow::BackupWritten(const std::wstring& path) {
-  lastBackup_ = path;
+  lastBackup_ = {path, false};
   UpdateStatus();
 }
 
@@ -270,12 +285,13 @@ void MainWindow::OnNotify(const NMHDR& header) {
     return;
   }
   // A click on the last backup opens its folder.
-  if (header.hwndFrom == status_.Hwnd() && header.code == NM_CLICK && !lastBackup_.empty()) {
+  if (header.hwndFrom == status_.Hwnd() && header.code == NM_CLICK && !lastBackup_.path.empty()) {
     const auto& mouse = reinterpret_cast<const NMMOUSE&>(header);
     if (status_.PartAt(mouse.pt) != StatusBar::kBackupPart) return;
-    const std::size_t slash = lastBackup_.find_last_of(L'\\');
+    const std::wstring& path = lastBackup_.path;
+    const std::size_t slash = path.find_last_of(L'\\');
     Guarded(L"FMain.OpenBackupFolder", kLevelError,
-            [&] { shell_.openFolder(lastBackup_.substr(0, slash == std::wstring::npos ? 0 : slash + 1), hwnd_); });
+            [&] { shell_.openFolder(path.substr(0, slash == std::wstring::npos ? 0 : slash + 1), hwnd_); });
   }
 }
 
@@ -288,43 +304,6 @@ void MainWindow::RunCommand(int commandId) { dispatch_->Run(commandId); }
 void MainWindow::SetBusy(bool busy) {
   busy_ = busy;
   SetCursor(LoadCursorW(nullptr, busy ? IDC_WAIT : IDC_ARROW));
-}
-
-// ---- Layout -------------------------------------------------------------
-
-UINT MainWindow::Dpi() const {
-  const UINT dpi = hwnd_ ? GetDpiForWindow(hwnd_) : 0;
-  return dpi ? dpi : 96;
-}
-
-void MainWindow::PlaceAtFirstShow() {
-  const UINT dpi = Dpi();
-  RECT rect{0, 0, MulDiv(kClientWidth, static_cast<int>(dpi), 96), MulDiv(kClientHeight, static_cast<int>(dpi), 96)};
-  AdjustWindowRectExForDpi(&rect, kStyle, FALSE, 0, dpi);
-  MONITORINFO monitor{};
-  monitor.cbSize = sizeof(monitor);
-  GetMonitorInfoW(MonitorFromWindow(hwnd_, MONITOR_DEFAULTTOPRIMARY), &monitor);
-  const RECT& work = monitor.rcWork;
-  const int width = rect.right - rect.left, height = rect.bottom - rect.top;
-  SetWindowPos(hwnd_, nullptr, work.left + (work.right - work.left - width) / 2,
-               work.top + (work.bottom - work.top - height) / 2, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
-}
-
-// clientArea takes exactly the area the ribbon leaves free.
-void MainWindow::Layout() {
-  if (!ribbon_.Hwnd() || !panes_.Hwnd()) return;
-  const RECT free = ribbon_.DockToParent();
-  status_.Layout();
-  const int bottom = std::max<int>(free.top, free.bottom - status_.Height());
-  MoveWindow(panes_.Hwnd(), free.left, free.top, free.right - free.left, bottom - free.top, TRUE);
-}
-
-void MainWindow::OnDpiChanged(UINT dpi, const RECT& suggested) {
-  SetWindowPos(hwnd_, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
-               suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
-  // The menu's images are bitmaps of one size: make them anew.
-  Commands::BuildContextMenu(contextMenu_, images_, dpi);
-  Layout();
 }
 
 // ---- Messages -----------------------------------------------------------
@@ -349,7 +328,11 @@ LRESULT CALLBACK MainWindow::WindowProc(HWND hwnd, UINT message, WPARAM wParam, 
 LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_SIZE:
+      NoteNormalPlace();
       Layout();
+      return 0;
+    case WM_MOVE:
+      NoteNormalPlace();
       return 0;
     case WM_NOTIFY:
       OnNotify(*reinterpret_cast<const NMHDR*>(lParam));
@@ -358,12 +341,8 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       OnDpiChanged(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
       return 0;
     case WM_GETMINMAXINFO: {
-      const UINT dpi = Dpi();
-      RECT rect{0, 0, MulDiv(kMinClientWidth, static_cast<int>(dpi), 96),
-                MulDiv(kMinClientHeight, static_cast<int>(dpi), 96)};
-      AdjustWindowRectExForDpi(&rect, kStyle, FALSE, 0, dpi);
-      auto* info = reinterpret_cast<MINMAXINFO*>(lParam);
-      info->ptMinTrackSize = {rect.right - rect.left, rect.bottom - rect.top};
+      const SIZE least = MinWindowSize();
+      reinterpret_cast<MINMAXINFO*>(lParam)->ptMinTrackSize = {least.cx, least.cy};
       return 0;
     }
     case WM_SETCURSOR:
@@ -423,6 +402,7 @@ void MainWindow::OnCommand(WPARAM wParam, LPARAM lParam) {
 
 void MainWindow::OnDestroy() {
   exit_ = true;
+  RememberPlace();
   dialogs::ClearMessageOwner(hwnd_);
   // Tree, table host, details: each window goes before the next.
   if (tree_) {

@@ -104,6 +104,10 @@ class MainWindow final : public CommandHost {
   static constexpr int kRibbonId = 100;
   static constexpr int kPanesId = 101;
   static constexpr int kStatusId = 102;
+  static constexpr DWORD kStyle = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN;
+  // The smallest client area that still shows the whole ribbon, at 96 DPI.
+  static constexpr int kMinClientWidth = 720;
+  static constexpr int kMinClientHeight = 360;
 
   static bool RegisterClassOnce();
   static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) noexcept;
@@ -113,15 +117,25 @@ class MainWindow final : public CommandHost {
   void LoadImagesAndTips();
   void BuildCommandBars();
   void BuildPanes();
+  SIZE MinWindowSize() const;
+  // Where the window opens: where it was left (data_.settingsKey), else at
+  // its first size; returns how to show it.
+  int PlaceAtStart();
   void PlaceAtFirstShow();
+  // The window's place while neither maximised nor minimised, kept for the
+  // next start.
+  void NoteNormalPlace();
+  void RememberPlace();
   void Layout();
   void OnDpiChanged(UINT dpi, const RECT& suggested);
   void OnActivate(bool active);
   void OnCommand(WPARAM wParam, LPARAM lParam);
   void OnNotify(const NMHDR& header);
   // The list keys: Ctrl+F and F3 to the filter, Esc there clears it,
-  // Ctrl+S saves the list. True when the message was used up.
+  // Ctrl+S saves the list, F5 refreshes, Enter in a list shows the file's
+  // properties. True when the message was used up.
   bool ListKeys(const MSG& msg);
+  bool IsAddonList(HWND window);
   // The inventory of this start, and the tables' marks from it.
   void CompareWithLastStart();
   void UpdateStatus();
@@ -135,6 +149,7 @@ class MainWindow final : public CommandHost {
   bool exit_ = false;
   bool busy_ = false;
   HWND lastFocus_ = nullptr;
+  RECT normalPlace_{};
   ImageStore images_;
   Ribbon ribbon_;
   DockPanes panes_;
@@ -146,7 +161,7 @@ class MainWindow final : public CommandHost {
   MainShell shell_;
   StatusBar status_;
   StartInventory inventory_;
-  std::wstring lastBackup_;
+  StatusBar::LastBackup lastBackup_;
   FileResolver& files_;
   core::DataFolder data_;
 };

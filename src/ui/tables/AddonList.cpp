@@ -6,20 +6,23 @@
 #include <algorithm>
 
 #include "ozcore/CaseFold.h"
+#include "ui/tables/ColumnFit.h"
 #include "ui/tables/TableText.h"
+#include "ui/widgets/TextFit.h"
+#include "ui/widgets/WidgetWindow.h"
 
 namespace {
 
 // Ids of the header menu's items: the column index after this base.
 constexpr UINT kColumnItemBase = 1;
 
-// The share of the list's width the columns every kind shares take, when
-// all of them are shown, and each one's part of it.
-constexpr double kSharedColumnsShare = 0.55;
-double Weight(std::size_t sharedIndex) {
-  static constexpr double kWeights[] = {1.0, 2.0, 0.7, 1.0, 0.7};  // publisher, file, version, users, architecture
-  return sharedIndex < std::size(kWeights) ? kWeights[sharedIndex] : 1.0;
-}
+// At 96 DPI: what a header item needs beside its caption (the margins and
+// the sort arrow), what a cell needs beside its text, the narrowest a name
+// column gets, and how many of a column's longest texts are measured.
+constexpr int kCaptionMargins = 24;
+constexpr int kCellMargins = 16;
+constexpr int kNameMinimum = 140;
+constexpr std::size_t kLongestKept = 8;
 
 }  // namespace
 
@@ -96,7 +99,23 @@ void AddonList::SetRecords(std::vector<std::vector<std::wstring>> cells, const s
   isNew_ = std::move(isNew);
   isNew_.resize(cells.size(), false);
   view_.Reset(std::move(cells), searchText);
+  NoteLongestTexts();
   SetItemCount();
+  if (dpi_) LayoutColumns(dpi_);
+}
+
+void AddonList::NoteLongestTexts() {
+  longest_.assign(columns_.size(), {});
+  std::vector<const std::wstring*> texts;
+  for (std::size_t column = 0; column < columns_.size(); ++column) {
+    if (columns_[column].name) continue;
+    texts.clear();
+    for (std::size_t record = 0; record < view_.RecordCount(); ++record) texts.push_back(&view_.Cell(record, column));
+    const std::size_t kept = std::min(kLongestKept, texts.size());
+    std::partial_sort(texts.begin(), texts.begin() + static_cast<std::ptrdiff_t>(kept), texts.end(),
+                      [](const std::wstring* a, const std::wstring* b) { return a->size() > b->size(); });
+    for (std::size_t i = 0; i < kept; ++i) longest_[column].push_back(*texts[i]);
+  }
 }
 
 void AddonList::SetPlaceholders(std::vector<std::wstring> noRecords, std::wstring noMatch) {
@@ -180,40 +199,45 @@ void AddonList::EnsureVisible(int row) {
 }
 
 void AddonList::LayoutColumns(UINT dpi) {
-  if (!list_ || userSized_ || listColumns_.empty()) return;
+  if (!list_ || listColumns_.empty() || !dpi) return;
+  dpi_ = dpi;
+  if (userSized_) return;
+  const auto scale = [dpi](int px96) { return MulDiv(px96, static_cast<int>(dpi), 96); };
   RECT client{};
   GetClientRect(list_, &client);
-  double sharedWeight = 0, allWeight = 0;
-  int names = 0;
-  for (std::size_t i = 0, shared = 0; i < columns_.size(); ++i) {
-    if (columns_[i].name) {
-      ++names;
-      continue;
-    }
-    allWeight += Weight(shared);
-    if (shown_[i]) sharedWeight += Weight(shared);
-    ++shared;
+  HDC dc = GetDC(list_);
+  const HFONT font = RowFont(-1);
+  std::vector<tables::ColumnNeed> needs;
+  for (const std::size_t column : listColumns_) {
+    tables::ColumnNeed need;
+    need.name = columns_[column].name;
+    need.caption = Widgets::TextWidth(dc, font, columns_[column].caption) + scale(kCaptionMargins);
+    if (column < longest_.size())
+      for (const std::wstring& text : longest_[column])
+        need.widest = std::max(need.widest, Widgets::TextWidth(dc, font, text) + scale(kCellMargins));
+    need.limit = scale(columns_[column].widthLimit);
+    need.givesWayLast = columns_[column].givesWayLast;
+    needs.push_back(need);
   }
-  // The shared columns take their part of their share; the name columns
-  // the rest, by the name rule.
-  const int sharedWidth =
-      allWeight > 0 ? static_cast<int>(client.right * kSharedColumnsShare * sharedWeight / allWeight) : 0;
-  const auto nameWidths = tables::ColumnWidths(client.right - sharedWidth, static_cast<int>(dpi), names);
-  std::size_t nameAt = 0;
-  for (std::size_t listColumn = 0; listColumn < listColumns_.size(); ++listColumn) {
-    const std::size_t column = listColumns_[listColumn];
-    int width = 0;
-    if (columns_[column].name) {
-      width = nameAt < nameWidths.size() ? nameWidths[nameAt] : 0;
-      ++nameAt;
-    } else {
-      std::size_t shared = 0;
-      for (std::size_t i = 0; i < column; ++i)
-        if (!columns_[i].name) ++shared;
-      width = sharedWeight > 0 ? static_cast<int>(sharedWidth * Weight(shared) / sharedWeight) : 0;
-    }
-    SendMessageW(list_, LVM_SETCOLUMNWIDTH, listColumn, width);
-  }
+  ReleaseDC(list_, dc);
+  const auto nameRule = [dpi](int width, int count) { return tables::ColumnWidths(width, static_cast<int>(dpi), count); };
+  const std::vector<int> widths = tables::FitColumns(client.right, needs, scale(kNameMinimum), nameRule);
+  for (std::size_t listColumn = 0; listColumn < widths.size(); ++listColumn)
+    SendMessageW(list_, LVM_SETCOLUMNWIDTH, listColumn, widths[listColumn]);
+}
+
+HFONT AddonList::RowFont(int row) const {
+  const std::optional<std::size_t> record = row >= 0 ? RecordOfRow(row) : std::nullopt;
+  if (record && *record < isNew_.size() && isNew_[*record] && boldFont_) return boldFont_.get();
+  const auto font = reinterpret_cast<HFONT>(SendMessageW(list_, WM_GETFONT, 0, 0));
+  return font ? font : static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+}
+
+std::wstring AddonList::FitPath(const std::wstring& text, int row, int listColumn) const {
+  const int width = static_cast<int>(SendMessageW(list_, LVM_GETCOLUMNWIDTH, static_cast<WPARAM>(listColumn), 0)) -
+                    MulDiv(kCellMargins, static_cast<int>(dpi_ ? dpi_ : 96), 96);
+  const HFONT font = RowFont(row);
+  return TextFit::ShortenPath(text, width, [&](const std::wstring& t) { return Widgets::TextWidth(paintDc_, font, t); });
 }
 
 const std::wstring& AddonList::TextAt(int row, int listColumn) const {
@@ -247,7 +271,12 @@ int AddonList::FindPrefix(const std::wstring& prefix, int start, bool wrap) cons
 LRESULT AddonList::OnCustomDraw(NMLVCUSTOMDRAW& draw) {
   switch (draw.nmcd.dwDrawStage) {
     case CDDS_PREPAINT:
-      return CDRF_NOTIFYITEMDRAW;
+      // Until the paint ends, the texts asked for are the ones drawn.
+      paintDc_ = draw.nmcd.hdc;
+      return CDRF_NOTIFYITEMDRAW | CDRF_NOTIFYPOSTPAINT;
+    case CDDS_POSTPAINT:
+      paintDc_ = nullptr;
+      return CDRF_DODEFAULT;
     case CDDS_ITEMPREPAINT: {
       const auto record = RecordOfRow(static_cast<int>(draw.nmcd.dwItemSpec));
       if (!record) return CDRF_DODEFAULT;
@@ -292,7 +321,15 @@ bool AddonList::OnNotify(const NMHDR& header, LRESULT& result) {
     case LVN_GETDISPINFOW: {
       auto& info = const_cast<NMLVDISPINFOW&>(reinterpret_cast<const NMLVDISPINFOW&>(header));
       if (info.item.mask & LVIF_TEXT) {
-        const std::wstring& text = TextAt(info.item.iItem, info.item.iSubItem);
+        std::wstring drawn;
+        const std::wstring* shown = &TextAt(info.item.iItem, info.item.iSubItem);
+        // A path is drawn short in the middle; anyone else asking gets it whole.
+        const std::size_t column = ColumnOfListColumn(info.item.iSubItem);
+        if (paintDc_ && column < columns_.size() && columns_[column].path) {
+          drawn = FitPath(*shown, info.item.iItem, info.item.iSubItem);
+          shown = &drawn;
+        }
+        const std::wstring& text = *shown;
         if (info.item.pszText && info.item.cchTextMax > 0) {
           const std::size_t n = std::min(text.size(), static_cast<std::size_t>(info.item.cchTextMax - 1));
           text.copy(info.item.pszText, n);
@@ -343,7 +380,7 @@ bool AddonList::OnContextMenu(POINT screen) {
     const std::size_t column = static_cast<std::size_t>(chosen) - kColumnItemBase;
     ShowColumn(column, !ColumnShown(column));
     userSized_ = false;
-    LayoutColumns(GetDpiForWindow(list_));
+    LayoutColumns(dpi_ ? dpi_ : GetDpiForWindow(list_));
   }
   return true;
 }

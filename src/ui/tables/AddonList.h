@@ -22,7 +22,10 @@ class AddonList {
  public:
   struct Column {
     std::wstring caption;
-    bool name = false;  // a name column: always shown, laid out by the name rule
+    bool name = false;    // a name column: always shown, laid out by the name rule
+    int widthLimit = 0;   // others, at 96 DPI: they grow with their widest text up to this
+    bool path = false;    // shortened in the middle when drawn, keeping the file name
+    bool givesWayLast = false;  // see tables::ColumnNeed
   };
 
   AddonList() = default;
@@ -81,8 +84,8 @@ class AddonList {
   void SelectRow(int row);
   void EnsureVisible(int row);
 
-  // Fits the columns to the list's width at dpi, until the user sizes a
-  // column himself.
+  // Fits the columns to the list's width at dpi (tables::FitColumns), until
+  // the user sizes a column himself; again whenever the records change.
   void LayoutColumns(UINT dpi);
 
   // A notification from the list or its header; true when handled here,
@@ -106,6 +109,11 @@ class AddonList {
   LRESULT OnCustomDraw(NMLVCUSTOMDRAW& draw);
   int FindPrefix(const std::wstring& prefix, int start, bool wrap) const;
   std::size_t ColumnOfListColumn(int listColumn) const;
+  // The texts each shared column is sized for: its longest few.
+  void NoteLongestTexts();
+  HFONT RowFont(int row) const;
+  // A path cell as drawn: shortened in the middle to its column's width.
+  std::wstring FitPath(const std::wstring& text, int row, int listColumn) const;
 
   HWND list_ = nullptr;
   std::vector<Column> columns_;
@@ -118,6 +126,9 @@ class AddonList {
   std::wstring noMatch_;
   bool listingFailed_ = false;
   bool userSized_ = false;
+  UINT dpi_ = 0;  // of the last layout
+  std::vector<std::vector<std::wstring>> longest_;  // per column
+  HDC paintDc_ = nullptr;  // while the list paints
   UniqueFont boldFont_;
   HFONT boldFor_ = nullptr;  // the list font the bold one was made from
 };

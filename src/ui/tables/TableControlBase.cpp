@@ -94,7 +94,8 @@ void TableControlBase::AddColumns() {
   if (columnsAdded_ || !list_.Hwnd()) return;
   std::vector<AddonList::Column> columns;
   for (unsigned id : kind_.columns) columns.push_back({LoadStr(id), true});
-  for (const auto& shared : tables::SharedColumns()) columns.push_back({LoadStr(shared.caption), false});
+  for (const auto& shared : tables::SharedColumns())
+    columns.push_back({LoadStr(shared.caption), false, shared.widthLimit, shared.path, shared.givesWayLast});
   list_.SetColumns(std::move(columns));
   std::vector<std::wstring> empty;
   for (unsigned id : kind_.emptyTexts) empty.push_back(LoadStr(id));

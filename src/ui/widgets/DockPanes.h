@@ -31,6 +31,8 @@ class DockPanes final : public WidgetWindow, private AccessibleSource {
   // Sizes at 96 DPI that the panes keep while the window allows.
   void SetLeftWidth(int px96);
   void SetBottomHeight(int px96);
+  int LeftWidth() const { return leftWidth96_; }
+  int BottomHeight() const { return bottomHeight96_; }
 
   // Current rectangles, in client coordinates.
   RECT PaneRect(int paneId) const;

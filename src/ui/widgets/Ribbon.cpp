@@ -21,14 +21,10 @@ int PartOrder(RibbonPart part) {
     case RibbonPart::Tab:
       return 2;
     case RibbonPart::Button:
+    case RibbonPart::GroupMenu:
       break;
   }
   return 3;
-}
-
-std::wstring SlotCaption(const RibbonSlot& slot) {
-  if (slot.command) return slot.command->caption;
-  return slot.tab ? slot.tab->caption : std::wstring();
 }
 
 }  // namespace
@@ -150,8 +146,8 @@ LRESULT Ribbon::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_SYSCOLORCHANGE:
       OnDpiChanged();
       break;
-    case kShowApplicationMenu:
-      ShowApplicationMenu();
+    case kShowMenu:
+      ShowMenu(static_cast<int>(wParam));
       return 0;
     case WM_COMMAND:
       // A text box's notifications go on to the owner as they came.
@@ -339,9 +335,10 @@ void Ribbon::Activate(int slot, bool fromKeyboard) {
   const RibbonSlot& item = layout_.slots[static_cast<std::size_t>(slot)];
   switch (item.part) {
     case RibbonPart::ApplicationButton:
+    case RibbonPart::GroupMenu:
       // Posted, so that accessibility clients and key handlers return
       // before the menu's modal loop starts.
-      PostMessageW(Hwnd(), kShowApplicationMenu, 0, 0);
+      PostMessageW(Hwnd(), kShowMenu, static_cast<WPARAM>(slot), 0);
       return;
     case RibbonPart::Tab:
       SelectTab(item.index);
@@ -350,32 +347,41 @@ void Ribbon::Activate(int slot, bool fromKeyboard) {
     case RibbonPart::Button:
       break;
   }
-  const int id = item.command->id;
+  RunCommand(item.command->id, fromKeyboard);
+}
+
+void Ribbon::RunCommand(int id, bool fromKeyboard) {
   if (fromKeyboard) LeaveKeyboardMode();
   PostMessageW(Target(), WM_COMMAND, MAKEWPARAM(id, 0), reinterpret_cast<LPARAM>(Hwnd()));
 }
 
-void Ribbon::ShowApplicationMenu() {
-  if (menuOpen_) return;
-  int appSlot = -1;
-  for (int i = 0; i < static_cast<int>(layout_.slots.size()); ++i) {
-    if (layout_.slots[static_cast<std::size_t>(i)].part == RibbonPart::ApplicationButton) appSlot = i;
-  }
-  if (appSlot < 0) return;
+void Ribbon::ShowMenu(int slot) {
+  if (menuSlot_ >= 0 || slot < 0 || slot >= static_cast<int>(layout_.slots.size())) return;
+  const RibbonSlot& item = layout_.slots[static_cast<std::size_t>(slot)];
+  const std::vector<RibbonCommand>* commands = nullptr;
+  if (item.part == RibbonPart::ApplicationButton) commands = &model_.applicationMenu;
+  if (item.part == RibbonPart::GroupMenu && item.group) commands = &item.group->buttons;
+  if (!commands) return;
   PopupMenu menu;
-  for (const RibbonCommand& command : model_.applicationMenu) {
+  for (const RibbonCommand& command : *commands) {
     if (command.separatorBefore && menu.Count() > 0) menu.AddSeparator();
     menu.AddItem(command.id, command.caption, Image(command.imageId, Scale(16)));
   }
   LeaveKeyboardMode();
   // A tip still showing would lie over the menu.
   if (tooltip_) SendMessageW(tooltip_, TTM_POP, 0, 0);
-  menuOpen_ = true;
+  menuSlot_ = slot;
   InvalidateRect(Hwnd(), nullptr, FALSE);
   UpdateWindow(Hwnd());
-  const RECT button = Widgets::ClientToScreenRect(Hwnd(), layout_.slots[static_cast<std::size_t>(appSlot)].rect);
-  menu.ShowAt(Target(), POINT{button.left, button.bottom}, TPM_LEFTALIGN | TPM_TOPALIGN, &button);
-  menuOpen_ = false;
+  const RECT button = Widgets::ClientToScreenRect(Hwnd(), item.rect);
+  const POINT at{button.left, button.bottom};
+  if (chooseFromMenu) {
+    if (const int chosen = chooseFromMenu(menu.Handle(), at))
+      PostMessageW(Target(), WM_COMMAND, MAKEWPARAM(chosen, 0), 0);
+  } else {
+    menu.ShowAt(Target(), at, TPM_LEFTALIGN | TPM_TOPALIGN, &button);
+  }
+  menuSlot_ = -1;
   hot_ = -1;
   if (Hwnd()) InvalidateRect(Hwnd(), nullptr, FALSE);
 }
@@ -386,365 +392,3 @@ HBITMAP Ribbon::Image(int imageId, int size) const {
   if (!imageId || !images_) return nullptr;
   return images_(imageId, size);
 }
-
-// Keyboard --------------------------------------------------------------
-
-bool Ribbon::PreTranslateMessage(const MSG& msg) {
-  switch (msg.message) {
-    case WM_SYSKEYDOWN:
-      if (msg.wParam == VK_MENU) {
-        if (!(msg.lParam & (1 << 30))) {
-          altAlone_ = true;
-          ShowAccessKeys(true);
-        }
-        return false;
-      }
-      altAlone_ = false;
-      if (msg.wParam == VK_F4 || msg.wParam == VK_SPACE || GetKeyState(VK_CONTROL) < 0) return false;
-      {
-        const wchar_t letter = static_cast<wchar_t>(MapVirtualKeyW(static_cast<UINT>(msg.wParam), MAPVK_VK_TO_CHAR));
-        if (letter && HandleAccessKey(letter)) return true;
-      }
-      return false;
-    case WM_SYSKEYUP:
-      if (msg.wParam == VK_MENU) {
-        const bool alone = altAlone_;
-        altAlone_ = false;
-        if (alone && GetFocus() != Hwnd()) {
-          // Alt pressed and released alone: the keyboard moves into the
-          // ribbon, the way it enters a menu bar.
-          EnterKeyboardMode(0);
-          return true;
-        }
-        if (alone) {
-          LeaveKeyboardMode();
-          return true;
-        }
-        if (GetFocus() != Hwnd()) ShowAccessKeys(false);
-      }
-      return false;
-    case WM_KEYDOWN:
-    case WM_LBUTTONDOWN:
-    case WM_RBUTTONDOWN:
-      altAlone_ = false;
-      return false;
-    default:
-      return false;
-  }
-}
-
-bool Ribbon::HandleAccessKey(wchar_t letter) {
-  std::vector<int> matches;
-  std::vector<int> ids;
-  for (int i = 0; i < static_cast<int>(layout_.slots.size()); ++i) {
-    const RibbonSlot& slot = layout_.slots[static_cast<std::size_t>(i)];
-    if (!CaptionText::MatchesAccessKey(SlotCaption(slot), letter)) continue;
-    matches.push_back(i);
-  }
-  if (matches.empty()) return false;
-  // Controls that run the same command (one id, or one caption for one
-  // action in two places) count once: the first of them runs.
-  bool distinct = false;
-  for (int slot : matches) {
-    const RibbonSlot& a = layout_.slots[static_cast<std::size_t>(matches.front())];
-    const RibbonSlot& b = layout_.slots[static_cast<std::size_t>(slot)];
-    if (SlotCaption(a) != SlotCaption(b)) distinct = true;
-  }
-  if (!distinct) {
-    ShowAccessKeys(false);
-    Activate(matches.front(), GetFocus() == Hwnd());
-    return true;
-  }
-  // Several different commands share the letter: each press moves the
-  // keyboard focus to the next of them; Enter runs it.
-  int next = matches.front();
-  for (int slot : matches) {
-    if (slot > focus_) {
-      next = slot;
-      break;
-    }
-  }
-  if (GetFocus() == Hwnd()) {
-    focus_ = next;
-    InvalidateRect(Hwnd(), nullptr, FALSE);
-    NotifyWinEvent(EVENT_OBJECT_FOCUS, Hwnd(), OBJID_CLIENT, ChildOfSlot(focus_));
-  } else {
-    EnterKeyboardMode(next);
-  }
-  return true;
-}
-
-void Ribbon::ShowAccessKeys(bool show) {
-  if (show == showAccessKeys_) return;
-  showAccessKeys_ = show;
-  if (Hwnd()) InvalidateRect(Hwnd(), nullptr, FALSE);
-}
-
-void Ribbon::EnterKeyboardMode(int slot) {
-  if (layout_.slots.empty()) return;
-  focus_ = std::clamp(slot, 0, static_cast<int>(layout_.slots.size()) - 1);
-  showAccessKeys_ = true;
-  if (GetFocus() != Hwnd()) {
-    SetFocus(Hwnd());
-  } else {
-    NotifyWinEvent(EVENT_OBJECT_FOCUS, Hwnd(), OBJID_CLIENT, ChildOfSlot(focus_));
-  }
-  InvalidateRect(Hwnd(), nullptr, FALSE);
-}
-
-void Ribbon::LeaveKeyboardMode() {
-  ShowAccessKeys(false);
-  if (GetFocus() == Hwnd()) {
-    const HWND back = previousFocus_ && IsWindow(previousFocus_) ? previousFocus_ : GetParent(Hwnd());
-    SetFocus(back);
-  }
-}
-
-void Ribbon::MoveFocus(int delta) {
-  const int count = static_cast<int>(layout_.slots.size());
-  if (count == 0) return;
-  focus_ = focus_ < 0 ? 0 : (focus_ + delta + count) % count;
-  InvalidateRect(Hwnd(), nullptr, FALSE);
-  NotifyWinEvent(EVENT_OBJECT_FOCUS, Hwnd(), OBJID_CLIENT, ChildOfSlot(focus_));
-}
-
-bool Ribbon::OnKeyDown(WPARAM key) {
-  switch (key) {
-    case VK_LEFT:
-    case VK_UP:
-      MoveFocus(-1);
-      return true;
-    case VK_RIGHT:
-    case VK_DOWN:
-      MoveFocus(1);
-      return true;
-    case VK_TAB:
-      MoveFocus(GetKeyState(VK_SHIFT) < 0 ? -1 : 1);
-      return true;
-    case VK_HOME:
-      MoveFocus(-std::max(focus_, 0));
-      return true;
-    case VK_RETURN:
-    case VK_SPACE:
-      Activate(focus_, true);
-      return true;
-    case VK_ESCAPE:
-      LeaveKeyboardMode();
-      return true;
-    default: {
-      // In the ribbon the access letters work without Alt, as in a menu.
-      const wchar_t letter = static_cast<wchar_t>(MapVirtualKeyW(static_cast<UINT>(key), MAPVK_VK_TO_CHAR));
-      return letter && GetKeyState(VK_CONTROL) >= 0 && HandleAccessKey(letter);
-    }
-  }
-}
-
-void Ribbon::OnSetFocus(HWND previous) {
-  if (previous && previous != Hwnd() && !IsChild(Hwnd(), previous)) previousFocus_ = previous;
-  if (focus_ < 0 && !layout_.slots.empty()) focus_ = 0;
-  InvalidateRect(Hwnd(), nullptr, FALSE);
-  if (focus_ >= 0) NotifyWinEvent(EVENT_OBJECT_FOCUS, Hwnd(), OBJID_CLIENT, ChildOfSlot(focus_));
-}
-
-void Ribbon::OnKillFocus() {
-  showAccessKeys_ = false;
-  InvalidateRect(Hwnd(), nullptr, FALSE);
-}
-
-// Painting --------------------------------------------------------------
-
-void Ribbon::OnPaint(HDC dc) {
-  const Widgets::Palette palette = Widgets::CurrentPalette();
-  const RECT client = ClientRect();
-  Widgets::FillSolid(dc, client, palette.ribbonBack);
-  Widgets::FillSolid(dc, layout_.header, palette.headerBack);
-  Widgets::HorizontalLine(dc, 0, client.right, layout_.header.bottom - 1, palette.border);
-  Widgets::HorizontalLine(dc, 0, client.right, layout_.metrics.height - 1, palette.border);
-  if (!font_) return;
-  SelectGuard font(dc, font_.get());
-  SetBkMode(dc, TRANSPARENT);
-
-  if (layout_.quickAccessSeparatorX >= 0) {
-    Widgets::VerticalLine(dc, layout_.quickAccessSeparatorX, Scale(6), layout_.header.bottom - Scale(6),
-                          palette.border);
-  }
-  for (const RibbonGroupBox& box : layout_.groups) {
-    RECT caption = box.captionRect;
-    SetTextColor(dc, palette.groupText);
-    const std::wstring text = CaptionText::Plain(box.group->caption);
-    DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &caption,
-              DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX | DT_END_ELLIPSIS);
-    Widgets::VerticalLine(dc, box.rect.right + Scale(2), box.rect.top + Scale(4), box.rect.bottom - Scale(4),
-                          palette.border);
-  }
-  for (int i = 0; i < static_cast<int>(layout_.slots.size()); ++i) {
-    PaintSlot(dc, layout_.slots[static_cast<std::size_t>(i)], i, palette);
-  }
-}
-
-void Ribbon::PaintSlot(HDC dc, const RibbonSlot& slot, int index, const Widgets::Palette& palette) {
-  const bool hot = index == hot_;
-  const bool pressed = index == pressed_ && hot;
-  const bool focused = index == focus_ && GetFocus() == Hwnd();
-  // Access letters are underlined only while the keyboard asks for them;
-  // otherwise the plain text is drawn (not every DrawText honours
-  // DT_HIDEPREFIX).
-  const UINT prefix = showAccessKeys_ ? 0u : static_cast<UINT>(DT_NOPREFIX);
-  auto shown = [this](const std::wstring& caption) {
-    return showAccessKeys_ ? caption : CaptionText::Plain(caption);
-  };
-  RECT r = slot.rect;
-  switch (slot.part) {
-    case RibbonPart::ApplicationButton: {
-      Widgets::FillSolid(dc, r, (hot || menuOpen_) ? palette.appButtonHot : palette.appButton);
-      SetTextColor(dc, palette.appButtonText);
-      const std::wstring caption = shown(slot.command->caption);
-      const int textWidth = Widgets::TextWidth(dc, font_.get(), CaptionText::Plain(caption));
-      const HBITMAP image = Image(slot.command->imageId, layout_.metrics.smallImage);
-      const int imageWidth = image ? layout_.metrics.smallImage + Scale(6) : 0;
-      int x = r.left + (r.right - r.left - textWidth - imageWidth) / 2;
-      if (image) {
-        Widgets::DrawImage(dc, image, x, r.top + (r.bottom - r.top - layout_.metrics.smallImage) / 2,
-                           layout_.metrics.smallImage);
-        x += imageWidth;
-      }
-      RECT text{x, r.top, r.right, r.bottom};
-      DrawTextW(dc, caption.c_str(), static_cast<int>(caption.size()), &text,
-                DT_LEFT | DT_VCENTER | DT_SINGLELINE | prefix);
-      if (focused) {
-        RECT f = r;
-        InflateRect(&f, -Scale(2), -Scale(2));
-        Widgets::FrameSolid(dc, f, palette.appButtonText);
-      }
-      return;
-    }
-    case RibbonPart::Tab: {
-      const bool selected = slot.index == selectedTab_;
-      if (selected) {
-        RECT fill = r;
-        fill.bottom += 1;  // covers the header's bottom line: the tab opens into the body
-        Widgets::FillSolid(dc, fill, palette.ribbonBack);
-        Widgets::HorizontalLine(dc, r.left, r.right, r.top, palette.border);
-        Widgets::VerticalLine(dc, r.left, r.top, r.bottom, palette.border);
-        Widgets::VerticalLine(dc, r.right - 1, r.top, r.bottom, palette.border);
-      } else if (hot) {
-        RECT fill = r;
-        fill.bottom -= 1;
-        Widgets::FillSolid(dc, fill, palette.tabHot);
-      }
-      SetTextColor(dc, selected ? palette.appButton : palette.tabText);
-      const std::wstring caption = shown(slot.tab->caption);
-      DrawTextW(dc, caption.c_str(), static_cast<int>(caption.size()), &r,
-                DT_CENTER | DT_VCENTER | DT_SINGLELINE | prefix);
-      if (focused) {
-        RECT f = r;
-        InflateRect(&f, -Scale(3), -Scale(3));
-        Widgets::FrameSolid(dc, f, palette.focusBorder);
-      }
-      return;
-    }
-    case RibbonPart::QuickAccess:
-    case RibbonPart::Button:
-      break;
-  }
-  if (pressed) {
-    Widgets::FillSolid(dc, r, palette.pressedFill);
-    Widgets::FrameSolid(dc, r, palette.pressedBorder);
-  } else if (hot && pressed_ < 0) {
-    Widgets::FillSolid(dc, r, palette.hotFill);
-    Widgets::FrameSolid(dc, r, palette.hotBorder);
-  }
-  if (focused) {
-    Widgets::FrameSolid(dc, r, palette.focusBorder);
-  }
-  if (slot.part == RibbonPart::QuickAccess) {
-    const int size = layout_.metrics.smallImage;
-    Widgets::DrawImage(dc, Image(slot.command->imageId, size), r.left + (r.right - r.left - size) / 2,
-                       r.top + (r.bottom - r.top - size) / 2, size);
-    return;
-  }
-  const int size = layout_.metrics.largeImage;
-  Widgets::DrawImage(dc, Image(slot.command->imageId, size), r.left + (r.right - r.left - size) / 2,
-                     r.top + Scale(4), size);
-  SetTextColor(dc, palette.windowText);
-  const int lineTop = r.top + Scale(4) + size + Scale(3);
-  const int lh = layout_.metrics.lineHeight;
-  const std::wstring line1 = shown(slot.line1), line2 = shown(slot.line2);
-  RECT first{r.left + Scale(2), lineTop, r.right - Scale(2), lineTop + lh};
-  DrawTextW(dc, line1.c_str(), static_cast<int>(line1.size()), &first, DT_CENTER | DT_TOP | DT_SINGLELINE | prefix);
-  if (!line2.empty()) {
-    RECT second{r.left + Scale(2), lineTop + lh, r.right - Scale(2), lineTop + 2 * lh};
-    DrawTextW(dc, line2.c_str(), static_cast<int>(line2.size()), &second,
-              DT_CENTER | DT_TOP | DT_SINGLELINE | prefix);
-  }
-}
-
-// Accessibility ---------------------------------------------------------
-
-std::wstring Ribbon::KeyboardShortcut(const std::wstring& caption) const {
-  const wchar_t letter = CaptionText::AccessLetter(caption);
-  if (!letter) return {};
-  wchar_t alt[32] = {};
-  const LONG scan = static_cast<LONG>(MapVirtualKeyW(VK_MENU, MAPVK_VK_TO_VSC)) << 16;
-  if (GetKeyNameTextW(scan, alt, 32) <= 0) return {};
-  return std::wstring(alt) + L"+" + letter;
-}
-
-AccessibleElement Ribbon::AccessibleSelf() {
-  AccessibleElement self;
-  wchar_t text[256] = {};
-  GetWindowTextW(Hwnd(), text, 256);
-  self.name = text;
-  self.role = ROLE_SYSTEM_TOOLBAR;
-  self.state = STATE_SYSTEM_FOCUSABLE;
-  return self;
-}
-
-long Ribbon::AccessibleChildCount() { return static_cast<long>(accessibleOrder_.size()); }
-
-int Ribbon::SlotOfChild(long childId) const {
-  if (childId < 1 || childId > static_cast<long>(accessibleOrder_.size())) return -1;
-  return accessibleOrder_[static_cast<std::size_t>(childId - 1)];
-}
-
-long Ribbon::ChildOfSlot(int slot) const {
-  for (std::size_t i = 0; i < accessibleOrder_.size(); ++i) {
-    if (accessibleOrder_[i] == slot) return static_cast<long>(i + 1);
-  }
-  return CHILDID_SELF;
-}
-
-bool Ribbon::AccessibleChild(long childId, AccessibleElement& out) {
-  const int index = SlotOfChild(childId);
-  if (index < 0) return false;
-  const RibbonSlot& slot = layout_.slots[static_cast<std::size_t>(index)];
-  const std::wstring caption = SlotCaption(slot);
-  out.name = CaptionText::Plain(caption);
-  out.shortcut = KeyboardShortcut(caption);
-  out.bounds = slot.rect;
-  out.state = STATE_SYSTEM_FOCUSABLE;
-  if (index == hot_) out.state |= STATE_SYSTEM_HOTTRACKED;
-  if (index == focus_ && GetFocus() == Hwnd()) out.state |= STATE_SYSTEM_FOCUSED;
-  if (slot.part == RibbonPart::Tab) {
-    out.role = ROLE_SYSTEM_PAGETAB;
-    out.state |= STATE_SYSTEM_SELECTABLE;
-    if (slot.index == selectedTab_) out.state |= STATE_SYSTEM_SELECTED;
-    return true;
-  }
-  out.role = ROLE_SYSTEM_PUSHBUTTON;
-  out.description = slot.command->tipDescription;
-  if (slot.part == RibbonPart::ApplicationButton) out.state |= STATE_SYSTEM_HASPOPUP;
-  if (index == pressed_ || (slot.part == RibbonPart::ApplicationButton && menuOpen_)) {
-    out.state |= STATE_SYSTEM_PRESSED;
-  }
-  return true;
-}
-
-bool Ribbon::AccessibleDoDefault(long childId) {
-  const int index = SlotOfChild(childId);
-  if (index < 0) return false;
-  Activate(index, false);
-  return true;
-}
-
-long Ribbon::AccessibleFocusChild() { return focus_ >= 0 ? ChildOfSlot(focus_) : CHILDID_SELF; }

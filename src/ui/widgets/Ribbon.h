@@ -1,6 +1,7 @@
 #pragma once
 // The program's ribbon: an application button with its menu, tabs of
-// groups of large buttons, and a quick-access toolbar, drawn by us. Every
+// groups of large buttons, and a quick-access toolbar, drawn by us. Groups
+// that do not fit the width become drop-downs of their commands. Every
 // command, whether clicked, typed (Alt + access letter, or the keyboard
 // inside the ribbon) or run by assistive technology, reaches the owner as
 // one posted WM_COMMAND with the command's id.
@@ -59,13 +60,17 @@ class Ribbon final : public WidgetWindow, private AccessibleSource {
   // The text box of a group (RibbonGroup::searchBoxId); null when the
   // selected tab shows none with that id.
   HWND SearchBox(int id) const;
+  // Test seam: when set, chooses from a menu the ribbon opens (the
+  // application menu, a collapsed group's) in place of the user; returns
+  // the chosen command id, 0 for none.
+  std::function<int(HMENU menu, POINT screen)> chooseFromMenu;
 
  protected:
   LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
   void OnDpiChanged() override;
 
  private:
-  static constexpr UINT kShowApplicationMenu = WM_APP + 0x52;
+  static constexpr UINT kShowMenu = WM_APP + 0x52;  // wParam: the slot whose menu opens
 
   // Messages
   void OnPaint(HDC dc) override;
@@ -84,7 +89,8 @@ class Ribbon final : public WidgetWindow, private AccessibleSource {
   void UpdateTools();
   int HitTest(POINT pt) const;
   void Activate(int slot, bool fromKeyboard);
-  void ShowApplicationMenu();
+  void RunCommand(int id, bool fromKeyboard);
+  void ShowMenu(int slot);
   void SetHot(int slot);
   void ShowAccessKeys(bool show);
   void EnterKeyboardMode(int slot);
@@ -92,7 +98,15 @@ class Ribbon final : public WidgetWindow, private AccessibleSource {
   void MoveFocus(int delta);
   HWND Target() const;
   HBITMAP Image(int imageId, int size) const;
+  struct SlotLook {
+    bool hot = false, pressed = false, focused = false, open = false;
+    UINT prefix = 0;  // DrawText's prefix flag
+  };
+  std::wstring Shown(const std::wstring& caption) const;
   void PaintSlot(HDC dc, const RibbonSlot& slot, int index, const Widgets::Palette& palette);
+  void PaintApplicationButton(HDC dc, const RibbonSlot& slot, const SlotLook& look, const Widgets::Palette& palette);
+  void PaintTab(HDC dc, const RibbonSlot& slot, const SlotLook& look, const Widgets::Palette& palette);
+  void PaintButton(HDC dc, const RibbonSlot& slot, const SlotLook& look, const Widgets::Palette& palette);
   std::wstring KeyboardShortcut(const std::wstring& caption) const;
 
   // AccessibleSource
@@ -118,7 +132,7 @@ class Ribbon final : public WidgetWindow, private AccessibleSource {
   int pressed_ = -1;
   int focus_ = -1;
   bool trackingMouse_ = false;
-  bool menuOpen_ = false;
+  int menuSlot_ = -1;  // the slot whose menu is open
   bool showAccessKeys_ = false;
   bool altAlone_ = false;
   HWND previousFocus_ = nullptr;

@@ -23,6 +23,7 @@ TEST(FMainBackup, BackupReportsSuccessOnlyWhenAFileWasWritten) {
   }
   EXPECT_FALSE(main.Busy());
   EXPECT_FALSE(state.BackupFiles().empty());
+  EXPECT_EQ(main.Status().Text(StatusBar::kBackupPart).rfind(L"Last backup: ", 0), 0u);
 
   // A file where the backup folder belongs: nothing can be written, and the
   // user is told so instead of being told it worked.

@@ -1,6 +1,10 @@
 // The command dispatch on a toolbar of our own: web searches, file
-// properties, delete from the ribbon and the row menu, refresh, errors.
+// properties, delete from the ribbon, the row menu and the key (its messages
+// over the list), refresh (also F5), errors.
 #include <gtest/gtest.h>
+#include <windows.h>
+
+#include <commctrl.h>
 
 #include "backup/RegistryBackup.h"
 #include "core/QlmError.h"
@@ -12,6 +16,7 @@
 #include "ui/main/MainWindow.h"
 #include "ui/main/FMainHarness.h"
 #include "ui/main/TableHost.h"
+#include "ui/main/CategoryTree.h"
 
 using namespace fmaintest;
 using namespace qlmtest;
@@ -71,9 +76,23 @@ TEST_F(FMainCommands, WebSearchesOpenTheFileNameOrTheAddOnName) {
 TEST_F(FMainCommands, PropertiesShowTheSheetOrSayTheFileIsGone) {
   EXPECT_TRUE(Run(Commands::kFileProperties).empty());
   EXPECT_TRUE(Run(Commands::kRowProperties).empty());
-  ASSERT_EQ(properties_.size(), 2u);
+  // Enter in the list, as in the system's own tools.
+  EXPECT_TRUE(main_.PreTranslateMessage(MSG{list_, WM_KEYDOWN, VK_RETURN, 0, 0, {}}));
+  ASSERT_EQ(properties_.size(), 3u);
   EXPECT_EQ(_wcsicmp(properties_[0].c_str(), bar_.File().c_str()), 0) << Narrow(properties_[0]);
   EXPECT_EQ(properties_[1], properties_[0]);
+  EXPECT_EQ(properties_[2], properties_[0]);
+  properties_.resize(2);
+
+  // With no row selected, the commands on the file start nothing.
+  for (int id : {Commands::kFileProperties, Commands::kRowProperties, Commands::kGoogleFileName,
+                 Commands::kRowGoogleFileName}) {
+    ListView_SetItemState(list_, -1, 0, LVIS_SELECTED | LVIS_FOCUSED);
+    EXPECT_TRUE(Run(id).empty()) << id;
+  }
+  EXPECT_TRUE(addresses_.empty());
+  EXPECT_EQ(properties_.size(), 2u);
+  ASSERT_TRUE(SelectRow(list_, bar_.Name()));
 
   bar_.RemoveFile();
   const auto shown = Run(Commands::kRowProperties, {L"OK"});
@@ -86,16 +105,32 @@ TEST_F(FMainCommands, PropertiesShowTheSheetOrSayTheFileIsGone) {
   EXPECT_EQ(properties_.size(), 2u);
 }
 
-TEST_F(FMainCommands, DeleteAsksFirstFromTheRowMenuAndTheRibbon) {
+TEST_F(FMainCommands, DeleteAsksFirstFromTheRowMenuTheKeyAndTheRibbonOverTheList) {
+  RECT list{};
+  GetWindowRect(list_, &list);
+  auto overList = [&](const Dialog& dialog) {
+    const POINT centre{(dialog.window.left + dialog.window.right) / 2, (dialog.window.top + dialog.window.bottom) / 2};
+    return PtInRect(&list, centre) != FALSE;
+  };
   auto shown = Run(Commands::kRowDelete, {L"No"});
   ASSERT_EQ(shown.size(), 1u);
   // The browser can turn a toolbar off: that is offered beside deleting.
   EXPECT_EQ(shown[0].buttons, (std::vector<std::wstring>{L"Turn Off instead", L"Yes", L"No"}));
-  EXPECT_TRUE(bar_.Registered());
+  EXPECT_TRUE(bar_.Registered() && overList(shown[0]));
+  // The Delete key asks the same, over the list.
+  ASSERT_TRUE(SelectRow(list_, bar_.Name()));
+  {
+    DialogAnswerer answer({L"No"});
+    SendMessageW(list_, WM_KEYDOWN, VK_DELETE, 0);
+    Pump();
+    ASSERT_EQ(answer.StopAndSeen().size(), 1u);
+    EXPECT_TRUE(overList(answer.Seen()[0]));
+  }
 
   ASSERT_TRUE(SelectRow(list_, bar_.Name()));
   shown = Run(Commands::kDelete, {L"Yes", L"OK"});
   ASSERT_EQ(shown.size(), 2u);
+  EXPECT_TRUE(overList(shown[0]) && overList(shown[1]));
   EXPECT_FALSE(bar_.Registered());
   const auto rows = ListTexts(CurrentList(main_));
   EXPECT_EQ(std::find(rows.begin(), rows.end(), bar_.Name()), rows.end());
@@ -113,6 +148,12 @@ TEST_F(FMainCommands, BothRefreshCommandsReadTheRegistryAgain) {
   EXPECT_TRUE(Run(Commands::kRefresh).empty());
   rows = ListTexts(CurrentList(main_));
   EXPECT_NE(std::find(rows.begin(), rows.end(), third.Name()), rows.end());
+
+  // F5, as in the system's own tools.
+  FixtureToolbar fourth(L"Qlm Fourth Bar " + std::to_wstring(GetCurrentProcessId()));
+  EXPECT_TRUE(main_.PreTranslateMessage(MSG{main_.Tree()->TreeHwnd(), WM_KEYDOWN, VK_F5, 0, 0, {}}));
+  rows = ListTexts(CurrentList(main_));
+  EXPECT_NE(std::find(rows.begin(), rows.end(), fourth.Name()), rows.end());
 }
 
 TEST_F(FMainCommands, UnknownIdsDoNothingAndAnEscapingErrorIsLogged) {

@@ -76,4 +76,8 @@ bool SelectRow(HWND list, const std::wstring& text);
 // Lets pending window events run.
 void Pump();
 
+// Saves what the screen shows of a window as a PNG file in the build
+// tree's screens folder (build/screens/<name>.png), for a person to look at.
+void SaveScreenshot(HWND window, const std::wstring& name);
+
 }  // namespace fmaintest

@@ -6,6 +6,7 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <functional>
 #include <vector>
 
 #include "core/ProcessState.h"
@@ -19,6 +20,10 @@
 #include "ui/main/CategoryTree.h"
 #include "ui/widgets/DockPanes.h"
 #include "ui/widgets/PropertyGrid.h"
+#include "ui/widgets/Ribbon.h"
+#include "ui/tables/TableControlBase.h"
+#include "ui/widgets/WidgetWindow.h"
+#include "support/TestSupport.h"
 
 inline bool operator==(const RECT& a, const RECT& b) { return EqualRect(&a, &b) != 0; }
 
@@ -43,6 +48,33 @@ void ExpectClientAreaBelowRibbon(MainWindow& main) {
   client.top = main.TheRibbon().Height();
   client.bottom = status.top;
   EXPECT_EQ(pic, client);
+}
+
+// Every control of the ribbon lies inside it, the filter box as the window
+// it is; returns how many groups are folded into drop-downs.
+int ExpectRibbonInside(MainWindow& main) {
+  Ribbon& ribbon = main.TheRibbon();
+  RECT client{}, filter{};
+  GetClientRect(ribbon.Hwnd(), &client);
+  auto inside = [&](const RECT& r) { return r.left >= 0 && r.top >= 0 && r.right <= client.right && r.bottom <= client.bottom; };
+  for (const RibbonSlot& slot : ribbon.Layout().slots) EXPECT_TRUE(inside(slot.rect)) << Narrow(SlotCaption(slot));
+  int collapsed = 0;
+  for (const RibbonGroupBox& box : ribbon.Layout().groups) {
+    EXPECT_TRUE(inside(box.rect)) << Narrow(box.group->caption);
+    collapsed += box.collapsed ? 1 : 0;
+  }
+  GetWindowRect(main.FilterBox(), &filter);
+  MapWindowPoints(nullptr, ribbon.Hwnd(), reinterpret_cast<POINT*>(&filter), 2);
+  EXPECT_TRUE(inside(filter) && filter.right - filter.left >= ribbon.Scale(100)) << filter.left << "-" << filter.right;
+  return collapsed;
+}
+
+// Sizes the window's client area, in pixels, at the screen's top left.
+void SizeClient(MainWindow& main, int width, int height) {
+  RECT rect{0, 0, width, height};
+  AdjustWindowRectExForDpi(&rect, GetWindowLongW(main.Hwnd(), GWL_STYLE), FALSE, 0, GetDpiForWindow(main.Hwnd()));
+  SetWindowPos(main.Hwnd(), nullptr, 0, 0, rect.right - rect.left, rect.bottom - rect.top, SWP_NOZORDER);
+  Pump();
 }
 
 std::vector<HWND> gDestroyed;
@@ -119,6 +151,68 @@ TEST(FMainWindow, LoadsItsPanesBelowTheRibbonAndWritesTheStartupBackup) {
   EXPECT_EQ(main.Host()->CurrentId(), 6);
   main.Tree()->ShowTable(4);
   EXPECT_EQ(main.Host()->CurrentId(), 4);
+  main.Unload();
+}
+
+// What a new user sees first: the start-up backup named, every shared
+// column's caption whole, the ribbon inside the window at 96 and 144 DPI;
+// at the smallest size groups fold into drop-downs offering their commands.
+TEST(FMainWindow, AtFirstSightTheBackupIsNamedAndNothingIsCut) {
+  ProcessState state;
+  MainWindow main(state.Files(), state.Data());
+  ASSERT_TRUE(main.Load());
+  // The backup by its time ("Backup ... hh-mm-ss.reg"; the file may be done
+  // a minute later) and its size.
+  ASSERT_EQ(state.BackupFiles().size(), 1u);
+  const std::wstring backup = state.BackupFiles()[0], status = main.Status().Text(StatusBar::kBackupPart);
+  const auto kb = (ReadBytes(state.DataFolder() + L"\\Backup\\" + backup).size() + 1023) / 1024;
+  const int begun = std::stoi(backup.substr(backup.size() - 12, 2)) * 60 + std::stoi(backup.substr(backup.size() - 9, 2));
+  auto named = [&](int minutes) {
+    wchar_t text[64] = {};
+    swprintf(text, 64, L"Start-up backup: %02d:%02d, %u KB", minutes / 60 % 24, minutes % 60, static_cast<unsigned>(kb));
+    return status == text;
+  };
+  EXPECT_TRUE(named(begun) || named(begun + 1)) << Narrow(status);
+
+  TableControlBase& toolbars = *main.Lists().front();
+  HDC dc = GetDC(toolbars.ListHwnd());
+  const auto font = reinterpret_cast<HFONT>(SendMessageW(ListView_GetHeader(toolbars.ListHwnd()), WM_GETFONT, 0, 0));
+  const std::vector<std::wstring> captions = toolbars.ShownColumnCaptions();
+  for (std::size_t column = 1; column < captions.size(); ++column)
+    EXPECT_GE(ListView_GetColumnWidth(toolbars.ListHwnd(), static_cast<int>(column)),
+              Widgets::TextWidth(dc, font, captions[column]) + Scaled(main.Hwnd(), 12)) << Narrow(captions[column]);
+  ReleaseDC(toolbars.ListHwnd(), dc);
+
+  Ribbon& ribbon = main.TheRibbon();
+  EXPECT_EQ(ExpectRibbonInside(main), 0);
+  SaveScreenshot(main.Hwnd(), L"first-96");
+  SizeClient(main, Scaled(main.Hwnd(), 720), Scaled(main.Hwnd(), 360));
+  EXPECT_GT(ExpectRibbonInside(main), 0);
+  std::vector<int> offered;
+  ribbon.chooseFromMenu = [&](HMENU menu, POINT) {
+    for (int i = 0; i < GetMenuItemCount(menu); ++i) offered.push_back(static_cast<int>(GetMenuItemID(menu, i)));
+    return 0;
+  };
+  for (const RibbonSlot& slot : ribbon.Layout().slots) {
+    if (slot.part != RibbonPart::GroupMenu) continue;
+    offered.clear();
+    const LPARAM at = MAKELPARAM(slot.rect.left + 2, slot.rect.top + 2);
+    SendMessageW(ribbon.Hwnd(), WM_LBUTTONDOWN, MK_LBUTTON, at);
+    SendMessageW(ribbon.Hwnd(), WM_LBUTTONUP, 0, at);
+    Pump();
+    ASSERT_EQ(offered.size(), slot.group->buttons.size());
+    for (std::size_t i = 0; i < offered.size(); ++i) EXPECT_EQ(offered[i], slot.group->buttons[i].id);
+  }
+  {  // Their access letters still run them: B is Backup, which reports back.
+    DialogAnswerer answer({L"OK"});
+    ASSERT_TRUE(ribbon.HandleAccessKey(L'B'));
+    Pump();
+    EXPECT_EQ(answer.Seen().size(), 1u);
+  }
+  ribbon.SetDpiOverride(144);
+  SizeClient(main, MulDiv(963, 144, 96), MulDiv(501, 144, 96));
+  EXPECT_EQ(ExpectRibbonInside(main), 0);
+  SaveScreenshot(main.Hwnd(), L"first-144-ribbon");
   main.Unload();
 }
 
@@ -257,7 +351,56 @@ TEST(FMainWindow, F6AndShiftF6MoveTheFocusFromPaneToPane) {
   EXPECT_EQ(forward, (std::vector<HWND>{list, grid, tree}));
   EXPECT_EQ(backward, (std::vector<HWND>{grid, list, tree}));
   // Other keys go on to the focused control.
-  EXPECT_FALSE(press(VK_F5, false));
+  EXPECT_FALSE(press(VK_F9, false));
   EXPECT_EQ(GetFocus(), tree);
   main.Unload();
+}
+
+TEST(FMainWindow, RemembersItsPlaceAndPanesUnlessOffEveryScreenOrNotNumbers) {
+  ProcessState state;
+  ScratchKey key(HKEY_CURRENT_USER, L"Place");
+  core::DataFolder data = state.Data();
+  data.settingsKey = key.Path();
+  RECT window{}, client{};
+  int tree = 0;
+  bool zoomed = false;
+  // A start: where the window opens and the tree's width (at 96 DPI); what
+  // change leaves is remembered for the next.
+  auto start = [&](const std::function<void(MainWindow&)>& change) {
+    MainWindow main(state.Files(), data);
+    ASSERT_TRUE(main.Load());
+    zoomed = IsZoomed(main.Hwnd()) != FALSE;
+    GetWindowRect(main.Hwnd(), &window);
+    GetClientRect(main.Hwnd(), &client);
+    const RECT pane = main.Panes().PaneRect(DockPanes::kLeftPane);
+    tree = MulDiv(pane.right - pane.left, 96, static_cast<int>(GetDpiForWindow(main.Hwnd())));
+    if (change) change(main);
+    main.Unload();
+  };
+  const RECT placed{60, 50, 1160, 750};
+  start([&](MainWindow& main) {
+    SetWindowPos(main.Hwnd(), nullptr, placed.left, placed.top, 1100, 700, SWP_NOZORDER);
+    main.Panes().SetLeftWidth(260);
+  });
+  start([](MainWindow& main) { ShowWindow(main.Hwnd(), SW_MAXIMIZE); });
+  EXPECT_EQ(window, placed);
+  EXPECT_EQ(tree, 260);
+  // Maximised again; leaving it keeps its normal place and the new tree width.
+  start([](MainWindow& main) { main.Panes().SetLeftWidth(300); });
+  EXPECT_TRUE(zoomed);
+  auto stored = [&](const wchar_t* name) {
+    DWORD type = 0, value = 0;
+    std::vector<unsigned char> bytes;
+    if (RawValue(HKEY_CURRENT_USER, key.Path(), name, type, bytes) && bytes.size() == 4) memcpy(&value, bytes.data(), 4);
+    return static_cast<int>(value);
+  };
+  EXPECT_TRUE(stored(L"WindowLeft") == placed.left && stored(L"WindowMaximized") == 1 && stored(L"TreeWidth") == 300);
+  // Off every screen, or a value that is no REG_DWORD: the first size.
+  SetDword(HKEY_CURRENT_USER, key.Path(), L"WindowLeft", 20000);
+  start(nullptr);
+  EXPECT_EQ(client.right, Scaled(GetDesktopWindow(), 963));
+  const unsigned long long wide = 1100;
+  SetValue(HKEY_CURRENT_USER, key.Path(), L"WindowWidth", REG_QWORD, &wide, sizeof wide);
+  start(nullptr);
+  EXPECT_EQ(client.bottom, Scaled(GetDesktopWindow(), 501));
 }

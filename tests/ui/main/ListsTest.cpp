@@ -185,7 +185,7 @@ TEST_F(Lists, SharedColumnsSortingAndTheFilterFollowTheRecord) {
             std::wstring::npos);
   const std::wstring backup = main_.Status().Text(StatusBar::kBackupPart);
   ASSERT_EQ(state_.BackupFiles().size(), 1u);
-  EXPECT_EQ(backup, L"Last backup: " + state_.DataFolder() + L"\\Backup\\" + state_.BackupFiles()[0]);
+  EXPECT_EQ(backup.rfind(L"Start-up backup: ", 0), 0u) << Narrow(backup);
   RECT part{};
   SendMessageW(main_.Status().Hwnd(), SB_GETRECT, StatusBar::kBackupPart, reinterpret_cast<LPARAM>(&part));
   NMMOUSE click{};
