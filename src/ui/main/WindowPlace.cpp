@@ -22,8 +22,10 @@ const std::pair<const wchar_t*, Field> kValues[] = {
 
 std::optional<Place> Recall(const std::wstring& key, int minWidth, int minHeight) {
   CRegistry registry;
-  // A key that is a link would hand us values from wherever it points.
-  if (key.empty() || !registry.PathHasNoLink(HKEY_CURRENT_USER, key)) return std::nullopt;
+  // Values read through a link planted in the user's own key can only move
+  // the window: each is checked for reason and the place must lie on a
+  // screen. Writes go through the link-refusing calls.
+  if (key.empty()) return std::nullopt;
   StoredPlace stored;
   for (const auto& [name, field] : kValues) {
     std::uint32_t value = 0;
