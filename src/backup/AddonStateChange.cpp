@@ -48,12 +48,7 @@ bool SaveSettings(const core::DataFolder& data, const std::wstring& id, const st
   const std::string bytes =
       CFileSystem::EncodeText(text, data.unicodeFiles ? TextEncoding::Utf16LeBom : TextEncoding::Ansi);
   const std::wstring stem = StateFileStem();
-  core::WriteResult result;
-  result.outcome = folder.Outcome();
-  for (int n = 1; folder.IsOpen() && n < 1000; ++n) {
-    result = folder.Write(stem + (n == 1 ? L"" : L" (" + std::to_wstring(n) + L")") + L".reg", bytes, false);
-    if (!result.nameTaken) break;
-  }
+  const core::WriteResult result = folder.WriteNew(stem, L".reg", bytes);
   if (!result.written) {
     if (result.outcome.Refused()) refusal = result.outcome.text;
     LogRecord(0, L"The settings could not be saved to " + (result.path.empty() ? data.BackupFolder() : result.path) +

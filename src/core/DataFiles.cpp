@@ -134,6 +134,17 @@ WriteResult PlaceFiles::Write(const std::wstring& name, const std::string& bytes
   return result;
 }
 
+WriteResult PlaceFiles::WriteNew(const std::wstring& stem, const std::wstring& extension,
+                                 const std::string& bytes) const {
+  WriteResult result;
+  result.outcome = outcome_;
+  for (int n = 1; IsOpen() && n < 1000; ++n) {
+    result = Write(stem + (n == 1 ? L"" : L" (" + std::to_wstring(n) + L")") + extension, bytes, false);
+    if (!result.nameTaken) break;
+  }
+  return result;
+}
+
 ReadResult PlaceFiles::Read(const std::wstring& name, std::uint64_t limit) const {
   ReadResult result;
   result.outcome = outcome_;

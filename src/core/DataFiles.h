@@ -71,6 +71,9 @@ class PlaceFiles {
   // Writes the whole file (see SafeFolder::WriteWholeFile); in the Backup
   // folder of an administrator's run its hash is recorded.
   WriteResult Write(const std::wstring& name, const std::string& bytes, bool replace) const;
+  // Writes under stem + extension, never over an earlier file: a name that
+  // is taken (two saves in one second) becomes "stem (2)" and so on.
+  WriteResult WriteNew(const std::wstring& stem, const std::wstring& extension, const std::string& bytes) const;
   // Reads the whole file, at most limit bytes, with its record's verdict
   // (a file of the Backup folder without a record is not read at all).
   ReadResult Read(const std::wstring& name, std::uint64_t limit) const;

@@ -262,7 +262,10 @@ TEST_F(DataFolderRecords, ChangedBackupsAreNamedBeforeARestore) {
   plain.elevated = false;
   EXPECT_TRUE(core::PlaceFiles(plain, core::DataPlace::Backup, false).ChangedFiles(L".reg").empty());
 
-  // The Restore command names them before the folder opens.
+  // The Restore command names them before the folder opens. The window's
+  // start-up backup must not fall in the same second, whose name it would
+  // take over.
+  Sleep(1100);
   MainWindow main(state_.Files(), data_);
   ASSERT_TRUE(main.Load());
   main.Shell().openFolder = [](const std::wstring&, HWND) {};
