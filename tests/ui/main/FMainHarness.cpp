@@ -95,12 +95,4 @@ bool SelectRow(HWND list, const std::wstring& text) {
   return true;
 }
 
-void Pump() {
-  MSG msg;
-  while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-    TranslateMessage(&msg);
-    DispatchMessageW(&msg);
-  }
-}
-
 }  // namespace fmaintest

@@ -73,7 +73,6 @@ std::vector<std::wstring> ListTexts(HWND list);
 // Selects the row with that text as a click would; false when absent.
 bool SelectRow(HWND list, const std::wstring& text);
 
-// Lets pending window events run.
-void Pump();
+using qlmtest::Pump;
 
 }  // namespace fmaintest
