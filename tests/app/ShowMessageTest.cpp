@@ -6,6 +6,7 @@
 
 #include "ui/dialogs/MessageOwner.h"
 #include "core/QlmError.h"
+#include "core/Strings.h"
 #include "ui/dialogs/ShowMessage.h"
 #include "support/WindowProbe.h"
 #include "support/TestSupport.h"
@@ -90,7 +91,7 @@ TEST_F(AppShowMessage, NothingOfOneMessageCarriesIntoTheNext) {
   ASSERT_TRUE(first.answered && second.answered);
   EXPECT_NE(first.texts.find(L"Are you sure you want to delete Bar?"), std::wstring::npos) << Narrow(first.texts);
   // An empty title shows the product name; only the second text and button.
-  EXPECT_EQ(second.title, L"Quillmoor");
+  EXPECT_EQ(second.title, LoadStr(IDS_PRODUCT_NAME));
   EXPECT_NE(second.texts.find(L"Backup complete successfully."), std::wstring::npos) << Narrow(second.texts);
   EXPECT_EQ(second.texts.find(L"Bar?"), std::wstring::npos);
   EXPECT_EQ(second.buttons, std::vector<std::wstring>{L"OK"});

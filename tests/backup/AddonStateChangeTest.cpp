@@ -24,10 +24,6 @@ namespace {
 const std::wstring kExt = L"Software\\Microsoft\\Windows\\CurrentVersion\\Ext";
 const std::wstring kPolicyList = L"Software\\Microsoft\\Windows\\CurrentVersion\\Policies\\Ext\\CLSID";
 
-std::wstring FakeUser(int n) {
-  return L"S-1-5-21-8080-" + std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(n);
-}
-
 // The whole area the browser keeps add-on state in, for one user.
 std::wstring AreaOf(const std::wstring& user) { return CRegistry().ExportKeyText(HKEY_USERS, user + L"\\" + kExt); }
 
@@ -62,7 +58,7 @@ TEST(BackupState, TurnOffThenOnLeavesTheAreaAsItWas) {
   TempFolder tmp;
   ScopedLog log(tmp.Path());
   core::DataFolder data{tmp.Path(), true};
-  for (const std::wstring& user : {RegistryBackup::CurrentUserSid(), FakeUser(1)}) {
+  for (const std::wstring& user : {RegistryBackup::CurrentUserSid(), FakeUserSid(1)}) {
     SCOPED_TRACE(Narrow(user));
     ASSERT_FALSE(user.empty());
     RegFixture reg;
@@ -106,7 +102,7 @@ TEST(BackupState, TurnOffThenOnLeavesTheAreaAsItWas) {
 TEST(BackupState, EveryUserOnceAndTheSavedFileMergesBack) {
   TempFolder tmp;
   core::DataFolder data{tmp.Path(), true};
-  const std::vector<std::wstring> users = {FakeUser(2), FakeUser(3), FakeUser(4)};
+  const std::vector<std::wstring> users = {FakeUserSid(2), FakeUserSid(3), FakeUserSid(4)};
   RegFixture reg;
   for (const auto& user : users) reg.Key(HKEY_USERS, user + L"\\Software");
   const std::wstring id = NewClsid();
@@ -138,7 +134,7 @@ TEST(BackupState, EveryUserOnceAndTheSavedFileMergesBack) {
 TEST(BackupState, RefusedChangesWriteNothing) {
   TempFolder tmp;
   core::DataFolder data{tmp.Path(), true};
-  const std::wstring user = FakeUser(5), id = NewClsid();
+  const std::wstring user = FakeUserSid(5), id = NewClsid();
   RegFixture reg;
   reg.Key(HKEY_USERS, user + L"\\Software");
   const std::wstring restrictions = L"Software\\Policies\\Microsoft\\Internet Explorer\\Restrictions";

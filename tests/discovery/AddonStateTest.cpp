@@ -11,6 +11,7 @@
 #include "discovery/AddonKinds.h"
 #include "discovery/AddonListing.h"
 #include "discovery/AddonRecord.h"
+#include "discovery/AddonWorld.h"
 #include "discovery/AddonStateReader.h"
 #include "discovery/DiscoveryRun.h"
 #include "discovery/FileGate.h"
@@ -30,14 +31,8 @@ const std::wstring kRestrictions = L"Software\\Policies\\Microsoft\\Internet Exp
 const std::wstring kMain = L"Software\\Microsoft\\Internet Explorer\\Main";
 const std::wstring kMainPolicy = L"Software\\Policies\\Microsoft\\Internet Explorer\\Main";
 
-// A made-up signed-in user: a SID-shaped key below HKEY_USERS.
-std::wstring FakeUser(int n) {
-  return L"S-1-5-21-7070-" + std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(n);
-}
-
-void Dword(RegFixture& reg, HKEY root, const std::wstring& path, const std::wstring& name, DWORD value) {
-  reg.Value(root, path, name, REG_DWORD, &value, sizeof value);
-}
+// The text of the fixtures' signer.
+std::wstring Signed() { return discovery::state::Substitute(LoadStr(IDS_SIGNED_BY), L"Quillmoor Test Signer"); }
 
 }  // namespace
 
@@ -45,80 +40,80 @@ void Dword(RegFixture& reg, HKEY root, const std::wstring& path, const std::wstr
 // user and the add-on read in the native view.
 TEST(DiscoveryState, EachStoreAndTheirPrecedence) {
   const std::wstring id = NewClsid();
-  const std::wstring user = FakeUser(1);
+  const std::wstring user = FakeUserSid(1);
   const std::wstring u = user + L"\\";
   const std::wstring settings = u + discovery::AddonSettingsPath(id);
   using Setup = std::function<void(RegFixture&)>;
   struct Case {
     const char* what;
     Setup setup;
-    std::wstring expected;  // "%1" is the user
+    unsigned expected;  // the state's text; "%1" is the user
     bool noManagement = false;
   };
   const Case cases[] = {
-      {"nothing set", [](RegFixture&) {}, L"On"},
+      {"nothing set", [](RegFixture&) {}, IDS_STATE_ON},
       {"turned off by the user",
        [&](RegFixture& r) {
-         Dword(r, HKEY_USERS, settings, L"Flags", 1);
+         r.Dword(HKEY_USERS, settings, L"Flags", 1);
          r.String(HKEY_USERS, settings, L"Version", L"*");
        },
-       L"Off for %1"},
+       IDS_STATE_OFF_FOR},
       {"flags without the version mark",
        [&](RegFixture& r) {
-         Dword(r, HKEY_USERS, settings, L"Flags", 1);
+         r.Dword(HKEY_USERS, settings, L"Flags", 1);
          r.String(HKEY_USERS, settings, L"Version", L"8.0");
        },
-       L"On"},
+       IDS_STATE_ON},
       {"flags stored as text are no flags",
        [&](RegFixture& r) {
          r.String(HKEY_USERS, settings, L"Flags", L"1");
          r.String(HKEY_USERS, settings, L"Version", L"*");
        },
-       L"On"},
+       IDS_STATE_ON},
       {"machine list blocks (text)", [&](RegFixture& r) { r.String(HKEY_LOCAL_MACHINE, kPolicyList, id, L"0"); },
-       L"Blocked by policy"},
-      {"machine list blocks (number)", [&](RegFixture& r) { Dword(r, HKEY_LOCAL_MACHINE, kPolicyList, id, 0); },
-       L"Blocked by policy"},
+       IDS_STATE_BLOCKED},
+      {"machine list blocks (number)", [&](RegFixture& r) { r.Dword(HKEY_LOCAL_MACHINE, kPolicyList, id, 0); },
+       IDS_STATE_BLOCKED},
       {"machine list allows over the user's mark",
        [&](RegFixture& r) {
          r.String(HKEY_LOCAL_MACHINE, kPolicyList, id, L"1");
-         Dword(r, HKEY_USERS, settings, L"Flags", 1);
+         r.Dword(HKEY_USERS, settings, L"Flags", 1);
          r.String(HKEY_USERS, settings, L"Version", L"*");
        },
-       L"Allowed by policy"},
+       IDS_STATE_ALLOWED},
       {"user may change: the mark decides",
        [&](RegFixture& r) {
          r.String(HKEY_LOCAL_MACHINE, kPolicyList, id, L"2");
-         Dword(r, HKEY_USERS, settings, L"Flags", 3);
+         r.Dword(HKEY_USERS, settings, L"Flags", 3);
          r.String(HKEY_USERS, settings, L"Version", L"*");
        },
-       L"Off for %1"},
+       IDS_STATE_OFF_FOR},
       {"the user's list wins",
        [&](RegFixture& r) {
          r.String(HKEY_LOCAL_MACHINE, kPolicyList, id, L"0");
          r.String(HKEY_USERS, u + kPolicyList, id, L"1");
        },
-       L"Allowed by policy"},
+       IDS_STATE_ALLOWED},
       {"only listed add-ons: not listed",
-       [&](RegFixture& r) { Dword(r, HKEY_LOCAL_MACHINE, kPolicyExt, L"RestrictToList", 1); }, L"Blocked by policy"},
+       [&](RegFixture& r) { r.Dword(HKEY_LOCAL_MACHINE, kPolicyExt, L"RestrictToList", 1); }, IDS_STATE_BLOCKED},
       {"only listed add-ons: listed",
        [&](RegFixture& r) {
-         Dword(r, HKEY_LOCAL_MACHINE, kPolicyExt, L"RestrictToList", 1);
+         r.Dword(HKEY_LOCAL_MACHINE, kPolicyExt, L"RestrictToList", 1);
          r.String(HKEY_LOCAL_MACHINE, kPolicyList, id, L"1");
        },
-       L"Allowed by policy"},
+       IDS_STATE_ALLOWED},
       {"every add-on off (settings)",
        [&](RegFixture& r) { r.String(HKEY_USERS, u + kMain, L"Enable Browser Extensions", L"no"); },
-       L"All add-ons turned off for %1"},
+       IDS_STATE_ALL_OFF_FOR},
       {"every add-on off (policy branch)",
        [&](RegFixture& r) { r.String(HKEY_USERS, u + kMainPolicy, L"Enable Browser Extensions", L"No"); },
-       L"All add-ons turned off for %1"},
+       IDS_STATE_ALL_OFF_FOR},
       {"extensions enabled", [&](RegFixture& r) { r.String(HKEY_USERS, u + kMain, L"Enable Browser Extensions", L"yes"); },
-       L"On"},
+       IDS_STATE_ON},
       {"no management (machine)",
-       [&](RegFixture& r) { Dword(r, HKEY_LOCAL_MACHINE, kRestrictions, L"NoExtensionManagement", 1); }, L"On", true},
+       [&](RegFixture& r) { r.Dword(HKEY_LOCAL_MACHINE, kRestrictions, L"NoExtensionManagement", 1); }, IDS_STATE_ON, true},
       {"no management (user)",
-       [&](RegFixture& r) { Dword(r, HKEY_USERS, u + kRestrictions, L"NoExtensionManagement", 1); }, L"On", true},
+       [&](RegFixture& r) { r.Dword(HKEY_USERS, u + kRestrictions, L"NoExtensionManagement", 1); }, IDS_STATE_ON, true},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
@@ -131,7 +126,7 @@ TEST(DiscoveryState, EachStoreAndTheirPrecedence) {
     const auto facts = reader.Read(id, RegView::Native, {user});
     ASSERT_EQ(facts.states.size(), 1u);
     EXPECT_EQ(discovery::state::SummaryText(facts.machine, facts.users, facts.states, discovery::StateTextsFromTable()),
-              discovery::state::Substitute(c.expected, user));
+              discovery::state::Substitute(LoadStr(c.expected), user));
     EXPECT_EQ(facts.states[0].noManagement, c.noManagement);
   }
 }
@@ -141,7 +136,7 @@ TEST(DiscoveryState, EachStoreAndTheirPrecedence) {
 // own user only.
 TEST(DiscoveryState, ViewsAndUsersOfARecord) {
   const std::wstring id = NewClsid();
-  const std::wstring ann = FakeUser(2), bo = FakeUser(3);
+  const std::wstring ann = FakeUserSid(2), bo = FakeUserSid(3);
   RegFixture reg;
   reg.Key(HKEY_USERS, ann + L"\\Software");
   reg.Key(HKEY_USERS, bo + L"\\Software");
@@ -179,12 +174,12 @@ TEST(DiscoveryState, ViewsAndUsersOfARecord) {
   // Off for bo only: the machine entry names bo, the user entry too; a
   // hostile id is not read at all.
   const std::wstring settings = bo + L"\\" + discovery::AddonSettingsPath(id);
-  Dword(reg, HKEY_USERS, settings, L"Flags", 1);
+  reg.Dword(HKEY_USERS, settings, L"Flags", 1);
   reg.String(HKEY_USERS, settings, L"Version", L"*");
   const auto& toolbars = discovery::Kind(TableId::kToolbars);
-  EXPECT_EQ(reader.StateText(toolbars, own), L"Off for " + bo);
+  EXPECT_EQ(reader.StateText(toolbars, own), discovery::state::Substitute(LoadStr(IDS_STATE_OFF_FOR), bo));
   const std::wstring machineText = reader.StateText(toolbars, machine);
-  EXPECT_NE(machineText.find(L"Off for "), std::wstring::npos) << Narrow(machineText);
+  EXPECT_NE(machineText.find(discovery::state::Substitute(LoadStr(IDS_STATE_OFF_FOR), L"")), std::wstring::npos) << Narrow(machineText);
   EXPECT_NE(machineText.find(bo), std::wstring::npos);
   EXPECT_EQ(machineText.find(ann), std::wstring::npos);
   CResultNode hostile = own;
@@ -196,29 +191,27 @@ TEST(DiscoveryState, ViewsAndUsersOfARecord) {
 // The whole listing carries the values, last: a toolbar turned off for a
 // user shows so, and its file's signature is given.
 TEST(DiscoveryState, TheListingCarriesStateAndSignature) {
-  const std::wstring id = NewClsid(), user = FakeUser(4);
+  const std::wstring id = NewClsid(), user = FakeUserSid(4);
   RegFixture reg;
   reg.String(HKEY_CLASSES_ROOT, L"CLSID\\" + id, L"", L"Quill State Bar");
   reg.String(HKEY_CLASSES_ROOT, L"CLSID\\" + id + L"\\InProcServer32", L"", FixtureFolder() + L"\\fx_signed.dll");
   const std::wstring list = user + L"\\" + discovery::Kind(TableId::kToolbars).userPath;
   reg.String(HKEY_USERS, list, id, L"");
   const std::wstring settings = user + L"\\" + discovery::AddonSettingsPath(id);
-  Dword(reg, HKEY_USERS, settings, L"Flags", 1);
+  reg.Dword(HKEY_USERS, settings, L"Flags", 1);
   reg.String(HKEY_USERS, settings, L"Version", L"*");
 
   FileResolver files(true);
   const auto listing = discovery::ListAddons(discovery::Kind(TableId::kToolbars), files);
   ASSERT_TRUE(listing.has_value());
-  const CResultNode* found = nullptr;
-  for (std::size_t i = 1; i <= listing->Count(); ++i)
-    if (listing->Item(i)->ID == id) found = listing->Item(i);
+  const CResultNode* found = Find(*listing, id);
   ASSERT_NE(found, nullptr);
   const std::size_t n = found->params.Count();
   ASSERT_GE(n, 2u);
   EXPECT_EQ(found->params.At(n - 1)->Key(), L"state");
-  EXPECT_EQ(found->params.At(n - 1)->Text(), L"Off for " + user);
+  EXPECT_EQ(found->params.At(n - 1)->Text(), discovery::state::Substitute(LoadStr(IDS_STATE_OFF_FOR), user));
   EXPECT_EQ(found->params.At(n)->Key(), L"signature");
-  EXPECT_EQ(found->params.At(n)->Text(), L"Signed by Quillmoor Test Signer");
+  EXPECT_EQ(found->params.At(n)->Text(), Signed());
 }
 
 // Signed, unsigned, and signed then altered; a network path is never
@@ -238,18 +231,18 @@ TEST(DiscoverySignature, FixtureFilesAndPathsNotOpened) {
   auto textOf = [&](const std::wstring& file, bool noted = false) {
     CResultNode record;
     record.params.Add(discovery::keys::kDll, file);
-    if (noted) record.params.Add(discovery::keys::kFileNote, L"Network path, not opened");
+    if (noted) record.params.Add(discovery::keys::kFileNote, LoadStr(IDS_NETWORK_PATH_NOT_OPENED));
     return run.SignatureText(record);
   };
-  EXPECT_EQ(textOf(folder + L"\\fx_signed.dll"), L"Signed by Quillmoor Test Signer");
-  EXPECT_EQ(textOf(folder + L"\\fx_company.dll"), L"Not signed");
-  EXPECT_EQ(textOf(folder + L"\\fx_tampered.dll"), L"Signature does not match the file");
-  EXPECT_EQ(textOf(folder + L"\\no-such-file.dll"), L"Not checked (no file)");
-  EXPECT_EQ(textOf(L""), L"Not checked (no file)");
+  EXPECT_EQ(textOf(folder + L"\\fx_signed.dll"), Signed());
+  EXPECT_EQ(textOf(folder + L"\\fx_company.dll"), LoadStr(IDS_NOT_SIGNED));
+  EXPECT_EQ(textOf(folder + L"\\fx_tampered.dll"), LoadStr(IDS_SIGNATURE_BAD_DIGEST));
+  EXPECT_EQ(textOf(folder + L"\\no-such-file.dll"), LoadStr(IDS_SIGNATURE_NO_FILE));
+  EXPECT_EQ(textOf(L""), LoadStr(IDS_SIGNATURE_NO_FILE));
   discovery::FileGate::Observer observer;
-  EXPECT_EQ(textOf(L"\\\\quill-host.invalid\\share\\x.dll"), L"Not checked (network path)");
-  EXPECT_EQ(textOf(L"\\\\.\\PhysicalDrive0"), L"Not checked (device path)");
-  EXPECT_EQ(textOf(L"C:\\x.dll", true), L"Not checked (network path)");
+  EXPECT_EQ(textOf(L"\\\\quill-host.invalid\\share\\x.dll"), LoadStr(IDS_SIGNATURE_NETWORK_PATH));
+  EXPECT_EQ(textOf(L"\\\\.\\PhysicalDrive0"), LoadStr(IDS_SIGNATURE_DEVICE_PATH));
+  EXPECT_EQ(textOf(L"C:\\x.dll", true), LoadStr(IDS_SIGNATURE_NETWORK_PATH));
   EXPECT_TRUE(observer.Paths().empty());
 }
 

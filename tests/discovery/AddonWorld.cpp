@@ -1,13 +1,13 @@
 #include "discovery/AddonWorld.h"
 
-#include "discovery/AddonKinds.h"
-
 #include <sddl.h>
 
 #include <algorithm>
 #include <map>
 #include <stdexcept>
 
+#include "core/Strings.h"
+#include "discovery/AddonKinds.h"
 #include "ozcore/CUtilities.h"
 #include "ozcore/UniqueHandle.h"
 #include "support/TestSupport.h"
@@ -18,7 +18,6 @@ namespace {
 
 constexpr std::int32_t kHklm = -2147483646;  // HKEY_LOCAL_MACHINE, 0x80000002
 constexpr std::int32_t kHku = -2147483645;   // HKEY_USERS, 0x80000003
-constexpr std::int32_t kNative = 64;         // "view" of the world's entries
 
 using discovery::Kind;
 const std::wstring kTbMachine = Kind(TableId::kToolbars).machinePath;
@@ -29,34 +28,6 @@ const std::wstring kBhoPath = Kind(TableId::kHelperObjects).machinePath;
 const std::wstring kClasses = L"Software\\Classes\\CLSID\\";
 const std::wstring kCat93 = Kind(TableId::kExplorerBars).categories[0];
 const std::wstring kCat94 = Kind(TableId::kExplorerBars).categories[1];
-
-std::wstring Upper(std::wstring text) {
-  for (auto& ch : text)
-    if (ch >= L'a' && ch <= L'z') ch = static_cast<wchar_t>(ch - 32);
-  return text;
-}
-
-std::vector<std::wstring> EnumNames(HKEY root, const std::wstring& path, bool values) {
-  std::vector<std::wstring> names;
-  UniqueKey key;
-  if (RegOpenKeyExW(root, path.c_str(), 0, KEY_READ, key.put()) != ERROR_SUCCESS) return names;
-  for (DWORD i = 0;; ++i) {
-    wchar_t buf[16384];
-    DWORD len = 16384;
-    const LONG rc = values ? RegEnumValueW(key.get(), i, buf, &len, nullptr, nullptr, nullptr, nullptr)
-                           : RegEnumKeyExW(key.get(), i, buf, &len, nullptr, nullptr, nullptr, nullptr);
-    if (rc != ERROR_SUCCESS) break;
-    names.emplace_back(buf, len);
-  }
-  return names;
-}
-
-std::wstring ShortPath(const std::wstring& path) {
-  wchar_t buf[2048] = {};
-  const DWORD n = GetShortPathNameW(path.c_str(), buf, 2048);
-  if (n == 0 || n >= 2048) throw std::runtime_error("no short path for " + Narrow(path));
-  return std::wstring(buf, n);
-}
 
 std::wstring ValueText(const ParamValue& value) {
   if (const auto* n = std::get_if<std::int32_t>(&value)) return L"#" + std::to_wstring(*n);
@@ -148,12 +119,31 @@ void AddonWorld::FileInfo(ExpectedRecord& record, const std::wstring& file) cons
   record.values.emplace_back(L"version", version);
 }
 
+void AddonWorld::AddEntry(AddonKind kind, HKEY root, const std::wstring& location, const std::wstring& name,
+                          Values values, const std::wstring& scope, const std::wstring& infoFile, bool fileInfo,
+                          bool numbered) {
+  ExpectedRecord record{kind == AddonKind::ExplorerBar ? Upper(name) : name, std::move(values)};
+  if (kind != AddonKind::ExplorerBar && kind != AddonKind::Bho) {
+    record.values.emplace_back(L"key", root == HKEY_LOCAL_MACHINE ? kHklm : kHku);
+    record.values.emplace_back(L"hive", location);
+  }
+  record.values.emplace_back(L"scope", scope);
+  if (fileInfo) FileInfo(record, infoFile);
+  record.values.emplace_back(L"view", 64);
+  ids_[kind].insert(record.id);
+  entries_.push_back({kind, root, location, name, std::move(record), numbered});
+}
+
+std::wstring AddonWorld::Scope(std::size_t user) const {
+  const std::wstring scopes[] = {CurrentUserName(), LoadStr(IDS_SCOPE_DEFAULT), L"SYSTEM"};
+  return user < 3 ? scopes[user] : L"";
+}
+
 AddonWorld::AddonWorld() {
   SetEnvironmentVariableW(kFolderVariable, files_.folder.c_str());
-  const std::wstring pid = std::to_wstring(GetCurrentProcessId());
   const std::wstring me = CurrentUserSidText();
   if (me.empty()) throw std::runtime_error("no SID for the current user");
-  userKeys_ = {me, L".Default", L"S-1-5-18", L"S-1-5-21-1111-2222-3333-4444", L"s-1-5-32-544", L"QlmTestHive-" + pid};
+  userKeys_ = {me, L".Default", L"S-1-5-18", L"S-1-5-21-1111-2222-3333-4444", L"s-1-5-32-544", L"QlmTestHive-" + Pid()};
   AddToolbars();
   AddButtons();
   AddMenuExts();
@@ -166,7 +156,6 @@ AddonWorld::AddonWorld() {
 }
 
 void AddonWorld::AddToolbars() {
-  const std::wstring pid = std::to_wstring(GetCurrentProcessId());
   struct Tb {
     std::wstring clsid;
     const wchar_t* name;      // class name; nullptr: no class key
@@ -191,53 +180,34 @@ void AddonWorld::AddToolbars() {
       {NewClsid(), L"System Bar", L"shdocvw.dll", REG_SZ, L"System Bar", f.systemFile, f.systemFile},
       {OddClsidLengthName(), nullptr, L"", REG_SZ, L"", L"", L""},
   };
-  struct UserTb {
-    std::wstring userKey;
-    std::wstring scope;
-    Tb tb;
+  const std::vector<Tb> users = {
+      machine[0],
+      {NewClsid(), L"Default Bar", f.german, REG_SZ, L"Default Bar", f.german, f.german},
+      {NewClsid(), L"System Account Bar", f.fileOnly, REG_SZ, L"System Account Bar", f.fileOnly, f.fileOnly},
+      {NewClsid(), L"Unknown Sid Bar", f.noCompany, REG_SZ, L"Unknown Sid Bar", f.noCompany, f.noCompany},
+      {NewClsid(), L"Lower Case Bar", f.company, REG_SZ, L"Lower Case Bar", f.company, f.company},
+      {NewClsid(), L"Plain Hive Bar", f.noVersion, REG_SZ, L"Plain Hive Bar", f.noVersion, f.noVersion},
   };
-  const std::vector<UserTb> users = {
-      {userKeys_[0], CurrentUserName(), machine[0]},
-      {userKeys_[1], L"Default", {NewClsid(), L"Default Bar", f.german, REG_SZ, L"Default Bar", f.german, f.german}},
-      {userKeys_[2], L"SYSTEM",
-       {NewClsid(), L"System Account Bar", f.fileOnly, REG_SZ, L"System Account Bar", f.fileOnly, f.fileOnly}},
-      {userKeys_[3], L"",
-       {NewClsid(), L"Unknown Sid Bar", f.noCompany, REG_SZ, L"Unknown Sid Bar", f.noCompany, f.noCompany}},
-      {userKeys_[4], L"",
-       {NewClsid(), L"Lower Case Bar", f.company, REG_SZ, L"Lower Case Bar", f.company, f.company}},
-      {userKeys_[5], L"",
-       {NewClsid(), L"Plain Hive Bar", f.noVersion, REG_SZ, L"Plain Hive Bar", f.noVersion, f.noVersion}},
-  };
-
   auto add = [&](const Tb& tb, HKEY root, const std::wstring& path, const std::wstring& scope) {
     reg_.String(root, path, tb.clsid, L"");
-    if (tb.name && (root == HKEY_LOCAL_MACHINE || tb.clsid != shared)) {
+    if (tb.name && (root == HKEY_LOCAL_MACHINE || tb.clsid != shared))
       AddClass(tb.clsid, tb.name, tb.file.empty() ? nullptr : tb.file.c_str(), tb.fileType);
-    }
-    ExpectedRecord r{tb.clsid,
-                     {{L"originalName", tb.original},
-                      {L"displayName", tb.original.empty() ? std::wstring(L"(noname)") : tb.original},
-                      {L"dLL", tb.dll},
-                      {L"key", root == HKEY_LOCAL_MACHINE ? kHklm : kHku},
-                      {L"hive", path},
-                      {L"scope", scope}}};
-    FileInfo(r, tb.infoFile);
-    r.values.emplace_back(L"view", kNative);
-    entries_.push_back({AddonKind::Toolbar, root, path, tb.clsid, r, !tb.original.empty()});
-    ids_[AddonKind::Toolbar].insert(tb.clsid);
+    const std::wstring shown = tb.original.empty() ? LoadStr(IDS_NONAME) : tb.original;
+    AddEntry(AddonKind::Toolbar, root, path, tb.clsid, {{L"originalName", tb.original}, {L"displayName", shown},
+             {L"dLL", tb.dll}}, scope, tb.infoFile, true, !tb.original.empty());
   };
-  for (const auto& tb : machine) add(tb, HKEY_LOCAL_MACHINE, kTbMachine, L"Everyone");
-  for (const auto& u : users) add(u.tb, HKEY_USERS, u.userKey + kTbUser, u.scope);
+  for (const auto& tb : machine) add(tb, HKEY_LOCAL_MACHINE, kTbMachine, LoadStr(IDS_SCOPE_EVERYONE));
+  for (std::size_t u = 0; u < users.size(); ++u) add(users[u], HKEY_USERS, userKeys_[u] + kTbUser, Scope(u));
 
   // Built in, or not a toolbar at all.
   const std::wstring builtIn = NewClsid();
   AddClass(builtIn, L"Shell Bar", L"C:\\WINDOWS\\SYSTEM32\\SHELL32.DLL");
   reg_.String(HKEY_LOCAL_MACHINE, kTbMachine, builtIn, L"");
-  const std::wstring notClsid = L"QlmNotAClsid-" + pid;
+  const std::wstring notClsid = L"QlmNotAClsid-" + Pid();
   const std::wstring shortName = NewClsid().substr(0, 37);
   const std::wstring longName = NewClsid() + L"x";
   for (const auto& name : {notClsid, shortName, longName}) {
-    AddClass(name, L"Not A Toolbar", f.company.c_str());
+    AddClass(name, L"Not A Toolbar", files_.company.c_str());
     reg_.String(HKEY_LOCAL_MACHINE, kTbMachine, name, L"");
   }
   never_[AddonKind::Toolbar] = {builtIn, notClsid, shortName, longName};
@@ -245,7 +215,6 @@ void AddonWorld::AddToolbars() {
 
 void AddonWorld::AddButtons() {
   const auto& f = files_;
-  const std::wstring pid = std::to_wstring(GetCurrentProcessId());
   struct Bt {
     std::wstring clsid;
     std::vector<std::pair<std::wstring, std::wstring>> values;  // written to the entry key
@@ -261,9 +230,8 @@ void AddonWorld::AddButtons() {
       L"very end of the sentence, which is here: the end.";
   const std::wstring nonLatin = L"Schaltfl\u00E4che \u041A\u043D\u043E\u043F\u043A\u0430 \u6309\u94AE";
   const std::wstring missingNumber = L"@" + f.strings + L",-999";
-  const std::wstring shared = NewClsid();
   const std::vector<Bt> machine = {
-      {shared,
+      {NewClsid(),
        {{L"buttontext", L"@" + f.strings + L",-101"},
         {L"menutext", L"Fixture Menu"},
         {L"script", L"res://" + f.company + L"/page.htm"}},
@@ -275,7 +243,7 @@ void AddonWorld::AddButtons() {
       {NewClsid(),
        {{L"buttontext", L"Class Button"}, {L"ClsidExtension", classForButton}},
        L"Class Button", L"", L"Class Button", L"Class Button ", f.noCompany, true, f.noCompany},
-      {NewClsid(), {}, L"", L"", L"(noname)", L"", L"", false, L""},
+      {NewClsid(), {}, L"", L"", LoadStr(IDS_NONAME), L"", L"", false, L""},
       {NewClsid(),
        {{L"buttontext", L"@%QLM_FIXTURES%\\fx_strings.dll,-104"},
         {L"menutext", missingNumber},
@@ -290,44 +258,27 @@ void AddonWorld::AddButtons() {
        {{L"buttontext", L"Same"}, {L"menutext", L"Sa&me"}, {L"script", L"res://"}},
        L"Same", L"Same", L"Same", L"Same", L"", false, L""},
   };
-  struct UserBt {
-    std::wstring userKey, scope;
-    Bt bt;
+  const std::vector<Bt> users = {
+      machine[0],
+      {NewClsid(),
+       {{L"buttontext", L"Default Button"}, {L"exec", L"\\??\\" + f.german}},
+       L"Default Button", L"", L"Default Button", L"Default Button ", f.german, true, f.german},
+      {NewClsid(),
+       {{L"menutext", L"System Menu"}, {L"script", L"res://shdocvw.dll/about.htm"}},
+       L"", L"System Menu", L"System Menu", L" System Menu", f.systemFile, true, f.systemFile},
   };
-  const std::vector<UserBt> users = {
-      {userKeys_[0], CurrentUserName(), machine[0]},
-      {userKeys_[1], L"Default",
-       {NewClsid(),
-        {{L"buttontext", L"Default Button"}, {L"exec", L"\\??\\" + f.german}},
-        L"Default Button", L"", L"Default Button", L"Default Button ", f.german, true, f.german}},
-      {userKeys_[2], L"SYSTEM",
-       {NewClsid(),
-        {{L"menutext", L"System Menu"}, {L"script", L"res://shdocvw.dll/about.htm"}},
-        L"", L"System Menu", L"System Menu", L" System Menu", f.systemFile, true, f.systemFile}},
-  };
-
   auto add = [&](const Bt& bt, HKEY root, const std::wstring& path, const std::wstring& scope) {
     const std::wstring entry = path + L"\\" + bt.clsid;
     reg_.Key(root, entry);
     for (const auto& [name, value] : bt.values) reg_.String(root, entry, name, value);
-    ExpectedRecord r{bt.clsid,
-                     {{L"buttontext", bt.button},
-                      {L"menutext", bt.menu},
-                      {L"displayName", bt.display},
-                      {L"originalName", bt.original},
-                      {L"dLL", bt.dll},
-                      {L"key", root == HKEY_LOCAL_MACHINE ? kHklm : kHku},
-                      {L"hive", path},
-                      {L"scope", scope}}};
-    if (bt.hasFile) FileInfo(r, bt.infoFile);
-    r.values.emplace_back(L"view", kNative);
-    entries_.push_back({AddonKind::Button, root, path, bt.clsid, r});
-    ids_[AddonKind::Button].insert(bt.clsid);
+    AddEntry(AddonKind::Button, root, path, bt.clsid,
+             {{L"buttontext", bt.button}, {L"menutext", bt.menu}, {L"displayName", bt.display},
+              {L"originalName", bt.original}, {L"dLL", bt.dll}}, scope, bt.infoFile, bt.hasFile);
   };
-  for (const auto& bt : machine) add(bt, HKEY_LOCAL_MACHINE, kBtPath, L"Everyone");
-  for (const auto& u : users) add(u.bt, HKEY_USERS, u.userKey + L"\\" + kBtPath, u.scope);
+  for (const auto& bt : machine) add(bt, HKEY_LOCAL_MACHINE, kBtPath, LoadStr(IDS_SCOPE_EVERYONE));
+  for (std::size_t u = 0; u < users.size(); ++u) add(users[u], HKEY_USERS, userKeys_[u] + L"\\" + kBtPath, Scope(u));
 
-  const std::wstring notClsid = L"QlmNotAClsid-" + pid;
+  const std::wstring notClsid = L"QlmNotAClsid-" + Pid();
   reg_.String(HKEY_LOCAL_MACHINE, kBtPath + L"\\" + notClsid, L"buttontext", L"Not Listed");
   never_[AddonKind::Button] = {notClsid};
 }
@@ -335,59 +286,44 @@ void AddonWorld::AddButtons() {
 void AddonWorld::AddMenuExts() {
   const auto& f = files_;
   struct Cm {
+    std::size_t user;  // where: an index of userKeys_, or the machine
     std::wstring name;
     const wchar_t* address;  // nullptr: no default value
     std::wstring cleaned, dll, infoFile;
   };
+  const std::size_t kOnMachine = 99;
   const std::wstring missingPage = L"C:\\missing\\page.htm";
   const std::wstring fileAddress = L"file://" + f.german;
   const std::wstring resAddress = L"res://" + f.company + L"/search.htm";
   const std::wstring shortAddress = L"file://" + ShortPath(f.company);
   const std::wstring missingAddress = L"file://" + missingPage;
   const std::wstring nonLatin = L"\u041F\u043E\u0438\u0441\u043A \u691C\u7D22";
-  const std::vector<Cm> machine = {
-      {L"&Fixture Search", resAddress.c_str(), L"Fixture Search", f.company, f.company},
-      {L"Fixture File Item", fileAddress.c_str(), L"Fixture File Item", f.german, f.german},
-      {L"Fixture Other", L"javascript:void(0)", L"Fixture Other", L"javascript:void(0)", L""},
-      {L"&&", nullptr, L"", L"", L""},
-      {L"Fixture \"Quoted\", Item", L"res://shdocvw.dll/x.htm", L"Fixture \"Quoted\", Item", f.systemFile,
+  const std::vector<Cm> items = {
+      {kOnMachine, L"&Fixture Search", resAddress.c_str(), L"Fixture Search", f.company, f.company},
+      {kOnMachine, L"Fixture File Item", fileAddress.c_str(), L"Fixture File Item", f.german, f.german},
+      {kOnMachine, L"Fixture Other", L"javascript:void(0)", L"Fixture Other", L"javascript:void(0)", L""},
+      {kOnMachine, L"&&", nullptr, L"", L"", L""},
+      {kOnMachine, L"Fixture \"Quoted\", Item", L"res://shdocvw.dll/x.htm", L"Fixture \"Quoted\", Item", f.systemFile,
        f.systemFile},
-      {nonLatin, shortAddress.c_str(), nonLatin, f.company, f.company},
+      {kOnMachine, nonLatin, shortAddress.c_str(), nonLatin, f.company, f.company},
+      {0, L"&Fixture Search", resAddress.c_str(), L"Fixture Search", f.company, f.company},
+      {2, L"System Item", L"res://shdocvw.dll/sys.htm", L"System Item", f.systemFile, f.systemFile},
+      {5, L"Plain Hive Item", missingAddress.c_str(), L"Plain Hive Item", missingPage, L""},
   };
-  struct UserCm {
-    std::wstring userKey, scope;
-    Cm cm;
-  };
-  const std::vector<UserCm> users = {
-      {userKeys_[0], CurrentUserName(), machine[0]},
-      {userKeys_[2], L"SYSTEM",
-       {L"System Item", L"res://shdocvw.dll/sys.htm", L"System Item", f.systemFile, f.systemFile}},
-      {userKeys_[5], L"", {L"Plain Hive Item", missingAddress.c_str(), L"Plain Hive Item", missingPage, L""}},
-  };
-  auto add = [&](const Cm& cm, HKEY root, const std::wstring& path, const std::wstring& scope) {
-    const std::wstring entry = path + L"\\" + cm.name;
-    reg_.Key(root, entry);
-    if (cm.address) reg_.String(root, entry, L"", cm.address);
-    ExpectedRecord r{cm.name,
-                     {{L"name", cm.cleaned},
-                      {L"originalName", cm.cleaned},
-                      {L"displayName", cm.cleaned},
-                      {L"dLL", cm.dll},
-                      {L"key", root == HKEY_LOCAL_MACHINE ? kHklm : kHku},
-                      {L"hive", path},
-                      {L"scope", scope}}};
-    FileInfo(r, cm.infoFile);
-    r.values.emplace_back(L"view", kNative);
-    entries_.push_back({AddonKind::MenuExt, root, path, cm.name, r});
-    ids_[AddonKind::MenuExt].insert(cm.name);
-  };
-  for (const auto& cm : machine) add(cm, HKEY_LOCAL_MACHINE, kCmPath, L"Everyone");
-  for (const auto& u : users) add(u.cm, HKEY_USERS, u.userKey + L"\\" + kCmPath, u.scope);
+  for (const Cm& cm : items) {
+    const bool machine = cm.user == kOnMachine;
+    const HKEY root = machine ? HKEY_LOCAL_MACHINE : HKEY_USERS;
+    const std::wstring path = machine ? kCmPath : userKeys_[cm.user] + L"\\" + kCmPath;
+    reg_.Key(root, path + L"\\" + cm.name);
+    if (cm.address) reg_.String(root, path + L"\\" + cm.name, L"", cm.address);
+    AddEntry(AddonKind::MenuExt, root, path, cm.name,
+             {{L"name", cm.cleaned}, {L"originalName", cm.cleaned}, {L"displayName", cm.cleaned}, {L"dLL", cm.dll}},
+             machine ? LoadStr(IDS_SCOPE_EVERYONE) : Scope(cm.user), cm.infoFile);
+  }
 }
 
 void AddonWorld::AddExplorerBars() {
   const auto& f = files_;
-  const std::wstring pid = std::to_wstring(GetCurrentProcessId());
   struct Eb {
     std::wstring clsid;  // key name as written
     std::vector<std::wstring> categories;
@@ -402,7 +338,7 @@ void AddonWorld::AddExplorerBars() {
       {NewClsid(), {kCat93}, L"Fixture &Bar", f.company, nullptr, L"Fixture Bar", f.company, f.company},
       {NewClsid(), {kCat93, kCat94}, nullptr, f.german, nullptr, L"Beispielleiste", f.german, f.german},
       {NewClsid(), {kCat94}, L"Web Bar", L"shdocvw.dll", f.fileOnly.c_str(), L"Web Bar", f.fileOnly, f.fileOnly},
-      {NewClsid(), {kCat93}, L"", L"C:\\windows\\system32\\SHDOCVW.DLL", nullptr, L"(noname)", L"", L""},
+      {NewClsid(), {kCat93}, L"", L"C:\\windows\\system32\\SHDOCVW.DLL", nullptr, LoadStr(IDS_NONAME), L"", L""},
       {lower, {kCat93}, L"Lower Bar", f.noCompany, nullptr, L"Lower Bar", f.noCompany, f.noCompany},
       {NewClsid(), {kCat94}, nullptr, f.noVersion, nullptr, L"fx_noversion.dll", f.noVersion, f.noVersion},
       {NewClsid(), {kCat93}, L"&&", f.company, nullptr, L"", f.company, f.company},
@@ -413,22 +349,14 @@ void AddonWorld::AddExplorerBars() {
     if (bar.url) reg_.String(HKEY_LOCAL_MACHINE, key + L"\\Instance\\InitPropertyBag", L"Url", bar.url);
     for (const auto& cat : bar.categories) {
       reg_.Key(HKEY_LOCAL_MACHINE, key + L"\\Implemented Categories\\" + cat);
-      ExpectedRecord r{Upper(bar.clsid),
-                       {{L"Name", bar.shown},
-                        {L"originalName", bar.shown},
-                        {L"displayName", bar.shown},
-                        {L"dLL", bar.dll},
-                        {L"cATID", cat},
-                        {L"scope", L"Everyone"}}};
-      FileInfo(r, bar.infoFile);
-      r.values.emplace_back(L"view", kNative);
-      entries_.push_back({AddonKind::ExplorerBar, HKEY_CLASSES_ROOT, cat, bar.clsid, r});
+      AddEntry(AddonKind::ExplorerBar, HKEY_CLASSES_ROOT, cat, bar.clsid,
+               {{L"Name", bar.shown}, {L"originalName", bar.shown}, {L"displayName", bar.shown}, {L"dLL", bar.dll},
+                {L"cATID", cat}}, LoadStr(IDS_SCOPE_EVERYONE_MACHINE), bar.infoFile);
     }
-    ids_[AddonKind::ExplorerBar].insert(Upper(bar.clsid));
   }
   // The browser's own bar (found in lower case) and a key that is no CLSID.
   const std::wstring builtIn = L"{efa24e61-b078-11d0-89e4-00c04fc9e26e}";
-  const std::wstring notClsid = L"QlmNotAClsid-" + pid;
+  const std::wstring notClsid = L"QlmNotAClsid-" + Pid();
   for (const auto& id : {builtIn, notClsid}) {
     AddClass(id, L"Not Listed", f.company.c_str());
     reg_.Key(HKEY_LOCAL_MACHINE, kClasses + id + L"\\Implemented Categories\\" + kCat93);
@@ -438,7 +366,6 @@ void AddonWorld::AddExplorerBars() {
 
 void AddonWorld::AddBhos() {
   const auto& f = files_;
-  const std::wstring pid = std::to_wstring(GetCurrentProcessId());
   struct Bho {
     std::wstring clsid;
     const wchar_t* name;  // default value of the entry; nullptr: none
@@ -449,7 +376,7 @@ void AddonWorld::AddBhos() {
       {NewClsid(), L"Fixture &Helper", f.company, L"Fixture Helper", f.company, f.company},
       {NewClsid(), nullptr, f.german, L"Beispielleiste", f.german, f.german},
       {NewClsid(), L"Fixture Helper", L"", L"Fixture Helper", L"", L""},
-      {NewClsid(), nullptr, L"", L"(noname)", L"", L""},
+      {NewClsid(), nullptr, L"", LoadStr(IDS_NONAME), L"", L""},
       {NewClsid(), nullptr, f.noVersion, L"fx_noversion.dll", f.noVersion, f.noVersion},
       {NewClsid(), nullptr, L"%QLM_FIXTURES%\\fx_fileonly.dll", L"fx_fileonly.dll", f.fileOnly, f.fileOnly},
   };
@@ -458,18 +385,11 @@ void AddonWorld::AddBhos() {
     reg_.Key(HKEY_LOCAL_MACHINE, entry);
     if (bho.name) reg_.String(HKEY_LOCAL_MACHINE, entry, L"", bho.name);
     if (!bho.file.empty()) AddClass(bho.clsid, L"Class Name Not Used", bho.file.c_str());
-    ExpectedRecord r{bho.clsid,
-                     {{L"originalName", bho.shown},
-                      {L"displayName", bho.shown},
-                      {L"Name", bho.shown},
-                      {L"dLL", bho.dll},
-                      {L"scope", L"Everyone"}}};
-    FileInfo(r, bho.infoFile);
-    r.values.emplace_back(L"view", kNative);
-    entries_.push_back({AddonKind::Bho, HKEY_LOCAL_MACHINE, kBhoPath, bho.clsid, r});
-    ids_[AddonKind::Bho].insert(bho.clsid);
+    AddEntry(AddonKind::Bho, HKEY_LOCAL_MACHINE, kBhoPath, bho.clsid,
+             {{L"originalName", bho.shown}, {L"displayName", bho.shown}, {L"Name", bho.shown}, {L"dLL", bho.dll}},
+             LoadStr(IDS_SCOPE_EVERYONE_MACHINE), bho.infoFile);
   }
-  const std::wstring notClsid = L"QlmNotAClsid-" + pid;
+  const std::wstring notClsid = L"QlmNotAClsid-" + Pid();
   reg_.String(HKEY_LOCAL_MACHINE, kBhoPath + L"\\" + notClsid, L"", L"Not Listed");
   never_[AddonKind::Bho] = {notClsid};
 }
@@ -484,45 +404,19 @@ std::vector<ExpectedRecord> AddonWorld::Expected(AddonKind kind) const {
     std::wstring location;  // Entry::location to match
   };
   std::vector<Place> places;
-  auto addWalk = [&](const std::wstring& machine, const std::wstring& user, bool values) {
-    places.push_back({HKEY_LOCAL_MACHINE, machine, values, machine});
-    for (const auto& u : EnumNames(HKEY_USERS, L"", false)) places.push_back({HKEY_USERS, u + user, values, u + user});
-  };
-  switch (kind) {
-    case AddonKind::Toolbar:
-      addWalk(kTbMachine, kTbUser, true);
-      break;
-    case AddonKind::Button:
-      addWalk(kBtPath, L"\\" + kBtPath, false);
-      break;
-    case AddonKind::MenuExt:
-      addWalk(kCmPath, L"\\" + kCmPath, false);
-      break;
-    case AddonKind::ExplorerBar:
-      places.push_back({HKEY_LOCAL_MACHINE, L"Software\\Classes\\CLSID", false, kCat93});
-      places.push_back({HKEY_LOCAL_MACHINE, L"Software\\Classes\\CLSID", false, kCat94});
-      break;
-    case AddonKind::Bho:
-      places.push_back({HKEY_LOCAL_MACHINE, kBhoPath, false, kBhoPath});
-      break;
-    case AddonKind::UrlSearchHook:
-    case AddonKind::ActiveX:
-    case AddonKind::SearchProvider: {
-      const auto& k = Kind(static_cast<std::int32_t>(kind));
-      addWalk(k.machinePath, std::wstring(L"\\") + k.userPath, k.entriesAreValues);
-      break;
-    }
-    case AddonKind::Protocol: {
-      // Per location the handlers, then the filters.
-      const std::wstring base = Kind(TableId::kProtocols).machinePath;
-      std::vector<std::wstring> locations = {base};
-      for (const auto& u : EnumNames(HKEY_USERS, L"", false)) locations.push_back(u + L"\\" + base);
-      for (std::size_t i = 0; i < locations.size(); ++i) {
-        for (const wchar_t* list : {L"\\Handler", L"\\Filter"})
-          places.push_back({i == 0 ? HKEY_LOCAL_MACHINE : HKEY_USERS, locations[i] + list, false, locations[i] + list});
-      }
-      break;
-    }
+  const auto& k = Kind(static_cast<std::int32_t>(kind));
+  if (kind == AddonKind::ExplorerBar) {
+    for (const auto& cat : {kCat93, kCat94}) places.push_back({HKEY_LOCAL_MACHINE, L"Software\\Classes\\CLSID", false, cat});
+  } else {
+    // Per location the protocol handlers, then the filters.
+    const std::vector<std::wstring> lists =
+        kind == AddonKind::Protocol ? std::vector<std::wstring>{L"\\Handler", L"\\Filter"} : std::vector<std::wstring>{L""};
+    auto addWalk = [&](HKEY root, const std::wstring& path) {
+      for (const auto& list : lists) places.push_back({root, path + list, k.entriesAreValues, path + list});
+    };
+    addWalk(HKEY_LOCAL_MACHINE, k.machinePath);
+    if (*k.userPath)
+      for (const auto& u : EnumNames(HKEY_USERS, L"", false)) addWalk(HKEY_USERS, u + L"\\" + k.userPath);
   }
 
   std::vector<ExpectedRecord> out;

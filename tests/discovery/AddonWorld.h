@@ -55,6 +55,16 @@ struct FixtureFiles {
   FixtureFiles();
 };
 
+// The first record with that ID (and that view; 0: either); null if none.
+inline const CResultNode* Find(const CResultNodes& list, const std::wstring& id, std::int32_t view = 0) {
+  for (std::size_t i = 1; i <= list.Count(); ++i) {
+    const CResultNode* node = list.Item(i);
+    const CParam* v = node->params.Find(L"view");
+    if (node->ID == id && (view == 0 || (v && v->Number() == view))) return node;
+  }
+  return nullptr;
+}
+
 // The current user's SID text and account name.
 std::wstring CurrentUserSidText();
 std::wstring CurrentUserName();
@@ -75,11 +85,9 @@ class AddonWorld {
     const auto it = never_.find(kind);
     return it == never_.end() ? std::vector<std::wstring>{} : it->second;
   }
-  // Protocol handlers of the world that are the system's own: listed only
-  // when those are asked for.
-  const std::vector<std::wstring>& SystemProtocols() const { return hiddenSystem_; }
 
  private:
+  using Values = std::vector<std::pair<std::wstring, ParamValue>>;
   struct Entry {
     AddonKind kind;
     HKEY root;
@@ -99,14 +107,18 @@ class AddonWorld {
   void AddActiveXControls();
   void AddProtocols();
   void AddSearchProviders();
-  // Records an entry of the world, found by enumerating location.
-  void AddEntry(AddonKind kind, HKEY root, const std::wstring& location, const std::wstring& name,
-                ExpectedRecord record);
+  // Records an entry of the world, found by enumerating location: the
+  // kind's own values, then where it is (root null: the machine's classes),
+  // its file's details (unless fileInfo is false) and its view.
+  void AddEntry(AddonKind kind, HKEY root, const std::wstring& location, const std::wstring& name, Values values,
+                const std::wstring& scope, const std::wstring& infoFile, bool fileInfo = true, bool numbered = false);
   // A class with a name and a server file (values not written when empty
   // and the key is left out when both are nullptr).
   void AddClass(const std::wstring& clsid, const wchar_t* name, const wchar_t* file, DWORD fileType = REG_SZ);
   // Expected "manufacturer" and "version" of a file.
   void FileInfo(ExpectedRecord& record, const std::wstring& file) const;
+  // A user's scope: the current user's name, "Default", "SYSTEM".
+  std::wstring Scope(std::size_t user) const;
 
   FixtureFiles files_;
   RegFixture reg_;
@@ -114,19 +126,6 @@ class AddonWorld {
   std::map<AddonKind, std::set<std::wstring>> ids_;
   std::map<AddonKind, std::vector<std::wstring>> never_;
   std::vector<std::wstring> userKeys_;  // the HKEY_USERS subkeys the world uses
-  std::vector<std::wstring> hiddenSystem_;
-  // Keys and values with names only the native calls take (NUL inside),
-  // removed before reg_ removes their parents.
-  struct HostileEntries {
-    struct Made {
-      HKEY root;
-      std::wstring path, name;
-      bool isKey;
-    };
-    std::vector<Made> made;
-    ~HostileEntries();
-  };
-  HostileEntries hostile_;
 };
 
 }  // namespace qlmtest

@@ -20,12 +20,6 @@ std::wstring SystemFolder() {
   return buf;
 }
 
-std::wstring ShortPath(const std::wstring& path) {
-  wchar_t buf[2048] = {};
-  const DWORD n = GetShortPathNameW(path.c_str(), buf, 2048);
-  return std::wstring(buf, n);
-}
-
 // "key=value" of every named value, in order.
 std::vector<std::wstring> Values(const CResultNode& node) {
   std::vector<std::wstring> out;

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "core/Strings.h"
 #include "discovery/AddonWorld.h"
 #include "discovery/DiscoveryRun.h"
 #include "discovery/FileResolver.h"
@@ -34,17 +35,6 @@ std::string Text(const std::vector<Call>& calls) {
   return Narrow(text);
 }
 
-std::vector<std::wstring> UserSubkeys() {
-  std::vector<std::wstring> names;
-  for (DWORD i = 0;; ++i) {
-    wchar_t buf[256];
-    DWORD len = 256;
-    if (RegEnumKeyExW(HKEY_USERS, i, buf, &len, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
-    names.emplace_back(buf, len);
-  }
-  return names;
-}
-
 std::wstring ViewsText(const discovery::LocationViews& views) {
   std::wstring text = std::to_wstring(discovery::ViewNumber(views.entries)) + L":";
   for (std::size_t i = 0; i < views.classes.size(); ++i)
@@ -66,7 +56,7 @@ TEST(DiscoveryHiveWalk, MachineFirstThenHivesWithEntriesInRegistryOrder) {
   };
   const std::vector<Hive> hives = {
       {me, CurrentUserName(), {L"mine"}},
-      {L".Default", L"Default", {L"d1", L"d2"}},
+      {L".Default", LoadStr(IDS_SCOPE_DEFAULT), {L"d1", L"d2"}},
       {L"S-1-5-18", L"SYSTEM", {L"sys"}},
       {L"S-1-5-32-544", L"Administrators", {L"admins"}},
       {L"S-1-5-21-1111-2222-3333-4444", L"", {L"unknown"}},
@@ -96,9 +86,10 @@ TEST(DiscoveryHiveWalk, MachineFirstThenHivesWithEntriesInRegistryOrder) {
   // each entry's class in that view only; a user's key once, its classes
   // looked up in every view.
   ASSERT_TRUE(CRegistry::HasWow32View()) << "the tests run in a 64-bit prefix";
-  std::vector<Call> expected = {{HKEY_LOCAL_MACHINE, machinePath, L"Everyone", {}, L"64:64"},
-                                {HKEY_LOCAL_MACHINE, machinePath, L"Everyone", {}, L"32:32"}};
-  for (const auto& user : UserSubkeys()) {
+  const std::wstring everyone = LoadStr(IDS_SCOPE_EVERYONE);
+  std::vector<Call> expected = {{HKEY_LOCAL_MACHINE, machinePath, everyone, {}, L"64:64"},
+                                {HKEY_LOCAL_MACHINE, machinePath, everyone, {}, L"32:32"}};
+  for (const auto& user : EnumNames(HKEY_USERS, L"")) {
     for (const auto& h : hives) {
       if (_wcsicmp(h.key.c_str(), user.c_str()) != 0 || h.values.empty()) continue;
       auto names = h.values;
@@ -114,8 +105,8 @@ TEST(DiscoveryHiveWalk, ScopesAndAccountNames) {
     std::wstring userKey, scope;
   };
   const Case cases[] = {
-      {L".DEFAULT", L"Default"},
-      {L".default", L"Default"},
+      {L".DEFAULT", LoadStr(IDS_SCOPE_DEFAULT)},
+      {L".default", LoadStr(IDS_SCOPE_DEFAULT)},
       {L"S-1-5-18", L"SYSTEM"},
       {L"S-1--5--18", L"SYSTEM"},
       {L"S-1-5-32-544", L"Administrators"},

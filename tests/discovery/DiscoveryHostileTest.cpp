@@ -3,6 +3,8 @@
 // Every filler lists what it can and never fails.
 #include <gtest/gtest.h>
 
+#include "core/Strings.h"
+#include "discovery/AddonWorld.h"
 #include "discovery/BhoDiscovery.h"
 #include "discovery/ButtonDiscovery.h"
 #include "discovery/FileResolver.h"
@@ -28,12 +30,6 @@ CStringDictionary Names(const std::vector<std::wstring>& names) {
 
 void SetDwordValue(HKEY root, const std::wstring& path, const std::wstring& name) { SetDword(root, path, name, 7); }
 
-const CResultNode* Find(const CResultNodes& list, const std::wstring& id) {
-  for (std::size_t i = 1; i <= list.Count(); ++i)
-    if (list.Item(i)->ID == id) return list.Item(i);
-  return nullptr;
-}
-
 }  // namespace
 
 TEST(DiscoveryHostile, ClassesWithWrongTypesAndHugeNames) {
@@ -57,15 +53,15 @@ TEST(DiscoveryHostile, ClassesWithWrongTypesAndHugeNames) {
   discovery::FillTBInfo(run, namer, Names({wrongTypes, huge, onlyAmp, removed}), list, HKEY_LOCAL_MACHINE,
                         L"Software\\Nowhere", L"Everyone");
   ASSERT_EQ(list.Count(), 4u);
-  EXPECT_EQ(list.Item(1)->params.Text(L"displayName"), L"(noname)");
+  EXPECT_EQ(list.Item(1)->params.Text(L"displayName"), LoadStr(IDS_NONAME));
   EXPECT_EQ(list.Item(1)->params.Text(L"dLL"), L"");
   EXPECT_EQ(list.Item(2)->params.Text(L"displayName"), std::wstring(16000, L'N'));
   EXPECT_EQ(list.Item(2)->params.Text(L"dLL"), std::wstring(16000, L'f') + L".dll");  // not found: as written
   EXPECT_EQ(list.Item(2)->params.Text(L"version"), L"");
-  EXPECT_EQ(list.Item(3)->params.Text(L"displayName"), L"(noname)");
+  EXPECT_EQ(list.Item(3)->params.Text(L"displayName"), LoadStr(IDS_NONAME));
   EXPECT_EQ(list.Item(3)->params.Text(L"originalName"), L"");
   EXPECT_EQ(list.Item(4)->ID, removed);
-  EXPECT_EQ(list.Item(4)->params.Text(L"displayName"), L"(noname)");
+  EXPECT_EQ(list.Item(4)->params.Text(L"displayName"), LoadStr(IDS_NONAME));
 
   // Explorer bars and helper objects over the same classes.
   CResultNodes bars;
@@ -73,10 +69,10 @@ TEST(DiscoveryHostile, ClassesWithWrongTypesAndHugeNames) {
   SetDwordValue(HKEY_LOCAL_MACHINE, kClasses + wrongTypes + L"\\Instance\\InitPropertyBag", L"Url");
   discovery::FillObjectInfo(run, Names({wrongTypes, huge, onlyAmp, removed}), bars, L"{cat}");
   ASSERT_EQ(bars.Count(), 4u);
-  EXPECT_EQ(bars.Item(1)->params.Text(L"Name"), L"(noname)");
+  EXPECT_EQ(bars.Item(1)->params.Text(L"Name"), LoadStr(IDS_NONAME));
   EXPECT_EQ(bars.Item(2)->params.Text(L"Name"), std::wstring(16000, L'N'));
   EXPECT_EQ(bars.Item(3)->params.Text(L"Name"), L"");  // only "&": no fallback after cleaning
-  EXPECT_EQ(bars.Item(4)->params.Text(L"Name"), L"(noname)");
+  EXPECT_EQ(bars.Item(4)->params.Text(L"Name"), LoadStr(IDS_NONAME));
 }
 
 TEST(DiscoveryHostile, EntriesWithWrongTypesLongNamesAndRemovedKeys) {
@@ -104,13 +100,13 @@ TEST(DiscoveryHostile, EntriesWithWrongTypesLongNamesAndRemovedKeys) {
   discovery::FillTBButtonInfo(run, HKEY_CURRENT_USER, path, L"scope", Names({typed, longTexts, gone, longName}),
                               buttons);
   ASSERT_EQ(buttons.Count(), 3u);  // the long name is no CLSID
-  EXPECT_EQ(buttons.Item(1)->params.Text(L"displayName"), L"(noname)");
+  EXPECT_EQ(buttons.Item(1)->params.Text(L"displayName"), LoadStr(IDS_NONAME));
   EXPECT_FALSE(buttons.Item(1)->params.IsInCollection(L"version"));
   EXPECT_EQ(buttons.Item(2)->params.Text(L"buttontext"), L"B");
   EXPECT_EQ(buttons.Item(2)->params.Text(L"menutext"), L"@" + std::wstring(5000, L'x') + L",-1");
   EXPECT_EQ(buttons.Item(2)->params.Text(L"dLL"), L"");
   EXPECT_EQ(buttons.Item(3)->ID, gone);
-  EXPECT_EQ(buttons.Item(3)->params.Text(L"displayName"), L"(noname)");
+  EXPECT_EQ(buttons.Item(3)->params.Text(L"displayName"), LoadStr(IDS_NONAME));
 
   // Context-menu entries listed, then removed before they are read.
   CResultNodes menus;
@@ -136,5 +132,5 @@ TEST(DiscoveryHostile, EntriesWithWrongTypesLongNamesAndRemovedKeys) {
   CResultNodes helpers;
   discovery::FillBHOInfo(run, Names({NewClsid(), L"short"}), helpers, HKEY_LOCAL_MACHINE);
   ASSERT_EQ(helpers.Count(), 1u);
-  EXPECT_EQ(helpers.Item(1)->params.Text(L"displayName"), L"(noname)");
+  EXPECT_EQ(helpers.Item(1)->params.Text(L"displayName"), LoadStr(IDS_NONAME));
 }

@@ -4,6 +4,7 @@
 // system's own files are built in; class hives are no users.
 #include <gtest/gtest.h>
 
+#include "core/Strings.h"
 #include "discovery/AddonRecord.h"
 #include "discovery/AddonWorld.h"
 #include "discovery/BhoDiscovery.h"
@@ -32,18 +33,9 @@ const std::wstring kBho32 =
 const std::wstring kClasses64 = L"Software\\Classes\\CLSID\\";
 const std::wstring kClasses32 = L"Software\\Classes\\Wow6432Node\\CLSID\\";
 const std::wstring kVertical = L"{00021493-0000-0000-C000-000000000046}";
-const std::wstring kNetworkNote = L"Network path, not opened";
-const std::wstring kDeviceNote = L"Device path, not opened";
+const std::wstring kNetworkNote = LoadStr(IDS_NETWORK_PATH_NOT_OPENED);
+const std::wstring kDeviceNote = LoadStr(IDS_DEVICE_PATH_NOT_OPENED);
 
-
-const CResultNode* Find(const CResultNodes& list, const std::wstring& id, std::int32_t view = 64) {
-  for (std::size_t i = 1; i <= list.Count(); ++i) {
-    const CResultNode* node = list.Item(i);
-    const CParam* v = node->params.Find(discovery::keys::kView);
-    if (node->ID == id && v && v->Number() == view) return node;
-  }
-  return nullptr;
-}
 
 std::vector<std::wstring> Keys(const CResultNode& node) {
   std::vector<std::wstring> keys;

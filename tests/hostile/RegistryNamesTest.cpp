@@ -11,6 +11,7 @@
 #include "ozcore/CRegistry.h"
 #include "ozcore/RegExportText.h"
 #include "support/HostileRegistry.h"
+#include "support/RegFixture.h"
 #include "support/TestSupport.h"
 
 using namespace qlmtest;
@@ -32,15 +33,11 @@ bool Omitted(const std::vector<RegOmission>& omitted, RegOmissionReason reason, 
   });
 }
 
-// A scratch key whose hostile children are removed without following links
-// before the ordinary clean-up runs.
+// A scratch key whose hostile children go first, without following links.
 struct HostileScratch {
   ScratchKey key;
-  std::vector<std::wstring> children;
+  RegFixture reg;
   explicit HostileScratch(const std::wstring& label) : key(HKEY_CURRENT_USER, label) {}
-  ~HostileScratch() {
-    for (const auto& child : children) hostile::DeleteTree(HKEY_CURRENT_USER, key.Path(), child);
-  }
 };
 
 }  // namespace
@@ -48,9 +45,8 @@ struct HostileScratch {
 TEST(HostileRegistryNames, ACountedNameNamesExactlyItsOwnKey) {
   HostileScratch s(L"counted");
   const std::wstring nulFirst(L"\0evil", 5), nulInside(L"a\0b", 3);
-  s.children = {nulFirst, nulInside, L"a"};
-  hostile::SetString(hostile::CreateKey(HKEY_CURRENT_USER, s.key.Path(), nulInside).get(), L"v", L"inside");
-  hostile::SetString(hostile::CreateKey(HKEY_CURRENT_USER, s.key.Path(), nulFirst).get(), L"v", L"first");
+  hostile::SetString(s.reg.Counted(HKEY_CURRENT_USER, s.key.Path(), nulInside).get(), L"v", L"inside");
+  hostile::SetString(s.reg.Counted(HKEY_CURRENT_USER, s.key.Path(), nulFirst).get(), L"v", L"first");
   SetString(HKEY_CURRENT_USER, s.key.Sub(L"a"), L"v", L"plain");
   SetString(HKEY_CURRENT_USER, s.key.Path(), L"v", L"parent");
   const std::wstring valueWithNul(L"x\0y", 3);
@@ -102,10 +98,9 @@ TEST(HostileRegistryNames, LinksAreNeitherExportedNorWrittenThrough) {
   ScratchKey victim(HKEY_CURRENT_USER, L"victim");
   SetString(HKEY_CURRENT_USER, victim.Path(), L"keep", L"victim value");
   SetString(HKEY_CURRENT_USER, victim.Sub(L"child"), L"keep", L"victim child");
-  s.children = {L"toVictim", L"loop", L"holder"};
-  hostile::CreateLink(HKEY_CURRENT_USER, s.key.Path(), L"toVictim", hostile::KernelPath(HKEY_CURRENT_USER, victim.Path()));
-  hostile::CreateLink(HKEY_CURRENT_USER, s.key.Path(), L"loop", hostile::KernelPath(HKEY_CURRENT_USER, s.key.Path()));
-  hostile::CreateLink(HKEY_CURRENT_USER, s.key.Sub(L"holder"), L"inner", hostile::KernelPath(HKEY_CURRENT_USER, victim.Path()));
+  s.reg.Link(HKEY_CURRENT_USER, s.key.Path(), L"toVictim", hostile::KernelPath(HKEY_CURRENT_USER, victim.Path()));
+  s.reg.Link(HKEY_CURRENT_USER, s.key.Path(), L"loop", hostile::KernelPath(HKEY_CURRENT_USER, s.key.Path()));
+  s.reg.Link(HKEY_CURRENT_USER, s.key.Sub(L"holder"), L"inner", hostile::KernelPath(HKEY_CURRENT_USER, victim.Path()));
 
   CRegistry registry;
   std::vector<RegOmission> omitted;
@@ -194,10 +189,9 @@ TEST(HostileRegistryNames, EveryNameTheExportKeepsMergesBackExactly) {
 
 TEST(HostileRegistryNames, DeepChainsAndHugeValuesEndTheExportCleanly) {
   HostileScratch s(L"deep");
-  s.children = {L"d"};
   std::wstring path = s.key.Path();
   for (int depth = 0; depth < CRegistry::kMaxKeyDepth + 8; ++depth) path += L"\\d";
-  CreateKey(HKEY_CURRENT_USER, path);
+  s.reg.Key(HKEY_CURRENT_USER, path);
   std::vector<unsigned char> huge(64u << 20, 0x41);
   const std::wstring huge_name = L"huge", nulName(L"huge\0nul", 8);
   {

@@ -16,43 +16,15 @@
 #include "qmscan/ParseBack.h"
 #include "inventory/InventoryText.h"
 #include "support/HostileRegistry.h"
+#include "support/RegFixture.h"
 #include "support/TestSupport.h"
 
 using namespace qlmtest;
 
 namespace {
 
-struct Output {
-  int code = -1;
-  std::string out, err;
-};
-
-Output RunQmscan(const std::wstring& args) {
-  TempFolder tmp;
-  SECURITY_ATTRIBUTES inherit{sizeof(inherit), nullptr, TRUE};
-  Output result;
-  {
-    UniqueFile out(CreateFileW(tmp.File(L"out").c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS, 0, nullptr));
-    UniqueFile err(CreateFileW(tmp.File(L"err").c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS, 0, nullptr));
-    STARTUPINFOW si{};
-    si.cb = sizeof(si);
-    si.dwFlags = STARTF_USESTDHANDLES;
-    si.hStdOutput = out.get();
-    si.hStdError = err.get();
-    PROCESS_INFORMATION pi{};
-    std::wstring cmd = L"\"" + DistFolder() + L"\\qmscan.exe\" " + args;
-    if (!CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr, nullptr, &si, &pi))
-      return result;
-    UniqueKernelHandle process(pi.hProcess), thread(pi.hThread);
-    if (WaitForSingleObject(process.get(), 120000) != WAIT_OBJECT_0) return result;
-    DWORD code = 0;
-    GetExitCodeProcess(process.get(), &code);
-    result.code = static_cast<int>(code);
-  }
-  result.out = ReadBytes(tmp.File(L"out"));
-  result.err = ReadBytes(tmp.File(L"err"));
-  return result;
-}
+using Output = ProcessOutput;
+Output RunQmscan(const std::wstring& args) { return RunCaptured(L"\"" + DistFolder() + L"\\qmscan.exe\" " + args); }
 
 // Every record of every kind as discovery gives it, in table order.
 std::vector<std::pair<std::wstring, ExpectedRecord>> InProcess() {
@@ -178,62 +150,9 @@ TEST(Qmscan, ArgumentsAndHelp) {
   }
 }
 
-TEST(Qmscan, UnpairedSurrogatesSurviveJson) {
-  // Registry names may hold them; the round trip above has none.
-  const std::wstring lone = {L'x', static_cast<wchar_t>(0xD800), L'y', static_cast<wchar_t>(0xDC00)};
-  EXPECT_EQ(inventory::JsonString(lone), L"\"x\\ud800y\\udc00\"");
-  const std::wstring pair = {static_cast<wchar_t>(0xD83D), static_cast<wchar_t>(0xDE00)};
-  EXPECT_EQ(inventory::JsonString(pair), L"\"" + pair + L"\"");
-}
-
 namespace {
 
-// Context-menu extensions of the current user whose names attack whatever
-// shows them: a spreadsheet, a terminal, a reader of the text. Removed
-// again when the object goes.
-class HostileMenuExts {
- public:
-  static constexpr const wchar_t* kPath = L"Software\\Microsoft\\Internet Explorer\\MenuExt";
-
-  HostileMenuExts() : hadParent_(KeyPresent(HKEY_CURRENT_USER, kPath)) {
-    names_ = {L"=cmd|' /C calc'!A0",
-              L"\r\n[HKEY_LOCAL_MACHINE",
-              L"\x1b[2J\x1b[H\x1b]0;owned\x07 cleared",
-              L"@SUM(1+1)*cmd|' /C calc'!A0",
-              L"+1+1 plus",
-              L"-2+3 minus",
-              L"'=already marked",
-              L"\t=tab first",
-              L"safe\u202Eexe.txt",
-              L"\u009b31m red\u007f\u0085",
-              L"^@evil"};
-    for (const auto& name : names_) {
-      hostile::DeleteTree(HKEY_CURRENT_USER, kPath, name);
-      const std::wstring key = std::wstring(kPath) + L"\\" + name;
-      CreateKey(HKEY_CURRENT_USER, key);
-      // A .reg line in the script address, which becomes the file cell.
-      SetString(HKEY_CURRENT_USER, key, L"",
-                L"\r\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\QuillmoorCanary]\r\n\"Run\"=\"calc\"\r\n");
-    }
-    // A NUL is data in a counted name; only the native calls can write one.
-    const std::wstring nul(L"\0evil", 5);
-    hostile::DeleteTree(HKEY_CURRENT_USER, kPath, nul);
-    hostile::CreateKey(HKEY_CURRENT_USER, kPath, nul);
-    names_.push_back(nul);
-  }
-  ~HostileMenuExts() {
-    for (const auto& name : names_) hostile::DeleteTree(HKEY_CURRENT_USER, kPath, name);
-    if (!hadParent_) RegDeleteKeyW(HKEY_CURRENT_USER, kPath);  // only if empty again
-  }
-  HostileMenuExts(const HostileMenuExts&) = delete;
-  HostileMenuExts& operator=(const HostileMenuExts&) = delete;
-
-  const std::vector<std::wstring>& Names() const { return names_; }
-
- private:
-  bool hadParent_;
-  std::vector<std::wstring> names_;
-};
+const std::wstring kMenuExt = L"Software\\Microsoft\\Internet Explorer\\MenuExt";
 
 bool Contains(const std::vector<std::wstring>& names, const std::wstring& name) {
   return std::find(names.begin(), names.end(), name) != names.end();
@@ -247,9 +166,19 @@ std::wstring WithoutLineEnds(std::wstring text) {
 
 }  // namespace
 
+// Context-menu extensions of the current user whose names attack whatever
+// shows them: a spreadsheet, a terminal, a reader of the text.
 TEST(Qmscan, HostileNamesAreShownSafelyInCsvAndExactlyInJson) {
-  HostileMenuExts hostileNames;
-  const auto& names = hostileNames.Names();
+  const std::vector<std::wstring> names = {
+      L"=cmd|' /C calc'!A0", L"\r\n[HKEY_LOCAL_MACHINE", L"\x1b[2J\x1b[H\x1b]0;owned\x07 cleared",
+      L"@SUM(1+1)*cmd|' /C calc'!A0", L"+1+1 plus", L"-2+3 minus", L"'=already marked", L"\t=tab first",
+      L"safe\u202Eexe.txt", L"\u009b31m red\u007f\u0085", L"^@evil", std::wstring(L"\0evil", 5)};
+  RegFixture reg;
+  for (const auto& name : names) {
+    // A .reg line in the script address, which becomes the file cell.
+    hostile::SetString(reg.Counted(HKEY_CURRENT_USER, kMenuExt, name).get(), L"",
+                       L"\r\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\QuillmoorCanary]\r\n\"Run\"=\"calc\"\r\n");
+  }
 
   const Output csv = RunQmscan(L"");
   ASSERT_EQ(csv.code, 0) << csv.err;
@@ -295,29 +224,6 @@ TEST(Qmscan, HostileNamesAreShownSafelyInCsvAndExactlyInJson) {
 
 namespace {
 
-// Context-menu extensions of the current user that a test adds and
-// removes; whatever is left is removed when the object goes.
-class ScratchMenuExts {
- public:
-  ScratchMenuExts() : hadParent_(KeyPresent(HKEY_CURRENT_USER, HostileMenuExts::kPath)) {}
-  ~ScratchMenuExts() {
-    for (const auto& name : names_) hostile::DeleteTree(HKEY_CURRENT_USER, HostileMenuExts::kPath, name);
-    if (!hadParent_) RegDeleteKeyW(HKEY_CURRENT_USER, HostileMenuExts::kPath);  // only if empty again
-  }
-  ScratchMenuExts(const ScratchMenuExts&) = delete;
-  ScratchMenuExts& operator=(const ScratchMenuExts&) = delete;
-
-  void Add(const std::wstring& name) {
-    hostile::CreateKey(HKEY_CURRENT_USER, HostileMenuExts::kPath, name);
-    names_.push_back(name);
-  }
-  void Remove(const std::wstring& name) { hostile::DeleteTree(HKEY_CURRENT_USER, HostileMenuExts::kPath, name); }
-
- private:
-  bool hadParent_;
-  std::vector<std::wstring> names_;
-};
-
 std::vector<std::string> Lines(const std::string& text) {
   std::vector<std::string> lines;
   for (std::size_t pos = 0; pos < text.size();) {
@@ -337,9 +243,9 @@ bool StartsWith(const std::string& text, const std::string& start) { return text
 }  // namespace
 
 TEST(Qmscan, CompareTellsWhatIsNewAndWhatIsGone) {
-  ScratchMenuExts exts;
-  exts.Add(L"QuillmoorCompareStays");
-  exts.Add(L"QuillmoorCompareGoes");
+  RegFixture reg;
+  reg.Counted(HKEY_CURRENT_USER, kMenuExt, L"QuillmoorCompareStays");
+  reg.Counted(HKEY_CURRENT_USER, kMenuExt, L"QuillmoorCompareGoes");
   TempFolder tmp;
   const std::wstring saved = tmp.File(L"Inventory before.json");
   const Output before = RunQmscan(L"--json");
@@ -352,8 +258,8 @@ TEST(Qmscan, CompareTellsWhatIsNewAndWhatIsGone) {
   EXPECT_EQ(same.err, "");
 
   // A name that tries to start a line of its own.
-  exts.Remove(L"QuillmoorCompareGoes");
-  exts.Add(L"QuillmoorCompareNew\r\nGone: forged\x1b[2J");
+  hostile::DeleteTree(HKEY_CURRENT_USER, kMenuExt, L"QuillmoorCompareGoes");
+  reg.Counted(HKEY_CURRENT_USER, kMenuExt, L"QuillmoorCompareNew\r\nGone: forged\x1b[2J");
   const Output changed = RunQmscan(L"--compare \"" + saved + L"\"");
   EXPECT_EQ(changed.code, 4) << changed.err;
   EXPECT_EQ(changed.out.find('\x1b'), std::string::npos);

@@ -34,15 +34,25 @@ UNICODE_STRING Counted(const std::wstring& text) {
   return s;
 }
 
-UniqueKey OpenParent(HKEY root, const std::wstring& path, REGSAM view) {
+// root\path as a real key handle (a predefined root is none: the native
+// calls need one to open names below it); made when create is set.
+UniqueKey OpenParent(HKEY root, const std::wstring& path, REGSAM view, bool create = true) {
   UniqueKey parent;
-  if (path.empty()) {
-    if (RegOpenKeyExW(root, L"", 0, KEY_ALL_ACCESS | view, parent.put()) != ERROR_SUCCESS)
-      throw std::runtime_error("root not opened");
-  } else if (RegCreateKeyExW(root, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS | view, nullptr, parent.put(),
-                             nullptr) != ERROR_SUCCESS) {
-    throw std::runtime_error("parent not created: " + qlmtest::Narrow(path));
+  if (path.empty() && root == HKEY_CURRENT_USER) {
+    RegOpenCurrentUser(KEY_ALL_ACCESS | view, parent.put());
+  } else if (path.empty()) {
+    std::wstring name = root == HKEY_LOCAL_MACHINE ? L"\\Registry\\Machine" : L"\\Registry\\User";
+    UNICODE_STRING counted = Counted(name);
+    OBJECT_ATTRIBUTES attributes;
+    InitializeObjectAttributes(&attributes, &counted, OBJ_CASE_INSENSITIVE, nullptr, nullptr);
+    HANDLE key = nullptr;
+    if (Ntdll<NtOpenKeyFn>("NtOpenKey")(&key, KEY_ALL_ACCESS | view, &attributes) >= 0) parent.reset(static_cast<HKEY>(key));
+  } else if (create) {
+    RegCreateKeyExW(root, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS | view, nullptr, parent.put(), nullptr);
+  } else {
+    RegOpenKeyExW(root, path.c_str(), 0, KEY_ALL_ACCESS | view, parent.put());
   }
+  if (!parent && create) throw std::runtime_error("parent not opened: " + qlmtest::Narrow(path));
   return parent;
 }
 
@@ -156,9 +166,8 @@ void DenyRead(HKEY key) {
 
 void DeleteTree(HKEY root, const std::wstring& path, const std::wstring& name, REGSAM view) {
   if (name.empty()) return;
-  UniqueKey parent;
-  if (RegOpenKeyExW(root, path.c_str(), 0, KEY_ALL_ACCESS | view, parent.put()) != ERROR_SUCCESS) return;
-  DeleteChild(parent.get(), name, view, 0);
+  const UniqueKey parent = OpenParent(root, path, view, false);
+  if (parent) DeleteChild(parent.get(), name, view, 0);
 }
 
 void DeleteValue(HKEY root, const std::wstring& path, const std::wstring& name) {
@@ -170,18 +179,8 @@ void DeleteValue(HKEY root, const std::wstring& path, const std::wstring& name) 
 }
 
 std::vector<std::wstring> NamesWithNul(HKEY root, const std::wstring& path, bool values) {
-  std::vector<std::wstring> names;
-  UniqueKey key;
-  if (RegOpenKeyExW(root, path.c_str(), 0, KEY_READ, key.put()) != ERROR_SUCCESS) return names;
-  for (DWORD i = 0;; ++i) {
-    wchar_t name[16384];
-    DWORD length = 16384;
-    const LONG rc = values ? RegEnumValueW(key.get(), i, name, &length, nullptr, nullptr, nullptr, nullptr)
-                           : RegEnumKeyExW(key.get(), i, name, &length, nullptr, nullptr, nullptr, nullptr);
-    if (rc != ERROR_SUCCESS) break;
-    const std::wstring found(name, length);
-    if (found.find(L'\0') != std::wstring::npos) names.push_back(found);
-  }
+  std::vector<std::wstring> names = qlmtest::EnumNames(root, path, values);
+  std::erase_if(names, [](const std::wstring& name) { return name.find(L'\0') == std::wstring::npos; });
   return names;
 }
 
@@ -236,11 +235,12 @@ void SnapshotKey(HKEY key, const std::wstring& name, REGSAM view, int depth, Sna
     if (RegEnumKeyExW(key, i, child, &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
     const std::wstring childName(child, length);
     UniqueKey sub = OpenNoFollow(key, childName, KEY_READ | view);
+    const std::wstring childKey = name + L"\\" + qlmtest::Upper(childName);
     if (!sub) {
-      out[name + L"\\" + childName].push_back(L"<unreadable>");
+      out[childKey].push_back(L"<unreadable>");
       continue;
     }
-    SnapshotKey(sub.get(), name + L"\\" + childName, view, depth + 1, out);
+    SnapshotKey(sub.get(), childKey, view, depth + 1, out);
   }
 }
 
@@ -250,8 +250,29 @@ Snapshot TakeSnapshot(HKEY root, const std::wstring& path, REGSAM view) {
   Snapshot out;
   UniqueKey key;
   if (RegOpenKeyExW(root, path.c_str(), 0, KEY_READ | view, key.put()) != ERROR_SUCCESS) return out;
-  SnapshotKey(key.get(), RootText(root) + L"\\" + path, view, 0, out);
+  SnapshotKey(key.get(), qlmtest::Upper(RootText(root) + L"\\" + path), view, 0, out);
   return out;
+}
+
+Snapshot TakeSnapshot(const std::vector<Area>& areas) {
+  Snapshot all;
+  for (const auto& area : areas) all.merge(TakeSnapshot(area.root, area.path));
+  return all;
+}
+
+Snapshot WithoutKey(Snapshot snapshot, const std::wstring& key) {
+  const std::wstring gone = qlmtest::Upper(key);
+  std::erase_if(snapshot, [&](const auto& entry) {
+    return entry.first == gone || entry.first.rfind(gone + L"\\", 0) == 0;
+  });
+  return snapshot;
+}
+
+Snapshot WithoutValue(Snapshot snapshot, const std::wstring& key, const std::wstring& value) {
+  const auto it = snapshot.find(qlmtest::Upper(key));
+  if (it != snapshot.end())
+    std::erase_if(it->second, [&](const std::wstring& line) { return line.rfind(value + L"=", 0) == 0; });
+  return snapshot;
 }
 
 }  // namespace hostile

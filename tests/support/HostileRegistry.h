@@ -46,10 +46,21 @@ void DeleteValue(HKEY root, const std::wstring& path, const std::wstring& name);
 std::vector<std::wstring> NamesWithNul(HKEY root, const std::wstring& path, bool values);
 
 // Every key and value below root\path, walked without following links:
-// full key name (root spelled out, names exact) -> its values as
-// "name=type:hex" lines, sorted; a link shows as one line "=>target".
-// A missing key gives nothing; a key that cannot be read, "<unreadable>".
+// full key name (root spelled out, in capitals: the registry compares
+// names without regard to case) -> its values as "name=type:hex" lines,
+// sorted; a link shows as one line "=>target". A missing key gives
+// nothing; a key that cannot be read, "<unreadable>".
 using Snapshot = std::map<std::wstring, std::vector<std::wstring>>;
 Snapshot TakeSnapshot(HKEY root, const std::wstring& path, REGSAM view = 0);
+// Several areas in one snapshot.
+struct Area {
+  HKEY root;
+  std::wstring path;
+};
+Snapshot TakeSnapshot(const std::vector<Area>& areas);
+// The snapshot less a key and everything below it, or less one value of a
+// key (keys named as in the snapshot, in any letter case).
+Snapshot WithoutKey(Snapshot snapshot, const std::wstring& key);
+Snapshot WithoutValue(Snapshot snapshot, const std::wstring& key, const std::wstring& value);
 
 }  // namespace hostile

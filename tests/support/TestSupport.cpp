@@ -72,6 +72,21 @@ bool KeyPresent(HKEY root, const std::wstring& path) {
   return RegOpenKeyExW(root, path.c_str(), 0, KEY_READ, key.put()) == ERROR_SUCCESS;
 }
 
+std::vector<std::wstring> EnumNames(HKEY root, const std::wstring& path, bool values) {
+  std::vector<std::wstring> names;
+  UniqueKey key;
+  if (RegOpenKeyExW(root, path.c_str(), 0, KEY_READ, key.put()) != ERROR_SUCCESS) return names;
+  std::vector<wchar_t> buf(16384);
+  for (DWORD i = 0;; ++i) {
+    DWORD len = static_cast<DWORD>(buf.size());
+    const LONG rc = values ? RegEnumValueW(key.get(), i, buf.data(), &len, nullptr, nullptr, nullptr, nullptr)
+                           : RegEnumKeyExW(key.get(), i, buf.data(), &len, nullptr, nullptr, nullptr, nullptr);
+    if (rc != ERROR_SUCCESS) break;
+    names.emplace_back(buf.data(), len);
+  }
+  return names;
+}
+
 bool RawValue(HKEY root, const std::wstring& path, const std::wstring& name, DWORD& type,
               std::vector<unsigned char>& data) {
   UniqueKey key;
@@ -83,13 +98,13 @@ bool RawValue(HKEY root, const std::wstring& path, const std::wstring& name, DWO
 }
 
 namespace {
-int Run(const std::wstring& commandLine, HANDLE output, DWORD timeoutMs) {
+int Run(const std::wstring& commandLine, HANDLE output, HANDLE error, DWORD timeoutMs) {
   STARTUPINFOW si{};
   si.cb = sizeof(si);
   if (output) {
     si.dwFlags = STARTF_USESTDHANDLES;
     si.hStdOutput = output;
-    si.hStdError = GetStdHandle(STD_ERROR_HANDLE);
+    si.hStdError = error ? error : GetStdHandle(STD_ERROR_HANDLE);
   }
   PROCESS_INFORMATION pi{};
   std::wstring cmd = commandLine;
@@ -105,16 +120,33 @@ int Run(const std::wstring& commandLine, HANDLE output, DWORD timeoutMs) {
   GetExitCodeProcess(process.get(), &code);
   return static_cast<int>(code);
 }
+
+UniqueFile Inheritable(const std::wstring& file) {
+  SECURITY_ATTRIBUTES inherit{sizeof(inherit), nullptr, TRUE};
+  return UniqueFile(CreateFileW(file.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS,
+                                FILE_ATTRIBUTE_NORMAL, nullptr));
+}
 }  // namespace
 
-int RunProcess(const std::wstring& commandLine, DWORD timeoutMs) { return Run(commandLine, nullptr, timeoutMs); }
+int RunProcess(const std::wstring& commandLine, DWORD timeoutMs) {
+  return Run(commandLine, nullptr, nullptr, timeoutMs);
+}
 
 int RunProcessTo(const std::wstring& commandLine, const std::wstring& outputFile, DWORD timeoutMs) {
-  SECURITY_ATTRIBUTES inherit{sizeof(inherit), nullptr, TRUE};
-  UniqueFile out(CreateFileW(outputFile.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS,
-                                     FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!out) return -1;
-  return Run(commandLine, out.get(), timeoutMs);
+  UniqueFile out = Inheritable(outputFile);
+  return out ? Run(commandLine, out.get(), nullptr, timeoutMs) : -1;
+}
+
+ProcessOutput RunCaptured(const std::wstring& commandLine) {
+  TempFolder tmp;
+  ProcessOutput result;
+  {
+    UniqueFile out = Inheritable(tmp.File(L"out")), err = Inheritable(tmp.File(L"err"));
+    if (out && err) result.code = Run(commandLine, out.get(), err.get(), 120000);
+  }
+  result.out = ReadBytes(tmp.File(L"out"));
+  result.err = ReadBytes(tmp.File(L"err"));
+  return result;
 }
 
 std::wstring RegExe() { return CUtilities::WindowsFolder() + L"\\system32\\reg.exe"; }
@@ -174,6 +206,13 @@ void WriteBytes(const std::wstring& path, const std::string& bytes) {
   WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &n, nullptr);
 }
 
+std::wstring ShortPath(const std::wstring& path) {
+  wchar_t buf[2048] = {};
+  const DWORD n = GetShortPathNameW(path.c_str(), buf, 2048);
+  if (n == 0 || n >= 2048) throw std::runtime_error("no short path for " + Narrow(path));
+  return std::wstring(buf, n);
+}
+
 std::wstring TestBinFolder() { return ModuleFolder(); }
 std::wstring DistFolder() { return ModuleFolder() + L"\\..\\dist"; }
 std::wstring FixtureFolder() { return ModuleFolder() + L"\\fixtures"; }
@@ -184,6 +223,22 @@ std::wstring NewClsid() {
   wchar_t buf[64] = {};
   StringFromGUID2(guid, buf, 64);
   return buf;
+}
+
+std::wstring Pid() { return std::to_wstring(GetCurrentProcessId()); }
+
+std::wstring FakeUserSid(int n) { return L"S-1-5-21-7070-" + Pid() + L"-" + std::to_wstring(n); }
+
+std::wstring Upper(std::wstring text) {
+  if (!text.empty()) CharUpperBuffW(text.data(), static_cast<DWORD>(text.size()));
+  return text;
+}
+
+std::wstring Wow32Path(const std::wstring& path) {
+  const std::wstring classes = L"Software\\Classes\\";
+  const bool isClass = Upper(path.substr(0, classes.size())) == Upper(classes);
+  const std::size_t at = isClass ? classes.size() : path.find(L'\\') + 1;
+  return path.substr(0, at) + L"Wow6432Node\\" + path.substr(at);
 }
 
 std::string Narrow(const std::wstring& text) { return CUtilities::ToUtf8(text); }

@@ -40,6 +40,8 @@ void SetString(HKEY root, const std::wstring& path, const std::wstring& name, co
 void SetDword(HKEY root, const std::wstring& path, const std::wstring& name, DWORD value);
 void DeleteTree(HKEY root, const std::wstring& path);
 bool KeyPresent(HKEY root, const std::wstring& path);
+// The names of root\path's subkeys (or values), in the registry's order.
+std::vector<std::wstring> EnumNames(HKEY root, const std::wstring& path, bool values = false);
 // The raw bytes and type of a value; false when missing.
 bool RawValue(HKEY root, const std::wstring& path, const std::wstring& name, DWORD& type,
               std::vector<unsigned char>& data);
@@ -48,6 +50,13 @@ bool RawValue(HKEY root, const std::wstring& path, const std::wstring& name, DWO
 int RunProcess(const std::wstring& commandLine, DWORD timeoutMs = 120000);
 // The same with the process's standard output written to outputFile.
 int RunProcessTo(const std::wstring& commandLine, const std::wstring& outputFile, DWORD timeoutMs = 120000);
+// The exit code (-1: did not run or end) and what it wrote to standard
+// output and standard error.
+struct ProcessOutput {
+  int code = -1;
+  std::string out, err;
+};
+ProcessOutput RunCaptured(const std::wstring& commandLine);
 // The system's reg.exe.
 std::wstring RegExe();
 // Merges registry-file text (header line included) with reg.exe, through a
@@ -75,6 +84,9 @@ std::wstring ReadUtf16File(const std::wstring& path);
 std::wstring ReadUtf8File(const std::wstring& path);
 void WriteBytes(const std::wstring& path, const std::string& bytes);
 
+// The 8.3 form of an existing path; a runtime_error when there is none.
+std::wstring ShortPath(const std::wstring& path);
+
 // Folders of this build: the test programs' own and the distribution.
 std::wstring TestBinFolder();
 std::wstring DistFolder();
@@ -82,6 +94,16 @@ std::wstring FixtureFolder();
 
 // A new random braced CLSID string in upper case.
 std::wstring NewClsid();
+// This process's id as text, for names no other test run uses.
+std::wstring Pid();
+// A made-up signed-in user: a SID-shaped key name below HKEY_USERS.
+std::wstring FakeUserSid(int n);
+// The text in capitals: the registry compares names without regard to case.
+std::wstring Upper(std::wstring text);
+// Where the 32-bit view of 64-bit Windows keeps a machine key: its path in
+// the native view ("Software\X" gives "Software\Wow6432Node\X", classes
+// "Software\Classes\Wow6432Node\...").
+std::wstring Wow32Path(const std::wstring& path);
 
 // Text for failure messages.
 std::string Narrow(const std::wstring& text);

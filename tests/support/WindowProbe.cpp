@@ -23,11 +23,19 @@ HWND WaitForTopLevel(const std::function<bool(HWND)>& match, DWORD timeoutMs) {
   }
 }
 
-HWND WaitForDialogOf(DWORD processId) {
+HWND WaitForDialogOf(DWORD processId, DWORD timeoutMs) {
   return WaitForTopLevel([processId](HWND hwnd) {
     DWORD pid = 0;
     GetWindowThreadProcessId(hwnd, &pid);
     return pid == processId && IsWindowVisible(hwnd) && ClassOf(hwnd) == L"#32770";
+  }, timeoutMs);
+}
+
+HWND WaitForWindowOf(DWORD processId, const std::wstring& title) {
+  return WaitForTopLevel([&](HWND hwnd) {
+    DWORD pid = 0;
+    GetWindowThreadProcessId(hwnd, &pid);
+    return pid == processId && IsWindowVisible(hwnd) && WindowText(hwnd) == title;
   });
 }
 
@@ -103,16 +111,13 @@ bool PressButton(HWND dialog, const std::wstring& caption) {
 
 DialogAnswerer::DialogAnswerer(std::vector<std::wstring> presses) : presses_(std::move(presses)) {
   thread_ = std::thread([this] {
-    const DWORD self = GetCurrentProcessId();
     HWND previous = nullptr;
-    for (const std::wstring& press : presses_) {
-      HWND dialog = WaitForTopLevel([&](HWND hwnd) {
-        if (stop_) return true;
-        DWORD pid = 0;
-        GetWindowThreadProcessId(hwnd, &pid);
-        return hwnd != previous && pid == self && IsWindowVisible(hwnd) && ClassOf(hwnd) == L"#32770";
-      }, 30000);
-      if (!dialog || stop_) return;
+    for (std::size_t next = 0;; ++next) {
+      HWND dialog = nullptr;
+      // The next dialog is another window, or this one's handle reused
+      // after it closed.
+      while (!stop_ && (!dialog || dialog == previous)) dialog = WaitForDialogOf(GetCurrentProcessId(), 50);
+      if (stop_) return;
       Sleep(200);  // let it finish building its controls
       Dialog seen;
       seen.owner = GetWindow(dialog, GW_OWNER);
@@ -122,6 +127,7 @@ DialogAnswerer::DialogAnswerer(std::vector<std::wstring> presses) : presses_(std
       GetClientRect(dialog, &seen.client);
       GetWindowRect(dialog, &seen.window);
       seen.icon = IconOf(dialog);
+      const std::wstring press = next < presses_.size() ? presses_[next] : L"(not expected)";
       if (press.empty()) {
         HWND focus = nullptr;
         for (HWND child : ChildrenOf(dialog))
@@ -132,28 +138,29 @@ DialogAnswerer::DialogAnswerer(std::vector<std::wstring> presses) : presses_(std
       } else {
         seen.answered = PressButton(dialog, press);
       }
+      // Never leave the test hanging on a dialog it did not expect.
       if (!seen.answered) PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
       seen_.push_back(seen);
-      // The next dialog is another window, or this one's handle reused
-      // after it closed.
       for (int i = 0; i < 100 && IsWindow(dialog) && IsWindowVisible(dialog); ++i) Sleep(50);
       previous = IsWindow(dialog) ? dialog : nullptr;
     }
   });
 }
 
-DialogAnswerer::~DialogAnswerer() {
-  if (thread_.joinable()) thread_.join();
-}
+DialogAnswerer::~DialogAnswerer() { StopAndSeen(); }
 
 const std::vector<Dialog>& DialogAnswerer::StopAndSeen() {
   stop_ = true;
-  return Seen();
-}
-
-const std::vector<Dialog>& DialogAnswerer::Seen() {
   if (thread_.joinable()) thread_.join();
   return seen_;
+}
+
+void Pump() {
+  MSG msg;
+  while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    TranslateMessage(&msg);
+    DispatchMessageW(&msg);
+  }
 }
 
 }  // namespace qlmtest

@@ -15,7 +15,10 @@ namespace qlmtest {
 // guard against hanging, not a speed check).
 HWND WaitForTopLevel(const std::function<bool(HWND)>& match, DWORD timeoutMs = 60000);
 // A visible dialog (class "#32770") of the given process.
-HWND WaitForDialogOf(DWORD processId);
+HWND WaitForDialogOf(DWORD processId, DWORD timeoutMs = 60000);
+// A visible window of the given process with that title ("   Quillmoor":
+// the program's main window).
+HWND WaitForWindowOf(DWORD processId, const std::wstring& title = L"   Quillmoor");
 
 std::wstring WindowText(HWND hwnd);
 std::wstring ClassOf(HWND hwnd);
@@ -39,17 +42,16 @@ struct Dialog {
   bool answered = false;
 };
 
-// Answers, one after another, the dialogs this process shows, pressing the
-// given button captions in turn ("" sends Escape); then stops. Joined when
-// destroyed, so a test never hangs on a dialog left open.
+// Answers the dialogs this process shows, one after another, pressing the
+// given button captions in turn ("" sends Escape); one beyond the list is
+// cancelled and still reported, so a test never hangs on a dialog it did
+// not expect. Stopped when destroyed.
 class DialogAnswerer {
  public:
   explicit DialogAnswerer(std::vector<std::wstring> presses);
   ~DialogAnswerer();
-  // Waits for the thread and returns what it saw.
-  const std::vector<Dialog>& Seen();
-  // Stops waiting for dialogs not shown yet, and returns what it saw: for
-  // after a synchronous action has returned.
+  // Stops watching and returns what it saw: for after the action that
+  // showed the dialogs has returned.
   const std::vector<Dialog>& StopAndSeen();
 
  private:
@@ -58,5 +60,8 @@ class DialogAnswerer {
   std::vector<Dialog> seen_;
   std::thread thread_;
 };
+
+// Lets this thread's pending window messages run.
+void Pump();
 
 }  // namespace qlmtest

@@ -5,21 +5,28 @@
 
 #include "core/ProgramResources.h"
 #include "support/TestSupport.h"
+#include "ui/main/CommandTable.h"
 #include "ui/widgets/ImageStore.h"
 
 using namespace qlmtest;
 
-TEST(UiImageStore, EveryProgramImageIsThereAtItsSize) {
+// Every command's image of the command table is in the program's file,
+// square, and its larger drawing (for screens above 96 DPI) is larger.
+TEST(UiImageStore, EveryCommandImageOfTheProgramIsThereLargerDrawingsLarger) {
   CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
   ProgramResources program;
   ASSERT_TRUE(program.Init(DistFolder() + L"\\Quillmoor.exe"));
   ImageStore store;
-  for (int id : {1001, 1002, 1003, 1004, 1005, 1006, 1007, 1101, 1103, 1104, 1105, 1107, 1200, 1201}) {
-    const int size = (id < 1100 || id == 1103 || id == 1107) ? 32 : 16;
-    int w = 0, h = 0;
-    ASSERT_TRUE(store.AddImage(id, program.hModule(), id) && store.NaturalSize(id, w, h)) << id;
-    EXPECT_TRUE(w == size && h == size) << id << ": " << w << "x" << h;
+  EXPECT_EQ(Commands::LoadCommandImages(store, program.hModule()), 0);
+  for (const auto& image : Commands::CommandImages()) {
+    int w = 0, h = 0, large = 0;
+    ASSERT_TRUE(store.NaturalSize(image.command, w, h)) << image.command;
+    EXPECT_TRUE(w == h && (w == 16 || w == 32)) << image.command << ": " << w << "x" << h;
+    ASSERT_TRUE(store.NaturalSize(image.command + Commands::kLargeImage, large, h)) << image.command;
+    EXPECT_GT(large, w) << image.command;
   }
+  // The row and tree images.
+  for (int id : {1200, 1201}) EXPECT_TRUE(store.AddImage(id, program.hModule(), id)) << id;
   EXPECT_FALSE(store.AddImage(1, program.hModule(), 999));
   EXPECT_EQ(store.Icon(1, 16), nullptr);
   CoUninitialize();

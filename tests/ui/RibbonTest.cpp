@@ -8,14 +8,28 @@
 #include <memory>
 #include <set>
 
-#include "ProgramCommands.h"
 #include "WidgetHost.h"
+#include "ui/main/CommandTable.h"
 #include "ui/widgets/CaptionText.h"
 #include "ui/widgets/Ribbon.h"
 
 using namespace uitest;
 
 namespace {
+
+// The program's own ribbon, as its command table lays it out.
+const RibbonModel& Model() {
+  static const RibbonModel model = Commands::BuildRibbonModel();
+  return model;
+}
+
+// The buttons of the tab's groups, in order.
+std::vector<const RibbonCommand*> GroupButtons() {
+  std::vector<const RibbonCommand*> buttons;
+  for (const RibbonGroup& group : Model().tabs.at(0).groups)
+    for (const RibbonCommand& command : group.buttons) buttons.push_back(&command);
+  return buttons;
+}
 
 // Hands out one generated image per (id, size) and remembers the sizes
 // the ribbon asked for.
@@ -38,9 +52,12 @@ struct RibbonWorld {
   RibbonWorld() {
     EXPECT_TRUE(ribbon.Create(host.Hwnd(), 100));
     ribbon.SetImageSource([this](int id, int size) { return images.Get(id, size); });
-    ribbon.SetModel(ProgramRibbon());
+    ribbon.SetModel(Model());
     ribbon.DockToParent();
     Pump();
+    // The List group's filter box reports its own changes: not commands.
+    host.commands.clear();
+    host.commandSources.clear();
   }
   void Press(UINT message, WPARAM key, LPARAM flags = 0) {
     MSG msg{ribbon.Hwnd(), message, key, flags, 0, {}};
@@ -59,17 +76,20 @@ TEST(WidgetsRibbon, MouseKeyboardAndAccessKeysSendCommandIds) {
   const HWND ribbon = w.ribbon.Hwnd();
 
   // Every large button and the quick-access button send their own id.
-  for (int id : {5001, 5002, 5005, 5006, 5000, 5004, 5003, 6009}) {
+  std::vector<int> ids;
+  for (const RibbonCommand* command : GroupButtons()) ids.push_back(command->id);
+  ids.push_back(Model().quickAccess.at(0).id);
+  for (int id : ids) {
     const RECT r = w.ribbon.CommandRect(id);
     ASSERT_LT(r.left, r.right) << id;
     Click(ribbon, Center(r));
   }
-  EXPECT_EQ(w.host.commands, (std::vector<int>{5001, 5002, 5005, 5006, 5000, 5004, 5003, 6009}));
+  EXPECT_EQ(w.host.commands, ids);
   EXPECT_EQ(w.host.commandSources.front(), reinterpret_cast<LPARAM>(ribbon));
 
   // A press that is released elsewhere is no click.
   w.host.commands.clear();
-  const RECT del = w.ribbon.CommandRect(5001);
+  const RECT del = w.ribbon.CommandRect(Commands::kDelete);
   SendMessageW(ribbon, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(Center(del).x, Center(del).y));
   SendMessageW(ribbon, WM_LBUTTONUP, 0, MAKELPARAM(del.right + 300, Center(del).y));
   Pump();
@@ -84,7 +104,7 @@ TEST(WidgetsRibbon, MouseKeyboardAndAccessKeysSendCommandIds) {
   w.Press(WM_SYSKEYUP, VK_MENU, static_cast<LPARAM>(0xC0000000));
   EXPECT_FALSE(w.ribbon.AccessKeysShown());
   Pump();
-  EXPECT_EQ(w.host.commands, std::vector<int>{5001});
+  EXPECT_EQ(w.host.commands, std::vector<int>{Commands::kDelete});
   // A letter no caption uses is left to the window.
   MSG altQ{ribbon, WM_SYSKEYDOWN, 'Q', 0x20000000, 0, {}};
   EXPECT_FALSE(w.ribbon.PreTranslateMessage(altQ));
@@ -99,7 +119,7 @@ TEST(WidgetsRibbon, MouseKeyboardAndAccessKeysSendCommandIds) {
   EXPECT_EQ(GetFocus(), ribbon);
   EXPECT_TRUE(w.ribbon.HandleAccessKey(L'R'));
   Key(ribbon, VK_RETURN);
-  EXPECT_EQ(w.host.commands, std::vector<int>{5004});
+  EXPECT_EQ(w.host.commands, std::vector<int>{Commands::kRestore});
   EXPECT_EQ(GetFocus(), w.host.Hwnd());
 
   // Alt pressed and released alone moves the keyboard into the ribbon;
@@ -118,43 +138,45 @@ TEST(WidgetsRibbon, AccessibleChildrenNameDescribeLocateAndPressEveryCommand) {
   auto acc = w.ribbon.Accessible();
   ASSERT_TRUE(acc);
   // Children in screen order: File, quick Refresh, the tab, then the buttons.
-  const std::pair<int, const wchar_t*> children[] = {
-      {5007, L"File"}, {6009, L"Refresh"}, {0, L"Home"}, {5001, L"Delete"}, {5002, L"Add-on File Properties"},
-      {5005, L"Google File Name"}, {5006, L"Google Add-on Name"}, {5000, L"Backup IE Configuration"},
-      {5004, L"Restore IE Configuration"}, {5003, L"Refresh"}};
-  ASSERT_EQ(AccChildCount(acc.Get()), 10);
-  for (long child = 1; child <= 10; ++child) {
-    const auto [id, name] = children[child - 1];
-    EXPECT_EQ(AccName(acc.Get(), child), name);
+  std::vector<std::pair<int, std::wstring>> children = {{Model().applicationButton.id, Model().applicationButton.caption},
+                                                        {Model().quickAccess.at(0).id, Model().quickAccess.at(0).caption},
+                                                        {0, Model().tabs.at(0).caption}};
+  for (const RibbonCommand* command : GroupButtons()) children.emplace_back(command->id, command->caption);
+  const long count = static_cast<long>(children.size());
+  ASSERT_EQ(AccChildCount(acc.Get()), count);
+  for (long child = 1; child <= count; ++child) {
+    const auto& [id, caption] = children[child - 1];
+    EXPECT_EQ(AccName(acc.Get(), child), CaptionText::Plain(caption));
     EXPECT_EQ(AccRole(acc.Get(), child), id ? ROLE_SYSTEM_PUSHBUTTON : ROLE_SYSTEM_PAGETAB) << id;
     EXPECT_EQ(AccLocation(acc.Get(), child),
               ToScreen(w.ribbon.Hwnd(), id ? w.ribbon.CommandRect(id) : w.ribbon.TabRect(0))) << id;
   }
-  EXPECT_EQ(AccDescription(acc.Get(), 4), L"Removes the selected add-on.");
+  // The first button (Delete): its tip as description, its access letter.
+  EXPECT_EQ(AccDescription(acc.Get(), 4), GroupButtons()[0]->tipDescription);
   EXPECT_NE(AccShortcut(acc.Get(), 4).find(L"+D"), std::wstring::npos);
   EXPECT_EQ(AccShortcut(acc.Get(), 5), L"");  // no access letter
   EXPECT_TRUE(AccState(acc.Get(), 1) & STATE_SYSTEM_HASPOPUP);
 
   // The default action posts the command, as a click does.
   EXPECT_EQ(AccDoDefault(acc.Get(), 5), S_OK);
-  EXPECT_EQ(AccDoDefault(acc.Get(), 10), S_OK);
+  EXPECT_EQ(AccDoDefault(acc.Get(), count), S_OK);
   Pump();
-  EXPECT_EQ(w.host.commands, (std::vector<int>{5002, 5003}));
+  EXPECT_EQ(w.host.commands, (std::vector<int>{children[4].first, children.back().first}));
 
   // Hit testing finds the part under a screen point.
-  const POINT pt = Center(ToScreen(w.ribbon.Hwnd(), w.ribbon.CommandRect(5006)));
+  const POINT pt = Center(ToScreen(w.ribbon.Hwnd(), w.ribbon.CommandRect(children[6].first)));
   VARIANT hit = ChildVariant(-1);
   ASSERT_EQ(acc->accHitTest(pt.x, pt.y, &hit), S_OK);
   EXPECT_TRUE(hit.vt == VT_I4 && hit.lVal == 7);
 
   EXPECT_EQ(AccRole(acc.Get(), 0), ROLE_SYSTEM_TOOLBAR);
   BSTR name = nullptr;
-  EXPECT_EQ(acc->get_accName(ChildVariant(11), &name), E_INVALIDARG);
+  EXPECT_EQ(acc->get_accName(ChildVariant(count + 1), &name), E_INVALIDARG);
 
   // Once the control is gone its object answers, but only "disconnected".
   w.owned.reset();
-  long count = 0;
-  EXPECT_EQ(acc->get_accChildCount(&count), RPC_E_DISCONNECTED);
+  long left = 0;
+  EXPECT_EQ(acc->get_accChildCount(&left), RPC_E_DISCONNECTED);
   EXPECT_EQ(acc->accDoDefaultAction(ChildVariant(4)), RPC_E_DISCONNECTED);
 }
 
@@ -185,9 +207,9 @@ TEST(WidgetsRibbon, LaysOutWrapsAndScalesWithDpiWithTooltipsToMatch) {
       buttons.push_back(slot.rect);
     }
     ReleaseDC(w.ribbon.Hwnd(), dc);
-    EXPECT_EQ(buttons.size(), 7u);
+    EXPECT_EQ(buttons.size(), GroupButtons().size());
     // Group captions sit below their buttons, inside the body.
-    ASSERT_EQ(layout.groups.size(), 4u);
+    ASSERT_EQ(layout.groups.size(), Model().tabs[0].groups.size());
     for (const RibbonGroupBox& box : layout.groups) EXPECT_LE(box.captionRect.bottom, layout.body.bottom);
     EXPECT_TRUE(w.images.sizes.count(large) && w.images.sizes.count(small));
   };
@@ -200,7 +222,7 @@ TEST(WidgetsRibbon, LaysOutWrapsAndScalesWithDpiWithTooltipsToMatch) {
   int deleteSlot = -1;
   for (std::size_t i = 0; i < w.ribbon.Layout().slots.size(); ++i) {
     const auto* command = w.ribbon.Layout().slots[i].command;
-    if (command && command->id == 5001) deleteSlot = static_cast<int>(i);
+    if (command && command->id == Commands::kDelete) deleteSlot = static_cast<int>(i);
   }
   NMTTDISPINFOW info{};
   info.hdr.hwndFrom = tip;
@@ -208,7 +230,7 @@ TEST(WidgetsRibbon, LaysOutWrapsAndScalesWithDpiWithTooltipsToMatch) {
   info.hdr.code = TTN_GETDISPINFOW;
   SendMessageW(w.ribbon.Hwnd(), WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&info));
   ASSERT_NE(info.lpszText, nullptr);
-  EXPECT_STREQ(info.lpszText, L"Removes the selected add-on.");
+  EXPECT_EQ(info.lpszText, GroupButtons()[0]->tipDescription);
 
   // At 144 DPI everything grows by half and the owner hears of it.
   w.images.sizes.clear();

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "support/WindowProbe.h"
 #include "ui/widgets/GdiHandles.h"
 
 #include <ostream>
@@ -44,8 +45,7 @@ class HostWindow {
   bool comStarted_ = false;
 };
 
-// Runs every message waiting for this thread.
-void Pump();
+using qlmtest::Pump;
 POINT Center(const RECT& rect);
 // Button down and up at a client point, with the move that precedes them.
 void Click(HWND hwnd, POINT pt);

@@ -10,7 +10,7 @@
 #include <memory>
 #include <string>
 
-#include "ProgramCommands.h"
+#include "ui/main/CommandTable.h"
 #include "ui/widgets/CaptionBar.h"
 #include "ui/widgets/DockPanes.h"
 #include "ui/widgets/ImageStore.h"
@@ -60,11 +60,8 @@ struct Demo {
 
   void LoadImages() {
     const HMODULE self = GetModuleHandleW(nullptr);
-    const int imageTable[][2] = {{5007, 1001}, {5000, 1002}, {5001, 1003}, {5002, 1004}, {5003, 1005},
-                            {5004, 1006}, {5005, 1007}, {5006, 1007}, {6006, 1101}, {6009, 1105},
-                            {7001, 1103}, {7002, 1104}, {7003, 1107}, {7004, 1107}, {1200, 1200},
-                            {1201, 1201}};
-    for (const auto& entry : imageTable) images.AddImage(entry[0], self, entry[1]);
+    Commands::LoadCommandImages(images, self);
+    for (int id : {1200, 1201}) images.AddImage(id, self, id);
   }
 
   HWND MakePane(PaneHost& host, const wchar_t* caption) {
@@ -81,7 +78,7 @@ struct Demo {
     SetWindowTextW(ribbon.Hwnd(), L"The Ribbon");
     if (dpi) ribbon.SetDpiOverride(dpi);
     ribbon.SetImageSource([this](int id, int size) { return images.Bitmap(id, size); });
-    ribbon.SetModel(uitest::ProgramRibbon());
+    ribbon.SetModel(Commands::BuildRibbonModel());
 
     panes.Create(main, 101);
     if (dpi) panes.SetDpiOverride(dpi);

@@ -1,6 +1,7 @@
 // Any tables of any texts: the report's tags are exactly those of the same
-// report with every text empty (nothing of the data's becomes markup), and
-// the tables read back to the texts in visible form.
+// report with every text empty (nothing of the data's becomes markup), that
+// frame fetches nothing, and the tables read back to the texts in visible
+// form.
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -58,7 +59,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
 
   const std::wstring html = inventory::HtmlReport(title, machine, date, version, tables);
-  Check(Tags(html) == Tags(inventory::HtmlReport(L"", L"", L"", L"", blank)));
+  const std::wstring frame = inventory::HtmlReport(L"", L"", L"", L"", blank);
+  Check(Tags(html) == Tags(frame));
+  // Self-contained and printable: the frame fetches nothing from anywhere.
+  Check(frame.find(L"://") == std::wstring::npos && frame.find(L"url(") == std::wstring::npos);
+  Check(frame.find(L"<meta charset=\"utf-8\">") != std::wstring::npos && frame.find(L"@media print") != std::wstring::npos);
 
   std::vector<qlmtest::HtmlTable> back;
   Check(qlmtest::ParseHtmlReport(html, back));

@@ -1,6 +1,7 @@
 // The Backup and Restore commands of the main window.
 #include <gtest/gtest.h>
 
+#include "core/Strings.h"
 #include "support/WindowProbe.h"
 #include "ui/main/CommandTable.h"
 #include "ui/main/MainWindow.h"
@@ -13,14 +14,17 @@ TEST(FMainBackup, BackupReportsSuccessOnlyWhenAFileWasWritten) {
   ProcessState state;
   MainWindow main(state.Files(), state.Data());
   ASSERT_TRUE(main.Load());
-  {
+  auto backup = [&] {
     DialogAnswerer answer({L"OK"});
     main.RunCommand(Commands::kBackup);
-    ASSERT_EQ(answer.Seen().size(), 1u);
-    EXPECT_NE(answer.Seen()[0].texts.find(L"Backup complete successfully."), std::wstring::npos);
-    EXPECT_EQ(answer.Seen()[0].title, L"Quillmoor");
-    EXPECT_EQ(answer.Seen()[0].buttons, std::vector<std::wstring>{L"OK"});
-  }
+    const auto seen = answer.StopAndSeen();
+    EXPECT_EQ(seen.size(), 1u);
+    return seen.empty() ? Dialog{} : seen[0];
+  };
+  const Dialog done = backup();
+  EXPECT_NE(done.texts.find(LoadStr(IDS_BACKUP_DONE)), std::wstring::npos) << Narrow(done.texts);
+  EXPECT_EQ(done.title, LoadStr(IDS_PRODUCT_NAME));
+  EXPECT_EQ(done.buttons, std::vector<std::wstring>{L"OK"});
   EXPECT_FALSE(main.Busy());
   EXPECT_FALSE(state.BackupFiles().empty());
   EXPECT_EQ(main.Status().Text(StatusBar::kBackupPart).rfind(L"Last backup: ", 0), 0u);
@@ -30,14 +34,9 @@ TEST(FMainBackup, BackupReportsSuccessOnlyWhenAFileWasWritten) {
   const std::wstring folder = state.DataFolder() + L"\\Backup";
   ASSERT_TRUE(MoveFileW(folder.c_str(), (folder + L"-moved").c_str()));
   WriteBytes(folder, "not a folder");
-  {
-    DialogAnswerer answer({L"OK"});
-    main.RunCommand(Commands::kBackup);
-    ASSERT_EQ(answer.Seen().size(), 1u);
-    EXPECT_NE(answer.Seen()[0].texts.find(L"Backup failed. See the log for details."), std::wstring::npos)
-        << Narrow(answer.Seen()[0].texts);
-    EXPECT_EQ(answer.Seen()[0].texts.find(L"successfully"), std::wstring::npos);
-  }
+  const Dialog failed = backup();
+  EXPECT_NE(failed.texts.find(LoadStr(IDS_BACKUP_FAILED)), std::wstring::npos) << Narrow(failed.texts);
+  EXPECT_EQ(failed.texts.find(LoadStr(IDS_BACKUP_DONE)), std::wstring::npos);
   EXPECT_FALSE(main.Busy()) << "the hourglass stays";
   const auto log = state.LogRecords();
   ASSERT_FALSE(log.empty());
@@ -57,19 +56,14 @@ TEST(FMainBackup, RestoreExplainsThenOpensTheBackupFolder) {
   std::vector<Request> requests;
   main.Shell().openFolder = [&](const std::wstring& folder, HWND owner) {
     // The message must be closed before the folder opens: one look, no wait.
-    const HWND open = WaitForTopLevel([](HWND hwnd) {
-      DWORD pid = 0;
-      GetWindowThreadProcessId(hwnd, &pid);
-      return pid == GetCurrentProcessId() && IsWindowVisible(hwnd) && ClassOf(hwnd) == L"#32770";
-    }, 0);
-    requests.push_back({folder, owner, open != nullptr});
+    requests.push_back({folder, owner, WaitForDialogOf(GetCurrentProcessId(), 0) != nullptr});
   };
   DialogAnswerer answer({L"OK"});
   main.RunCommand(Commands::kRestore);
-  ASSERT_EQ(answer.Seen().size(), 1u);
-  EXPECT_NE(answer.Seen()[0].texts.find(
-                L"Windows Explorer window will be opened now. Double click on backup file to restore."),
-            std::wstring::npos);
+  const auto seen = answer.StopAndSeen();
+  ASSERT_EQ(seen.size(), 1u);
+  const std::wstring hint = LoadStr(IDS_RESTORE_HINT);
+  EXPECT_NE(seen[0].texts.find(hint.substr(0, hint.find_last_not_of(L' ') + 1)), std::wstring::npos);
   ASSERT_EQ(requests.size(), 1u);
   EXPECT_EQ(requests[0].folder, state.DataFolder() + L"\\Backup\\");
   EXPECT_EQ(requests[0].owner, main.Hwnd());

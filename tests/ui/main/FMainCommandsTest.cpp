@@ -8,6 +8,7 @@
 
 #include "backup/RegistryBackup.h"
 #include "core/QlmError.h"
+#include "core/Strings.h"
 #include "discovery/AddonStateReader.h"
 #include "support/RegFixture.h"
 #include "ui/tables/TableControlBase.h"
@@ -97,11 +98,11 @@ TEST_F(FMainCommands, PropertiesShowTheSheetOrSayTheFileIsGone) {
   bar_.RemoveFile();
   const auto shown = Run(Commands::kRowProperties, {L"OK"});
   ASSERT_EQ(shown.size(), 1u);
-  EXPECT_EQ(shown[0].title, L"Quillmoor");
+  EXPECT_EQ(shown[0].title, LoadStr(IDS_PRODUCT_NAME));
   EXPECT_EQ(shown[0].buttons, std::vector<std::wstring>{L"OK"});
   EXPECT_EQ(shown[0].owner, main_.Hwnd());
-  EXPECT_NE(shown[0].texts.find(L"File not found:"), std::wstring::npos) << Narrow(shown[0].texts);
-  EXPECT_NE(shown[0].texts.find(properties_[0]), std::wstring::npos) << Narrow(shown[0].texts);
+  EXPECT_NE(shown[0].texts.find(CUtilities::FormatString(LoadStr(IDS_FILE_NOT_FOUND), {properties_[0]})),
+            std::wstring::npos) << Narrow(shown[0].texts);
   EXPECT_EQ(properties_.size(), 2u);
 }
 
@@ -115,7 +116,7 @@ TEST_F(FMainCommands, DeleteAsksFirstFromTheRowMenuTheKeyAndTheRibbonOverTheList
   auto shown = Run(Commands::kRowDelete, {L"No"});
   ASSERT_EQ(shown.size(), 1u);
   // The browser can turn a toolbar off: that is offered beside deleting.
-  EXPECT_EQ(shown[0].buttons, (std::vector<std::wstring>{L"Turn Off instead", L"Yes", L"No"}));
+  EXPECT_EQ(shown[0].buttons, (std::vector<std::wstring>{LoadStr(IDS_DELETE_OR_TURN_OFF), L"Yes", L"No"}));
   EXPECT_TRUE(bar_.Registered() && overList(shown[0]));
   // The Delete key asks the same, over the list.
   ASSERT_TRUE(SelectRow(list_, bar_.Name()));
@@ -189,12 +190,12 @@ TEST_F(FMainCommands, TurnOffAndOnAskForWhomAndShowTheState) {
     }
     return {};
   };
-  EXPECT_EQ(stateOfRow(), (std::pair<std::wstring, bool>{L"On", false}));
+  EXPECT_EQ(stateOfRow(), (std::pair<std::wstring, bool>{LoadStr(IDS_STATE_ON), false}));
 
   auto shown = Run(Commands::kTurnOff, {L"Cancel"});
   ASSERT_EQ(shown.size(), 1u);
-  EXPECT_EQ(shown[0].buttons,
-            (std::vector<std::wstring>{L"For me only", L"For every user signed in on this computer", L"Cancel"}));
+  const std::wstring forMe = LoadStr(IDS_TURN_FOR_ME);
+  EXPECT_EQ(shown[0].buttons, (std::vector<std::wstring>{forMe, LoadStr(IDS_TURN_FOR_EVERYONE), L"Cancel"}));
   // The question names whose settings "for me" changes: the signed-in user's.
   wchar_t user[257] = {};
   DWORD userSize = 257;
@@ -203,10 +204,11 @@ TEST_F(FMainCommands, TurnOffAndOnAskForWhomAndShowTheState) {
   EXPECT_FALSE(KeyPresent(HKEY_USERS, key));
 
   ASSERT_TRUE(SelectRow(list_, bar_.Name()));
-  shown = Run(Commands::kRowTurnOff, {L"For me only"});
+  shown = Run(Commands::kRowTurnOff, {forMe});
   EXPECT_EQ(shown.size(), 1u);
   EXPECT_TRUE(KeyPresent(HKEY_USERS, key));
-  EXPECT_EQ(stateOfRow().first.rfind(L"Off for ", 0), 0u) << Narrow(stateOfRow().first);
+  EXPECT_EQ(stateOfRow().first.rfind(CUtilities::FormatString(LoadStr(IDS_STATE_OFF_FOR), {L""}), 0), 0u)
+      << Narrow(stateOfRow().first);
   EXPECT_TRUE(stateOfRow().second);
   EXPECT_EQ(state_.BackupFiles().size(), backups + 1);
 
@@ -214,7 +216,7 @@ TEST_F(FMainCommands, TurnOffAndOnAskForWhomAndShowTheState) {
   list_ = CurrentList(main_);
   ASSERT_TRUE(SelectRow(list_, bar_.Name()));
   {
-    DialogAnswerer answer({L"For me only"});
+    DialogAnswerer answer({forMe});
     BYTE keys[256] = {};
     GetKeyboardState(keys);
     keys[VK_CONTROL] = 0x80;
@@ -227,18 +229,18 @@ TEST_F(FMainCommands, TurnOffAndOnAskForWhomAndShowTheState) {
     EXPECT_EQ(answer.StopAndSeen().size(), 1u);
   }
   EXPECT_FALSE(KeyPresent(HKEY_USERS, key));
-  EXPECT_EQ(stateOfRow(), (std::pair<std::wstring, bool>{L"On", false}));
+  EXPECT_EQ(stateOfRow(), (std::pair<std::wstring, bool>{LoadStr(IDS_STATE_ON), false}));
 
   // Deleting, the user picks turning off instead: the entry stays.
   list_ = CurrentList(main_);
   ASSERT_TRUE(SelectRow(list_, bar_.Name()));
-  shown = Run(Commands::kDelete, {L"Turn Off instead"});
+  shown = Run(Commands::kDelete, {LoadStr(IDS_DELETE_OR_TURN_OFF)});
   EXPECT_EQ(shown.size(), 1u);
   EXPECT_TRUE(bar_.Registered());
   EXPECT_TRUE(KeyPresent(HKEY_USERS, key));
   list_ = CurrentList(main_);
   ASSERT_TRUE(SelectRow(list_, bar_.Name()));
-  shown = Run(Commands::kTurnOn, {L"For me only"});
+  shown = Run(Commands::kTurnOn, {forMe});
   EXPECT_FALSE(KeyPresent(HKEY_USERS, key));
   EXPECT_EQ(state_.BackupFiles().size(), backups + 4);  // one saved file per change
 }

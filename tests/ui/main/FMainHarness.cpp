@@ -98,14 +98,6 @@ bool SelectRow(HWND list, const std::wstring& text) {
   return true;
 }
 
-void Pump() {
-  MSG msg;
-  while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-    TranslateMessage(&msg);
-    DispatchMessageW(&msg);
-  }
-}
-
 void SaveScreenshot(HWND window, const std::wstring& name) {
   using Microsoft::WRL::ComPtr;
   SetForegroundWindow(window);

@@ -73,8 +73,7 @@ std::vector<std::wstring> ListTexts(HWND list);
 // Selects the row with that text as a click would; false when absent.
 bool SelectRow(HWND list, const std::wstring& text);
 
-// Lets pending window events run.
-void Pump();
+using qlmtest::Pump;
 
 // Saves what the screen shows of a window as a PNG file in the build
 // tree's screens folder (build/screens/<name>.png), for a person to look at.

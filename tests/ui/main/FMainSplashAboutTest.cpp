@@ -1,6 +1,8 @@
 // The splash and About windows.
 #include <gtest/gtest.h>
 
+#include "core/Strings.h"
+
 #include "ui/dialogs/AboutBox.h"
 #include "ui/dialogs/SplashWindow.h"
 #include "support/WindowProbe.h"
@@ -44,7 +46,8 @@ TEST(FMainSplash, ShowsCentredAndClosesByItselfOrOnAClick) {
 
 TEST(FMainAbout, ShowsTheVersionAndClosesWithOkOrEscape) {
   ProcessState state;
-  EXPECT_EQ(AboutBox::AboutText().rfind(L"Quillmoor Version 6.1\r\n\r\n", 0), 0u);
+  const std::wstring version = LoadStr(IDS_ABOUT_VERSION) + LoadStr(IDS_ABOUT_VERSION_NUMBER);
+  EXPECT_EQ(AboutBox::AboutText().rfind(version + L"\r\n\r\n", 0), 0u);
   EXPECT_EQ(AboutBox::AboutText().substr(AboutBox::AboutText().size() - 2), L"\r\n");
 
   HWND owner = CreateWindowExW(0, L"STATIC", L"owner", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 100, 100, 800, 600, nullptr,
@@ -53,15 +56,17 @@ TEST(FMainAbout, ShowsTheVersionAndClosesWithOkOrEscape) {
     SCOPED_TRACE(press[0] ? "OK" : "Escape");
     DialogAnswerer answer({press});
     AboutBox::ShowModal(owner);  // returns only once closed
-    ASSERT_EQ(answer.Seen().size(), 1u);
-    const Dialog& about = answer.Seen()[0];
-    EXPECT_EQ(about.title, L"About Quillmoor");
+    const auto seen = answer.StopAndSeen();
+    ASSERT_EQ(seen.size(), 1u);
+    const Dialog& about = seen[0];
+    EXPECT_EQ(about.title, LoadStr(IDS_ABOUT_TITLE));
     EXPECT_EQ(about.owner, owner);
     EXPECT_EQ(about.buttons, std::vector<std::wstring>{L"OK"});
     EXPECT_EQ(about.client.right, Scaled(owner, 349));
     EXPECT_EQ(about.client.bottom, Scaled(owner, 228));
-    EXPECT_NE(about.texts.find(L"Quillmoor Version 6.1"), std::wstring::npos) << Narrow(about.texts);
-    EXPECT_NE(about.texts.find(L"Quillmoor Team"), std::wstring::npos);
+    EXPECT_NE(about.texts.find(version), std::wstring::npos) << Narrow(about.texts);
+    const std::wstring legal = LoadStr(IDS_ABOUT_LEGAL);
+    EXPECT_NE(about.texts.find(legal.substr(0, legal.find(L'\r'))), std::wstring::npos);
   }
   DestroyWindow(owner);
 }

@@ -4,7 +4,10 @@
 #include <commctrl.h>
 #include <objbase.h>
 
+#include "core/Strings.h"
 #include "discovery/FileResolver.h"
+#include "support/KindEntries.h"
+#include "support/KindParams.h"
 #include "support/WindowProbe.h"
 #include "ozcore/CParams.h"
 #include "tables/TableTestKit.h"
@@ -75,17 +78,10 @@ TEST(UiPanesTree, ListsEveryKindAndRaisesOnlyTheUsersChoice) {
   EXPECT_TRUE(raised.empty());
 
   HWND tv = tree.TreeHwnd();
-  const std::pair<std::int32_t, std::wstring> nodes[] = {{3, L"Toolbars"},
-                                                         {4, L"Toolbar Buttons and Menus"},
-                                                         {5, L"Context Menu Extensions"},
-                                                         {6, L"Explorer Bars"},
-                                                         {7, L"Browser Helper Objects"},
-                                                         {8, L"URL Search Hooks"},
-                                                         {9, L"ActiveX Controls"},
-                                                         {10, L"Protocol Handlers and Filters"},
-                                                         {11, L"Search Providers"}};
-  // Nine top-level nodes in this order, each carrying its table's id.
-  ASSERT_EQ(TreeView_GetCount(tv), 9u);
+  // One top-level node per kind in the table's order, each carrying its
+  // table's id and caption.
+  const auto& kinds = discovery::AddonKinds();
+  ASSERT_EQ(TreeView_GetCount(tv), kinds.size());
   std::vector<HTREEITEM> items;
   for (HTREEITEM item = TreeView_GetRoot(tv); item; item = TreeView_GetNextSibling(tv, item)) {
     wchar_t buf[128] = {};
@@ -95,9 +91,9 @@ TEST(UiPanesTree, ListsEveryKindAndRaisesOnlyTheUsersChoice) {
     tvi.pszText = buf;
     tvi.cchTextMax = 128;
     TreeView_GetItem(tv, &tvi);
-    ASSERT_LT(items.size(), 9u);
-    EXPECT_EQ(buf, nodes[items.size()].second);
-    EXPECT_EQ(tvi.lParam, nodes[items.size()].first);
+    ASSERT_LT(items.size(), kinds.size());
+    EXPECT_EQ(buf, LoadStr(kinds[items.size()].caption));
+    EXPECT_EQ(tvi.lParam, kinds[items.size()].id);
     items.push_back(item);
   }
   EXPECT_EQ(TreeView_GetSelection(tv), items[0]);
@@ -126,8 +122,8 @@ TEST(UiPanesTree, ListsEveryKindAndRaisesOnlyTheUsersChoice) {
 }
 
 TEST(UiPanesHost, ShowsOneTableAtATimeAndKeepsTheDetailsInStep) {
-  Addons addons;
-  addons.Toolbar(HKEY_LOCAL_MACHINE, kToolbarList, L"Quill Host Bar", CompanyFile());
+  qlmtest::RegFixture reg;
+  qlmtest::KindEntries(reg).Add(TableId::kToolbars, qlmtest::kMachine, L"Quill Host Bar", CompanyFile());
   Window window;
   DetailsPane pane;
   ASSERT_TRUE(pane.Create(window.Hwnd()));
@@ -140,7 +136,7 @@ TEST(UiPanesHost, ShowsOneTableAtATimeAndKeepsTheDetailsInStep) {
   EXPECT_EQ(host.CurrentTable(), nullptr);
   MoveWindow(host.Hwnd(), 0, 0, 500, 300, TRUE);
   host.Init(&pane, nullptr);
-  const std::int32_t ids[] = {3, 4, 5, 6, 7, 8, 9, 10, 11};
+  const std::vector<std::int32_t> ids = qlmtest::KindIds();
   auto visibleIds = [&] {
     std::vector<std::int32_t> visible;
     for (std::int32_t id : ids)

@@ -1,46 +1,41 @@
+// The add-on tables in a window over entries of their own in the browser's
+// keys: every kind lists, describes and deletes exactly its entries (hostile
+// names and links among them), compared over the areas walked without
+// following links; then what one kind shows the others share.
 #include <gtest/gtest.h>
 #include <windows.h>
 
 #include <commctrl.h>
 
+#include <algorithm>
+
 #include "TableTestKit.h"
-#include "discovery/AddonRecord.h"
+#include "core/Strings.h"
+#include "discovery/AddonKinds.h"
 #include "ozcore/CParams.h"
-#include "ozcore/CRegistry.h"
-#include "ozcore/CUtilities.h"
+#include "support/KindEntries.h"
+#include "support/KindParams.h"
+#include "support/LogLines.h"
+#include "support/ScopedLog.h"
 #include "ui/main/DetailsPane.h"
+#include "ui/tables/ProtocolTable.h"
 #include "ui/tables/TableControlBase.h"
-#include "ui/widgets/PropertyGrid.h"
 
 using namespace tabletest;
-using qlmtest::Narrow;
+using namespace qlmtest;
 
 namespace {
 
-// Holds modifier keys down in this thread's keyboard state while alive.
-class KeysHeld {
- public:
-  explicit KeysHeld(std::vector<int> keys) : keys_(std::move(keys)) { Set(0x80); }
-  ~KeysHeld() { Set(0); }
+std::wstring Text(unsigned id) { return LoadStr(id); }
 
- private:
-  void Set(BYTE state) {
-    BYTE all[256];
-    GetKeyboardState(all);
-    for (int key : keys_) all[key] = state;
-    SetKeyboardState(all);
-  }
-  std::vector<int> keys_;
-};
-
-void RightClick(HWND list, int row) {
-  RECT r{};
-  ListView_GetItemRect(list, row, &r, LVIR_LABEL);
-  const LPARAM at = MAKELPARAM(r.left + 5, (r.top + r.bottom) / 2);
-  // The list follows the button until it is released.
-  PostMessageW(list, WM_RBUTTONUP, 0, at);
-  SendMessageW(list, WM_RBUTTONDOWN, MK_RBUTTON, at);
-  Pump();
+// The text of a string-table message with %1 standing for what is named:
+// the parts around it, in order, with the name between.
+bool Shows(const Dialog& dialog, unsigned id, const std::wstring& name) {
+  std::wstring pattern = Text(id);
+  const auto at = pattern.find(L"%1");
+  const std::wstring head = pattern.substr(0, at) + name, tail = pattern.substr(at + 2, pattern.find_last_not_of(L' ') - at - 1);
+  const auto found = dialog.texts.find(head);
+  return found != std::wstring::npos && dialog.texts.find(tail, found + head.size()) != std::wstring::npos;
 }
 
 std::wstring Columns(HWND list) {
@@ -66,170 +61,266 @@ int ImageOf(HWND list, int row) {
   return item.iImage;
 }
 
+// A class-id-long name with a line break and a NUL inside; the kinds that
+// show their name get a scheme-like one.
+std::wstring HostileName(std::int32_t kind) {
+  if (kind == TableId::kMenuExtensions || kind == TableId::kProtocols)
+    return L"quill\r\n" + std::wstring(1, L'\0') + L"evil-" + Pid();
+  std::wstring name = NewClsid();
+  name[1] = L'\r';
+  name[2] = L'\n';
+  name[3] = L'\0';
+  return name;
+}
+
+// The details of a plain entry with a file (a search provider has none).
+std::vector<std::wstring> PlainDetails(const discovery::AddonKind& kind, const std::wstring& users) {
+  const bool hasFile = kind.id != TableId::kSearchProviders;
+  std::vector<std::wstring> rows = {Text(IDS_CAPTION_FILE) + L"=" + (hasFile ? CompanyFile() : Text(kind.brokenText))};
+  if (hasFile) rows.push_back(Text(IDS_CAPTION_MANUFACTURER) + L"=" + kCompany);
+  rows.push_back(Text(IDS_CAPTION_AFFECTED_USERS) + L"=" + users);
+  // An address is shown made visible: it can add no line of its own.
+  if (kind.id == TableId::kActiveXControls)
+    rows.push_back(Text(IDS_CAPTION_DOWNLOAD_ADDRESS) + L"=http://a.invalid/x.cab^M^J[HKEY_LOCAL_MACHINE\\Evil]");
+  if (kind.id == TableId::kProtocols) rows.push_back(Text(IDS_CAPTION_PROTOCOL_LIST) + L"=" + Text(IDS_PROTOCOL_LIST_HANDLER));
+  if (kind.id == TableId::kSearchProviders) {
+    rows.push_back(Text(IDS_CAPTION_SEARCH_ADDRESS) + L"=https://search.invalid/?q={searchTerms}");
+    rows.push_back(Text(IDS_CAPTION_DEFAULT_PROVIDER) + L"=" + Text(IDS_DEFAULT_NO));
+  }
+  rows.push_back(Text(IDS_CAPTION_ARCHITECTURE) + L"=" + Text(IDS_ARCH_64));
+  rows.push_back(Text(IDS_CAPTION_STATE) + L"=" + Text(kind.stateById ? IDS_STATE_ON : IDS_STATE_NOT_APPLICABLE));
+  rows.push_back(Text(IDS_CAPTION_SIGNATURE) + L"=" + Text(hasFile ? IDS_NOT_SIGNED : IDS_STATE_NOT_APPLICABLE));
+  return rows;
+}
+
+// Deleting asks first: No leaves everything as it was; Yes removes
+// exactly the one entry, says so, and the list no longer has the row.
+void DeleteRow(TableRig& rig, const discovery::AddonKind& kind, const KindEntries& entries, const KindEntry& entry,
+               std::int32_t view = 64) {
+  SCOPED_TRACE(Narrow(entry.Key() + L" " + entry.name));
+  int row = rig.RowOf(entry.id, view);
+  // A bar is listed once per category: the entry's own row.
+  while (row >= 0 && kind.id == TableId::kExplorerBars && rig.table().RecordAt(row)->params.Text(L"CATID") != entry.name)
+    ++row;
+  ASSERT_GE(row, 0);
+  rig.Select(row);
+  const std::wstring shown = rig.Text(row);
+  const hostile::Snapshot before = hostile::TakeSnapshot(entries.Areas());
+  const int rows = rig.Rows();
+  {
+    DialogAnswerer answers({L"No"});
+    rig.table().Remove();
+    const auto seen = answers.StopAndSeen();
+    ASSERT_EQ(seen.size(), 1u);
+    EXPECT_EQ(seen[0].title, Text(kind.deleteTitle));
+    EXPECT_TRUE(Shows(seen[0], IDS_CONFIRM_DELETE, shown)) << Narrow(seen[0].texts);
+    EXPECT_EQ(seen[0].buttons, (std::vector<std::wstring>{L"Yes", L"No"}));
+  }
+  EXPECT_EQ(hostile::TakeSnapshot(entries.Areas()), before);
+  EXPECT_EQ(rig.Rows(), rows);
+  EXPECT_EQ(rig.SelectedRows(), std::vector<int>{row});
+
+  DialogAnswerer answers({L"Yes", L"OK"});
+  rig.table().Remove();
+  const auto seen = answers.StopAndSeen();
+  ASSERT_EQ(seen.size(), 2u);
+  EXPECT_EQ(seen[1].title, Text(kind.deleteTitle));
+  EXPECT_TRUE(Shows(seen[1], IDS_DELETED, shown)) << Narrow(seen[1].texts);
+  const hostile::Snapshot expected = entry.isValue ? hostile::WithoutValue(before, entry.Key(), entry.name)
+                                                   : hostile::WithoutKey(before, entry.Key());
+  EXPECT_NE(expected, before);
+  EXPECT_EQ(hostile::TakeSnapshot(entries.Areas()), expected);
+  EXPECT_EQ(rig.Rows(), rows - 1);
+  EXPECT_TRUE(kind.id == TableId::kExplorerBars || rig.RowOf(entry.id, view) < 0);
+}
+
 }  // namespace
 
-// Each kind: caption, columns, one row per add-on with the row image, the
-// details of a row with a file and of one without, and the selection
-// queries.
-TEST(UiTables, EveryKindListsItsAddonsAndDescribesTheSelectedOne) {
-  const std::wstring file = CompanyFile();
-  struct Kind {
-    std::int32_t id;
-    std::wstring caption, columns, broken;
-  };
-  const Kind kinds[] = {
-      {3, L"Toolbars", L"Toolbar", L"Toolbar is improperly installed or configured"},
-      {4, L"Toolbar Buttons and Menus", L"Button|Menu",
-       L"Toolbar button and menu are improperly installed or configured"},
-      {5, L"Context Menu Extensions", L"Menu Extension", L"Menu extension is improperly installed or configured"},
-      {6, L"Explorer Bars", L"Explorer Bar", L"Explorer bar is improperly installed or configured"},
-      {7, L"Browser Helper Objects", L"Browser Helper Object",
-       L"Browser Helper Object is improperly installed or configured"},
-  };
-  for (const Kind& kind : kinds) {
-    SCOPED_TRACE(kind.id);
-    Addons addons;
-    std::wstring good, broken, goodText, brokenText, scope = L"Everyone";
-    switch (kind.id) {
-      case 3:
-        good = addons.Toolbar(HKEY_USERS, kUserToolbarList, L"Quill &Bar", file);
-        broken = addons.Toolbar(HKEY_LOCAL_MACHINE, kToolbarList, L"Quill Broken Bar", L"");
-        goodText = L"Quill Bar", brokenText = L"Quill Broken Bar", scope = L"Default";
-        break;
-      case 4:
-        good = addons.Button(HKEY_USERS, L".Default\\" + kButtons, L"Quill Button", L"Quill Menu", file);
-        broken = addons.Button(HKEY_LOCAL_MACHINE, kButtons, L"Quill Lost", L"", L"");
-        goodText = L"Quill Button", brokenText = L"Quill Lost", scope = L"Default";
-        break;
-      case 5:
-        good = addons.MenuExt(HKEY_LOCAL_MACHINE, kMenuExt, L"Quill &Search", file);
-        broken = addons.MenuExt(HKEY_LOCAL_MACHINE, kMenuExt, L"Quill Lost", L"");
-        goodText = L"Quill Search", brokenText = L"Quill Lost";
-        break;
-      case 6:
-        good = addons.ExplorerBar(L"Quill Bar", file, {kVerticalBars});
-        broken = addons.ExplorerBar(L"Quill Lost", L"", {kHorizontalBars});
-        goodText = L"Quill Bar", brokenText = L"Quill Lost";
-        break;
-      default:
-        good = addons.Bho(L"Quill Helper", file);
-        broken = addons.Bho(L"Quill Lost", L"");
-        goodText = L"Quill Helper", brokenText = L"Quill Lost";
-        break;
-    }
-    TableRig rig(kind.id);
-    TableControlBase& table = rig.table();
-    EXPECT_EQ(table.ID(), kind.id);
-    EXPECT_EQ(table.Caption().Text(), kind.caption);
-    // The kind's name columns, then the columns every kind shares.
-    EXPECT_EQ(Columns(rig.list()), kind.columns + L"|Publisher|File|Version|Users" +
-                                       (CRegistry::HasWow32View() ? L"|Architecture" : L"") + L"|State|Signature");
-    EXPECT_NE(ListView_GetImageList(rig.list(), LVSIL_SMALL), nullptr);
-    EXPECT_FALSE(table.TableIsEmpty());
+// Every kind over entries of its own: a plain one with a file (a user's
+// where the kind has users), one without, one named with NUL and a line
+// break, a twin in both registry views and, where entries are keys, a link
+// to a victim. The table shows and describes them; each deletion takes
+// exactly its entry; one gone behind the table's back is reported, logged
+// and read again; and with nothing to list the empty row offers nothing.
+class UiTablesKinds : public ::testing::TestWithParam<std::int32_t> {};
 
-    const int goodRow = rig.RowOf(good), brokenRow = rig.RowOf(broken);
-    ASSERT_GE(goodRow, 0);
-    ASSERT_GE(brokenRow, 0);
-    EXPECT_EQ(rig.Text(goodRow), goodText);
-    EXPECT_EQ(rig.Text(brokenRow), brokenText);
-    if (kind.id == 4) {
-      EXPECT_EQ(rig.Text(goodRow, 1), L"Quill Menu");
-    }
-    for (int row = 0; row < rig.Rows(); ++row) EXPECT_EQ(ImageOf(rig.list(), row), 0) << row;
-
-    rig.Select(goodRow);
-    // The fixtures are native-view entries of a 64-bit prefix.
-    // Context-menu extensions have no state the browser keeps by id.
-    const std::wstring state = kind.id == 5 ? L"State=n/a" : L"State=On";
-    EXPECT_EQ(rig.Details(),
-              (std::vector<std::wstring>{L"File=" + file, L"Manufacturer=" + kCompany, L"Affected users=" + scope,
-                                         L"Architecture=64-bit", state, L"Signature=Not signed"}));
-    EXPECT_EQ(table.CurrentFullFileName(), file);
-    EXPECT_EQ(table.CurrentFullFileNameError(), L"");
-    EXPECT_EQ(table.CurrentObjectName(), kind.id == 4 ? L"Quill Button Quill Menu" : goodText);
-
-    rig.Select(brokenRow);
-    EXPECT_EQ(rig.Details(),
-              (std::vector<std::wstring>{L"File=" + kind.broken, L"Affected users=Everyone", L"Architecture=64-bit",
-                                         state, L"Signature=Not checked (no file)"}));
-    EXPECT_EQ(table.CurrentFullFileName(), L"");
-    EXPECT_EQ(table.CurrentFullFileNameError(), kind.broken);
-
-    // With nothing selected the string queries say nothing; the details
-    // and the file error take the first row.
-    ListView_SetItemState(rig.list(), -1, 0, LVIS_SELECTED);
-    EXPECT_EQ(table.CurrentFullFileName(), L"");
-    EXPECT_EQ(table.CurrentObjectName(), L"");
-    EXPECT_TRUE(rig.SelectedRows().empty());
-    EXPECT_TRUE(table.ShowDetails());
-    EXPECT_EQ(rig.SelectedRows(), std::vector<int>{0});
-    EXPECT_FALSE(rig.Details().empty());
-
-    table.Finalize();
-    EXPECT_FALSE(table.HasDetailsPane());
+TEST_P(UiTablesKinds, ListDescribeAndDeleteExactlyTheConfirmedEntry) {
+  const discovery::AddonKind& kind = discovery::Kind(GetParam());
+  const bool bar = kind.id == TableId::kExplorerBars;
+  RegFixture reg;
+  KindEntries entries(reg);
+  const bool users = *kind.userPath != L'\0';
+  const KindEntry good = entries.Add(kind.id, users ? kDefaultUser : kMachine, L"Quill Good", CompanyFile());
+  if (kind.id == TableId::kActiveXControls)
+    reg.String(HKEY_USERS, good.location + L"\\" + good.name + L"\\DownloadInformation", L"CODEBASE",
+               L"http://a.invalid/x.cab\r\n[HKEY_LOCAL_MACHINE\\Evil]");
+  const KindEntry lost = entries.Add(kind.id, kMachine, L"Quill Lost", L"");
+  // Deleted one by one below, each from its own view: the 32-bit twin of
+  // an entry, one named with NUL and a line break, links named as entries
+  // (to a victim, and to the list they are in); a bar's membership in the
+  // first of its two categories.
+  const bool named = kind.id == TableId::kMenuExtensions || kind.id == TableId::kProtocols;
+  const KindEntry twin = entries.Add(kind.id, kMachine, L"Quill Twin", CompanyFile(), named ? L"Quill Twin" : L"");
+  ScratchKey victim(HKEY_CURRENT_USER, L"Victim");
+  SetString(HKEY_CURRENT_USER, victim.Sub(L"child"), L"keep", L"victim");
+  const hostile::Snapshot victimBefore = hostile::TakeSnapshot(HKEY_CURRENT_USER, victim.Path());
+  std::vector<std::pair<KindEntry, std::int32_t>> doomed;
+  if (!kind.machineSharedByViews) {
+    const KindEntry twin32 = entries.Add(kind.id, kMachine32, L"Quill Twin", CompanyFile(), twin.name);
+    // Keys below an entry are walked without following links.
+    if (!twin32.isValue)
+      reg.Link(HKEY_LOCAL_MACHINE, twin32.location + L"\\" + twin32.name, L"Inner",
+               hostile::KernelPath(HKEY_CURRENT_USER, victim.Path()));
+    doomed.push_back({twin32, 32});
   }
-}
+  const std::wstring odd = HostileName(kind.id);
+  if (!bar) doomed.push_back({entries.Add(kind.id, kMachine, L"Quill Odd", L"", odd), 64});
+  if (!kind.entriesAreValues && !bar) {
+    for (const std::wstring& target : {hostile::KernelPath(HKEY_CURRENT_USER, victim.Path()),
+                                       hostile::KernelPath(HKEY_LOCAL_MACHINE, twin.location)}) {
+      const std::wstring name = named ? L"Quill Link " + NewClsid() : NewClsid();
+      reg.Link(HKEY_LOCAL_MACHINE, twin.location, name, target);
+      doomed.push_back({{name, HKEY_LOCAL_MACHINE, twin.location, name, false}, 64});
+    }
+  }
+  if (bar) {
+    reg.Key(HKEY_LOCAL_MACHINE, good.location + L"\\" + kind.categories[1]);
+    doomed.push_back({good, 64});
+  }
 
-// No add-on of a kind: one empty row, selected, and nothing to act on; the
-// queries answer empty without a log record.
-TEST(UiTables, AnEmptyTableShowsItsEmptyRowAndOffersNothing) {
-  const std::pair<std::int32_t, std::vector<std::wstring>> kinds[] = {
-      {3, {L"There are no installed toolbars"}},
-      {4, {L"There are no installed toolbar buttons", L"There are no installed menus"}},
-      {5, {L"There are no installed menu extensions"}},
-      {6, {L"There are no installed explorer bars"}},
-      {7, {L"There are no installed browser helper objects"}},
-      {8, {L"There are no installed URL search hooks"}},
-      {9, {L"There are no installed ActiveX controls"}},
-      {10, {L"There are no installed protocol handlers or filters"}},
-      {11, {L"There are no installed search providers"}},
-  };
-  for (const auto& [id, texts] : kinds) {
-    SCOPED_TRACE(id);
-    LogCapture log;
-    EmptyRegistry nothing;
-    TableRig rig(id);
-    TableControlBase& table = rig.table();
-    ASSERT_EQ(rig.Rows(), 1);
-    for (std::size_t column = 0; column < texts.size(); ++column)
-      EXPECT_EQ(rig.Text(0, static_cast<int>(column)), texts[column]);
-    EXPECT_EQ(ImageOf(rig.list(), 0), 0);
-    EXPECT_EQ(rig.SelectedRows(), std::vector<int>{0});
-    EXPECT_EQ(table.RecordAt(0), nullptr);
-    EXPECT_TRUE(table.TableIsEmpty());
-    EXPECT_TRUE(rig.Details().empty());
+  TableRig rig(kind.id);
+  TableControlBase& table = rig.table();
+  EXPECT_EQ(table.Caption().Text().rfind(Text(kind.caption), 0), 0u) << Narrow(table.Caption().Text());
+  std::wstring columns;
+  for (unsigned id : kind.columns) columns += Text(id) + L"|";
+  for (unsigned id : {IDS_COLUMN_PUBLISHER, IDS_COLUMN_FILE, IDS_COLUMN_VERSION, IDS_COLUMN_USERS,
+                      IDS_COLUMN_ARCHITECTURE, IDS_COLUMN_STATE})
+    columns += Text(id) + L"|";
+  EXPECT_EQ(Columns(rig.list()), columns + Text(IDS_COLUMN_SIGNATURE));
+  for (int row = 0; row < rig.Rows(); ++row) EXPECT_EQ(ImageOf(rig.list(), row), 0) << row;
 
-    CParams before;
-    before.Add(L"Earlier", L"value");
-    rig.details().ShowDetails(before);
-    EXPECT_FALSE(table.ShowDetails());
-    EXPECT_EQ(rig.Details(), std::vector<std::wstring>{L"Earlier=value"});
-    EXPECT_EQ(table.CurrentFullFileNameError(), L"");
-    EXPECT_EQ(table.CurrentFullFileName(), L"");
-    EXPECT_EQ(table.CurrentObjectName(), L"");
+  // The name; a hostile one made visible.
+  const int goodRow = rig.RowOf(good.id);
+  ASSERT_GE(goodRow, 0);
+  EXPECT_EQ(rig.Text(goodRow), L"Quill Good");
+  if (named) {
+    EXPECT_EQ(rig.Text(rig.RowOf(odd)), L"quill^M^J^@evil-" + Pid());
+  }
+  rig.Select(goodRow);
+  EXPECT_EQ(rig.Details(), PlainDetails(kind, Text(users ? IDS_SCOPE_DEFAULT : IDS_SCOPE_EVERYONE)));
+  EXPECT_EQ(table.CurrentFullFileNameError(), kind.id == TableId::kSearchProviders ? Text(kind.brokenText) : L"");
+  rig.Select(rig.RowOf(lost.id));
+  EXPECT_EQ(rig.Details().front(), Text(IDS_CAPTION_FILE) + L"=" + Text(kind.brokenText));
+  EXPECT_EQ(table.CurrentFullFileNameError(), Text(kind.brokenText));
 
-    RightClick(rig.list(), 0);
-    SendMessageW(rig.list(), WM_CONTEXTMENU, reinterpret_cast<WPARAM>(rig.list()), -1);
-    EXPECT_TRUE(rig.menus.empty());
-    DialogAnswerer answers({});
+  // Kinds whose entries must be class ids may leave the odd name out.
+  const bool classIds = kind.id == TableId::kToolbars || kind.id == TableId::kButtons || kind.id == TableId::kHelperObjects;
+  for (const auto& [entry, view] : doomed)
+    if (entry.id != odd || !classIds || rig.RowOf(odd) >= 0) DeleteRow(rig, kind, entries, entry, view);
+  EXPECT_GE(rig.RowOf(twin.id), 0);
+  EXPECT_EQ(hostile::TakeSnapshot(HKEY_CURRENT_USER, victim.Path()), victimBefore);
+  if (bar) {
+    const int left = rig.RowOf(good.id);
+    ASSERT_GE(left, 0);
+    EXPECT_EQ(table.RecordAt(left)->params.Text(L"CATID"), kind.categories[1]);
+  }
+
+  // Gone behind the table's back: said, logged (the toolbars excepted),
+  // with the system's reason where a key was to go, and read again.
+  rig.Select(rig.RowOf(lost.id));
+  const std::wstring lostText = rig.Text(rig.RowOf(lost.id));
+  if (lost.isValue)
+    hostile::DeleteValue(HKEY_LOCAL_MACHINE, lost.location, lost.name);
+  else
+    hostile::DeleteTree(HKEY_LOCAL_MACHINE, lost.location, lost.name);
+  TempFolder logFolder;
+  {
+    ScopedLog log(logFolder.Path());
+    DialogAnswerer answers({L"Yes", L"OK"});
     table.Remove();
-    EXPECT_TRUE(answers.Finish().empty());
-    EXPECT_EQ(log.Records(), std::vector<std::wstring>{});
+    const auto seen = answers.StopAndSeen();
+    ASSERT_EQ(seen.size(), 2u);
+    EXPECT_TRUE(Shows(seen[1], IDS_CANNOT_DELETE, lostText)) << Narrow(seen[1].texts);
+    const std::wstring reason = seen[1].texts.substr(seen[1].texts.find(L". ") + 2);
+    EXPECT_EQ(reason.find_first_not_of(L"\r\n ") != std::wstring::npos, !kind.entriesAreValues) << Narrow(reason);
   }
+  const auto records = LogLines(logFolder.File(L"QLM.log"));
+  EXPECT_EQ(records.size(), kind.id == TableId::kToolbars ? 0u : 1u);
+  for (const auto& record : records)
+    EXPECT_EQ(record.rfind(L"L5  #0  " + std::wstring(kind.typeName) + L".ITableControl_Remove  ", 0), 0u);
+  EXPECT_LT(rig.RowOf(lost.id), 0);
+
+  // Nothing to list: one empty row with the kind's texts, nothing to act on.
+  reg.Undo();
+  EmptyRegistry nothing;
+  TempFolder emptyLog;
+  ScopedLog log(emptyLog.Path());
+  TableRig empty(kind.id);
+  ASSERT_EQ(empty.Rows(), 1);
+  for (std::size_t column = 0; column < kind.emptyTexts.size(); ++column)
+    EXPECT_EQ(empty.Text(0, static_cast<int>(column)), Text(kind.emptyTexts[column]));
+  EXPECT_EQ(empty.table().RecordAt(0), nullptr);
+  EXPECT_TRUE(empty.table().TableIsEmpty());
+  CParams before;
+  before.Add(L"Earlier", L"value");
+  empty.details().ShowDetails(before);
+  EXPECT_FALSE(empty.table().ShowDetails());
+  EXPECT_EQ(empty.Details(), std::vector<std::wstring>{L"Earlier=value"});
+  EXPECT_EQ(empty.table().CurrentFullFileNameError() + empty.table().CurrentObjectName(), L"");
+  SendMessageW(empty.list(), WM_CONTEXTMENU, reinterpret_cast<WPARAM>(empty.list()), -1);
+  EXPECT_TRUE(empty.menus.empty());
+  DialogAnswerer answers({});
+  empty.table().Remove();
+  EXPECT_TRUE(answers.StopAndSeen().empty());
+  EXPECT_TRUE(LogLines(emptyLog.File(L"QLM.log")).empty());
 }
+
+INSTANTIATE_TEST_SUITE_P(EveryKind, UiTablesKinds, ::testing::ValuesIn(KindIds()), KindParamName());
+
+namespace {
+
+// Holds modifier keys down in this thread's keyboard state while alive.
+class KeysHeld {
+ public:
+  explicit KeysHeld(int key) : key_(key) { Set(0x80); }
+  ~KeysHeld() { Set(0); }
+
+ private:
+  void Set(BYTE state) {
+    BYTE all[256];
+    GetKeyboardState(all);
+    all[key_] = state;
+    SetKeyboardState(all);
+  }
+  int key_;
+};
+
+void RightClick(HWND list, int row) {
+  RECT r{};
+  ListView_GetItemRect(list, row, &r, LVIR_LABEL);
+  const LPARAM at = MAKELPARAM(r.left + 5, (r.top + r.bottom) / 2 + (row < 0 ? 200 : 0));
+  // The list follows the button until it is released.
+  PostMessageW(list, WM_RBUTTONUP, 0, at);
+  SendMessageW(list, WM_RBUTTONDOWN, MK_RBUTTON, at);
+  Pump();
+}
+
+}  // namespace
 
 // After a refresh the row whose details are shown is the selected row,
-// the one Delete would act on.
+// the one Delete would act on; the queries follow the selection.
 TEST(UiTables, ARefreshKeepsTheRememberedRowSelectedAndDescribed) {
-  Addons addons;
-  std::vector<std::wstring> ids;
+  RegFixture reg;
+  KindEntries entries(reg);
+  std::vector<KindEntry> bars;
   for (int i = 1; i <= 8; ++i)
-    ids.push_back(addons.Toolbar(HKEY_LOCAL_MACHINE, kToolbarList, L"Quill Bar " + std::to_wstring(i), CompanyFile()));
+    bars.push_back(entries.Add(TableId::kToolbars, kMachine, L"Quill Bar " + std::to_wstring(i), CompanyFile()));
   // Short enough that the fifth row has to be scrolled to.
   TableRig rig(TableId::kToolbars, 90);
   ASSERT_EQ(rig.Rows(), 8) << "the prefix holds toolbars of its own";
   rig.Select(4);
   const std::wstring fifth = rig.table().RecordAt(4)->ID;
+  EXPECT_EQ(rig.table().CurrentFullFileName(), CompanyFile());
   ListView_EnsureVisible(rig.list(), 0, FALSE);
 
   rig.table().RefreshList();
@@ -244,36 +335,38 @@ TEST(UiTables, ARefreshKeepsTheRememberedRowSelectedAndDescribed) {
   EXPECT_LE(row.bottom, client.bottom);
 
   // Five go: three rows are left and the first is selected and shown.
-  for (int i = 0; i < 5; ++i) RegDeleteKeyValueW(HKEY_LOCAL_MACHINE, kToolbarList.c_str(), ids[i].c_str());
+  for (int i = 0; i < 5; ++i) hostile::DeleteValue(HKEY_LOCAL_MACHINE, bars[i].location, bars[i].name);
   rig.table().RefreshList();
   ASSERT_EQ(rig.Rows(), 3);
   EXPECT_EQ(rig.SelectedRows(), std::vector<int>{0});
   EXPECT_EQ(rig.table().CurrentObjectName(), rig.Text(0));
   ASSERT_FALSE(rig.Details().empty());
-  EXPECT_EQ(rig.Details()[0], L"File=" + CompanyFile());
+  EXPECT_EQ(rig.Details()[0], Text(IDS_CAPTION_FILE) + L"=" + CompanyFile());
+
+  // Nothing selected: the queries name nothing; the details take the first row.
+  ListView_SetItemState(rig.list(), -1, 0, LVIS_SELECTED);
+  EXPECT_EQ(rig.table().CurrentFullFileName() + rig.table().CurrentObjectName(), L"");
+  EXPECT_TRUE(rig.table().ShowDetails());
+  EXPECT_EQ(rig.SelectedRows(), std::vector<int>{0});
+  rig.table().Finalize();
+  EXPECT_FALSE(rig.table().HasDetailsPane());
 }
 
 // The row menu: a plain right click, or the keyboard's menu request at the
-// selected row; never with Shift, Ctrl or Alt held.
+// selected row; never with Shift, Ctrl or Alt held, nor below the rows.
 TEST(UiTables, TheRowMenuOpensOnAPlainRightClickOrFromTheKeyboard) {
-  Addons addons;
-  const std::wstring first = addons.MenuExt(HKEY_LOCAL_MACHINE, kMenuExt, L"Quill Alpha", CompanyFile());
-  const std::wstring second = addons.MenuExt(HKEY_LOCAL_MACHINE, kMenuExt, L"Quill Beta", CompanyFile());
+  RegFixture reg;
+  KindEntries entries(reg);
+  const KindEntry first = entries.Add(TableId::kMenuExtensions, kMachine, L"Quill Alpha", CompanyFile());
+  const KindEntry second = entries.Add(TableId::kMenuExtensions, kMachine, L"Quill Beta", CompanyFile());
   TableRig rig(TableId::kMenuExtensions);
-  const int row = rig.RowOf(second);
+  const int row = rig.RowOf(second.id);
   ASSERT_GE(row, 0);
-
   for (int key : {VK_SHIFT, VK_CONTROL, VK_MENU}) {
-    KeysHeld held({key});
+    KeysHeld held(key);
     RightClick(rig.list(), row);
   }
-  // Below the last row there is no add-on to offer commands for.
-  RECT last{};
-  ListView_GetItemRect(rig.list(), rig.Rows() - 1, &last, LVIR_BOUNDS);
-  const LPARAM below = MAKELPARAM(last.left + 5, last.bottom + 40);
-  PostMessageW(rig.list(), WM_RBUTTONUP, 0, below);
-  SendMessageW(rig.list(), WM_RBUTTONDOWN, MK_RBUTTON, below);
-  Pump();
+  RightClick(rig.list(), -1);
   EXPECT_TRUE(rig.menus.empty());
   RightClick(rig.list(), row);
   ASSERT_EQ(rig.menus, std::vector<bool>{false});
@@ -283,11 +376,11 @@ TEST(UiTables, TheRowMenuOpensOnAPlainRightClickOrFromTheKeyboard) {
 
   // The menu key and Shift+F10 reach the list as a menu request with no
   // position: the menu opens at the selected row.
-  rig.Select(rig.RowOf(first));
+  rig.Select(rig.RowOf(first.id));
   SendMessageW(rig.list(), WM_CONTEXTMENU, reinterpret_cast<WPARAM>(rig.list()), -1);
   ASSERT_EQ(rig.menus, (std::vector<bool>{false, true}));
   RECT item{};
-  ListView_GetItemRect(rig.list(), rig.RowOf(first), &item, LVIR_BOUNDS);
+  ListView_GetItemRect(rig.list(), rig.RowOf(first.id), &item, LVIR_BOUNDS);
   MapWindowPoints(rig.list(), nullptr, reinterpret_cast<POINT*>(&item), 2);
   const POINT at = rig.menuPoints.back();
   EXPECT_TRUE(at.x >= item.left && at.x <= item.right && at.y >= item.top && at.y <= item.bottom + 1)
@@ -295,12 +388,13 @@ TEST(UiTables, TheRowMenuOpensOnAPlainRightClickOrFromTheKeyboard) {
 }
 
 // Arrow keys move the details with the selection; the Delete key asks to
-// delete the selected add-on, as the Delete command does.
-TEST(UiTables, TheKeyboardMovesTheDetailsAndDeleteAsks) {
-  Addons addons;
-  for (const wchar_t* name : {L"Quill A Bar", L"Quill B Bar", L"Quill C Bar"})
-    addons.Toolbar(HKEY_LOCAL_MACHINE, kToolbarList, name, CompanyFile());
-  TableRig rig(TableId::kToolbars);
+// delete the selected add-on once, however long it is held.
+TEST(UiTables, TheKeyboardMovesTheDetailsAndDeleteAsksOnce) {
+  RegFixture reg;
+  KindEntries entries(reg);
+  for (const wchar_t* name : {L"Quill A Button", L"Quill B Button", L"Quill C Button"})
+    entries.Add(TableId::kButtons, kMachine, name, CompanyFile());
+  TableRig rig(TableId::kButtons);
   ASSERT_EQ(rig.Rows(), 3);
   SetFocus(rig.list());
   rig.Select(0);
@@ -316,18 +410,93 @@ TEST(UiTables, TheKeyboardMovesTheDetailsAndDeleteAsks) {
   key(VK_END);
   EXPECT_EQ(rig.SelectedRows(), std::vector<int>{2});
 
-  const Snapshot before = TakeSnapshot(addons.Classes());
+  const hostile::Snapshot before = hostile::TakeSnapshot(entries.Areas());
   DialogAnswerer answers({L"No"});
-  // Held down, the key repeats: still one question.
   SendMessageW(rig.list(), WM_KEYDOWN, VK_DELETE, 1);
   SendMessageW(rig.list(), WM_KEYDOWN, VK_DELETE, 0x40000001);
   SendMessageW(rig.list(), WM_KEYUP, VK_DELETE, 0xC0000001);
   Pump();
-  const auto seen = answers.Finish();
+  const auto seen = answers.StopAndSeen();
   ASSERT_EQ(seen.size(), 1u);
-  EXPECT_EQ(seen[0].title, L"Delete Toolbar");
-  const std::wstring asked = L"Are you sure you want to delete " + rig.Text(2) + L" toolbar?";
-  EXPECT_NE(seen[0].texts.find(asked), std::wstring::npos) << Narrow(seen[0].texts);
-  EXPECT_EQ(TakeSnapshot(addons.Classes()), before);
+  EXPECT_TRUE(Shows(seen[0], IDS_CONFIRM_DELETE, rig.Text(2))) << Narrow(seen[0].texts);
+  EXPECT_EQ(hostile::TakeSnapshot(entries.Areas()), before);
   EXPECT_EQ(rig.Rows(), 3);
+}
+
+// Deleting the provider a user's "DefaultScope" names (in another letter
+// case) says so first and clears that value; deleting another leaves it.
+TEST(UiTables, DeletingTheDefaultProviderClearsTheDefault) {
+  RegFixture reg;
+  KindEntries entries(reg);
+  const KindEntry chosen = entries.Add(TableId::kSearchProviders, kDefaultUser, L"Quill Default", L"");
+  const KindEntry other = entries.Add(TableId::kSearchProviders, kDefaultUser, L"Quill Other", L"");
+  std::wstring lower = chosen.id;
+  CharLowerBuffW(lower.data(), static_cast<DWORD>(lower.size()));
+  reg.String(HKEY_USERS, chosen.location, L"DefaultScope", lower);
+
+  const discovery::AddonKind& kind = discovery::Kind(TableId::kSearchProviders);
+  TableRig rig(kind.id);
+  DeleteRow(rig, kind, entries, other);
+  const int row = rig.RowOf(chosen.id);
+  ASSERT_GE(row, 0);
+  rig.Select(row);
+  EXPECT_EQ(rig.Details()[3], Text(IDS_CAPTION_DEFAULT_PROVIDER) + L"=" + Text(IDS_DEFAULT_YES));
+  const hostile::Snapshot before = hostile::TakeSnapshot(entries.Areas());
+  DialogAnswerer answers({L"Yes", L"OK"});
+  rig.table().Remove();
+  const auto seen = answers.StopAndSeen();
+  ASSERT_EQ(seen.size(), 2u);
+  EXPECT_TRUE(Shows(seen[0], IDS_CONFIRM_DELETE_DEFAULT_PROVIDER, L"Quill Default")) << Narrow(seen[0].texts);
+  EXPECT_EQ(hostile::TakeSnapshot(entries.Areas()),
+            hostile::WithoutValue(hostile::WithoutKey(before, chosen.Key()), chosen.Key().substr(0, chosen.Key().rfind(L'\\')),
+                                  L"DefaultScope"));
+}
+
+// F7 in the protocol list shows the system's own handlers, marked in the
+// details, and hides them again; the caption says which way F7 turns it. A
+// built-in scheme's name on an add-on's class is listed either way.
+TEST(UiTables, F7ShowsAndHidesTheSystemsOwnHandlers) {
+  RegFixture reg;
+  KindEntries entries(reg);
+  wchar_t system[MAX_PATH] = {};
+  GetSystemDirectoryW(system, MAX_PATH);
+  const KindEntry own = entries.Add(TableId::kProtocols, kMachine, L"quill-own-" + Pid(), CompanyFile());
+  const KindEntry builtIn =
+      entries.Add(TableId::kProtocols, kMachine, L"quill-system-" + Pid(), std::wstring(system) + L"\\urlmon.dll");
+  // A built-in scheme that a user's classes hand to an add-on's class.
+  const KindEntry hijacked = entries.Add(TableId::kProtocols, kDefaultUser, L"javascript", CompanyFile());
+  TableRig rig(TableId::kProtocols);
+  auto& table = static_cast<ProtocolTable&>(rig.table());
+  const std::wstring caption = Text(IDS_KIND_PROTOCOLS);
+  EXPECT_EQ(table.Caption().Text(), caption + Text(IDS_PH_SHOW_SYSTEM));
+  EXPECT_GE(rig.RowOf(own.id), 0);
+  EXPECT_LT(rig.RowOf(builtIn.id), 0);
+  EXPECT_LT(rig.RowOf(L"http"), 0);
+  const int hijack = rig.RowOf(hijacked.id);
+  ASSERT_GE(hijack, 0);
+  rig.Select(hijack);
+  const auto hijackDetails = rig.Details();
+  EXPECT_NE(std::find(hijackDetails.begin(), hijackDetails.end(), L"System handler=" + Text(IDS_REPLACES_BUILT_IN_HANDLER)),
+            hijackDetails.end());
+
+  auto pressF7 = [&] {
+    SetFocus(rig.list());
+    SendMessageW(rig.list(), WM_KEYDOWN, VK_F7, 0);
+    SendMessageW(rig.list(), WM_KEYUP, VK_F7, 0);
+    Pump();
+  };
+  pressF7();
+  EXPECT_TRUE(table.ShowsSystemHandlers());
+  EXPECT_EQ(table.Caption().Text(), caption + Text(IDS_PH_HIDE_SYSTEM));
+  const int row = rig.RowOf(builtIn.id);
+  ASSERT_GE(row, 0);
+  EXPECT_GE(rig.RowOf(own.id), 0);
+  rig.Select(row);
+  const auto details = rig.Details();
+  EXPECT_NE(std::find(details.begin(), details.end(), Text(IDS_CAPTION_SYSTEM_HANDLER) + L"=" + Text(IDS_DEFAULT_YES)),
+            details.end());
+  pressF7();
+  EXPECT_FALSE(table.ShowsSystemHandlers());
+  EXPECT_LT(rig.RowOf(builtIn.id), 0);
+  EXPECT_GE(rig.RowOf(own.id), 0);
 }
