@@ -5,6 +5,8 @@
 // native calls).
 #include "discovery/AddonWorld.h"
 
+#include <algorithm>
+
 #include "core/Strings.h"
 #include "discovery/AddonKinds.h"
 #include "support/HostileRegistry.h"
@@ -147,11 +149,16 @@ void AddonWorld::AddProtocols() {
     UniqueKey key = reg_.Counted(root, location, p.name);
     if (!p.clsid.empty()) hostile::SetString(key.get(), L"CLSID", p.clsid);
     if (!p.file.empty() && (machine || p.clsid != shared)) AddClass(p.clsid, L"Protocol Class", p.file.c_str());
-    Values values{{L"originalName", p.name}, {L"displayName", p.name}, {L"list", std::wstring(p.list)},
-                  {L"classId", p.clsid}, {L"dLL", p.dll}};
-    if (p.name == L"vbscript") values.emplace_back(L"system", 0);
-    AddEntry(AddonKind::Protocol, root, location, p.name, std::move(values),
+    AddEntry(AddonKind::Protocol, root, location, p.name,
+             {{L"originalName", p.name}, {L"displayName", p.name}, {L"list", std::wstring(p.list)},
+              {L"classId", p.clsid}, {L"dLL", p.dll}},
              machine ? LoadStr(IDS_SCOPE_EVERYONE) : Scope(p.user), p.infoFile);
+    if (p.name == L"vbscript") {
+      // Not the system's: said where the listing says it, after the scope.
+      auto& values = entries_.back().record.values;
+      const auto scope = std::find_if(values.begin(), values.end(), [](const auto& v) { return v.first == L"scope"; });
+      values.insert(scope + 1, {L"system", 0});
+    }
   }
   // The system's own: a handler served from the system folder.
   const std::wstring systemServed = L"quill-system-" + Pid(), systemClass = NewClsid();

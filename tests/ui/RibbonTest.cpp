@@ -50,6 +50,8 @@ struct RibbonWorld {
   std::unique_ptr<Ribbon> owned = std::make_unique<Ribbon>();
   Ribbon& ribbon = *owned;
   RibbonWorld() {
+    // Wide enough for every group unfolded, at 144 DPI too.
+    host.SetClientSize(1600, 600);
     EXPECT_TRUE(ribbon.Create(host.Hwnd(), 100));
     ribbon.SetImageSource([this](int id, int size) { return images.Get(id, size); });
     ribbon.SetModel(Model());

@@ -271,8 +271,8 @@ TEST_F(DataFolderRecords, ChangedBackupsAreNamedBeforeARestore) {
   main.Shell().openFolder = [](const std::wstring&, HWND) {};
   DialogAnswerer answer({L"OK", L"OK"});
   main.RunCommand(Commands::kRestore);
-  ASSERT_EQ(answer.Seen().size(), 2u);
-  const std::wstring& named = answer.Seen()[0].texts;
+  ASSERT_EQ(answer.StopAndSeen().size(), 2u);
+  const std::wstring& named = answer.StopAndSeen()[0].texts;
   EXPECT_NE(named.find(CUtilities::FileNamePart(backup)), std::wstring::npos) << Narrow(named);
   EXPECT_NE(named.find(L"Backup planted.reg"), std::wstring::npos);
   EXPECT_EQ(named.find(L"Backup kept.reg"), std::wstring::npos);

@@ -125,7 +125,7 @@ TEST_F(FMainCommands, DeleteAsksFirstFromTheRowMenuTheKeyAndTheRibbonOverTheList
     SendMessageW(list_, WM_KEYDOWN, VK_DELETE, 0);
     Pump();
     ASSERT_EQ(answer.StopAndSeen().size(), 1u);
-    EXPECT_TRUE(overList(answer.Seen()[0]));
+    EXPECT_TRUE(overList(answer.StopAndSeen()[0]));
   }
 
   ASSERT_TRUE(SelectRow(list_, bar_.Name()));

@@ -209,7 +209,7 @@ TEST(FMainWindow, AtFirstSightTheBackupIsNamedAndNothingIsCut) {
     DialogAnswerer answer({L"OK"});
     ASSERT_TRUE(ribbon.HandleAccessKey(L'B'));
     Pump();
-    EXPECT_EQ(answer.Seen().size(), 1u);
+    EXPECT_EQ(answer.StopAndSeen().size(), 1u);
   }
   ribbon.SetDpiOverride(144);
   SizeClient(main, MulDiv(963, 144, 96), MulDiv(501, 144, 96));
