@@ -93,10 +93,10 @@ std::vector<std::wstring> PlainDetails(const discovery::AddonKind& kind, const s
   return rows;
 }
 
-// Deleting asks first: No leaves everything as it was; Yes removes
-// exactly the one entry, says so, and the list no longer has the row.
+// Deleting asks first (refused: everything as it was); Yes removes exactly
+// the one entry, says so, and the list no longer has the row.
 void DeleteRow(TableRig& rig, const discovery::AddonKind& kind, const KindEntries& entries, const KindEntry& entry,
-               std::int32_t view = 64) {
+               std::int32_t view = 64, bool refuseFirst = false) {
   SCOPED_TRACE(Narrow(entry.Key() + L" " + entry.name));
   int row = rig.RowOf(entry.id, view);
   // A bar is listed once per category: the entry's own row.
@@ -107,7 +107,7 @@ void DeleteRow(TableRig& rig, const discovery::AddonKind& kind, const KindEntrie
   const std::wstring shown = rig.Text(row);
   const hostile::Snapshot before = hostile::TakeSnapshot(entries.Areas());
   const int rows = rig.Rows();
-  {
+  if (refuseFirst) {
     DialogAnswerer answers({L"No"});
     rig.table().Remove();
     const auto seen = answers.StopAndSeen();
@@ -124,6 +124,7 @@ void DeleteRow(TableRig& rig, const discovery::AddonKind& kind, const KindEntrie
   rig.table().Remove();
   const auto seen = answers.StopAndSeen();
   ASSERT_EQ(seen.size(), 2u);
+  EXPECT_TRUE(Shows(seen[0], IDS_CONFIRM_DELETE, shown)) << Narrow(seen[0].texts);
   EXPECT_EQ(seen[1].title, Text(kind.deleteTitle));
   EXPECT_TRUE(Shows(seen[1], IDS_DELETED, shown)) << Narrow(seen[1].texts);
   const hostile::Snapshot expected = entry.isValue ? hostile::WithoutValue(before, entry.Key(), entry.name)
@@ -216,7 +217,8 @@ TEST_P(UiTablesKinds, ListDescribeAndDeleteExactlyTheConfirmedEntry) {
   // Kinds whose entries must be class ids may leave the odd name out.
   const bool classIds = kind.id == TableId::kToolbars || kind.id == TableId::kButtons || kind.id == TableId::kHelperObjects;
   for (const auto& [entry, view] : doomed)
-    if (entry.id != odd || !classIds || rig.RowOf(odd) >= 0) DeleteRow(rig, kind, entries, entry, view);
+    if (entry.id != odd || !classIds || rig.RowOf(odd) >= 0)
+      DeleteRow(rig, kind, entries, entry, view, &entry == &doomed.front().first);
   EXPECT_GE(rig.RowOf(twin.id), 0);
   EXPECT_EQ(hostile::TakeSnapshot(HKEY_CURRENT_USER, victim.Path()), victimBefore);
   if (bar) {
