@@ -7,7 +7,7 @@
 #include "Stats.h"
 #include "SyntheticRegistry.h"
 #include "backup/RegistryBackup.h"
-#include "discovery/AddonKinds.h"
+#include "engine/kinds/AddonKinds.h"
 #include "ozcore/CRegistry.h"
 #include "ozcore/UniqueHandle.h"
 

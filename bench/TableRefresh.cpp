@@ -6,8 +6,8 @@
 #include <objbase.h>
 
 #include "Stats.h"
-#include "discovery/AddonKinds.h"
-#include "discovery/FileResolver.h"
+#include "engine/kinds/AddonKinds.h"
+#include "engine/files/FileResolver.h"
 #include "ui/main/DetailsPane.h"
 #include "ui/main/StartInventory.h"
 #include "ui/main/TableHost.h"

@@ -3,7 +3,7 @@
 #include <memory>
 
 #include "ui/dialogs/SplashWindow.h"
-#include "discovery/FileResolver.h"
+#include "engine/files/FileResolver.h"
 #include "ui/main/MainWindow.h"
 
 namespace Startup {

@@ -5,9 +5,9 @@
 #include "core/DataFiles.h"
 #include "core/ErrorReport.h"
 #include "core/Strings.h"
-#include "discovery/AddonStateReader.h"
-#include "discovery/DiscoveryRun.h"
-#include "discovery/FileResolver.h"
+#include "engine/kinds/AddonStateReader.h"
+#include "engine/kinds/DiscoveryRun.h"
+#include "engine/files/FileResolver.h"
 #include "ozcore/CFileSystem.h"
 #include "ozcore/CUtilities.h"
 

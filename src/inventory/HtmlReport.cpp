@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "discovery/VisibleText.h"
+#include "engine/text/VisibleText.h"
 
 namespace inventory {
 

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <numeric>
 
-#include "discovery/VisibleText.h"
+#include "engine/text/VisibleText.h"
 
 namespace inventory {
 

@@ -4,7 +4,7 @@
 #include <string_view>
 #include <utility>
 
-#include "discovery/AddonRecord.h"
+#include "engine/kinds/AddonRecord.h"
 #include "inventory/InventoryRead.h"
 #include "ozcore/CUtilities.h"
 #include "ozcore/UniqueHandle.h"

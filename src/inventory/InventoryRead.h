@@ -20,7 +20,7 @@
 namespace inventory {
 
 // The record values an identity is made of. They are the names discovery
-// gives them (discovery/AddonRecord.h, checked against it where that
+// gives them (engine/kinds/AddonRecord.h, checked against it where that
 // header can be read).
 namespace record_keys {
 inline constexpr const wchar_t* kKey = L"key";

@@ -4,7 +4,7 @@
 #include <string_view>
 #include <variant>
 
-#include "discovery/VisibleText.h"
+#include "engine/text/VisibleText.h"
 
 namespace inventory {
 

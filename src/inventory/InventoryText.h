@@ -5,7 +5,7 @@
 //
 // Registry names are written by whoever installed the add-on and may be
 // hostile. CSV is for spreadsheets and eyes: its text cells show control
-// and invisible characters in the caret notation of discovery/VisibleText.h
+// and invisible characters in the caret notation of engine/text/VisibleText.h
 // and never begin with a character a spreadsheet evaluates. JSON is for
 // programs: every name comes back exactly, with every character that could
 // move a terminal's cursor or reorder text written as \uXXXX.

@@ -8,7 +8,7 @@
 
 #include "backup/AddonStateChange.h"
 #include "backup/RegistryBackup.h"
-#include "discovery/AddonStateReader.h"
+#include "engine/kinds/AddonStateReader.h"
 #include "support/HostileRegistry.h"
 #include "support/LogLines.h"
 #include "support/RegFixture.h"

@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "backup/RegistryBackup.h"
-#include "discovery/AddonKinds.h"
+#include "engine/kinds/AddonKinds.h"
 #include "ozcore/CFileSystem.h"
 #include "ozcore/CRegistry.h"
 #include "support/KindEntries.h"

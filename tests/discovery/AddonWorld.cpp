@@ -7,7 +7,7 @@
 #include <stdexcept>
 
 #include "core/Strings.h"
-#include "discovery/AddonKinds.h"
+#include "engine/kinds/AddonKinds.h"
 #include "ozcore/CUtilities.h"
 #include "ozcore/UniqueHandle.h"
 #include "support/TestSupport.h"

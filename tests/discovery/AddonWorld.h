@@ -13,7 +13,7 @@
 #include <utility>
 #include <vector>
 
-#include "discovery/AddonKinds.h"
+#include "engine/kinds/AddonKinds.h"
 #include "support/RegFixture.h"
 #include "ozcore/CParams.h"
 

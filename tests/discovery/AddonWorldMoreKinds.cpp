@@ -8,7 +8,7 @@
 #include <algorithm>
 
 #include "core/Strings.h"
-#include "discovery/AddonKinds.h"
+#include "engine/kinds/AddonKinds.h"
 #include "support/HostileRegistry.h"
 #include "support/TestSupport.h"
 

@@ -2,11 +2,11 @@
 // strings, version details, the properties window.
 #include <gtest/gtest.h>
 
-#include "discovery/AddonRecord.h"
-#include "discovery/FileResolver.h"
-#include "discovery/FileGate.h"
-#include "discovery/IndirectString.h"
-#include "discovery/FileProperties.h"
+#include "engine/kinds/AddonRecord.h"
+#include "engine/files/FileResolver.h"
+#include "engine/files/FileGate.h"
+#include "engine/files/IndirectString.h"
+#include "engine/files/FileProperties.h"
 #include "ozcore/CParams.h"
 #include "support/TestSupport.h"
 

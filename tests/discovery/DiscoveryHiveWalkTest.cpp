@@ -6,10 +6,10 @@
 
 #include "core/Strings.h"
 #include "discovery/AddonWorld.h"
-#include "discovery/DiscoveryRun.h"
-#include "discovery/FileResolver.h"
-#include "discovery/HiveWalk.h"
-#include "discovery/AccountNames.h"
+#include "engine/kinds/DiscoveryRun.h"
+#include "engine/files/FileResolver.h"
+#include "engine/kinds/HiveWalk.h"
+#include "engine/sources/AccountNames.h"
 #include "support/RegFixture.h"
 #include "support/TestSupport.h"
 

@@ -5,15 +5,15 @@
 
 #include "core/Strings.h"
 #include "discovery/AddonWorld.h"
-#include "discovery/BhoDiscovery.h"
-#include "discovery/ButtonDiscovery.h"
-#include "discovery/FileResolver.h"
-#include "discovery/UniqueNamer.h"
-#include "discovery/DiscoveryRun.h"
-#include "discovery/ExplorerBarDiscovery.h"
-#include "discovery/MenuExtDiscovery.h"
+#include "engine/kinds/BhoDiscovery.h"
+#include "engine/kinds/ButtonDiscovery.h"
+#include "engine/files/FileResolver.h"
+#include "engine/text/UniqueNamer.h"
+#include "engine/kinds/DiscoveryRun.h"
+#include "engine/kinds/ExplorerBarDiscovery.h"
+#include "engine/kinds/MenuExtDiscovery.h"
 #include "support/RegFixture.h"
-#include "discovery/ToolbarDiscovery.h"
+#include "engine/kinds/ToolbarDiscovery.h"
 #include "support/TestSupport.h"
 
 using namespace qlmtest;

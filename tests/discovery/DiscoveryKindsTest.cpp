@@ -4,8 +4,8 @@
 #include <gtest/gtest.h>
 
 #include "discovery/AddonWorld.h"
-#include "discovery/FileResolver.h"
-#include "discovery/Listings.h"
+#include "engine/files/FileResolver.h"
+#include "engine/kinds/Listings.h"
 #include "support/KindParams.h"
 #include "support/TestSupport.h"
 

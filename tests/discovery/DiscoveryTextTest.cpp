@@ -4,7 +4,7 @@
 
 #include <set>
 
-#include "discovery/UniqueNamer.h"
+#include "engine/text/UniqueNamer.h"
 
 TEST(DiscoveryText, UniqueNamesNumberRepeats) {
   UniqueNamer namer;

@@ -2,7 +2,7 @@
 // line that sums it up over the users a record applies to.
 #include <gtest/gtest.h>
 
-#include "discovery/AddonStateRules.h"
+#include "engine/state/AddonStateRules.h"
 
 using namespace discovery::state;
 

@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "discovery/AddonText.h"
-#include "discovery/IndirectStringText.h"
-#include "discovery/SidText.h"
+#include "engine/text/AddonText.h"
+#include "engine/files/IndirectStringText.h"
+#include "engine/text/SidText.h"
 
 using namespace discovery::text;
 

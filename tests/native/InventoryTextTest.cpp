@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "../qmscan/ParseBack.h"
-#include "discovery/VisibleText.h"
+#include "engine/text/VisibleText.h"
 #include "inventory/InventoryText.h"
 
 using qlmtest::EvaluableCell;

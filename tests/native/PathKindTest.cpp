@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "discovery/PathKind.h"
+#include "engine/files/PathKind.h"
 
 using discovery::PathKind;
 

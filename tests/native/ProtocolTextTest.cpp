@@ -2,7 +2,7 @@
 // value names a search provider.
 #include <gtest/gtest.h>
 
-#include "discovery/ProtocolText.h"
+#include "engine/text/ProtocolText.h"
 
 using namespace discovery::text;
 

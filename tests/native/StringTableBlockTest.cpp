@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "discovery/StringTableBlock.h"
+#include "engine/files/StringTableBlock.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 // texts; the codes are injected, as Wine's provider never gives most.
 #include <gtest/gtest.h>
 
-#include "discovery/TrustAnswer.h"
+#include "engine/files/TrustAnswer.h"
 
 using namespace discovery::trust;
 

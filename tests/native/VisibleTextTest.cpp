@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "../qmscan/ParseBack.h"
-#include "discovery/VisibleText.h"
+#include "engine/text/VisibleText.h"
 
 using discovery::text::FromVisibleText;
 using discovery::text::VisibleText;

@@ -2,7 +2,7 @@
 // block: the readers keep what is well-formed and never read outside it.
 #include <gtest/gtest.h>
 
-#include "discovery/IndirectString.h"
+#include "engine/files/IndirectString.h"
 #include "ozcore/CUtilities.h"
 #include "support/TestSupport.h"
 

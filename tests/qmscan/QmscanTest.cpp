@@ -7,10 +7,10 @@
 #include <algorithm>
 
 #include "discovery/AddonWorld.h"
-#include "discovery/AddonKinds.h"
-#include "discovery/AddonListing.h"
-#include "discovery/FileResolver.h"
-#include "discovery/VisibleText.h"
+#include "engine/kinds/AddonKinds.h"
+#include "engine/kinds/AddonListing.h"
+#include "engine/files/FileResolver.h"
+#include "engine/text/VisibleText.h"
 #include "ozcore/CUtilities.h"
 #include "ozcore/UniqueHandle.h"
 #include "qmscan/ParseBack.h"

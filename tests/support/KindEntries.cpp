@@ -1,6 +1,6 @@
 #include "support/KindEntries.h"
 
-#include "discovery/AddonKinds.h"
+#include "engine/kinds/AddonKinds.h"
 #include "support/TestSupport.h"
 
 namespace qlmtest {

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "discovery/AddonKinds.h"
+#include "engine/kinds/AddonKinds.h"
 
 namespace qlmtest {
 

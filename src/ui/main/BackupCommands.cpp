@@ -5,7 +5,7 @@
 #include "core/Messages.h"
 #include "core/Strings.h"
 #include "backup/RegistryBackup.h"
-#include "discovery/VisibleText.h"
+#include "engine/text/VisibleText.h"
 #include "ozcore/CUtilities.h"
 #include "ui/main/CommandHost.h"
 

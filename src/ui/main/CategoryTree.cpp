@@ -7,7 +7,7 @@
 
 #include "core/ProgramResources.h"
 #include "core/ErrorReport.h"
-#include "discovery/AddonKinds.h"
+#include "engine/kinds/AddonKinds.h"
 #include "core/Strings.h"
 #include "ui/tables/ITableControl.h"
 #include "ui/widgets/CaptionBar.h"

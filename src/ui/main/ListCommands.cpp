@@ -11,7 +11,7 @@
 #include "core/ProgramResources.h"
 #include "core/QlmError.h"
 #include "core/Strings.h"
-#include "discovery/VisibleText.h"
+#include "engine/text/VisibleText.h"
 #include "inventory/HtmlReport.h"
 #include "inventory/InventoryText.h"
 #include "ozcore/CFileSystem.h"

@@ -7,7 +7,7 @@
 #include "core/Messages.h"
 #include "core/QlmError.h"
 #include "core/Strings.h"
-#include "discovery/FileProperties.h"
+#include "engine/files/FileProperties.h"
 #include "ozcore/CUtilities.h"
 #include "ui/main/DesktopShell.h"
 

@@ -7,7 +7,7 @@
 #include "core/ErrorReport.h"
 #include "ozcore/CParams.h"
 #include "ui/main/DetailsPane.h"
-#include "discovery/AddonKinds.h"
+#include "engine/kinds/AddonKinds.h"
 #include "ui/tables/TableControlBase.h"
 #include "ui/tables/TableFactory.h"
 #include "ui/widgets/WidgetWindow.h"

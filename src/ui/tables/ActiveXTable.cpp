@@ -1,8 +1,8 @@
 #include "ui/tables/ActiveXTable.h"
 
 #include "core/Strings.h"
-#include "discovery/AddonRecord.h"
-#include "discovery/VisibleText.h"
+#include "engine/kinds/AddonRecord.h"
+#include "engine/text/VisibleText.h"
 
 ActiveXTable::ActiveXTable(FileResolver& files) : TableControlBase(TableId::kActiveXControls, files) {}
 

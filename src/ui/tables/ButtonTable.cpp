@@ -1,7 +1,7 @@
 #include "ui/tables/ButtonTable.h"
 
 #include "core/Strings.h"
-#include "discovery/AddonRecord.h"
+#include "engine/kinds/AddonRecord.h"
 #include "ui/tables/TableText.h"
 
 ButtonTable::ButtonTable(FileResolver& files) : TableControlBase(TableId::kButtons, files) {}

@@ -1,7 +1,7 @@
 #include "ui/tables/ExplorerBarTable.h"
 
 #include "core/Strings.h"
-#include "discovery/AddonRecord.h"
+#include "engine/kinds/AddonRecord.h"
 #include "ozcore/CUtilities.h"
 
 ExplorerBarTable::ExplorerBarTable(FileResolver& files) : TableControlBase(TableId::kExplorerBars, files) {}

@@ -1,7 +1,7 @@
 #include "ui/tables/HelperObjectTable.h"
 
 #include "core/Strings.h"
-#include "discovery/AddonRecord.h"
+#include "engine/kinds/AddonRecord.h"
 
 HelperObjectTable::HelperObjectTable(FileResolver& files) : TableControlBase(TableId::kHelperObjects, files) {}
 

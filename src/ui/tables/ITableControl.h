@@ -9,7 +9,7 @@
 #include <string>
 
 #include "core/DataFolder.h"
-#include "discovery/AddonKinds.h"
+#include "engine/kinds/AddonKinds.h"
 
 class CParams;
 class PopupMenu;

@@ -1,7 +1,7 @@
 #include "ui/tables/MenuExtensionTable.h"
 
 #include "core/Strings.h"
-#include "discovery/AddonRecord.h"
+#include "engine/kinds/AddonRecord.h"
 
 MenuExtensionTable::MenuExtensionTable(FileResolver& files) : TableControlBase(TableId::kMenuExtensions, files) {}
 

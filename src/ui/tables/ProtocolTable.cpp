@@ -1,8 +1,8 @@
 #include "ui/tables/ProtocolTable.h"
 
 #include "core/Strings.h"
-#include "discovery/AddonRecord.h"
-#include "discovery/Listings.h"
+#include "engine/kinds/AddonRecord.h"
+#include "engine/kinds/Listings.h"
 
 namespace {
 bool IsFilter(const CResultNode& record) { return record.params.Text(discovery::keys::kProtocolList) == L"Filter"; }

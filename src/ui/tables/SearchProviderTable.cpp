@@ -1,9 +1,9 @@
 #include "ui/tables/SearchProviderTable.h"
 
 #include "core/Strings.h"
-#include "discovery/AddonRecord.h"
-#include "discovery/ProtocolText.h"
-#include "discovery/VisibleText.h"
+#include "engine/kinds/AddonRecord.h"
+#include "engine/text/ProtocolText.h"
+#include "engine/text/VisibleText.h"
 #include "ozcore/CRegistry.h"
 #include "ozcore/CUtilities.h"
 

@@ -1,7 +1,7 @@
 #include "ui/tables/SharedColumns.h"
 
 #include "core/Strings.h"
-#include "discovery/AddonRecord.h"
+#include "engine/kinds/AddonRecord.h"
 #include "ozcore/CParams.h"
 #include "ozcore/CRegistry.h"
 

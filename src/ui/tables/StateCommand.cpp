@@ -1,14 +1,14 @@
 #include "ui/tables/StateCommand.h"
 
 #include "StringIds.h"
-#include "discovery/AccountNames.h"
+#include "engine/sources/AccountNames.h"
 #include "core/Messages.h"
 #include "core/Strings.h"
-#include "discovery/AddonRecord.h"
-#include "discovery/AddonStateReader.h"
-#include "discovery/DiscoveryRun.h"
-#include "discovery/FileResolver.h"
-#include "discovery/VisibleText.h"
+#include "engine/kinds/AddonRecord.h"
+#include "engine/kinds/AddonStateReader.h"
+#include "engine/kinds/DiscoveryRun.h"
+#include "engine/files/FileResolver.h"
+#include "engine/text/VisibleText.h"
 #include "ozcore/CUtilities.h"
 
 namespace tables {

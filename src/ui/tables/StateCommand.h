@@ -6,7 +6,7 @@
 
 #include "backup/AddonStateChange.h"
 #include "core/DataFolder.h"
-#include "discovery/AddonKinds.h"
+#include "engine/kinds/AddonKinds.h"
 #include "ozcore/CParams.h"
 
 namespace tables {

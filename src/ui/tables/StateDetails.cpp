@@ -2,9 +2,9 @@
 
 #include "StringIds.h"
 #include "core/Strings.h"
-#include "discovery/AddonRecord.h"
-#include "discovery/AddonStateReader.h"
-#include "discovery/VisibleText.h"
+#include "engine/kinds/AddonRecord.h"
+#include "engine/kinds/AddonStateReader.h"
+#include "engine/text/VisibleText.h"
 
 namespace tables {
 

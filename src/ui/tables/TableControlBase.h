@@ -16,7 +16,7 @@
 #include <string>
 #include <vector>
 
-#include "discovery/AddonKinds.h"
+#include "engine/kinds/AddonKinds.h"
 #include "ozcore/CParams.h"
 #include "ui/tables/AddonList.h"
 #include "ui/tables/ITableControl.h"

@@ -4,7 +4,7 @@
 #include <cmath>
 #include <cwctype>
 
-#include "discovery/AddonText.h"
+#include "engine/text/AddonText.h"
 #include "ozcore/CUtilities.h"
 
 namespace tables {

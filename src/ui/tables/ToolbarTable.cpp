@@ -1,7 +1,7 @@
 #include "ui/tables/ToolbarTable.h"
 
 #include "core/Strings.h"
-#include "discovery/AddonRecord.h"
+#include "engine/kinds/AddonRecord.h"
 #include "ozcore/CRegistry.h"
 #include "ui/tables/TableText.h"
 

@@ -1,7 +1,7 @@
 #include "ui/tables/UrlSearchHookTable.h"
 
 #include "core/Strings.h"
-#include "discovery/AddonRecord.h"
+#include "engine/kinds/AddonRecord.h"
 #include "ozcore/CRegistry.h"
 
 UrlSearchHookTable::UrlSearchHookTable(FileResolver& files) : TableControlBase(TableId::kUrlSearchHooks, files) {}

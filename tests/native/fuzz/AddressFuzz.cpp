@@ -9,7 +9,7 @@
 #include <string>
 
 #include "FuzzInput.h"
-#include "discovery/AddonText.h"
+#include "engine/text/AddonText.h"
 
 namespace {
 

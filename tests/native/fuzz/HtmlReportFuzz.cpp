@@ -9,7 +9,7 @@
 
 #include "../../qmscan/ParseBack.h"
 #include "FuzzInput.h"
-#include "discovery/VisibleText.h"
+#include "engine/text/VisibleText.h"
 #include "inventory/HtmlReport.h"
 
 namespace {

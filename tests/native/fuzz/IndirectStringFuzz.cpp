@@ -7,7 +7,7 @@
 #include <string>
 
 #include "FuzzInput.h"
-#include "discovery/IndirectStringText.h"
+#include "engine/files/IndirectStringText.h"
 
 namespace {
 

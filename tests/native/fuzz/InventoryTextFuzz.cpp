@@ -10,7 +10,7 @@
 
 #include "../../qmscan/ParseBack.h"
 #include "FuzzInput.h"
-#include "discovery/VisibleText.h"
+#include "engine/text/VisibleText.h"
 #include "inventory/InventoryText.h"
 
 namespace {

@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "discovery/PathKind.h"
+#include "engine/files/PathKind.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   // Two bytes a UTF-16 unit, as the registry stores text; a short-lived

@@ -7,7 +7,7 @@
 #include <string>
 
 #include "FuzzInput.h"
-#include "discovery/SidText.h"
+#include "engine/text/SidText.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <cstdlib>
 
-#include "discovery/StringTableBlock.h"
+#include "engine/files/StringTableBlock.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   std::size_t total = 0;

@@ -8,7 +8,7 @@
 
 #include "../../qmscan/ParseBack.h"
 #include "FuzzInput.h"
-#include "discovery/VisibleText.h"
+#include "engine/text/VisibleText.h"
 
 using qlmfuzz::Check;
 using qlmfuzz::Utf16Units;

@@ -18,7 +18,7 @@
 #include "backup/RegistryBackup.h"
 #include "core/DataFiles.h"
 #include "core/WrittenRecord.h"
-#include "discovery/AddonStateReader.h"
+#include "engine/kinds/AddonStateReader.h"
 #include "inventory/InventoryFiles.h"
 #include "inventory/InventoryText.h"
 #include "ozcore/CFileSystem.h"

@@ -9,7 +9,7 @@
 #include "backup/RegistryBackup.h"
 #include "core/QlmError.h"
 #include "core/Strings.h"
-#include "discovery/AddonStateReader.h"
+#include "engine/kinds/AddonStateReader.h"
 #include "support/RegFixture.h"
 #include "ui/tables/TableControlBase.h"
 #include "ozcore/CUtilities.h"

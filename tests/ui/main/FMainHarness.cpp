@@ -9,7 +9,7 @@
 
 #include "support/LogLines.h"
 #include "support/WindowProbe.h"
-#include "discovery/FileResolver.h"
+#include "engine/files/FileResolver.h"
 #include "ui/main/MainWindow.h"
 #include "ui/main/TableHost.h"
 #include "ui/tables/ITableControl.h"

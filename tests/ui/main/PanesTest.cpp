@@ -5,7 +5,7 @@
 #include <objbase.h>
 
 #include "core/Strings.h"
-#include "discovery/FileResolver.h"
+#include "engine/files/FileResolver.h"
 #include "support/KindEntries.h"
 #include "support/KindParams.h"
 #include "support/WindowProbe.h"

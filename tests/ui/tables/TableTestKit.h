@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "discovery/FileResolver.h"
+#include "engine/files/FileResolver.h"
 #include "support/TestSupport.h"
 #include "support/WindowProbe.h"
 

@@ -11,7 +11,7 @@
 
 #include "TableTestKit.h"
 #include "core/Strings.h"
-#include "discovery/AddonKinds.h"
+#include "engine/kinds/AddonKinds.h"
 #include "ozcore/CParams.h"
 #include "support/KindEntries.h"
 #include "support/KindParams.h"
