@@ -9,13 +9,8 @@
 
 #include "ozcore/CStringDictionary.h"
 #include "ozcore/OzCoreExport.h"
+#include "ozcore/RegView.h"
 
-// Which registry view a CRegistry reads and writes on 64-bit Windows.
-enum class RegView {
-  Default,  // the view of the calling process
-  Native,   // the 64-bit view (KEY_WOW64_64KEY)
-  Wow32,    // the 32-bit view (KEY_WOW64_32KEY)
-};
 
 // A part of a key tree that an export left out, and why. Names are exact
 // (counted): show them through an escape before they reach a log line.
