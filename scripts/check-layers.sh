@@ -2,7 +2,7 @@
 # Fails when a source file uses a layer above its own. The layers, lowest
 # first; a folder may use its own files and those of any layer before it:
 #   ozcore <- core <- engine/text <- engine/sources <- engine/files
-#          <- engine/state <- engine/kinds <- backup <- inventory
+#          <- engine/state <- engine/kinds <- engine/live <- backup <- inventory
 #          <- ui/widgets <- ui/tables <- ui/dialogs <- ui/main <- app
 # qmscan uses ozcore, core, the engine, backup and inventory only;
 # components use ozcore only, and app may use the components' interfaces,
@@ -12,7 +12,7 @@
 # CMake target of a layer links.
 set -euo pipefail
 src="$(cd "$(dirname "$0")/../src" && pwd)"
-order=(ozcore core engine/text engine/sources engine/files engine/state engine/kinds backup inventory
+order=(ozcore core engine/text engine/sources engine/files engine/state engine/kinds engine/live backup inventory
        ui/widgets ui/tables ui/dialogs ui/main app)
 folders="ozcore core engine backup inventory ui app components qmscan"
 
@@ -68,7 +68,7 @@ done < <(find "$src" -name '*.h' -o -name '*.cpp' -o -name '*.c' | sort)
 # counts as its top layer).
 cmake_layer() {
   case "$1" in
-    engine) echo engine/kinds ;;
+    engine) echo engine/live ;;
     *) layer_of "$1/x" ;;
   esac
 }

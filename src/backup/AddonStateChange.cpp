@@ -7,6 +7,7 @@
 #include "core/Strings.h"
 #include "engine/kinds/AddonStateReader.h"
 #include "engine/kinds/DiscoveryRun.h"
+#include "engine/live/LiveMachine.h"
 #include "engine/files/FileResolver.h"
 #include "ozcore/CFileSystem.h"
 #include "ozcore/CUtilities.h"
@@ -116,7 +117,8 @@ Result ChangeState(const core::DataFolder& data, const std::wstring& id, RegView
       if (!IsPlainUserKey(user)) return;
 
     FileResolver files(true);
-    discovery::DiscoveryRun run(files);
+    engine::LiveMachine machine(files);
+    discovery::DiscoveryRun run(machine.Sources());
     discovery::AddonStateReader reader(run);
     const discovery::AddonStateFacts facts = reader.Read(id, view, userKeys);
     std::vector<std::wstring> targets;

@@ -1,55 +1,40 @@
 // ActiveX controls installed from the web: the "Distribution Units" of the
 // machine's and each user's code store, one subkey per control's class.
-#include "core/ErrorReport.h"
 #include "core/Strings.h"
-#include "engine/kinds/AddonRecord.h"
-#include "engine/text/AddonText.h"
-#include "engine/kinds/DiscoveryRun.h"
 #include "engine/kinds/HiveWalk.h"
-#include "engine/kinds/Listings.h"
+#include "engine/kinds/ListingRoutines.h"
+#include "engine/text/AddonText.h"
 
 namespace discovery {
 
-namespace {
-
-void FillActiveXControls(DiscoveryRun& run, CResultNodes& list, HKEY root, const std::wstring& path,
-                         const std::wstring& scope, const CStringDictionary& names, const LocationViews& views) {
-  Guarded(L"ucActiveX.FillActiveXControls", kLevelDiscovery, [&] {
-    CRegistry& registry = run.Registry(views.entries);
-    for (const auto& clsid : names.Keys()) {
+Entries ListActiveXControls(engine::MachineSources& machine) {
+  const AddonKind& kind = Kind(TableId::kActiveXControls);
+  return ListFromHives(kind, machine, [&](DiscoveryRun& run, Entries& list, const Location& at) {
+    engine::RegistryView& registry = run.Registry(at.views.entries);
+    for (const auto& clsid : at.names) {
       if (!text::HasClsidLength(clsid)) continue;
-      const std::wstring entry = path + L"\\" + clsid;
+      const std::wstring key = at.path + L"\\" + clsid;
       std::wstring unitName, codeBase;
-      ReadListedString(registry, root, entry, L"", unitName);
+      run.ReadListedString(registry, at.root, key, L"", unitName);
       // Where the control came from: shown, never opened.
-      ReadListedString(registry, root, entry + L"\\DownloadInformation", L"CODEBASE", codeBase);
+      run.ReadListedString(registry, at.root, key + L"\\DownloadInformation", L"CODEBASE", codeBase);
 
-      const RegView view = views.classes.empty() ? views.entries : run.ClassView(clsid, views.classes);
+      const RegView view = at.views.classes.empty() ? at.views.entries : run.ClassView(clsid, at.views.classes);
       const DiscoveryRun::ClassFacts found = run.ReadClass(clsid, view);
       std::wstring name = found.name;
       if (name.empty()) name = unitName;
-      if (name.empty()) name = DiscoveryRun::FileNameOf(found.file);
-      const std::wstring display = name.empty() ? LoadStr(IDS_NONAME) : name;
+      if (name.empty()) name = run.FileNameOf(found.file);
 
-      CResultNode& node = list.Add();
-      node.ID = clsid;
-      node.params.Add(keys::kOriginalName, name);
-      node.params.Add(keys::kDisplayName, display);
-      node.params.Add(keys::kDll, found.file.resolved);
-      node.params.Add(keys::kCodeBase, codeBase);
-      node.params.Add(keys::kKey, RootNumber(root));
-      node.params.Add(keys::kHive, path);
-      node.params.Add(keys::kScope, scope);
-      run.AddFileInfo(node, found.file);
-      node.params.Add(keys::kView, ViewNumber(view));
+      engine::AddonEntry& entry = AddEntry(list, kind, clsid, at);
+      entry.originalName = name;
+      entry.displayName = name.empty() ? LoadStr(IDS_NONAME) : name;
+      entry.rawFile = found.file.raw;
+      entry.file = found.file.resolved;
+      entry.codeBase = codeBase;
+      run.AddFileInfo(entry, found.file);
+      entry.view = view;
     }
   });
-}
-
-}  // namespace
-
-std::optional<CResultNodes> EnumActiveXControls(FileResolver& files) {
-  return ListFromHives(Kind(TableId::kActiveXControls), L"EnumActiveXControls", files, &FillActiveXControls);
 }
 
 }  // namespace discovery

@@ -9,9 +9,7 @@
 #include <optional>
 #include <vector>
 
-#include "ozcore/CParams.h"
-
-class FileResolver;
+#include "engine/kinds/AddonEntry.h"
 
 // Table identifiers: how the tree, the host and the tables name a kind.
 namespace TableId {
@@ -28,7 +26,7 @@ constexpr std::int32_t kSearchProviders = 11;
 
 namespace discovery {
 
-using ListingRoutine = std::optional<CResultNodes> (*)(FileResolver& files);
+using ListingRoutine = std::vector<engine::AddonEntry> (*)(engine::MachineSources& machine);
 
 struct AddonKind {
   std::int32_t id;                // TableId

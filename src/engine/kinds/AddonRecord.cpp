@@ -1,64 +1,111 @@
 #include "engine/kinds/AddonRecord.h"
 
-#include "core/ErrorReport.h"
-#include "ozcore/CUtilities.h"
+#include "engine/kinds/AddonKinds.h"
+#include "core/Strings.h"
 
 namespace discovery {
-
-std::int32_t RootNumber(HKEY root) {
-  return static_cast<std::int32_t>(static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(root)));
-}
-
-HKEY RootFromNumber(std::int32_t number) {
-  // Predefined handles are sign-extended 32-bit values.
-  return reinterpret_cast<HKEY>(static_cast<std::intptr_t>(number));
-}
-
-std::vector<RegView> RegistryViews() {
-  if (CRegistry::HasWow32View()) return {RegView::Native, RegView::Wow32};
-  return {RegView::Default};
-}
 
 std::int32_t ViewNumber(RegView view) {
-  switch (view) {
-    case RegView::Native:
-      return 64;
-    case RegView::Wow32:
-      return 32;
-    case RegView::Default:
+  return view == RegView::Wow32 ? 32 : 64;
+}
+
+namespace {
+
+void AddPlace(CParams& params, const engine::AddonEntry& entry) {
+  if (entry.tree) {
+    params.Add(keys::kKey, *entry.tree == engine::Tree::Users ? kUsersRootNumber : kMachineRootNumber);
+    params.Add(keys::kHive, entry.keyPath);
+  }
+}
+
+void AddFileDetails(CParams& params, const engine::AddonEntry& entry, const std::wstring& deviceNote,
+                    const std::wstring& networkNote) {
+  if (!entry.fileRead) return;
+  if (entry.manufacturer) params.Add(keys::kManufacturer, *entry.manufacturer);
+  params.Add(keys::kVersion, entry.version);
+  if (entry.fileNote == engine::FileNote::NetworkPath) params.Add(keys::kFileNote, networkNote);
+  if (entry.fileNote == engine::FileNote::DevicePath) params.Add(keys::kFileNote, deviceNote);
+}
+
+// The values before the file details, in the kind's order.
+void AddNamesAndPlace(CParams& p, const engine::AddonEntry& e) {
+  switch (e.kind) {
+    case TableId::kButtons:
+      p.Add(keys::kButtonText, e.buttonText);
+      p.Add(keys::kMenuText, e.menuText);
+      p.Add(keys::kDisplayName, e.displayName);
+      p.Add(keys::kOriginalName, e.originalName);
+      p.Add(keys::kDll, e.file);
+      break;
+    case TableId::kMenuExtensions:
+      p.Add(keys::kMenuName, e.ownName);
+      p.Add(keys::kOriginalName, e.originalName);
+      p.Add(keys::kDisplayName, e.displayName);
+      p.Add(keys::kDll, e.file);
+      break;
+    case TableId::kExplorerBars:
+      p.Add(keys::kName, e.ownName);
+      p.Add(keys::kOriginalName, e.originalName);
+      p.Add(keys::kDisplayName, e.displayName);
+      p.Add(keys::kDll, e.file);
+      p.Add(keys::kCatId, e.category);
+      break;
+    case TableId::kHelperObjects:
+      p.Add(keys::kOriginalName, e.originalName);
+      p.Add(keys::kDisplayName, e.displayName);
+      p.Add(keys::kName, e.ownName);
+      p.Add(keys::kDll, e.file);
+      break;
+    case TableId::kActiveXControls:
+      p.Add(keys::kOriginalName, e.originalName);
+      p.Add(keys::kDisplayName, e.displayName);
+      p.Add(keys::kDll, e.file);
+      p.Add(keys::kCodeBase, e.codeBase);
+      break;
+    case TableId::kProtocols:
+      p.Add(keys::kOriginalName, e.originalName);
+      p.Add(keys::kDisplayName, e.displayName);
+      p.Add(keys::kProtocolList, e.protocolList);
+      p.Add(keys::kClassId, e.classId);
+      p.Add(keys::kDll, e.file);
+      break;
+    case TableId::kSearchProviders:
+      p.Add(keys::kOriginalName, e.originalName);
+      p.Add(keys::kDisplayName, e.displayName);
+      p.Add(keys::kUrl, e.url);
+      p.Add(keys::kIsDefault, e.isDefault.value_or(false) ? 1 : 0);
+      p.Add(keys::kDll, e.file);
+      break;
+    default:  // toolbars, URL search hooks
+      p.Add(keys::kOriginalName, e.originalName);
+      p.Add(keys::kDisplayName, e.displayName);
+      p.Add(keys::kDll, e.file);
       break;
   }
-  return static_cast<std::int32_t>(sizeof(void*) * 8);
+  AddPlace(p, e);
+  p.Add(keys::kScope, e.scope);
+  if (e.system) p.Add(keys::kSystem, *e.system ? 1 : 0);
 }
 
-RegView ViewOfRecord(const CResultNode& node) {
-  const CParam* view = node.params.Find(keys::kView);
-  if (!view || !CRegistry::HasWow32View()) return RegView::Default;
-  switch (view->Number()) {
-    case 64:
-      return RegView::Native;
-    case 32:
-      return RegView::Wow32;
-    default:
-      return RegView::Default;
-  }
+}  // namespace
+
+CResultNode ToRecord(const engine::AddonEntry& entry) {
+  static const std::wstring deviceNote = LoadStr(IDS_DEVICE_PATH_NOT_OPENED);
+  static const std::wstring networkNote = LoadStr(IDS_NETWORK_PATH_NOT_OPENED);
+  CResultNode node;
+  node.ID = entry.id;
+  AddNamesAndPlace(node.params, entry);
+  AddFileDetails(node.params, entry, deviceNote, networkNote);
+  node.params.Add(keys::kView, ViewNumber(entry.view));
+  if (entry.state) node.params.Add(keys::kState, *entry.state);
+  if (entry.signature) node.params.Add(keys::kSignature, *entry.signature);
+  return node;
 }
 
-void AddVersionDetails(CResultNode& node, const CStringDictionary& versionStrings) {
-  std::wstring company;
-  if (versionStrings.TryGet(L"CompanyName", company)) node.params.Add(keys::kManufacturer, company);
-  std::wstring version;
-  if (!versionStrings.TryGet(L"ProductVersion", version)) versionStrings.TryGet(L"FileVersion", version);
-  node.params.Add(keys::kVersion, version);
-}
-
-}  // namespace discovery
-
-namespace discovery {
-
-void AddFileInfoToResultNode(CResultNode& node, const std::wstring& file) {
-  Guarded(L"MQLM.AddFileInfoToResultNode", kLevelError,
-          [&] { discovery::AddVersionDetails(node, CUtilities::GetVersionStrings(file)); });
+CResultNodes ToRecords(const std::vector<engine::AddonEntry>& entries) {
+  CResultNodes records;
+  for (const auto& entry : entries) records.Add() = ToRecord(entry);
+  return records;
 }
 
 }  // namespace discovery

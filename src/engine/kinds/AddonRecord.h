@@ -1,18 +1,13 @@
 #pragma once
-// The add-on record: a CResultNode whose ID is the entry's registry name and
-// whose params hold the named values below, one value each. The tables show
-// records by these values and delete an entry by "key" (the root, as the
-// predefined handle value) and "hive" (the key path holding the entry).
-#include <windows.h>
-
+// The add-on record as the window, qmscan and the saved inventories have
+// always had it: a CResultNode whose ID is the entry's registry name and
+// whose params hold the named values below, one value each, in each kind's
+// order. Entries become records here and nowhere else. Platform-free.
 #include <cstdint>
 #include <string>
 
+#include "engine/kinds/AddonEntry.h"
 #include "ozcore/CParams.h"
-#include "ozcore/CRegistry.h"
-#include "ozcore/CStringDictionary.h"
-
-#include <vector>
 
 namespace discovery::keys {
 inline constexpr const wchar_t* kDisplayName = L"displayName";
@@ -53,31 +48,18 @@ inline constexpr const wchar_t* kSignature = L"signature";
 
 namespace discovery {
 
-// A registry root as it travels in a record's "key": the 32-bit value of the
-// predefined handle (HKEY_LOCAL_MACHINE is 0x80000002).
-std::int32_t RootNumber(HKEY root);
-HKEY RootFromNumber(std::int32_t number);
+// A record's "key": the 32-bit value of the predefined handle of the root
+// holding the entry, as saved inventories have it.
+constexpr std::int32_t kMachineRootNumber = static_cast<std::int32_t>(0x80000002u);
+constexpr std::int32_t kUsersRootNumber = static_cast<std::int32_t>(0x80000003u);
 
-// The registry views discovery reads, in listing order: the 64-bit view,
-// then the 32-bit one, on 64-bit Windows; the one view elsewhere.
-std::vector<RegView> RegistryViews();
-// A view as a record's "view" (64 or 32), and back. A record without a
-// view, or a view this system does not have, gives the default view.
+// A view as a record's "view" (64 or 32); the default view is the
+// program's own (64).
 std::int32_t ViewNumber(RegView view);
-RegView ViewOfRecord(const CResultNode& node);
 
-// Adds "manufacturer" (CompanyName, when the file has one) and "version"
-// (ProductVersion, else FileVersion, else empty) from a file's version
-// strings.
-void AddVersionDetails(CResultNode& node, const CStringDictionary& versionStrings);
-
-}  // namespace discovery
-
-namespace discovery {
-
-// Reads the version resource of file and adds "manufacturer" and "version"
-// to the record. A failure is logged ("MQLM.AddFileInfoToResultNode") and
-// the record keeps what it has.
-void AddFileInfoToResultNode(CResultNode& node, const std::wstring& file);
+// The record of an entry: today's names in each kind's order, "state" and
+// "signature" last when the entry has them.
+CResultNode ToRecord(const engine::AddonEntry& entry);
+CResultNodes ToRecords(const std::vector<engine::AddonEntry>& entries);
 
 }  // namespace discovery

@@ -3,8 +3,8 @@
 #include "StringIds.h"
 #include "core/Strings.h"
 #include "engine/kinds/AddonRecord.h"
-#include "engine/text/AddonText.h"
 #include "engine/kinds/DiscoveryRun.h"
+#include "engine/text/AddonText.h"
 
 namespace discovery {
 
@@ -17,27 +17,19 @@ constexpr const wchar_t* kMain = L"Software\\Microsoft\\Internet Explorer\\Main"
 constexpr const wchar_t* kMainPolicy = L"Software\\Policies\\Microsoft\\Internet Explorer\\Main";
 
 // A value as text: a string as stored, a number in decimal.
-std::optional<std::wstring> ReadAsText(CRegistry& registry, HKEY root, const std::wstring& path,
+std::optional<std::wstring> ReadAsText(engine::RegistryView& registry, Root root, const std::wstring& path,
                                        const std::wstring& name) {
   std::wstring text;
   if (registry.ReadString(root, path, name, text)) return text;
-  std::uint32_t number = 0;
-  if (registry.ReadDWORD(root, path, name, number)) return std::to_wstring(number);
-  return std::nullopt;
-}
-
-std::optional<std::uint32_t> ReadNumber(CRegistry& registry, HKEY root, const std::wstring& path,
-                                        const std::wstring& name) {
-  std::uint32_t number = 0;
-  if (registry.ReadDWORD(root, path, name, number)) return number;
+  if (const auto number = registry.ReadDword(root, path, name)) return std::to_wstring(*number);
   return std::nullopt;
 }
 
 bool IsOne(const std::optional<std::wstring>& text) { return text && *text == L"1"; }
 
-std::unordered_set<std::wstring> UpperNames(const CStringDictionary& names) {
+std::unordered_set<std::wstring> UpperNames(const std::vector<std::wstring>& names) {
   std::unordered_set<std::wstring> upper;
-  for (const auto& name : names.Keys()) upper.insert(text::AsciiUpper(name));
+  for (const auto& name : names) upper.insert(text::AsciiUpper(name));
   return upper;
 }
 
@@ -53,8 +45,7 @@ AddonStateReader::AddonStateReader(DiscoveryRun& run) : run_(run) {}
 const std::vector<std::wstring>& AddonStateReader::LoadedUsers() {
   if (usersRead_) return loadedUsers_;
   usersRead_ = true;
-  const CStringDictionary keys = run_.Registry().EnumSubKeys(HKEY_USERS, L"");
-  for (const auto& key : keys.Keys()) {
+  for (const auto& key : run_.Registry().SubKeys(Root::Users, L"")) {
     if (text::ClassifyUserKey(key) != text::UserKeyKind::Sid || IsServiceAccount(key)) continue;
     // A name that would reach another key is no user's.
     if (key.find(L'\\') != std::wstring::npos || key.find(L'\0') != std::wstring::npos) continue;
@@ -65,7 +56,7 @@ const std::vector<std::wstring>& AddonStateReader::LoadedUsers() {
 
 std::wstring AddonStateReader::OwnUserOf(const CResultNode& record) {
   const CParam* root = record.params.Find(keys::kKey);
-  if (!root || RootFromNumber(root->Number()) != HKEY_USERS) return {};
+  if (!root || root->Number() != kUsersRootNumber) return {};
   const std::wstring hive = record.params.Text(keys::kHive);
   const std::size_t slash = hive.find(L'\\');
   if (slash == 0 || slash == std::wstring::npos) return {};
@@ -74,7 +65,7 @@ std::wstring AddonStateReader::OwnUserOf(const CResultNode& record) {
 
 std::vector<std::wstring> AddonStateReader::UsersOf(const CResultNode& record) {
   const CParam* root = record.params.Find(keys::kKey);
-  if (root && RootFromNumber(root->Number()) == HKEY_USERS) {
+  if (root && root->Number() == kUsersRootNumber) {
     const std::wstring own = OwnUserOf(record);
     if (own.empty()) return {};
     return {own};
@@ -85,26 +76,26 @@ std::vector<std::wstring> AddonStateReader::UsersOf(const CResultNode& record) {
 const AddonStateReader::UserPolicies& AddonStateReader::PoliciesOfUser(const std::wstring& userKey) {
   auto it = userPolicies_.find(userKey);
   if (it != userPolicies_.end()) return it->second;
-  CRegistry& registry = run_.Registry();
+  engine::RegistryView& registry = run_.Registry();
   UserPolicies policies;
   const std::wstring prefix = userKey + L"\\";
   policies.allTurnedOff =
-      state::SwitchTurnsAllOff(ReadAsText(registry, HKEY_USERS, prefix + kMainPolicy, L"Enable Browser Extensions")) ||
-      state::SwitchTurnsAllOff(ReadAsText(registry, HKEY_USERS, prefix + kMain, L"Enable Browser Extensions"));
-  policies.noManagement = IsOne(ReadAsText(registry, HKEY_USERS, prefix + kRestrictions, L"NoExtensionManagement"));
-  policies.settingsIds = UpperNames(registry.EnumSubKeys(HKEY_USERS, prefix + kSettingsParent));
-  policies.policyIds = UpperNames(registry.EnumValueNames(HKEY_USERS, prefix + kPolicyList));
+      state::SwitchTurnsAllOff(ReadAsText(registry, Root::Users, prefix + kMainPolicy, L"Enable Browser Extensions")) ||
+      state::SwitchTurnsAllOff(ReadAsText(registry, Root::Users, prefix + kMain, L"Enable Browser Extensions"));
+  policies.noManagement = IsOne(ReadAsText(registry, Root::Users, prefix + kRestrictions, L"NoExtensionManagement"));
+  policies.settingsIds = UpperNames(registry.SubKeys(Root::Users, prefix + kSettingsParent));
+  policies.policyIds = UpperNames(registry.ValueNames(Root::Users, prefix + kPolicyList));
   return userPolicies_.emplace(userKey, policies).first->second;
 }
 
 const AddonStateReader::MachinePolicies& AddonStateReader::PoliciesOfMachine(RegView view) {
   auto it = machinePolicies_.find(view);
   if (it != machinePolicies_.end()) return it->second;
-  CRegistry& registry = run_.Registry(view);
+  engine::RegistryView& registry = run_.Registry(view);
   MachinePolicies policies;
-  policies.restrictToList = IsOne(ReadAsText(registry, HKEY_LOCAL_MACHINE, kPolicyExt, L"RestrictToList"));
-  policies.noManagement = IsOne(ReadAsText(registry, HKEY_LOCAL_MACHINE, kRestrictions, L"NoExtensionManagement"));
-  policies.policyIds = UpperNames(registry.EnumValueNames(HKEY_LOCAL_MACHINE, kPolicyList));
+  policies.restrictToList = IsOne(ReadAsText(registry, Root::Machine, kPolicyExt, L"RestrictToList"));
+  policies.noManagement = IsOne(ReadAsText(registry, Root::Machine, kRestrictions, L"NoExtensionManagement"));
+  policies.policyIds = UpperNames(registry.ValueNames(Root::Machine, kPolicyList));
   return machinePolicies_.emplace(view, policies).first->second;
 }
 
@@ -116,8 +107,8 @@ AddonStateFacts AddonStateReader::Read(const std::wstring& id, RegView view,
   facts.machine.restrictToList = machine.restrictToList;
   facts.machine.noManagement = machine.noManagement;
   if (machine.policyIds.count(upperId))
-    facts.machine.policy = ReadAsText(run_.Registry(view), HKEY_LOCAL_MACHINE, kPolicyList, id);
-  CRegistry& registry = run_.Registry();
+    facts.machine.policy = ReadAsText(run_.Registry(view), Root::Machine, kPolicyList, id);
+  engine::RegistryView& registry = run_.Registry();
   for (const auto& userKey : userKeys) {
     state::UserFacts user;
     user.hiveKey = userKey;
@@ -129,10 +120,10 @@ AddonStateFacts AddonStateReader::Read(const std::wstring& id, RegView view,
       const std::wstring settings = prefix + AddonSettingsPath(id);
       std::optional<std::wstring> version;
       std::wstring versionText;
-      if (registry.ReadString(HKEY_USERS, settings, L"Version", versionText)) version = versionText;
-      user.markedOff = state::SettingsMarkOff(ReadNumber(registry, HKEY_USERS, settings, L"Flags"), version);
+      if (registry.ReadString(Root::Users, settings, L"Version", versionText)) version = versionText;
+      user.markedOff = state::SettingsMarkOff(registry.ReadDword(Root::Users, settings, L"Flags"), version);
     }
-    if (policies.policyIds.count(upperId)) user.policy = ReadAsText(registry, HKEY_USERS, prefix + kPolicyList, id);
+    if (policies.policyIds.count(upperId)) user.policy = ReadAsText(registry, Root::Users, prefix + kPolicyList, id);
     user.allTurnedOff = policies.allTurnedOff;
     user.noManagement = policies.noManagement;
     facts.states.push_back(state::Decide(facts.machine, user));
@@ -141,10 +132,33 @@ AddonStateFacts AddonStateReader::Read(const std::wstring& id, RegView view,
   return facts;
 }
 
+std::vector<std::wstring> AddonStateReader::UsersOf(const engine::AddonEntry& entry) {
+  if (entry.tree == engine::Tree::Users) {
+    if (entry.ownerSid.empty()) return {};
+    return {entry.ownerSid};
+  }
+  return LoadedUsers();
+}
+
+std::wstring AddonStateReader::StateText(const AddonKind& kind, const engine::AddonEntry& entry) {
+  static const std::wstring notApplicable = LoadStr(IDS_STATE_NOT_APPLICABLE);
+  if (!kind.stateById || !state::IsBraceGuid(entry.id)) return notApplicable;
+  const AddonStateFacts facts = Read(entry.id, entry.view, UsersOf(entry));
+  return state::SummaryText(facts.machine, facts.users, facts.states, StateTextsFromTable());
+}
+
+RegView AddonStateReader::ViewOfNumber(std::int32_t number) const {
+  for (const RegView view : run_.Views())
+    if (ViewNumber(view) == number) return view;
+  return run_.Views().front();
+}
+
 std::wstring AddonStateReader::StateText(const AddonKind& kind, const CResultNode& record) {
   static const std::wstring notApplicable = LoadStr(IDS_STATE_NOT_APPLICABLE);
   if (!kind.stateById || !state::IsBraceGuid(record.ID)) return notApplicable;
-  const AddonStateFacts facts = Read(record.ID, ViewOfRecord(record), UsersOf(record));
+  const CParam* view = record.params.Find(keys::kView);
+  const AddonStateFacts facts = Read(record.ID, view ? ViewOfNumber(view->Number()) : run_.Views().front(),
+                                     UsersOf(record));
   return state::SummaryText(facts.machine, facts.users, facts.states, StateTextsFromTable());
 }
 

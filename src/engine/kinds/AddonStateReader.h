@@ -5,7 +5,6 @@
 // management" policies and the switch that turns every add-on off. The
 // decision is AddonStateRules'. Every value is only read; a value of the
 // wrong type counts as absent.
-#include <windows.h>
 
 #include <map>
 #include <string>
@@ -15,7 +14,7 @@
 #include "engine/kinds/AddonKinds.h"
 #include "engine/state/AddonStateRules.h"
 #include "ozcore/CParams.h"
-#include "ozcore/CRegistry.h"
+#include "ozcore/RegView.h"
 
 namespace discovery {
 
@@ -49,6 +48,10 @@ class AddonStateReader {
   // and each user's hive.
   AddonStateFacts Read(const std::wstring& id, RegView view, const std::vector<std::wstring>& userKeys);
 
+  // The same for an entry as listed.
+  std::vector<std::wstring> UsersOf(const engine::AddonEntry& entry);
+  std::wstring StateText(const AddonKind& kind, const engine::AddonEntry& entry);
+
   // The "state" text of the record: "n/a" for a kind without state or an
   // id that is no class id.
   std::wstring StateText(const AddonKind& kind, const CResultNode& record);
@@ -68,6 +71,7 @@ class AddonStateReader {
     bool noManagement = false;
     std::unordered_set<std::wstring> policyIds;
   };
+  RegView ViewOfNumber(std::int32_t number) const;
   const UserPolicies& PoliciesOfUser(const std::wstring& userKey);
   const MachinePolicies& PoliciesOfMachine(RegView view);
 

@@ -1,52 +1,42 @@
-#include "engine/kinds/BhoDiscovery.h"
-
-#include "core/ErrorReport.h"
+// Browser helper objects: subkeys named by a class id below the machine's
+// "Browser Helper Objects" key, in each view; the class's server is the
+// object's file, the entry's own default value its name.
 #include "core/Strings.h"
-#include "engine/kinds/AddonKinds.h"
-#include "engine/kinds/AddonRecord.h"
+#include "engine/kinds/HiveWalk.h"
+#include "engine/kinds/ListingRoutines.h"
 #include "engine/text/AddonText.h"
-#include "engine/kinds/DiscoveryRun.h"
 
 namespace discovery {
 
-std::optional<CResultNodes> EnumBHOs(FileResolver& files) {
-  std::optional<CResultNodes> result;
-  Guarded(L"ucBHO.EnumBHOs", kLevelDiscovery, [&] {
-    CResultNodes list;
-    DiscoveryRun run(files);
-    for (const RegView view : run.Views())
-      FillBHOInfo(run, run.Registry(view).EnumSubKeys(HKEY_LOCAL_MACHINE, Kind(TableId::kHelperObjects).machinePath),
-                  list, HKEY_LOCAL_MACHINE, view);
-    result = std::move(list);
-  });
-  return result;
-}
-
-void FillBHOInfo(DiscoveryRun& run, const CStringDictionary& names, CResultNodes& list, HKEY root, RegView view) {
-  Guarded(L"ucBHO.FillBHOInfo", kLevelDiscovery, [&] {
-    CRegistry& registry = run.Registry(view);
-    for (const auto& clsid : names.Keys()) {
+Entries ListHelperObjects(engine::MachineSources& machine) {
+  const AddonKind& kind = Kind(TableId::kHelperObjects);
+  Entries list;
+  DiscoveryRun run(machine);
+  const std::wstring everyone = LoadStr(IDS_SCOPE_EVERYONE_MACHINE);
+  for (const RegView view : run.Views()) {
+    engine::RegistryView& registry = run.Registry(view);
+    for (const auto& clsid : registry.SubKeys(Root::Machine, kind.machinePath)) {
       if (!text::HasClsidLength(clsid)) continue;
       // The name comes from the entry itself, not from the class.
       std::wstring name, file;
-      ReadListedString(registry, root, std::wstring(Kind(TableId::kHelperObjects).machinePath) + L"\\" + clsid, L"",
-                       name);
-      ReadListedString(registry, HKEY_CLASSES_ROOT, L"CLSID\\" + clsid + L"\\InProcServer32", L"", file);
-      const DiscoveryRun::FileFacts facts = run.ResolveFile(file, view);
+      run.ReadListedString(registry, Root::Machine, std::wstring(kind.machinePath) + L"\\" + clsid, L"", name);
+      run.ReadListedString(registry, Root::Classes, L"CLSID\\" + clsid + L"\\InProcServer32", L"", file);
+      const DiscoveryRun::ResolvedFile facts = run.ResolveFile(file, view);
 
-      CResultNode& node = list.Add();
-      node.ID = clsid;
+      engine::AddonEntry& entry = list.emplace_back();
+      entry.kind = kind.id;
+      entry.id = clsid;
+      entry.keyPath = std::wstring(kind.machinePath) + L"\\" + clsid;
       name = run.ObjectName(name, facts);
-
-      node.params.Add(keys::kOriginalName, name);
-      node.params.Add(keys::kDisplayName, name);
-      node.params.Add(keys::kName, name);
-      node.params.Add(keys::kDll, facts.resolved);
-      node.params.Add(keys::kScope, LoadStr(IDS_SCOPE_EVERYONE_MACHINE));
-      run.AddFileInfo(node, facts);
-      node.params.Add(keys::kView, ViewNumber(view));
+      entry.ownName = entry.originalName = entry.displayName = name;
+      entry.rawFile = file;
+      entry.file = facts.resolved;
+      entry.scope = everyone;
+      run.AddFileInfo(entry, facts);
+      entry.view = view;
     }
-  });
+  }
+  return list;
 }
 
 }  // namespace discovery

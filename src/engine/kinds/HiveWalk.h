@@ -1,22 +1,17 @@
 #pragma once
-// The walk over the machine and every loaded user hive that toolbars,
-// toolbar buttons and context-menu extensions share. HKEY_CURRENT_USER is
-// not read on its own: the current user's hive is a subkey of HKEY_USERS.
-#include <windows.h>
-
+// The walk over the machine and every loaded user hive that most kinds
+// share. HKEY_CURRENT_USER is not read on its own: the current user's hive
+// is a subkey of HKEY_USERS. Platform-free.
 #include <functional>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "engine/kinds/AddonEntry.h"
 #include "engine/kinds/AddonKinds.h"
-#include "ozcore/CParams.h"
-#include "ozcore/CRegistry.h"
-#include "ozcore/CStringDictionary.h"
+#include "engine/kinds/DiscoveryRun.h"
 
 namespace discovery {
-
-class DiscoveryRun;
 
 // What the entries of a location are.
 enum class EntryNames { Values, SubKeys };
@@ -30,33 +25,33 @@ struct LocationViews {
   std::vector<RegView> classes;
 };
 
-// Called once per location: root, full key path, scope text, entry names,
-// views.
-using LocationFiller = std::function<void(HKEY root, const std::wstring& path, const std::wstring& scope,
-                                          const CStringDictionary& names, const LocationViews& views)>;
+// One location of a kind's entries.
+struct Location {
+  Root root = Root::Machine;
+  std::wstring path;   // the key holding the entries, below root
+  std::wstring scope;  // "Affected users"
+  std::wstring user;   // the HKEY_USERS subkey; empty for the machine
+  std::vector<std::wstring> names;  // the entries' names
+  LocationViews views;
+};
+
+using Entries = std::vector<engine::AddonEntry>;
 
 // Calls fill for machinePath under HKEY_LOCAL_MACHINE (scope "Everyone") in
 // each of the run's views, even when it has no entries, then for every
 // HKEY_USERS subkey, in the registry's order, whose subkey + userPath
 // (which begins with "\") has entries. A hive without entries costs no
-// account lookup.
-// A machine location shared by both views is read once, in the first view,
-// its classes looked up in each view as a user's are.
+// account lookup. A machine location shared by both views is read once,
+// in the first view, its classes looked up in each view as a user's are.
 void WalkHives(DiscoveryRun& run, const std::wstring& machinePath, const std::wstring& userPath, EntryNames names,
-               const LocationFiller& fill, bool machineShared = false);
+               const std::function<void(const Location&)>& fill, bool machineShared = false);
 
 // A whole listing by the walk above over the kind's machine and per-user
-// locations: a fresh run and list, fill called for every location with
-// both. No list when the walk itself failed; the failure is logged at level
-// 4 under the kind's type name and the procedure ("ucTB.EnumToolbars").
-using ListFiller = std::function<void(DiscoveryRun& run, CResultNodes& list, HKEY root, const std::wstring& path,
-                                      const std::wstring& scope, const CStringDictionary& names,
-                                      const LocationViews& views)>;
-std::optional<CResultNodes> ListFromHives(const AddonKind& kind, const wchar_t* procedure, FileResolver& files,
-                                          const ListFiller& fill);
+// locations: a fresh run and list, fill called for every location.
+using ListFiller = std::function<void(DiscoveryRun& run, Entries& list, const Location& location)>;
+Entries ListFromHives(const AddonKind& kind, engine::MachineSources& machine, const ListFiller& fill);
 
-// The "Affected users" text of a HKEY_USERS subkey: "Default" for
-// ".DEFAULT", the account name (no domain) for a SID, else empty.
-std::wstring ScopeForUserKey(const std::wstring& userKey);
+// A new entry of the kind at the location, its name and place filled in.
+engine::AddonEntry& AddEntry(Entries& list, const AddonKind& kind, const std::wstring& id, const Location& at);
 
 }  // namespace discovery

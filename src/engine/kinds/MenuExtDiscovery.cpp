@@ -1,49 +1,35 @@
-#include "engine/kinds/MenuExtDiscovery.h"
-
-#include "core/ErrorReport.h"
-#include "engine/kinds/AddonRecord.h"
-#include "engine/text/AddonText.h"
-#include "engine/kinds/DiscoveryRun.h"
+// Context-menu extensions: subkeys of the machine's and each user's
+// "MenuExt" key, named by their menu text, each naming a script address.
 #include "engine/kinds/HiveWalk.h"
+#include "engine/kinds/ListingRoutines.h"
+#include "engine/text/AddonText.h"
 
 namespace discovery {
 
-std::optional<CResultNodes> EnumContextMenus(FileResolver& files) {
-  return ListFromHives(Kind(TableId::kMenuExtensions), L"EnumContextMenus", files,
-                       [](DiscoveryRun& run, CResultNodes& list, HKEY root, const std::wstring& path,
-                          const std::wstring& scope, const CStringDictionary& names, const LocationViews& views) {
-                         FillContextMenuInfo(run, root, path, scope, names, list, views);
-                       });
-}
-
-void FillContextMenuInfo(DiscoveryRun& run, HKEY root, const std::wstring& path, const std::wstring& scope,
-                         const CStringDictionary& names, CResultNodes& list, const LocationViews& views) {
-  Guarded(L"ucMenuExt.FillContextMenuInfo", kLevelDiscovery, [&] {
-    CRegistry& registry = run.Registry(views.entries);
+Entries ListMenuExtensions(engine::MachineSources& machine) {
+  const AddonKind& kind = Kind(TableId::kMenuExtensions);
+  return ListFromHives(kind, machine, [&](DiscoveryRun& run, Entries& list, const Location& at) {
+    engine::RegistryView& registry = run.Registry(at.views.entries);
     // No class: an entry belongs to the view it was found in (a user's, to
     // the first view).
-    const RegView view = views.classes.empty() ? views.entries : views.classes.front();
-    for (const auto& entry : names.Keys()) {
+    const RegView view = at.views.classes.empty() ? at.views.entries : at.views.classes.front();
+    for (const auto& name : at.names) {
       // No length test: every subkey is an entry, named by its menu text.
-      const std::wstring cleaned = text::RemoveAmpersands(entry);
-      CResultNode& node = list.Add();
-      node.ID = entry;
-      node.params.Add(keys::kMenuName, cleaned);
-
+      const std::wstring cleaned = text::RemoveAmpersands(name);
       std::wstring address;
-      ReadListedString(registry, root, path + L"\\" + entry, L"", address);
-      DiscoveryRun::FileFacts facts = run.ResolveFile(text::MenuScriptFile(address), view);
+      run.ReadListedString(registry, at.root, at.path + L"\\" + name, L"", address);
+      DiscoveryRun::ResolvedFile facts = run.ResolveFile(text::MenuScriptFile(address), view);
       // The resolved file is read for the details, as it is what is shown.
       facts.file = facts.resolved;
 
-      node.params.Add(keys::kOriginalName, cleaned);
-      node.params.Add(keys::kDisplayName, cleaned);
-      node.params.Add(keys::kDll, facts.resolved);
-      node.params.Add(keys::kKey, RootNumber(root));
-      node.params.Add(keys::kHive, path);
-      node.params.Add(keys::kScope, scope);
-      run.AddFileInfo(node, facts);
-      node.params.Add(keys::kView, ViewNumber(view));
+      engine::AddonEntry& entry = AddEntry(list, kind, name, at);
+      entry.ownName = cleaned;
+      entry.originalName = cleaned;
+      entry.displayName = cleaned;
+      entry.rawFile = address;
+      entry.file = facts.resolved;
+      run.AddFileInfo(entry, facts);
+      entry.view = view;
     }
   });
 }

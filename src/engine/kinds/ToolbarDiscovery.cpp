@@ -1,53 +1,34 @@
-#include "engine/kinds/ToolbarDiscovery.h"
-
-#include "core/ErrorReport.h"
+// Toolbars: values named by a class id in the machine's and each user's
+// toolbar keys; the class's name and server are the toolbar's.
 #include "core/Strings.h"
-#include "engine/kinds/AddonRecord.h"
+#include "engine/kinds/HiveWalk.h"
+#include "engine/kinds/ListingRoutines.h"
 #include "engine/text/AddonText.h"
 #include "engine/text/UniqueNamer.h"
-#include "engine/kinds/DiscoveryRun.h"
-#include "engine/kinds/HiveWalk.h"
 
 namespace discovery {
 
-std::optional<CResultNodes> EnumToolbars(FileResolver& files) {
+Entries ListToolbars(engine::MachineSources& machine) {
+  const AddonKind& kind = Kind(TableId::kToolbars);
   // Names are kept unique across the whole listing.
   UniqueNamer namer;
-  return ListFromHives(Kind(TableId::kToolbars), L"EnumToolbars", files,
-                       [&namer](DiscoveryRun& run, CResultNodes& list, HKEY root, const std::wstring& path,
-                                const std::wstring& scope, const CStringDictionary& names, const LocationViews& views) {
-                         FillTBInfo(run, namer, names, list, root, path, scope, views);
-                       });
-}
-
-void FillTBInfo(DiscoveryRun& run, UniqueNamer& namer, const CStringDictionary& names, CResultNodes& list, HKEY root,
-                const std::wstring& path, const std::wstring& scope, const LocationViews& views) {
-  Guarded(L"ucTB.FillTBInfo", kLevelDiscovery, [&] {
-    for (const auto& clsid : names.Keys()) {
+  return ListFromHives(kind, machine, [&](DiscoveryRun& run, Entries& list, const Location& at) {
+    for (const auto& clsid : at.names) {
       if (!text::HasClsidLength(clsid)) continue;
       // The class as a browser of the entry's view finds it.
-      const RegView view = views.classes.empty() ? views.entries : run.ClassView(clsid, views.classes);
-      CRegistry& registry = run.Registry(view);
-      std::wstring name, file;
-      ReadListedString(registry, HKEY_CLASSES_ROOT, L"CLSID\\" + clsid, L"", name);
-      ReadListedString(registry, HKEY_CLASSES_ROOT, L"CLSID\\" + clsid + L"\\InProcServer32", L"", file);
-      const DiscoveryRun::FileFacts facts = run.ResolveFile(file, view);
+      const RegView view = at.views.classes.empty() ? at.views.entries : run.ClassView(clsid, at.views.classes);
+      const DiscoveryRun::ClassFacts found = run.ReadClass(clsid, view);
       // Built in only when the file the browser loads is the system's own.
-      if (text::IsBuiltInToolbarFile(facts.resolved, run.SystemFolders(view))) continue;
+      if (text::IsBuiltInToolbarFile(found.file.resolved, run.SystemFolders(view))) continue;
 
-      const std::wstring cleaned = text::TrimSpaces(text::RemoveAmpersands(name));
-      const std::wstring display = cleaned.empty() ? LoadStr(IDS_NONAME) : namer.Rename(cleaned);
-
-      CResultNode& node = list.Add();
-      node.ID = clsid;
-      node.params.Add(keys::kOriginalName, cleaned);
-      node.params.Add(keys::kDisplayName, display);
-      node.params.Add(keys::kDll, facts.resolved);
-      node.params.Add(keys::kKey, RootNumber(root));
-      node.params.Add(keys::kHive, path);
-      node.params.Add(keys::kScope, scope);
-      run.AddFileInfo(node, facts);
-      node.params.Add(keys::kView, ViewNumber(view));
+      const std::wstring cleaned = text::TrimSpaces(text::RemoveAmpersands(found.name));
+      engine::AddonEntry& entry = AddEntry(list, kind, clsid, at);
+      entry.originalName = cleaned;
+      entry.displayName = cleaned.empty() ? LoadStr(IDS_NONAME) : namer.Rename(cleaned);
+      entry.rawFile = found.file.raw;
+      entry.file = found.file.resolved;
+      run.AddFileInfo(entry, found.file);
+      entry.view = view;
     }
   });
 }

@@ -2,7 +2,8 @@
 
 #include "core/Strings.h"
 #include "engine/kinds/AddonRecord.h"
-#include "engine/kinds/Listings.h"
+#include "engine/kinds/ListingRoutines.h"
+#include "engine/live/LiveListing.h"
 
 namespace {
 bool IsFilter(const CResultNode& record) { return record.params.Text(discovery::keys::kProtocolList) == L"Filter"; }
@@ -11,7 +12,7 @@ bool IsFilter(const CResultNode& record) { return record.params.Text(discovery::
 ProtocolTable::ProtocolTable(FileResolver& files) : TableControlBase(TableId::kProtocols, files) {}
 
 std::optional<CResultNodes> ProtocolTable::Discover() const {
-  return showSystem_ ? discovery::EnumAllProtocols(Files()) : discovery::EnumProtocols(Files());
+  return discovery::ListAddons(Kind(), Files(), showSystem_ ? &discovery::ListAllProtocols : &discovery::ListProtocols);
 }
 
 std::wstring ProtocolTable::CaptionText() const {

@@ -5,8 +5,10 @@
 #include "core/Messages.h"
 #include "core/Strings.h"
 #include "engine/kinds/AddonRecord.h"
+#include "engine/kinds/RecordRoots.h"
 #include "engine/kinds/AddonStateReader.h"
 #include "engine/kinds/DiscoveryRun.h"
+#include "engine/live/LiveMachine.h"
 #include "engine/files/FileResolver.h"
 #include "engine/text/VisibleText.h"
 #include "ozcore/CUtilities.h"
@@ -20,7 +22,8 @@ using addonstate::Outcome;
 
 std::vector<std::wstring> EverySignedInUser() {
   FileResolver files(true);
-  discovery::DiscoveryRun run(files);
+  engine::LiveMachine machine(files);
+  discovery::DiscoveryRun run(machine.Sources());
   discovery::AddonStateReader reader(run);
   return reader.LoadedUsers();
 }

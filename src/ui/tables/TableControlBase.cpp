@@ -9,6 +9,8 @@
 #include "core/Messages.h"
 #include "core/Strings.h"
 #include "engine/kinds/AddonRecord.h"
+#include "engine/kinds/RecordRoots.h"
+#include "engine/live/LiveListing.h"
 #include "engine/text/VisibleText.h"
 #include "ozcore/CRegistry.h"
 #include "ozcore/CUtilities.h"
@@ -70,7 +72,7 @@ bool TableControlBase::Create(HWND parent) {
 
 void TableControlBase::Finalize() { showDetails_ = nullptr; }
 
-std::optional<CResultNodes> TableControlBase::Discover() const { return kind_.list(files_); }
+std::optional<CResultNodes> TableControlBase::Discover() const { return discovery::ListAddons(kind_, files_); }
 
 std::wstring TableControlBase::CaptionText() const { return LoadStr(kind_.caption); }
 
@@ -306,7 +308,6 @@ void TableControlBase::RefreshList() {
         FillList();
         return;
       }
-      discovery::AddStatesAndSignatures(kind_, files_, *list);
       emptyFlag_ = list->Count() == 0;
       records_.reserve(list->Count());
       for (std::size_t i = 1; i <= list->Count(); ++i) records_.push_back(list->Shared(i));

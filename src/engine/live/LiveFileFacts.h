@@ -1,0 +1,30 @@
+#pragma once
+// The running machine's files as the listing sees them: through the file
+// gate (no network or device path opened), the file resolver whose answers
+// outlive a listing, and the platform's signature check.
+#include "engine/files/FileFacts.h"
+
+class FileResolver;
+
+namespace engine {
+
+class LiveFileFacts final : public FileFacts {
+ public:
+  explicit LiveFileFacts(FileResolver& resolver);
+
+  std::wstring Expand(const std::wstring& text, bool as32BitProcess) override;
+  PathKind Kind(const std::wstring& fileString) override;
+  std::wstring Resolve(const std::wstring& fileString, bool as32BitProcess) override;
+  bool Exists(const std::wstring& path) override;
+  CStringDictionary VersionStrings(const std::wstring& file) override;
+  std::wstring IndirectString(const std::wstring& text, bool as32BitProcess) override;
+  std::wstring SystemFolder(bool as32BitProcess) override;
+  std::wstring SignatureText(const std::wstring& file) override;
+
+ private:
+  FileResolver& resolver_;
+  bool foldersRead_ = false;
+  std::wstring systemFolder_, wow32SystemFolder_;
+};
+
+}  // namespace engine

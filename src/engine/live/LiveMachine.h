@@ -1,0 +1,28 @@
+#pragma once
+// The running machine as the engine's sources: its registry (raw storage,
+// both views computed above it), its files through the file gate, account
+// names from the local machine, and the classes this process's user sees.
+#include <memory>
+
+#include "engine/kinds/AddonEntry.h"
+
+class FileResolver;
+
+namespace engine {
+
+class LiveMachine {
+ public:
+  // resolver: whose answers outlive the listing.
+  explicit LiveMachine(FileResolver& resolver);
+  ~LiveMachine();
+  LiveMachine(const LiveMachine&) = delete;
+  LiveMachine& operator=(const LiveMachine&) = delete;
+
+  MachineSources& Sources();
+
+ private:
+  struct Parts;
+  std::unique_ptr<Parts> parts_;
+};
+
+}  // namespace engine

@@ -1,0 +1,199 @@
+// The engine over a machine held in memory: every kind of the table of
+// kinds lists exactly the entries a test wrote, where it wrote them (the
+// machine's 64-bit keys, the 32-bit Wow6432Node keys, a user's hive), with
+// the class, file, maker and version the world gives them. The expected
+// records are written out by hand from the world, not derived by the
+// program's code.
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "engine/kinds/AddonKinds.h"
+#include "engine/kinds/AddonListing.h"
+#include "engine/kinds/AddonRecord.h"
+#include "support/MemoryMachine.h"
+
+using engine::Tree;
+using qlmtest::MemoryMachine;
+
+namespace {
+
+constexpr const wchar_t* kUser = L"S-1-5-21-7-7-7-1001";
+constexpr const wchar_t* kIe = L"Software\\Microsoft\\Internet Explorer\\";
+
+enum class Where { Machine, Machine32, User };
+
+// The machine's software key of a place, and the classes a process of that
+// place's view reads.
+std::wstring SoftwareOf(Where where) {
+  switch (where) {
+    case Where::Machine: return L"SOFTWARE\\";
+    case Where::Machine32: return L"SOFTWARE\\Wow6432Node\\";
+    case Where::User: return std::wstring(kUser) + L"\\";
+  }
+  return {};
+}
+Tree TreeOf(Where where) { return where == Where::User ? Tree::Users : Tree::Machine; }
+std::wstring ClassesOf(Where where) {
+  return where == Where::Machine32 ? L"SOFTWARE\\Classes\\Wow6432Node\\CLSID\\" : L"SOFTWARE\\Classes\\CLSID\\";
+}
+
+struct Written {
+  std::wstring id;
+  std::wstring hive;  // the record's "hive"; empty: none
+  std::int32_t view;
+};
+
+// One add-on of the kind at a place: its entry and its class.
+using Writer = std::function<Written(MemoryMachine&, Where, const std::wstring& id, const std::wstring& name,
+                                     const std::wstring& file)>;
+
+void WriteClass(MemoryMachine& m, Where where, const std::wstring& id, const std::wstring& name,
+                const std::wstring& file) {
+  const std::wstring key = ClassesOf(where) + id;
+  m.registry.SetString(Tree::Machine, key, L"", name);
+  m.registry.SetString(Tree::Machine, key + L"\\InProcServer32", L"", file);
+}
+
+std::int32_t ViewOf(Where where) { return where == Where::Machine32 ? 32 : 64; }
+
+// An entry that is a value named by the class id in a location.
+Writer ValueEntry(const std::wstring& machineLocation, const std::wstring& userLocation) {
+  return [=](MemoryMachine& m, Where where, const std::wstring& id, const std::wstring& name,
+             const std::wstring& file) {
+    const std::wstring location = SoftwareOf(where) + (where == Where::User ? userLocation : machineLocation);
+    m.registry.SetString(TreeOf(where), location, id, L"");
+    WriteClass(m, where == Where::User ? Where::Machine : where, id, name, file);
+    const std::wstring hive = where == Where::User ? location : machineLocation.empty() ? L"" : L"Software\\" + machineLocation;
+    return Written{id, hive, ViewOf(where)};
+  };
+}
+
+std::map<std::int32_t, Writer> Writers() {
+  std::map<std::int32_t, Writer> writers;
+  const std::wstring ie = std::wstring(kIe).substr(9);  // below "Software\"
+  writers[TableId::kToolbars] = ValueEntry(ie + L"Toolbar", L"Software\\" + ie + L"Toolbar\\WebBrowser");
+  writers[TableId::kUrlSearchHooks] = ValueEntry(ie + L"UrlSearchHooks", L"Software\\" + ie + L"UrlSearchHooks");
+  writers[TableId::kButtons] = [](MemoryMachine& m, Where where, const std::wstring& id, const std::wstring& name,
+                                  const std::wstring& file) {
+    const std::wstring location = SoftwareOf(where) + (where == Where::User ? L"Software\\" : L"") +
+                                  L"Microsoft\\Internet Explorer\\Extensions";
+    m.registry.SetString(TreeOf(where), location + L"\\" + id, L"buttontext", name);
+    m.registry.SetString(TreeOf(where), location + L"\\" + id, L"exec", file);
+    return Written{id, where == Where::User ? location : L"Software\\Microsoft\\Internet Explorer\\Extensions",
+                   ViewOf(where)};
+  };
+  writers[TableId::kMenuExtensions] = [](MemoryMachine& m, Where where, const std::wstring&, const std::wstring& name,
+                                         const std::wstring& file) {
+    const std::wstring location = SoftwareOf(where) + (where == Where::User ? L"Software\\" : L"") +
+                                  L"Microsoft\\Internet Explorer\\MenuExt";
+    m.registry.SetString(TreeOf(where), location + L"\\" + name, L"", file);
+    return Written{name, where == Where::User ? location : L"Software\\Microsoft\\Internet Explorer\\MenuExt",
+                   ViewOf(where)};
+  };
+  writers[TableId::kExplorerBars] = [](MemoryMachine& m, Where where, const std::wstring& id,
+                                       const std::wstring& name, const std::wstring& file) {
+    WriteClass(m, where, id, name, file);
+    m.registry.CreateKey(Tree::Machine, ClassesOf(where) + id +
+                                            L"\\Implemented Categories\\{00021493-0000-0000-C000-000000000046}");
+    return Written{id, L"", ViewOf(where)};
+  };
+  writers[TableId::kHelperObjects] = [](MemoryMachine& m, Where where, const std::wstring& id,
+                                        const std::wstring& name, const std::wstring& file) {
+    m.registry.SetString(Tree::Machine,
+                         SoftwareOf(where) + L"Microsoft\\Windows\\CurrentVersion\\Explorer\\Browser Helper Objects\\" + id,
+                         L"", name);
+    WriteClass(m, where, id, L"", file);
+    return Written{id, L"", ViewOf(where)};
+  };
+  writers[TableId::kActiveXControls] = [](MemoryMachine& m, Where where, const std::wstring& id,
+                                          const std::wstring& name, const std::wstring& file) {
+    const std::wstring location = SoftwareOf(where) + (where == Where::User ? L"Software\\" : L"") +
+                                  L"Microsoft\\Code Store Database\\Distribution Units";
+    m.registry.SetString(TreeOf(where), location + L"\\" + id + L"\\DownloadInformation", L"CODEBASE",
+                         L"http://example.test/x.cab");
+    WriteClass(m, where == Where::User ? Where::Machine : where, id, name, file);
+    return Written{id, where == Where::User ? location : L"Software\\Microsoft\\Code Store Database\\Distribution Units",
+                   ViewOf(where)};
+  };
+  writers[TableId::kProtocols] = [](MemoryMachine& m, Where where, const std::wstring& id, const std::wstring& name,
+                                    const std::wstring& file) {
+    // The machine's protocols are one key for both views.
+    const std::wstring location =
+        (where == Where::User ? std::wstring(kUser) + L"\\Software" : L"SOFTWARE") + L"\\Classes\\PROTOCOLS\\Handler";
+    m.registry.SetString(TreeOf(where), location + L"\\" + name, L"CLSID", id);
+    WriteClass(m, where == Where::User ? Where::Machine : where, id, L"", file);
+    return Written{name, where == Where::User ? location : L"Software\\Classes\\PROTOCOLS\\Handler", ViewOf(where)};
+  };
+  writers[TableId::kSearchProviders] = [](MemoryMachine& m, Where where, const std::wstring& id,
+                                          const std::wstring& name, const std::wstring&) {
+    const std::wstring location = SoftwareOf(where) + (where == Where::User ? L"Software\\" : L"") +
+                                  L"Microsoft\\Internet Explorer\\SearchScopes";
+    m.registry.SetString(TreeOf(where), location + L"\\" + id, L"DisplayName", name);
+    m.registry.SetString(TreeOf(where), location + L"\\" + id, L"URL", L"https://search.example.test/?q={searchTerms}");
+    return Written{id, where == Where::User ? location : L"Software\\Microsoft\\Internet Explorer\\SearchScopes",
+                   ViewOf(where)};
+  };
+  return writers;
+}
+
+// The places a kind's entries can be in.
+std::vector<Where> PlacesOf(const discovery::AddonKind& kind) {
+  std::vector<Where> places = {Where::Machine};
+  if (!kind.machineSharedByViews) places.push_back(Where::Machine32);
+  if (kind.userPath && *kind.userPath) places.push_back(Where::User);
+  return places;
+}
+
+std::wstring Id(int n) { return L"{0000000" + std::to_wstring(n) + L"-AAAA-BBBB-CCCC-DDDDEEEEFFFF}"; }
+
+class EngineListing : public ::testing::TestWithParam<std::int32_t> {};
+
+TEST_P(EngineListing, ListsEveryEntryOfItsKindWhereItWasWritten) {
+  const discovery::AddonKind& kind = discovery::Kind(GetParam());
+  MemoryMachine machine;
+  machine.accounts[kUser] = L"Ada";
+  const std::wstring file = L"C:\\Program Files\\Adds\\adds.dll";
+  machine.files.Add(file, {{{L"CompanyName", L"Adds Ltd"}, {L"ProductVersion", L"2.5"}}, {}, L"Signed by Adds Ltd"});
+
+  std::vector<Written> written;
+  int n = 1;
+  for (const Where where : PlacesOf(kind)) {
+    const std::wstring name = L"Add-on " + std::to_wstring(n);
+    written.push_back(Writers().at(kind.id)(machine, where, Id(n), name, file));
+    ++n;
+  }
+  // Someone else's kind at every place is never listed as this one.
+  for (const auto& [other, writer] : Writers())
+    if (other != kind.id)
+      for (const Where where : PlacesOf(discovery::Kind(other))) writer(machine, where, Id(9), L"Other", L"");
+
+  const CResultNodes records = discovery::ToRecords(discovery::ListAddons(kind, machine.sources));
+  ASSERT_EQ(records.Count(), written.size());
+  for (std::size_t i = 0; i < written.size(); ++i) {
+    const CResultNode& record = *records.Item(i + 1);
+    SCOPED_TRACE(testing::Message() << "entry " << i);
+    EXPECT_EQ(record.ID, written[i].id);
+    EXPECT_EQ(record.params.Find(L"view")->Number(), written[i].view);
+    EXPECT_EQ(record.params.Text(L"hive"), written[i].hive);
+    if (kind.id != TableId::kSearchProviders) {
+      EXPECT_EQ(record.params.Text(L"dLL"), file);
+      EXPECT_EQ(record.params.Text(L"manufacturer"), L"Adds Ltd");
+      EXPECT_EQ(record.params.Text(L"version"), L"2.5");
+      EXPECT_EQ(record.params.Text(L"signature"), L"Signed by Adds Ltd");
+    }
+    const bool user = written[i].hive.rfind(kUser, 0) == 0;
+    EXPECT_EQ(record.params.Text(L"scope"), user ? L"Ada" : L"Everyone");
+    EXPECT_FALSE(record.params.Text(L"state").empty());
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(EveryKind, EngineListing,
+                         ::testing::Values(TableId::kToolbars, TableId::kButtons, TableId::kMenuExtensions,
+                                           TableId::kExplorerBars, TableId::kHelperObjects, TableId::kUrlSearchHooks,
+                                           TableId::kActiveXControls, TableId::kProtocols, TableId::kSearchProviders));
+
+}  // namespace
