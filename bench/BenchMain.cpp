@@ -20,7 +20,7 @@
 #include "SyntheticRegistry.h"
 #include "TableRefresh.h"
 #include "backup/RegistryBackup.h"
-#include "engine/kinds/AddonListing.h"
+#include "engine/live/LiveListing.h"
 #include "engine/kinds/BhoDiscovery.h"
 #include "engine/kinds/ButtonDiscovery.h"
 #include "engine/files/FileResolver.h"

@@ -15,7 +15,7 @@
 #include "core/RedirectionTrust.h"
 #include "core/Strings.h"
 #include "engine/kinds/AddonKinds.h"
-#include "engine/kinds/AddonListing.h"
+#include "engine/live/LiveListing.h"
 #include "engine/files/FileResolver.h"
 #include "engine/text/VisibleText.h"
 #include "inventory/InventoryCompare.h"

@@ -9,7 +9,7 @@
 #include "StringIds.h"
 #include "core/Strings.h"
 #include "engine/kinds/AddonKinds.h"
-#include "engine/kinds/AddonListing.h"
+#include "engine/live/LiveListing.h"
 #include "engine/kinds/AddonRecord.h"
 #include "discovery/AddonWorld.h"
 #include "engine/kinds/AddonStateReader.h"

@@ -8,7 +8,7 @@
 
 #include "discovery/AddonWorld.h"
 #include "engine/kinds/AddonKinds.h"
-#include "engine/kinds/AddonListing.h"
+#include "engine/live/LiveListing.h"
 #include "engine/files/FileResolver.h"
 #include "engine/text/VisibleText.h"
 #include "ozcore/CUtilities.h"

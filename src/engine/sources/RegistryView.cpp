@@ -131,8 +131,10 @@ std::vector<SourcePlace> RegistryView::PlacesOf(Root root, const std::wstring& p
   switch (root) {
     case Root::Machine:
       return {{Tree::Machine, wow ? Wow32MachinePath(path) : path}};
-    case Root::Users:
-      return {{Tree::Users, wow ? Wow32UsersPath(path) : path}};
+    case Root::Users: {
+      const std::wstring stored = UserClassesStorage(path);
+      return {{Tree::Users, wow ? Wow32UsersPath(stored) : stored}};
+    }
     case Root::Classes:
       break;
   }
@@ -140,6 +142,20 @@ std::vector<SourcePlace> RegistryView::PlacesOf(Root root, const std::wstring& p
   const std::wstring machine = below.empty() ? L"SOFTWARE\\Classes" : L"SOFTWARE\\Classes\\" + below;
   if (userClasses_.empty()) return {{Tree::Machine, machine}};
   return {{Tree::Users, below.empty() ? userClasses_ : userClasses_ + L"\\" + below}, {Tree::Machine, machine}};
+}
+
+std::wstring RegistryView::UserClassesStorage(const std::wstring& path) const {
+  // "<SID>\Software\Classes" is the platform's link to the user's classes
+  // hive, "<SID>_Classes": read there, never through the link.
+  std::vector<std::wstring> names = SplitKeyPath(path);
+  if (names.size() < 3 || !SameName(names[1], L"Software") || !SameName(names[2], L"Classes")) return path;
+  const std::wstring hive = names[0] + L"_Classes";
+  auto known = classesHives_.find(hive);
+  if (known == classesHives_.end()) known = classesHives_.emplace(hive, source_.KeyExists(Tree::Users, hive)).first;
+  if (!known->second) return path;
+  names.erase(names.begin(), names.begin() + 3);
+  names.insert(names.begin(), hive);
+  return Join(names);
 }
 
 bool RegistryView::KeyExists(Root root, const std::wstring& path) {

@@ -6,6 +6,7 @@
 // alike. Platform-free.
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <optional>
 #include <string>
 #include <vector>
@@ -76,7 +77,10 @@ class RegistryView {
   std::vector<std::vector<std::wstring>> CategoryClasses(const std::vector<std::wstring>& categories);
 
  private:
+  std::wstring UserClassesStorage(const std::wstring& path) const;
+
   RegistrySource& source_;
+  mutable std::map<std::wstring, bool> classesHives_;  // "<SID>_Classes" -> there
   RegView view_;
   std::wstring userClasses_;  // "<SID>_Classes", when that hive is there
   TextExpander expand_;

@@ -14,7 +14,6 @@
 #include "engine/text/VisibleText.h"
 #include "ozcore/CRegistry.h"
 #include "ozcore/CUtilities.h"
-#include "engine/kinds/AddonListing.h"
 #include "ui/tables/StateCommand.h"
 #include "ui/tables/StateDetails.h"
 #include "ui/tables/SharedColumns.h"
