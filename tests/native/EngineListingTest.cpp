@@ -8,12 +8,15 @@
 
 #include <functional>
 #include <map>
+#include <cwctype>
+#include <set>
 #include <string>
 #include <vector>
 
 #include "engine/kinds/AddonKinds.h"
 #include "engine/kinds/AddonListing.h"
 #include "engine/kinds/AddonRecord.h"
+#include "engine/kinds/DeletionPlan.h"
 #include "support/MemoryMachine.h"
 
 using engine::Tree;
@@ -45,7 +48,10 @@ struct Written {
   std::wstring id;
   std::wstring hive;  // the record's "hive"; empty: none
   std::int32_t view;
+  std::wstring own;   // its own key ("M|path", "U|path") or value ("...|name")
 };
+
+std::wstring Own(Where where, const std::wstring& key) { return (where == Where::User ? L"U|" : L"M|") + key; }
 
 // One add-on of the kind at a place: its entry and its class.
 using Writer = std::function<Written(MemoryMachine&, Where, const std::wstring& id, const std::wstring& name,
@@ -68,7 +74,7 @@ Writer ValueEntry(const std::wstring& machineLocation, const std::wstring& userL
     m.registry.SetString(TreeOf(where), location, id, L"");
     WriteClass(m, where == Where::User ? Where::Machine : where, id, name, file);
     const std::wstring hive = where == Where::User ? location : machineLocation.empty() ? L"" : L"Software\\" + machineLocation;
-    return Written{id, hive, ViewOf(where)};
+    return Written{id, hive, ViewOf(where), Own(where, location) + L"|" + id};
   };
 }
 
@@ -84,7 +90,7 @@ std::map<std::int32_t, Writer> Writers() {
     m.registry.SetString(TreeOf(where), location + L"\\" + id, L"buttontext", name);
     m.registry.SetString(TreeOf(where), location + L"\\" + id, L"exec", file);
     return Written{id, where == Where::User ? location : L"Software\\Microsoft\\Internet Explorer\\Extensions",
-                   ViewOf(where)};
+                   ViewOf(where), Own(where, location + L"\\" + id)};
   };
   writers[TableId::kMenuExtensions] = [](MemoryMachine& m, Where where, const std::wstring&, const std::wstring& name,
                                          const std::wstring& file) {
@@ -92,22 +98,22 @@ std::map<std::int32_t, Writer> Writers() {
                                   L"Microsoft\\Internet Explorer\\MenuExt";
     m.registry.SetString(TreeOf(where), location + L"\\" + name, L"", file);
     return Written{name, where == Where::User ? location : L"Software\\Microsoft\\Internet Explorer\\MenuExt",
-                   ViewOf(where)};
+                   ViewOf(where), Own(where, location + L"\\" + name)};
   };
   writers[TableId::kExplorerBars] = [](MemoryMachine& m, Where where, const std::wstring& id,
                                        const std::wstring& name, const std::wstring& file) {
     WriteClass(m, where, id, name, file);
-    m.registry.CreateKey(Tree::Machine, ClassesOf(where) + id +
-                                            L"\\Implemented Categories\\{00021493-0000-0000-C000-000000000046}");
-    return Written{id, L"", ViewOf(where)};
+    const std::wstring member = ClassesOf(where) + id + L"\\Implemented Categories\\{00021493-0000-0000-C000-000000000046}";
+    m.registry.CreateKey(Tree::Machine, member);
+    return Written{id, L"", ViewOf(where), Own(where, member)};
   };
   writers[TableId::kHelperObjects] = [](MemoryMachine& m, Where where, const std::wstring& id,
                                         const std::wstring& name, const std::wstring& file) {
-    m.registry.SetString(Tree::Machine,
-                         SoftwareOf(where) + L"Microsoft\\Windows\\CurrentVersion\\Explorer\\Browser Helper Objects\\" + id,
-                         L"", name);
+    const std::wstring key =
+        SoftwareOf(where) + L"Microsoft\\Windows\\CurrentVersion\\Explorer\\Browser Helper Objects\\" + id;
+    m.registry.SetString(Tree::Machine, key, L"", name);
     WriteClass(m, where, id, L"", file);
-    return Written{id, L"", ViewOf(where)};
+    return Written{id, L"", ViewOf(where), Own(where, key)};
   };
   writers[TableId::kActiveXControls] = [](MemoryMachine& m, Where where, const std::wstring& id,
                                           const std::wstring& name, const std::wstring& file) {
@@ -117,7 +123,7 @@ std::map<std::int32_t, Writer> Writers() {
                          L"http://example.test/x.cab");
     WriteClass(m, where == Where::User ? Where::Machine : where, id, name, file);
     return Written{id, where == Where::User ? location : L"Software\\Microsoft\\Code Store Database\\Distribution Units",
-                   ViewOf(where)};
+                   ViewOf(where), Own(where, location + L"\\" + id)};
   };
   writers[TableId::kProtocols] = [](MemoryMachine& m, Where where, const std::wstring& id, const std::wstring& name,
                                     const std::wstring& file) {
@@ -126,7 +132,8 @@ std::map<std::int32_t, Writer> Writers() {
         (where == Where::User ? std::wstring(kUser) + L"\\Software" : L"SOFTWARE") + L"\\Classes\\PROTOCOLS\\Handler";
     m.registry.SetString(TreeOf(where), location + L"\\" + name, L"CLSID", id);
     WriteClass(m, where == Where::User ? Where::Machine : where, id, L"", file);
-    return Written{name, where == Where::User ? location : L"Software\\Classes\\PROTOCOLS\\Handler", ViewOf(where)};
+    return Written{name, where == Where::User ? location : L"Software\\Classes\\PROTOCOLS\\Handler", ViewOf(where),
+                   Own(where, location + L"\\" + name)};
   };
   writers[TableId::kSearchProviders] = [](MemoryMachine& m, Where where, const std::wstring& id,
                                           const std::wstring& name, const std::wstring&) {
@@ -135,7 +142,7 @@ std::map<std::int32_t, Writer> Writers() {
     m.registry.SetString(TreeOf(where), location + L"\\" + id, L"DisplayName", name);
     m.registry.SetString(TreeOf(where), location + L"\\" + id, L"URL", L"https://search.example.test/?q={searchTerms}");
     return Written{id, where == Where::User ? location : L"Software\\Microsoft\\Internet Explorer\\SearchScopes",
-                   ViewOf(where)};
+                   ViewOf(where), Own(where, location + L"\\" + id)};
   };
   return writers;
 }
@@ -149,6 +156,43 @@ std::vector<Where> PlacesOf(const discovery::AddonKind& kind) {
 }
 
 std::wstring Id(int n) { return L"{0000000" + std::to_wstring(n) + L"-AAAA-BBBB-CCCC-DDDDEEEEFFFF}"; }
+
+std::wstring Upper(std::wstring text) {
+  for (auto& ch : text) ch = static_cast<wchar_t>(std::towupper(static_cast<wint_t>(ch)));
+  return text;
+}
+
+// Every key and value of the registry, by the test's own walk.
+std::set<std::wstring> Snapshot(engine::MemoryRegistry& registry) {
+  std::set<std::wstring> seen;
+  for (const Tree tree : {Tree::Machine, Tree::Users}) {
+    std::vector<std::wstring> pending{L""};
+    while (!pending.empty()) {
+      const std::wstring key = pending.back();
+      pending.pop_back();
+      const std::wstring name = (tree == Tree::Machine ? L"M|" : L"U|") + key;
+      seen.insert(name);
+      for (const auto& value : registry.ValueNames(tree, key)) seen.insert(name + L"|" + value);
+      for (const auto& sub : registry.SubKeyNames(tree, key)) pending.push_back(key.empty() ? sub : key + L"\\" + sub);
+    }
+  }
+  return seen;
+}
+
+// Carries out a plan on the memory registry as the live executor does on
+// the machine's.
+void Apply(engine::MemoryRegistry& registry, const discovery::DeletionPlan& plan) {
+  ASSERT_TRUE(plan.complete);
+  if (plan.value) {
+    ASSERT_TRUE(registry.DeleteValue(plan.tree, plan.key, *plan.value));
+    return;
+  }
+  ASSERT_TRUE(registry.DeleteKey(plan.tree, plan.key));
+  if (plan.parentValue.empty()) return;
+  const std::wstring parent = plan.key.substr(0, plan.key.rfind(L'\\'));
+  if (const auto value = registry.ReadValue(plan.tree, parent, plan.parentValue, 4096))
+    if (engine::StringOfValue(*value) == plan.entryName) registry.DeleteValue(plan.tree, parent, plan.parentValue);
+}
 
 class EngineListing : public ::testing::TestWithParam<std::int32_t> {};
 
@@ -188,6 +232,36 @@ TEST_P(EngineListing, ListsEveryEntryOfItsKindWhereItWasWritten) {
     const bool user = written[i].hive.rfind(kUser, 0) == 0;
     EXPECT_EQ(record.params.Text(L"scope"), user ? L"Ada" : L"Everyone");
     EXPECT_FALSE(record.params.Text(L"state").empty());
+  }
+
+  // Deleting each entry in turn takes away its key or value and nothing
+  // else, and the entry is no longer listed; the others still are.
+  for (std::size_t i = 0; i < written.size(); ++i) {
+    SCOPED_TRACE(testing::Message() << "deleting entry " << i);
+    const CResultNodes before = discovery::ToRecords(kind.list(machine.sources));
+    ASSERT_EQ(before.Count(), written.size() - i);
+    const engine::AddonEntry entry = discovery::EntryOfRecord(kind, *before.Item(1));
+    engine::RegistryView view(machine.registry, entry.view, L"", nullptr);
+    const discovery::DeletionPlan plan = discovery::PlanDeletion(kind, entry, view);
+    const auto snapshot = Snapshot(machine.registry);
+    Apply(machine.registry, plan);
+    const auto after = Snapshot(machine.registry);
+    std::vector<std::wstring> gone;
+    for (const auto& item : snapshot)
+      if (!after.count(item)) gone.push_back(item);
+    EXPECT_EQ(after.size() + gone.size(), snapshot.size()) << "nothing is added";
+    ASSERT_FALSE(gone.empty());
+    // Everything gone is the entry's own value, or its own key and what is
+    // below that key.
+    const std::wstring own = Upper(written[i].own);
+    for (const auto& item : gone) {
+      const std::wstring upper = Upper(item);
+      EXPECT_TRUE(upper == own || upper.rfind(own + L"\\", 0) == 0 || upper.rfind(own + L"|", 0) == 0)
+          << std::string(item.begin(), item.end());
+    }
+    const CResultNodes remaining = discovery::ToRecords(kind.list(machine.sources));
+    ASSERT_EQ(remaining.Count(), written.size() - i - 1);
+    for (std::size_t r = 1; r <= remaining.Count(); ++r) EXPECT_NE(remaining.Item(r)->ID, written[i].id);
   }
 }
 

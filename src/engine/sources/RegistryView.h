@@ -50,6 +50,7 @@ class RegistryView {
   RegistryView(RegistrySource& source, RegView view, const std::wstring& classesUser, TextExpander expand);
 
   RegView View() const { return view_; }
+  RegistrySource& Source() { return source_; }
   bool Is32Bit() const { return view_ == RegView::Wow32; }
 
   std::vector<SourcePlace> PlacesOf(Root root, const std::wstring& path) const;
