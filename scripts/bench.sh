@@ -4,9 +4,20 @@
 # one Wine server for the whole run. Prints a table; the same figures go to
 # <build>/bench/results.json (and the table to <build>/bench/results.txt).
 # Arguments go to the benchmark, e.g. --sizes 10,100 --hives 1 --runs 5.
+# --native [PER_KIND [HIVES [RUNS]]] instead times the engine alone over a
+# machine held in memory, built for this machine (bench/native).
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 build="${QLM_BUILD_DIR:-$root/build}"
+
+if [ "${1:-}" = --native ]; then
+  shift
+  "$root/scripts/setup.sh"
+  nbuild="$root/build-bench-native"
+  [ -f "$nbuild/build.ninja" ] || CXX=clang++ cmake -S "$root/bench/native" -B "$nbuild" -G Ninja >/dev/null
+  cmake --build "$nbuild" >/dev/null
+  exec "$nbuild/engine_bench" "$@"
+fi
 
 if [ -z "${QLM_IN_XVFB:-}" ]; then
   "$root/scripts/setup.sh"
