@@ -7,6 +7,7 @@
 
 #include "Stats.h"
 #include "engine/kinds/AddonKinds.h"
+#include "engine/live/LiveListing.h"
 #include "engine/files/FileResolver.h"
 #include "ui/main/DetailsPane.h"
 #include "ui/main/StartInventory.h"
@@ -88,7 +89,7 @@ std::optional<ListTimes> TimeTableRefresh(const core::DataFolder& data) {
       // What the refresh reads, alone and in the same state: the difference
       // is what filling the lists costs.
       double start = NowMs();
-      for (const auto& kind : discovery::AddonKinds()) kind.list(files);
+      for (const auto& kind : discovery::AddonKinds()) discovery::ListAddons(kind, files);
       times.discovery = NowMs() - start;
       start = NowMs();
       host.RefreshTables();

@@ -8,6 +8,8 @@
 #include "engine/files/IndirectString.h"
 #include "engine/files/FileProperties.h"
 #include "ozcore/CParams.h"
+#include "engine/kinds/DiscoveryRun.h"
+#include "engine/live/LiveMachine.h"
 #include "support/TestSupport.h"
 
 using namespace qlmtest;
@@ -136,13 +138,17 @@ TEST(DiscoveryFiles, VersionDetailsOfTheFile) {
       {L"C:\\nowhere\\gone.dll", {L"version="}},
       {L"", {L"version="}},
   };
+  FileResolver resolver(true);
+  engine::LiveMachine machine(resolver);
+  discovery::DiscoveryRun run(machine.Sources());
   for (const auto& c : cases) {
-    CResultNode node;
-    node.params.Add(L"dLL", L"kept");
-    discovery::AddFileInfoToResultNode(node, c.file);
-    std::vector<std::wstring> expected = {L"dLL=kept"};
-    expected.insert(expected.end(), c.values.begin(), c.values.end());
-    EXPECT_EQ(Values(node), expected) << Narrow(c.file);
+    engine::AddonEntry entry;
+    entry.kind = TableId::kToolbars;
+    run.AddFileInfo(entry, run.ResolveFile(c.file, RegView::Native));
+    std::vector<std::wstring> values;
+    if (entry.manufacturer) values.push_back(L"manufacturer=" + *entry.manufacturer);
+    values.push_back(L"version=" + entry.version);
+    EXPECT_EQ(values, c.values) << Narrow(c.file);
   }
 }
 

@@ -5,8 +5,8 @@
 
 #include "discovery/AddonWorld.h"
 #include "engine/files/FileResolver.h"
-#include "engine/kinds/Listings.h"
 #include "support/KindParams.h"
+#include "support/LiveList.h"
 #include "support/TestSupport.h"
 
 using namespace qlmtest;
@@ -42,7 +42,7 @@ TEST_P(DiscoveryKinds, ListsTheWholeWorldOfItsKind) {
   const auto worldKind = static_cast<AddonKind>(kind.id);
   FileResolver files(true);
   AddonWorld world;
-  const auto list = kind.list(files);
+  const auto list = ListLive(kind, files);
   ASSERT_TRUE(list.has_value());
   const auto expected = world.Expected(worldKind);
   ASSERT_GE(expected.size(), 5u);
@@ -57,25 +57,25 @@ TEST(DiscoveryKindsListing, ReadsAfreshEachTime) {
   // Before the fixtures exist nothing of them is listed; afterwards every
   // routine finds them (an empty listing hides nothing later), and toolbar
   // names are numbered afresh in each listing.
-  const auto before = discovery::EnumContextMenus(files);
+  const auto before = ListLive(TableId::kMenuExtensions, files);
   ASSERT_TRUE(before.has_value());
   std::vector<std::wstring> toolbarIds;
   {
     AddonWorld world;
     EXPECT_TRUE(world.Filter(AddonKind::MenuExt, *before).empty());
-    const auto menus = discovery::EnumContextMenus(files);
+    const auto menus = ListLive(TableId::kMenuExtensions, files);
     ASSERT_TRUE(menus.has_value());
     ExpectSame(world.Filter(AddonKind::MenuExt, *menus), world.Expected(AddonKind::MenuExt));
 
-    const auto first = discovery::EnumToolbars(files);
-    const auto second = discovery::EnumToolbars(files);
+    const auto first = ListLive(TableId::kToolbars, files);
+    const auto second = ListLive(TableId::kToolbars, files);
     ASSERT_TRUE(first && second);
     ExpectSame(world.Filter(AddonKind::Toolbar, *second), world.Filter(AddonKind::Toolbar, *first));
     for (const auto& r : world.Filter(AddonKind::Toolbar, *first)) toolbarIds.push_back(r.id);
     ASSERT_FALSE(toolbarIds.empty());
   }
   // The fixtures are gone again, and so are their rows.
-  const auto after = discovery::EnumToolbars(files);
+  const auto after = ListLive(TableId::kToolbars, files);
   ASSERT_TRUE(after.has_value());
   for (std::size_t i = 1; i <= after->Count(); ++i)
     for (const auto& id : toolbarIds) EXPECT_NE(after->Item(i)->ID, id);

@@ -7,16 +7,12 @@
 #include "core/Strings.h"
 #include "engine/kinds/AddonRecord.h"
 #include "discovery/AddonWorld.h"
-#include "engine/kinds/BhoDiscovery.h"
-#include "engine/kinds/ButtonDiscovery.h"
 #include "engine/files/FileResolver.h"
-#include "engine/kinds/ExplorerBarDiscovery.h"
 #include "engine/files/FileGate.h"
-#include "engine/kinds/MenuExtDiscovery.h"
 #include "engine/files/PathKind.h"
 #include "support/RegFixture.h"
-#include "engine/kinds/ToolbarDiscovery.h"
 #include "ozcore/CRegistry.h"
+#include "support/LiveList.h"
 #include "support/TestSupport.h"
 
 using namespace qlmtest;
@@ -139,11 +135,11 @@ TEST(DiscoveryPaths, NetworkAndDevicePathsAreNeverOpened) {
   reg.String(HKEY_LOCAL_MACHINE, kClasses64 + local + L"\\InProcServer32", L"", f.company);
 
   discovery::FileGate::Observer observer;
-  const auto toolbars = discovery::EnumToolbars(files);
-  const auto buttons = discovery::EnumToolbarButtons(files);
-  const auto menus = discovery::EnumContextMenus(files);
-  const auto bars = discovery::EnumObjects(files);
-  const auto helpers = discovery::EnumBHOs(files);
+  const auto toolbars = ListLive(TableId::kToolbars, files);
+  const auto buttons = ListLive(TableId::kButtons, files);
+  const auto menus = ListLive(TableId::kMenuExtensions, files);
+  const auto bars = ListLive(TableId::kExplorerBars, files);
+  const auto helpers = ListLive(TableId::kHelperObjects, files);
   ASSERT_TRUE(toolbars && buttons && menus && bars && helpers);
 
   const auto paths = observer.Paths();
@@ -210,7 +206,7 @@ TEST(DiscoveryPaths, ThirtyTwoBitEntriesReadThe32BitProgramFiles) {
   for (const auto* classes : {&kClasses64, &kClasses32})
     reg.String(HKEY_LOCAL_MACHINE, *classes + both + L"\\InProcServer32", L"", raw);
 
-  const auto helpers = discovery::EnumBHOs(files);
+  const auto helpers = ListLive(TableId::kHelperObjects, files);
   ASSERT_TRUE(helpers.has_value());
   for (const auto& id : {only32, expand32}) {
     const CResultNode* node = Find(*helpers, id, 32);
@@ -265,7 +261,7 @@ TEST(DiscoveryPaths, OnlyTheSystemsOwnLibrariesAreBuiltIn) {
     reg.Key(HKEY_LOCAL_MACHINE, kClasses64 + id + L"\\Implemented Categories\\" + kVertical);
   }
 
-  const auto listed = discovery::EnumToolbars(files);
+  const auto listed = ListLive(TableId::kToolbars, files);
   ASSERT_TRUE(listed.has_value());
   const CResultNode* ad = Find(*listed, elsewhere);
   ASSERT_NE(ad, nullptr);
@@ -276,7 +272,7 @@ TEST(DiscoveryPaths, OnlyTheSystemsOwnLibrariesAreBuiltIn) {
   EXPECT_EQ(Find(*listed, full), nullptr);
   EXPECT_EQ(Find(*listed, variable), nullptr);
 
-  const auto bars = discovery::EnumObjects(files);
+  const auto bars = ListLive(TableId::kExplorerBars, files);
   ASSERT_TRUE(bars.has_value());
   const CResultNode* sysNode = Find(*bars, systemBar);
   const CResultNode* ownNode = Find(*bars, ownBar);
@@ -297,8 +293,8 @@ TEST(DiscoveryPaths, ClassHivesUnderHkeyUsersAreNotWalked) {
   for (const auto& id : {user, classes})
     reg.String(HKEY_LOCAL_MACHINE, kClasses64 + id + L"\\InProcServer32", L"", f.company);
 
-  const auto toolbars = discovery::EnumToolbars(files);
-  const auto menus = discovery::EnumContextMenus(files);
+  const auto toolbars = ListLive(TableId::kToolbars, files);
+  const auto menus = ListLive(TableId::kMenuExtensions, files);
   ASSERT_TRUE(toolbars && menus);
   const CResultNode* listed = Find(*toolbars, user);
   ASSERT_NE(listed, nullptr);
