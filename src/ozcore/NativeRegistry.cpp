@@ -123,7 +123,8 @@ LONG QueryValue(HKEY key, const std::wstring& valueName, DWORD& type, std::vecto
   if (!Counted(valueName, name)) return ERROR_FILE_NOT_FOUND;
   // KEY_VALUE_PARTIAL_INFORMATION: TitleIndex, Type, DataLength, Data.
   constexpr std::size_t header = 3 * sizeof(ULONG);
-  std::vector<unsigned char> buffer(header + std::max<std::size_t>(data.size(), 256));
+  // Never more than maxBytes of data, even for the first try.
+  std::vector<unsigned char> buffer(header + std::min(std::max<std::size_t>(data.size(), 256), maxBytes));
   for (int attempt = 0; attempt < 4; ++attempt) {
     ULONG needed = 0;
     const NTSTATUS status = api.queryValue(key, &name, kKeyValuePartialInformation, buffer.data(),

@@ -1,0 +1,58 @@
+#pragma once
+// The running machine's registry as a RegistrySource: HKEY_LOCAL_MACHINE and
+// HKEY_USERS as they are stored (the 64-bit view, never redirected; the
+// 32-bit view is the Wow6432Node keys, read as any other key). Names go to
+// the system counted, so a name with NUL or a line break reads exactly its
+// own key or value. No symbolic link is followed: a link at the end of a
+// path is the link key itself, and a path that would pass through one
+// names no key. Windows only.
+//
+// It keeps the key it opened last, so a run of reads from one key opens it
+// once. Not for use from several threads at once.
+#include <windows.h>
+
+#include <optional>
+#include <string>
+
+#include "engine/sources/RegistrySource.h"
+#include "ozcore/UniqueHandle.h"
+
+namespace engine {
+
+class LiveRegistry final : public RegistrySource {
+ public:
+  LiveRegistry();
+  ~LiveRegistry() override;
+  LiveRegistry(const LiveRegistry&) = delete;
+  LiveRegistry& operator=(const LiveRegistry&) = delete;
+
+  bool KeyExists(Tree tree, const std::wstring& path) override;
+  std::vector<std::wstring> SubKeyNames(Tree tree, const std::wstring& path) override;
+  std::vector<std::wstring> ValueNames(Tree tree, const std::wstring& path) override;
+  std::optional<ValueData> ReadValue(Tree tree, const std::wstring& path, const std::wstring& name,
+                                     std::size_t maxBytes) override;
+  bool IsLink(Tree tree, const std::wstring& path) override;
+  std::optional<std::uint64_t> LastWriteTime(Tree tree, const std::wstring& path) override;
+
+ private:
+  struct Opened {
+    bool valid = false;
+    Tree tree = Tree::Machine;
+    std::wstring path;
+    UniqueKey key;
+    LONG error = ERROR_FILE_NOT_FOUND;
+    std::optional<bool> link;  // asked once, when first needed
+  };
+  // The key tree\path, opened or taken from the last call; error says why
+  // there is none (ERROR_ACCESS_DENIED: it is there but closed to us).
+  Opened& Open(Tree tree, const std::wstring& path);
+  // The key, unless it is a link, whose own names and values are not read.
+  HKEY ReadableKey(Tree tree, const std::wstring& path);
+  bool OpenedIsLink();
+
+  Opened last_;
+  UniqueKey roots_[2];         // the two trees, Machine first
+  std::wstring rootNames_[2];  // and the system's names for them
+};
+
+}  // namespace engine
