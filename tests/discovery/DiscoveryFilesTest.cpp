@@ -2,6 +2,7 @@
 // strings, version details, the properties window.
 #include <gtest/gtest.h>
 
+#include "engine/kinds/AddonKinds.h"
 #include "engine/kinds/AddonRecord.h"
 #include "engine/files/FileResolver.h"
 #include "engine/files/FileGate.h"
@@ -20,14 +21,6 @@ std::wstring SystemFolder() {
   wchar_t buf[MAX_PATH] = {};
   GetSystemDirectoryW(buf, MAX_PATH);
   return buf;
-}
-
-// "key=value" of every named value, in order.
-std::vector<std::wstring> Values(const CResultNode& node) {
-  std::vector<std::wstring> out;
-  for (std::size_t i = 1; i <= node.params.Count(); ++i)
-    out.push_back(node.params.At(i)->Key() + L"=" + node.params.At(i)->Text());
-  return out;
 }
 
 }  // namespace

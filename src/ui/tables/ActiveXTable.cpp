@@ -2,6 +2,7 @@
 
 #include "core/Strings.h"
 #include "engine/kinds/AddonRecord.h"
+#include "ozcore/CRegistry.h"
 #include "engine/text/VisibleText.h"
 
 ActiveXTable::ActiveXTable(FileResolver& files) : TableControlBase(TableId::kActiveXControls, files) {}

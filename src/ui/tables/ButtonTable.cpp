@@ -2,6 +2,7 @@
 
 #include "core/Strings.h"
 #include "engine/kinds/AddonRecord.h"
+#include "ozcore/CRegistry.h"
 #include "ui/tables/TableText.h"
 
 ButtonTable::ButtonTable(FileResolver& files) : TableControlBase(TableId::kButtons, files) {}

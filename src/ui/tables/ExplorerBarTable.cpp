@@ -2,6 +2,7 @@
 
 #include "core/Strings.h"
 #include "engine/kinds/AddonRecord.h"
+#include "ozcore/CRegistry.h"
 #include "ozcore/CUtilities.h"
 
 ExplorerBarTable::ExplorerBarTable(FileResolver& files) : TableControlBase(TableId::kExplorerBars, files) {}

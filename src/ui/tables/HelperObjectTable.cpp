@@ -2,6 +2,7 @@
 
 #include "core/Strings.h"
 #include "engine/kinds/AddonRecord.h"
+#include "ozcore/CRegistry.h"
 
 HelperObjectTable::HelperObjectTable(FileResolver& files) : TableControlBase(TableId::kHelperObjects, files) {}
 

@@ -2,6 +2,7 @@
 
 #include "core/Strings.h"
 #include "engine/kinds/AddonRecord.h"
+#include "ozcore/CRegistry.h"
 #include "engine/kinds/ListingRoutines.h"
 #include "engine/live/LiveListing.h"
 
