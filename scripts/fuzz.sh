@@ -1,7 +1,7 @@
 #!/bin/bash
 # Runs the native fuzz targets longer than the test suite does:
 #   scripts/fuzz.sh [seconds] [target...]
-# seconds per target (default 300); targets by name (RegTextFuzz ...),
+# seconds per target (default 300); targets by name (RegFileReaderFuzz ...),
 # default all. They run side by side, one per processor (QLM_FUZZ_JOBS to
 # change). Each starts from its seeds in tests/native/corpus/<Target>/ and
 # keeps what it finds in build-native/corpus-work/<Target>/, so the next run

@@ -16,6 +16,8 @@ int IndexOf(Tree tree) { return tree == Tree::Machine ? 0 : 1; }
 
 // The path with its empty names dropped, as the other sources read it.
 std::wstring Normalised(const std::wstring& path) {
+  if (path.empty() || (path.front() != L'\\' && path.back() != L'\\' && path.find(L"\\\\") == std::wstring::npos))
+    return path;
   std::wstring out;
   for (const auto& name : SplitKeyPath(path)) {
     if (!out.empty()) out.push_back(L'\\');

@@ -5,7 +5,8 @@
 // the system counted, so a name with NUL or a line break reads exactly its
 // own key or value. No symbolic link is followed: a link at the end of a
 // path is the link key itself, and a path that would pass through one
-// names no key. Windows only.
+// names no key. A key that refuses to be read exists, with nothing in it.
+// Windows only.
 //
 // It keeps the key it opened last, so a run of reads from one key opens it
 // once. Not for use from several threads at once.

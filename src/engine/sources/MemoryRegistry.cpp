@@ -1,6 +1,6 @@
 #include "engine/sources/MemoryRegistry.h"
 
-#include <algorithm>
+#include <unordered_map>
 
 #include "ozcore/CaseFold.h"
 
@@ -12,18 +12,20 @@ struct MemoryRegistry::Key {
   std::map<std::wstring, std::unique_ptr<Key>> subkeys;
   struct Value {
     std::wstring name;
-    std::wstring folded;
     ValueData data;
   };
-  std::vector<Value> values;
+  // In the order they were set (a value set again keeps its place), found
+  // by the upper-case name: a key of a million values is read in
+  // n log n, not n squared.
+  std::map<std::uint64_t, Value> values;
+  std::unordered_map<std::wstring, std::uint64_t> valueOrder;
+  std::uint64_t nextOrder = 0;
   bool link = false;
   std::uint64_t lastWrite = 0;
 
   Value* FindValue(const std::wstring& valueName) {
-    const std::wstring folded = FoldCase(valueName);
-    for (auto& value : values)
-      if (value.folded == folded) return &value;
-    return nullptr;
+    const auto it = valueOrder.find(FoldCase(valueName));
+    return it == valueOrder.end() ? nullptr : &values.at(it->second);
   }
 };
 
@@ -58,6 +60,8 @@ MemoryRegistry::Key* MemoryRegistry::Find(Tree tree, const std::wstring& path) c
 }
 
 MemoryRegistry::Key& MemoryRegistry::Make(Tree tree, const std::wstring& path) {
+  // A run of values set on one key walks the path once.
+  if (lastMade_ && lastMadeTree_ == tree && lastMadePath_ == path) return *lastMade_;
   Key* key = tree == Tree::Machine ? machine_.get() : users_.get();
   for (const auto& name : SplitKeyPath(path)) {
     auto& slot = key->subkeys[FoldCase(name)];
@@ -67,6 +71,9 @@ MemoryRegistry::Key& MemoryRegistry::Make(Tree tree, const std::wstring& path) {
     }
     key = slot.get();
   }
+  lastMade_ = key;
+  lastMadeTree_ = tree;
+  lastMadePath_ = path;
   return *key;
 }
 
@@ -79,11 +86,11 @@ void MemoryRegistry::SetValue(Tree tree, const std::wstring& path, const std::ws
   data.type = type;
   data.size = bytes.size();
   data.bytes = std::move(bytes);
-  if (Key::Value* existing = key.FindValue(name)) {
-    existing->data = std::move(data);
-    return;
-  }
-  key.values.push_back(Key::Value{name, FoldCase(name), std::move(data)});
+  const auto [order, added] = key.valueOrder.try_emplace(FoldCase(name), key.nextOrder);
+  if (added) ++key.nextOrder;
+  auto& value = key.values[order->second];
+  if (added) value.name = name;
+  value.data = std::move(data);
 }
 
 void MemoryRegistry::SetString(Tree tree, const std::wstring& path, const std::wstring& name,
@@ -119,17 +126,19 @@ bool MemoryRegistry::DeleteKey(Tree tree, const std::wstring& path) {
   std::wstring parentPath;
   for (const auto& name : names) parentPath.append(name).push_back(L'\\');
   Key* parent = Find(tree, parentPath);
-  return parent && parent->subkeys.erase(FoldCase(leaf)) > 0;
+  // Nothing below a link is reached, to delete or otherwise.
+  if (!parent || parent->link || parent->subkeys.erase(FoldCase(leaf)) == 0) return false;
+  lastMade_ = nullptr;
+  return true;
 }
 
 bool MemoryRegistry::DeleteValue(Tree tree, const std::wstring& path, const std::wstring& name) {
   Key* key = Find(tree, path);
   if (!key) return false;
-  const std::wstring folded = FoldCase(name);
-  const auto it = std::find_if(key->values.begin(), key->values.end(),
-                               [&](const Key::Value& value) { return value.folded == folded; });
-  if (it == key->values.end()) return false;
-  key->values.erase(it);
+  const auto it = key->valueOrder.find(FoldCase(name));
+  if (it == key->valueOrder.end()) return false;
+  key->values.erase(it->second);
+  key->valueOrder.erase(it);
   return true;
 }
 
@@ -148,7 +157,8 @@ std::vector<std::wstring> MemoryRegistry::ValueNames(Tree tree, const std::wstri
   std::vector<std::wstring> names;
   const Key* key = Find(tree, path);
   if (!key || key->link) return names;
-  for (const auto& value : key->values) names.push_back(value.name);
+  names.reserve(key->values.size());
+  for (const auto& [order, value] : key->values) names.push_back(value.name);
   return names;
 }
 

@@ -50,6 +50,10 @@ class MemoryRegistry final : public RegistrySource {
   Key& Make(Tree tree, const std::wstring& path);
 
   std::unique_ptr<Key> machine_, users_;
+  // The key Make gave last (forgotten when a key is deleted).
+  Key* lastMade_ = nullptr;
+  Tree lastMadeTree_ = Tree::Machine;
+  std::wstring lastMadePath_;
 };
 
 // Splits a key path at "\" into its names (counted; empty names dropped).

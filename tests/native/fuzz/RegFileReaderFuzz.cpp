@@ -3,7 +3,8 @@
 //   without a crash, and every line is read or reported once, in order;
 // - keys and values made from the input, written by the program's export
 //   text writer, read back as exactly the keys and values a registry held
-//   in memory gets from the same calls, with nothing skipped.
+//   in memory gets from the same calls, with nothing skipped: no name or
+//   data writes a key, value or deletion line of its own.
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
