@@ -24,8 +24,9 @@ namespace {
 const std::wstring kExt = L"Software\\Microsoft\\Windows\\CurrentVersion\\Ext";
 const std::wstring kPolicyList = L"Software\\Microsoft\\Windows\\CurrentVersion\\Policies\\Ext\\CLSID";
 
-// The whole area the browser keeps add-on state in, for one user.
-std::wstring AreaOf(const std::wstring& user) { return CRegistry().ExportKeyText(HKEY_USERS, user + L"\\" + kExt); }
+// The whole area the browser keeps add-on state in, for one user, by the
+// tests' own walk.
+hostile::Snapshot AreaOf(const std::wstring& user) { return hostile::TakeSnapshot(HKEY_USERS, user + L"\\" + kExt); }
 
 std::size_t FilesIn(const std::wstring& folder) {
   std::error_code error;
@@ -65,7 +66,7 @@ TEST(BackupState, TurnOffThenOnLeavesTheAreaAsItWas) {
     reg.Key(HKEY_USERS, user + L"\\Software");
     Neighbour(reg, user);
     const std::wstring id = NewClsid();
-    const std::wstring before = AreaOf(user);
+    const hostile::Snapshot before = AreaOf(user);
 
     const auto off = addonstate::ChangeState(data, id, RegView::Default, {user}, Change::TurnOff);
     ASSERT_EQ(off.outcome, Outcome::Done);
@@ -111,7 +112,7 @@ TEST(BackupState, EveryUserOnceAndTheSavedFileMergesBack) {
   const DWORD one = 1;
   reg.Value(HKEY_USERS, already, L"Flags", REG_DWORD, &one, sizeof one);
   reg.String(HKEY_USERS, already, L"Version", L"*");
-  std::vector<std::wstring> before;
+  std::vector<hostile::Snapshot> before;
   for (const auto& user : users) before.push_back(AreaOf(user));
 
   const auto off = addonstate::ChangeState(data, id, RegView::Default, users, Change::TurnOff);
@@ -157,7 +158,7 @@ TEST(BackupState, RefusedChangesWriteNothing) {
     SCOPED_TRACE(c.what);
     RegFixture policy;
     c.setup(policy);
-    const std::wstring before = AreaOf(user);
+    const hostile::Snapshot before = AreaOf(user);
     for (Change change : {Change::TurnOff, Change::TurnOn})
       EXPECT_EQ(addonstate::ChangeState(data, id, RegView::Default, {user}, change).outcome, c.outcome);
     EXPECT_EQ(AreaOf(user), before);

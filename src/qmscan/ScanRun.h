@@ -1,0 +1,38 @@
+#pragma once
+// What qmscan does once its arguments are read: list every kind and print
+// the listing, or compare it with a saved one. The machine, the output and
+// the saved file come from the caller, so the same run serves any
+// platform. Platform-free.
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "engine/kinds/AddonKinds.h"
+#include "ozcore/CParams.h"
+#include "qmscan/ScanArguments.h"
+
+namespace qmscan {
+
+constexpr int kExitDone = 0;
+constexpr int kExitKindFailed = 1;
+constexpr int kExitBadArguments = 2;
+constexpr int kExitCannotRun = 3;
+constexpr int kExitChanged = 4;  // --compare: something is new or gone
+
+struct ScanIo {
+  // A kind's records with state and signature; nothing when the kind could
+  // not be listed (the listing says why in its log).
+  std::function<std::optional<CResultNodes>(const discovery::AddonKind& kind)> list;
+  // The text of a saved listing; nothing, with the reason, when unreadable.
+  std::function<std::optional<std::wstring>(const std::wstring& file, std::wstring& reason)> readFile;
+  std::function<bool(const std::wstring& text)> out;
+  std::function<void(const std::wstring& text)> error;
+  // The program's numbered texts.
+  std::function<std::wstring(unsigned id)> text;
+};
+
+// The exit code of a run with these arguments (already parsed).
+int RunScan(const std::vector<std::wstring>& args, const ScanIo& io);
+
+}  // namespace qmscan
