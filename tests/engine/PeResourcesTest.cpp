@@ -56,9 +56,9 @@ std::vector<std::wstring> SystemVersionLines(const std::wstring& file) {
   }
   for (const auto& key : keys) {
     std::vector<std::wstring> lines;
-    for (const auto* name : {L"CompanyName", L"FileDescription", L"FileVersion", L"InternalName", L"LegalCopyright",
-                             L"OriginalFilename", L"ProductName", L"ProductVersion", L"Comments", L"LegalTrademarks",
-                             L"PrivateBuild", L"SpecialBuild"}) {
+    for (const auto* name :
+         {L"CompanyName", L"FileDescription", L"FileVersion", L"InternalName", L"LegalCopyright", L"OriginalFilename",
+          L"ProductName", L"ProductVersion", L"Comments", L"LegalTrademarks", L"PrivateBuild", L"SpecialBuild"}) {
       wchar_t* value = nullptr;
       const std::wstring query = L"\\StringFileInfo\\" + key + L"\\" + name;
       if (VerQueryValueW(block.data(), query.c_str(), reinterpret_cast<void**>(&value), &units))
@@ -128,7 +128,8 @@ TEST(PeResources, VersionAndStringsAsTheSystemReadsThem) {
     versions += expected.empty() ? 0 : 1;
     EXPECT_EQ(Lines(engine::VersionStrings(source, file, languages)), expected) << Narrow(file);
 
-    UniqueModule module(LoadLibraryExW(file.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE));
+    UniqueModule module(
+        LoadLibraryExW(file.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE));
     std::vector<WORD> blocks;
     EnumResourceNamesW(module.get(), RT_STRING, AddBlock, reinterpret_cast<LONG_PTR>(&blocks));
     blocks.resize(std::min<std::size_t>(blocks.size(), 2));  // the first blocks of each file
@@ -188,6 +189,7 @@ TEST(LiveFileSource, FactsListingsAndLinks) {
   // A file without the string: its language file beside it has it.
   ASSERT_TRUE(CreateDirectoryW(tmp.File(L"real\\en-US").c_str(), nullptr));
   ASSERT_TRUE(CopyFileW(strings.c_str(), tmp.File(L"real\\en-US\\plain.dll.mui").c_str(), FALSE));
-  ASSERT_TRUE(CopyFileW((FixtureFolder() + L"\\fx_noversion.dll").c_str(), tmp.File(L"real\\plain.dll").c_str(), FALSE));
+  ASSERT_TRUE(
+      CopyFileW((FixtureFolder() + L"\\fx_noversion.dll").c_str(), tmp.File(L"real\\plain.dll").c_str(), FALSE));
   EXPECT_EQ(discovery::LoadIndirectString(L"@" + tmp.File(L"real\\plain.dll") + L",-102"), L"Fixture Menu");
 }

@@ -13,8 +13,8 @@ namespace {
 
 // A system file keeps its texts in a language file beside it,
 // "<folder>\<language>\<name>.mui"; the system's loader looks there too.
-std::optional<std::wstring> FromLanguageFile(engine::FileSource& files, const std::wstring& path,
-                                             std::uint32_t number, const engine::LanguageOrder& languages) {
+std::optional<std::wstring> FromLanguageFile(engine::FileSource& files, const std::wstring& path, std::uint32_t number,
+                                             const engine::LanguageOrder& languages) {
   const auto slash = path.find_last_of(L"\\/");
   if (slash == std::wstring::npos) return std::nullopt;
   for (const auto& name : engine::DisplayLanguageNames()) {

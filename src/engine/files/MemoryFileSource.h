@@ -24,7 +24,7 @@ class MemoryFileSource final : public FileSource {
 
  private:
   struct Node {
-    std::wstring name;  // as added
+    std::wstring name;    // as added
     std::wstring parent;  // folded path of the folder holding it
     bool isFolder = true;
     std::shared_ptr<const std::vector<std::uint8_t>> bytes;

@@ -12,14 +12,15 @@ namespace engine {
 namespace {
 
 // The layout of a PE file, offsets in bytes.
-constexpr std::uint16_t kDosMagic = 0x5A4D;          // "MZ"
-constexpr std::uint32_t kPeSignature = 0x00004550;   // "PE\0\0"
+constexpr std::uint16_t kDosMagic = 0x5A4D;         // "MZ"
+constexpr std::uint32_t kPeSignature = 0x00004550;  // "PE\0\0"
 constexpr std::size_t kDosHeaderBytes = 64;
-constexpr std::size_t kNewHeaderAt = 0x3C;           // where the "PE" header starts
-constexpr std::size_t kFileHeaderBytes = 4 + 20;     // signature and file header
+constexpr std::size_t kNewHeaderAt = 0x3C;        // where the "PE" header starts
+constexpr std::size_t kFileHeaderBytes = 4 + 20;  // signature and file header
 constexpr std::uint16_t kPe32 = 0x10B, kPe32Plus = 0x20B;
 constexpr std::size_t kPe32Directories = 96, kPe32PlusDirectories = 112;
-constexpr std::size_t kResourceDirectory = 2;        // index in the data directories
+constexpr std::size_t kResourceDirectory = 2;  // index in the data directories
+constexpr std::size_t kDataDirectoriesBytes = 16 * 8;
 constexpr std::size_t kSectionBytes = 40;
 // More sections than any real image has: such a file is not read.
 constexpr std::size_t kMaxSections = 1024;
@@ -94,12 +95,14 @@ bool PeFile::ReadHeaders() {
   if (!head || U32(*head, 0) != kPeSignature) return false;
   const std::size_t sectionCount = U16(*head, 6);
   const std::size_t optionalSize = U16(*head, 20);
-  const auto optional = ReadExact(pe + kFileHeaderBytes, std::min<std::size_t>(optionalSize, kPe32PlusDirectories + 128));
+  const auto optional = ReadExact(pe + kFileHeaderBytes,
+                                  std::min<std::size_t>(optionalSize, kPe32PlusDirectories + kDataDirectoriesBytes));
   if (!optional || optional->size() < 2) return false;
   const std::uint16_t magic = U16(*optional, 0);
   if (magic != kPe32 && magic != kPe32Plus) return false;
   const std::size_t directories = magic == kPe32 ? kPe32Directories : kPe32PlusDirectories;
   const std::size_t entry = directories + kResourceDirectory * 8;
+  // The count of data directories is the field just before them.
   if (optional->size() < entry + 8 || U32(*optional, directories - 4) <= kResourceDirectory) return false;
   const std::uint32_t resources = U32(*optional, entry);
   if (resources == 0 || !ReadSections(pe + kFileHeaderBytes + optionalSize, sectionCount)) return false;
@@ -213,15 +216,6 @@ std::optional<Bytes> PeFile::Resource(std::uint16_t type, std::uint16_t id, cons
   return ReadData(entry->target);
 }
 
-std::optional<Bytes> ReadFrom(FileSource& files, const std::wstring& path, std::uint16_t type, std::uint16_t id,
-                              const LanguageOrder& languages) {
-  auto file = files.Open(path);
-  if (!file) return std::nullopt;
-  PeFile pe(std::move(file));
-  if (!pe.ReadHeaders()) return std::nullopt;
-  return pe.Resource(type, id, languages);
-}
-
 bool SameName(const std::wstring& a, const std::wstring& b) {
   const auto lower = [](wchar_t c) { return c >= L'A' && c <= L'Z' ? static_cast<wchar_t>(c - L'A' + L'a') : c; };
   return a.size() == b.size() &&
@@ -252,12 +246,16 @@ const std::wstring* QueryString(const versionblock::StringTable& table, const st
 
 std::optional<std::vector<std::uint8_t>> ReadResource(FileSource& files, const std::wstring& path, std::uint16_t type,
                                                       std::uint16_t id, const LanguageOrder& languages) {
-  return ReadFrom(files, path, type, id, languages);
+  auto file = files.Open(path);
+  if (!file) return std::nullopt;
+  PeFile pe(std::move(file));
+  if (!pe.ReadHeaders()) return std::nullopt;
+  return pe.Resource(type, id, languages);
 }
 
 CStringDictionary VersionStrings(FileSource& files, const std::wstring& path, const LanguageOrder& languages) {
   CStringDictionary result(CStringDictionary::Compare::Text);
-  const auto block = ReadFrom(files, path, restype::kVersion, 1, languages);
+  const auto block = ReadResource(files, path, restype::kVersion, 1, languages);
   if (!block) return result;
   const auto info = versionblock::Parse(block->data(), block->size());
   // The language and code page the file declares first, then the usual US
@@ -268,9 +266,8 @@ CStringDictionary VersionStrings(FileSource& files, const std::wstring& path, co
   keys.push_back(L"040904B0");
   keys.push_back(L"040904E4");
   static const std::array<const wchar_t*, 12> names = {
-      L"CompanyName",    L"FileDescription",  L"FileVersion", L"InternalName",
-      L"LegalCopyright", L"OriginalFilename", L"ProductName", L"ProductVersion",
-      L"Comments",       L"LegalTrademarks",  L"PrivateBuild", L"SpecialBuild"};
+      L"CompanyName", L"FileDescription", L"FileVersion", L"InternalName",    L"LegalCopyright", L"OriginalFilename",
+      L"ProductName", L"ProductVersion",  L"Comments",    L"LegalTrademarks", L"PrivateBuild",   L"SpecialBuild"};
   for (const auto& key : keys) {
     const auto* table = FindTable(info, key);
     if (table == nullptr) continue;
@@ -284,8 +281,8 @@ CStringDictionary VersionStrings(FileSource& files, const std::wstring& path, co
 std::optional<std::wstring> ResourceString(FileSource& files, const std::wstring& path, std::uint32_t number,
                                            const LanguageOrder& languages) {
   if (number > 0xFFFF) return std::nullopt;
-  const auto block = ReadFrom(files, path, restype::kString,
-                              static_cast<std::uint16_t>(discovery::StringBlockId(number)), languages);
+  const auto block = ReadResource(files, path, restype::kString,
+                                  static_cast<std::uint16_t>(discovery::StringBlockId(number)), languages);
   if (!block) return std::nullopt;
   return discovery::StringFromBlock(block->data(), block->size(), discovery::StringBlockIndex(number));
 }

@@ -15,7 +15,9 @@ class CheckedSource final : public engine::FileSource {
  public:
   engine::MemoryFileSource inner;
   std::optional<engine::FileFacts> Facts(const std::wstring& path) override { return inner.Facts(path); }
-  std::optional<std::vector<engine::FolderEntry>> List(const std::wstring& folder) override { return inner.List(folder); }
+  std::optional<std::vector<engine::FolderEntry>> List(const std::wstring& folder) override {
+    return inner.List(folder);
+  }
   std::unique_ptr<engine::OpenFile> Open(const std::wstring& path) override {
     struct Checked final : engine::OpenFile {
       std::unique_ptr<engine::OpenFile> file;
