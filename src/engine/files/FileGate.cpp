@@ -7,6 +7,8 @@
 
 #include "engine/files/IndirectString.h"
 #include "engine/files/IndirectStringText.h"
+#include "engine/files/LiveFileSource.h"
+#include "engine/files/PeResources.h"
 #include "ozcore/CFileSystem.h"
 #include "ozcore/CUtilities.h"
 
@@ -183,18 +185,19 @@ bool FileGate::FileExists(const std::wstring& path) {
 CStringDictionary FileGate::VersionStrings(const std::wstring& file) {
   if (!IsDriveAbsolutePath(file) || CheckedKind(file) != PathKind::Local) return CStringDictionary();
   Record(file);
-  return CUtilities::GetVersionStrings(file);
+  engine::LiveFileSource files;
+  return engine::VersionStrings(files, file, engine::LoaderLanguages());
 }
 
 std::wstring FileGate::IndirectString(const std::wstring& text, bool as32BitProcess) {
   std::wstring file;
   std::uint32_t number = 0;
   if (!ParseIndirectString(text, file, number)) return text;
-  // The file is found here, and the loader is handed its full path: left
-  // to itself, the loader would search folders this gate has not seen.
+  // The file is found here, and the reader is handed its full path, which
+  // is all it opens.
   const std::wstring expanded = CUtilities::ExpandVariables(file, as32BitProcess);
   const std::wstring path = IsDriveAbsolutePath(expanded) ? expanded : Search(expanded);
-  // The loader expands the path again: a "%" could turn it into another.
+  // The reader expands the path again: a "%" could turn it into another.
   if (path.empty() || path.find(L'%') != std::wstring::npos || !IsDriveAbsolutePath(path) ||
       CheckedKind(path) != PathKind::Local)
     return text;

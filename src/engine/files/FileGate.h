@@ -35,8 +35,8 @@ class FileGate {
   // True for an existing local file (not a folder).
   static bool FileExists(const std::wstring& path);
   // The version strings of a file named by a full drive path ("C:\..."):
-  // any other form would make the reader search for the file on its own.
-  // Empty when refused or unreadable.
+  // any other form names no one place. Read from the file's bytes by our
+  // own reader (engine::VersionStrings); empty when refused or unreadable.
   static CStringDictionary VersionStrings(const std::wstring& file);
   // An indirect "@file,-number" text resolved from the file's string
   // table; the file part's environment references expanded as a process of

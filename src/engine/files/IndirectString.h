@@ -5,10 +5,12 @@
 
 namespace discovery {
 
-// The string such a text points to, read from the file loaded as data only
-// (its code never runs). Any other text, or one whose file or string cannot
-// be read, is returned unchanged. Environment variables in the file part
-// are expanded first.
+// The string such a text points to, read from the file's bytes by our own
+// reader (the file is never loaded), or from its language file
+// ("<folder>\en-US\<name>.mui") when the file itself has none. Environment
+// variables in the file part are expanded first; only a full local drive
+// path is read. Any other text, or one whose file or string cannot be
+// read, is returned unchanged.
 std::wstring LoadIndirectString(const std::wstring& text);
 
 }  // namespace discovery

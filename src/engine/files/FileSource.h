@@ -1,0 +1,62 @@
+#pragma once
+// The files the engine reads: the running machine's, a disk image's, or
+// files held in memory. Only reads. Paths are Windows paths ("C:\x\y.dll"),
+// counted: a NUL is part of the name. A source never follows a link where
+// that could send a read somewhere else: a link is neither a file nor a
+// folder to it. Platform-free.
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace engine {
+
+// 100-nanosecond intervals since 1601, as the file system keeps them.
+struct FileTimes {
+  std::uint64_t creation = 0;
+  std::uint64_t lastWrite = 0;
+};
+
+struct FileFacts {
+  std::uint64_t size = 0;
+  FileTimes times;
+};
+
+struct FolderEntry {
+  std::wstring name;
+  bool isFolder = false;
+};
+
+// The most one read hands back: every reader asks for a bounded part.
+constexpr std::size_t kMaxFileReadBytes = 16 * 1024 * 1024;
+
+// A plain file opened for reading; it stays the same file while open.
+class OpenFile {
+ public:
+  virtual ~OpenFile() = default;
+  virtual std::uint64_t Size() const = 0;
+  // Up to length bytes from offset: fewer at the end of the file, none past
+  // it. Nothing when the read fails or length is over kMaxFileReadBytes.
+  virtual std::optional<std::vector<std::uint8_t>> Read(std::uint64_t offset, std::size_t length) = 0;
+};
+
+class FileSource {
+ public:
+  virtual ~FileSource() = default;
+  // The size and times of a plain file; nothing for a folder, a link, a
+  // missing file or a path the source refuses.
+  virtual std::optional<FileFacts> Facts(const std::wstring& path) = 0;
+  // A plain file opened for reading; null where Facts gives nothing.
+  virtual std::unique_ptr<OpenFile> Open(const std::wstring& path) = 0;
+  // The names in a folder (without "." and ".."), at most kMaxFolderEntries
+  // in the source's order; nothing for a missing, linked or refused folder.
+  // A name the folder marks as a link is left out; what a name really is,
+  // is checked when it is opened.
+  virtual std::optional<std::vector<FolderEntry>> List(const std::wstring& folder) = 0;
+
+  static constexpr std::size_t kMaxFolderEntries = 100000;
+};
+
+}  // namespace engine
