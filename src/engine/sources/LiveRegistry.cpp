@@ -33,27 +33,12 @@ bool SameKeyName(const std::wstring& a, const std::wstring& b) {
              CSTR_EQUAL;
 }
 
-// A tree's root as this process's registry calls see it: a process may
-// point a predefined key elsewhere (RegOverridePredefKey), and the listing
-// reads what the process's other registry calls read.
-LONG OpenTree(Tree tree, UniqueKey& out) {
-  out.reset();
-  HKEY opened = nullptr;
-  if (RegOpenKeyExW(RootOf(tree), L"", 0, kReadAccess, &opened) == ERROR_SUCCESS) {
-    if (opened != RootOf(tree)) {
-      out.reset(opened);
-      return ERROR_SUCCESS;
-    }
-  }
-  return nativereg::OpenRoot(RootOf(tree), kReadAccess, out);
-}
-
 }  // namespace
 
 LiveRegistry::LiveRegistry() {
   for (const Tree tree : {Tree::Machine, Tree::Users}) {
     UniqueKey& root = roots_[IndexOf(tree)];
-    if (OpenTree(tree, root) == ERROR_SUCCESS)
+    if (nativereg::OpenRoot(RootOf(tree), kReadAccess, root) == ERROR_SUCCESS)
       rootNames_[IndexOf(tree)] = nativereg::KernelName(root.get());
   }
 }
@@ -71,7 +56,7 @@ LiveRegistry::Opened& LiveRegistry::Open(Tree tree, const std::wstring& rawPath)
   const std::wstring& rootName = rootNames_[IndexOf(tree)];
   if (!root || rootName.empty()) return last_;
   if (last_.path.empty()) {
-    last_.error = OpenTree(tree, last_.key);
+    last_.error = nativereg::OpenRoot(RootOf(tree), kReadAccess, last_.key);
     return last_;
   }
   // One open for the whole path, the last key opened as itself; the

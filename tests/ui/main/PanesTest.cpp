@@ -172,14 +172,13 @@ TEST(UiPanesHost, ShowsOneTableAtATimeAndKeepsTheDetailsInStep) {
 
   // Nothing to list: the shown table leaves the pane empty.
   host.ShowTable(3);
-  {
-    EmptyRegistry nothing;
-    host.RefreshTables();
-  }
+  reg.Undo();
+  host.RefreshTables();
   EXPECT_TRUE(host.CurrentTable()->TableIsEmpty());
   EXPECT_EQ(pane.Grid().RowCount(), 0);
 
   // Read again: the toolbar is back, selected and described.
+  qlmtest::KindEntries(reg).Add(TableId::kToolbars, qlmtest::kMachine, L"Quill Host Bar", CompanyFile());
   host.RefreshTables();
   ASSERT_GT(pane.Grid().RowCount(), 0);
   EXPECT_EQ(pane.Grid().RowValue(0), CompanyFile());

@@ -15,16 +15,6 @@ namespace tabletest {
 
 std::wstring CompanyFile() { return qlmtest::FixtureFolder() + L"\\fx_company.dll"; }
 
-EmptyRegistry::EmptyRegistry() {
-  UniqueKey key;
-  RegOpenKeyExW(HKEY_CURRENT_USER, scratch_.Path().c_str(), 0, KEY_ALL_ACCESS, key.put());
-  for (HKEY root : {HKEY_LOCAL_MACHINE, HKEY_USERS}) RegOverridePredefKey(root, key.get());
-}
-
-EmptyRegistry::~EmptyRegistry() {
-  for (HKEY root : {HKEY_LOCAL_MACHINE, HKEY_USERS}) RegOverridePredefKey(root, nullptr);
-}
-
 HWND SharedHost() {
   static HWND host = [] {
     WNDCLASSEXW wc{};

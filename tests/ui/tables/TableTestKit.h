@@ -21,18 +21,6 @@ inline const std::wstring kCompany = L"Fixture Makers Ltd";
 // A fixture file with a maker (kCompany) and versions.
 std::wstring CompanyFile();
 
-// While alive the machine and user roots point at an empty key, so
-// discovery finds nothing (the class root stays for COM; the prefix
-// registers no explorer bar of its own).
-class EmptyRegistry {
- public:
-  EmptyRegistry();
-  ~EmptyRegistry();
-
- private:
-  qlmtest::ScratchKey scratch_{HKEY_CURRENT_USER, L"EmptyRegistry"};
-};
-
 // The one top-level window of the test program (closing top-level windows
 // is slow under the test display); it owns the program's messages.
 HWND SharedHost();

@@ -254,7 +254,6 @@ TEST_P(UiTablesKinds, ListDescribeAndDeleteExactlyTheConfirmedEntry) {
 
   // Nothing to list: one empty row with the kind's texts, nothing to act on.
   reg.Undo();
-  EmptyRegistry nothing;
   TempFolder emptyLog;
   ScopedLog log(emptyLog.Path());
   TableRig empty(kind.id);
