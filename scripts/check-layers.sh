@@ -9,88 +9,69 @@
 # which it loads.
 # Checked: every quoted include, every angle-bracket include that names a
 # project folder, no include that climbs with "..", and the libraries each
-# CMake target of a layer links.
+# CMake target of a layer links (one library holds the whole engine: it
+# counts as its top layer).
 set -euo pipefail
 src="$(cd "$(dirname "$0")/../src" && pwd)"
-order=(ozcore core engine/text engine/sources engine/files engine/state engine/kinds engine/live backup inventory
-       ui/widgets ui/tables ui/dialogs ui/main app)
-folders="ozcore core engine backup inventory ui app components qmscan"
 
-rank() {
-  local i
-  for i in "${!order[@]}"; do
-    if [ "${order[$i]}" = "$1" ]; then echo "$i"; return; fi
-  done
-  echo -1
+# One awk pass over every source and CMake file: no process per include.
+find "$src" \( -name '*.h' -o -name '*.cpp' -o -name '*.c' -o -name CMakeLists.txt \) -print0 | sort -z |
+  xargs -0 awk -v src="$src/" '
+function layer_of(path,   parts, n) {
+  n = split(path, parts, "/")
+  if (parts[1] == "ui" || parts[1] == "engine") return (n > 2 ? parts[1] "/" parts[2] : parts[1] "/")
+  return parts[1]
 }
-
-# The folder (layer) of a path below src/.
-layer_of() {
-  case "$1" in
-    ui/* | engine/*) echo "$1" | cut -d/ -f1-2 ;;
-    *) echo "$1" | cut -d/ -f1 ;;
-  esac
+function cmake_layer(dir) { return dir == "engine" ? "engine/live" : layer_of(dir "/x") }
+function allowed(own, target) {
+  if (target == own) return 1
+  if (own == "app" && target == "components") return 1
+  if (own == "qmscan") return target == "ozcore" || target == "core" || target ~ /^engine\// || target == "backup" || target == "inventory"
+  if (own == "components") return target == "ozcore"
+  return (own in rank) && (target in rank) && rank[target] < rank[own]
 }
-
-allowed_use() {  # own target -> 0 when own may use target
-  local own="$1" target="$2"
-  [ "$target" = "$own" ] && return 0
-  [ "$own" = app ] && [ "$target" = components ] && return 0
-  case "$own" in
-    qmscan) case "$target" in ozcore | core | engine/* | backup | inventory) return 0 ;; esac; return 1 ;;
-    components) [ "$target" = ozcore ]; return ;;
-  esac
-  local own_rank target_rank
-  own_rank="$(rank "$own")"
-  target_rank="$(rank "$target")"
-  [ "$own_rank" -ge 0 ] && [ "$target_rank" -ge 0 ] && [ "$target_rank" -lt "$own_rank" ]
+BEGIN {
+  n = split("ozcore core engine/text engine/sources engine/files engine/state engine/kinds engine/live backup inventory ui/widgets ui/tables ui/dialogs ui/main app", order, " ")
+  for (i = 1; i <= n; i++) rank[order[i]] = i
+  split("ozcore core engine backup inventory ui app components qmscan", f, " ")
+  for (i in f) folder[f[i]] = 1
+  bad = 0
 }
-
-bad=0
-while IFS= read -r file; do
-  rel="${file#"$src"/}"
-  own="$(layer_of "$rel")"
-  while IFS= read -r inc; do
-    case "$inc" in
-      *..*) echo "layers: $rel includes $inc (a path that climbs)"; bad=1; continue ;;
-    esac
-    first="${inc%%/*}"
-    [[ " $folders " == *" $first "* ]] || continue
-    target="$(layer_of "$inc")"
-    allowed_use "$own" "$target" && continue
-    echo "layers: $rel includes $inc ($own may not use $target)"
-    bad=1
-  done < <(sed -n 's/^[[:space:]]*#[[:space:]]*include[[:space:]]*["<]\([^">]*\)[">].*/\1/p' "$file")
-done < <(find "$src" -name '*.h' -o -name '*.cpp' -o -name '*.c' | sort)
-
-# The project's libraries and the layer each belongs to, from the folder of
-# the CMakeLists.txt that makes it (one library holds the whole engine: it
-# counts as its top layer).
-cmake_layer() {
-  case "$1" in
-    engine) echo engine/live ;;
-    *) layer_of "$1/x" ;;
-  esac
+FNR == 1 {
+  rel = substr(FILENAME, length(src) + 1)
+  cmake = rel ~ /CMakeLists\.txt$/
+  if (cmake) { dir = rel; sub(/\/?CMakeLists\.txt$/, "", dir); own = cmake_layer(dir); linking = 0; links = "" }
+  else own = layer_of(rel)
 }
-declare -A lib_layer
-while IFS= read -r cm; do
-  rel="$(dirname "${cm#"$src"/}")"
-  [ "$rel" = . ] && continue
-  while IFS= read -r lib; do lib_layer[$lib]="$(cmake_layer "$rel")"; done < \
-    <(sed -n 's/^[[:space:]]*add_library(\([A-Za-z0-9_]*\).*/\1/p; s/^[[:space:]]*add_executable(\([A-Za-z0-9_]*\).*/\1/p' "$cm")
-done < <(find "$src" -name CMakeLists.txt | sort)
-while IFS= read -r cm; do
-  rel="$(dirname "${cm#"$src"/}")"
-  [ "$rel" = . ] && continue
-  own="$(cmake_layer "$rel")"
-  while IFS= read -r lib; do
-    target="${lib_layer[$lib]:-}"
-    [ -z "$target" ] && continue
-    allowed_use "$own" "$target" && continue
-    echo "layers: ${cm#"$src"/} links $lib ($own may not use $target)"
-    bad=1
-  done < <(tr '\n' ' ' < "$cm" | grep -o 'target_link_libraries([^)]*)' | sed 's/target_link_libraries(//; s/)//' |
-           tr ' ' '\n' | grep -v '^\(PUBLIC\|PRIVATE\|INTERFACE\)$' | sed '/^$/d')
-done < <(find "$src" -name CMakeLists.txt | sort)
-if [ "$bad" -ne 0 ]; then exit 1; fi
-echo "layers: every include and link points down"
+!cmake && /^[ \t]*#[ \t]*include[ \t]*["<]/ {
+  inc = $0; sub(/^[ \t]*#[ \t]*include[ \t]*["<]/, "", inc); sub(/[">].*$/, "", inc)
+  if (inc ~ /\.\./) { print "layers: " rel " includes " inc " (a path that climbs)"; bad = 1; next }
+  first = inc; sub(/\/.*$/, "", first)
+  if (!(first in folder) || inc !~ /\//) next
+  target = layer_of(inc)
+  if (!allowed(own, target)) { print "layers: " rel " includes " inc " (" own " may not use " target ")"; bad = 1 }
+}
+cmake && /add_library\(|add_executable\(/ {
+  name = $0; sub(/^.*add_(library|executable)\(/, "", name); sub(/[ \t)].*$/, "", name)
+  if (dir != "") made[name] = cmake_layer(dir)
+}
+cmake && /target_link_libraries\(/ { linking = 1 }
+cmake && linking {
+  line = $0
+  skip = sub(/^.*target_link_libraries\([ \t]*[^ \t)]*/, "", line)  # the target itself
+  done = line ~ /\)/; sub(/\).*$/, "", line)
+  m = split(line, words, /[ \t]+/)
+  for (i = 1; i <= m; i++) if (words[i] != "" && words[i] !~ /^(PUBLIC|PRIVATE|INTERFACE)$/) uses[rel SUBSEP words[i]] = own
+  if (done) linking = 0
+}
+END {
+  for (key in uses) {
+    split(key, pair, SUBSEP)
+    if (!(pair[2] in made)) continue
+    if (!allowed(uses[key], made[pair[2]])) {
+      print "layers: " pair[1] " links " pair[2] " (" uses[key] " may not use " made[pair[2]] ")"; bad = 1
+    }
+  }
+  if (bad) exit 1
+  print "layers: every include and link points down"
+}'
