@@ -17,6 +17,10 @@
 #include "engine/kinds/AddonListing.h"
 #include "engine/kinds/AddonRecord.h"
 #include "engine/kinds/DeletionPlan.h"
+#include "engine/kinds/ListingRoutines.h"
+#include "StringIds.h"
+#include "core/Strings.h"
+#include "support/AlteredRegistry.h"
 #include "support/MemoryMachine.h"
 
 using engine::Tree;
@@ -269,5 +273,149 @@ INSTANTIATE_TEST_SUITE_P(EveryKind, EngineListing,
                          ::testing::Values(TableId::kToolbars, TableId::kButtons, TableId::kMenuExtensions,
                                            TableId::kExplorerBars, TableId::kHelperObjects, TableId::kUrlSearchHooks,
                                            TableId::kActiveXControls, TableId::kProtocols, TableId::kSearchProviders));
+
+}  // namespace
+
+namespace {
+
+std::string Narrow(const std::wstring& text) { return std::string(text.begin(), text.end()); }
+
+// Hostile names and values, one table over the kinds: an entry whose id
+// holds a line break and a NUL, whose name is only ampersands and whose
+// file is over the read limit; one whose name is over it; then the same
+// world with every string stored as another type, and with a link in the
+// way of the second entry. Each entry is listed exactly as named, nothing
+// over the limit is read, and nothing is read through the link.
+TEST(EngineListing, HostileNamesAndValuesAreListedForWhatTheyAre) {
+  const std::wstring noname = LoadStr(IDS_NONAME), notApplicable = LoadStr(IDS_STATE_NOT_APPLICABLE);
+  const std::wstring huge(engine::kMaxReadValueBytes / 2, L'f');  // two bytes over, with its NUL
+  const std::wstring tooLarge = L"Value too large (1048578 bytes), not read";
+  const std::wstring hostileId(L"{0000000\n-AAAA-BBBB-CC\0C-DDDDEEEEFFFF}", 38);
+  const std::wstring longestKeyName(255, L'M');
+  // ampersands: what the name "&&&" shows as; nameIsKey: the entry's key name is its name.
+  const struct { std::int32_t kind; std::wstring ampersands; bool nameIsKey; } cases[] = {
+      {TableId::kToolbars, noname, false},        {TableId::kButtons, noname, false},
+      {TableId::kMenuExtensions, L"", true},        {TableId::kExplorerBars, L"", false},
+      {TableId::kHelperObjects, L"", false},        {TableId::kUrlSearchHooks, L"&&&", false},
+      {TableId::kActiveXControls, L"&&&", false},   {TableId::kProtocols, L"&&&", true},
+      {TableId::kSearchProviders, L"&&&", false}};
+  for (const auto& c : cases) {
+    const discovery::AddonKind& kind = discovery::Kind(c.kind);
+    SCOPED_TRACE(Narrow(kind.scanName));
+    MemoryMachine machine;
+    const std::vector<Where> places = PlacesOf(kind);
+    const Written first = Writers().at(c.kind)(machine, places[0], hostileId, L"&&&", huge);
+    const std::wstring bigName = c.nameIsKey ? longestKeyName : huge;
+    const Written second = Writers().at(c.kind)(machine, places[1], Id(2), bigName, L"C:\\x.dll");
+    CResultNodes records = discovery::ToRecords(discovery::ListAddons(kind, machine.sources));
+    ASSERT_EQ(records.Count(), 2u);
+    const CResultNode &a = *records.Item(1), &b = *records.Item(2);
+    EXPECT_EQ(a.ID, first.id);
+    EXPECT_EQ(a.params.Text(L"displayName"), c.ampersands);
+    // A protocol names its class in a string, which ends at the NUL: no
+    // such class. A search provider has no file.
+    const bool noFile = c.kind == TableId::kProtocols || c.kind == TableId::kSearchProviders;
+    EXPECT_EQ(a.params.Text(L"dLL"), noFile ? L"" : tooLarge);
+    EXPECT_EQ(a.params.Text(L"state"), notApplicable);
+    EXPECT_EQ(b.ID, second.id);
+    EXPECT_EQ(b.params.Text(L"displayName"), c.nameIsKey ? longestKeyName : tooLarge);
+
+    // Strings stored as a number, as bytes or as a list: not read at all.
+    using namespace engine::valuetype;
+    for (const std::uint32_t type : {kDword, kBinary, kMultiString}) {
+      qlmtest::AlteredRegistry altered(machine.registry);
+      altered.stringType = type;
+      engine::MachineSources sources{altered, machine.files, machine.sources.accountName, L"", machine.sources.views};
+      records = discovery::ToRecords(discovery::ListAddons(kind, sources));
+      ASSERT_EQ(records.Count(), 2u);
+      EXPECT_EQ(records.Item(1)->ID, first.id);
+      EXPECT_EQ(records.Item(2)->ID, second.id);
+      EXPECT_EQ(records.Item(1)->params.Text(L"dLL"), L"");
+      EXPECT_EQ(records.Item(2)->params.Text(L"dLL"), L"");
+    }
+
+    // A link at the key holding the second entry: it is not listed.
+    const std::wstring own = second.own.substr(2);
+    const std::size_t bar = own.find(L'|');
+    machine.registry.MarkLink(second.own[0] == L'U' ? Tree::Users : Tree::Machine,
+                              bar != std::wstring::npos ? own.substr(0, bar) : own.substr(0, own.rfind(L'\\')));
+    records = discovery::ToRecords(discovery::ListAddons(kind, machine.sources));
+    ASSERT_EQ(records.Count(), 1u);
+    EXPECT_EQ(records.Item(1)->ID, first.id);
+  }
+
+  // A class id holding "\" names no class: the key it would reach is never
+  // read, whether the id is an entry's name or a value's data.
+  MemoryMachine machine;
+  std::wstring slashId = Id(3);
+  slashId[29] = L'\\';
+  for (const std::int32_t kind : {TableId::kToolbars, TableId::kUrlSearchHooks, TableId::kProtocols})
+    Writers().at(kind)(machine, Where::Machine, slashId, L"Reached", L"C:\\reached.dll");
+  machine.registry.SetString(Tree::Machine, L"SOFTWARE\\Microsoft\\Internet Explorer\\Extensions\\" + Id(4),
+                             L"ClsidExtension", slashId);
+  for (const std::int32_t kind :
+       {TableId::kToolbars, TableId::kUrlSearchHooks, TableId::kProtocols, TableId::kButtons}) {
+    const CResultNodes records = discovery::ToRecords(discovery::Kind(kind).list(machine.sources));
+    ASSERT_EQ(records.Count(), 1u) << kind;
+    EXPECT_EQ(records.Item(1)->params.Text(L"dLL"), L"") << kind;
+  }
+}
+
+// Both views of one machine (the 32-bit view's keys are below Wow6432Node):
+// a toolbar in both is listed once in each, native first, with that view's
+// class, its name numbered over both; an entry whose class only the 32-bit
+// view has (a user's, or a protocol's, whose list both views share) takes
+// it from there; a 32-bit entry's system file is the one in the 32-bit
+// system folder; the system's own protocol handler is only in the full list.
+TEST(EngineListing, EachViewListsItsEntriesWithItsOwnClasses) {
+  MemoryMachine machine;
+  const std::wstring own64 = L"C:\\Adds\\adds64.dll", own32 = L"C:\\Adds\\adds32.dll";
+  const std::wstring sys32 = L"C:\\Windows\\SysWOW64\\sys.dll";
+  machine.files.Add(own64);
+  machine.files.Add(own32);
+  machine.files.Add(L"C:\\Windows\\system32\\sys.dll", {{{L"ProductVersion", L"64"}}, {}});
+  machine.files.Add(sys32, {{{L"ProductVersion", L"32"}}, {}});
+  machine.files.SetVariable(L"SystemRoot", L"C:\\Windows");
+  const auto writers = Writers();
+  writers.at(TableId::kToolbars)(machine, Where::Machine, Id(1), L"Twin", own64);
+  writers.at(TableId::kToolbars)(machine, Where::Machine32, Id(1), L"Twin", own32);
+  for (const std::int32_t kind : {TableId::kToolbars, TableId::kUrlSearchHooks, TableId::kActiveXControls})
+    writers.at(kind)(machine, Where::User, Id(2), L"wow-only", L"");
+  writers.at(TableId::kProtocols)(machine, Where::Machine, Id(2), L"wow-only", L"");
+  machine.registry.DeleteKey(Tree::Machine, ClassesOf(Where::Machine) + Id(2));
+  WriteClass(machine, Where::Machine32, Id(2), L"wow-only", own32);
+  writers.at(TableId::kToolbars)(machine, Where::Machine32, Id(3), L"Bare", L"sys.dll");
+  writers.at(TableId::kHelperObjects)(machine, Where::Machine32, Id(4), L"Helper", L"");
+  machine.registry.SetString(Tree::Machine, ClassesOf(Where::Machine32) + Id(4) + L"\\InProcServer32", L"",
+                             L"%SystemRoot%\\System32\\sys.dll", engine::valuetype::kExpandString);
+  writers.at(TableId::kProtocols)(machine, Where::Machine, Id(5), L"quill-sys", L"C:\\Windows\\system32\\quill.dll");
+  writers.at(TableId::kProtocols)(machine, Where::Machine, Id(6), L"http", own64);
+
+  // id|view|file|name|version|system
+  auto lines = [](const std::vector<engine::AddonEntry>& entries) {
+    std::vector<std::wstring> out;
+    const CResultNodes records = discovery::ToRecords(entries);
+    for (std::size_t i = 1; i <= records.Count(); ++i) {
+      const CResultNode& r = *records.Item(i);
+      const CParam* system = r.params.Find(L"system");
+      out.push_back(r.ID + L"|" + r.params.Text(L"view") + L"|" + r.params.Text(L"dLL") + L"|" +
+                    r.params.Text(L"displayName") + L"|" + r.params.Text(L"version") +
+                    (system ? L"|" + std::to_wstring(system->Number()) : L""));
+    }
+    return out;
+  };
+  using Lines = std::vector<std::wstring>;
+  auto& m = machine.sources;
+  EXPECT_EQ(lines(discovery::ListToolbars(m)),
+            (Lines{Id(1) + L"|64|" + own64 + L"|Twin|", Id(1) + L"|32|" + own32 + L"|Twin (2)|",
+                   Id(3) + L"|32|" + sys32 + L"|Bare|32", Id(2) + L"|32|" + own32 + L"|wow-only|"}));
+  EXPECT_EQ(lines(discovery::ListUrlSearchHooks(m)), Lines{Id(2) + L"|32|" + own32 + L"|wow-only|"});
+  EXPECT_EQ(lines(discovery::ListActiveXControls(m)), Lines{Id(2) + L"|32|" + own32 + L"|wow-only|"});
+  EXPECT_EQ(lines(discovery::ListHelperObjects(m)), Lines{Id(4) + L"|32|" + sys32 + L"|Helper|32"});
+  const std::wstring http = L"http|64|" + own64 + L"|http||0", wow = L"wow-only|32|" + own32 + L"|wow-only|";
+  EXPECT_EQ(lines(discovery::ListProtocols(m)), (Lines{http, wow}));
+  EXPECT_EQ(lines(discovery::ListAllProtocols(m)),
+            (Lines{http, L"quill-sys|64|C:\\Windows\\system32\\quill.dll|quill-sys||1", wow}));
+}
 
 }  // namespace
