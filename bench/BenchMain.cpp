@@ -28,7 +28,6 @@
 #include "engine/kinds/MenuExtDiscovery.h"
 #include "engine/kinds/ToolbarDiscovery.h"
 #include "ozcore/CRegistry.h"
-#include "ozcore/CUtilities.h"
 #include "ozcore/UniqueHandle.h"
 
 namespace {

@@ -22,7 +22,7 @@
 #include "inventory/InventoryFiles.h"
 #include "inventory/InventoryRead.h"
 #include "inventory/InventoryText.h"
-#include "ozcore/CUtilities.h"
+#include "ozcore/FormatText.h"
 #include "ozcore/UniqueHandle.h"
 #include "qmscan/ConsoleOutput.h"
 #include "qmscan/ScanArguments.h"
@@ -55,7 +55,7 @@ Listing ListEverything() {
   for (const auto& kind : discovery::AddonKinds()) {
     auto list = discovery::ListAddons(kind, files);
     if (!list) {
-      Error(CUtilities::FormatString(LoadStr(IDS_QMSCAN_KIND_FAILED), {kind.scanName}));
+      Error(formattext::Format(LoadStr(IDS_QMSCAN_KIND_FAILED), {kind.scanName}));
       listing.failedKinds.push_back(kind.scanName);
       continue;
     }
@@ -83,12 +83,12 @@ int Compare(const std::wstring& file) {
   std::wstring reason;
   const auto text = inventory::ReadInventoryFile(file, &reason);
   if (!text) {
-    Error(CUtilities::FormatString(LoadStr(IDS_QMSCAN_COMPARE_UNREADABLE), {VisibleText(file), VisibleText(reason)}));
+    Error(formattext::Format(LoadStr(IDS_QMSCAN_COMPARE_UNREADABLE), {VisibleText(file), VisibleText(reason)}));
     return kExitCannotRun;
   }
   const auto saved = inventory::ReadInventory(*text);
   if (!saved) {
-    Error(CUtilities::FormatString(LoadStr(IDS_QMSCAN_COMPARE_MALFORMED), {VisibleText(file)}));
+    Error(formattext::Format(LoadStr(IDS_QMSCAN_COMPARE_MALFORMED), {VisibleText(file)}));
     return kExitCannotRun;
   }
   const Listing listing = ListEverything();
@@ -142,7 +142,7 @@ int wmain(int argc, wchar_t** argv) {
     std::wstring culprit;
     switch (qmscan::ParseArguments(args, options, culprit)) {
       case qmscan::ArgumentError::Unknown:
-        Error(CUtilities::FormatString(LoadStr(IDS_QMSCAN_UNKNOWN_ARGUMENT), {discovery::text::VisibleText(culprit)}));
+        Error(formattext::Format(LoadStr(IDS_QMSCAN_UNKNOWN_ARGUMENT), {discovery::text::VisibleText(culprit)}));
         return kExitBadArguments;
       case qmscan::ArgumentError::Conflict:
         Error(LoadStr(IDS_QMSCAN_CONFLICT));
@@ -159,7 +159,7 @@ int wmain(int argc, wchar_t** argv) {
     if (options.help) return qmscan::WriteText(STD_OUTPUT_HANDLE, LoadStr(IDS_QMSCAN_HELP)) ? kExitDone : kExitCannotRun;
     return options.compare ? Compare(options.compareWith) : Scan(options);
   } catch (...) {
-    Error(CUtilities::FormatString(LoadStr(IDS_QMSCAN_FAILED), {discovery::text::VisibleText(CurrentError().description)}));
+    Error(formattext::Format(LoadStr(IDS_QMSCAN_FAILED), {discovery::text::VisibleText(CurrentError().description)}));
     return kExitCannotRun;
   }
 }

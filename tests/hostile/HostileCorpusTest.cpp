@@ -9,7 +9,7 @@
 #include "HostileCorpus.h"
 #include "support/LogLines.h"
 #include "support/ProgramProcess.h"
-#include "core/ProcessState.h"
+#include "core/ProgramLog.h"
 #include "core/Strings.h"
 #include "support/WindowProbe.h"
 #include "backup/RegistryBackup.h"

@@ -4,7 +4,7 @@
 
 #include <algorithm>
 
-#include "ui/dialogs/Picture.h"
+#include "ui/dialogs/PngBitmap.h"
 #include "core/Strings.h"
 #include "ui/widgets/WidgetWindow.h"
 
@@ -62,7 +62,7 @@ void Paint(HWND dialog, const AboutState& state) {
   RECT client{};
   GetClientRect(dialog, &client);
   if (state.picture) {
-    Picture::Draw(dc, state.picture.get(), 0, 0);
+    PngBitmap::Draw(dc, state.picture.get(), 0, 0);
   } else {
     Widgets::FillSolid(dc, client, RGB(0x15, 0x4b, 0x7c));
   }
@@ -85,8 +85,8 @@ INT_PTR CALLBACK AboutProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lPar
         SetWindowTextW(dialog, LoadStr(IDS_ABOUT_TITLE).c_str());
         Place(dialog, GetWindow(dialog, GW_OWNER), state->dpi);
         state->font = Widgets::CreateUiFont(state->dpi);
-        state->picture = Picture::Load(AboutBox::kPictureResource, Scale(AboutBox::kClientWidth, state->dpi),
-                                       Scale(AboutBox::kClientHeight, state->dpi));
+        state->picture = PngBitmap::Decode(AboutBox::kPictureResource, Scale(AboutBox::kClientWidth, state->dpi),
+                                           Scale(AboutBox::kClientHeight, state->dpi));
         MakeChild(dialog, L"STATIC", AboutBox::AboutText(), SS_LEFT | SS_NOPREFIX, kLabel, kLabelId, state->dpi,
                   state->font.get());
         HWND ok = MakeChild(dialog, L"BUTTON", LoadStr(IDS_ABOUT_OK), BS_DEFPUSHBUTTON | WS_TABSTOP, kOk, IDOK,

@@ -1,6 +1,6 @@
 #include "ui/dialogs/SplashWindow.h"
 
-#include "ui/dialogs/Picture.h"
+#include "ui/dialogs/PngBitmap.h"
 #include "core/Strings.h"
 
 namespace {
@@ -39,7 +39,7 @@ bool SplashWindow::Show() {
   const UINT dpi = GetDpiForWindow(hwnd_) ? GetDpiForWindow(hwnd_) : 96;
   const int width = MulDiv(kClientWidth, static_cast<int>(dpi), 96);
   const int height = MulDiv(kClientHeight, static_cast<int>(dpi), 96);
-  picture_ = Picture::Load(kPictureResource, width, height);
+  picture_ = PngBitmap::Decode(kPictureResource, width, height);
   RECT rect{0, 0, width, height};
   AdjustWindowRectExForDpi(&rect, kStyle, FALSE, WS_EX_APPWINDOW, dpi);
   MONITORINFO monitor{};
@@ -108,7 +108,7 @@ void SplashWindow::Paint() {
   PAINTSTRUCT ps;
   HDC dc = BeginPaint(hwnd_, &ps);
   if (picture_) {
-    Picture::Draw(dc, picture_.get(), 0, 0);
+    PngBitmap::Draw(dc, picture_.get(), 0, 0);
   } else {
     RECT client{};
     GetClientRect(hwnd_, &client);

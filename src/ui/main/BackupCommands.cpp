@@ -6,7 +6,7 @@
 #include "core/Strings.h"
 #include "backup/RegistryBackup.h"
 #include "engine/text/VisibleText.h"
-#include "ozcore/CUtilities.h"
+#include "ozcore/FormatText.h"
 #include "ui/main/CommandHost.h"
 
 namespace BackupCommands {
@@ -37,7 +37,7 @@ bool CheckBeforeRestore(const core::DataFolder& data) {
   std::wstring names;
   for (const auto& name : folder.ChangedFiles(L".reg")) names += L"\n" + discovery::text::VisibleText(name);
   if (!names.empty())
-    core::ShowMessage(CUtilities::FormatString(LoadStr(IDS_RESTORE_CHANGED), {names}), core::kButtonOK, std::wstring());
+    core::ShowMessage(formattext::Format(LoadStr(IDS_RESTORE_CHANGED), {names}), core::kButtonOK, std::wstring());
   return true;
 }
 
@@ -57,7 +57,7 @@ void MenuBackup(CommandHost& host) noexcept {
     // left entries out as complete.
     std::wstring text = refusal.empty() ? LoadStr(IDS_BACKUP_FAILED) : refusal;
     if (written && leftOut > 0)
-      text = CUtilities::FormatString(LoadStr(IDS_BACKUP_INCOMPLETE), {std::to_wstring(leftOut)});
+      text = formattext::Format(LoadStr(IDS_BACKUP_INCOMPLETE), {std::to_wstring(leftOut)});
     else if (written)
       text = LoadStr(IDS_BACKUP_DONE);
     core::ShowMessage(text, core::kButtonOK, std::wstring());

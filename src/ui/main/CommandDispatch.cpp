@@ -6,7 +6,7 @@
 #include "core/Messages.h"
 #include "core/Strings.h"
 #include "ozcore/CFileSystem.h"
-#include "ozcore/CUtilities.h"
+#include "ozcore/FormatText.h"
 #include "ui/main/BackupCommands.h"
 #include "ui/main/CommandTable.h"
 #include "ui/main/ListCommands.h"
@@ -115,8 +115,7 @@ void CommandDispatch::ShowFiledetails(const std::wstring& fileName, const std::w
     if (CFileSystem::FileExists(fileName)) {
       host_.Shell().showFileProperties(fileName, host_.OwnerWindow());
     } else {
-      core::ShowMessage(CUtilities::FormatString(LoadStr(IDS_FILE_NOT_FOUND), {fileName}), core::kButtonOK,
-                        std::wstring());
+      core::ShowMessage(formattext::Format(LoadStr(IDS_FILE_NOT_FOUND), {fileName}), core::kButtonOK, std::wstring());
     }
   });
 }

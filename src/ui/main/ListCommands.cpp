@@ -16,7 +16,7 @@
 #include "inventory/InventoryText.h"
 #include "ozcore/CFileSystem.h"
 #include "ozcore/CRegistry.h"
-#include "ozcore/CUtilities.h"
+#include "ozcore/FormatText.h"
 #include "ui/main/CommandHost.h"
 #include "ui/main/ListText.h"
 #include "ui/tables/TableControlBase.h"
@@ -78,15 +78,14 @@ void SaveList(CommandHost& host) noexcept {
     const core::WriteResult written =
         core::WriteChosenFile(host.Data(), choice->path, CFileSystem::EncodeText(text, TextEncoding::Utf8));
     if (!written.written) {
-      const std::wstring message =
-          written.outcome.Refused()
-              ? written.outcome.text
-              : CUtilities::FormatString(LoadStr(IDS_SAVE_LIST_FAILED), {choice->path, written.outcome.text});
+      const std::wstring message = written.outcome.Refused() ? written.outcome.text
+                                                             : formattext::Format(LoadStr(IDS_SAVE_LIST_FAILED),
+                                                                                  {choice->path, written.outcome.text});
       if (written.outcome.Refused()) LogRecord(0, message, kLevelDiscovery, L"FMain.SaveList");
       core::ShowMessage(message, core::kButtonOK, LoadStr(IDS_SAVE_LIST_TITLE));
       return;
     }
-    LogInformation(CUtilities::FormatString(LoadStr(IDS_LOG_SAVED_LIST), {choice->path}), L"FMain.SaveList");
+    LogInformation(formattext::Format(LoadStr(IDS_LOG_SAVED_LIST), {choice->path}), L"FMain.SaveList");
   });
 }
 
@@ -102,7 +101,7 @@ void OpenInRegistryEditor(CommandHost& host) noexcept {
     // another key than this one.
     if (shown.find(L'\0') != std::wstring::npos) {
       const std::wstring visible = discovery::text::VisibleText(shown);
-      LogRecord(0, CUtilities::FormatString(LoadStr(IDS_LOG_REGEDIT_KEY_NOT_OPENABLE), {visible}), kLevelDiscovery,
+      LogRecord(0, formattext::Format(LoadStr(IDS_LOG_REGEDIT_KEY_NOT_OPENABLE), {visible}), kLevelDiscovery,
                 L"FMain.OpenInRegistryEditor");
       core::ShowMessage(LoadStr(IDS_REGEDIT_KEY_NOT_OPENABLE), core::kButtonOK, std::wstring());
       return;
@@ -113,11 +112,11 @@ void OpenInRegistryEditor(CommandHost& host) noexcept {
     try {
       host.Shell().startRegistryEditor();
     } catch (const QlmError& error) {
-      core::ShowMessage(CUtilities::FormatString(LoadStr(IDS_REGEDIT_FAILED), {error.Description()}), core::kButtonOK,
+      core::ShowMessage(formattext::Format(LoadStr(IDS_REGEDIT_FAILED), {error.Description()}), core::kButtonOK,
                         std::wstring());
       throw;
     }
-    LogInformation(CUtilities::FormatString(LoadStr(IDS_LOG_OPENED_REGEDIT), {discovery::text::VisibleText(shown)}),
+    LogInformation(formattext::Format(LoadStr(IDS_LOG_OPENED_REGEDIT), {discovery::text::VisibleText(shown)}),
                    L"FMain.OpenInRegistryEditor");
   });
 }

@@ -16,7 +16,6 @@
 #include "ui/main/TableHost.h"
 #include "ui/main/DetailsPane.h"
 #include "ui/main/CategoryTree.h"
-#include "ozcore/CUtilities.h"
 #include "ui/tables/TableControlBase.h"
 #include "ui/tables/ITableControl.h"
 #include "ui/widgets/PropertyGrid.h"

@@ -2,7 +2,7 @@
 
 #include "core/Strings.h"
 #include "engine/kinds/AddonRecord.h"
-#include "ozcore/CUtilities.h"
+#include "ozcore/FormatText.h"
 
 ExplorerBarTable::ExplorerBarTable(FileResolver& files) : TableControlBase(TableId::kExplorerBars, files) {}
 
@@ -21,7 +21,7 @@ EntryKey ExplorerBarTable::CategoryKey(CRegistry& registry, const CResultNode& r
   // the merged view's, which would reach the user's copy while the
   // machine's, the one listed, stayed.
   const std::wstring categories =
-      CUtilities::FormatString(L"Software\\Classes\\CLSID\\%1\\Implemented Categories", {record.ID});
+      formattext::Format(L"Software\\Classes\\CLSID\\%1\\Implemented Categories", {record.ID});
   const bool machine = registry.KeyExists(HKEY_LOCAL_MACHINE, categories + L"\\" + category);
   return {machine ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER, categories + L"\\" + category};
 }

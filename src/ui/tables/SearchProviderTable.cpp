@@ -5,7 +5,7 @@
 #include "engine/text/ProtocolText.h"
 #include "engine/text/VisibleText.h"
 #include "ozcore/CRegistry.h"
-#include "ozcore/CUtilities.h"
+#include "ozcore/FormatText.h"
 
 namespace {
 constexpr const wchar_t* kDefaultScope = L"DefaultScope";
@@ -30,7 +30,7 @@ void SearchProviderTable::AddKindDetails(const CResultNode& record, CParams& det
 
 std::wstring SearchProviderTable::ConfirmationText(const CResultNode& record, const std::wstring& name) const {
   if (!IsDefault(record)) return TableControlBase::ConfirmationText(record, name);
-  return CUtilities::FormatString(LoadStr(IDS_CONFIRM_DELETE_DEFAULT_PROVIDER), {name});
+  return formattext::Format(LoadStr(IDS_CONFIRM_DELETE_DEFAULT_PROVIDER), {name});
 }
 
 TableControlBase::DeleteOutcome SearchProviderTable::DeleteEntry(CRegistry& registry, const CResultNode& record) {

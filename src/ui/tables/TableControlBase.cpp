@@ -11,7 +11,7 @@
 #include "engine/kinds/AddonRecord.h"
 #include "engine/text/VisibleText.h"
 #include "ozcore/CRegistry.h"
-#include "ozcore/CUtilities.h"
+#include "ozcore/FormatText.h"
 #include "engine/kinds/AddonListing.h"
 #include "ui/tables/StateCommand.h"
 #include "ui/tables/StateDetails.h"
@@ -77,7 +77,7 @@ std::wstring TableControlBase::CaptionText() const { return LoadStr(kind_.captio
 void TableControlBase::AddKindDetails(const CResultNode&, CParams&) const {}
 
 std::wstring TableControlBase::ConfirmationText(const CResultNode&, const std::wstring& name) const {
-  return CUtilities::FormatString(LoadStr(IDS_CONFIRM_DELETE), {name});
+  return formattext::Format(LoadStr(IDS_CONFIRM_DELETE), {name});
 }
 
 bool TableControlBase::OnKindKey(WPARAM) { return false; }
@@ -243,10 +243,10 @@ std::vector<std::vector<std::wstring>> TableControlBase::ShownRowCells() const {
 void TableControlBase::UpdateCaption() {
   std::wstring parts;
   if (list_.Filtered())
-    parts = CUtilities::FormatString(LoadStr(IDS_CAPTION_SHOWN_OF),
-                                     {std::to_wstring(list_.ShownCount()), std::to_wstring(records_.size())});
+    parts = formattext::Format(LoadStr(IDS_CAPTION_SHOWN_OF),
+                               {std::to_wstring(list_.ShownCount()), std::to_wstring(records_.size())});
   if (const std::size_t fresh = list_.NewCount())
-    parts += (parts.empty() ? L"" : L", ") + CUtilities::FormatString(LoadStr(IDS_CAPTION_NEW), {std::to_wstring(fresh)});
+    parts += (parts.empty() ? L"" : L", ") + formattext::Format(LoadStr(IDS_CAPTION_NEW), {std::to_wstring(fresh)});
   const std::wstring caption = CaptionText();
   if (caption_.Hwnd()) caption_.SetText(parts.empty() ? caption : caption + L" (" + parts + L")");
 }
@@ -462,11 +462,11 @@ void TableControlBase::Remove() {
     CRegistry registry(discovery::ViewOfRecord(*record));
     const DeleteOutcome outcome = DeleteEntry(registry, *record);
     if (outcome.deleted) {
-      core::ShowMessage(CUtilities::FormatString(LoadStr(IDS_DELETED), {name}), core::kButtonOK, title);
+      core::ShowMessage(formattext::Format(LoadStr(IDS_DELETED), {name}), core::kButtonOK, title);
     } else {
-      const std::wstring shown = CUtilities::FormatString(LoadStr(IDS_CANNOT_DELETE), {name}) + outcome.reason;
+      const std::wstring shown = formattext::Format(LoadStr(IDS_CANNOT_DELETE), {name}) + outcome.reason;
       if (const unsigned logText = FailureLogText()) {
-        LogRecord(0, CUtilities::FormatString(LoadStr(logText), {name}) + outcome.reason, kLevelInformation,
+        LogRecord(0, formattext::Format(LoadStr(logText), {name}) + outcome.reason, kLevelInformation,
                   Context(L"ITableControl_Remove"));
       }
       core::ShowMessage(shown, core::kButtonOK, title);

@@ -12,7 +12,8 @@
 #include "engine/kinds/AddonStateReader.h"
 #include "support/RegFixture.h"
 #include "ui/tables/TableControlBase.h"
-#include "ozcore/CUtilities.h"
+#include "ozcore/FormatText.h"
+#include "ozcore/UrlText.h"
 #include "ui/main/CommandTable.h"
 #include "ui/main/MainWindow.h"
 #include "ui/main/FMainHarness.h"
@@ -62,7 +63,7 @@ TEST_F(FMainCommands, WebSearchesOpenTheFileNameOrTheAddOnName) {
                  Commands::kRowGoogleAddonName})
     EXPECT_TRUE(Run(id).empty()) << id;
   const std::wstring byFile = L"https://www.google.com/search?hl=en&q=qlmbar.dll";
-  const std::wstring byName = L"https://www.google.com/search?hl=en&q=" + CUtilities::UrlEncode(bar_.Name());
+  const std::wstring byName = L"https://www.google.com/search?hl=en&q=" + urltext::PercentEncode(bar_.Name());
   EXPECT_EQ(addresses_, (std::vector<std::wstring>{byFile, byFile, byName, byName}));
 
   // A shell that refuses: one record, nothing shown, the window goes on.
@@ -101,8 +102,8 @@ TEST_F(FMainCommands, PropertiesShowTheSheetOrSayTheFileIsGone) {
   EXPECT_EQ(shown[0].title, LoadStr(IDS_PRODUCT_NAME));
   EXPECT_EQ(shown[0].buttons, std::vector<std::wstring>{L"OK"});
   EXPECT_EQ(shown[0].owner, main_.Hwnd());
-  EXPECT_NE(shown[0].texts.find(CUtilities::FormatString(LoadStr(IDS_FILE_NOT_FOUND), {properties_[0]})),
-            std::wstring::npos) << Narrow(shown[0].texts);
+  EXPECT_NE(shown[0].texts.find(formattext::Format(LoadStr(IDS_FILE_NOT_FOUND), {properties_[0]})), std::wstring::npos)
+      << Narrow(shown[0].texts);
   EXPECT_EQ(properties_.size(), 2u);
 }
 
@@ -207,7 +208,7 @@ TEST_F(FMainCommands, TurnOffAndOnAskForWhomAndShowTheState) {
   shown = Run(Commands::kRowTurnOff, {forMe});
   EXPECT_EQ(shown.size(), 1u);
   EXPECT_TRUE(KeyPresent(HKEY_USERS, key));
-  EXPECT_EQ(stateOfRow().first.rfind(CUtilities::FormatString(LoadStr(IDS_STATE_OFF_FOR), {L""}), 0), 0u)
+  EXPECT_EQ(stateOfRow().first.rfind(formattext::Format(LoadStr(IDS_STATE_OFF_FOR), {L""}), 0), 0u)
       << Narrow(stateOfRow().first);
   EXPECT_TRUE(stateOfRow().second);
   EXPECT_EQ(state_.BackupFiles().size(), backups + 1);

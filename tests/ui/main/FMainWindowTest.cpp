@@ -10,7 +10,7 @@
 #include <set>
 #include <vector>
 
-#include "core/ProcessState.h"
+#include "core/ProgramLog.h"
 #include "core/Strings.h"
 #include "ui/dialogs/MessageOwner.h"
 #include "support/WindowProbe.h"

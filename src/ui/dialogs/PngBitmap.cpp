@@ -1,26 +1,27 @@
-#include "ui/dialogs/Picture.h"
+#include "ui/dialogs/PngBitmap.h"
 
 #include "ui/widgets/GdiHandles.h"
 #include "ui/widgets/ImageStore.h"
 
-namespace Picture {
+namespace PngBitmap {
 
-UniqueGdiObject Load(int resourceId, int width, int height) {
+UniqueGdiObject Decode(int resourceId, int width, int height) {
   try {
     return ImageStore::LoadPngBitmap(GetModuleHandleW(nullptr), resourceId, width, height);
   } catch (...) {
+    // A window without its picture is better than none.
     return UniqueGdiObject();
   }
 }
 
-void Draw(HDC dc, HGDIOBJ picture, int x, int y) {
+void Draw(HDC dc, HGDIOBJ bitmap, int x, int y) {
   BITMAP bm{};
-  if (!picture || !GetObjectW(picture, sizeof(bm), &bm)) return;
+  if (!bitmap || !GetObjectW(bitmap, sizeof(bm), &bm)) return;
   UniqueMemoryDc source(CreateCompatibleDC(dc));
   if (!source) return;
-  const HGDIOBJ old = SelectObject(source.get(), picture);
+  const HGDIOBJ old = SelectObject(source.get(), bitmap);
   BitBlt(dc, x, y, bm.bmWidth, std::abs(bm.bmHeight), source.get(), 0, 0, SRCCOPY);
   SelectObject(source.get(), old);
 }
 
-}  // namespace Picture
+}  // namespace PngBitmap
