@@ -6,12 +6,7 @@
 namespace PngBitmap {
 
 UniqueGdiObject Decode(int resourceId, int width, int height) {
-  try {
-    return ImageStore::LoadPngBitmap(GetModuleHandleW(nullptr), resourceId, width, height);
-  } catch (...) {
-    // A window without its picture is better than none.
-    return UniqueGdiObject();
-  }
+  return ImageStore::LoadPngBitmap(GetModuleHandleW(nullptr), resourceId, width, height);
 }
 
 void Draw(HDC dc, HGDIOBJ bitmap, int x, int y) {

@@ -1,5 +1,6 @@
 #include "ui/dialogs/SplashWindow.h"
 
+#include "core/ErrorReport.h"
 #include "ui/dialogs/PngBitmap.h"
 #include "core/Strings.h"
 
@@ -67,12 +68,13 @@ LRESULT CALLBACK SplashWindow::WindowProc(HWND hwnd, UINT message, WPARAM wParam
   }
   auto* self = reinterpret_cast<SplashWindow*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
   if (!self) return DefWindowProcW(hwnd, message, wParam, lParam);
-  try {
-    return self->HandleMessage(message, wParam, lParam);
-  } catch (...) {
-    // Nothing of the splash matters enough to report.
-    return DefWindowProcW(hwnd, message, wParam, lParam);
-  }
+  // The window's one catch: a failure is logged and the message gets its
+  // default handling.
+  LRESULT result = 0;
+  if (!CatchAtEdge(L"SplashWindow", L"WindowProc", kLevelError,
+                   [&] { result = self->HandleMessage(message, wParam, lParam); }))
+    result = DefWindowProcW(hwnd, message, wParam, lParam);
+  return result;
 }
 
 LRESULT SplashWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {

@@ -43,34 +43,31 @@ bool CheckBeforeRestore(const core::DataFolder& data) {
 
 }  // namespace
 
-void MenuBackup(CommandHost& host) noexcept {
-  Guarded(L"FMain.MenuBackup", kLevelError, [&] {
-    bool written = false;
-    std::size_t leftOut = 0;
-    std::wstring path, refusal;
-    {
-      BusyPointer busy(host);
-      written = RegistryBackup::BackupRegistry(host.Data(), &path, &leftOut, &refusal);
-    }
-    if (written) host.BackupWritten(path);
-    // A backup that wrote nothing is never reported as done, nor one that
-    // left entries out as complete.
-    std::wstring text = refusal.empty() ? LoadStr(IDS_BACKUP_FAILED) : refusal;
-    if (written && leftOut > 0)
-      text = formattext::Format(LoadStr(IDS_BACKUP_INCOMPLETE), {std::to_wstring(leftOut)});
-    else if (written)
-      text = LoadStr(IDS_BACKUP_DONE);
-    core::ShowMessage(text, core::kButtonOK, std::wstring());
-  });
-  host.SetBusy(false);
+void WriteBackup(CommandHost& host) {
+  const ProcedureName procedure(L"FMain", L"MenuBackup");
+  bool written = false;
+  std::size_t leftOut = 0;
+  std::wstring path, refusal;
+  {
+    BusyPointer busy(host);
+    written = RegistryBackup::BackupRegistry(host.Data(), &path, &leftOut, &refusal);
+  }
+  if (written) host.BackupWritten(path);
+  // A backup that wrote nothing is never reported as done, nor one that
+  // left entries out as complete.
+  std::wstring text = refusal.empty() ? LoadStr(IDS_BACKUP_FAILED) : refusal;
+  if (written && leftOut > 0)
+    text = formattext::Format(LoadStr(IDS_BACKUP_INCOMPLETE), {std::to_wstring(leftOut)});
+  else if (written)
+    text = LoadStr(IDS_BACKUP_DONE);
+  core::ShowMessage(text, core::kButtonOK, std::wstring());
 }
 
-void MenuRestore(CommandHost& host) noexcept {
-  Guarded(L"FMain.MenuRestore", kLevelError, [&] {
-    if (!CheckBeforeRestore(host.Data())) return;
-    core::ShowMessage(LoadStr(IDS_RESTORE_HINT), core::kButtonOK, std::wstring());
-    host.Shell().openFolder(host.Data().BackupFolder() + L"\\", host.OwnerWindow());
-  });
+void OpenBackupsToRestore(CommandHost& host) {
+  const ProcedureName procedure(L"FMain", L"MenuRestore");
+  if (!CheckBeforeRestore(host.Data())) return;
+  core::ShowMessage(LoadStr(IDS_RESTORE_HINT), core::kButtonOK, std::wstring());
+  host.Shell().openFolder(host.Data().BackupFolder() + L"\\", host.OwnerWindow());
 }
 
 }  // namespace BackupCommands

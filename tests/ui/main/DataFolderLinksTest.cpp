@@ -268,7 +268,7 @@ TEST_F(DataFolderRecords, ChangedBackupsAreNamedBeforeARestore) {
   // take over.
   Sleep(1100);
   MainWindow main(state_.Files(), data_);
-  ASSERT_TRUE(main.Load());
+  ASSERT_TRUE(main.Open());
   main.Shell().openFolder = [](const std::wstring&, HWND) {};
   DialogAnswerer answer({L"OK", L"OK"});
   main.RunCommand(Commands::kRestore);
@@ -277,7 +277,7 @@ TEST_F(DataFolderRecords, ChangedBackupsAreNamedBeforeARestore) {
   EXPECT_NE(named.find(pathtext::FileNamePart(backup)), std::wstring::npos) << Narrow(named);
   EXPECT_NE(named.find(L"Backup planted.reg"), std::wstring::npos);
   EXPECT_EQ(named.find(L"Backup kept.reg"), std::wstring::npos);
-  main.Unload();
+  main.Destroy();
 }
 
 TEST_F(DataFolderRecords, AChangedInventoryIsNotUsedToFindWhatIsNew) {

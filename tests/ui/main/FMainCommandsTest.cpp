@@ -28,7 +28,7 @@ namespace {
 class FMainCommands : public ::testing::Test {
  protected:
   void SetUp() override {
-    ASSERT_TRUE(main_.Load());
+    ASSERT_TRUE(main_.Open());
     main_.Shell().openAddress = [this](const std::wstring& address) { addresses_.push_back(address); };
     main_.Shell().showFileProperties = [this](const std::wstring& file, HWND owner) {
       properties_.push_back(file);
@@ -39,7 +39,7 @@ class FMainCommands : public ::testing::Test {
     ASSERT_NE(list_, nullptr);
     ASSERT_TRUE(SelectRow(list_, bar_.Name())) << "the fixture toolbar is not listed";
   }
-  void TearDown() override { main_.Unload(); }
+  void TearDown() override { main_.Destroy(); }
 
   // Runs a command; the dialogs it shows are answered in turn.
   std::vector<Dialog> Run(int command, std::vector<std::wstring> presses = {}) {
@@ -79,7 +79,7 @@ TEST_F(FMainCommands, PropertiesShowTheSheetOrSayTheFileIsGone) {
   EXPECT_TRUE(Run(Commands::kFileProperties).empty());
   EXPECT_TRUE(Run(Commands::kRowProperties).empty());
   // Enter in the list, as in the system's own tools.
-  EXPECT_TRUE(main_.PreTranslateMessage(MSG{list_, WM_KEYDOWN, VK_RETURN, 0, 0, {}}));
+  EXPECT_TRUE(main_.TakeKeyBeforeDispatch(MSG{list_, WM_KEYDOWN, VK_RETURN, 0, 0, {}}));
   ASSERT_EQ(properties_.size(), 3u);
   EXPECT_EQ(_wcsicmp(properties_[0].c_str(), bar_.File().c_str()), 0) << Narrow(properties_[0]);
   EXPECT_EQ(properties_[1], properties_[0]);
@@ -153,7 +153,7 @@ TEST_F(FMainCommands, BothRefreshCommandsReadTheRegistryAgain) {
 
   // F5, as in the system's own tools.
   FixtureToolbar fourth(L"Qlm Fourth Bar " + std::to_wstring(GetCurrentProcessId()));
-  EXPECT_TRUE(main_.PreTranslateMessage(MSG{main_.Tree()->TreeHwnd(), WM_KEYDOWN, VK_F5, 0, 0, {}}));
+  EXPECT_TRUE(main_.TakeKeyBeforeDispatch(MSG{main_.Tree()->TreeHwnd(), WM_KEYDOWN, VK_F5, 0, 0, {}}));
   rows = ListTexts(CurrentList(main_));
   EXPECT_NE(std::find(rows.begin(), rows.end(), fourth.Name()), rows.end());
 }
@@ -222,7 +222,7 @@ TEST_F(FMainCommands, TurnOffAndOnAskForWhomAndShowTheState) {
     GetKeyboardState(keys);
     keys[VK_CONTROL] = 0x80;
     SetKeyboardState(keys);
-    const bool used = main_.PreTranslateMessage(MSG{list_, WM_KEYDOWN, 'E', 0, 0, {}});
+    const bool used = main_.TakeKeyBeforeDispatch(MSG{list_, WM_KEYDOWN, 'E', 0, 0, {}});
     keys[VK_CONTROL] = 0;
     SetKeyboardState(keys);
     EXPECT_TRUE(used);
