@@ -23,7 +23,6 @@
 #include "engine/live/LiveListing.h"
 #include "engine/files/FileResolver.h"
 #include "ozcore/CRegistry.h"
-#include "ozcore/CUtilities.h"
 #include "ozcore/UniqueHandle.h"
 
 namespace {

@@ -8,8 +8,10 @@
 #include "core/ErrorReport.h"
 #include "core/Strings.h"
 #include "ozcore/CRegistry.h"
-#include "ozcore/CUtilities.h"
+#include "ozcore/FormatText.h"
+#include "ozcore/SystemFolders.h"
 #include "ozcore/UniqueHandle.h"
+#include "ozcore/WindowsVersion.h"
 
 namespace Elevation {
 namespace {
@@ -28,17 +30,9 @@ bool ReadTokenInfo(HANDLE token, TOKEN_INFORMATION_CLASS cls, std::vector<DWORD>
 
 }  // namespace
 
-bool IsVista() {
-  // The true version, whatever compatibility shims tell GetVersionEx.
-  RTL_OSVERSIONINFOW info{};
-  info.dwOSVersionInfoSize = sizeof(info);
-  using RtlGetVersionFn = LONG(WINAPI*)(RTL_OSVERSIONINFOW*);
-  const HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
-  auto* rtlGetVersion =
-      ntdll ? reinterpret_cast<RtlGetVersionFn>(reinterpret_cast<void*>(GetProcAddress(ntdll, "RtlGetVersion")))
-            : nullptr;
-  if (!rtlGetVersion || rtlGetVersion(&info) != 0) return false;
-  return IsCheckedPlatform(static_cast<std::int32_t>(info.dwPlatformId), static_cast<std::int32_t>(info.dwMajorVersion));
+bool IsNt6OrLater() {
+  const auto version = windowsversion::Read();
+  return version && IsCheckedPlatform(version->platformId, version->major);
 }
 
 bool IsUACEnabled() {
@@ -92,14 +86,14 @@ std::wstring GetShortFolderPath(const std::wstring& path) {
 }
 
 PrivilegeDecision CheckPrivileges() {
-  if (!IsVista()) return PrivilegeDecision::Continue;
+  if (!IsNt6OrLater()) return PrivilegeDecision::Continue;
   PrivilegeFacts facts;
   facts.uacEnabled = IsUACEnabled();
   facts.isAdmin = GetAdminState(facts.elevationType, facts.elevationFlag);
-  LogInformation(CUtilities::FormatString(L"UACEnabled=%1, IsAdmin=%2, ElevationType=%3",
-                                          {BoolText(facts.uacEnabled), BoolText(facts.isAdmin),
-                                           std::to_wstring(facts.elevationType)}),
-                 L"MVista");
+  LogInformation(
+      formattext::Format(L"UACEnabled=%1, IsAdmin=%2, ElevationType=%3",
+                         {BoolText(facts.uacEnabled), BoolText(facts.isAdmin), std::to_wstring(facts.elevationType)}),
+      L"MVista");
 
   const PrivilegeDecision decision = DecidePrivileges(facts);
   if (decision == PrivilegeDecision::Refuse) {
@@ -109,7 +103,7 @@ PrivilegeDecision CheckPrivileges() {
   } else if (decision == PrivilegeDecision::Relaunch) {
     const std::wstring programFolder = ProgramResources::ProgramFolder();
     const std::wstring folder = RelaunchFolder(GetShortFolderPath(programFolder), programFolder);
-    const std::wstring program = CUtilities::WindowsFolder() + L"\\system32\\rundll32.exe";
+    const std::wstring program = systemfolders::Windows() + L"\\system32\\rundll32.exe";
     const std::wstring parameters = RelaunchParameters(folder);
     // Whatever the shell answers (a declined prompt included), this copy ends.
     ShellExecuteW(nullptr, L"runas", program.c_str(), parameters.c_str(), nullptr, SW_SHOWNORMAL);

@@ -11,8 +11,8 @@
 
 namespace Elevation {
 
-// An NT system of major version 6 or later.
-bool IsVista();
+// An NT system of major version 6 or later: one with user account control.
+bool IsNt6OrLater();
 // The EnableLUA policy value is set (not 0); a missing value counts as 0.
 bool IsUACEnabled();
 // Whether the token's groups hold the built-in Administrators group (a

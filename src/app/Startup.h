@@ -39,9 +39,9 @@ struct StartupParts {
 
 StartupParts RealStartupParts();
 
-// The start-up sequence under the resume-next policy: a failing step is
-// skipped; an error still pending once the process objects exist is
-// logged once. Returns the exit code.
+// The start-up sequence, step by step: a failing step is logged once
+// ("MQLM.Main"; nothing is written while no log is open) and the sequence
+// goes on without what it would have done. Returns the exit code.
 int RunStartup(const StartupParts& parts);
 
 // The process entry: initialises COM, the common controls and the

@@ -29,7 +29,7 @@ void CreateProcessObjects(const ProcessSetup& setup) {
 }
 
 void ShowMainWindow() {
-  if (gOwnMainWindow) gOwnMainWindow->ShowForm();
+  if (gOwnMainWindow) gOwnMainWindow->RunUntilClosed();
 }
 
 void ReleaseProcessObjects() {

@@ -10,7 +10,8 @@
 #include "engine/live/LiveMachine.h"
 #include "engine/files/FileResolver.h"
 #include "ozcore/CFileSystem.h"
-#include "ozcore/CUtilities.h"
+#include "ozcore/FormatText.h"
+#include "ozcore/PathText.h"
 
 namespace addonstate {
 
@@ -26,7 +27,7 @@ std::wstring SettingsKey(const std::wstring& userKey, const std::wstring& id) {
 std::wstring StateFileStem() {
   SYSTEMTIME now{};
   GetLocalTime(&now);
-  const std::wstring backupName = CUtilities::FileNamePart(RegistryBackup::BackupFileName(L"x", now));
+  const std::wstring backupName = pathtext::FileNamePart(RegistryBackup::BackupFileName(L"x", now));
   const std::size_t prefix = std::wstring(L"Backup ").size();
   return L"Add-on state " + backupName.substr(prefix, backupName.size() - prefix - 4);
 }
@@ -154,9 +155,7 @@ Result ChangeState(const core::DataFolder& data, const std::wstring& id, RegView
     }
     result.outcome = Outcome::Done;
     const unsigned logText = change == Change::TurnOff ? IDS_LOG_TURNED_OFF : IDS_LOG_TURNED_ON;
-    LogRecord(0,
-              CUtilities::FormatString(LoadStr(logText),
-                                       {id, std::to_wstring(result.usersChanged), result.backupPath}),
+    LogRecord(0, formattext::Format(LoadStr(logText), {id, std::to_wstring(result.usersChanged), result.backupPath}),
               kLevelInformation, kContext);
   });
   if (result.outcome == Outcome::NotApplicable && !result.backupPath.empty()) result.outcome = Outcome::WriteFailed;

@@ -6,7 +6,8 @@
 #include "core/ErrorReport.h"
 #include "core/Strings.h"
 #include "core/WrittenRecord.h"
-#include "ozcore/CUtilities.h"
+#include "ozcore/FormatText.h"
+#include "ozcore/SystemMessage.h"
 #include "ozcore/CaseFold.h"
 #include "ozcore/FolderPath.h"
 #include "ozcore/UniqueHandle.h"
@@ -42,7 +43,7 @@ std::wstring LinkText(const DataFolder& data, const std::wstring& place) {
     id = IDS_REFUSED_BACKUP_LINK;
   else if (folderpath::NamesBelow(data.path, place))
     id = IDS_REFUSED_LINK;
-  return CUtilities::FormatString(LoadStr(id), {place});
+  return formattext::Format(LoadStr(id), {place});
 }
 
 PlaceOutcome OutcomeOf(const DataFolder& data, const PlaceCheck& check) {
@@ -57,7 +58,7 @@ PlaceOutcome OutcomeOf(const DataFolder& data, const PlaceCheck& check) {
       break;
     default:
       outcome.kind = PlaceOutcome::Kind::Failed;
-      outcome.text = CUtilities::SystemMessage(ErrorCodeOf(check));
+      outcome.text = systemmessage::ForCode(ErrorCodeOf(check));
       break;
   }
   return outcome;
@@ -97,13 +98,13 @@ bool PlaceFiles::GiveToAdministrators() {
     // Given before and taken since: whoever has it now is not to be trusted.
     outcome_.kind = PlaceOutcome::Kind::NotAdministrators;
     outcome_.place = path;
-    outcome_.text = CUtilities::FormatString(LoadStr(IDS_REFUSED_NOT_ADMINS), {path});
+    outcome_.text = formattext::Format(LoadStr(IDS_REFUSED_NOT_ADMINS), {path});
     folder_ = SafeFolder();
     return false;
   }
   const std::uint32_t error = folder_.LimitWritingToAdministrators(TokenUserSid());
   if (error != 0) {
-    outcome_.note = CUtilities::FormatString(LoadStr(IDS_LOG_ACCESS_NOT_LIMITED), {path, CUtilities::SystemMessage(error)});
+    outcome_.note = formattext::Format(LoadStr(IDS_LOG_ACCESS_NOT_LIMITED), {path, systemmessage::ForCode(error)});
     LogRecord(0, outcome_.note, kLevelDiscovery, kContext);
   } else if (folder_.OwnedByAdministrators()) {
     // Only where the system kept the new owner: from now on another owner
@@ -128,8 +129,8 @@ WriteResult PlaceFiles::Write(const std::wstring& name, const std::string& bytes
   const long error = hash.empty() ? static_cast<long>(ERROR_INVALID_FUNCTION) : written::RememberFile(result.path, hash);
   if (error != 0)
     LogRecord(0,
-              CUtilities::FormatString(LoadStr(IDS_LOG_NOT_RECORDED),
-                                       {result.path, CUtilities::SystemMessage(static_cast<std::uint32_t>(error))}),
+              formattext::Format(LoadStr(IDS_LOG_NOT_RECORDED),
+                                 {result.path, systemmessage::ForCode(static_cast<std::uint32_t>(error))}),
               kLevelDiscovery, kContext);
   return result;
 }
@@ -181,7 +182,7 @@ WriteResult WriteChosenFile(const DataFolder& data, const std::wstring& path, co
   result.path = path;
   const auto slash = path.find_last_of(L"\\/");
   if (slash == std::wstring::npos || slash + 1 == path.size()) {
-    result.outcome = {PlaceOutcome::Kind::Failed, path, CUtilities::SystemMessage(ERROR_INVALID_NAME), {}};
+    result.outcome = {PlaceOutcome::Kind::Failed, path, systemmessage::ForCode(ERROR_INVALID_NAME), {}};
     return result;
   }
   const std::wstring name = path.substr(slash + 1), parent = path.substr(0, slash == 2 ? 3 : slash);

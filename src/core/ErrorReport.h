@@ -3,9 +3,10 @@
 // description, level, context) through the process logger, nothing shown
 // to the user.
 //
-// Contexts name the place: "<Type>.<Procedure>" for forms, classes and
+// Contexts name the place: "<Type>.<Procedure>" for windows, classes and
 // controls ("FMain.SearchGoogle"), "<Module>.<Procedure>" for module code
-// ("MAPI.BackupRegistry").
+// ("MAPI.BackupRegistry"). They are the texts the log has always had, the
+// older type names included.
 //
 // How a failure becomes (number, description):
 //   QlmError          its own number and description
@@ -37,8 +38,10 @@ void LogRecord(std::int32_t number, const std::wstring& text, std::int32_t level
 void LogError(const ErrorInfo& error, std::int32_t level, const std::wstring& context);
 void LogInformation(const std::wstring& text, const std::wstring& context);
 
-// Runs body; an exception escaping it is logged once under context at the
-// given level and swallowed. True when body ran to its end.
+// The engine's and the backup's own catch sites (the engine is moving to
+// errors as values; the windows and start-up use CatchAtEdge): runs body;
+// an exception escaping it is logged once under context at the given
+// level and swallowed. True when body ran to its end.
 template <typename Body>
 bool Guarded(const std::wstring& context, std::int32_t level, Body&& body) noexcept {
   try {
@@ -50,6 +53,53 @@ bool Guarded(const std::wstring& context, std::int32_t level, Body&& body) noexc
     } catch (...) {
       // Logging itself failed: the procedure still ends quietly.
     }
+    return false;
+  }
+}
+
+// Names the procedure that runs while it lives, for the record an edge
+// writes when an exception leaves it: the record's context is the
+// innermost named procedure the exception left ("<type>.<procedure>"), so
+// that a failure keeps the context it has always been logged under, however
+// far it travels to its edge. It catches nothing. Both texts must outlive
+// it (string literals, the kinds table's type names). A catch that handles
+// a failure inside a named procedure and then fails anew without entering
+// another one calls errorreport::ForgetFailedProcedure() first.
+class ProcedureName {
+ public:
+  ProcedureName(const wchar_t* type, const wchar_t* procedure) noexcept;
+  ~ProcedureName();
+  ProcedureName(const ProcedureName&) = delete;
+  ProcedureName& operator=(const ProcedureName&) = delete;
+
+ private:
+  const wchar_t* type_;
+  const wchar_t* procedure_;
+  int unwinding_;  // exceptions in flight when it was made
+};
+
+namespace errorreport {
+// The record of the failure being handled (call inside catch): under the
+// innermost ProcedureName it left, else "<type>.<procedure>" of the edge.
+// Forgets that name; logging failures are swallowed.
+void LogEdgeFailure(const wchar_t* type, const wchar_t* procedure, std::int32_t level) noexcept;
+// Forgets a procedure name noted for a failure that was handled on the way.
+void ForgetFailedProcedure() noexcept;
+}  // namespace errorreport
+
+// The one catch of an edge: a window procedure, a command, a start-up
+// step. Runs body; an exception escaping it is logged once (see
+// ProcedureName for its context, else "<type>.<procedure>": both texts
+// outlive the call) at the given level and swallowed. True when body ran
+// to its end, so that the caller can handle a failure by name.
+template <typename Body>
+bool CatchAtEdge(const wchar_t* type, const wchar_t* procedure, std::int32_t level, Body&& body) noexcept {
+  errorreport::ForgetFailedProcedure();
+  try {
+    body();
+    return true;
+  } catch (...) {
+    errorreport::LogEdgeFailure(type, procedure, level);
     return false;
   }
 }

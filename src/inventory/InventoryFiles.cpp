@@ -6,7 +6,7 @@
 
 #include "engine/kinds/AddonRecord.h"
 #include "inventory/InventoryRead.h"
-#include "ozcore/CUtilities.h"
+#include "ozcore/SystemMessage.h"
 #include "ozcore/UniqueHandle.h"
 
 namespace inventory {
@@ -135,7 +135,7 @@ std::optional<std::wstring> ReadInventoryFile(const std::wstring& path, std::wst
   UniqueFile file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                               FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file) {
-    SetReason(reason, CUtilities::SystemMessage(GetLastError()));
+    SetReason(reason, systemmessage::ForCode(GetLastError()));
     return std::nullopt;
   }
   // A pipe, console or device would block or never end.
@@ -157,7 +157,7 @@ std::optional<std::wstring> ReadInventoryFile(const std::wstring& path, std::wst
     DWORD read = 0;
     const DWORD want = static_cast<DWORD>(std::min<std::size_t>(bytes.size() - filled, 1u << 20));
     if (!ReadFile(file.get(), bytes.data() + filled, want, &read, nullptr)) {
-      SetReason(reason, CUtilities::SystemMessage(GetLastError()));
+      SetReason(reason, systemmessage::ForCode(GetLastError()));
       return std::nullopt;
     }
     if (read == 0) break;  // shorter than it was a moment ago

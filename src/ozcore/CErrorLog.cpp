@@ -2,7 +2,7 @@
 
 #include <windows.h>
 
-#include "ozcore/CUtilities.h"
+#include "ozcore/Utf8Text.h"
 #include "ozcore/UniqueHandle.h"
 
 namespace {
@@ -80,7 +80,7 @@ std::wstring CErrorLog::FormatRecord(std::int32_t number, const std::wstring& te
 
 void CErrorLog::LogMessage(std::int32_t number, const std::wstring& text, std::int32_t level,
                            const std::wstring& context) {
-  const std::string line = CUtilities::ToUtf8(FormatRecord(number, text, level, context) + L"\r\n");
+  const std::string line = utf8text::ToUtf8(FormatRecord(number, text, level, context) + L"\r\n");
   AppendLine(impl_->full, line);
   const bool information = number == 0 && level == 5;
   if (!information) AppendLine(impl_->brief, line);

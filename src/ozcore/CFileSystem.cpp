@@ -2,7 +2,8 @@
 
 #include <windows.h>
 
-#include "ozcore/CUtilities.h"
+#include "ozcore/SystemMessage.h"
+#include "ozcore/Utf8Text.h"
 #include "ozcore/SafeFolder.h"
 #include "ozcore/UniqueHandle.h"
 
@@ -32,7 +33,7 @@ std::string Encode(const std::wstring& text, TextEncoding encoding) {
     case TextEncoding::Ansi:
       return ToAnsi(text);
     case TextEncoding::Utf8:
-      return CUtilities::ToUtf8(text);
+      return utf8text::ToUtf8(text);
   }
   return {};
 }
@@ -65,7 +66,7 @@ bool CFileSystem::WriteTextFile(const std::wstring& path, const std::wstring& te
   errorText.clear();
   const auto slash = path.find_last_of(L"\\/");
   if (slash == std::wstring::npos || slash + 1 == path.size()) {
-    errorText = CUtilities::SystemMessage(ERROR_INVALID_NAME);
+    errorText = systemmessage::ForCode(ERROR_INVALID_NAME);
     return false;
   }
   const SafeFolder folder = SafeFolder::OpenChosen(path.substr(0, slash == 2 && path[1] == L':' ? 3 : slash));
@@ -73,6 +74,6 @@ bool CFileSystem::WriteTextFile(const std::wstring& path, const std::wstring& te
   if (folder.WriteWholeFile(path.substr(slash + 1), Encode(text, encoding), true, check) ==
       SafeFolder::WriteOutcome::Written)
     return true;
-  errorText = CUtilities::SystemMessage(ErrorCodeOf(check));
+  errorText = systemmessage::ForCode(ErrorCodeOf(check));
   return false;
 }

@@ -6,7 +6,11 @@
 #include "ozcore/CStringDictionary.h"
 #include "ozcore/OzCoreExport.h"
 
-// Text, file and system helpers shared by the whole program.
+// ozCore.dll's exported helper class, kept for the binaries built against
+// it: each member forwards to the module named beside it, which the
+// program's own code calls directly (FormatText, VersionStrings,
+// FileResource, EnvExpansion, PathText, SystemFolders, WindowsVersion,
+// UrlText, SystemMessage, Utf8Text).
 class OZCORE_API CUtilities {
  public:
   // Replaces "%1", "%2", ... in one pass; text brought in by an argument is

@@ -6,7 +6,7 @@
 #include "inventory/InventoryCompare.h"
 #include "inventory/InventoryRead.h"
 #include "inventory/InventoryText.h"
-#include "ozcore/CUtilities.h"
+#include "ozcore/FormatText.h"
 #include "qmscan/qmscanStrings.h"
 
 namespace qmscan {
@@ -29,7 +29,7 @@ Listing ListEverything(const ScanIo& io) {
   for (const auto& kind : discovery::AddonKinds()) {
     auto list = io.list(kind);
     if (!list) {
-      io.error(CUtilities::FormatString(io.text(IDS_QMSCAN_KIND_FAILED), {kind.scanName}));
+      io.error(formattext::Format(io.text(IDS_QMSCAN_KIND_FAILED), {kind.scanName}));
       listing.failedKinds.push_back(kind.scanName);
       continue;
     }
@@ -56,12 +56,12 @@ int Compare(const std::wstring& file, const ScanIo& io) {
   std::wstring reason;
   const auto text = io.readFile(file, reason);
   if (!text) {
-    io.error(CUtilities::FormatString(io.text(IDS_QMSCAN_COMPARE_UNREADABLE), {VisibleText(file), VisibleText(reason)}));
+    io.error(formattext::Format(io.text(IDS_QMSCAN_COMPARE_UNREADABLE), {VisibleText(file), VisibleText(reason)}));
     return kExitCannotRun;
   }
   const auto saved = inventory::ReadInventory(*text);
   if (!saved) {
-    io.error(CUtilities::FormatString(io.text(IDS_QMSCAN_COMPARE_MALFORMED), {VisibleText(file)}));
+    io.error(formattext::Format(io.text(IDS_QMSCAN_COMPARE_MALFORMED), {VisibleText(file)}));
     return kExitCannotRun;
   }
   const Listing listing = ListEverything(io);
@@ -99,7 +99,7 @@ int RunScan(const std::vector<std::wstring>& args, const ScanIo& io) {
   std::wstring culprit;
   switch (ParseArguments(args, options, culprit)) {
     case ArgumentError::Unknown:
-      io.error(CUtilities::FormatString(io.text(IDS_QMSCAN_UNKNOWN_ARGUMENT), {VisibleText(culprit)}));
+      io.error(formattext::Format(io.text(IDS_QMSCAN_UNKNOWN_ARGUMENT), {VisibleText(culprit)}));
       return kExitBadArguments;
     case ArgumentError::Conflict:
       io.error(io.text(IDS_QMSCAN_CONFLICT));

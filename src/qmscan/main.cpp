@@ -15,7 +15,7 @@
 #include "engine/live/LiveListing.h"
 #include "engine/text/VisibleText.h"
 #include "inventory/InventoryFiles.h"
-#include "ozcore/CUtilities.h"
+#include "ozcore/FormatText.h"
 #include "ozcore/UniqueHandle.h"
 #include "qmscan/ConsoleOutput.h"
 #include "qmscan/ScanRun.h"
@@ -54,7 +54,7 @@ int wmain(int argc, wchar_t** argv) {
     io.text = &LoadStr;
     return qmscan::RunScan(std::vector<std::wstring>(argv + 1, argv + argc), io);
   } catch (...) {
-    Error(CUtilities::FormatString(LoadStr(IDS_QMSCAN_FAILED), {discovery::text::VisibleText(CurrentError().description)}));
+    Error(formattext::Format(LoadStr(IDS_QMSCAN_FAILED), {discovery::text::VisibleText(CurrentError().description)}));
     return qmscan::kExitCannotRun;
   }
 }

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "core/ErrorReport.h"
-#include "core/ProcessState.h"
+#include "core/ProgramLog.h"
 #include "core/QlmError.h"
 #include "support/ScopedLog.h"
 #include "support/TestSupport.h"
@@ -12,8 +12,19 @@ TEST(ErrorReport, FailuresBecomeOneRecordEach) {
   TempFolder tmp;
   {
     ScopedLog log(tmp.Path());
-    EXPECT_FALSE(Guarded(L"FMain.SearchGoogle", kLevelError, [] { throw QlmError(5, L"x", L"Invalid call"); }));
-    EXPECT_FALSE(Guarded(L"ucTB.FillTBInfo", kLevelDiscovery, [] { throw std::runtime_error("bad data"); }));
+    // An edge logs under the innermost named procedure the failure left (not
+    // one whose failure was handled), else under its own context.
+    EXPECT_FALSE(CatchAtEdge(L"FMain", L"OnCommand", kLevelError, [] {
+      const ProcedureName outer(L"FMain", L"Outer");
+      try {
+        const ProcedureName handled(L"FMain", L"Handled");
+        throw 1;
+      } catch (int) {
+      }
+      const ProcedureName inner(L"FMain", L"SearchGoogle");
+      throw QlmError(5, L"x", L"Invalid call");
+    }));
+    EXPECT_FALSE(CatchAtEdge(L"ucTB", L"FillTBInfo", kLevelDiscovery, [] { throw std::runtime_error("bad data"); }));
     EXPECT_FALSE(Guarded(L"MAPI.BackupRegistry", kLevelDiscovery, [] { throw 42; }));
     int ran = 0;
     EXPECT_TRUE(Guarded(L"X.Fine", kLevelError, [&] { ++ran; }));

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "core/Strings.h"
-#include "ozcore/CUtilities.h"
+#include "ozcore/FormatText.h"
 #include "support/LogLines.h"
 #include "support/WindowProbe.h"
 #include "support/ProgramProcess.h"
@@ -31,7 +31,7 @@ class AppStartupProcess : public ::testing::Test {
     ASSERT_NE(box, nullptr) << "no message shown";
     EXPECT_EQ(WindowText(box), LoadStr(IDS_PRODUCT_NAME));
     EXPECT_EQ(ButtonCaptions(box), std::vector<std::wstring>{L"OK"});
-    EXPECT_NE(StaticTexts(box).find(CUtilities::FormatString(LoadStr(IDS_COMPONENT_MISSING), {dll})), std::wstring::npos)
+    EXPECT_NE(StaticTexts(box).find(formattext::Format(LoadStr(IDS_COMPONENT_MISSING), {dll})), std::wstring::npos)
         << Narrow(StaticTexts(box));
     EXPECT_TRUE(PressButton(box, L"OK"));
     EXPECT_EQ(ExitCode(), 1);
@@ -53,7 +53,7 @@ TEST_F(AppStartupProcess, MissingCustomComponent) {
   const auto log = Log();
   ASSERT_EQ(log.size(), 5u);
   EXPECT_EQ(log[0], L"L5  #0  MQLM.Main  ********** start app");
-  const std::wstring said = CUtilities::FormatString(LoadStr(IDS_COMPONENT_MISSING), {L"QLMCUSTOM.DLL"});
+  const std::wstring said = formattext::Format(LoadStr(IDS_COMPONENT_MISSING), {L"QLMCUSTOM.DLL"});
   EXPECT_EQ(log[4].rfind(L"L4  #0  MQLM.Main  " + said, 0), 0u) << Narrow(log[4]);
 }
 

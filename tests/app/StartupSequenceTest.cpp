@@ -4,7 +4,7 @@
 
 #include "support/LogLines.h"
 #include "app/Startup.h"
-#include "core/ProcessState.h"
+#include "core/ProgramLog.h"
 #include "core/QlmError.h"
 
 using namespace qlmtest;
@@ -43,22 +43,20 @@ class AppStartupSequence : public ::testing::Test {
 
 }  // namespace
 
-TEST_F(AppStartupSequence, RunsInOrderAndLogsAPendingErrorOnce) {
-  // Raised before the component check: not reported.
+TEST_F(AppStartupSequence, RunsInOrderAndLogsEachFailingStepOnce) {
+  // Each failing step: one record, and start-up goes on.
   parts_.checkPrivileges = [this]() -> PrivilegeDecision {
     Note(L"privileges");
-    throw QlmError(5, L"MVista", L"raised before the check");
+    throw QlmError(5, L"MVista", L"raised by the privilege check");
   };
-  // Raised while the process objects are made: one record, start-up goes on.
   parts_.createProcessObjects = [this](const Startup::ProcessSetup& setup) {
     Note(L"objects");
     setup_ = setup;
     throw QlmError(91, L"FMain", L"Object variable or With block variable not set");
   };
-  // Raised after that record: not reported.
   parts_.showMainWindow = [this] {
     Note(L"main window");
-    throw std::runtime_error("raised after the record");
+    throw std::runtime_error("raised by the main window");
   };
 
   EXPECT_EQ(Startup::RunStartup(parts_), Startup::kExitNormal);
@@ -72,11 +70,13 @@ TEST_F(AppStartupSequence, RunsInOrderAndLogsAPendingErrorOnce) {
   EXPECT_EQ(core::gLog, nullptr);
 
   const auto log = LogLines(data_.File(L"Quillmoor\\QLM.log"));
-  ASSERT_EQ(log.size(), 4u);
+  ASSERT_EQ(log.size(), 6u);
   EXPECT_EQ(log[0], L"L5  #0  MQLM.Main  ********** start app");
   EXPECT_EQ(log[1], L"L5  #0  MQLM.Main  Quillmoor ver." QLM_TEST_VERSION);
   EXPECT_EQ(log[2].rfind(L"L5  #0  MQLM.Main  Windows: ", 0), 0u);
-  EXPECT_EQ(log[3], L"L0  #91  MQLM.Main  Object variable or With block variable not set");
+  EXPECT_EQ(log[3], L"L0  #5  MQLM.Main  raised by the privilege check");
+  EXPECT_EQ(log[4], L"L0  #91  MQLM.Main  Object variable or With block variable not set");
+  EXPECT_EQ(log[5], L"L0  #51  MQLM.Main  Internal error: raised by the main window");
 }
 
 TEST_F(AppStartupSequence, RefusalAndRelaunchEndBeforeTheComponentCheck) {

@@ -9,7 +9,7 @@
 #include "HostileCorpus.h"
 #include "support/LogLines.h"
 #include "support/ProgramProcess.h"
-#include "core/ProcessState.h"
+#include "core/ProgramLog.h"
 #include "core/Strings.h"
 #include "support/WindowProbe.h"
 #include "backup/RegistryBackup.h"
@@ -151,7 +151,7 @@ TEST(HostileCorpus, TheBackupCommandSaysHowManyEntriesItLeftOut) {
   hostile::Corpus corpus;
   fmaintest::ProcessState state;
   MainWindow main(state.Files(), state.Data());
-  ASSERT_TRUE(main.Load());
+  ASSERT_TRUE(main.Open());
   {
     DialogAnswerer answer({L"OK"});
     main.RunCommand(Commands::kBackup);
@@ -164,5 +164,5 @@ TEST(HostileCorpus, TheBackupCommandSaysHowManyEntriesItLeftOut) {
     EXPECT_EQ(text.find(LoadStr(IDS_BACKUP_DONE)), std::wstring::npos);
   }
   EXPECT_FALSE(state.BackupFiles().empty());
-  main.Unload();
+  main.Destroy();
 }

@@ -5,7 +5,7 @@
 // fails.
 #include <string>
 
-#include "core/ProcessState.h"
+#include "core/ProgramLog.h"
 #include "ozcore/CErrorLog.h"
 
 namespace qlmtest {

@@ -63,7 +63,7 @@ struct RibbonWorld {
   }
   void Press(UINT message, WPARAM key, LPARAM flags = 0) {
     MSG msg{ribbon.Hwnd(), message, key, flags, 0, {}};
-    if (!ribbon.PreTranslateMessage(msg)) {
+    if (!ribbon.TakeKeyBeforeDispatch(msg)) {
       TranslateMessage(&msg);
       DispatchMessageW(&msg);
     }
@@ -102,14 +102,14 @@ TEST(WidgetsRibbon, MouseKeyboardAndAccessKeysSendCommandIds) {
   w.Press(WM_SYSKEYDOWN, VK_MENU, 0x20000000);
   EXPECT_TRUE(w.ribbon.AccessKeysShown());
   MSG altD{ribbon, WM_SYSKEYDOWN, 'D', 0x20000000, 0, {}};
-  EXPECT_TRUE(w.ribbon.PreTranslateMessage(altD));
+  EXPECT_TRUE(w.ribbon.TakeKeyBeforeDispatch(altD));
   w.Press(WM_SYSKEYUP, VK_MENU, static_cast<LPARAM>(0xC0000000));
   EXPECT_FALSE(w.ribbon.AccessKeysShown());
   Pump();
   EXPECT_EQ(w.host.commands, std::vector<int>{Commands::kDelete});
   // A letter no caption uses is left to the window.
   MSG altQ{ribbon, WM_SYSKEYDOWN, 'Q', 0x20000000, 0, {}};
-  EXPECT_FALSE(w.ribbon.PreTranslateMessage(altQ));
+  EXPECT_FALSE(w.ribbon.TakeKeyBeforeDispatch(altQ));
 
   // Both Refresh controls share R with Restore: the first R moves the
   // keyboard into the ribbon, the next one on to Restore, Enter runs it

@@ -243,7 +243,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show) {
 
     MSG msg;
     while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
-      if (demo.ribbon.PreTranslateMessage(msg)) continue;
+      if (demo.ribbon.TakeKeyBeforeDispatch(msg)) continue;
       TranslateMessage(&msg);
       DispatchMessageW(&msg);
     }

@@ -2,7 +2,8 @@
 
 #include "core/Strings.h"
 #include "engine/text/AddonText.h"
-#include "ozcore/CUtilities.h"
+#include "ozcore/FormatText.h"
+#include "ozcore/PathText.h"
 
 namespace discovery {
 
@@ -28,7 +29,7 @@ bool DiscoveryRun::ReadListedString(engine::RegistryView& registry, Root root, c
   std::uint64_t tooLarge = 0;
   if (registry.ReadString(root, path, name, out, &tooLarge)) return true;
   if (tooLarge == 0) return false;
-  out = CUtilities::FormatString(LoadStr(IDS_VALUE_TOO_LARGE), {std::to_wstring(tooLarge)});
+  out = formattext::Format(LoadStr(IDS_VALUE_TOO_LARGE), {std::to_wstring(tooLarge)});
   return true;
 }
 
@@ -137,7 +138,7 @@ DiscoveryRun::ClassFacts DiscoveryRun::ReadClass(const std::wstring& clsid, RegV
 }
 
 std::wstring DiscoveryRun::FileNameOf(const ResolvedFile& facts) {
-  return CUtilities::FileNamePart(FileSearchName(facts.file));
+  return pathtext::FileNamePart(FileSearchName(facts.file));
 }
 
 namespace {

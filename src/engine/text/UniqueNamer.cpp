@@ -1,7 +1,7 @@
 #include "engine/text/UniqueNamer.h"
 
 #include "engine/text/AddonText.h"
-#include "ozcore/CUtilities.h"
+#include "ozcore/FormatText.h"
 
 std::wstring UniqueNamer::Rename(const std::wstring& name) {
   const std::wstring trimmed = discovery::text::TrimSpaces(name);
@@ -15,7 +15,7 @@ std::wstring UniqueNamer::Rename(const std::wstring& name) {
     unsigned long long count = countText.empty() ? 1 : std::stoull(countText);
     do {
       ++count;
-      result = CUtilities::FormatString(L"%1 (%2)", {trimmed, std::to_wstring(count)});
+      result = formattext::Format(L"%1 (%2)", {trimmed, std::to_wstring(count)});
     } while (given_.Exists(result));
     counts_.Set(key, std::to_wstring(count));
   }

@@ -4,7 +4,8 @@
 
 #include <algorithm>
 
-#include "ui/dialogs/Picture.h"
+#include "core/ErrorReport.h"
+#include "ui/dialogs/PngBitmap.h"
 #include "core/Strings.h"
 #include "ui/widgets/WidgetWindow.h"
 
@@ -62,7 +63,7 @@ void Paint(HWND dialog, const AboutState& state) {
   RECT client{};
   GetClientRect(dialog, &client);
   if (state.picture) {
-    Picture::Draw(dc, state.picture.get(), 0, 0);
+    PngBitmap::Draw(dc, state.picture.get(), 0, 0);
   } else {
     Widgets::FillSolid(dc, client, RGB(0x15, 0x4b, 0x7c));
   }
@@ -74,51 +75,56 @@ void Paint(HWND dialog, const AboutState& state) {
   EndPaint(dialog, &ps);
 }
 
-INT_PTR CALLBACK AboutProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
+INT_PTR HandleAboutMessage(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
   auto* state = reinterpret_cast<AboutState*>(GetWindowLongPtrW(dialog, DWLP_USER));
-  try {
-    switch (message) {
-      case WM_INITDIALOG: {
-        state = reinterpret_cast<AboutState*>(lParam);
-        SetWindowLongPtrW(dialog, DWLP_USER, lParam);
-        state->dpi = GetDpiForWindow(dialog) ? GetDpiForWindow(dialog) : 96;
-        SetWindowTextW(dialog, LoadStr(IDS_ABOUT_TITLE).c_str());
-        Place(dialog, GetWindow(dialog, GW_OWNER), state->dpi);
-        state->font = Widgets::CreateUiFont(state->dpi);
-        state->picture = Picture::Load(AboutBox::kPictureResource, Scale(AboutBox::kClientWidth, state->dpi),
-                                       Scale(AboutBox::kClientHeight, state->dpi));
-        MakeChild(dialog, L"STATIC", AboutBox::AboutText(), SS_LEFT | SS_NOPREFIX, kLabel, kLabelId, state->dpi,
-                  state->font.get());
-        HWND ok = MakeChild(dialog, L"BUTTON", LoadStr(IDS_ABOUT_OK), BS_DEFPUSHBUTTON | WS_TABSTOP, kOk, IDOK,
-                            state->dpi, state->font.get());
-        SetFocus(ok);
-        return FALSE;  // the focus is set
-      }
-      case WM_ERASEBKGND:
-        return TRUE;  // the picture covers everything
-      case WM_PAINT:
-        if (state) Paint(dialog, *state);
-        return TRUE;
-      case WM_CTLCOLORSTATIC: {
-        // The text lies on the picture.
-        HDC dc = reinterpret_cast<HDC>(wParam);
-        SetTextColor(dc, RGB(255, 255, 255));
-        SetBkMode(dc, TRANSPARENT);
-        return reinterpret_cast<INT_PTR>(GetStockObject(NULL_BRUSH));
-      }
-      case WM_COMMAND:
-        if (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL) {
-          EndDialog(dialog, LOWORD(wParam));
-          return TRUE;
-        }
-        break;
-      default:
-        break;
+  switch (message) {
+    case WM_INITDIALOG: {
+      state = reinterpret_cast<AboutState*>(lParam);
+      SetWindowLongPtrW(dialog, DWLP_USER, lParam);
+      state->dpi = GetDpiForWindow(dialog) ? GetDpiForWindow(dialog) : 96;
+      SetWindowTextW(dialog, LoadStr(IDS_ABOUT_TITLE).c_str());
+      Place(dialog, GetWindow(dialog, GW_OWNER), state->dpi);
+      state->font = Widgets::CreateUiFont(state->dpi);
+      state->picture = PngBitmap::Decode(AboutBox::kPictureResource, Scale(AboutBox::kClientWidth, state->dpi),
+                                         Scale(AboutBox::kClientHeight, state->dpi));
+      MakeChild(dialog, L"STATIC", AboutBox::AboutText(), SS_LEFT | SS_NOPREFIX, kLabel, kLabelId, state->dpi,
+                state->font.get());
+      HWND ok = MakeChild(dialog, L"BUTTON", LoadStr(IDS_ABOUT_OK), BS_DEFPUSHBUTTON | WS_TABSTOP, kOk, IDOK,
+                          state->dpi, state->font.get());
+      SetFocus(ok);
+      return FALSE;  // the focus is set
     }
-  } catch (...) {
-    // Nothing of this window matters enough to report.
+    case WM_ERASEBKGND:
+      return TRUE;  // the picture covers everything
+    case WM_PAINT:
+      if (state) Paint(dialog, *state);
+      return TRUE;
+    case WM_CTLCOLORSTATIC: {
+      // The text lies on the picture.
+      HDC dc = reinterpret_cast<HDC>(wParam);
+      SetTextColor(dc, RGB(255, 255, 255));
+      SetBkMode(dc, TRANSPARENT);
+      return reinterpret_cast<INT_PTR>(GetStockObject(NULL_BRUSH));
+    }
+    case WM_COMMAND:
+      if (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL) {
+        EndDialog(dialog, LOWORD(wParam));
+        return TRUE;
+      }
+      break;
+    default:
+      break;
   }
   return FALSE;
+}
+
+// The dialog's one catch: a failure is logged and the message is left to
+// the dialog manager.
+INT_PTR CALLBACK AboutProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
+  INT_PTR result = FALSE;
+  CatchAtEdge(L"AboutBox", L"DialogProc", kLevelError,
+              [&] { result = HandleAboutMessage(dialog, message, wParam, lParam); });
+  return result;
 }
 
 // An empty dialog template: the children are made at run time at the

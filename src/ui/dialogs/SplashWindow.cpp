@@ -1,6 +1,7 @@
 #include "ui/dialogs/SplashWindow.h"
 
-#include "ui/dialogs/Picture.h"
+#include "core/ErrorReport.h"
+#include "ui/dialogs/PngBitmap.h"
 #include "core/Strings.h"
 
 namespace {
@@ -39,7 +40,7 @@ bool SplashWindow::Show() {
   const UINT dpi = GetDpiForWindow(hwnd_) ? GetDpiForWindow(hwnd_) : 96;
   const int width = MulDiv(kClientWidth, static_cast<int>(dpi), 96);
   const int height = MulDiv(kClientHeight, static_cast<int>(dpi), 96);
-  picture_ = Picture::Load(kPictureResource, width, height);
+  picture_ = PngBitmap::Decode(kPictureResource, width, height);
   RECT rect{0, 0, width, height};
   AdjustWindowRectExForDpi(&rect, kStyle, FALSE, WS_EX_APPWINDOW, dpi);
   MONITORINFO monitor{};
@@ -67,12 +68,13 @@ LRESULT CALLBACK SplashWindow::WindowProc(HWND hwnd, UINT message, WPARAM wParam
   }
   auto* self = reinterpret_cast<SplashWindow*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
   if (!self) return DefWindowProcW(hwnd, message, wParam, lParam);
-  try {
-    return self->HandleMessage(message, wParam, lParam);
-  } catch (...) {
-    // Nothing of the splash matters enough to report.
-    return DefWindowProcW(hwnd, message, wParam, lParam);
-  }
+  // The window's one catch: a failure is logged and the message gets its
+  // default handling.
+  LRESULT result = 0;
+  if (!CatchAtEdge(L"SplashWindow", L"WindowProc", kLevelError,
+                   [&] { result = self->HandleMessage(message, wParam, lParam); }))
+    result = DefWindowProcW(hwnd, message, wParam, lParam);
+  return result;
 }
 
 LRESULT SplashWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -108,7 +110,7 @@ void SplashWindow::Paint() {
   PAINTSTRUCT ps;
   HDC dc = BeginPaint(hwnd_, &ps);
   if (picture_) {
-    Picture::Draw(dc, picture_.get(), 0, 0);
+    PngBitmap::Draw(dc, picture_.get(), 0, 0);
   } else {
     RECT client{};
     GetClientRect(hwnd_, &client);

@@ -6,7 +6,7 @@
 #include "core/Strings.h"
 #include "backup/RegistryBackup.h"
 #include "engine/text/VisibleText.h"
-#include "ozcore/CUtilities.h"
+#include "ozcore/FormatText.h"
 #include "ui/main/CommandHost.h"
 
 namespace BackupCommands {
@@ -37,40 +37,37 @@ bool CheckBeforeRestore(const core::DataFolder& data) {
   std::wstring names;
   for (const auto& name : folder.ChangedFiles(L".reg")) names += L"\n" + discovery::text::VisibleText(name);
   if (!names.empty())
-    core::ShowMessage(CUtilities::FormatString(LoadStr(IDS_RESTORE_CHANGED), {names}), core::kButtonOK, std::wstring());
+    core::ShowMessage(formattext::Format(LoadStr(IDS_RESTORE_CHANGED), {names}), core::kButtonOK, std::wstring());
   return true;
 }
 
 }  // namespace
 
-void MenuBackup(CommandHost& host) noexcept {
-  Guarded(L"FMain.MenuBackup", kLevelError, [&] {
-    bool written = false;
-    std::size_t leftOut = 0;
-    std::wstring path, refusal;
-    {
-      BusyPointer busy(host);
-      written = RegistryBackup::BackupRegistry(host.Data(), &path, &leftOut, &refusal);
-    }
-    if (written) host.BackupWritten(path);
-    // A backup that wrote nothing is never reported as done, nor one that
-    // left entries out as complete.
-    std::wstring text = refusal.empty() ? LoadStr(IDS_BACKUP_FAILED) : refusal;
-    if (written && leftOut > 0)
-      text = CUtilities::FormatString(LoadStr(IDS_BACKUP_INCOMPLETE), {std::to_wstring(leftOut)});
-    else if (written)
-      text = LoadStr(IDS_BACKUP_DONE);
-    core::ShowMessage(text, core::kButtonOK, std::wstring());
-  });
-  host.SetBusy(false);
+void WriteBackup(CommandHost& host) {
+  const ProcedureName procedure(L"FMain", L"MenuBackup");
+  bool written = false;
+  std::size_t leftOut = 0;
+  std::wstring path, refusal;
+  {
+    BusyPointer busy(host);
+    written = RegistryBackup::BackupRegistry(host.Data(), &path, &leftOut, &refusal);
+  }
+  if (written) host.BackupWritten(path);
+  // A backup that wrote nothing is never reported as done, nor one that
+  // left entries out as complete.
+  std::wstring text = refusal.empty() ? LoadStr(IDS_BACKUP_FAILED) : refusal;
+  if (written && leftOut > 0)
+    text = formattext::Format(LoadStr(IDS_BACKUP_INCOMPLETE), {std::to_wstring(leftOut)});
+  else if (written)
+    text = LoadStr(IDS_BACKUP_DONE);
+  core::ShowMessage(text, core::kButtonOK, std::wstring());
 }
 
-void MenuRestore(CommandHost& host) noexcept {
-  Guarded(L"FMain.MenuRestore", kLevelError, [&] {
-    if (!CheckBeforeRestore(host.Data())) return;
-    core::ShowMessage(LoadStr(IDS_RESTORE_HINT), core::kButtonOK, std::wstring());
-    host.Shell().openFolder(host.Data().BackupFolder() + L"\\", host.OwnerWindow());
-  });
+void OpenBackupsToRestore(CommandHost& host) {
+  const ProcedureName procedure(L"FMain", L"MenuRestore");
+  if (!CheckBeforeRestore(host.Data())) return;
+  core::ShowMessage(LoadStr(IDS_RESTORE_HINT), core::kButtonOK, std::wstring());
+  host.Shell().openFolder(host.Data().BackupFolder() + L"\\", host.OwnerWindow());
 }
 
 }  // namespace BackupCommands

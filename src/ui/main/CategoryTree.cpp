@@ -5,7 +5,6 @@
 
 #include <string>
 
-#include "core/ProgramResources.h"
 #include "core/ErrorReport.h"
 #include "engine/kinds/AddonKinds.h"
 #include "core/Strings.h"
@@ -30,20 +29,19 @@ struct CategoryTree::Impl final : WidgetWindow {
   explicit Impl(CategoryTree& owner) : owner_(owner) {}
   ~Impl() override { DestroyWidget(); }
 
-  CaptionBar captionTitle;
-  HWND tv = nullptr;
+  CaptionBar caption;
+  HWND tree = nullptr;
 
   bool Create(HWND parent) {
     if (!CreateWidget(kClassName, parent, 0, WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN)) return false;
-    const std::wstring caption = LoadStr(IDS_TREE_CAPTION);
-    if (!captionTitle.Create(Hwnd(), kCaptionId, caption)) return false;
-    tv = CreateWindowExW(0, WC_TREEVIEWW, caption.c_str(),
-                         WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_CLIPSIBLINGS | TVS_SHOWSELALWAYS | TVS_FULLROWSELECT |
-                             TVS_TRACKSELECT,
-                         0, 0, 0, 0, Hwnd(), reinterpret_cast<HMENU>(static_cast<INT_PTR>(kTreeId)),
-                         GetModuleHandleW(nullptr), nullptr);
-    if (!tv) return false;
-    SetWindowTheme(tv, L"Explorer", nullptr);
+    const std::wstring title = LoadStr(IDS_TREE_CAPTION);
+    if (!caption.Create(Hwnd(), kCaptionId, title)) return false;
+    tree = CreateWindowExW(
+        0, WC_TREEVIEWW, title.c_str(),
+        WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_CLIPSIBLINGS | TVS_SHOWSELALWAYS | TVS_FULLROWSELECT | TVS_TRACKSELECT,
+        0, 0, 0, 0, Hwnd(), reinterpret_cast<HMENU>(static_cast<INT_PTR>(kTreeId)), GetModuleHandleW(nullptr), nullptr);
+    if (!tree) return false;
+    SetWindowTheme(tree, L"Explorer", nullptr);
     LoadImages();
     Build();
     Layout();
@@ -52,17 +50,10 @@ struct CategoryTree::Impl final : WidgetWindow {
 
   void LoadImages() {
     // Nodes without their picture are better than no tree.
-    Guarded(L"FTV.Form_Load", kLevelError, [&] {
-      ProgramResources resource;
-      resource.Init(ProgramResources::ProgramFile());
-      const int size = Scale(kNodeImageSize);
-      UniqueImageList images(ImageList_Create(size, size, ILC_COLOR32, 1, 1));
-      UniqueIcon icon = ImageStore::LoadPngIcon(resource.hModule(), kNodeImage, size, size);
-      if (images && icon && ImageList_AddIcon(images.get(), icon.get()) >= 0) {
-        TreeView_SetImageList(tv, images.get(), TVSIL_NORMAL);
-        images_ = std::move(images);
-      }
-    });
+    UniqueImageList images = ImageStore::SingleIconList(GetModuleHandleW(nullptr), kNodeImage, Scale(kNodeImageSize));
+    if (!images) return;
+    TreeView_SetImageList(tree, images.get(), TVSIL_NORMAL);
+    images_ = std::move(images);
   }
 
   void Build() {
@@ -78,47 +69,46 @@ struct CategoryTree::Impl final : WidgetWindow {
       insert.item.lParam = kind.id;
       insert.item.iImage = 0;
       insert.item.iSelectedImage = 0;
-      HTREEITEM item = TreeView_InsertItem(tv, &insert);
+      HTREEITEM item = TreeView_InsertItem(tree, &insert);
       if (!first) first = item;
     }
     // The host shows the first kind's table on its own when initialised; this
     // selection only makes the tree agree and tells nobody.
-    if (first) TreeView_SelectItem(tv, first);
+    if (first) TreeView_SelectItem(tree, first);
     building_ = false;
   }
 
   void Layout() {
     const RECT client = ClientRect();
-    const int height = captionTitle.Hwnd() ? captionTitle.PreferredHeight() : 0;
-    if (captionTitle.Hwnd()) MoveWindow(captionTitle.Hwnd(), 0, 0, client.right, height, TRUE);
-    if (tv) MoveWindow(tv, 0, height, client.right, std::max<LONG>(0, client.bottom - height), TRUE);
+    const int height = caption.Hwnd() ? caption.PreferredHeight() : 0;
+    if (caption.Hwnd()) MoveWindow(caption.Hwnd(), 0, 0, client.right, height, TRUE);
+    if (tree) MoveWindow(tree, 0, height, client.right, std::max<LONG>(0, client.bottom - height), TRUE);
   }
 
-  void OnSelectionChanged(const NMTREEVIEWW& change) {
+  void ShowChosenTable(const NMTREEVIEWW& change) {
     // Only a choice of the user's (mouse or keyboard) shows a table.
     if (building_ || (change.action != TVC_BYMOUSE && change.action != TVC_BYKEYBOARD)) return;
-    const auto id = static_cast<std::int32_t>(change.itemNew.lParam);
-    Guarded(L"FTV.tv_NodeClick", kLevelError, [&] {
-      if (owner_.ShowTable) owner_.ShowTable(id);
-    });
+    ShowTableOf(static_cast<std::int32_t>(change.itemNew.lParam));
   }
 
   // A click on the node already selected shows its table again (and its
   // details); a click that changes the selection is the change's.
-  void OnClick() {
+  void ShowClickedTableAgain() {
     TVHITTESTINFO hit{};
     GetCursorPos(&hit.pt);
-    ScreenToClient(tv, &hit.pt);
-    const HTREEITEM item = TreeView_HitTest(tv, &hit);
-    if (!item || !(hit.flags & TVHT_ONITEM) || item != TreeView_GetSelection(tv)) return;
+    ScreenToClient(tree, &hit.pt);
+    const HTREEITEM item = TreeView_HitTest(tree, &hit);
+    if (!item || !(hit.flags & TVHT_ONITEM) || item != TreeView_GetSelection(tree)) return;
     TVITEMW node{};
     node.mask = TVIF_PARAM;
     node.hItem = item;
-    if (!TreeView_GetItem(tv, &node)) return;
-    const auto id = static_cast<std::int32_t>(node.lParam);
-    Guarded(L"FTV.tv_NodeClick", kLevelError, [&] {
-      if (owner_.ShowTable) owner_.ShowTable(id);
-    });
+    if (!TreeView_GetItem(tree, &node)) return;
+    ShowTableOf(static_cast<std::int32_t>(node.lParam));
+  }
+
+  void ShowTableOf(std::int32_t id) {
+    const ProcedureName procedure(L"FTV", L"tv_NodeClick");
+    if (owner_.ShowTable) owner_.ShowTable(id);
   }
 
   LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override {
@@ -127,13 +117,13 @@ struct CategoryTree::Impl final : WidgetWindow {
         Layout();
         return 0;
       case WM_SETFOCUS:
-        if (tv) SetFocus(tv);
+        if (tree) SetFocus(tree);
         return 0;
       case WM_NOTIFY: {
         const auto* header = reinterpret_cast<const NMHDR*>(lParam);
-        if (header->hwndFrom == tv && header->code == TVN_SELCHANGEDW)
-          OnSelectionChanged(*reinterpret_cast<const NMTREEVIEWW*>(lParam));
-        if (header->hwndFrom == tv && header->code == NM_CLICK) OnClick();
+        if (header->hwndFrom == tree && header->code == TVN_SELCHANGEDW)
+          ShowChosenTable(*reinterpret_cast<const NMTREEVIEWW*>(lParam));
+        if (header->hwndFrom == tree && header->code == NM_CLICK) ShowClickedTableAgain();
         return 0;
       }
       case WM_ERASEBKGND:
@@ -144,7 +134,7 @@ struct CategoryTree::Impl final : WidgetWindow {
   }
 
   void OnDpiChanged() override {
-    if (!tv) return;
+    if (!tree) return;
     LoadImages();
     Layout();
   }
@@ -160,4 +150,4 @@ CategoryTree::~CategoryTree() = default;
 
 bool CategoryTree::Create(HWND parent) { return impl_->Create(parent); }
 HWND CategoryTree::Hwnd() const { return impl_->Hwnd(); }
-HWND CategoryTree::TreeHwnd() const { return impl_->tv; }
+HWND CategoryTree::TreeHwnd() const { return impl_->tree; }

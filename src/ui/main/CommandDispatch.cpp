@@ -6,7 +6,7 @@
 #include "core/Messages.h"
 #include "core/Strings.h"
 #include "ozcore/CFileSystem.h"
-#include "ozcore/CUtilities.h"
+#include "ozcore/FormatText.h"
 #include "ui/main/BackupCommands.h"
 #include "ui/main/CommandTable.h"
 #include "ui/main/ListCommands.h"
@@ -21,7 +21,7 @@ constexpr std::int32_t kButtonsDefault = 0;
 }  // namespace
 
 void CommandDispatch::Run(int commandId) noexcept {
-  Guarded(L"FMain.OnCommand", kLevelError, [&] { Execute(commandId); });
+  CatchAtEdge(L"FMain", L"OnCommand", kLevelError, [&] { Execute(commandId); });
 }
 
 ITableControl& CommandDispatch::CurrentTable() {
@@ -32,50 +32,17 @@ ITableControl& CommandDispatch::CurrentTable() {
 
 void CommandDispatch::Execute(int commandId) {
   using namespace Commands;
+  if (ExecuteOnTable(commandId)) return;
   switch (commandId) {
     case kBackup:
-      BackupCommands::MenuBackup(host_);
+      BackupCommands::WriteBackup(host_);
       break;
-    case kDelete:
-    case kRowDelete:
-      CurrentTable().Remove();
-      break;
-    case kTurnOff:
-    case kRowTurnOff:
-      CurrentTable().ChangeState(false, host_.Data());
-      break;
-    case kTurnOn:
-    case kRowTurnOn:
-      CurrentTable().ChangeState(true, host_.Data());
-      break;
-    case kFileProperties:
-    case kRowProperties: {
-      // The file name first: asking for the error selects the first row
-      // when none is, and the name must be the selected row's.
-      ITableControl& table = CurrentTable();
-      const std::wstring file = table.CurrentFullFileName();
-      const std::wstring error = table.CurrentFullFileNameError();
-      ShowFiledetails(file, error);
-      break;
-    }
     case kRefresh:
     case kQuickRefresh:
       host_.RefreshTables();
       break;
     case kRestore:
-      BackupCommands::MenuRestore(host_);
-      break;
-    case kGoogleFileName:
-    case kRowGoogleFileName: {
-      ITableControl& table = CurrentTable();
-      const std::wstring file = table.CurrentFullFileName();
-      const std::wstring error = table.CurrentFullFileNameError();
-      SearchGoogle(CommandText::FileNamePart(file), error);
-      break;
-    }
-    case kGoogleAddonName:
-    case kRowGoogleAddonName:
-      SearchGoogle(CurrentTable().CurrentObjectName(), std::wstring());
+      BackupCommands::OpenBackupsToRestore(host_);
       break;
     case kAbout:
       AboutBox::ShowModal(host_.OwnerWindow());
@@ -96,27 +63,61 @@ void CommandDispatch::Execute(int commandId) {
   }
 }
 
-void CommandDispatch::SearchGoogle(const std::wstring& name, const std::wstring& errorText) noexcept {
-  Guarded(L"FMain.SearchGoogle", kLevelError, [&] {
-    if (name.empty()) {
-      if (!errorText.empty()) core::ShowMessage(errorText, kButtonsDefault, std::wstring());
-      return;
+bool CommandDispatch::ExecuteOnTable(int commandId) {
+  using namespace Commands;
+  switch (commandId) {
+    case kDelete:
+    case kRowDelete:
+      CurrentTable().Remove();
+      return true;
+    case kTurnOff:
+    case kRowTurnOff:
+    case kTurnOn:
+    case kRowTurnOn:
+      CurrentTable().ChangeState(commandId == kTurnOn || commandId == kRowTurnOn, host_.Data());
+      return true;
+    case kFileProperties:
+    case kRowProperties:
+    case kGoogleFileName:
+    case kRowGoogleFileName: {
+      // The file name first: asking for the error selects the first row
+      // when none is, and the name must be the selected row's.
+      ITableControl& table = CurrentTable();
+      const std::wstring file = table.CurrentFullFileName();
+      const std::wstring error = table.CurrentFullFileNameError();
+      if (commandId == kFileProperties || commandId == kRowProperties)
+        ShowFileProperties(file, error);
+      else
+        SearchGoogle(CommandText::FileNamePart(file), error);
+      return true;
     }
-    host_.Shell().openAddress(CommandText::SearchAddress(name));
-  });
+    case kGoogleAddonName:
+    case kRowGoogleAddonName:
+      SearchGoogle(CurrentTable().CurrentObjectName(), std::wstring());
+      return true;
+    default:
+      return false;
+  }
 }
 
-void CommandDispatch::ShowFiledetails(const std::wstring& fileName, const std::wstring& errorText) noexcept {
-  Guarded(L"FMain.ShowFiledetails", kLevelError, [&] {
-    if (fileName.empty()) {
-      if (!errorText.empty()) core::ShowMessage(errorText, kButtonsDefault, std::wstring());
-      return;
-    }
-    if (CFileSystem::FileExists(fileName)) {
-      host_.Shell().showFileProperties(fileName, host_.OwnerWindow());
-    } else {
-      core::ShowMessage(CUtilities::FormatString(LoadStr(IDS_FILE_NOT_FOUND), {fileName}), core::kButtonOK,
-                        std::wstring());
-    }
-  });
+void CommandDispatch::SearchGoogle(const std::wstring& name, const std::wstring& errorText) {
+  const ProcedureName procedure(L"FMain", L"SearchGoogle");
+  if (name.empty()) {
+    if (!errorText.empty()) core::ShowMessage(errorText, kButtonsDefault, std::wstring());
+    return;
+  }
+  host_.Shell().openAddress(CommandText::SearchAddress(name));
+}
+
+void CommandDispatch::ShowFileProperties(const std::wstring& fileName, const std::wstring& errorText) {
+  const ProcedureName procedure(L"FMain", L"ShowFiledetails");
+  if (fileName.empty()) {
+    if (!errorText.empty()) core::ShowMessage(errorText, kButtonsDefault, std::wstring());
+    return;
+  }
+  if (CFileSystem::FileExists(fileName)) {
+    host_.Shell().showFileProperties(fileName, host_.OwnerWindow());
+  } else {
+    core::ShowMessage(formattext::Format(LoadStr(IDS_FILE_NOT_FOUND), {fileName}), core::kButtonOK, std::wstring());
+  }
 }

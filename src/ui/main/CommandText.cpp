@@ -1,6 +1,6 @@
 #include "ui/main/CommandText.h"
 
-#include "ozcore/CUtilities.h"
+#include "ozcore/UrlText.h"
 
 namespace CommandText {
 
@@ -10,7 +10,7 @@ std::wstring FileNamePart(const std::wstring& path) {
 }
 
 std::wstring SearchAddress(const std::wstring& name) {
-  return L"https://www.google.com/search?hl=en&q=" + CUtilities::UrlEncode(name);
+  return L"https://www.google.com/search?hl=en&q=" + urltext::PercentEncode(name);
 }
 
 }  // namespace CommandText

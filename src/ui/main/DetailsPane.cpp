@@ -14,17 +14,17 @@ constexpr double kDividerFraction = 0.2;
 }  // namespace
 
 struct DetailsPane::Impl final : WidgetWindow {
-  PropertyGrid PropertyGrid1;
+  PropertyGrid grid;
 
   ~Impl() override { DestroyWidget(); }
 
   bool Create(HWND parent) {
-    return CreateWidget(kClassName, parent, 0, WS_CHILD | WS_CLIPCHILDREN) && PropertyGrid1.Create(Hwnd(), kGridId);
+    return CreateWidget(kClassName, parent, 0, WS_CHILD | WS_CLIPCHILDREN) && grid.Create(Hwnd(), kGridId);
   }
 
   void Layout() {
     const RECT client = ClientRect();
-    if (PropertyGrid1.Hwnd()) MoveWindow(PropertyGrid1.Hwnd(), 0, 0, client.right, client.bottom, TRUE);
+    if (grid.Hwnd()) MoveWindow(grid.Hwnd(), 0, 0, client.right, client.bottom, TRUE);
   }
 
   LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override {
@@ -33,7 +33,7 @@ struct DetailsPane::Impl final : WidgetWindow {
         Layout();
         return 0;
       case WM_SETFOCUS:
-        if (PropertyGrid1.Hwnd()) SetFocus(PropertyGrid1.Hwnd());
+        if (grid.Hwnd()) SetFocus(grid.Hwnd());
         return 0;
       case WM_ERASEBKGND:
         return 1;  // the grid covers the window
@@ -54,10 +54,10 @@ bool DetailsPane::Create(HWND parent) {
 
 HWND DetailsPane::Hwnd() const { return impl_->Hwnd(); }
 
-PropertyGrid& DetailsPane::Grid() { return impl_->PropertyGrid1; }
+PropertyGrid& DetailsPane::Grid() { return impl_->grid; }
 
 int DetailsPane::HeightFor(int rows) const {
-  const PropertyGrid& grid = impl_->PropertyGrid1;
+  const PropertyGrid& grid = impl_->grid;
   const int dpi = grid.Hwnd() ? static_cast<int>(GetDpiForWindow(grid.Hwnd())) : 96;
   // The heading's line, the rows, and the border.
   const int pixels = grid.LineHeight() * (rows + 1) + MulDiv(4, dpi, 96);
@@ -65,7 +65,7 @@ int DetailsPane::HeightFor(int rows) const {
 }
 
 void DetailsPane::Init() {
-  PropertyGrid& grid = impl_->PropertyGrid1;
+  PropertyGrid& grid = impl_->grid;
   grid.Clear();
   grid.SetCategory(LoadStr(IDS_DETAILS_HEADING));
   grid.SetExpanded(true);
@@ -74,14 +74,13 @@ void DetailsPane::Init() {
 }
 
 void DetailsPane::ShowDetails(const CParams& details) {
-  Guarded(L"FProperties.ShowDetails", kLevelError, [&] {
-    PropertyGrid& grid = impl_->PropertyGrid1;
-    grid.Clear();
-    for (std::size_t i = 1; i <= details.Count(); ++i) {
-      const CParam* entry = details.At(i);
-      if (!entry || entry->ValueCount() == 0)
-        throw QlmError(5, L"FProperties.ShowDetails", L"Invalid procedure call or argument");
-      grid.AddRow(entry->Key(), entry->Text());
-    }
-  });
+  const ProcedureName procedure(L"FProperties", L"ShowDetails");
+  PropertyGrid& grid = impl_->grid;
+  grid.Clear();
+  for (std::size_t position = 1; position <= details.Count(); ++position) {
+    const CParam* entry = details.At(position);
+    if (!entry || entry->ValueCount() == 0)
+      throw QlmError(5, L"FProperties.ShowDetails", L"Invalid procedure call or argument");
+    grid.AddRow(entry->Key(), entry->Text());
+  }
 }

@@ -21,7 +21,9 @@ class DetailsPane {
 
   // Sets up the grid with its one expanded heading "Details".
   void Init();
-  // Replaces the rows with one row per entry (key = name, Values(1) = value).
+  // Replaces the rows with one row per entry: its key, then its value as
+  // text. Failures are raised for the edge that called
+  // ("FProperties.ShowDetails").
   void ShowDetails(const CParams& details);
 
   PropertyGrid& Grid();

@@ -16,7 +16,7 @@
 #include "inventory/InventoryText.h"
 #include "ozcore/CFileSystem.h"
 #include "ozcore/CRegistry.h"
-#include "ozcore/CUtilities.h"
+#include "ozcore/FormatText.h"
 #include "ui/main/CommandHost.h"
 #include "ui/main/ListText.h"
 #include "ui/tables/TableControlBase.h"
@@ -63,63 +63,60 @@ std::wstring HtmlText(CommandHost& host) {
 
 }  // namespace
 
-void SaveList(CommandHost& host) noexcept {
-  Guarded(L"FMain.SaveList", kLevelError, [&] {
-    SYSTEMTIME today{};
-    GetLocalTime(&today);
-    const std::wstring suggested = listtext::SuggestedListName(LoadStr(IDS_SAVE_LIST_NAME), today.wYear, today.wMonth,
-                                                               today.wDay);
-    if (!host.Shell().chooseSaveFile) return;
-    const std::optional<SaveChoice> choice = host.Shell().chooseSaveFile(suggested, host.OwnerWindow());
-    if (!choice) return;
-    const std::wstring text = choice->html ? HtmlText(host) : CsvText(host);
-    // Inside the data folder through its checked chain; a link at the name
-    // is replaced, never written through.
-    const core::WriteResult written =
-        core::WriteChosenFile(host.Data(), choice->path, CFileSystem::EncodeText(text, TextEncoding::Utf8));
-    if (!written.written) {
-      const std::wstring message =
-          written.outcome.Refused()
-              ? written.outcome.text
-              : CUtilities::FormatString(LoadStr(IDS_SAVE_LIST_FAILED), {choice->path, written.outcome.text});
-      if (written.outcome.Refused()) LogRecord(0, message, kLevelDiscovery, L"FMain.SaveList");
-      core::ShowMessage(message, core::kButtonOK, LoadStr(IDS_SAVE_LIST_TITLE));
-      return;
-    }
-    LogInformation(CUtilities::FormatString(LoadStr(IDS_LOG_SAVED_LIST), {choice->path}), L"FMain.SaveList");
-  });
+void SaveList(CommandHost& host) {
+  const ProcedureName procedure(L"FMain", L"SaveList");
+  SYSTEMTIME today{};
+  GetLocalTime(&today);
+  const std::wstring suggested =
+      listtext::SuggestedListName(LoadStr(IDS_SAVE_LIST_NAME), today.wYear, today.wMonth, today.wDay);
+  if (!host.Shell().chooseSaveFile) return;
+  const std::optional<SaveChoice> choice = host.Shell().chooseSaveFile(suggested, host.OwnerWindow());
+  if (!choice) return;
+  const std::wstring text = choice->html ? HtmlText(host) : CsvText(host);
+  // Inside the data folder through its checked chain; a link at the name
+  // is replaced, never written through.
+  const core::WriteResult written =
+      core::WriteChosenFile(host.Data(), choice->path, CFileSystem::EncodeText(text, TextEncoding::Utf8));
+  if (!written.written) {
+    const std::wstring message = written.outcome.Refused() ? written.outcome.text
+                                                           : formattext::Format(LoadStr(IDS_SAVE_LIST_FAILED),
+                                                                                {choice->path, written.outcome.text});
+    if (written.outcome.Refused()) LogRecord(0, message, kLevelDiscovery, L"FMain.SaveList");
+    core::ShowMessage(message, core::kButtonOK, LoadStr(IDS_SAVE_LIST_TITLE));
+    return;
+  }
+  LogInformation(formattext::Format(LoadStr(IDS_LOG_SAVED_LIST), {choice->path}), L"FMain.SaveList");
 }
 
-void OpenInRegistryEditor(CommandHost& host) noexcept {
-  Guarded(L"FMain.OpenInRegistryEditor", kLevelError, [&] {
-    ITableControl* table = host.ShownTable();
-    if (!table) return;
-    const EntryKey key = table->SelectedEntryKey();
-    if (!key.root) return;
-    const std::wstring shown =
-        listtext::RegistryEditorKey(CRegistry::RootName(key.root), key.path, key.view32 && key.root == HKEY_LOCAL_MACHINE);
-    // The editor reads its last key up to the first NUL: it would open
-    // another key than this one.
-    if (shown.find(L'\0') != std::wstring::npos) {
-      const std::wstring visible = discovery::text::VisibleText(shown);
-      LogRecord(0, CUtilities::FormatString(LoadStr(IDS_LOG_REGEDIT_KEY_NOT_OPENABLE), {visible}), kLevelDiscovery,
-                L"FMain.OpenInRegistryEditor");
-      core::ShowMessage(LoadStr(IDS_REGEDIT_KEY_NOT_OPENABLE), core::kButtonOK, std::wstring());
-      return;
-    }
-    CRegistry registry;
-    if (!registry.WriteString(HKEY_CURRENT_USER, kRegeditKey, L"LastKey", shown))
-      throw QlmError(-1, L"FMain", L"The registry editor's last key could not be set");
-    try {
-      host.Shell().startRegistryEditor();
-    } catch (const QlmError& error) {
-      core::ShowMessage(CUtilities::FormatString(LoadStr(IDS_REGEDIT_FAILED), {error.Description()}), core::kButtonOK,
-                        std::wstring());
-      throw;
-    }
-    LogInformation(CUtilities::FormatString(LoadStr(IDS_LOG_OPENED_REGEDIT), {discovery::text::VisibleText(shown)}),
-                   L"FMain.OpenInRegistryEditor");
-  });
+void OpenInRegistryEditor(CommandHost& host) {
+  const ProcedureName procedure(L"FMain", L"OpenInRegistryEditor");
+  ITableControl* table = host.ShownTable();
+  if (!table) return;
+  const EntryKey key = table->SelectedEntryKey();
+  if (!key.root) return;
+  const std::wstring shown = listtext::RegistryEditorKey(CRegistry::RootName(key.root), key.path,
+                                                         key.view32 && key.root == HKEY_LOCAL_MACHINE);
+  // The editor reads its last key up to the first NUL: it would open
+  // another key than this one.
+  if (shown.find(L'\0') != std::wstring::npos) {
+    const std::wstring visible = discovery::text::VisibleText(shown);
+    LogRecord(0, formattext::Format(LoadStr(IDS_LOG_REGEDIT_KEY_NOT_OPENABLE), {visible}), kLevelDiscovery,
+              L"FMain.OpenInRegistryEditor");
+    core::ShowMessage(LoadStr(IDS_REGEDIT_KEY_NOT_OPENABLE), core::kButtonOK, std::wstring());
+    return;
+  }
+  CRegistry registry;
+  if (!registry.WriteString(HKEY_CURRENT_USER, kRegeditKey, L"LastKey", shown))
+    throw QlmError(-1, L"FMain", L"The registry editor's last key could not be set");
+  try {
+    host.Shell().startRegistryEditor();
+  } catch (const QlmError& error) {
+    core::ShowMessage(formattext::Format(LoadStr(IDS_REGEDIT_FAILED), {error.Description()}), core::kButtonOK,
+                      std::wstring());
+    throw;
+  }
+  LogInformation(formattext::Format(LoadStr(IDS_LOG_OPENED_REGEDIT), {discovery::text::VisibleText(shown)}),
+                 L"FMain.OpenInRegistryEditor");
 }
 
 }  // namespace ListCommands

@@ -7,14 +7,15 @@ namespace ListCommands {
 
 // Asks where to save, then writes every table's shown rows (all rows, or
 // the filter's) as CSV (qmscan's columns and cell rules) or as an HTML
-// report. Errors are logged ("FMain.SaveList"); a file that could not be
-// written is said.
-void SaveList(CommandHost& host) noexcept;
+// report. A file that could not be written is said; failures are raised
+// for the command's edge to log ("FMain.SaveList").
+void SaveList(CommandHost& host);
 
 // Points the registry editor's last key at the selected add-on's key (the
-// current user's "LastKey"), then starts it. Logged at level 5; errors are
-// logged ("FMain.OpenInRegistryEditor") and said. A key name holding a NUL,
-// which the editor would read as another key, is refused, said and logged.
-void OpenInRegistryEditor(CommandHost& host) noexcept;
+// current user's "LastKey"), then starts it. Logged at level 5; failures
+// are said and raised for the command's edge to log
+// ("FMain.OpenInRegistryEditor"). A key name holding a NUL, which the
+// editor would read as another key, is refused, said and logged.
+void OpenInRegistryEditor(CommandHost& host);
 
 }  // namespace ListCommands

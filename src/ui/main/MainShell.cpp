@@ -8,7 +8,7 @@
 #include "core/QlmError.h"
 #include "core/Strings.h"
 #include "engine/files/FileProperties.h"
-#include "ozcore/CUtilities.h"
+#include "ozcore/SystemFolders.h"
 #include "ui/main/DesktopShell.h"
 
 namespace {
@@ -81,7 +81,7 @@ std::optional<SaveChoice> ChooseSaveFile(const std::wstring& suggestedName, HWND
 // which a running one would not go to. By its full path: a regedit.exe in
 // the current folder or on PATH is not the system's.
 void StartRegistryEditor(const ShellRoutes& routes) {
-  const std::wstring editor = CUtilities::WindowsFolder() + L"\\regedit.exe";
+  const std::wstring editor = systemfolders::Windows() + L"\\regedit.exe";
   if (const DWORD error = routes.openHere(editor, L"/m", nullptr)) {
     throw QlmError(static_cast<std::int32_t>(error), L"FMain.OpenInRegistryEditor",
                    L"The registry editor could not be started (error " + std::to_wstring(error) + L")");

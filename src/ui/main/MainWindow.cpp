@@ -16,7 +16,6 @@
 #include "ui/main/TableHost.h"
 #include "ui/main/DetailsPane.h"
 #include "ui/main/CategoryTree.h"
-#include "ozcore/CUtilities.h"
 #include "ui/tables/TableControlBase.h"
 #include "ui/tables/ITableControl.h"
 #include "ui/widgets/PropertyGrid.h"
@@ -47,36 +46,38 @@ MainWindow::~MainWindow() {
 
 // ---- Life ---------------------------------------------------------------
 
-void MainWindow::ShowForm() {
+void MainWindow::RunUntilClosed() {
   exit_ = false;
-  if (Load()) RunMessageLoop();
-  Unload();
+  if (Open()) RunMessageLoop();
+  Destroy();
 }
 
-bool MainWindow::Load() {
+bool MainWindow::Open() {
   if (hwnd_) return true;
   if (!CreateFrame()) return false;
-  // An error ends the loading where it happens; the window is then
-  // unloaded, so that ShowForm returns and the program ends.
-  const bool loaded = Guarded(L"FMain.Load", kLevelError, [&] {
-    LoadImagesAndTips();
-    BuildCommandBars();
-    BuildPanes();
-    // Messages sit over the table the commands act on, however they started.
-    dialogs::SetMessageOwner({hwnd_, &images_, [this] { return ShownTable() ? ShownTable()->Hwnd() : nullptr; }});
-    std::wstring backup;
-    if (RegistryBackup::BackupRegistry(data_, &backup)) lastBackup_ = {backup, true};
-    UpdateStatus();
-  });
-  if (loaded) CompareWithLastStart();
-  if (!loaded) return false;
+  // Opening is an edge of its own: an error ends it where it happens; the
+  // window is then destroyed, so that RunUntilClosed returns and the
+  // program ends.
+  if (!CatchAtEdge(L"FMain", L"Load", kLevelError, [&] { BuildContent(); })) return false;
   ShowWindow(hwnd_, PlaceAtStart());
   UpdateWindow(hwnd_);
   if (tree_ && tree_->Hwnd()) SetFocus(tree_->TreeHwnd() ? tree_->TreeHwnd() : tree_->Hwnd());
   return true;
 }
 
-void MainWindow::Unload() {
+void MainWindow::BuildContent() {
+  LoadImagesAndTips();
+  BuildCommandBars();
+  BuildPanes();
+  // Messages sit over the table the commands act on, however they started.
+  dialogs::SetMessageOwner({hwnd_, &images_, [this] { return ShownTable() ? ShownTable()->Hwnd() : nullptr; }});
+  std::wstring backup;
+  if (RegistryBackup::BackupRegistry(data_, &backup)) lastBackup_ = {backup, true};
+  UpdateStatus();
+  CompareWithLastStart();
+}
+
+void MainWindow::Destroy() {
   if (hwnd_) DestroyWindow(hwnd_);
 }
 
@@ -90,14 +91,14 @@ void MainWindow::RunMessageLoop() {
       break;
     }
     if (got < 0) break;
-    if (PreTranslateMessage(msg)) continue;
+    if (TakeKeyBeforeDispatch(msg)) continue;
     TranslateMessage(&msg);
     DispatchMessageW(&msg);
   }
 }
 
-bool MainWindow::PreTranslateMessage(const MSG& msg) {
-  return ListKeys(msg) || (ribbon_.Hwnd() && ribbon_.PreTranslateMessage(msg)) || CyclePaneFocus(msg);
+bool MainWindow::TakeKeyBeforeDispatch(const MSG& msg) {
+  return ListKeys(msg) || (ribbon_.Hwnd() && ribbon_.TakeKeyBeforeDispatch(msg)) || CyclePaneFocus(msg);
 }
 
 bool MainWindow::ListKeys(const MSG& msg) {
@@ -184,21 +185,12 @@ bool MainWindow::RegisterClassOnce() {
   wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
   wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
   wc.lpszClassName = kClassName;
-  // The program's icon: its File image, as big and small icons.
-  ProgramResources program;
-  try {
-    if (program.Init(ProgramResources::ProgramFile())) {
-      UniqueIcon big = ImageStore::LoadPngIcon(program.hModule(), 1001, GetSystemMetrics(SM_CXICON),
-                                               GetSystemMetrics(SM_CYICON));
-      UniqueIcon small = ImageStore::LoadPngIcon(program.hModule(), 1001, GetSystemMetrics(SM_CXSMICON),
-                                                 GetSystemMetrics(SM_CYSMICON));
-      // The class keeps them for the life of the process.
-      wc.hIcon = big.release();
-      wc.hIconSm = small.release();
-    }
-  } catch (...) {
-    // No icon: the system's default one.
-  }
+  // The program's icon: its File image, as big and small icons (none: the
+  // system's default one). The class keeps them for the life of the process.
+  wc.hIcon =
+      ImageStore::LoadPngIcon(instance, 1001, GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON)).release();
+  wc.hIconSm =
+      ImageStore::LoadPngIcon(instance, 1001, GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON)).release();
   return RegisterClassExW(&wc) != 0;
 }
 
@@ -288,10 +280,10 @@ void MainWindow::OnNotify(const NMHDR& header) {
   if (header.hwndFrom == status_.Hwnd() && header.code == NM_CLICK && !lastBackup_.path.empty()) {
     const auto& mouse = reinterpret_cast<const NMMOUSE&>(header);
     if (status_.PartAt(mouse.pt) != StatusBar::kBackupPart) return;
+    const ProcedureName procedure(L"FMain", L"OpenBackupFolder");
     const std::wstring& path = lastBackup_.path;
     const std::size_t slash = path.find_last_of(L'\\');
-    Guarded(L"FMain.OpenBackupFolder", kLevelError,
-            [&] { shell_.openFolder(path.substr(0, slash == std::wstring::npos ? 0 : slash + 1), hwnd_); });
+    shell_.openFolder(path.substr(0, slash == std::wstring::npos ? 0 : slash + 1), hwnd_);
   }
 }
 
@@ -317,12 +309,13 @@ LRESULT CALLBACK MainWindow::WindowProc(HWND hwnd, UINT message, WPARAM wParam, 
   }
   auto* self = reinterpret_cast<MainWindow*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
   if (!self) return DefWindowProcW(hwnd, message, wParam, lParam);
-  try {
-    return self->HandleMessage(message, wParam, lParam);
-  } catch (...) {
-    LogError(CurrentError(), kLevelError, L"FMain.WindowProc");
-    return DefWindowProcW(hwnd, message, wParam, lParam);
-  }
+  // The window's one catch: a failure is logged and the message gets its
+  // default handling.
+  LRESULT result = 0;
+  if (!CatchAtEdge(L"FMain", L"WindowProc", kLevelError,
+                   [&] { result = self->HandleMessage(message, wParam, lParam); }))
+    result = DefWindowProcW(hwnd, message, wParam, lParam);
+  return result;
 }
 
 LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {

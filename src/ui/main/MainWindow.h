@@ -41,17 +41,18 @@ class MainWindow final : public CommandHost {
   MainWindow(const MainWindow&) = delete;
   MainWindow& operator=(const MainWindow&) = delete;
 
-  // Shows the window and processes its events until the user leaves it
-  // (the Exit command or a close request), then unloads it. Returns at once
-  // when the window cannot be loaded.
-  void ShowForm();
+  // Opens the window and processes its events until the user leaves it
+  // (the Exit command or a close request), then destroys it. Returns at
+  // once when the window cannot be opened.
+  void RunUntilClosed();
 
-  // The two halves of ShowForm, for tests that drive the window themselves.
-  // Load creates the window, its ribbon and panes, writes the start-up
-  // backup and shows it; false when the window could not be made.
-  bool Load();
-  // Unloads the pane windows (tree, table host, details) and the window.
-  void Unload();
+  // The two halves of RunUntilClosed, for tests that drive the window
+  // themselves. Open creates the window, its ribbon and panes, writes the
+  // start-up backup and shows it; false when the window could not be made
+  // (logged, "FMain.Load").
+  bool Open();
+  // Destroys the pane windows (tree, table host, details) and the window.
+  void Destroy();
 
   // The exit flag: set by the Exit command and by any close request.
   bool ExitRequested() const { return exit_; }
@@ -67,7 +68,7 @@ class MainWindow final : public CommandHost {
   // The keys the window takes before a message of its thread is
   // translated: the ribbon's access keys, and F6 / Shift+F6 moving the
   // focus from pane to pane. True when the message was used up.
-  bool PreTranslateMessage(const MSG& msg);
+  bool TakeKeyBeforeDispatch(const MSG& msg);
 
   // While busy, the window shows the hourglass pointer.
   void SetBusy(bool busy) override;
@@ -114,6 +115,8 @@ class MainWindow final : public CommandHost {
   LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
 
   bool CreateFrame();
+  // The ribbon, the panes and the start-up backup (Open's work).
+  void BuildContent();
   void LoadImagesAndTips();
   void BuildCommandBars();
   void BuildPanes();

@@ -11,7 +11,9 @@
 #include "inventory/InventoryCompare.h"
 #include "inventory/InventoryFiles.h"
 #include "inventory/InventoryText.h"
-#include "ozcore/CUtilities.h"
+#include "ozcore/FormatText.h"
+#include "ozcore/PathText.h"
+#include "ozcore/Utf8Text.h"
 #include "ui/tables/TableControlBase.h"
 
 namespace {
@@ -48,9 +50,9 @@ std::optional<Listing> EarlierListing(const core::PlaceFiles& backup, const std:
   constexpr int kMostPassedOver = 10;
   int passedOver = 0;
   for (const auto& file : inventory::EarlierInventories(backup.Path(), except)) {
-    const core::ReadResult read = backup.Read(CUtilities::FileNamePart(file), inventory::kMaxInventoryFileBytes);
+    const core::ReadResult read = backup.Read(pathtext::FileNamePart(file), inventory::kMaxInventoryFileBytes);
     if (!read.asWritten) {
-      LogRecord(0, CUtilities::FormatString(LoadStr(IDS_LOG_INVENTORY_CHANGED), {file}), kLevelDiscovery, kContext);
+      LogRecord(0, formattext::Format(LoadStr(IDS_LOG_INVENTORY_CHANGED), {file}), kLevelDiscovery, kContext);
       if (++passedOver == kMostPassedOver) return std::nullopt;
       continue;
     }
@@ -58,8 +60,7 @@ std::optional<Listing> EarlierListing(const core::PlaceFiles& backup, const std:
     auto entries = text ? inventory::ReadInventory(*text) : std::nullopt;
     if (entries) return Listing(file, std::move(*entries));
     const std::wstring reason = read.bytes ? LoadStr(IDS_INVENTORY_NOT_A_LISTING) : read.outcome.text;
-    LogRecord(0, CUtilities::FormatString(LoadStr(IDS_LOG_INVENTORY_UNREADABLE), {file, reason}), kLevelDiscovery,
-              kContext);
+    LogRecord(0, formattext::Format(LoadStr(IDS_LOG_INVENTORY_UNREADABLE), {file, reason}), kLevelDiscovery, kContext);
     return std::nullopt;
   }
   return std::nullopt;
@@ -68,56 +69,60 @@ std::optional<Listing> EarlierListing(const core::PlaceFiles& backup, const std:
 }  // namespace
 
 void StartInventory::SaveAndCompare(const core::DataFolder& data, const std::vector<TableControlBase*>& tables) {
-  Guarded(kContext, kLevelError, [&] {
-    SYSTEMTIME now{};
-    GetLocalTime(&now);
-    now_ = TimeText(now);
-    std::vector<inventory::KindRecord> records;
-    std::vector<inventory::EntryIdentity> current;
-    std::vector<std::wstring> names;
-    for (TableControlBase* table : tables) {
-      for (const auto& record : table->Records()) {
-        records.push_back({table->Kind().scanName, record.get()});
-        current.push_back(inventory::IdentityOf(table->Kind().scanName, *record));
-        names.push_back(inventory::DisplayNameOf(*record));
-      }
-    }
+  // A step of the start of its own: a failure leaves this start without
+  // marks, and the window opens all the same.
+  CatchAtEdge(L"FMain", L"SaveInventory", kLevelError, [&] { SaveAndCompareNow(data, tables); });
+}
 
-    const core::PlaceFiles backup(data, core::DataPlace::Backup, true);
-    if (!backup.IsOpen()) {
-      LogRecord(0, CUtilities::FormatString(LoadStr(IDS_LOG_INVENTORY_FAILED), {backup.Outcome().text}),
-                kLevelDiscovery, kContext);
-      return;
+void StartInventory::SaveAndCompareNow(const core::DataFolder& data, const std::vector<TableControlBase*>& tables) {
+  SYSTEMTIME now{};
+  GetLocalTime(&now);
+  now_ = TimeText(now);
+  std::vector<inventory::KindRecord> records;
+  std::vector<inventory::EntryIdentity> current;
+  std::vector<std::wstring> names;
+  for (TableControlBase* table : tables) {
+    for (const auto& record : table->Records()) {
+      records.push_back({table->Kind().scanName, record.get()});
+      current.push_back(inventory::IdentityOf(table->Kind().scanName, *record));
+      names.push_back(inventory::DisplayNameOf(*record));
     }
-    const std::wstring path = inventory::InventoryFileName(backup.Path(), now);
-    const core::WriteResult written =
-        path.empty() ? core::WriteResult{}
-                     : backup.Write(CUtilities::FileNamePart(path), CUtilities::ToUtf8(inventory::JsonDocument(records)),
-                                    false);
-    if (!written.written) {
-      const std::wstring reason = path.empty() || written.nameTaken ? L"No file name is free." : written.outcome.text;
-      LogRecord(0, CUtilities::FormatString(LoadStr(IDS_LOG_INVENTORY_FAILED), {reason}), kLevelDiscovery, kContext);
-    }
+  }
 
-    const auto earlierFile = EarlierListing(backup, path);
-    if (!earlierFile) return;
-    const std::vector<inventory::InventoryEntry>& entries = earlierFile->second;
-    std::vector<inventory::EntryIdentity> earlier;
-    earlier.reserve(entries.size());
-    for (const auto& entry : entries) earlier.push_back(inventory::IdentityOf(entry));
-    const inventory::InventoryChanges changes = inventory::CompareInventories(earlier, current);
-    for (std::size_t i : changes.added)
-      LogInformation(inventory::ChangeLine(inventory::ChangeKind::Added, current[i], names[i]), kContext);
-    for (std::size_t i : changes.gone)
-      LogInformation(inventory::ChangeLine(inventory::ChangeKind::Gone, earlier[i],
-                                           inventory::DisplayNameOf(entries[i].record)),
-                     kContext);
-    earlierEntries_ = std::set<inventory::EntryIdentity>(earlier.begin(), earlier.end());
-    newCount_ = changes.added.size();
-    goneCount_ = changes.gone.size();
-    earlier_ = TimeOfFile(earlierFile->first);
-    compared_ = true;
-  });
+  const core::PlaceFiles backup(data, core::DataPlace::Backup, true);
+  if (!backup.IsOpen()) {
+    LogRecord(0, formattext::Format(LoadStr(IDS_LOG_INVENTORY_FAILED), {backup.Outcome().text}), kLevelDiscovery,
+              kContext);
+    return;
+  }
+  const std::wstring path = inventory::InventoryFileName(backup.Path(), now);
+  const core::WriteResult written =
+      path.empty()
+          ? core::WriteResult{}
+          : backup.Write(pathtext::FileNamePart(path), utf8text::ToUtf8(inventory::JsonDocument(records)), false);
+  if (!written.written) {
+    const std::wstring reason = path.empty() || written.nameTaken ? L"No file name is free." : written.outcome.text;
+    LogRecord(0, formattext::Format(LoadStr(IDS_LOG_INVENTORY_FAILED), {reason}), kLevelDiscovery, kContext);
+  }
+
+  const auto earlierFile = EarlierListing(backup, path);
+  if (!earlierFile) return;
+  const std::vector<inventory::InventoryEntry>& entries = earlierFile->second;
+  std::vector<inventory::EntryIdentity> earlier;
+  earlier.reserve(entries.size());
+  for (const auto& entry : entries) earlier.push_back(inventory::IdentityOf(entry));
+  const inventory::InventoryChanges changes = inventory::CompareInventories(earlier, current);
+  for (std::size_t i : changes.added)
+    LogInformation(inventory::ChangeLine(inventory::ChangeKind::Added, current[i], names[i]), kContext);
+  for (std::size_t i : changes.gone)
+    LogInformation(
+        inventory::ChangeLine(inventory::ChangeKind::Gone, earlier[i], inventory::DisplayNameOf(entries[i].record)),
+        kContext);
+  earlierEntries_ = std::set<inventory::EntryIdentity>(earlier.begin(), earlier.end());
+  newCount_ = changes.added.size();
+  goneCount_ = changes.gone.size();
+  earlier_ = TimeOfFile(earlierFile->first);
+  compared_ = true;
 }
 
 bool StartInventory::IsNew(const std::wstring& kind, const CResultNode& record) const {
@@ -129,8 +134,8 @@ void StartInventory::MarkTables(const std::vector<TableControlBase*>& tables) co
     TableControlBase::AgeMarks marks;
     const std::wstring kind = table->Kind().scanName;
     marks.isNew = [this, kind](const CResultNode& record) { return IsNew(kind, record); };
-    marks.firstSeenNew = CUtilities::FormatString(LoadStr(IDS_FIRST_SEEN_NOW), {now_});
-    marks.firstSeenEarlier = CUtilities::FormatString(LoadStr(IDS_FIRST_SEEN_BEFORE), {earlier_});
+    marks.firstSeenNew = formattext::Format(LoadStr(IDS_FIRST_SEEN_NOW), {now_});
+    marks.firstSeenEarlier = formattext::Format(LoadStr(IDS_FIRST_SEEN_BEFORE), {earlier_});
     table->SetAgeMarks(std::move(marks));
   }
 }

@@ -39,6 +39,9 @@ class StartInventory {
   const std::wstring& Earlier() const { return earlier_; }
 
  private:
+  // SaveAndCompare's work, failures raised.
+  void SaveAndCompareNow(const core::DataFolder& data, const std::vector<TableControlBase*>& tables);
+
   bool compared_ = false;
   std::set<inventory::EntryIdentity> earlierEntries_;
   std::size_t newCount_ = 0, goneCount_ = 0;

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "core/Strings.h"
-#include "ozcore/CUtilities.h"
+#include "ozcore/FormatText.h"
 #include "ui/tables/TableControlBase.h"
 #include "ui/widgets/TextFit.h"
 #include "ui/widgets/WidgetWindow.h"
@@ -27,7 +27,7 @@ std::wstring BackupFacts(const std::wstring& path) {
   wchar_t clock[8] = {};
   swprintf(clock, 8, L"%02u:%02u", static_cast<unsigned>(time.wHour), static_cast<unsigned>(time.wMinute));
   const unsigned long long bytes = (static_cast<unsigned long long>(file.nFileSizeHigh) << 32) | file.nFileSizeLow;
-  return CUtilities::FormatString(LoadStr(IDS_STATUS_BACKUP_FACTS), {clock, std::to_wstring((bytes + 1023) / 1024)});
+  return formattext::Format(LoadStr(IDS_STATUS_BACKUP_FACTS), {clock, std::to_wstring((bytes + 1023) / 1024)});
 }
 
 }  // namespace
@@ -112,21 +112,21 @@ void StatusBar::ShowLists(const std::vector<TableControlBase*>& tables, bool fil
   std::size_t shown = 0, total = 0;
   for (const TableControlBase* table : tables) {
     if (!counts.empty()) counts += L"   ";
-    counts += CUtilities::FormatString(LoadStr(IDS_STATUS_KIND_COUNT),
-                                       {LoadStr(table->Kind().caption), std::to_wstring(table->RecordCount())});
+    counts += formattext::Format(LoadStr(IDS_STATUS_KIND_COUNT),
+                                 {LoadStr(table->Kind().caption), std::to_wstring(table->RecordCount())});
     shown += table->ShownCount();
     total += table->RecordCount();
   }
   Put(kCountsPart, counts, {});
   Put(kFilterPart,
-      filtered ? CUtilities::FormatString(LoadStr(IDS_STATUS_FILTER), {std::to_wstring(shown), std::to_wstring(total)})
+      filtered ? formattext::Format(LoadStr(IDS_STATUS_FILTER), {std::to_wstring(shown), std::to_wstring(total)})
                : std::wstring(),
       {});
   if (backup.path.empty()) {
     Put(kBackupPart, LoadStr(IDS_STATUS_NO_BACKUP), {});
   } else {
     const unsigned form = backup.atStart ? IDS_STATUS_STARTUP_BACKUP : IDS_STATUS_LAST_BACKUP;
-    Put(kBackupPart, CUtilities::FormatString(LoadStr(form), {BackupFacts(backup.path)}), backup.path);
+    Put(kBackupPart, formattext::Format(LoadStr(form), {BackupFacts(backup.path)}), backup.path);
   }
   Layout();
 }

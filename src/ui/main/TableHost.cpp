@@ -126,10 +126,9 @@ void TableHost::ShowTable(std::int32_t id) {
 ITableControl* TableHost::CurrentTable() { return impl_->Find(impl_->currentId); }
 
 void TableHost::RefreshTables() {
-  Guarded(L"FMultitable.RefreshTables", kLevelError, [&] {
-    for (const auto& entry : impl_->tables) entry.second->RefreshList();
-    ShowTable(impl_->currentId);
-  });
+  const ProcedureName procedure(L"FMultitable", L"RefreshTables");
+  for (const auto& entry : impl_->tables) entry.second->RefreshList();
+  ShowTable(impl_->currentId);
 }
 
 void TableHost::SetFilter(const std::wstring& text) {

@@ -36,8 +36,8 @@ class TableHost {
   void ShowTable(std::int32_t id);
   // The table filed under the current identifier; nullptr when none is.
   ITableControl* CurrentTable();
-  // Reloads all the tables, then shows the current one again. Errors are
-  // logged ("FMultitable.RefreshTables").
+  // Reloads all the tables, then shows the current one again. Failures are
+  // raised for the edge that called ("FMultitable.RefreshTables").
   void RefreshTables();
 
   // Filters every table at once (see TableControlBase::SetFilter); the

@@ -17,8 +17,4 @@ void ActiveXTable::AddKindDetails(const CResultNode& record, CParams& details) c
   if (!codeBase.empty()) details.Add(LoadStr(IDS_CAPTION_DOWNLOAD_ADDRESS), discovery::text::VisibleText(codeBase));
 }
 
-TableControlBase::DeleteOutcome ActiveXTable::DeleteEntry(CRegistry& registry, const CResultNode& record) {
-  return DeleteEntryKey(registry, ListRoot(record), Value(record, discovery::keys::kHive), record.ID);
-}
-
 unsigned ActiveXTable::FailureLogText() const { return IDS_CANNOT_DELETE; }

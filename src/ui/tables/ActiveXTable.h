@@ -11,6 +11,5 @@ class ActiveXTable final : public TableControlBase {
  protected:
   std::wstring ObjectName(const CResultNode& record, const std::wstring& rowText) const override;
   void AddKindDetails(const CResultNode& record, CParams& details) const override;
-  DeleteOutcome DeleteEntry(CRegistry& registry, const CResultNode& record) override;
   unsigned FailureLogText() const override;
 };

@@ -21,8 +21,4 @@ std::wstring ButtonTable::ObjectName(const CResultNode& record, const std::wstri
                                   Value(record, discovery::keys::kMenuText), texts);
 }
 
-TableControlBase::DeleteOutcome ButtonTable::DeleteEntry(CRegistry& registry, const CResultNode& record) {
-  return DeleteEntryKey(registry, ListRoot(record), Value(record, discovery::keys::kHive), record.ID);
-}
-
 unsigned ButtonTable::FailureLogText() const { return IDS_CANNOT_DELETE; }

@@ -9,7 +9,6 @@ class ButtonTable final : public TableControlBase {
 
  protected:
   std::wstring ObjectName(const CResultNode& record, const std::wstring& rowText) const override;
-  DeleteOutcome DeleteEntry(CRegistry& registry, const CResultNode& record) override;
   std::vector<std::wstring> RowTexts(const CResultNode& record) const override;
   unsigned FailureLogText() const override;
 };

@@ -3,7 +3,7 @@
 #include "core/Strings.h"
 #include "engine/kinds/AddonRecord.h"
 #include "ozcore/CRegistry.h"
-#include "ozcore/CUtilities.h"
+#include "ozcore/FormatText.h"
 
 ExplorerBarTable::ExplorerBarTable(FileResolver& files) : TableControlBase(TableId::kExplorerBars, files) {}
 
@@ -22,21 +22,13 @@ EntryKey ExplorerBarTable::CategoryKey(CRegistry& registry, const CResultNode& r
   // the merged view's, which would reach the user's copy while the
   // machine's, the one listed, stayed.
   const std::wstring categories =
-      CUtilities::FormatString(L"Software\\Classes\\CLSID\\%1\\Implemented Categories", {record.ID});
+      formattext::Format(L"Software\\Classes\\CLSID\\%1\\Implemented Categories", {record.ID});
   const bool machine = registry.KeyExists(HKEY_LOCAL_MACHINE, categories + L"\\" + category);
   return {machine ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER, categories + L"\\" + category};
 }
 
 EntryKey ExplorerBarTable::EntryLocation(CRegistry& registry, const CResultNode& record) const {
   return CategoryKey(registry, record);
-}
-
-TableControlBase::DeleteOutcome ExplorerBarTable::DeleteEntry(CRegistry& registry, const CResultNode& record) {
-  // Only the bar's membership in the category it was listed for goes.
-  const EntryKey key = CategoryKey(registry, record);
-  if (!key.root) return Incomplete();
-  const std::size_t slash = key.path.rfind(L'\\');
-  return DeleteEntryKey(registry, key.root, key.path.substr(0, slash), key.path.substr(slash + 1));
 }
 
 unsigned ExplorerBarTable::FailureLogText() const { return IDS_EB_DELETE_LOG; }

@@ -9,7 +9,6 @@ class ExplorerBarTable final : public TableControlBase {
 
  protected:
   std::wstring ObjectName(const CResultNode& record, const std::wstring& rowText) const override;
-  DeleteOutcome DeleteEntry(CRegistry& registry, const CResultNode& record) override;
   EntryKey EntryLocation(CRegistry& registry, const CResultNode& record) const override;
 
  private:

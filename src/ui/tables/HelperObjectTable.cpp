@@ -14,8 +14,4 @@ EntryKey HelperObjectTable::EntryLocation(CRegistry&, const CResultNode& record)
   return {HKEY_LOCAL_MACHINE, std::wstring(KindOfTable().machinePath) + L"\\" + record.ID};
 }
 
-TableControlBase::DeleteOutcome HelperObjectTable::DeleteEntry(CRegistry& registry, const CResultNode& record) {
-  return DeleteEntryKey(registry, HKEY_LOCAL_MACHINE, KindOfTable().machinePath, record.ID);
-}
-
 unsigned HelperObjectTable::FailureLogText() const { return IDS_CANNOT_DELETE; }

@@ -10,8 +10,4 @@ std::wstring MenuExtensionTable::ObjectName(const CResultNode&, const std::wstri
   return rowText + LoadStr(IDS_NAME_SUFFIX_MENU_EXTENSION);
 }
 
-TableControlBase::DeleteOutcome MenuExtensionTable::DeleteEntry(CRegistry& registry, const CResultNode& record) {
-  return DeleteEntryKey(registry, ListRoot(record), Value(record, discovery::keys::kHive), record.ID);
-}
-
 unsigned MenuExtensionTable::FailureLogText() const { return IDS_CANNOT_DELETE; }

@@ -9,6 +9,5 @@ class MenuExtensionTable final : public TableControlBase {
 
  protected:
   std::wstring ObjectName(const CResultNode& record, const std::wstring& rowText) const override;
-  DeleteOutcome DeleteEntry(CRegistry& registry, const CResultNode& record) override;
   unsigned FailureLogText() const override;
 };

@@ -45,8 +45,4 @@ void ProtocolTable::AddKindDetails(const CResultNode& record, CParams& details) 
                 LoadStr(system->Number() == 1 ? IDS_DEFAULT_YES : IDS_REPLACES_BUILT_IN_HANDLER));
 }
 
-TableControlBase::DeleteOutcome ProtocolTable::DeleteEntry(CRegistry& registry, const CResultNode& record) {
-  return DeleteEntryKey(registry, ListRoot(record), Value(record, discovery::keys::kHive), record.ID);
-}
-
 unsigned ProtocolTable::FailureLogText() const { return IDS_CANNOT_DELETE; }

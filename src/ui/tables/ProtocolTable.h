@@ -19,7 +19,6 @@ class ProtocolTable final : public TableControlBase {
   std::wstring ObjectName(const CResultNode& record, const std::wstring& rowText) const override;
   void AddKindDetails(const CResultNode& record, CParams& details) const override;
   bool OnKindKey(WPARAM key) override;
-  DeleteOutcome DeleteEntry(CRegistry& registry, const CResultNode& record) override;
   unsigned FailureLogText() const override;
 
  private:

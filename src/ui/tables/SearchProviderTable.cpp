@@ -2,14 +2,11 @@
 
 #include "core/Strings.h"
 #include "engine/kinds/AddonRecord.h"
-#include "engine/text/ProtocolText.h"
 #include "engine/text/VisibleText.h"
 #include "ozcore/CRegistry.h"
-#include "ozcore/CUtilities.h"
+#include "ozcore/FormatText.h"
 
 namespace {
-constexpr const wchar_t* kDefaultScope = L"DefaultScope";
-
 bool IsDefault(const CResultNode& record) {
   const CParam* flag = record.params.Find(discovery::keys::kIsDefault);
   return flag && flag->Number() == 1;
@@ -30,18 +27,7 @@ void SearchProviderTable::AddKindDetails(const CResultNode& record, CParams& det
 
 std::wstring SearchProviderTable::ConfirmationText(const CResultNode& record, const std::wstring& name) const {
   if (!IsDefault(record)) return TableControlBase::ConfirmationText(record, name);
-  return CUtilities::FormatString(LoadStr(IDS_CONFIRM_DELETE_DEFAULT_PROVIDER), {name});
-}
-
-TableControlBase::DeleteOutcome SearchProviderTable::DeleteEntry(CRegistry& registry, const CResultNode& record) {
-  const HKEY root = ListRoot(record);
-  const std::wstring hive = Value(record, discovery::keys::kHive);
-  // The default is cleared only while it still names the provider just
-  // deleted, never another one, and in the key the provider was deleted
-  // from.
-  const std::wstring id = record.ID;
-  return DeleteEntryKey(registry, root, hive, id, kDefaultScope,
-                        [id](const std::wstring& defaultScope) { return discovery::text::NamesSameEntry(defaultScope, id); });
+  return formattext::Format(LoadStr(IDS_CONFIRM_DELETE_DEFAULT_PROVIDER), {name});
 }
 
 unsigned SearchProviderTable::FailureLogText() const { return IDS_CANNOT_DELETE; }

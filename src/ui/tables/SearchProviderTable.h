@@ -13,6 +13,5 @@ class SearchProviderTable final : public TableControlBase {
   std::wstring ObjectName(const CResultNode& record, const std::wstring& rowText) const override;
   void AddKindDetails(const CResultNode& record, CParams& details) const override;
   std::wstring ConfirmationText(const CResultNode& record, const std::wstring& name) const override;
-  DeleteOutcome DeleteEntry(CRegistry& registry, const CResultNode& record) override;
   unsigned FailureLogText() const override;
 };

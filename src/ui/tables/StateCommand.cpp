@@ -11,7 +11,7 @@
 #include "engine/live/LiveMachine.h"
 #include "engine/files/FileResolver.h"
 #include "engine/text/VisibleText.h"
-#include "ozcore/CUtilities.h"
+#include "ozcore/FormatText.h"
 
 namespace tables {
 
@@ -30,7 +30,7 @@ std::vector<std::wstring> EverySignedInUser() {
 
 bool Report(const addonstate::Result& result, const std::wstring& name) {
   const std::wstring title = LoadStr(IDS_TURN_TITLE);
-  auto say = [&](unsigned id) { core::ShowMessage(CUtilities::FormatString(LoadStr(id), {name}), core::kButtonOK, title); };
+  auto say = [&](unsigned id) { core::ShowMessage(formattext::Format(LoadStr(id), {name}), core::kButtonOK, title); };
   switch (result.outcome) {
     case Outcome::Done: return true;
     case Outcome::NothingToDo: say(IDS_TURN_NOTHING_TO_DO); return false;
@@ -60,8 +60,7 @@ std::wstring SessionUserName(const std::wstring& sid) {
 
 std::wstring ForYouLine(const CResultNode& record) {
   if (!discovery::AddonStateReader::OwnUserOf(record).empty()) return {};
-  return L"\n\n" + CUtilities::FormatString(LoadStr(IDS_TURN_SETTINGS_OF),
-                                             {SessionUserName(AccountNames::SessionUserSid())});
+  return L"\n\n" + formattext::Format(LoadStr(IDS_TURN_SETTINGS_OF), {SessionUserName(AccountNames::SessionUserSid())});
 }
 
 bool StateApplies(const discovery::AddonKind& kind, const CResultNode& record) {
@@ -76,7 +75,7 @@ bool ChangeAddonState(const discovery::AddonKind& kind, const CResultNode& recor
     return false;
   }
   const std::wstring question =
-      CUtilities::FormatString(LoadStr(change == Change::TurnOff ? IDS_TURN_OFF_ASK : IDS_TURN_ON_ASK), {name}) +
+      formattext::Format(LoadStr(change == Change::TurnOff ? IDS_TURN_OFF_ASK : IDS_TURN_ON_ASK), {name}) +
       ForYouLine(record);
   std::vector<std::wstring> users;
   const std::wstring own = discovery::AddonStateReader::OwnUserOf(record);

@@ -7,6 +7,15 @@
 // ProtocolTable, SearchProviderTable) adds its name texts, the name its
 // messages use, what deleting removes and where its entry is; its listing
 // routine comes from the table of kinds.
+//
+// A failure is logged by the edge it reaches (the table's window procedure
+// or the command that called it) under the table's procedure name
+// ("<typeName>.RefreshList", "<typeName>.lv_ItemClick", ...).
+//
+// The class is written in four files: TableControlBase.cpp (the window,
+// its messages and layout), TableRows.cpp (listing, rows, filter, caption),
+// TableSelection.cpp (the selected add-on's details, file and key) and
+// TableDeletion.cpp (deleting, turning off and on).
 #include <windows.h>
 
 #include <cstdint>
@@ -16,6 +25,7 @@
 #include <string>
 #include <vector>
 
+#include "core/QlmError.h"
 #include "engine/kinds/AddonKinds.h"
 #include "ozcore/CParams.h"
 #include "ui/tables/AddonList.h"
@@ -47,7 +57,7 @@ class TableControlBase : public WidgetWindow, public ITableControl {
   std::wstring CurrentFullFileName() override;
   std::wstring CurrentFullFileNameError() override;
   std::wstring CurrentObjectName() override;
-  bool TableIsEmpty() const override { return emptyFlag_; }
+  bool TableIsEmpty() const override { return listedNone_; }
   bool ShowDetails() override;
   HWND Hwnd() const override { return WidgetWindow::Hwnd(); }
 
@@ -131,8 +141,9 @@ class TableControlBase : public WidgetWindow, public ITableControl {
   virtual std::vector<std::wstring> RowTexts(const CResultNode& record) const;
   // The add-on's name in the delete messages.
   virtual std::wstring ObjectName(const CResultNode& record, const std::wstring& rowText) const = 0;
-  // Removes the one registry entry that loads the add-on.
-  virtual DeleteOutcome DeleteEntry(CRegistry& registry, const CResultNode& record) = 0;
+  // Removes the one registry entry that loads the add-on: the kind's
+  // deletion plan for the record, carried out by the backup layer.
+  DeleteOutcome DeleteEntry(const CResultNode& record) const;
   // The key holding the record's entry, read through a registry of the
   // record's view (no root: unknown). By default the record's "key" and
   // "hive": the entry's key, or for a kind whose entries are values, the
@@ -142,13 +153,6 @@ class TableControlBase : public WidgetWindow, public ITableControl {
   // deletion fails; 0 logs nothing.
   virtual unsigned FailureLogText() const { return 0; }
 
-  // DeleteKey on path under root, refusing an empty entry name or path and
-  // any root but the machine's and the users'. With valueName: then the
-  // parent's value of that name when clearWhen(its text) is true.
-  static DeleteOutcome DeleteEntryKey(CRegistry& registry, HKEY root, const std::wstring& parent,
-                                      const std::wstring& entry, const std::wstring& valueName = {},
-                                      const std::function<bool(const std::wstring&)>& clearWhen = nullptr);
-  static DeleteOutcome Incomplete();
   // The root a record's entry was found under ("key"): the machine's or the
   // users' hive; null for anything else.
   static HKEY ListRoot(const CResultNode& record);
@@ -161,15 +165,31 @@ class TableControlBase : public WidgetWindow, public ITableControl {
  private:
   static constexpr UINT kRunRemove = WM_APP + 0x51;
   static constexpr UINT kRunKindKey = WM_APP + 0x52;
+  // The row-operation errors the table raises itself, in the numbering of
+  // the list widget it stands in for.
+  static constexpr std::int32_t kNoSuchRow = errors::kIndexOutOfBounds;
+  static constexpr std::int32_t kNoRecordOnRow = errors::kObjectNotSet;
+  // What the user answered before a deletion.
+  enum class DeleteAnswer { Keep, Delete, TurnOff };
 
+  // "<typeName>.<procedure>": the context of the table's own log records.
   std::wstring Context(const wchar_t* procedure) const;
   void ShowSelectedDetails();
+  // The rows of the details pane for a record.
+  CParams DetailsOf(const CResultNode& record) const;
+  // Lists the kind again and fills the rows; false when the listing failed.
+  bool ListAgain();
+  // Asks whether to delete the record named name (or turn it off instead).
+  DeleteAnswer AskBeforeDeleting(const CResultNode& record, const std::wstring& name) const;
+  // Deletes the record's entry and tells the user how that went.
+  void DeleteAndSay(const CResultNode& record, const std::wstring& name);
   void OnListMouseUp(bool rightButton, bool onRow);
   void OnContextMenuKey(LPARAM lParam);
   void ShowContextMenu(const ContextMenuRequest& request);
   LRESULT OnNotify(const NMHDR& header);
-  void UserControl_Resize();
+  void LayoutChildren();
   void LayoutColumns();
+  // The rows' picture in the list's image list; a missing one is logged.
   void LoadRowImage();
   // Hands the records' cells, search texts and marks to the list.
   void FillList();
@@ -189,7 +209,7 @@ class TableControlBase : public WidgetWindow, public ITableControl {
   // Shows the details only while the table itself is the one shown.
   bool Shown() const;
   // No add-on on show: none listed, or the filter hides them all.
-  bool NoRecordShown() const { return emptyFlag_ || list_.ShowsPlaceholder(); }
+  bool NoRecordShown() const { return listedNone_ || list_.ShowsPlaceholder(); }
 
   const discovery::AddonKind& kind_;
   FileResolver& files_;
@@ -198,7 +218,8 @@ class TableControlBase : public WidgetWindow, public ITableControl {
   UniqueImageList images_;
   DetailsSink showDetails_;
   PopupMenu* contextMenu_ = nullptr;
-  bool emptyFlag_ = false;
+  // The last refresh listed no add-on of the kind.
+  bool listedNone_ = false;
   bool columnsAdded_ = false;
   AgeMarks ages_;
   // True while the table changes its own rows and selection: the list's

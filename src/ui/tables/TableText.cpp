@@ -5,7 +5,7 @@
 #include <cwctype>
 
 #include "engine/text/AddonText.h"
-#include "ozcore/CUtilities.h"
+#include "ozcore/FormatText.h"
 
 namespace tables {
 
@@ -36,7 +36,7 @@ std::wstring ButtonObjectName(const std::wstring& button, const std::wstring& me
   if (button.empty()) {
     name = menu + texts.menuSuffix;
   } else if (!menu.empty()) {
-    name = menu != button ? CUtilities::FormatString(texts.bothTemplate, {button, menu}) : button + texts.sameSuffix;
+    name = menu != button ? formattext::Format(texts.bothTemplate, {button, menu}) : button + texts.sameSuffix;
   } else {
     name = button + texts.buttonSuffix;
   }

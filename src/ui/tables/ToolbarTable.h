@@ -10,5 +10,4 @@ class ToolbarTable final : public TableControlBase {
 
  protected:
   std::wstring ObjectName(const CResultNode& record, const std::wstring& rowText) const override;
-  DeleteOutcome DeleteEntry(CRegistry& registry, const CResultNode& record) override;
 };

@@ -10,12 +10,4 @@ std::wstring UrlSearchHookTable::ObjectName(const CResultNode&, const std::wstri
   return rowText + LoadStr(IDS_NAME_SUFFIX_URL_SEARCH_HOOK);
 }
 
-TableControlBase::DeleteOutcome UrlSearchHookTable::DeleteEntry(CRegistry& registry, const CResultNode& record) {
-  const HKEY root = ListRoot(record);
-  const std::wstring hive = Value(record, discovery::keys::kHive);
-  // An empty value name is the list's default value, which is no hook.
-  if (!root || hive.empty() || record.ID.empty()) return Incomplete();
-  return {registry.DeleteValue(root, hive, record.ID), {}};
-}
-
 unsigned UrlSearchHookTable::FailureLogText() const { return IDS_CANNOT_DELETE; }

@@ -10,6 +10,5 @@ class UrlSearchHookTable final : public TableControlBase {
 
  protected:
   std::wstring ObjectName(const CResultNode& record, const std::wstring& rowText) const override;
-  DeleteOutcome DeleteEntry(CRegistry& registry, const CResultNode& record) override;
   unsigned FailureLogText() const override;
 };

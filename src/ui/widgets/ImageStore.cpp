@@ -1,5 +1,6 @@
 #include "ui/widgets/ImageStore.h"
 
+#include <commctrl.h>
 #include <wincodec.h>
 #include <wrl/client.h>
 
@@ -204,4 +205,11 @@ UniqueIcon ImageStore::LoadPngIcon(HMODULE module, int resourceId, int width, in
   Pixels pixels;
   if (!ValidSize(width, height) || !Decode(module, resourceId, pixels)) return UniqueIcon();
   return MakeIcon(Scale(pixels, width, height));
+}
+
+UniqueImageList ImageStore::SingleIconList(HMODULE module, int resourceId, int size) {
+  UniqueImageList images(ImageList_Create(size, size, ILC_COLOR32, 1, 1));
+  const UniqueIcon icon = LoadPngIcon(module, resourceId, size, size);
+  if (!images || !icon || ImageList_AddIcon(images.get(), icon.get()) < 0) return UniqueImageList();
+  return images;
 }

@@ -12,6 +12,7 @@
 #include <utility>
 
 #include "ozcore/UniqueHandle.h"
+#include "ui/widgets/GdiHandles.h"
 
 class ImageStore {
  public:
@@ -37,6 +38,9 @@ class ImageStore {
   // One-off decoding without a store; the caller owns the result.
   static UniqueGdiObject LoadPngBitmap(HMODULE module, int resourceId, int width, int height);
   static UniqueIcon LoadPngIcon(HMODULE module, int resourceId, int width, int height);
+  // An image list of size x size holding the one PNG resource as an icon
+  // (the rows' or the tree nodes' picture); null when it cannot be made.
+  static UniqueImageList SingleIconList(HMODULE module, int resourceId, int size);
 
  private:
   struct Image;

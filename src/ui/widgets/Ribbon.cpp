@@ -120,7 +120,7 @@ LRESULT Ribbon::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_SYSKEYDOWN:
     case WM_SYSKEYUP: {
       MSG msg{Hwnd(), message, wParam, lParam, 0, {}};
-      if (PreTranslateMessage(msg)) return 0;
+      if (TakeKeyBeforeDispatch(msg)) return 0;
       break;
     }
     case WM_CHAR:

@@ -42,7 +42,7 @@ class Ribbon final : public WidgetWindow, private AccessibleSource {
   // For the owner's message loop: Alt shows the access letters, Alt plus a
   // letter runs its command, Alt alone moves the keyboard into the ribbon.
   // True when the message was used up.
-  bool PreTranslateMessage(const MSG& msg);
+  bool TakeKeyBeforeDispatch(const MSG& msg);
   // Runs the command whose access letter is typed; when several share the
   // letter the keyboard focus moves between them instead. True if matched.
   bool HandleAccessKey(wchar_t letter);

@@ -6,7 +6,7 @@
 
 #include "ui/widgets/CaptionText.h"
 
-bool Ribbon::PreTranslateMessage(const MSG& msg) {
+bool Ribbon::TakeKeyBeforeDispatch(const MSG& msg) {
   switch (msg.message) {
     case WM_SYSKEYDOWN:
       if (msg.wParam == VK_MENU) {

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "core/ErrorReport.h"
+
 namespace {
 
 HINSTANCE ThisModule() {
@@ -67,6 +69,7 @@ int WidgetWindow::Scale(int px96) const { return MulDiv(px96, static_cast<int>(D
 
 bool WidgetWindow::CreateWidget(const wchar_t* className, HWND parent, int controlId, DWORD style, DWORD exStyle) {
   if (hwnd_ || !RegisterOnce(className, &WidgetWindow::WindowProc)) return false;
+  className_ = className;
   CreateWindowExW(exStyle, className, L"", style, 0, 0, 0, 0, parent,
                   reinterpret_cast<HMENU>(static_cast<INT_PTR>(controlId)), ThisModule(), this);
   return hwnd_ != nullptr;
@@ -116,17 +119,18 @@ LRESULT CALLBACK WidgetWindow::WindowProc(HWND hwnd, UINT message, WPARAM wParam
     }
   }
   if (!self) return DefWindowProcW(hwnd, message, wParam, lParam);
+  // The control's one catch: no exception unwinds through the system's
+  // message dispatch. A failure is logged (under the procedure that failed,
+  // else "<window class>.WindowProc") and the message gets its default
+  // handling instead.
   LRESULT result = 0;
-  try {
+  const bool handled = CatchAtEdge(self->className_, L"WindowProc", kLevelError, [&] {
     if (message == WM_DPICHANGED_AFTERPARENT && !self->dpiOverride_) {
       self->OnDpiChanged();
     }
     result = self->HandleMessage(message, wParam, lParam);
-  } catch (...) {
-    // A control must never let an exception unwind through the system's
-    // message dispatch; the message gets its default handling instead.
-    result = DefWindowProcW(hwnd, message, wParam, lParam);
-  }
+  });
+  if (!handled) result = DefWindowProcW(hwnd, message, wParam, lParam);
   if (message == WM_NCDESTROY) {
     SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
     self->hwnd_ = nullptr;

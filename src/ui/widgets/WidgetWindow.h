@@ -51,6 +51,7 @@ class WidgetWindow {
 
   HWND hwnd_ = nullptr;
   UINT dpiOverride_ = 0;
+  const wchar_t* className_ = L"Widget";
 };
 
 // Paints into an off-screen bitmap and copies it to the window in one go.

@@ -22,7 +22,8 @@
 #include "inventory/InventoryFiles.h"
 #include "inventory/InventoryText.h"
 #include "ozcore/CFileSystem.h"
-#include "ozcore/CUtilities.h"
+#include "ozcore/PathText.h"
+#include "ozcore/Utf8Text.h"
 #include "support/LogLines.h"
 #include "support/ProgramProcess.h"
 #include "support/WindowProbe.h"
@@ -59,7 +60,7 @@ void RunShell(const TempFolder& scratch, const std::string& script) {
   const std::wstring file = scratch.File(L"script.sh"), done = scratch.File(L"script.done");
   DeleteFileW(done.c_str());
   WriteBytes(file, script + "echo > " + Quoted(done) + "\n");
-  RunProcess(L"Z:\\bin\\sh \"" + CUtilities::FromUtf8(UnixPath(file)) + L"\"");
+  RunProcess(L"Z:\\bin\\sh \"" + utf8text::FromUtf8(UnixPath(file)) + L"\"");
   for (int wait = 0; wait < 600 && GetFileAttributesW(done.c_str()) == INVALID_FILE_ATTRIBUTES; ++wait) Sleep(50);
 }
 
@@ -247,7 +248,7 @@ TEST_F(DataFolderRecords, ChangedBackupsAreNamedBeforeARestore) {
   ASSERT_TRUE(RegistryBackup::BackupRegistry(data_, &backup));
   RunShell(parent_, "sha256sum " + Quoted(backup) + " > " + Quoted(parent_.File(L"sum.txt")) + "\n");
   EXPECT_EQ(core::written::RecordedHash(backup),
-            std::optional<std::wstring>(CUtilities::FromUtf8(ReadBytes(parent_.File(L"sum.txt")).substr(0, 64))));
+            std::optional<std::wstring>(utf8text::FromUtf8(ReadBytes(parent_.File(L"sum.txt")).substr(0, 64))));
   const core::PlaceFiles folder(data_, core::DataPlace::Backup, false);
   ASSERT_TRUE(folder.Write(L"Backup kept.reg", "\xFF\xFE", true).written);
 
@@ -257,7 +258,7 @@ TEST_F(DataFolderRecords, ChangedBackupsAreNamedBeforeARestore) {
   WriteBytes(data_.BackupFolder() + L"\\notes.txt", "not a backup");
   std::vector<std::wstring> changed = folder.ChangedFiles(L".reg");
   std::sort(changed.begin(), changed.end());
-  EXPECT_EQ(changed, (std::vector<std::wstring>{CUtilities::FileNamePart(backup), L"Backup planted.reg"}));
+  EXPECT_EQ(changed, (std::vector<std::wstring>{pathtext::FileNamePart(backup), L"Backup planted.reg"}));
   core::DataFolder plain = data_;
   plain.elevated = false;
   EXPECT_TRUE(core::PlaceFiles(plain, core::DataPlace::Backup, false).ChangedFiles(L".reg").empty());
@@ -267,16 +268,16 @@ TEST_F(DataFolderRecords, ChangedBackupsAreNamedBeforeARestore) {
   // take over.
   Sleep(1100);
   MainWindow main(state_.Files(), data_);
-  ASSERT_TRUE(main.Load());
+  ASSERT_TRUE(main.Open());
   main.Shell().openFolder = [](const std::wstring&, HWND) {};
   DialogAnswerer answer({L"OK", L"OK"});
   main.RunCommand(Commands::kRestore);
   ASSERT_EQ(answer.StopAndSeen().size(), 2u);
   const std::wstring& named = answer.StopAndSeen()[0].texts;
-  EXPECT_NE(named.find(CUtilities::FileNamePart(backup)), std::wstring::npos) << Narrow(named);
+  EXPECT_NE(named.find(pathtext::FileNamePart(backup)), std::wstring::npos) << Narrow(named);
   EXPECT_NE(named.find(L"Backup planted.reg"), std::wstring::npos);
   EXPECT_EQ(named.find(L"Backup kept.reg"), std::wstring::npos);
-  main.Unload();
+  main.Destroy();
 }
 
 TEST_F(DataFolderRecords, AChangedInventoryIsNotUsedToFindWhatIsNew) {
@@ -288,7 +289,7 @@ TEST_F(DataFolderRecords, AChangedInventoryIsNotUsedToFindWhatIsNew) {
   ASSERT_EQ(written.size(), 1u);
   CResultNode node;
   node.ID = L"{00000000-0000-0000-0000-00000000ADD0}";
-  WriteBytes(written[0], CUtilities::ToUtf8(inventory::JsonDocument({{L"bho", &node}})));
+  WriteBytes(written[0], utf8text::ToUtf8(inventory::JsonDocument({{L"bho", &node}})));
   StartInventory second;
   second.SaveAndCompare(data_, {});
   EXPECT_FALSE(second.Compared()) << "the changed inventory was used";

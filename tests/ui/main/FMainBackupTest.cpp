@@ -13,7 +13,7 @@ using namespace qlmtest;
 TEST(FMainBackup, BackupReportsSuccessOnlyWhenAFileWasWritten) {
   ProcessState state;
   MainWindow main(state.Files(), state.Data());
-  ASSERT_TRUE(main.Load());
+  ASSERT_TRUE(main.Open());
   auto backup = [&] {
     DialogAnswerer answer({L"OK"});
     main.RunCommand(Commands::kBackup);
@@ -41,13 +41,13 @@ TEST(FMainBackup, BackupReportsSuccessOnlyWhenAFileWasWritten) {
   const auto log = state.LogRecords();
   ASSERT_FALSE(log.empty());
   EXPECT_NE(log.back().find(L"MAPI.BackupRegistry"), std::wstring::npos) << Narrow(log.back());
-  main.Unload();
+  main.Destroy();
 }
 
 TEST(FMainBackup, RestoreExplainsThenOpensTheBackupFolder) {
   ProcessState state;
   MainWindow main(state.Files(), state.Data());
-  ASSERT_TRUE(main.Load());
+  ASSERT_TRUE(main.Open());
   struct Request {
     std::wstring folder;
     HWND owner;
@@ -68,5 +68,5 @@ TEST(FMainBackup, RestoreExplainsThenOpensTheBackupFolder) {
   EXPECT_EQ(requests[0].folder, state.DataFolder() + L"\\Backup\\");
   EXPECT_EQ(requests[0].owner, main.Hwnd());
   EXPECT_FALSE(requests[0].dialogOpen);
-  main.Unload();
+  main.Destroy();
 }

@@ -12,7 +12,8 @@
 #include "engine/kinds/AddonStateReader.h"
 #include "support/RegFixture.h"
 #include "ui/tables/TableControlBase.h"
-#include "ozcore/CUtilities.h"
+#include "ozcore/FormatText.h"
+#include "ozcore/UrlText.h"
 #include "ui/main/CommandTable.h"
 #include "ui/main/MainWindow.h"
 #include "ui/main/FMainHarness.h"
@@ -27,7 +28,7 @@ namespace {
 class FMainCommands : public ::testing::Test {
  protected:
   void SetUp() override {
-    ASSERT_TRUE(main_.Load());
+    ASSERT_TRUE(main_.Open());
     main_.Shell().openAddress = [this](const std::wstring& address) { addresses_.push_back(address); };
     main_.Shell().showFileProperties = [this](const std::wstring& file, HWND owner) {
       properties_.push_back(file);
@@ -38,7 +39,7 @@ class FMainCommands : public ::testing::Test {
     ASSERT_NE(list_, nullptr);
     ASSERT_TRUE(SelectRow(list_, bar_.Name())) << "the fixture toolbar is not listed";
   }
-  void TearDown() override { main_.Unload(); }
+  void TearDown() override { main_.Destroy(); }
 
   // Runs a command; the dialogs it shows are answered in turn.
   std::vector<Dialog> Run(int command, std::vector<std::wstring> presses = {}) {
@@ -62,7 +63,7 @@ TEST_F(FMainCommands, WebSearchesOpenTheFileNameOrTheAddOnName) {
                  Commands::kRowGoogleAddonName})
     EXPECT_TRUE(Run(id).empty()) << id;
   const std::wstring byFile = L"https://www.google.com/search?hl=en&q=qlmbar.dll";
-  const std::wstring byName = L"https://www.google.com/search?hl=en&q=" + CUtilities::UrlEncode(bar_.Name());
+  const std::wstring byName = L"https://www.google.com/search?hl=en&q=" + urltext::PercentEncode(bar_.Name());
   EXPECT_EQ(addresses_, (std::vector<std::wstring>{byFile, byFile, byName, byName}));
 
   // A shell that refuses: one record, nothing shown, the window goes on.
@@ -78,7 +79,7 @@ TEST_F(FMainCommands, PropertiesShowTheSheetOrSayTheFileIsGone) {
   EXPECT_TRUE(Run(Commands::kFileProperties).empty());
   EXPECT_TRUE(Run(Commands::kRowProperties).empty());
   // Enter in the list, as in the system's own tools.
-  EXPECT_TRUE(main_.PreTranslateMessage(MSG{list_, WM_KEYDOWN, VK_RETURN, 0, 0, {}}));
+  EXPECT_TRUE(main_.TakeKeyBeforeDispatch(MSG{list_, WM_KEYDOWN, VK_RETURN, 0, 0, {}}));
   ASSERT_EQ(properties_.size(), 3u);
   EXPECT_EQ(_wcsicmp(properties_[0].c_str(), bar_.File().c_str()), 0) << Narrow(properties_[0]);
   EXPECT_EQ(properties_[1], properties_[0]);
@@ -101,8 +102,8 @@ TEST_F(FMainCommands, PropertiesShowTheSheetOrSayTheFileIsGone) {
   EXPECT_EQ(shown[0].title, LoadStr(IDS_PRODUCT_NAME));
   EXPECT_EQ(shown[0].buttons, std::vector<std::wstring>{L"OK"});
   EXPECT_EQ(shown[0].owner, main_.Hwnd());
-  EXPECT_NE(shown[0].texts.find(CUtilities::FormatString(LoadStr(IDS_FILE_NOT_FOUND), {properties_[0]})),
-            std::wstring::npos) << Narrow(shown[0].texts);
+  EXPECT_NE(shown[0].texts.find(formattext::Format(LoadStr(IDS_FILE_NOT_FOUND), {properties_[0]})), std::wstring::npos)
+      << Narrow(shown[0].texts);
   EXPECT_EQ(properties_.size(), 2u);
 }
 
@@ -152,7 +153,7 @@ TEST_F(FMainCommands, BothRefreshCommandsReadTheRegistryAgain) {
 
   // F5, as in the system's own tools.
   FixtureToolbar fourth(L"Qlm Fourth Bar " + std::to_wstring(GetCurrentProcessId()));
-  EXPECT_TRUE(main_.PreTranslateMessage(MSG{main_.Tree()->TreeHwnd(), WM_KEYDOWN, VK_F5, 0, 0, {}}));
+  EXPECT_TRUE(main_.TakeKeyBeforeDispatch(MSG{main_.Tree()->TreeHwnd(), WM_KEYDOWN, VK_F5, 0, 0, {}}));
   rows = ListTexts(CurrentList(main_));
   EXPECT_NE(std::find(rows.begin(), rows.end(), fourth.Name()), rows.end());
 }
@@ -207,7 +208,7 @@ TEST_F(FMainCommands, TurnOffAndOnAskForWhomAndShowTheState) {
   shown = Run(Commands::kRowTurnOff, {forMe});
   EXPECT_EQ(shown.size(), 1u);
   EXPECT_TRUE(KeyPresent(HKEY_USERS, key));
-  EXPECT_EQ(stateOfRow().first.rfind(CUtilities::FormatString(LoadStr(IDS_STATE_OFF_FOR), {L""}), 0), 0u)
+  EXPECT_EQ(stateOfRow().first.rfind(formattext::Format(LoadStr(IDS_STATE_OFF_FOR), {L""}), 0), 0u)
       << Narrow(stateOfRow().first);
   EXPECT_TRUE(stateOfRow().second);
   EXPECT_EQ(state_.BackupFiles().size(), backups + 1);
@@ -221,7 +222,7 @@ TEST_F(FMainCommands, TurnOffAndOnAskForWhomAndShowTheState) {
     GetKeyboardState(keys);
     keys[VK_CONTROL] = 0x80;
     SetKeyboardState(keys);
-    const bool used = main_.PreTranslateMessage(MSG{list_, WM_KEYDOWN, 'E', 0, 0, {}});
+    const bool used = main_.TakeKeyBeforeDispatch(MSG{list_, WM_KEYDOWN, 'E', 0, 0, {}});
     keys[VK_CONTROL] = 0;
     SetKeyboardState(keys);
     EXPECT_TRUE(used);

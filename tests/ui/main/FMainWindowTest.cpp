@@ -10,7 +10,7 @@
 #include <set>
 #include <vector>
 
-#include "core/ProcessState.h"
+#include "core/ProgramLog.h"
 #include "core/Strings.h"
 #include "ui/dialogs/MessageOwner.h"
 #include "support/WindowProbe.h"
@@ -90,7 +90,7 @@ LRESULT CALLBACK NoteDestroy(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPar
 TEST(FMainWindow, LoadsItsPanesBelowTheRibbonAndWritesTheStartupBackup) {
   ProcessState state;
   MainWindow main(state.Files(), state.Data());
-  ASSERT_TRUE(main.Load());
+  ASSERT_TRUE(main.Open());
 
   EXPECT_EQ(WindowText(main.Hwnd()), L"   Quillmoor");
   RECT client{};
@@ -153,7 +153,7 @@ TEST(FMainWindow, LoadsItsPanesBelowTheRibbonAndWritesTheStartupBackup) {
   EXPECT_EQ(main.Host()->CurrentId(), 6);
   main.Tree()->ShowTable(4);
   EXPECT_EQ(main.Host()->CurrentId(), 4);
-  main.Unload();
+  main.Destroy();
 }
 
 // What a new user sees first: the start-up backup named, every shared
@@ -162,7 +162,7 @@ TEST(FMainWindow, LoadsItsPanesBelowTheRibbonAndWritesTheStartupBackup) {
 TEST(FMainWindow, AtFirstSightTheBackupIsNamedAndNothingIsCut) {
   ProcessState state;
   MainWindow main(state.Files(), state.Data());
-  ASSERT_TRUE(main.Load());
+  ASSERT_TRUE(main.Open());
   // The backup by its time ("Backup ... hh-mm-ss.reg"; the file may be done
   // a minute later) and its size.
   ASSERT_EQ(state.BackupFiles().size(), 1u);
@@ -215,7 +215,7 @@ TEST(FMainWindow, AtFirstSightTheBackupIsNamedAndNothingIsCut) {
   SizeClient(main, MulDiv(963, 144, 96), MulDiv(501, 144, 96));
   EXPECT_EQ(ExpectRibbonInside(main), 0);
   SaveScreenshot(main.Hwnd(), L"first-144-ribbon");
-  main.Unload();
+  main.Destroy();
 }
 
 // What the command table lays out is what the window offers: every
@@ -225,7 +225,7 @@ TEST(FMainWindow, AtFirstSightTheBackupIsNamedAndNothingIsCut) {
 TEST(FMainWindow, RibbonAndRowMenuOfferEveryCommandOfTheTableWithItsImage) {
   ProcessState state;
   MainWindow main(state.Files(), state.Data());
-  ASSERT_TRUE(main.Load());
+  ASSERT_TRUE(main.Open());
   const RibbonModel model = Commands::BuildRibbonModel();
   std::set<int> offered;
   auto check = [&](const RibbonCommand& command, bool onRibbon) {
@@ -263,7 +263,7 @@ TEST(FMainWindow, RibbonAndRowMenuOfferEveryCommandOfTheTableWithItsImage) {
   const auto seen = answer.StopAndSeen();
   ASSERT_EQ(seen.size(), 1u);
   EXPECT_NE(seen[0].texts.find(LoadStr(IDS_BACKUP_DONE)), std::wstring::npos);
-  main.Unload();
+  main.Destroy();
 }
 
 TEST(FMainWindow, CloseAndExitEndTheSameWayUnloadingTreeHostAndDetailsInOrder) {
@@ -276,17 +276,17 @@ TEST(FMainWindow, CloseAndExitEndTheSameWayUnloadingTreeHostAndDetailsInOrder) {
     SCOPED_TRACE(way.name);
     ProcessState state;
     MainWindow main(state.Files(), state.Data());
-    ASSERT_TRUE(main.Load());
+    ASSERT_TRUE(main.Open());
     const std::vector<HWND> panes = {main.Tree()->Hwnd(), main.Host()->Hwnd(), main.Details()->Hwnd()};
     for (HWND pane : panes) SetWindowSubclass(pane, &NoteDestroy, 1, 0);
     gDestroyed.clear();
 
-    // The request only sets the exit flag; ShowForm's loop then unloads.
+    // The request only sets the exit flag; RunUntilClosed's loop then destroys the window.
     SendMessageW(main.Hwnd(), way.message, way.wParam, 0);
     EXPECT_TRUE(main.ExitRequested());
     EXPECT_TRUE(IsWindow(main.Hwnd()));
     PostMessageW(main.Hwnd(), way.message, way.wParam, 0);
-    main.ShowForm();
+    main.RunUntilClosed();
 
     EXPECT_EQ(main.Hwnd(), nullptr);
     EXPECT_EQ(gDestroyed, panes) << "tree, table host, details";
@@ -298,7 +298,7 @@ TEST(FMainWindow, CloseAndExitEndTheSameWayUnloadingTreeHostAndDetailsInOrder) {
 TEST(FMainWindow, F6AndShiftF6MoveTheFocusFromPaneToPane) {
   ProcessState state;
   MainWindow main(state.Files(), state.Data());
-  ASSERT_TRUE(main.Load());
+  ASSERT_TRUE(main.Open());
   const HWND tree = main.Tree()->TreeHwnd();
   const HWND list = CurrentList(main);
   const HWND grid = main.Details()->Grid().Hwnd();
@@ -313,7 +313,7 @@ TEST(FMainWindow, F6AndShiftF6MoveTheFocusFromPaneToPane) {
     keys[VK_SHIFT] = shift ? 0x80 : 0;
     SetKeyboardState(keys);
     const MSG msg{GetFocus(), WM_KEYDOWN, key, 0, 0, {}};
-    const bool used = main.PreTranslateMessage(msg);
+    const bool used = main.TakeKeyBeforeDispatch(msg);
     keys[VK_SHIFT] = 0;
     SetKeyboardState(keys);
     return used;
@@ -332,7 +332,7 @@ TEST(FMainWindow, F6AndShiftF6MoveTheFocusFromPaneToPane) {
   // Other keys go on to the focused control.
   EXPECT_FALSE(press(VK_F9, false));
   EXPECT_EQ(GetFocus(), tree);
-  main.Unload();
+  main.Destroy();
 }
 
 TEST(FMainWindow, RemembersItsPlaceAndPanesUnlessOffEveryScreenOrNotNumbers) {
@@ -347,14 +347,14 @@ TEST(FMainWindow, RemembersItsPlaceAndPanesUnlessOffEveryScreenOrNotNumbers) {
   // change leaves is remembered for the next.
   auto start = [&](const std::function<void(MainWindow&)>& change) {
     MainWindow main(state.Files(), data);
-    ASSERT_TRUE(main.Load());
+    ASSERT_TRUE(main.Open());
     zoomed = IsZoomed(main.Hwnd()) != FALSE;
     GetWindowRect(main.Hwnd(), &window);
     GetClientRect(main.Hwnd(), &client);
     const RECT pane = main.Panes().PaneRect(DockPanes::kLeftPane);
     tree = MulDiv(pane.right - pane.left, 96, static_cast<int>(GetDpiForWindow(main.Hwnd())));
     if (change) change(main);
-    main.Unload();
+    main.Destroy();
   };
   const RECT placed{60, 50, 1160, 750};
   start([&](MainWindow& main) {

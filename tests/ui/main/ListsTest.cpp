@@ -60,10 +60,10 @@ std::wstring DetailsText(MainWindow& main) {
 class Lists : public ::testing::Test {
  protected:
   void SetUp() override {
-    ASSERT_TRUE(main_.Load());
+    ASSERT_TRUE(main_.Open());
     main_.Shell().openFolder = [this](const std::wstring& folder, HWND) { folders_.push_back(folder); };
   }
-  void TearDown() override { main_.Unload(); }
+  void TearDown() override { main_.Destroy(); }
 
   void Filter(const std::wstring& text) {
     SetWindowTextW(main_.FilterBox(), text.c_str());
@@ -142,10 +142,10 @@ TEST_F(Lists, SharedColumnsSortingAndTheFilterFollowTheRecord) {
 
   // F3 reaches the box; Esc there clears it.
   MSG key{main_.Hwnd(), WM_KEYDOWN, VK_F3, 0, 0, {}};
-  EXPECT_TRUE(main_.PreTranslateMessage(key));
+  EXPECT_TRUE(main_.TakeKeyBeforeDispatch(key));
   EXPECT_EQ(GetFocus(), main_.FilterBox());
   key = {main_.FilterBox(), WM_KEYDOWN, VK_ESCAPE, 0, 0, {}};
-  EXPECT_TRUE(main_.PreTranslateMessage(key));
+  EXPECT_TRUE(main_.TakeKeyBeforeDispatch(key));
   Pump();
   EXPECT_EQ(table.ShownCount(), total);
   EXPECT_EQ(table.Caption().Text(), L"Toolbars");
@@ -308,15 +308,15 @@ TEST(ListsAcrossStarts, WhatIsNewIsMarkedAndWhatIsGoneIsLogged) {
   auto gone = std::make_unique<FixtureToolbar>(L"Qlm Gone Bar " + kPid);
   {
     MainWindow first(state.Files(), state.Data());
-    ASSERT_TRUE(first.Load());
+    ASSERT_TRUE(first.Open());
     // Nothing to compare with at the first start: nothing is new.
     EXPECT_EQ(Toolbars(first).NewCount(), 0u);
-    first.Unload();
+    first.Destroy();
   }
   gone.reset();
   FixtureToolbar added(L"Qlm Added Bar " + kPid);
   MainWindow second(state.Files(), state.Data());
-  ASSERT_TRUE(second.Load());
+  ASSERT_TRUE(second.Open());
   TableControlBase& table = Toolbars(second);
   EXPECT_EQ(table.NewCount(), 1u);
   EXPECT_NE(table.Caption().Text().find(L"1 new"), std::wstring::npos) << Narrow(table.Caption().Text());
@@ -363,5 +363,5 @@ TEST(ListsAcrossStarts, WhatIsNewIsMarkedAndWhatIsGoneIsLogged) {
   NMHDR click{tree, static_cast<UINT_PTR>(GetDlgCtrlID(tree)), static_cast<UINT>(NM_CLICK)};
   SendMessageW(GetParent(tree), WM_NOTIFY, click.idFrom, reinterpret_cast<LPARAM>(&click));
   EXPECT_NE(DetailsText(second), L"");
-  second.Unload();
+  second.Destroy();
 }

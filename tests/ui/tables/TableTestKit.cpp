@@ -3,7 +3,7 @@
 #include <commctrl.h>
 #include <objbase.h>
 
-#include "core/ProcessState.h"
+#include "core/ProgramLog.h"
 #include "ui/dialogs/MessageOwner.h"
 #include "ozcore/UniqueHandle.h"
 #include "ui/main/DetailsPane.h"

@@ -1,4 +1,4 @@
-#include "core/ProcessState.h"
+#include "core/ProgramLog.h"
 
 namespace core {
 CErrorLog* gLog = nullptr;

@@ -7,12 +7,12 @@
 #include <stdexcept>
 #include <thread>
 
-#include "backup/ParallelText.h"
+#include "backup/TextJobPool.h"
 
-using RegistryBackup::JoinTexts;
-using RegistryBackup::TextJob;
+using TextJobPool::RunJoined;
+using TextJobPool::TextJob;
 
-TEST(BackupParallelText, JoinsInJobOrderWhateverOrderTheJobsFinishIn) {
+TEST(BackupTextJobPool, JoinsInJobOrderWhateverOrderTheJobsFinishIn) {
   // Earlier jobs take longer, so that they finish after later ones; the
   // early job (last in file order) is taken first.
   std::vector<TextJob> jobs;
@@ -34,18 +34,18 @@ TEST(BackupParallelText, JoinsInJobOrderWhateverOrderTheJobsFinishIn) {
                     },
                     i == 11});
   }
-  EXPECT_EQ(JoinTexts(jobs, 3), L"<0><1><2><3><4><5><6><7><8><9><10><11>");
+  EXPECT_EQ(RunJoined(jobs, 3), L"<0><1><2><3><4><5><6><7><8><9><10><11>");
   EXPECT_GE(threadIds.size(), 2u);
   EXPECT_LE(mostAtOnce.load(), 3);
 
   // One thread: the caller's, all in order; no jobs: nothing.
   threadIds.clear();
-  EXPECT_EQ(JoinTexts(jobs, 1), L"<0><1><2><3><4><5><6><7><8><9><10><11>");
+  EXPECT_EQ(RunJoined(jobs, 1), L"<0><1><2><3><4><5><6><7><8><9><10><11>");
   EXPECT_EQ(threadIds, std::set<DWORD>{GetCurrentThreadId()});
-  EXPECT_EQ(JoinTexts({}, 4), L"");
+  EXPECT_EQ(RunJoined({}, 4), L"");
 }
 
-TEST(BackupParallelText, AFailingJobFailsTheWholeTextAfterTheOthersRan) {
+TEST(BackupTextJobPool, AFailingJobFailsTheWholeTextAfterTheOthersRan) {
   // A file with a part missing must never pass for a backup.
   std::atomic<int> ran{0};
   std::vector<TextJob> jobs;
@@ -58,7 +58,7 @@ TEST(BackupParallelText, AFailingJobFailsTheWholeTextAfterTheOthersRan) {
     }});
   }
   try {
-    JoinTexts(jobs, 2);
+    RunJoined(jobs, 2);
     ADD_FAILURE() << "no exception";
   } catch (const std::runtime_error& e) {
     EXPECT_STREQ(e.what(), "part two");

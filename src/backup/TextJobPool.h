@@ -1,12 +1,12 @@
 #pragma once
-// Texts made by independent jobs on a few threads, joined in a fixed order.
-// The backup reads many separate key trees: while one thread waits on the
-// registry, another can read the next tree.
+// A small pool of threads that runs independent text jobs and joins their
+// texts in a fixed order. The backup reads many separate key trees: while
+// one thread waits on the registry, another can read the next tree.
 #include <functional>
 #include <string>
 #include <vector>
 
-namespace RegistryBackup {
+namespace TextJobPool {
 
 struct TextJob {
   std::function<std::wstring()> make;
@@ -19,9 +19,9 @@ struct TextJob {
 // them), and returns their texts joined in the order of `jobs`, whatever
 // order they finished in. When jobs throw, the others still run and the
 // first exception caught is rethrown once all threads are done.
-std::wstring JoinTexts(const std::vector<TextJob>& jobs, unsigned threads);
+std::wstring RunJoined(const std::vector<TextJob>& jobs, unsigned threads);
 
 // The number of threads the backup uses here.
-unsigned BackupThreads();
+unsigned ThreadsForBackup();
 
-}  // namespace RegistryBackup
+}  // namespace TextJobPool

@@ -1,61 +1,10 @@
-// The platform-free part of CUtilities: text formatting and encoding.
-#include "ozcore/CUtilities.h"
+#include "ozcore/Utf8Text.h"
 
-std::wstring CUtilities::FormatString(const std::wstring& text, const std::vector<std::wstring>& args) {
-  std::wstring out;
-  out.reserve(text.size() + 16);
-  for (std::size_t i = 0; i < text.size();) {
-    if (text[i] == L'%' && i + 1 < text.size() && text[i + 1] >= L'1' && text[i + 1] <= L'9') {
-      // The longest number that names an argument wins: "%12" is argument
-      // 12 when there are twelve, else argument 1 followed by "2".
-      std::size_t j = i + 1;
-      std::size_t n = 0;
-      std::size_t best = 0, bestEnd = 0;
-      while (j < text.size() && text[j] >= L'0' && text[j] <= L'9' && n < 100000) {
-        n = n * 10 + static_cast<std::size_t>(text[j] - L'0');
-        ++j;
-        if (n >= 1 && n <= args.size()) {
-          best = n;
-          bestEnd = j;
-        }
-      }
-      if (best != 0) {
-        out += args[best - 1];
-        i = bestEnd;
-        continue;
-      }
-    }
-    out.push_back(text[i]);
-    ++i;
-  }
-  return out;
-}
+#include <cstdint>
 
-std::wstring CUtilities::UrlEncode(const std::wstring& text) {
-  static const char hex[] = "0123456789ABCDEF";
-  const std::string utf8 = ToUtf8(text);
-  std::wstring out;
-  out.reserve(utf8.size() * 3);
-  for (unsigned char c : utf8) {
-    const bool unreserved = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-' ||
-                            c == '_' || c == '.' || c == '~';
-    if (unreserved) {
-      out.push_back(static_cast<wchar_t>(c));
-    } else {
-      out.push_back(L'%');
-      out.push_back(static_cast<wchar_t>(hex[c >> 4]));
-      out.push_back(static_cast<wchar_t>(hex[c & 15]));
-    }
-  }
-  return out;
-}
+namespace utf8text {
 
-std::wstring CUtilities::FileNamePart(const std::wstring& path) {
-  const auto pos = path.find_last_of(L"\\/");
-  return pos == std::wstring::npos ? path : path.substr(pos + 1);
-}
-
-std::string CUtilities::ToUtf8(const std::wstring& text) {
+std::string ToUtf8(const std::wstring& text) {
   std::string out;
   out.reserve(text.size());
   for (std::size_t i = 0; i < text.size(); ++i) {
@@ -87,7 +36,7 @@ std::string CUtilities::ToUtf8(const std::wstring& text) {
   return out;
 }
 
-std::wstring CUtilities::FromUtf8(const std::string& text) {
+std::wstring FromUtf8(const std::string& text) {
   std::wstring out;
   out.reserve(text.size());
   for (std::size_t i = 0; i < text.size();) {
@@ -131,3 +80,5 @@ std::wstring CUtilities::FromUtf8(const std::string& text) {
   }
   return out;
 }
+
+}  // namespace utf8text

@@ -1,4 +1,4 @@
-#include "backup/ParallelText.h"
+#include "backup/TextJobPool.h"
 
 #include <algorithm>
 #include <atomic>
@@ -7,9 +7,9 @@
 #include <system_error>
 #include <thread>
 
-namespace RegistryBackup {
+namespace TextJobPool {
 
-std::wstring JoinTexts(const std::vector<TextJob>& jobs, unsigned threads) {
+std::wstring RunJoined(const std::vector<TextJob>& jobs, unsigned threads) {
   // The order jobs are taken in: early ones first, each group in its own order.
   std::vector<std::size_t> order;
   order.reserve(jobs.size());
@@ -54,7 +54,7 @@ std::wstring JoinTexts(const std::vector<TextJob>& jobs, unsigned threads) {
   return joined;
 }
 
-unsigned BackupThreads() {
+unsigned ThreadsForBackup() {
   // A thread reading the registry mostly waits for the registry's answer:
   // two per processor keep more questions in flight (measured: four
   // threads on two processors take a third less time than two), up to
@@ -62,4 +62,4 @@ unsigned BackupThreads() {
   return std::clamp(2 * std::thread::hardware_concurrency(), 2u, 4u);
 }
 
-}  // namespace RegistryBackup
+}  // namespace TextJobPool

@@ -1,0 +1,95 @@
+// TableControlBase: deleting the selected add-on's entry, and turning it
+// off or on.
+#include "ui/tables/TableControlBase.h"
+
+#include "backup/DeletionExecutor.h"
+#include "engine/live/LiveDeletion.h"
+
+#include "core/ErrorReport.h"
+#include "core/Messages.h"
+#include "core/QlmError.h"
+#include "core/Strings.h"
+#include "engine/kinds/AddonRecord.h"
+#include "ozcore/CRegistry.h"
+#include "ozcore/FormatText.h"
+#include "ui/tables/FlagScope.h"
+#include "ui/tables/StateCommand.h"
+
+void TableControlBase::Remove() {
+  if (removing_) return;
+  FlagScope busy(removing_);
+  const ProcedureName procedure(kind_.typeName, L"ITableControl_Remove");
+  if (NoRecordShown()) return;
+  const int row = SelectedRow();
+  if (row < 0) return;
+  // Held across the dialog, so the record outlives anything that happens
+  // to the rows meanwhile.
+  const std::shared_ptr<CResultNode> record = SharedRecordAt(row);
+  if (!record)
+    throw QlmError(kNoRecordOnRow, Context(L"ITableControl_Remove"), L"Object variable or With block variable not set");
+  const std::wstring name = ObjectName(*record, RowText(row));
+  switch (AskBeforeDeleting(*record, name)) {
+    case DeleteAnswer::Keep:
+      return;
+    case DeleteAnswer::TurnOff:
+      if (tables::TurnOffWithoutAsking(kind_, *record, name, *data_)) RefreshList();
+      return;
+    case DeleteAnswer::Delete:
+      DeleteAndSay(*record, name);
+      RefreshList();
+      return;
+  }
+}
+
+TableControlBase::DeleteAnswer TableControlBase::AskBeforeDeleting(const CResultNode& record,
+                                                                   const std::wstring& name) const {
+  const std::wstring title = LoadStr(kind_.deleteTitle);
+  // Where the browser can turn the add-on off, that is offered too: unlike
+  // deleting, it can be undone.
+  if (data_ && tables::StateApplies(kind_, record)) {
+    const core::Choice choice = core::AskChoice(ConfirmationText(record, name) + tables::ForYouLine(record), title,
+                                                {LoadStr(IDS_DELETE_OR_TURN_OFF)}, core::kButtonYes | core::kButtonNo);
+    if (choice.index == 0) return DeleteAnswer::TurnOff;
+    return choice.button == core::kButtonYes ? DeleteAnswer::Delete : DeleteAnswer::Keep;
+  }
+  return core::ShowMessage(ConfirmationText(record, name), core::kButtonYes | core::kButtonNo, title) ==
+                 core::kButtonYes
+             ? DeleteAnswer::Delete
+             : DeleteAnswer::Keep;
+}
+
+void TableControlBase::DeleteAndSay(const CResultNode& record, const std::wstring& name) {
+  const std::wstring title = LoadStr(kind_.deleteTitle);
+  const DeleteOutcome outcome = DeleteEntry(record);
+  if (outcome.deleted) {
+    core::ShowMessage(formattext::Format(LoadStr(IDS_DELETED), {name}), core::kButtonOK, title);
+    return;
+  }
+  if (const unsigned logText = FailureLogText())
+    LogRecord(0, formattext::Format(LoadStr(logText), {name}) + outcome.reason, kLevelInformation,
+              Context(L"ITableControl_Remove"));
+  core::ShowMessage(formattext::Format(LoadStr(IDS_CANNOT_DELETE), {name}) + outcome.reason, core::kButtonOK, title);
+}
+
+void TableControlBase::ChangeState(bool turnOn, const core::DataFolder& data) {
+  if (removing_) return;
+  FlagScope busy(removing_);
+  data_ = data;
+  const ProcedureName procedure(kind_.typeName, L"ChangeState");
+  const int row = NoRecordShown() ? -1 : SelectedRow();
+  const std::shared_ptr<CResultNode> record = row < 0 ? nullptr : SharedRecordAt(row);
+  if (!record) {
+    core::ShowMessage(LoadStr(IDS_TURN_NO_SELECTION), core::kButtonOK, LoadStr(IDS_TURN_TITLE));
+    return;
+  }
+  const std::wstring name = ObjectName(*record, RowText(row));
+  const auto change = turnOn ? addonstate::Change::TurnOn : addonstate::Change::TurnOff;
+  if (tables::ChangeAddonState(kind_, *record, name, change, data)) RefreshList();
+}
+
+TableControlBase::DeleteOutcome TableControlBase::DeleteEntry(const CResultNode& record) const {
+  // The entry goes from its own registry view only: the same add-on in the
+  // other view is another entry.
+  const backup::DeletionOutcome done = backup::CarryOut(discovery::PlanLiveDeletion(kind_, record));
+  return {done.deleted, done.reason};
+}
