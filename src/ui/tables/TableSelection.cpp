@@ -6,6 +6,7 @@
 #include "core/QlmError.h"
 #include "core/Strings.h"
 #include "engine/kinds/AddonRecord.h"
+#include "engine/kinds/RecordRoots.h"
 #include "engine/text/VisibleText.h"
 #include "ozcore/CRegistry.h"
 #include "ui/tables/FlagScope.h"
