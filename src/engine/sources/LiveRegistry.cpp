@@ -59,16 +59,43 @@ LiveRegistry::Opened& LiveRegistry::Open(Tree tree, const std::wstring& rawPath)
     last_.error = nativereg::OpenRoot(RootOf(tree), kReadAccess, last_.key);
     return last_;
   }
-  // One open for the whole path, the last key opened as itself; the
-  // system's name for what was opened then shows whether a link on the way
-  // was followed, which would make it another key than the one asked for.
-  last_.error = nativereg::OpenKey(root, last_.path, kReadAccess, true, last_.key);
-  if (last_.error == ERROR_SUCCESS &&
-      !SameKeyName(nativereg::KernelName(last_.key.get()), rootName + L"\\" + last_.path)) {
-    last_.key.reset();
-    last_.error = ERROR_FILE_NOT_FOUND;
-  }
+  last_.error = OpenChecked(tree, last_.path, last_.key);
+  if (last_.error == ERROR_SUCCESS) Remember(tree, last_.path, last_.key.get());
   return last_;
+}
+
+LONG LiveRegistry::OpenChecked(Tree tree, const std::wstring& path, UniqueKey& out) {
+  HKEY from = roots_[IndexOf(tree)].get();
+  std::size_t start = 0;
+  for (const Anchor& anchor : anchors_) {
+    const std::size_t n = anchor.path.size();
+    if (anchor.key && anchor.tree == tree && n > start && n < path.size() && path[n] == L'\\' &&
+        SameKeyName(anchor.path, path.substr(0, n))) {
+      from = anchor.key.get();
+      start = n + 1;
+    }
+  }
+  const std::wstring rest = path.substr(start);
+  const LONG rc = nativereg::OpenKey(from, rest, kReadAccess, true, out);
+  if (rc != ERROR_SUCCESS || rest.find(L'\\') == std::wstring::npos) return rc;
+  // Several names: the system's name for what was opened shows whether a
+  // link on the way was followed, which would make it another key than the
+  // one asked for.
+  if (SameKeyName(nativereg::KernelName(out.get()), rootNames_[IndexOf(tree)] + L"\\" + path)) return rc;
+  out.reset();
+  return ERROR_FILE_NOT_FOUND;
+}
+
+void LiveRegistry::Remember(Tree tree, const std::wstring& path, HKEY key) {
+  Anchor& anchor = anchors_[nextAnchor_];
+  nextAnchor_ = (nextAnchor_ + 1) % kAnchors;
+  anchor.key.reset();
+  HANDLE copy = nullptr;
+  // A handle of its own: the last key opened changes with every call.
+  if (!DuplicateHandle(GetCurrentProcess(), key, GetCurrentProcess(), &copy, 0, FALSE, DUPLICATE_SAME_ACCESS)) return;
+  anchor.tree = tree;
+  anchor.path = path;
+  anchor.key.reset(static_cast<HKEY>(copy));
 }
 
 bool LiveRegistry::OpenedIsLink() {
@@ -82,6 +109,8 @@ HKEY LiveRegistry::ReadableKey(Tree tree, const std::wstring& path) {
   if (!opened.key || OpenedIsLink()) return nullptr;
   return opened.key.get();
 }
+
+HKEY LiveRegistry::OpenedKey(Tree tree, const std::wstring& path) { return Open(tree, path).key.get(); }
 
 bool LiveRegistry::KeyExists(Tree tree, const std::wstring& path) {
   const Opened& opened = Open(tree, path);
@@ -100,7 +129,10 @@ std::vector<std::wstring> LiveRegistry::ValueNames(Tree tree, const std::wstring
 
 std::optional<ValueData> LiveRegistry::ReadValue(Tree tree, const std::wstring& path, const std::wstring& name,
                                                  std::size_t maxBytes) {
-  HKEY key = ReadableKey(tree, path);
+  // The key is opened as itself, never through a link: a link key's only
+  // value is its own link, which reads as what it is. Not asking whether
+  // each key is a link keeps a read at one call, as the registry's own.
+  HKEY key = OpenedKey(tree, path);
   if (!key) return std::nullopt;
   DWORD type = 0;
   std::vector<unsigned char> bytes;

@@ -47,11 +47,27 @@ class LiveRegistry final : public RegistrySource {
   // The key tree\path, opened or taken from the last call; error says why
   // there is none (ERROR_ACCESS_DENIED: it is there but closed to us).
   Opened& Open(Tree tree, const std::wstring& path);
+  // Opens path below the nearest key already opened and checked (a tree's
+  // root, or one of the last few keys): one name below such a key is opened
+  // as itself, so no link can have been followed on the way; a longer rest
+  // is checked by the name the system gives what was opened.
+  LONG OpenChecked(Tree tree, const std::wstring& path, UniqueKey& out);
+  void Remember(Tree tree, const std::wstring& path, HKEY key);
   // The key, unless it is a link, whose own names and values are not read.
   HKEY ReadableKey(Tree tree, const std::wstring& path);
+  // The key as itself, link or not.
+  HKEY OpenedKey(Tree tree, const std::wstring& path);
   bool OpenedIsLink();
 
   Opened last_;
+  struct Anchor {
+    Tree tree = Tree::Machine;
+    std::wstring path;
+    UniqueKey key;
+  };
+  static constexpr std::size_t kAnchors = 12;
+  Anchor anchors_[kAnchors];
+  std::size_t nextAnchor_ = 0;
   UniqueKey roots_[2];         // the two trees, Machine first
   std::wstring rootNames_[2];  // and the system's names for them
 };

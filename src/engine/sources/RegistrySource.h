@@ -38,8 +38,9 @@ struct ValueData {
 // Key paths are counted key names joined by "\" ("" is the tree itself);
 // a name may hold NUL or a line break and still names exactly its own key.
 // Key and value names compare without regard to letter case. Nothing
-// follows a symbolic link key: a link is a key with no subkeys whose
-// IsLink answer is true.
+// follows a symbolic link key: a link is a key whose IsLink answer is true,
+// listed with no subkeys and no values (a source may still answer a read of
+// the link's own value: what it holds is the link, never the target's).
 class RegistrySource {
  public:
   virtual ~RegistrySource() = default;
