@@ -52,65 +52,109 @@ LiveRegistry::Opened& LiveRegistry::Open(Tree tree, const std::wstring& rawPath)
   last_.valid = true;
   last_.tree = tree;
   last_.path = std::move(path);
-  const HKEY root = roots_[IndexOf(tree)].get();
-  const std::wstring& rootName = rootNames_[IndexOf(tree)];
-  if (!root || rootName.empty()) return last_;
-  if (last_.path.empty()) {
-    last_.error = nativereg::OpenRoot(RootOf(tree), kReadAccess, last_.key);
-    return last_;
-  }
-  last_.error = OpenChecked(tree, last_.path, last_.key);
-  if (last_.error == ERROR_SUCCESS) Remember(tree, last_.path, last_.key.get());
+  if (!roots_[IndexOf(tree)] || rootNames_[IndexOf(tree)].empty()) return last_;
+  last_.error = OpenWalking(tree, last_.path, last_.key);
   return last_;
 }
 
-LONG LiveRegistry::OpenChecked(Tree tree, const std::wstring& path, UniqueKey& out) {
-  HKEY from = roots_[IndexOf(tree)].get();
-  std::size_t start = 0;
-  for (const Anchor& anchor : anchors_) {
-    const std::size_t n = anchor.path.size();
-    if (anchor.key && anchor.tree == tree && n > start && n < path.size() && path[n] == L'\\' &&
-        SameKeyName(anchor.path, path.substr(0, n))) {
-      from = anchor.key.get();
-      start = n + 1;
-    }
+LONG LiveRegistry::OpenWalking(Tree tree, const std::wstring& path, std::shared_ptr<UniqueKey>& out) {
+  if (path.empty()) {
+    auto root = std::make_shared<UniqueKey>();
+    const LONG rc = nativereg::OpenRoot(RootOf(tree), kReadAccess, *root);
+    if (rc == ERROR_SUCCESS) out = std::move(root);
+    return rc;
   }
-  const std::wstring rest = path.substr(start);
-  const LONG rc = nativereg::OpenKey(from, rest, kReadAccess, true, out);
-  if (rc != ERROR_SUCCESS || rest.find(L'\\') == std::wstring::npos) return rc;
-  // Several names: the system's name for what was opened shows whether a
-  // link on the way was followed, which would make it another key than the
-  // one asked for.
-  if (SameKeyName(nativereg::KernelName(out.get()), rootNames_[IndexOf(tree)] + L"\\" + path)) return rc;
-  out.reset();
-  return ERROR_FILE_NOT_FOUND;
+  if (Anchor* known = Find(tree, path)) {
+    out = known->key;
+    return ERROR_SUCCESS;
+  }
+  // The last name is opened as itself below its parent, which was opened
+  // the same way and is known to be no link: nothing is ever reached
+  // through a link.
+  const std::size_t slash = path.rfind(L'\\');
+  std::shared_ptr<UniqueKey> parent;
+  if (slash != std::wstring::npos) {
+    const LONG rc = OpenParent(tree, path.substr(0, slash), parent);
+    if (rc == ERROR_ACCESS_DENIED) return OpenWhole(tree, path, out);
+    if (rc != ERROR_SUCCESS) return rc;
+  }
+  auto key = std::make_shared<UniqueKey>();
+  const LONG rc = nativereg::OpenKey(parent ? parent->get() : roots_[IndexOf(tree)].get(),
+                                     slash == std::wstring::npos ? path : path.substr(slash + 1), kReadAccess, true, *key);
+  if (rc != ERROR_SUCCESS) return rc;
+  Remember(tree, path, key, false);
+  out = std::move(key);
+  return ERROR_SUCCESS;
 }
 
-void LiveRegistry::Remember(Tree tree, const std::wstring& path, HKEY key) {
-  Anchor& anchor = anchors_[nextAnchor_];
-  nextAnchor_ = (nextAnchor_ + 1) % kAnchors;
-  anchor.key.reset();
-  HANDLE copy = nullptr;
-  // A handle of its own: the last key opened changes with every call.
-  if (!DuplicateHandle(GetCurrentProcess(), key, GetCurrentProcess(), &copy, 0, FALSE, DUPLICATE_SAME_ACCESS)) return;
-  anchor.tree = tree;
-  anchor.path = path;
-  anchor.key.reset(static_cast<HKEY>(copy));
+LONG LiveRegistry::OpenParent(Tree tree, const std::wstring& path, std::shared_ptr<UniqueKey>& out) {
+  Anchor* known = Find(tree, path);
+  if (!known) {
+    std::shared_ptr<UniqueKey> key;
+    const LONG rc = OpenWalking(tree, path, key);
+    if (rc != ERROR_SUCCESS) return rc;
+    known = Find(tree, path);
+    if (!known) known = &Remember(tree, path, key, false);
+  }
+  if (!known->checked) {
+    known->isLink = nativereg::IsLink(known->key->get());
+    known->checked = true;
+  }
+  if (known->isLink) return ERROR_FILE_NOT_FOUND;
+  out = known->key;
+  return ERROR_SUCCESS;
+}
+
+LiveRegistry::Anchor* LiveRegistry::Find(Tree tree, const std::wstring& path) {
+  for (Anchor& anchor : anchors_)
+    if (anchor.tree == tree && anchor.path.size() == path.size() && SameKeyName(anchor.path, path)) return &anchor;
+  return nullptr;
+}
+
+LONG LiveRegistry::OpenWhole(Tree tree, const std::wstring& path, std::shared_ptr<UniqueKey>& out) {
+  // A key below one closed to us: the system opens the whole path without
+  // asking the keys on the way; the name it gives what it opened shows
+  // whether a link on the way was followed.
+  auto key = std::make_shared<UniqueKey>();
+  const LONG rc = nativereg::OpenKey(roots_[IndexOf(tree)].get(), path, kReadAccess, true, *key);
+  if (rc != ERROR_SUCCESS) return rc;
+  if (!SameKeyName(nativereg::KernelName(key->get()), rootNames_[IndexOf(tree)] + L"\\" + path))
+    return ERROR_FILE_NOT_FOUND;
+  out = std::move(key);
+  return ERROR_SUCCESS;
+}
+
+LiveRegistry::Anchor& LiveRegistry::Remember(Tree tree, const std::wstring& path, const std::shared_ptr<UniqueKey>& key,
+                                             bool checked) {
+  // Keys near the root are met again and again (the classes' key, each
+  // kind's location); deep ones seldom: when full, the deepest goes.
+  Anchor* slot = Find(tree, path);
+  if (!slot && anchors_.size() < kAnchors) slot = &anchors_.emplace_back();
+  if (!slot) {
+    slot = &anchors_.front();
+    for (Anchor& anchor : anchors_)
+      if (anchor.path.size() > slot->path.size()) slot = &anchor;
+  }
+  *slot = Anchor{tree, path, key, checked, false};
+  return *slot;
 }
 
 bool LiveRegistry::OpenedIsLink() {
-  if (!last_.key || last_.path.empty()) return false;
-  if (!last_.link) last_.link = nativereg::IsLink(last_.key.get());
+  if (!last_.key || !*last_.key || last_.path.empty()) return false;
+  if (!last_.link) last_.link = nativereg::IsLink(last_.key->get());
   return *last_.link;
 }
 
 HKEY LiveRegistry::ReadableKey(Tree tree, const std::wstring& path) {
   Opened& opened = Open(tree, path);
   if (!opened.key || OpenedIsLink()) return nullptr;
-  return opened.key.get();
+  return opened.key->get();
 }
 
-HKEY LiveRegistry::OpenedKey(Tree tree, const std::wstring& path) { return Open(tree, path).key.get(); }
+HKEY LiveRegistry::OpenedKey(Tree tree, const std::wstring& path) {
+  const Opened& opened = Open(tree, path);
+  return opened.key ? opened.key->get() : nullptr;
+}
 
 bool LiveRegistry::KeyExists(Tree tree, const std::wstring& path) {
   const Opened& opened = Open(tree, path);
@@ -159,7 +203,7 @@ bool LiveRegistry::IsLink(Tree tree, const std::wstring& path) {
 std::optional<std::uint64_t> LiveRegistry::LastWriteTime(Tree tree, const std::wstring& path) {
   const Opened& opened = Open(tree, path);
   FILETIME written{};
-  if (!opened.key || RegQueryInfoKeyW(opened.key.get(), nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
+  if (!opened.key || RegQueryInfoKeyW(opened.key->get(), nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
                                       nullptr, nullptr, nullptr, &written) != ERROR_SUCCESS)
     return std::nullopt;
   return (static_cast<std::uint64_t>(written.dwHighDateTime) << 32) | written.dwLowDateTime;

@@ -12,7 +12,9 @@
 // once. Not for use from several threads at once.
 #include <windows.h>
 
+#include <memory>
 #include <optional>
+#include <vector>
 #include <string>
 
 #include "engine/sources/RegistrySource.h"
@@ -40,19 +42,22 @@ class LiveRegistry final : public RegistrySource {
     bool valid = false;
     Tree tree = Tree::Machine;
     std::wstring path;
-    UniqueKey key;
+    std::shared_ptr<UniqueKey> key;  // shared with the keys remembered below
     LONG error = ERROR_FILE_NOT_FOUND;
     std::optional<bool> link;  // asked once, when first needed
   };
   // The key tree\path, opened or taken from the last call; error says why
   // there is none (ERROR_ACCESS_DENIED: it is there but closed to us).
   Opened& Open(Tree tree, const std::wstring& path);
-  // Opens path below the nearest key already opened and checked (a tree's
-  // root, or one of the last few keys): one name below such a key is opened
-  // as itself, so no link can have been followed on the way; a longer rest
-  // is checked by the name the system gives what was opened.
-  LONG OpenChecked(Tree tree, const std::wstring& path, UniqueKey& out);
-  void Remember(Tree tree, const std::wstring& path, HKEY key);
+  // Opens path name by name below the nearest key already opened (a tree's
+  // root, or one of the last few keys met), each name as itself.
+  LONG OpenWalking(Tree tree, const std::wstring& path, std::shared_ptr<UniqueKey>& out);
+  // A key to open others below: opened as above and known to be no link.
+  LONG OpenParent(Tree tree, const std::wstring& path, std::shared_ptr<UniqueKey>& out);
+  LONG OpenWhole(Tree tree, const std::wstring& path, std::shared_ptr<UniqueKey>& out);
+  struct Anchor;
+  Anchor* Find(Tree tree, const std::wstring& path);
+  Anchor& Remember(Tree tree, const std::wstring& path, const std::shared_ptr<UniqueKey>& key, bool checked);
   // The key, unless it is a link, whose own names and values are not read.
   HKEY ReadableKey(Tree tree, const std::wstring& path);
   // The key as itself, link or not.
@@ -63,11 +68,12 @@ class LiveRegistry final : public RegistrySource {
   struct Anchor {
     Tree tree = Tree::Machine;
     std::wstring path;
-    UniqueKey key;
+    std::shared_ptr<UniqueKey> key;
+    bool checked = false;  // whether it is a link has been asked
+    bool isLink = false;
   };
-  static constexpr std::size_t kAnchors = 12;
-  Anchor anchors_[kAnchors];
-  std::size_t nextAnchor_ = 0;
+  static constexpr std::size_t kAnchors = 16;
+  std::vector<Anchor> anchors_;
   UniqueKey roots_[2];         // the two trees, Machine first
   std::wstring rootNames_[2];  // and the system's names for them
 };
