@@ -140,7 +140,7 @@ void TableHost::SetFilter(const std::wstring& text) {
 
 const std::wstring& TableHost::Filter() const { return impl_->filter; }
 
-void TableHost::OnRowsChanged(std::function<void()> changed) { impl_->rowsChanged = std::move(changed); }
+void TableHost::CallWhenRowsChange(std::function<void()> changed) { impl_->rowsChanged = std::move(changed); }
 
 std::vector<TableControlBase*> TableHost::Tables() {
   std::vector<TableControlBase*> tables;

@@ -47,7 +47,7 @@ class TableHost {
 
   // Called after any table's rows changed: a refresh, a deletion, the
   // filter.
-  void OnRowsChanged(std::function<void()> changed);
+  void CallWhenRowsChange(std::function<void()> changed);
 
   std::int32_t CurrentId() const;
   // The tables in list order (3 to 7), for tests.

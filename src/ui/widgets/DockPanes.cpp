@@ -154,32 +154,11 @@ void DockPanes::Layout() {
 
 LRESULT DockPanes::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   if (LRESULT painted = 0; HandlePaintMessage(message, wParam, painted)) return painted;
+  if (const auto answer = MouseMessage(message, wParam, lParam)) return *answer;
   switch (message) {
     case WM_SIZE:
       Layout();
       return 0;
-    case WM_SETCURSOR:
-      if (reinterpret_cast<HWND>(wParam) == Hwnd() && LOWORD(lParam) == HTCLIENT && OnSetCursor()) return TRUE;
-      break;
-    case WM_LBUTTONDOWN:
-      OnLButtonDown({GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
-      return 0;
-    case WM_MOUSEMOVE:
-      OnMouseMove({GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
-      return 0;
-    case WM_LBUTTONUP:
-      OnLButtonUp();
-      return 0;
-    case WM_CAPTURECHANGED:
-      dragging_ = Splitter::None;
-      return 0;
-    case WM_KEYDOWN:
-      if (wParam == VK_ESCAPE && dragging_ != Splitter::None) {
-        // Escape ends a drag where it is; the sizes already follow the mouse.
-        ReleaseCapture();
-        return 0;
-      }
-      break;
     case WM_SETFOCUS:
       // The panes themselves take no input: focus goes to a pane's content.
       for (const Pane& pane : panes_) {
@@ -215,6 +194,36 @@ LRESULT DockPanes::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   return Default(message, wParam, lParam);
 }
 
+std::optional<LRESULT> DockPanes::MouseMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+  const POINT pt{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+  switch (message) {
+    case WM_SETCURSOR:
+      if (reinterpret_cast<HWND>(wParam) == Hwnd() && LOWORD(lParam) == HTCLIENT && ShowSplitterCursor()) return TRUE;
+      return std::nullopt;
+    case WM_LBUTTONDOWN:
+      PressAt(pt);
+      return 0;
+    case WM_MOUSEMOVE:
+      DragSplitterTo(pt);
+      return 0;
+    case WM_LBUTTONUP:
+      EndDrag();
+      return 0;
+    case WM_CAPTURECHANGED:
+      dragging_ = Splitter::None;
+      return 0;
+    case WM_KEYDOWN:
+      if (wParam == VK_ESCAPE && dragging_ != Splitter::None) {
+        // Escape ends a drag where it is; the sizes already follow the mouse.
+        ReleaseCapture();
+        return 0;
+      }
+      return std::nullopt;
+    default:
+      return std::nullopt;
+  }
+}
+
 DockPanes::Splitter DockPanes::SplitterAt(POINT pt) const {
   if (PtInRect(&vertical_, pt)) return Splitter::Vertical;
   if (PtInRect(&horizontal_, pt)) return Splitter::Horizontal;
@@ -228,7 +237,7 @@ int DockPanes::PaneAt(POINT pt) const {
   return 0;
 }
 
-bool DockPanes::OnSetCursor() {
+bool DockPanes::ShowSplitterCursor() {
   POINT pt{};
   GetCursorPos(&pt);
   ScreenToClient(Hwnd(), &pt);
@@ -238,7 +247,7 @@ bool DockPanes::OnSetCursor() {
   return true;
 }
 
-void DockPanes::OnLButtonDown(POINT pt) {
+void DockPanes::PressAt(POINT pt) {
   const Splitter which = SplitterAt(pt);
   if (which == Splitter::None) {
     // A click on a title bar puts the keyboard in that pane.
@@ -254,7 +263,7 @@ void DockPanes::OnLButtonDown(POINT pt) {
   SetCursor(LoadCursorW(nullptr, which == Splitter::Vertical ? IDC_SIZEWE : IDC_SIZENS));
 }
 
-void DockPanes::OnMouseMove(POINT pt) {
+void DockPanes::DragSplitterTo(POINT pt) {
   if (dragging_ == Splitter::None) return;
   const int dpi = static_cast<int>(Dpi());
   if (dragging_ == Splitter::Vertical) {
@@ -273,7 +282,7 @@ void DockPanes::OnMouseMove(POINT pt) {
   UpdateWindow(Hwnd());
 }
 
-void DockPanes::OnLButtonUp() {
+void DockPanes::EndDrag() {
   if (dragging_ != Splitter::None && GetCapture() == Hwnd()) ReleaseCapture();
   dragging_ = Splitter::None;
 }

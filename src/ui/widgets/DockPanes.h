@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <array>
+#include <optional>
 #include <string>
 
 #include "ui/widgets/GdiHandles.h"
@@ -59,10 +60,15 @@ class DockPanes final : public WidgetWindow, private AccessibleSource {
   };
 
   void OnPaint(HDC dc) override;
-  void OnLButtonDown(POINT pt);
-  void OnMouseMove(POINT pt);
-  void OnLButtonUp();
-  bool OnSetCursor();
+  // The mouse's messages (and Escape during a drag); nothing for one left
+  // to the default handling.
+  std::optional<LRESULT> MouseMessage(UINT message, WPARAM wParam, LPARAM lParam);
+  // On a splitter: starts dragging it; on a title bar: focus to the pane.
+  void PressAt(POINT pt);
+  void DragSplitterTo(POINT pt);
+  void EndDrag();
+  // The sizing pointer over a splitter or during a drag; false elsewhere.
+  bool ShowSplitterCursor();
 
   void Layout();
   Splitter SplitterAt(POINT pt) const;
