@@ -351,7 +351,7 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       RouteCommand(wParam, lParam);
       return 0;
     case WM_CLOSE:
-      // Never refused: the run loop unloads the window.
+      // Never refused: the run loop destroys the window.
       exit_ = true;
       return 0;
     case WM_DESTROY:

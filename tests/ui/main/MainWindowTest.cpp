@@ -280,7 +280,7 @@ TEST(MainWindow, RibbonAndRowMenuOfferEveryCommandOfTheTableWithItsImage) {
   main.Destroy();
 }
 
-TEST(MainWindow, CloseAndExitEndTheSameWayUnloadingTreeHostAndDetailsInOrder) {
+TEST(MainWindow, CloseAndExitEndTheSameWayDestroyingTreeHostAndDetailsInOrder) {
   struct Way {
     const char* name;
     UINT message;
