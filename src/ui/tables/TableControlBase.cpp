@@ -59,7 +59,6 @@ std::wstring TableControlBase::ConfirmationText(const CResultNode&, const std::w
 bool TableControlBase::HandleKindKey(WPARAM) { return false; }
 
 void TableControlBase::Init(DetailsSink showDetails, PopupMenu* contextMenu) {
-  const ProcedureName procedure(kind_.typeName, L"Init");
   AddColumns();
   if (list_.Hwnd()) LoadRowImage();
   showDetails_ = std::move(showDetails);
