@@ -74,6 +74,12 @@ namespace errorreport {
 
 void ForgetFailedProcedure() noexcept { gFailedIn = {}; }
 
+NotedProcedureSetAside::NotedProcedureSetAside() noexcept : type_(gFailedIn.type), procedure_(gFailedIn.procedure) {
+  gFailedIn = {};
+}
+
+NotedProcedureSetAside::~NotedProcedureSetAside() { gFailedIn = {type_, procedure_}; }
+
 void LogEdgeFailure(const wchar_t* type, const wchar_t* procedure, std::int32_t level) noexcept {
   const FailedProcedure failedIn = gFailedIn.procedure ? gFailedIn : FailedProcedure{type, procedure};
   gFailedIn = {};

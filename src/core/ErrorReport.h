@@ -85,6 +85,22 @@ namespace errorreport {
 void LogEdgeFailure(const wchar_t* type, const wchar_t* procedure, std::int32_t level) noexcept;
 // Forgets a procedure name noted for a failure that was handled on the way.
 void ForgetFailedProcedure() noexcept;
+
+// Set aside for the life of an edge: the name noted before it began, given
+// back when it ends. An edge can run while another failure is on its way
+// out (a window message sent from a destructor); its own record must not
+// take that name, nor lose it.
+class NotedProcedureSetAside {
+ public:
+  NotedProcedureSetAside() noexcept;
+  ~NotedProcedureSetAside();
+  NotedProcedureSetAside(const NotedProcedureSetAside&) = delete;
+  NotedProcedureSetAside& operator=(const NotedProcedureSetAside&) = delete;
+
+ private:
+  const wchar_t* type_;
+  const wchar_t* procedure_;
+};
 }  // namespace errorreport
 
 // The one catch of an edge: a window procedure, a command, a start-up
@@ -94,7 +110,7 @@ void ForgetFailedProcedure() noexcept;
 // to its end, so that the caller can handle a failure by name.
 template <typename Body>
 bool CatchAtEdge(const wchar_t* type, const wchar_t* procedure, std::int32_t level, Body&& body) noexcept {
-  errorreport::ForgetFailedProcedure();
+  const errorreport::NotedProcedureSetAside outer;
   try {
     body();
     return true;

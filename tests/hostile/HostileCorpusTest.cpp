@@ -15,7 +15,7 @@
 #include "backup/RegistryBackup.h"
 #include "ui/main/CommandTable.h"
 #include "ui/main/MainWindow.h"
-#include "ui/main/FMainHarness.h"
+#include "ui/main/MainWindowHarness.h"
 #include "ui/tables/TableTestKit.h"
 #include "StringIds.h"
 #include "ozcore/CUtilities.h"
@@ -149,7 +149,7 @@ TEST(HostileCorpus, TheProgramStartsListsAndWritesItsStartupBackup) {
 
 TEST(HostileCorpus, TheBackupCommandSaysHowManyEntriesItLeftOut) {
   hostile::Corpus corpus;
-  fmaintest::ProcessState state;
+  mainwindowtest::ProgramState state;
   MainWindow main(state.Files(), state.Data());
   ASSERT_TRUE(main.Open());
   {

@@ -9,6 +9,8 @@ using namespace uitest;
 
 namespace {
 
+constexpr int kLeft = DockPanes::kLeftPane, kMain = DockPanes::kMainPane, kBottom = DockPanes::kBottomPane;
+
 int Width(const RECT& r) { return r.right - r.left; }
 int Height(const RECT& r) { return r.bottom - r.top; }
 
@@ -26,13 +28,13 @@ struct PanesWorld {
     for (int i = 0; i < 3; ++i) {
       content[i] = CreateWindowExW(0, L"STATIC", L"", WS_CHILD | WS_VISIBLE, 0, 0, 10, 10, host.Hwnd(), nullptr,
                                    nullptr, nullptr);
-      panes.SetPane(i + 1, titles[i], content[i]);
+      panes.SetPane(i, titles[i], content[i]);
     }
     Pump();
   }
   RECT ChildRect(int pane) const {
     RECT r{};
-    GetWindowRect(content[pane - 1], &r);
+    GetWindowRect(content[pane], &r);
     MapWindowPoints(nullptr, panes.Hwnd(), reinterpret_cast<POINT*>(&r), 2);
     return r;
   }
@@ -41,12 +43,12 @@ struct PanesWorld {
   void ExpectTiled() const {
     RECT client{};
     GetClientRect(panes.Hwnd(), &client);
-    for (int id = 1; id <= 3; ++id) {
+    for (int id = 0; id < DockPanes::kPaneCount; ++id) {
       EXPECT_EQ(ChildRect(id), panes.ContentRect(id)) << id;
-      EXPECT_EQ(GetParent(content[id - 1]), panes.Hwnd());
+      EXPECT_EQ(GetParent(content[id]), panes.Hwnd());
       EXPECT_EQ(panes.TitleRect(id).bottom, panes.ContentRect(id).top) << id;
     }
-    const RECT left = panes.PaneRect(1), main = panes.PaneRect(2), bottom = panes.PaneRect(3);
+    const RECT left = panes.PaneRect(kLeft), main = panes.PaneRect(kMain), bottom = panes.PaneRect(kBottom);
     EXPECT_EQ(left.left, 0);
     EXPECT_EQ(Height(left), client.bottom);
     EXPECT_EQ(main.left, panes.SplitterRect(DockPanes::Splitter::Vertical).right);
@@ -63,8 +65,8 @@ struct PanesWorld {
 
 TEST(WidgetsDockPanes, StartsAtItsSizesWithTitlesForAssistiveTechnology) {
   PanesWorld w;
-  EXPECT_EQ(Width(w.panes.PaneRect(1)), 200);
-  EXPECT_EQ(Height(w.panes.PaneRect(3)), 100);
+  EXPECT_EQ(Width(w.panes.PaneRect(kLeft)), 200);
+  EXPECT_EQ(Height(w.panes.PaneRect(kBottom)), 100);
   w.ExpectTiled();
   auto acc = w.panes.Accessible();
   ASSERT_EQ(AccChildCount(acc.Get()), 3);
@@ -72,7 +74,7 @@ TEST(WidgetsDockPanes, StartsAtItsSizesWithTitlesForAssistiveTechnology) {
   for (long child = 1; child <= 3; ++child) {
     EXPECT_EQ(AccName(acc.Get(), child), titles[child - 1]);
     EXPECT_EQ(AccRole(acc.Get(), child), ROLE_SYSTEM_TITLEBAR);
-    EXPECT_EQ(AccLocation(acc.Get(), child), ToScreen(w.panes.Hwnd(), w.panes.TitleRect(static_cast<int>(child))));
+    EXPECT_EQ(AccLocation(acc.Get(), child), ToScreen(w.panes.Hwnd(), w.panes.TitleRect(static_cast<int>(child) - 1)));
   }
   // The default action of a title bar puts the keyboard in its pane.
   EXPECT_EQ(AccDoDefault(acc.Get(), 3), S_OK);
@@ -81,9 +83,9 @@ TEST(WidgetsDockPanes, StartsAtItsSizesWithTitlesForAssistiveTechnology) {
 
   // At 144 DPI the same layout is half as large again.
   PanesWorld hi(144);
-  EXPECT_EQ(Width(hi.panes.PaneRect(1)), 300);
-  EXPECT_EQ(Height(hi.panes.PaneRect(3)), 150);
-  EXPECT_GT(Height(hi.panes.TitleRect(1)), Height(w.panes.TitleRect(1)));
+  EXPECT_EQ(Width(hi.panes.PaneRect(kLeft)), 300);
+  EXPECT_EQ(Height(hi.panes.PaneRect(kBottom)), 150);
+  EXPECT_GT(Height(hi.panes.TitleRect(kLeft)), Height(w.panes.TitleRect(kLeft)));
   hi.ExpectTiled();
 }
 
@@ -92,38 +94,38 @@ TEST(WidgetsDockPanes, SplittersResizeWithinLimitsAndSizesSurviveWindowResizes) 
   const HWND panes = w.panes.Hwnd();
   const POINT v = Center(w.panes.SplitterRect(DockPanes::Splitter::Vertical));
   Drag(panes, v, POINT{v.x + 50, v.y});
-  EXPECT_EQ(Width(w.panes.PaneRect(1)), 250);
+  EXPECT_EQ(Width(w.panes.PaneRect(kLeft)), 250);
   const POINT h = Center(w.panes.SplitterRect(DockPanes::Splitter::Horizontal));
   Drag(panes, h, POINT{h.x, h.y - 40});
-  EXPECT_EQ(Height(w.panes.PaneRect(3)), 140);
+  EXPECT_EQ(Height(w.panes.PaneRect(kBottom)), 140);
   w.ExpectTiled();
 
   // Dragging past the far side stops where the other pane keeps a usable
   // size; the drag to the left edge leaves the left pane its minimum.
   const POINT v2 = Center(w.panes.SplitterRect(DockPanes::Splitter::Vertical));
   Drag(panes, v2, POINT{5000, v2.y});
-  EXPECT_GE(Width(w.panes.PaneRect(2)), 80);
+  EXPECT_GE(Width(w.panes.PaneRect(kMain)), 80);
   Drag(panes, Center(w.panes.SplitterRect(DockPanes::Splitter::Vertical)), POINT{-500, v2.y});
-  EXPECT_GE(Width(w.panes.PaneRect(1)), 60);
+  EXPECT_GE(Width(w.panes.PaneRect(kLeft)), 60);
   Drag(panes, Center(w.panes.SplitterRect(DockPanes::Splitter::Vertical)),
        POINT{250 + 2, v2.y});  // back to about 250
-  const int chosen = Width(w.panes.PaneRect(1));
+  const int chosen = Width(w.panes.PaneRect(kLeft));
   w.ExpectTiled();
 
   // A narrow window squeezes the left pane; widening gives its width back.
   SetWindowPos(panes, nullptr, 0, 0, 260, 300, SWP_NOZORDER | SWP_NOMOVE);
   Pump();
-  EXPECT_LT(Width(w.panes.PaneRect(1)), chosen);
-  EXPECT_GE(Width(w.panes.PaneRect(2)), 80);
+  EXPECT_LT(Width(w.panes.PaneRect(kLeft)), chosen);
+  EXPECT_GE(Width(w.panes.PaneRect(kMain)), 80);
   w.ExpectTiled();
   SetWindowPos(panes, nullptr, 0, 0, 963, 501, SWP_NOZORDER | SWP_NOMOVE);
   Pump();
-  EXPECT_EQ(Width(w.panes.PaneRect(1)), chosen);
-  EXPECT_EQ(Height(w.panes.PaneRect(3)), 140);
+  EXPECT_EQ(Width(w.panes.PaneRect(kLeft)), chosen);
+  EXPECT_EQ(Height(w.panes.PaneRect(kBottom)), 140);
   w.ExpectTiled();
 
   // A click outside the splitters starts no drag.
-  const RECT title = w.panes.TitleRect(2);
+  const RECT title = w.panes.TitleRect(kMain);
   Drag(panes, Center(title), POINT{Center(title).x + 100, Center(title).y});
-  EXPECT_EQ(Width(w.panes.PaneRect(1)), chosen);
+  EXPECT_EQ(Width(w.panes.PaneRect(kLeft)), chosen);
 }

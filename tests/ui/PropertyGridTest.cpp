@@ -55,6 +55,31 @@ TEST(WidgetsPropertyGrid, RowsReadAsNameAndValueUnderTheHeading) {
   EXPECT_TRUE(AccState(acc.Get(), 2) & STATE_SYSTEM_INVISIBLE);
 }
 
+// A click on a value opens it read-only for selecting text; the arrow keys
+// close it and go on in the grid; clearing closes it too.
+void ExpectValueEditorOpensReadOnlyAndCloses(GridWorld& w, int width) {
+  const HWND grid = w.grid.Hwnd();
+  const RECT row1 = w.grid.LineRect(1);
+  Click(grid, POINT{width * 3 / 4, (row1.top + row1.bottom) / 2});
+  EXPECT_EQ(w.grid.Selection(), 1);
+  ASSERT_TRUE(w.grid.EditorVisible());
+  EXPECT_EQ(GetFocus(), w.grid.ValueEditor());
+  wchar_t text[64] = {};
+  GetWindowTextW(w.grid.ValueEditor(), text, 64);
+  EXPECT_STREQ(text, L"C:\\addon.dll");
+  EXPECT_TRUE(GetWindowLongPtrW(w.grid.ValueEditor(), GWL_STYLE) & ES_READONLY);
+  Key(w.grid.ValueEditor(), VK_DOWN);
+  EXPECT_FALSE(w.grid.EditorVisible());
+  EXPECT_EQ(w.grid.Selection(), 2);
+  EXPECT_EQ(GetFocus(), grid);
+
+  // Clearing while a value is open closes it; nothing lingers.
+  Click(grid, POINT{width * 3 / 4, (row1.top + row1.bottom) / 2});
+  w.grid.Clear();
+  EXPECT_FALSE(w.grid.EditorVisible());
+  EXPECT_EQ(w.grid.Selection(), PropertyGrid::kHeading);
+}
+
 TEST(WidgetsPropertyGrid, DividerKeyboardAndCopying) {
   GridWorld w(500, 200);
   w.grid.AddRow(L"File", L"C:\\addon.dll");
@@ -101,27 +126,7 @@ TEST(WidgetsPropertyGrid, DividerKeyboardAndCopying) {
   Key(grid, VK_RIGHT);
   EXPECT_TRUE(w.grid.Expanded());
 
-  // A click on a value opens it read-only for selecting text; the arrow
-  // keys close it and go on in the grid.
-  const RECT row1 = w.grid.LineRect(1);
-  Click(grid, POINT{width * 3 / 4, (row1.top + row1.bottom) / 2});
-  EXPECT_EQ(w.grid.Selection(), 1);
-  ASSERT_TRUE(w.grid.EditorVisible());
-  EXPECT_EQ(GetFocus(), w.grid.ValueEditor());
-  wchar_t text[64] = {};
-  GetWindowTextW(w.grid.ValueEditor(), text, 64);
-  EXPECT_STREQ(text, L"C:\\addon.dll");
-  EXPECT_TRUE(GetWindowLongPtrW(w.grid.ValueEditor(), GWL_STYLE) & ES_READONLY);
-  Key(w.grid.ValueEditor(), VK_DOWN);
-  EXPECT_FALSE(w.grid.EditorVisible());
-  EXPECT_EQ(w.grid.Selection(), 2);
-  EXPECT_EQ(GetFocus(), grid);
-
-  // Clearing while a value is open closes it; nothing lingers.
-  Click(grid, POINT{width * 3 / 4, (row1.top + row1.bottom) / 2});
-  w.grid.Clear();
-  EXPECT_FALSE(w.grid.EditorVisible());
-  EXPECT_EQ(w.grid.Selection(), PropertyGrid::kHeading);
+  ExpectValueEditorOpensReadOnlyAndCloses(w, width);
 }
 
 TEST(WidgetsPropertyGrid, ScalesWithDpi) {

@@ -71,6 +71,47 @@ struct RibbonWorld {
   }
 };
 
+// Every large button holds its wrapped caption and its image at the size
+// asked, none overlaps another, and the group captions sit below them.
+void ExpectButtonsLaidOut(RibbonWorld& w, int large, int small) {
+  const RibbonLayout& layout = w.ribbon.Layout();
+  HDC dc = GetDC(w.ribbon.Hwnd());
+  std::vector<RECT> buttons;
+  for (const RibbonSlot& slot : layout.slots) {
+    if (slot.part != RibbonPart::Button) continue;
+    // The wrapped caption fits its button and the image fits above it.
+    const int textWidth = std::max(Widgets::TextWidth(dc, w.ribbon.Font(), CaptionText::Plain(slot.line1)),
+                                   Widgets::TextWidth(dc, w.ribbon.Font(), CaptionText::Plain(slot.line2)));
+    EXPECT_LE(textWidth, slot.rect.right - slot.rect.left) << slot.command->id;
+    EXPECT_GE(slot.rect.right - slot.rect.left, large) << slot.command->id;
+    EXPECT_LE(slot.rect.bottom, layout.body.bottom);
+    for (const RECT& other : buttons) {
+      RECT overlap{};
+      EXPECT_FALSE(IntersectRect(&overlap, &other, &slot.rect)) << slot.command->id;
+    }
+    buttons.push_back(slot.rect);
+  }
+  ReleaseDC(w.ribbon.Hwnd(), dc);
+  EXPECT_EQ(buttons.size(), GroupButtons().size());
+  // Group captions sit below their buttons, inside the body.
+  ASSERT_EQ(layout.groups.size(), Model().tabs[0].groups.size());
+  for (const RibbonGroupBox& box : layout.groups) EXPECT_LE(box.captionRect.bottom, layout.body.bottom);
+  EXPECT_TRUE(w.images.sizes.count(large) && w.images.sizes.count(small));
+}
+
+// Alt pressed and released alone moves the keyboard into the ribbon;
+// Escape goes back.
+void ExpectAltAloneMovesTheKeyboardIntoTheRibbon(RibbonWorld& w) {
+  const HWND ribbon = w.ribbon.Hwnd();
+  w.Press(WM_SYSKEYDOWN, VK_MENU, 0x20000000);
+  w.Press(WM_SYSKEYUP, VK_MENU, static_cast<LPARAM>(0xC0000000));
+  EXPECT_EQ(GetFocus(), ribbon);
+  EXPECT_TRUE(w.ribbon.AccessKeysShown());
+  Key(ribbon, VK_ESCAPE);
+  EXPECT_EQ(GetFocus(), w.host.Hwnd());
+  EXPECT_FALSE(w.ribbon.AccessKeysShown());
+}
+
 }  // namespace
 
 TEST(WidgetsRibbon, MouseKeyboardAndAccessKeysSendCommandIds) {
@@ -124,15 +165,7 @@ TEST(WidgetsRibbon, MouseKeyboardAndAccessKeysSendCommandIds) {
   EXPECT_EQ(w.host.commands, std::vector<int>{Commands::kRestore});
   EXPECT_EQ(GetFocus(), w.host.Hwnd());
 
-  // Alt pressed and released alone moves the keyboard into the ribbon;
-  // arrows walk the controls, Escape goes back.
-  w.Press(WM_SYSKEYDOWN, VK_MENU, 0x20000000);
-  w.Press(WM_SYSKEYUP, VK_MENU, static_cast<LPARAM>(0xC0000000));
-  EXPECT_EQ(GetFocus(), ribbon);
-  EXPECT_TRUE(w.ribbon.AccessKeysShown());
-  Key(ribbon, VK_ESCAPE);
-  EXPECT_EQ(GetFocus(), w.host.Hwnd());
-  EXPECT_FALSE(w.ribbon.AccessKeysShown());
+  ExpectAltAloneMovesTheKeyboardIntoTheRibbon(w);
 }
 
 TEST(WidgetsRibbon, AccessibleChildrenNameDescribeLocateAndPressEveryCommand) {
@@ -190,32 +223,7 @@ TEST(WidgetsRibbon, LaysOutWrapsAndScalesWithDpiWithTooltipsToMatch) {
   GetClientRect(w.host.Hwnd(), &client);
   EXPECT_TRUE(free.top == height96 && free.bottom == client.bottom && free.right == client.right) << free;
 
-  auto checkLayout = [&](int large, int small) {
-    const RibbonLayout& layout = w.ribbon.Layout();
-    HDC dc = GetDC(w.ribbon.Hwnd());
-    std::vector<RECT> buttons;
-    for (const RibbonSlot& slot : layout.slots) {
-      if (slot.part != RibbonPart::Button) continue;
-      // The wrapped caption fits its button and the image fits above it.
-      const int textWidth = std::max(Widgets::TextWidth(dc, w.ribbon.Font(), CaptionText::Plain(slot.line1)),
-                                     Widgets::TextWidth(dc, w.ribbon.Font(), CaptionText::Plain(slot.line2)));
-      EXPECT_LE(textWidth, slot.rect.right - slot.rect.left) << slot.command->id;
-      EXPECT_GE(slot.rect.right - slot.rect.left, large) << slot.command->id;
-      EXPECT_LE(slot.rect.bottom, layout.body.bottom);
-      for (const RECT& other : buttons) {
-        RECT overlap{};
-        EXPECT_FALSE(IntersectRect(&overlap, &other, &slot.rect)) << slot.command->id;
-      }
-      buttons.push_back(slot.rect);
-    }
-    ReleaseDC(w.ribbon.Hwnd(), dc);
-    EXPECT_EQ(buttons.size(), GroupButtons().size());
-    // Group captions sit below their buttons, inside the body.
-    ASSERT_EQ(layout.groups.size(), Model().tabs[0].groups.size());
-    for (const RibbonGroupBox& box : layout.groups) EXPECT_LE(box.captionRect.bottom, layout.body.bottom);
-    EXPECT_TRUE(w.images.sizes.count(large) && w.images.sizes.count(small));
-  };
-  checkLayout(32, 16);
+  ExpectButtonsLaidOut(w, 32, 16);
   HWND tip = w.ribbon.Tooltip();
   ASSERT_NE(tip, nullptr);
   EXPECT_EQ(SendMessageW(tip, TTM_GETTOOLCOUNT, 0, 0), static_cast<LRESULT>(w.ribbon.Layout().slots.size()));
@@ -241,7 +249,7 @@ TEST(WidgetsRibbon, LaysOutWrapsAndScalesWithDpiWithTooltipsToMatch) {
   EXPECT_NEAR(w.ribbon.Height(), height96 * 3 / 2, 4);
   EXPECT_NE(std::find(w.host.notifications.begin(), w.host.notifications.end(), Ribbon::kNotifyHeightChanged),
             w.host.notifications.end());
-  checkLayout(48, 24);
+  ExpectButtonsLaidOut(w, 48, 24);
   EXPECT_EQ(SendMessageW(tip, TTM_GETMAXTIPWIDTH, 0, 0), 270);  // 180 grown with the text
   EXPECT_EQ(w.ribbon.DockToParent().top, w.ribbon.Height());
 }

@@ -236,7 +236,7 @@ void MainWindow::BuildPanes() {
   panes_.SetPane(DockPanes::kMainPane, LoadStr(IDS_PANE_TABLE), host_->Hwnd());
   panes_.SetPane(DockPanes::kBottomPane, LoadStr(IDS_PANE_PROPERTIES), details_->Hwnd());
   Layout();
-  host_->OnRowsChanged([this] { UpdateStatus(); });
+  host_->CallWhenRowsChange([this] { UpdateStatus(); });
   host_->Init(details_.get(), FindContextMenu(Commands::kContextMenu));
   for (TableControlBase* table : host_->Tables()) table->SetDataFolder(data_);
   UpdateStatus();
@@ -271,7 +271,7 @@ void MainWindow::UpdateStatus() {
   if (host_) status_.ShowLists(host_->Tables(), !host_->Filter().empty(), lastBackup_);
 }
 
-void MainWindow::OnNotify(const NMHDR& header) {
+void MainWindow::AnswerNotification(const NMHDR& header) {
   if (header.code == Ribbon::kNotifyHeightChanged) {
     Layout();
     return;
@@ -328,10 +328,10 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       NoteNormalPlace();
       return 0;
     case WM_NOTIFY:
-      OnNotify(*reinterpret_cast<const NMHDR*>(lParam));
+      AnswerNotification(*reinterpret_cast<const NMHDR*>(lParam));
       return 0;
     case WM_DPICHANGED:
-      OnDpiChanged(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
+      FollowDpiChange(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
       return 0;
     case WM_GETMINMAXINFO: {
       const SIZE least = MinWindowSize();
@@ -345,17 +345,17 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       }
       break;
     case WM_ACTIVATE:
-      OnActivate(LOWORD(wParam) != WA_INACTIVE);
+      KeepFocusOverActivation(LOWORD(wParam) != WA_INACTIVE);
       return 0;
     case WM_COMMAND:
-      OnCommand(wParam, lParam);
+      RouteCommand(wParam, lParam);
       return 0;
     case WM_CLOSE:
-      // Never refused: the run loop unloads the window.
+      // Never refused: the run loop destroys the window.
       exit_ = true;
       return 0;
     case WM_DESTROY:
-      OnDestroy();
+      EndAndDestroyPanes();
       return 0;
     case WM_NCDESTROY: {
       const HWND hwnd = hwnd_;
@@ -369,7 +369,7 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   return DefWindowProcW(hwnd_, message, wParam, lParam);
 }
 
-void MainWindow::OnActivate(bool active) {
+void MainWindow::KeepFocusOverActivation(bool active) {
   // Keeps the keyboard focus where the user left it.
   if (!active) {
     const HWND focus = GetFocus();
@@ -379,7 +379,7 @@ void MainWindow::OnActivate(bool active) {
   }
 }
 
-void MainWindow::OnCommand(WPARAM wParam, LPARAM lParam) {
+void MainWindow::RouteCommand(WPARAM wParam, LPARAM lParam) {
   // Menus send no window; the ribbon sends itself. Notifications of child
   // controls are not commands.
   const HWND from = reinterpret_cast<HWND>(lParam);
@@ -393,7 +393,7 @@ void MainWindow::OnCommand(WPARAM wParam, LPARAM lParam) {
   RunCommand(LOWORD(wParam));
 }
 
-void MainWindow::OnDestroy() {
+void MainWindow::EndAndDestroyPanes() {
   exit_ = true;
   RememberPlace();
   dialogs::ClearMessageOwner(hwnd_);

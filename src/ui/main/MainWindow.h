@@ -130,10 +130,14 @@ class MainWindow final : public CommandHost {
   void NoteNormalPlace();
   void RememberPlace();
   void Layout();
-  void OnDpiChanged(UINT dpi, const RECT& suggested);
-  void OnActivate(bool active);
-  void OnCommand(WPARAM wParam, LPARAM lParam);
-  void OnNotify(const NMHDR& header);
+  // Lays the window out for a new DPI at the place the system suggests.
+  void FollowDpiChange(UINT dpi, const RECT& suggested);
+  // The focus goes back where it was when the window is activated again.
+  void KeepFocusOverActivation(bool active);
+  // The filter box's changes go to the tables, commands to the dispatch.
+  void RouteCommand(WPARAM wParam, LPARAM lParam);
+  // The ribbon's height changes; a click on the status bar's backup.
+  void AnswerNotification(const NMHDR& header);
   // The list keys: Ctrl+F and F3 to the filter, Esc there clears it,
   // Ctrl+S saves the list, F5 refreshes, Enter in a list shows the file's
   // properties. True when the message was used up.
@@ -142,7 +146,9 @@ class MainWindow final : public CommandHost {
   // The inventory of this start, and the tables' marks from it.
   void CompareWithLastStart();
   void UpdateStatus();
-  void OnDestroy();
+  // The window goes: the exit flag, its place kept for the next start, then
+  // the panes' windows, each before the next.
+  void EndAndDestroyPanes();
   void RunMessageLoop();
   // F6 and Shift+F6 move the keyboard focus from pane to pane.
   bool CyclePaneFocus(const MSG& msg);

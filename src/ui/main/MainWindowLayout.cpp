@@ -72,7 +72,7 @@ void MainWindow::Layout() {
   MoveWindow(panes_.Hwnd(), free.left, free.top, free.right - free.left, bottom - free.top, TRUE);
 }
 
-void MainWindow::OnDpiChanged(UINT dpi, const RECT& suggested) {
+void MainWindow::FollowDpiChange(UINT dpi, const RECT& suggested) {
   SetWindowPos(hwnd_, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
                suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
   // The menu's images are bitmaps of one size: make them anew.

@@ -14,24 +14,20 @@
 
 namespace {
 constexpr wchar_t kClassName[] = L"QuillmoorTableHost";
-
-std::wstring KeyOf(std::int32_t id) { return std::to_wstring(id) + L"_"; }
 }  // namespace
 
 struct TableHost::Impl final : WidgetWindow {
   explicit Impl(FileResolver& resolver) : files(resolver) {}
   ~Impl() override {
     // The tables' windows are ours: they go first, while we still answer.
-    tables.clear();
     controls.clear();
     DestroyWidget();
   }
 
   // One table per kind, in kind order, made with the window.
   std::vector<std::unique_ptr<TableControlBase>> controls;
-  // The table list: filed by key, in list order; made by Init.
-  std::vector<std::pair<std::wstring, TableControlBase*>> tables;
-  bool listMade = false;
+  // Set by Init: until then no table is shown or found.
+  bool initialised = false;
   std::int32_t currentId = 0;
   DetailsPane* details = nullptr;
   FileResolver& files;
@@ -47,16 +43,16 @@ struct TableHost::Impl final : WidgetWindow {
   }
 
   TableControlBase* Find(std::int32_t id) const {
-    const std::wstring key = KeyOf(id);
-    for (const auto& [filed, table] : tables)
-      if (filed == key) return table;
+    if (!initialised) return nullptr;
+    for (const auto& table : controls)
+      if (table->ID() == id) return table.get();
     return nullptr;
   }
 
   void Resize() {
-    if (!listMade) return;
+    if (!initialised) return;
     const RECT client = ClientRect();
-    for (const auto& entry : tables) MoveWindow(entry.second->Hwnd(), 0, 0, client.right, client.bottom, TRUE);
+    for (const auto& table : controls) MoveWindow(table->Hwnd(), 0, 0, client.right, client.bottom, TRUE);
   }
 
   LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override {
@@ -91,17 +87,15 @@ HWND TableHost::Hwnd() const { return impl_->Hwnd(); }
 void TableHost::Init(DetailsPane* details, PopupMenu* contextMenu) {
   Impl& d = *impl_;
   d.details = details;
-  d.tables.clear();
-  for (const auto& control : d.controls) d.tables.emplace_back(KeyOf(control->ID()), control.get());
-  d.listMade = true;
+  d.initialised = true;
   d.Resize();
   DetailsSink showDetails;
   if (details) showDetails = [details](const CParams& shown) { details->ShowDetails(shown); };
-  for (const auto& entry : d.tables) {
-    entry.second->rowsChanged = [&d] {
+  for (const auto& table : d.controls) {
+    table->rowsChanged = [&d] {
       if (d.rowsChanged) d.rowsChanged();
     };
-    entry.second->Init(showDetails, contextMenu);
+    table->Init(showDetails, contextMenu);
   }
   ShowTable(discovery::AddonKinds().front().id);
 }
@@ -113,10 +107,11 @@ void TableHost::ShowTable(std::int32_t id) {
   const HWND focus = GetFocus();
   const bool hadFocus = focus && IsChild(d.Hwnd(), focus);
   TableControlBase* shown = nullptr;
-  for (const auto& entry : d.tables) {
-    const bool visible = entry.second->ID() == d.currentId;
-    ShowWindow(entry.second->Hwnd(), visible ? SW_SHOWNA : SW_HIDE);
-    if (visible) shown = entry.second;
+  for (const auto& table : d.controls) {
+    if (!d.initialised) break;
+    const bool visible = table->ID() == d.currentId;
+    ShowWindow(table->Hwnd(), visible ? SW_SHOWNA : SW_HIDE);
+    if (visible) shown = table.get();
   }
   if (hadFocus && shown && !IsChild(shown->Hwnd(), GetFocus())) SetFocus(shown->Hwnd());
   if (shown && !shown->ShowDetails() && d.details) d.details->ShowDetails(CParams());
@@ -127,7 +122,8 @@ ITableControl* TableHost::CurrentTable() { return impl_->Find(impl_->currentId);
 
 void TableHost::RefreshTables() {
   const ProcedureName procedure(L"FMultitable", L"RefreshTables");
-  for (const auto& entry : impl_->tables) entry.second->RefreshList();
+  if (impl_->initialised)
+    for (const auto& table : impl_->controls) table->RefreshList();
   ShowTable(impl_->currentId);
 }
 
@@ -140,7 +136,7 @@ void TableHost::SetFilter(const std::wstring& text) {
 
 const std::wstring& TableHost::Filter() const { return impl_->filter; }
 
-void TableHost::OnRowsChanged(std::function<void()> changed) { impl_->rowsChanged = std::move(changed); }
+void TableHost::CallWhenRowsChange(std::function<void()> changed) { impl_->rowsChanged = std::move(changed); }
 
 std::vector<TableControlBase*> TableHost::Tables() {
   std::vector<TableControlBase*> tables;

@@ -47,10 +47,11 @@ class TableHost {
 
   // Called after any table's rows changed: a refresh, a deletion, the
   // filter.
-  void OnRowsChanged(std::function<void()> changed);
+  void CallWhenRowsChange(std::function<void()> changed);
 
   std::int32_t CurrentId() const;
-  // The tables in list order (3 to 7), for tests.
+  // The table of the kind with that identifier (made with the window,
+  // whether or not Init has run), for tests.
   ITableControl* Table(std::int32_t id);
   // The tables in kind order, with what the window needs beyond commands:
   // counts, the shown records, age marks.

@@ -268,7 +268,7 @@ int AddonList::FindPrefix(const std::wstring& prefix, int start, bool wrap) cons
   return -1;
 }
 
-LRESULT AddonList::OnCustomDraw(NMLVCUSTOMDRAW& draw) {
+LRESULT AddonList::DrawRowLook(NMLVCUSTOMDRAW& draw) {
   switch (draw.nmcd.dwDrawStage) {
     case CDDS_PREPAINT:
       // Until the paint ends, the texts asked for are the ones drawn.
@@ -309,7 +309,7 @@ void AddonList::SetInactive(std::vector<bool> inactive) {
   if (list_) InvalidateRect(list_, nullptr, FALSE);
 }
 
-bool AddonList::OnNotify(const NMHDR& header, LRESULT& result) {
+bool AddonList::HandleNotification(const NMHDR& header, LRESULT& result) {
   const HWND headerWindow = list_ ? ListView_GetHeader(list_) : nullptr;
   if (headerWindow && header.hwndFrom == headerWindow) {
     // A divider the user drags or double-clicks: his widths stay.
@@ -355,14 +355,14 @@ bool AddonList::OnNotify(const NMHDR& header, LRESULT& result) {
       return true;
     }
     case NM_CUSTOMDRAW:
-      result = OnCustomDraw(const_cast<NMLVCUSTOMDRAW&>(reinterpret_cast<const NMLVCUSTOMDRAW&>(header)));
+      result = DrawRowLook(const_cast<NMLVCUSTOMDRAW&>(reinterpret_cast<const NMLVCUSTOMDRAW&>(header)));
       return true;
     default:
       return false;
   }
 }
 
-bool AddonList::OnContextMenu(POINT screen) {
+bool AddonList::ShowHeaderMenu(POINT screen) {
   const HWND header = list_ ? ListView_GetHeader(list_) : nullptr;
   RECT bounds{};
   if (!header || !GetWindowRect(header, &bounds) || !PtInRect(&bounds, screen)) return false;

@@ -90,10 +90,10 @@ class AddonList {
 
   // A notification from the list or its header; true when handled here,
   // with the answer in result.
-  bool OnNotify(const NMHDR& header, LRESULT& result);
+  bool HandleNotification(const NMHDR& header, LRESULT& result);
   // A context menu asked for at a screen point: the header's menu when the
   // point is on the header. True when it was.
-  bool OnContextMenu(POINT screen);
+  bool ShowHeaderMenu(POINT screen);
   // Test seam: when set, chooses from the header's menu in place of the
   // user (returns the chosen item's id, 0 for none).
   std::function<int(HMENU menu, POINT screen)> chooseFromMenu;
@@ -106,7 +106,7 @@ class AddonList {
   template <typename Change>
   void KeepSelection(Change&& change);
   const std::wstring& TextAt(int row, int listColumn) const;
-  LRESULT OnCustomDraw(NMLVCUSTOMDRAW& draw);
+  LRESULT DrawRowLook(NMLVCUSTOMDRAW& draw);
   int FindPrefix(const std::wstring& prefix, int start, bool wrap) const;
   std::size_t ColumnOfListColumn(int listColumn) const;
   // The texts each shared column is sized for: its longest few.

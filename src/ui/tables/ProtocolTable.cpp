@@ -27,7 +27,7 @@ void ProtocolTable::ShowSystemHandlers(bool show) {
   RefreshList();
 }
 
-bool ProtocolTable::OnKindKey(WPARAM key) {
+bool ProtocolTable::HandleKindKey(WPARAM key) {
   if (key != VK_F7) return false;
   ShowSystemHandlers(!showSystem_);
   return true;

@@ -18,7 +18,7 @@ class ProtocolTable final : public TableControlBase {
   std::wstring CaptionText() const override;
   std::wstring ObjectName(const CResultNode& record, const std::wstring& rowText) const override;
   void AddKindDetails(const CResultNode& record, CParams& details) const override;
-  bool OnKindKey(WPARAM key) override;
+  bool HandleKindKey(WPARAM key) override;
   unsigned FailureLogText() const override;
 
  private:

@@ -57,10 +57,9 @@ std::wstring TableControlBase::ConfirmationText(const CResultNode&, const std::w
   return formattext::Format(LoadStr(IDS_CONFIRM_DELETE), {name});
 }
 
-bool TableControlBase::OnKindKey(WPARAM) { return false; }
+bool TableControlBase::HandleKindKey(WPARAM) { return false; }
 
 void TableControlBase::Init(DetailsSink showDetails, PopupMenu* contextMenu) {
-  const ProcedureName procedure(kind_.typeName, L"Init");
   AddColumns();
   if (list_.Hwnd()) LoadRowImage();
   showDetails_ = std::move(showDetails);
@@ -113,7 +112,7 @@ void TableControlBase::LayoutColumns() {
   if (columnsAdded_) list_.LayoutColumns(Dpi());
 }
 
-void TableControlBase::OnListMouseUp(bool rightButton, bool onRow) {
+void TableControlBase::ShowRowMenuAtMouse(bool rightButton, bool onRow) {
   const ProcedureName procedure(kind_.typeName, L"lv_MouseUp");
   // Off the rows there is no add-on for the menu's commands to act on.
   if (NoRecordShown() || !rightButton || ModifierDown() || !onRow) return;
@@ -122,7 +121,7 @@ void TableControlBase::OnListMouseUp(bool rightButton, bool onRow) {
   ShowContextMenu(request);
 }
 
-void TableControlBase::OnContextMenuKey(LPARAM lParam) {
+void TableControlBase::ShowRowMenuFromKeyboard(LPARAM lParam) {
   const ProcedureName procedure(kind_.typeName, L"lv_ContextMenu");
   if (lParam != -1 || NoRecordShown()) return;
   const int row = SelectedRow();
@@ -160,9 +159,9 @@ void TableControlBase::ShowContextMenu(const ContextMenuRequest& request) {
   }
 }
 
-LRESULT TableControlBase::OnNotify(const NMHDR& header) {
+LRESULT TableControlBase::AnswerNotification(const NMHDR& header) {
   LRESULT answer = 0;
-  if (list_.OnNotify(header, answer)) {
+  if (list_.HandleNotification(header, answer)) {
     // A sort moves the rows under the caption's counts; nothing else the
     // list handles changes them.
     if (header.code == LVN_COLUMNCLICK) UpdateCaption();
@@ -179,7 +178,7 @@ LRESULT TableControlBase::OnNotify(const NMHDR& header) {
       return 0;
     }
     case NM_RCLICK:
-      OnListMouseUp(true, reinterpret_cast<const NMITEMACTIVATE&>(header).iItem >= 0);
+      ShowRowMenuAtMouse(true, reinterpret_cast<const NMITEMACTIVATE&>(header).iItem >= 0);
       return 1;  // handled: no second menu through WM_CONTEXTMENU
     case LVN_KEYDOWN: {
       const WORD key = reinterpret_cast<const NMLVKEYDOWN&>(header).wVKey;
@@ -202,12 +201,12 @@ LRESULT TableControlBase::HandleMessage(UINT message, WPARAM wParam, LPARAM lPar
       if (list_.Hwnd()) SetFocus(list_.Hwnd());
       return 0;
     case WM_NOTIFY:
-      return OnNotify(*reinterpret_cast<const NMHDR*>(lParam));
+      return AnswerNotification(*reinterpret_cast<const NMHDR*>(lParam));
     case WM_CONTEXTMENU:
       if (reinterpret_cast<HWND>(wParam) == list_.Hwnd() || GetParent(reinterpret_cast<HWND>(wParam)) == list_.Hwnd()) {
         // The header's own menu, else the row menu from the keyboard.
-        if (lParam != -1 && list_.OnContextMenu({GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)})) return 0;
-        OnContextMenuKey(lParam);
+        if (lParam != -1 && list_.ShowHeaderMenu({GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)})) return 0;
+        ShowRowMenuFromKeyboard(lParam);
       }
       return 0;
     case kRunRemove:
@@ -215,7 +214,7 @@ LRESULT TableControlBase::HandleMessage(UINT message, WPARAM wParam, LPARAM lPar
       return 0;
     case kRunKindKey: {
       const ProcedureName procedure(kind_.typeName, L"lv_KeyDown");
-      OnKindKey(wParam);
+      HandleKindKey(wParam);
       return 0;
     }
     case WM_ERASEBKGND:

@@ -136,7 +136,7 @@ class TableControlBase : public WidgetWindow, public ITableControl {
   virtual std::wstring ConfirmationText(const CResultNode& record, const std::wstring& name) const;
   // A key pressed in the list (no Shift, Ctrl or Alt) that the kind handles
   // itself: true when handled.
-  virtual bool OnKindKey(WPARAM key);
+  virtual bool HandleKindKey(WPARAM key);
   // The texts of a record's row, one per column.
   virtual std::vector<std::wstring> RowTexts(const CResultNode& record) const;
   // The add-on's name in the delete messages.
@@ -183,10 +183,10 @@ class TableControlBase : public WidgetWindow, public ITableControl {
   DeleteAnswer AskBeforeDeleting(const CResultNode& record, const std::wstring& name) const;
   // Deletes the record's entry and tells the user how that went.
   void DeleteAndSay(const CResultNode& record, const std::wstring& name);
-  void OnListMouseUp(bool rightButton, bool onRow);
-  void OnContextMenuKey(LPARAM lParam);
+  void ShowRowMenuAtMouse(bool rightButton, bool onRow);
+  void ShowRowMenuFromKeyboard(LPARAM lParam);
   void ShowContextMenu(const ContextMenuRequest& request);
-  LRESULT OnNotify(const NMHDR& header);
+  LRESULT AnswerNotification(const NMHDR& header);
   void LayoutChildren();
   void LayoutColumns();
   // The rows' picture in the list's image list; a missing one is logged.

@@ -28,11 +28,11 @@ bool DockPanes::Create(HWND parent, int controlId) {
 }
 
 DockPanes::Pane* DockPanes::Find(int paneId) {
-  return paneId >= 1 && paneId <= 3 ? &panes_[static_cast<std::size_t>(paneId - 1)] : nullptr;
+  return paneId >= 0 && paneId < kPaneCount ? &panes_[static_cast<std::size_t>(paneId)] : nullptr;
 }
 
 const DockPanes::Pane* DockPanes::Find(int paneId) const {
-  return paneId >= 1 && paneId <= 3 ? &panes_[static_cast<std::size_t>(paneId - 1)] : nullptr;
+  return paneId >= 0 && paneId < kPaneCount ? &panes_[static_cast<std::size_t>(paneId)] : nullptr;
 }
 
 void DockPanes::SetPane(int paneId, const std::wstring& title, HWND content) {
@@ -134,15 +134,15 @@ void DockPanes::Layout() {
   bottom = std::max(0, std::min(bottom, height));
   const int mainBottom = std::max(0, height - bottom - gap);
 
-  panes_[0].rect = {0, 0, left, height};
+  panes_[kLeftPane].rect = {0, 0, left, height};
   vertical_ = {left, 0, rightX, height};
-  panes_[1].rect = {rightX, 0, width, mainBottom};
+  panes_[kMainPane].rect = {rightX, 0, width, mainBottom};
   horizontal_ = {rightX, mainBottom, width, std::min(height, mainBottom + gap)};
-  panes_[2].rect = {rightX, horizontal_.bottom, width, height};
+  panes_[kBottomPane].rect = {rightX, horizontal_.bottom, width, height};
 
   HDWP batch = BeginDeferWindowPos(3);
-  for (int id = 1; id <= 3; ++id) {
-    const Pane& pane = panes_[static_cast<std::size_t>(id - 1)];
+  for (int id = 0; id < kPaneCount; ++id) {
+    const Pane& pane = panes_[static_cast<std::size_t>(id)];
     if (!pane.content || !batch) continue;
     const RECT r = ContentRect(id);
     batch = DeferWindowPos(batch, pane.content, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top,
@@ -154,32 +154,11 @@ void DockPanes::Layout() {
 
 LRESULT DockPanes::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   if (LRESULT painted = 0; HandlePaintMessage(message, wParam, painted)) return painted;
+  if (const auto answer = MouseMessage(message, wParam, lParam)) return *answer;
   switch (message) {
     case WM_SIZE:
       Layout();
       return 0;
-    case WM_SETCURSOR:
-      if (reinterpret_cast<HWND>(wParam) == Hwnd() && LOWORD(lParam) == HTCLIENT && OnSetCursor()) return TRUE;
-      break;
-    case WM_LBUTTONDOWN:
-      OnLButtonDown({GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
-      return 0;
-    case WM_MOUSEMOVE:
-      OnMouseMove({GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
-      return 0;
-    case WM_LBUTTONUP:
-      OnLButtonUp();
-      return 0;
-    case WM_CAPTURECHANGED:
-      dragging_ = Splitter::None;
-      return 0;
-    case WM_KEYDOWN:
-      if (wParam == VK_ESCAPE && dragging_ != Splitter::None) {
-        // Escape ends a drag where it is; the sizes already follow the mouse.
-        ReleaseCapture();
-        return 0;
-      }
-      break;
     case WM_SETFOCUS:
       // The panes themselves take no input: focus goes to a pane's content.
       for (const Pane& pane : panes_) {
@@ -215,6 +194,36 @@ LRESULT DockPanes::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   return Default(message, wParam, lParam);
 }
 
+std::optional<LRESULT> DockPanes::MouseMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+  const POINT pt{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+  switch (message) {
+    case WM_SETCURSOR:
+      if (reinterpret_cast<HWND>(wParam) == Hwnd() && LOWORD(lParam) == HTCLIENT && ShowSplitterCursor()) return TRUE;
+      return std::nullopt;
+    case WM_LBUTTONDOWN:
+      PressAt(pt);
+      return 0;
+    case WM_MOUSEMOVE:
+      DragSplitterTo(pt);
+      return 0;
+    case WM_LBUTTONUP:
+      EndDrag();
+      return 0;
+    case WM_CAPTURECHANGED:
+      dragging_ = Splitter::None;
+      return 0;
+    case WM_KEYDOWN:
+      if (wParam == VK_ESCAPE && dragging_ != Splitter::None) {
+        // Escape ends a drag where it is; the sizes already follow the mouse.
+        ReleaseCapture();
+        return 0;
+      }
+      return std::nullopt;
+    default:
+      return std::nullopt;
+  }
+}
+
 DockPanes::Splitter DockPanes::SplitterAt(POINT pt) const {
   if (PtInRect(&vertical_, pt)) return Splitter::Vertical;
   if (PtInRect(&horizontal_, pt)) return Splitter::Horizontal;
@@ -222,13 +231,13 @@ DockPanes::Splitter DockPanes::SplitterAt(POINT pt) const {
 }
 
 int DockPanes::PaneAt(POINT pt) const {
-  for (int id = 1; id <= 3; ++id) {
-    if (PtInRect(&panes_[static_cast<std::size_t>(id - 1)].rect, pt)) return id;
+  for (int id = 0; id < kPaneCount; ++id) {
+    if (PtInRect(&panes_[static_cast<std::size_t>(id)].rect, pt)) return id;
   }
-  return 0;
+  return -1;
 }
 
-bool DockPanes::OnSetCursor() {
+bool DockPanes::ShowSplitterCursor() {
   POINT pt{};
   GetCursorPos(&pt);
   ScreenToClient(Hwnd(), &pt);
@@ -238,23 +247,23 @@ bool DockPanes::OnSetCursor() {
   return true;
 }
 
-void DockPanes::OnLButtonDown(POINT pt) {
+void DockPanes::PressAt(POINT pt) {
   const Splitter which = SplitterAt(pt);
   if (which == Splitter::None) {
     // A click on a title bar puts the keyboard in that pane.
     const int id = PaneAt(pt);
-    if (id && PaneContent(id)) SetFocus(PaneContent(id));
+    if (id >= 0 && PaneContent(id)) SetFocus(PaneContent(id));
     return;
   }
   dragging_ = which;
   dragStart_ = pt;
-  dragOrigin_ = which == Splitter::Vertical ? panes_[0].rect.right - panes_[0].rect.left
-                                            : panes_[2].rect.bottom - panes_[2].rect.top;
+  dragOrigin_ = which == Splitter::Vertical ? panes_[kLeftPane].rect.right - panes_[kLeftPane].rect.left
+                                            : panes_[kBottomPane].rect.bottom - panes_[kBottomPane].rect.top;
   SetCapture(Hwnd());
   SetCursor(LoadCursorW(nullptr, which == Splitter::Vertical ? IDC_SIZEWE : IDC_SIZENS));
 }
 
-void DockPanes::OnMouseMove(POINT pt) {
+void DockPanes::DragSplitterTo(POINT pt) {
   if (dragging_ == Splitter::None) return;
   const int dpi = static_cast<int>(Dpi());
   if (dragging_ == Splitter::Vertical) {
@@ -266,14 +275,14 @@ void DockPanes::OnMouseMove(POINT pt) {
   // Keep the wanted size at what the user sees, so the pane does not jump
   // when the limits stop it.
   if (dragging_ == Splitter::Vertical) {
-    leftWidth96_ = MulDiv(panes_[0].rect.right - panes_[0].rect.left, 96, dpi);
+    leftWidth96_ = MulDiv(panes_[kLeftPane].rect.right - panes_[kLeftPane].rect.left, 96, dpi);
   } else {
-    bottomHeight96_ = MulDiv(panes_[2].rect.bottom - panes_[2].rect.top, 96, dpi);
+    bottomHeight96_ = MulDiv(panes_[kBottomPane].rect.bottom - panes_[kBottomPane].rect.top, 96, dpi);
   }
   UpdateWindow(Hwnd());
 }
 
-void DockPanes::OnLButtonUp() {
+void DockPanes::EndDrag() {
   if (dragging_ != Splitter::None && GetCapture() == Hwnd()) ReleaseCapture();
   dragging_ = Splitter::None;
 }
@@ -283,8 +292,8 @@ void DockPanes::OnPaint(HDC dc) {
   Widgets::FillSolid(dc, ClientRect(), palette.paneBack);
   SelectGuard font(dc, font_.get());
   SetBkMode(dc, TRANSPARENT);
-  for (int id = 1; id <= 3; ++id) {
-    const Pane& pane = panes_[static_cast<std::size_t>(id - 1)];
+  for (int id = 0; id < kPaneCount; ++id) {
+    const Pane& pane = panes_[static_cast<std::size_t>(id)];
     const RECT r = pane.rect;
     if (r.right <= r.left || r.bottom <= r.top) continue;
     Widgets::FillSolid(dc, r, palette.window);
@@ -307,22 +316,23 @@ AccessibleElement DockPanes::AccessibleSelf() {
   return self;
 }
 
-long DockPanes::AccessibleChildCount() { return 3; }
+long DockPanes::AccessibleChildCount() { return kPaneCount; }
 
 bool DockPanes::AccessibleChild(long childId, AccessibleElement& out) {
-  const Pane* pane = Find(static_cast<int>(childId));
+  const int paneId = static_cast<int>(childId) - 1;
+  const Pane* pane = Find(paneId);
   if (!pane) return false;
   out.name = pane->title;
   out.role = ROLE_SYSTEM_TITLEBAR;
-  out.bounds = TitleRect(static_cast<int>(childId));
+  out.bounds = TitleRect(paneId);
   out.state = (out.bounds.right > out.bounds.left && out.bounds.bottom > out.bounds.top) ? 0 : STATE_SYSTEM_INVISIBLE;
   return true;
 }
 
 bool DockPanes::AccessibleDoDefault(long childId) {
   // The title bar's action: move the keyboard into its pane.
-  const HWND content = PaneContent(static_cast<int>(childId));
-  if (!content) return false;
-  PostMessageW(Hwnd(), kFocusPane, static_cast<WPARAM>(childId), 0);
+  const int paneId = static_cast<int>(childId) - 1;
+  if (!PaneContent(paneId)) return false;
+  PostMessageW(Hwnd(), kFocusPane, static_cast<WPARAM>(paneId), 0);
   return true;
 }

@@ -1,11 +1,13 @@
 #pragma once
-// Three docked panes in one client area: pane 1 on the left, pane 2 on the
-// right, pane 3 under pane 2. Each pane has a title bar and hosts one child
+// Three docked panes in one client area: kLeftPane on the left, kMainPane
+// on the right, kBottomPane under kMainPane. Each pane has a title bar and
+// hosts one child
 // window that fills the rest of it; splitters between the panes let the
 // user resize them.
 #include <windows.h>
 
 #include <array>
+#include <optional>
 #include <string>
 
 #include "ui/widgets/GdiHandles.h"
@@ -14,9 +16,12 @@
 
 class DockPanes final : public WidgetWindow, private AccessibleSource {
  public:
-  static constexpr int kLeftPane = 1;
-  static constexpr int kMainPane = 2;
-  static constexpr int kBottomPane = 3;
+  // The panes' identifiers; assistive technology numbers the title bars
+  // from 1 in the same order.
+  static constexpr int kLeftPane = 0;
+  static constexpr int kMainPane = 1;
+  static constexpr int kBottomPane = 2;
+  static constexpr int kPaneCount = 3;
   enum class Splitter { None, Vertical, Horizontal };
 
   DockPanes();
@@ -59,13 +64,19 @@ class DockPanes final : public WidgetWindow, private AccessibleSource {
   };
 
   void OnPaint(HDC dc) override;
-  void OnLButtonDown(POINT pt);
-  void OnMouseMove(POINT pt);
-  void OnLButtonUp();
-  bool OnSetCursor();
+  // The mouse's messages (and Escape during a drag); nothing for one left
+  // to the default handling.
+  std::optional<LRESULT> MouseMessage(UINT message, WPARAM wParam, LPARAM lParam);
+  // On a splitter: starts dragging it; on a title bar: focus to the pane.
+  void PressAt(POINT pt);
+  void DragSplitterTo(POINT pt);
+  void EndDrag();
+  // The sizing pointer over a splitter or during a drag; false elsewhere.
+  bool ShowSplitterCursor();
 
   void Layout();
   Splitter SplitterAt(POINT pt) const;
+  // The pane whose rectangle holds pt, or -1.
   int PaneAt(POINT pt) const;
   Pane* Find(int paneId);
   const Pane* Find(int paneId) const;
@@ -75,7 +86,7 @@ class DockPanes final : public WidgetWindow, private AccessibleSource {
   bool AccessibleChild(long childId, AccessibleElement& out) override;
   bool AccessibleDoDefault(long childId) override;
 
-  std::array<Pane, 3> panes_;
+  std::array<Pane, kPaneCount> panes_;
   int leftWidth96_ = 200;
   int bottomHeight96_ = 100;
   RECT vertical_{};

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <optional>
 
 #include "ui/widgets/PopupMenu.h"
 
@@ -192,7 +193,7 @@ void PropertyGrid::EnsureVisible(int line) {
   }
 }
 
-void PropertyGrid::OnVScroll(WORD code) {
+void PropertyGrid::ScrollByBar(WORD code) {
   SCROLLINFO info{};
   info.cbSize = sizeof(info);
   info.fMask = SIF_ALL;
@@ -227,161 +228,24 @@ void PropertyGrid::OnVScroll(WORD code) {
   ScrollTo(top);
 }
 
-// The read-only editor ---------------------------------------------------
-
-void PropertyGrid::ShowEditor(int line) {
-  if (line <= kHeading || line >= VisibleLines()) return;
-  if (!editor_) {
-    editor_ = CreateWindowExW(0, L"EDIT", L"", WS_CHILD | ES_READONLY | ES_AUTOHSCROLL | ES_LEFT, 0, 0, 0, 0, Hwnd(),
-                              nullptr, nullptr, nullptr);
-    if (!editor_) return;
-    SendMessageW(editor_, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
-    SetWindowSubclass(editor_, &PropertyGrid::EditorProc, 1, reinterpret_cast<DWORD_PTR>(this));
-  }
-  editorLine_ = line;
-  SetWindowTextW(editor_, RowValue(line - 1).c_str());
-  PlaceEditor();
-  ShowWindow(editor_, SW_SHOW);
-  SetFocus(editor_);
-  SendMessageW(editor_, EM_SETSEL, 0, -1);
-}
-
-void PropertyGrid::HideEditor() {
-  if (!editor_ || editorLine_ < 0) return;
-  editorLine_ = -1;
-  const bool hadFocus = GetFocus() == editor_;
-  ShowWindow(editor_, SW_HIDE);
-  if (hadFocus) SetFocus(Hwnd());
-}
-
-void PropertyGrid::PlaceEditor() {
-  if (!editor_ || editorLine_ < 0) return;
-  if (editorLine_ >= VisibleLines()) {
-    HideEditor();
-    return;
-  }
-  const RECT line = LineRect(editorLine_);
-  HDC dc = GetDC(Hwnd());
-  const int textHeight = Widgets::LineHeight(dc, font_.get());
-  ReleaseDC(Hwnd(), dc);
-  const int left = DividerX() + 1 + Scale(4);
-  const int top = line.top + (lineHeight_ - textHeight) / 2;
-  SetWindowPos(editor_, nullptr, left, top, std::max(0, static_cast<int>(line.right) - left - Scale(2)), textHeight,
-               SWP_NOZORDER | SWP_NOACTIVATE);
-}
-
-LRESULT CALLBACK PropertyGrid::EditorProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
-                                          DWORD_PTR data) {
-  auto* self = reinterpret_cast<PropertyGrid*>(data);
-  switch (message) {
-    case WM_KEYDOWN:
-      switch (wParam) {
-        case VK_UP:
-        case VK_DOWN:
-        case VK_PRIOR:
-        case VK_NEXT:
-          // Moving between rows leaves the value and goes on in the grid.
-          self->HideEditor();
-          SendMessageW(self->Hwnd(), WM_KEYDOWN, wParam, lParam);
-          return 0;
-        case VK_ESCAPE:
-          self->HideEditor();
-          return 0;
-        default:
-          break;
-      }
-      break;
-    case WM_GETDLGCODE:
-      return DefSubclassProc(hwnd, message, wParam, lParam) | DLGC_WANTARROWS;
-    case WM_KILLFOCUS:
-      if (reinterpret_cast<HWND>(wParam) != self->Hwnd()) self->HideEditor();
-      break;
-    case WM_NCDESTROY:
-      RemoveWindowSubclass(hwnd, &PropertyGrid::EditorProc, id);
-      self->editor_ = nullptr;
-      self->editorLine_ = -1;
-      break;
-    default:
-      break;
-  }
-  return DefSubclassProc(hwnd, message, wParam, lParam);
-}
-
-LRESULT PropertyGrid::OnEditorColor(HDC dc) {
-  const Widgets::Palette palette = Widgets::CurrentPalette();
-  SetTextColor(dc, palette.windowText);
-  SetBkColor(dc, palette.window);
-  SetDCBrushColor(dc, palette.window);
-  return reinterpret_cast<LRESULT>(GetStockObject(DC_BRUSH));
-}
-
 // Messages ---------------------------------------------------------------
 
 LRESULT PropertyGrid::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   if (LRESULT painted = 0; HandlePaintMessage(message, wParam, painted)) return painted;
+  if (const auto answer = MouseMessage(message, wParam, lParam)) return *answer;
+  if (const auto answer = KeyboardMessage(message, wParam, lParam)) return *answer;
   switch (message) {
     case WM_SIZE:
       UpdateScrollBar();
       PlaceEditor();
       InvalidateRect(Hwnd(), nullptr, FALSE);
       return 0;
-    case WM_LBUTTONDOWN:
-    case WM_LBUTTONDBLCLK:
-      OnLButtonDown({GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)}, message == WM_LBUTTONDBLCLK);
-      return 0;
-    case WM_MOUSEMOVE:
-      OnMouseMove({GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
-      return 0;
-    case WM_LBUTTONUP:
-      if (draggingDivider_) ReleaseCapture();
-      return 0;
-    case WM_CAPTURECHANGED:
-      draggingDivider_ = false;
-      return 0;
-    case WM_SETCURSOR:
-      if (reinterpret_cast<HWND>(wParam) == Hwnd() && LOWORD(lParam) == HTCLIENT) {
-        POINT pt{};
-        GetCursorPos(&pt);
-        ScreenToClient(Hwnd(), &pt);
-        if (draggingDivider_ || NearDivider(pt)) {
-          SetCursor(LoadCursorW(nullptr, IDC_SIZEWE));
-          return TRUE;
-        }
-      }
-      break;
-    case WM_RBUTTONDOWN:
-      OnRButtonDown({GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
-      return 0;
-    case WM_CONTEXTMENU:
-      OnContextMenu(lParam);
-      return 0;
-    case WM_COMMAND:
-      if (lParam == 0 && LOWORD(wParam) == kCopyCommand) CopySelection();
-      return 0;
-    case WM_KEYDOWN:
-      if (OnKeyDown(wParam)) return 0;
-      break;
-    case WM_GETDLGCODE:
-      return DLGC_WANTARROWS | DLGC_WANTCHARS;
     case WM_VSCROLL:
-      OnVScroll(LOWORD(wParam));
-      return 0;
-    case WM_MOUSEWHEEL: {
-      const int delta = GET_WHEEL_DELTA_WPARAM(wParam);
-      ScrollTo(scrollTop_ - delta * 3 * lineHeight_ / WHEEL_DELTA);
-      return 0;
-    }
-    case WM_SETFOCUS:
-      if (selected_ < 0) selected_ = kHeading;
-      InvalidateRect(Hwnd(), nullptr, FALSE);
-      NotifyWinEvent(EVENT_OBJECT_FOCUS, Hwnd(), OBJID_CLIENT, selected_ + 1);
-      return 0;
-    case WM_KILLFOCUS:
-      InvalidateRect(Hwnd(), nullptr, FALSE);
+      ScrollByBar(LOWORD(wParam));
       return 0;
     case WM_CTLCOLORSTATIC:
     case WM_CTLCOLOREDIT:
-      if (reinterpret_cast<HWND>(lParam) == editor_) return OnEditorColor(reinterpret_cast<HDC>(wParam));
+      if (reinterpret_cast<HWND>(lParam) == editor_) return EditorColors(reinterpret_cast<HDC>(wParam));
       break;
     case WM_GETOBJECT: {
       bool handled = false;
@@ -401,7 +265,73 @@ LRESULT PropertyGrid::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) 
   return Default(message, wParam, lParam);
 }
 
-void PropertyGrid::OnLButtonDown(POINT pt, bool doubleClick) {
+std::optional<LRESULT> PropertyGrid::MouseMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+  const POINT pt{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+  switch (message) {
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONDBLCLK:
+      PressAt(pt, message == WM_LBUTTONDBLCLK);
+      return 0;
+    case WM_MOUSEMOVE:
+      DragDividerTo(pt);
+      return 0;
+    case WM_LBUTTONUP:
+      if (draggingDivider_) ReleaseCapture();
+      return 0;
+    case WM_CAPTURECHANGED:
+      draggingDivider_ = false;
+      return 0;
+    case WM_SETCURSOR:
+      if (reinterpret_cast<HWND>(wParam) == Hwnd() && LOWORD(lParam) == HTCLIENT && SizingCursorWanted()) {
+        SetCursor(LoadCursorW(nullptr, IDC_SIZEWE));
+        return TRUE;
+      }
+      return std::nullopt;
+    case WM_RBUTTONDOWN:
+      SelectLineAt(pt);
+      return 0;
+    case WM_MOUSEWHEEL:
+      ScrollTo(scrollTop_ - GET_WHEEL_DELTA_WPARAM(wParam) * 3 * lineHeight_ / WHEEL_DELTA);
+      return 0;
+    default:
+      return std::nullopt;
+  }
+}
+
+std::optional<LRESULT> PropertyGrid::KeyboardMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_CONTEXTMENU:
+      ShowCopyMenu(lParam);
+      return 0;
+    case WM_COMMAND:
+      if (lParam == 0 && LOWORD(wParam) == kCopyCommand) CopySelection();
+      return 0;
+    case WM_KEYDOWN:
+      if (TakeKey(wParam)) return 0;
+      return std::nullopt;
+    case WM_GETDLGCODE:
+      return DLGC_WANTARROWS | DLGC_WANTCHARS;
+    case WM_SETFOCUS:
+      if (selected_ < 0) selected_ = kHeading;
+      InvalidateRect(Hwnd(), nullptr, FALSE);
+      NotifyWinEvent(EVENT_OBJECT_FOCUS, Hwnd(), OBJID_CLIENT, selected_ + 1);
+      return 0;
+    case WM_KILLFOCUS:
+      InvalidateRect(Hwnd(), nullptr, FALSE);
+      return 0;
+    default:
+      return std::nullopt;
+  }
+}
+
+bool PropertyGrid::SizingCursorWanted() const {
+  POINT pt{};
+  GetCursorPos(&pt);
+  ScreenToClient(Hwnd(), &pt);
+  return draggingDivider_ || NearDivider(pt);
+}
+
+void PropertyGrid::PressAt(POINT pt, bool doubleClick) {
   if (GetFocus() != Hwnd()) SetFocus(Hwnd());
   const int line = LineAt(pt.y);
   if (line > kHeading && NearDivider(pt)) {
@@ -419,7 +349,7 @@ void PropertyGrid::OnLButtonDown(POINT pt, bool doubleClick) {
   if (pt.x > DividerX()) ShowEditor(line);
 }
 
-void PropertyGrid::OnMouseMove(POINT pt) {
+void PropertyGrid::DragDividerTo(POINT pt) {
   if (!draggingDivider_) return;
   const int width = ClientRect().right;
   if (width <= 0) return;
@@ -427,13 +357,13 @@ void PropertyGrid::OnMouseMove(POINT pt) {
   UpdateWindow(Hwnd());
 }
 
-void PropertyGrid::OnRButtonDown(POINT pt) {
+void PropertyGrid::SelectLineAt(POINT pt) {
   if (GetFocus() != Hwnd()) SetFocus(Hwnd());
   const int line = LineAt(pt.y);
   if (line >= 0) Select(line);
 }
 
-void PropertyGrid::OnContextMenu(LPARAM lParam) {
+void PropertyGrid::ShowCopyMenu(LPARAM lParam) {
   if (copyCaption_.empty() || selected_ <= kHeading) return;
   PopupMenu menu;
   menu.AddItem(kCopyCommand, copyCaption_);
@@ -442,7 +372,7 @@ void PropertyGrid::OnContextMenu(LPARAM lParam) {
   menu.ShowForContextMenu(Hwnd(), lParam, POINT{DividerX() + Scale(8), static_cast<LONG>(line.bottom)});
 }
 
-bool PropertyGrid::OnKeyDown(WPARAM key) {
+bool PropertyGrid::TakeKey(WPARAM key) {
   const bool control = GetKeyState(VK_CONTROL) < 0;
   const int last = VisibleLines() - 1;
   switch (key) {
@@ -490,119 +420,4 @@ bool PropertyGrid::OnKeyDown(WPARAM key) {
     default:
       return false;
   }
-}
-
-void PropertyGrid::OnPaint(HDC dc) {
-  const Widgets::Palette palette = Widgets::CurrentPalette();
-  const RECT client = ClientRect();
-  Widgets::FillSolid(dc, client, palette.window);
-  SetBkMode(dc, TRANSPARENT);
-  const bool focused = GetFocus() == Hwnd() || (editor_ && GetFocus() == editor_);
-  const int gutter = Scale(18);
-  const int divider = DividerX();
-  const int pad = Scale(5);
-
-  // Heading: a light band across, the expand glyph in the gutter.
-  const RECT heading = LineRect(kHeading);
-  Widgets::FillSolid(dc, heading, palette.categoryBack);
-  Widgets::HorizontalLine(dc, 0, client.right, heading.bottom - 1, palette.gridLine);
-  Widgets::DrawExpandGlyph(dc, RECT{0, heading.top, gutter, heading.bottom}, expanded_, palette.grayText);
-  {
-    SelectGuard font(dc, boldFont_.get());
-    RECT text{gutter, heading.top, client.right - pad, heading.bottom};
-    if (selected_ == kHeading) {
-      RECT band{gutter, heading.top + 1, client.right, heading.bottom - 1};
-      Widgets::FillSolid(dc, band, focused ? palette.selectionBack : palette.selectionInactiveBack);
-    }
-    SetTextColor(dc, selected_ == kHeading && focused ? palette.selectionText : palette.windowText);
-    text.left += Scale(3);
-    DrawTextW(dc, category_.c_str(), static_cast<int>(category_.size()), &text,
-              DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX | DT_END_ELLIPSIS);
-  }
-  if (!expanded_) return;
-
-  SelectGuard font(dc, font_.get());
-  for (int row = 0; row < RowCount(); ++row) {
-    const int line = row + 1;
-    const RECT r = LineRect(line);
-    if (r.bottom < 0 || r.top > client.bottom) continue;
-    RECT gutterRect{0, r.top, gutter, r.bottom};
-    Widgets::FillSolid(dc, gutterRect, palette.categoryBack);
-    RECT name{gutter, r.top, divider, r.bottom - 1};
-    const bool selected = line == selected_;
-    if (selected) Widgets::FillSolid(dc, name, focused ? palette.selectionBack : palette.selectionInactiveBack);
-    SetTextColor(dc, selected && focused ? palette.selectionText : palette.windowText);
-    RECT nameText{name.left + pad, name.top, name.right - Scale(2), name.bottom};
-    const std::wstring& rowName = rows_[static_cast<std::size_t>(row)].first;
-    DrawTextW(dc, rowName.c_str(), static_cast<int>(rowName.size()), &nameText,
-              DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX | DT_END_ELLIPSIS);
-    SetTextColor(dc, palette.windowText);
-    RECT valueText{divider + 1 + pad, r.top, client.right - pad, r.bottom - 1};
-    const std::wstring& value = rows_[static_cast<std::size_t>(row)].second;
-    DrawTextW(dc, value.c_str(), static_cast<int>(value.size()), &valueText,
-              DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX | DT_PATH_ELLIPSIS);
-    Widgets::HorizontalLine(dc, gutter, client.right, r.bottom - 1, palette.gridLine);
-    Widgets::VerticalLine(dc, divider, r.top, r.bottom, palette.gridLine);
-  }
-}
-
-// Accessibility ---------------------------------------------------------
-
-AccessibleElement PropertyGrid::AccessibleSelf() {
-  AccessibleElement self;
-  wchar_t text[256] = {};
-  GetWindowTextW(Hwnd(), text, 256);
-  self.name = text;
-  self.role = ROLE_SYSTEM_OUTLINE;
-  self.state = STATE_SYSTEM_FOCUSABLE;
-  return self;
-}
-
-bool PropertyGrid::AccessibleChild(long childId, AccessibleElement& out) {
-  const int line = static_cast<int>(childId) - 1;
-  if (line < 0 || line > RowCount()) return false;
-  out.state = STATE_SYSTEM_SELECTABLE | STATE_SYSTEM_FOCUSABLE;
-  if (line == selected_) {
-    out.state |= STATE_SYSTEM_SELECTED;
-    if (GetFocus() == Hwnd()) out.state |= STATE_SYSTEM_FOCUSED;
-  }
-  if (line == kHeading) {
-    out.name = category_;
-    out.role = ROLE_SYSTEM_OUTLINEITEM;
-    out.state |= expanded_ ? STATE_SYSTEM_EXPANDED : STATE_SYSTEM_COLLAPSED;
-    out.bounds = LineRect(kHeading);
-    return true;
-  }
-  out.name = RowName(line - 1);
-  out.value = RowValue(line - 1);
-  out.role = ROLE_SYSTEM_LISTITEM;
-  out.state |= STATE_SYSTEM_READONLY;
-  if (!expanded_) {
-    out.state |= STATE_SYSTEM_INVISIBLE;
-  } else {
-    out.bounds = LineRect(line);
-    const RECT client = ClientRect();
-    if (out.bounds.bottom <= 0 || out.bounds.top >= client.bottom) out.state |= STATE_SYSTEM_OFFSCREEN;
-  }
-  return true;
-}
-
-bool PropertyGrid::AccessibleDoDefault(long childId) {
-  const int line = static_cast<int>(childId) - 1;
-  if (line < 0 || line > RowCount()) return false;
-  if (line == kHeading) {
-    SetExpanded(!expanded_);
-  } else {
-    if (!expanded_) SetExpanded(true);
-    Select(line);
-  }
-  return true;
-}
-
-bool PropertyGrid::AccessibleSelect(long childId, long flags) {
-  const int line = static_cast<int>(childId) - 1;
-  if (line < 0 || line >= VisibleLines()) return false;
-  if (flags & SELFLAG_TAKEFOCUS) SetFocus(Hwnd());
-  if (flags & (SELFLAG_TAKESELECTION | SELFLAG_TAKEFOCUS)) Select(line);
-  return true;
 }

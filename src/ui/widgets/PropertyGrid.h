@@ -6,6 +6,7 @@
 // and clicking a value opens it read-only for selecting part of the text.
 #include <windows.h>
 
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -68,13 +69,24 @@ class PropertyGrid final : public WidgetWindow, private AccessibleSource {
   static constexpr int kCopyCommand = 1;
 
   void OnPaint(HDC dc) override;
-  void OnLButtonDown(POINT pt, bool doubleClick);
-  void OnMouseMove(POINT pt);
-  void OnRButtonDown(POINT pt);
-  void OnContextMenu(LPARAM lParam);
-  bool OnKeyDown(WPARAM key);
-  void OnVScroll(WORD code);
-  LRESULT OnEditorColor(HDC dc);
+  // The messages of the mouse, and of the keyboard and focus; nothing for
+  // one they leave to the default handling.
+  std::optional<LRESULT> MouseMessage(UINT message, WPARAM wParam, LPARAM lParam);
+  std::optional<LRESULT> KeyboardMessage(UINT message, WPARAM wParam, LPARAM lParam);
+  // A press selects its line (and opens a value's editor, toggles the
+  // heading, or starts dragging the divider).
+  void PressAt(POINT pt, bool doubleClick);
+  void DragDividerTo(POINT pt);
+  void SelectLineAt(POINT pt);
+  // The shortcut menu with its one Copy item, for the selected row.
+  void ShowCopyMenu(LPARAM lParam);
+  // The keys that move the selection, expand, open the editor and copy;
+  // false for any other.
+  bool TakeKey(WPARAM key);
+  void ScrollByBar(WORD code);
+  // The editor's colours, the window's own.
+  LRESULT EditorColors(HDC dc);
+  bool SizingCursorWanted() const;
 
   int VisibleLines() const { return 1 + (expanded_ ? RowCount() : 0); }
   int LineAt(int y) const;

@@ -91,50 +91,14 @@ RECT Ribbon::TabRect(int index) const {
 
 LRESULT Ribbon::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   if (LRESULT painted = 0; HandlePaintMessage(message, wParam, painted)) return painted;
+  if (const auto answer = MouseMessage(message, lParam)) return *answer;
+  if (const auto answer = KeyboardMessage(message, wParam, lParam)) return *answer;
   switch (message) {
     case WM_SIZE:
       Relayout();
       return 0;
-    case WM_MOUSEMOVE:
-      OnMouseMove({GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
-      return 0;
-    case WM_MOUSELEAVE:
-      OnMouseLeave();
-      return 0;
-    case WM_LBUTTONDOWN:
-    case WM_LBUTTONDBLCLK:
-      OnLButtonDown({GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
-      return 0;
-    case WM_LBUTTONUP:
-      OnLButtonUp({GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
-      return 0;
-    case WM_CAPTURECHANGED:
-      if (pressed_ >= 0) {
-        pressed_ = -1;
-        InvalidateRect(Hwnd(), nullptr, FALSE);
-      }
-      return 0;
-    case WM_KEYDOWN:
-      if (OnKeyDown(wParam)) return 0;
-      break;
-    case WM_SYSKEYDOWN:
-    case WM_SYSKEYUP: {
-      MSG msg{Hwnd(), message, wParam, lParam, 0, {}};
-      if (TakeKeyBeforeDispatch(msg)) return 0;
-      break;
-    }
-    case WM_CHAR:
-      return 0;  // letters were handled as keys; no beep
-    case WM_GETDLGCODE:
-      return DLGC_WANTARROWS | DLGC_WANTCHARS;
-    case WM_SETFOCUS:
-      OnSetFocus(reinterpret_cast<HWND>(wParam));
-      return 0;
-    case WM_KILLFOCUS:
-      OnKillFocus();
-      return 0;
     case WM_NOTIFY:
-      return OnNotify(reinterpret_cast<NMHDR*>(lParam));
+      return FillTooltip(reinterpret_cast<NMHDR*>(lParam));
     case WM_GETOBJECT: {
       bool handled = false;
       const LRESULT result = accessible_.OnGetObject(Hwnd(), wParam, lParam, handled);
@@ -163,6 +127,59 @@ LRESULT Ribbon::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       break;
   }
   return Default(message, wParam, lParam);
+}
+
+std::optional<LRESULT> Ribbon::MouseMessage(UINT message, LPARAM lParam) {
+  const POINT pt{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+  switch (message) {
+    case WM_MOUSEMOVE:
+      TrackHotSlot(pt);
+      return 0;
+    case WM_MOUSELEAVE:
+      ClearHotSlot();
+      return 0;
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONDBLCLK:
+      PressAt(pt);
+      return 0;
+    case WM_LBUTTONUP:
+      ReleaseAt(pt);
+      return 0;
+    case WM_CAPTURECHANGED:
+      if (pressed_ >= 0) {
+        pressed_ = -1;
+        InvalidateRect(Hwnd(), nullptr, FALSE);
+      }
+      return 0;
+    default:
+      return std::nullopt;
+  }
+}
+
+std::optional<LRESULT> Ribbon::KeyboardMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_KEYDOWN:
+      if (TakeKey(wParam)) return 0;
+      return std::nullopt;
+    case WM_SYSKEYDOWN:
+    case WM_SYSKEYUP: {
+      MSG msg{Hwnd(), message, wParam, lParam, 0, {}};
+      if (TakeKeyBeforeDispatch(msg)) return 0;
+      return std::nullopt;
+    }
+    case WM_CHAR:
+      return 0;  // letters were handled as keys; no beep
+    case WM_GETDLGCODE:
+      return DLGC_WANTARROWS | DLGC_WANTCHARS;
+    case WM_SETFOCUS:
+      TakeFocusFrom(reinterpret_cast<HWND>(wParam));
+      return 0;
+    case WM_KILLFOCUS:
+      LoseFocus();
+      return 0;
+    default:
+      return std::nullopt;
+  }
 }
 
 void Ribbon::OnDpiChanged() {
@@ -258,7 +275,7 @@ void Ribbon::UpdateTools() {
   }
 }
 
-LRESULT Ribbon::OnNotify(NMHDR* header) {
+LRESULT Ribbon::FillTooltip(NMHDR* header) {
   if (!header || header->hwndFrom != tooltip_ || header->code != TTN_GETDISPINFOW) return 0;
   auto* info = reinterpret_cast<NMTTDISPINFOW*>(header);
   const int index = static_cast<int>(header->idFrom) - 1;
@@ -295,7 +312,7 @@ void Ribbon::SetHot(int slot) {
   InvalidateRect(Hwnd(), nullptr, FALSE);
 }
 
-void Ribbon::OnMouseMove(POINT pt) {
+void Ribbon::TrackHotSlot(POINT pt) {
   if (!trackingMouse_) {
     TRACKMOUSEEVENT track{sizeof(track), TME_LEAVE, Hwnd(), 0};
     trackingMouse_ = TrackMouseEvent(&track) != FALSE;
@@ -303,12 +320,12 @@ void Ribbon::OnMouseMove(POINT pt) {
   SetHot(HitTest(pt));
 }
 
-void Ribbon::OnMouseLeave() {
+void Ribbon::ClearHotSlot() {
   trackingMouse_ = false;
   SetHot(-1);
 }
 
-void Ribbon::OnLButtonDown(POINT pt) {
+void Ribbon::PressAt(POINT pt) {
   const int slot = HitTest(pt);
   if (slot < 0) return;
   const RibbonSlot& hit = layout_.slots[static_cast<std::size_t>(slot)];
@@ -322,7 +339,7 @@ void Ribbon::OnLButtonDown(POINT pt) {
   InvalidateRect(Hwnd(), &hit.rect, FALSE);
 }
 
-void Ribbon::OnLButtonUp(POINT pt) {
+void Ribbon::ReleaseAt(POINT pt) {
   const int slot = pressed_;
   if (GetCapture() == Hwnd()) ReleaseCapture();
   pressed_ = -1;

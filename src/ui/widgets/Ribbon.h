@@ -8,6 +8,7 @@
 #include <windows.h>
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -72,16 +73,24 @@ class Ribbon final : public WidgetWindow, private AccessibleSource {
  private:
   static constexpr UINT kShowMenu = WM_APP + 0x52;  // wParam: the slot whose menu opens
 
-  // Messages
+  // Messages. The mouse's and the keyboard's (with focus): nothing for one
+  // left to the default handling.
+  std::optional<LRESULT> MouseMessage(UINT message, LPARAM lParam);
+  std::optional<LRESULT> KeyboardMessage(UINT message, WPARAM wParam, LPARAM lParam);
   void OnPaint(HDC dc) override;
-  void OnMouseMove(POINT pt);
-  void OnMouseLeave();
-  void OnLButtonDown(POINT pt);
-  void OnLButtonUp(POINT pt);
-  bool OnKeyDown(WPARAM key);
-  LRESULT OnNotify(NMHDR* header);
-  void OnSetFocus(HWND previous);
-  void OnKillFocus();
+  // The slot under the mouse is drawn hot.
+  void TrackHotSlot(POINT pt);
+  void ClearHotSlot();
+  // Tabs and the application button act on a press, buttons on a release
+  // over the slot pressed.
+  void PressAt(POINT pt);
+  void ReleaseAt(POINT pt);
+  // The keys of the keyboard mode: moving, running, leaving, the letters.
+  bool TakeKey(WPARAM key);
+  // The tooltip's title and text for the slot it asks about.
+  LRESULT FillTooltip(NMHDR* header);
+  void TakeFocusFrom(HWND previous);
+  void LoseFocus();
 
   // Work
   void Relayout();

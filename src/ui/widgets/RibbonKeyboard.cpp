@@ -132,7 +132,7 @@ void Ribbon::MoveFocus(int delta) {
   NotifyWinEvent(EVENT_OBJECT_FOCUS, Hwnd(), OBJID_CLIENT, ChildOfSlot(focus_));
 }
 
-bool Ribbon::OnKeyDown(WPARAM key) {
+bool Ribbon::TakeKey(WPARAM key) {
   switch (key) {
     case VK_LEFT:
     case VK_UP:
@@ -163,14 +163,14 @@ bool Ribbon::OnKeyDown(WPARAM key) {
   }
 }
 
-void Ribbon::OnSetFocus(HWND previous) {
+void Ribbon::TakeFocusFrom(HWND previous) {
   if (previous && previous != Hwnd() && !IsChild(Hwnd(), previous)) previousFocus_ = previous;
   if (focus_ < 0 && !layout_.slots.empty()) focus_ = 0;
   InvalidateRect(Hwnd(), nullptr, FALSE);
   if (focus_ >= 0) NotifyWinEvent(EVENT_OBJECT_FOCUS, Hwnd(), OBJID_CLIENT, ChildOfSlot(focus_));
 }
 
-void Ribbon::OnKillFocus() {
+void Ribbon::LoseFocus() {
   showAccessKeys_ = false;
   InvalidateRect(Hwnd(), nullptr, FALSE);
 }

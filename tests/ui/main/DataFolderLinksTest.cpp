@@ -28,7 +28,7 @@
 #include "support/ProgramProcess.h"
 #include "support/WindowProbe.h"
 #include "ui/main/CommandTable.h"
-#include "ui/main/FMainHarness.h"
+#include "ui/main/MainWindowHarness.h"
 #include "ui/main/MainWindow.h"
 #include "ui/main/StartInventory.h"
 
@@ -237,7 +237,7 @@ class DataFolderRecords : public ::testing::Test {
  protected:
   void SetUp() override { ASSERT_TRUE(data_.elevated) << "the records are kept in an administrator's run only"; }
 
-  fmaintest::ProcessState state_;  // COM, a logger and a file resolver
+  mainwindowtest::ProgramState state_;  // COM, a logger and a file resolver
   TempFolder parent_;
   const core::DataFolder data_{parent_.File(L"Quillmoor"), true, core::RunsAsAdministrator()};
 };

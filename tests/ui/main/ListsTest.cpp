@@ -17,14 +17,14 @@
 #include "ui/main/CategoryTree.h"
 #include "ui/main/CommandTable.h"
 #include "ui/main/DetailsPane.h"
-#include "ui/main/FMainHarness.h"
+#include "ui/main/MainWindowHarness.h"
 #include "ui/main/MainWindow.h"
 #include "ui/main/TableHost.h"
 #include "ui/tables/TableControlBase.h"
 #include "ui/tables/RowView.h"
 #include "ui/widgets/PropertyGrid.h"
 
-using namespace fmaintest;
+using namespace mainwindowtest;
 using namespace qlmtest;
 
 namespace {
@@ -57,6 +57,23 @@ std::wstring DetailsText(MainWindow& main) {
   return text;
 }
 
+// A click on the category already selected shows its details again.
+void ExpectAClickOnTheSelectedCategoryShowsItsDetails(MainWindow& main) {
+  main.Details()->ShowDetails(CParams());
+  EXPECT_EQ(DetailsText(main), L"");
+  HWND tree = main.Tree()->TreeHwnd();
+  RECT item{};
+  const HTREEITEM selected = TreeView_GetSelection(tree);
+  ASSERT_NE(selected, nullptr);
+  TreeView_GetItemRect(tree, selected, &item, TRUE);
+  POINT at{(item.left + item.right) / 2, (item.top + item.bottom) / 2};
+  ClientToScreen(tree, &at);
+  SetCursorPos(at.x, at.y);
+  NMHDR click{tree, static_cast<UINT_PTR>(GetDlgCtrlID(tree)), static_cast<UINT>(NM_CLICK)};
+  SendMessageW(GetParent(tree), WM_NOTIFY, click.idFrom, reinterpret_cast<LPARAM>(&click));
+  EXPECT_NE(DetailsText(main), L"");
+}
+
 class Lists : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -75,7 +92,110 @@ class Lists : public ::testing::Test {
     return -1;
   }
 
-  ProcessState state_;
+  void ExpectSortedBothWaysKeepingTheSelection(TableControlBase& table, int zebra) {
+    // Sorting by name, then the other way: the arrow follows, the selected
+    // record stays selected and described.
+    ListView_SetItemState(table.ListHwnd(), zebra, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+    for (int click = 0; click < 2; ++click) {
+      ClickHeader(table, 0);
+      const bool ascending = click == 0;
+      EXPECT_EQ(HeaderFormat(table, 0), ascending ? HDF_SORTUP : HDF_SORTDOWN);
+      EXPECT_EQ(HeaderFormat(table, 1), 0);
+      const int rows = ListView_GetItemCount(table.ListHwnd());
+      for (int row = 1; row < rows; ++row) {
+        wchar_t a[512] = {}, b[512] = {};
+        ListView_GetItemText(table.ListHwnd(), row - 1, 0, a, 512);
+        ListView_GetItemText(table.ListHwnd(), row, 0, b, 512);
+        const int order = tables::CompareCells(a, b);
+        EXPECT_TRUE(ascending ? order <= 0 : order >= 0) << Narrow(a) << " / " << Narrow(b);
+      }
+      const int selected = ListView_GetNextItem(table.ListHwnd(), -1, LVNI_SELECTED);
+      ASSERT_GE(selected, 0);
+      EXPECT_EQ(table.RecordAt(selected)->ID, zebra_.Clsid());
+      EXPECT_NE(DetailsText(main_).find(L"qlmbar.dll"), std::wstring::npos);
+    }
+    EXPECT_LT(RowOfName(table, zebra_.Clsid()), RowOfName(table, aardvark_.Clsid()));
+  }
+
+  void ExpectFilterOverEveryTable(TableControlBase& table, std::size_t total) {
+    // The filter, through its box: every table at once, counted in the
+    // caption and the status bar; a table without a match says so.
+    Filter(L"  aardvark " + kPid);
+    EXPECT_EQ(table.ShownCount(), 1u);
+    EXPECT_EQ(table.Caption().Text(), L"Toolbars (1 of " + std::to_wstring(total) + L" shown)");
+    EXPECT_NE(DetailsText(main_).find(L"qlmbar.dll"), std::wstring::npos);
+    for (TableControlBase* other : main_.Lists()) {
+      if (other == &table) continue;
+      EXPECT_EQ(other->ShownCount(), 0u) << other->Kind().scanName;
+      if (other->RecordCount() == 0) continue;
+      wchar_t text[256] = {};
+      ListView_GetItemText(other->ListHwnd(), 0, 0, text, 256);
+      EXPECT_STREQ(text, L"No add-on matches the filter.");
+    }
+    EXPECT_EQ(main_.Status().Text(StatusBar::kFilterPart).rfind(L"Filter: 1 of ", 0), 0u)
+        << Narrow(main_.Status().Text(StatusBar::kFilterPart));
+
+    // F3 reaches the box; Esc there clears it.
+    MSG key{main_.Hwnd(), WM_KEYDOWN, VK_F3, 0, 0, {}};
+    EXPECT_TRUE(main_.TakeKeyBeforeDispatch(key));
+    EXPECT_EQ(GetFocus(), main_.FilterBox());
+    key = {main_.FilterBox(), WM_KEYDOWN, VK_ESCAPE, 0, 0, {}};
+    EXPECT_TRUE(main_.TakeKeyBeforeDispatch(key));
+    Pump();
+    EXPECT_EQ(table.ShownCount(), total);
+    EXPECT_EQ(table.Caption().Text(), L"Toolbars");
+    EXPECT_EQ(main_.Status().Text(StatusBar::kFilterPart), L"");
+  }
+
+  void ExpectHeaderMenuHidesAndShowsAColumn(TableControlBase& table) {
+    // The header's menu lists the shared columns, checked while shown; the
+    // name column is not in it. Choosing one hides it, and again shows it.
+    RECT header{};
+    GetWindowRect(ListView_GetHeader(table.ListHwnd()), &header);
+    std::vector<std::wstring> offered;
+    auto rightClickHeader = [&] {
+      SendMessageW(table.Hwnd(), WM_CONTEXTMENU, reinterpret_cast<WPARAM>(table.ListHwnd()),
+                   MAKELPARAM(header.left + 5, header.top + 2));
+    };
+    table.List().chooseFromMenu = [&](HMENU menu, POINT) {
+      offered.clear();
+      for (int i = 0; i < GetMenuItemCount(menu); ++i) {
+        wchar_t text[64] = {};
+        GetMenuStringW(menu, static_cast<UINT>(i), text, 64, MF_BYPOSITION);
+        offered.push_back(std::wstring(text) +
+                          ((GetMenuState(menu, static_cast<UINT>(i), MF_BYPOSITION) & MF_CHECKED) ? L"+" : L"-"));
+      }
+      return static_cast<int>(GetMenuItemID(menu, 0));  // Publisher
+    };
+    rightClickHeader();
+    ASSERT_FALSE(offered.empty());
+    EXPECT_EQ(offered[0], L"Publisher+");
+    EXPECT_EQ(std::find(offered.begin(), offered.end(), L"Toolbar+"), offered.end());
+    EXPECT_EQ(table.ShownColumnCaptions()[1], L"File");
+    rightClickHeader();
+    EXPECT_EQ(offered[0], L"Publisher-");
+    EXPECT_EQ(table.ShownColumnCaptions()[1], L"Publisher");
+    table.List().chooseFromMenu = nullptr;
+  }
+
+  void ExpectStatusCountsAndOpensTheBackupFolder(std::size_t total) {
+    // The status bar counts every kind and names the start-up backup; a
+    // click on it opens its folder.
+    EXPECT_NE(main_.Status().Text(StatusBar::kCountsPart).find(L"Toolbars: " + std::to_wstring(total)),
+              std::wstring::npos);
+    const std::wstring backup = main_.Status().Text(StatusBar::kBackupPart);
+    ASSERT_EQ(state_.BackupFiles().size(), 1u);
+    EXPECT_EQ(backup.rfind(L"Start-up backup: ", 0), 0u) << Narrow(backup);
+    RECT part{};
+    SendMessageW(main_.Status().Hwnd(), SB_GETRECT, StatusBar::kBackupPart, reinterpret_cast<LPARAM>(&part));
+    NMMOUSE click{};
+    click.hdr = {main_.Status().Hwnd(), 102, static_cast<UINT>(NM_CLICK)};
+    click.pt = {part.left + 2, part.top + 2};
+    SendMessageW(main_.Hwnd(), WM_NOTIFY, 102, reinterpret_cast<LPARAM>(&click));
+    EXPECT_EQ(folders_, std::vector<std::wstring>{state_.DataFolder() + L"\\Backup\\"});
+  }
+
+  ProgramState state_;
   FixtureToolbar zebra_{L"Qlm Lists Zebra " + kPid};
   FixtureToolbar aardvark_{L"Qlm Lists Aardvark " + kPid};
   MainWindow main_{state_.Files(), state_.Data()};
@@ -99,100 +219,11 @@ TEST_F(Lists, SharedColumnsSortingAndTheFilterFollowTheRecord) {
   ListView_GetItemText(table.ListHwnd(), zebra, 4, cell, 512);
   EXPECT_STREQ(cell, L"Everyone");
 
-  // Sorting by name, then the other way: the arrow follows, the selected
-  // record stays selected and described.
-  ListView_SetItemState(table.ListHwnd(), zebra, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
-  for (int click = 0; click < 2; ++click) {
-    ClickHeader(table, 0);
-    const bool ascending = click == 0;
-    EXPECT_EQ(HeaderFormat(table, 0), ascending ? HDF_SORTUP : HDF_SORTDOWN);
-    EXPECT_EQ(HeaderFormat(table, 1), 0);
-    const int rows = ListView_GetItemCount(table.ListHwnd());
-    for (int row = 1; row < rows; ++row) {
-      wchar_t a[512] = {}, b[512] = {};
-      ListView_GetItemText(table.ListHwnd(), row - 1, 0, a, 512);
-      ListView_GetItemText(table.ListHwnd(), row, 0, b, 512);
-      const int order = tables::CompareCells(a, b);
-      EXPECT_TRUE(ascending ? order <= 0 : order >= 0) << Narrow(a) << " / " << Narrow(b);
-    }
-    const int selected = ListView_GetNextItem(table.ListHwnd(), -1, LVNI_SELECTED);
-    ASSERT_GE(selected, 0);
-    EXPECT_EQ(table.RecordAt(selected)->ID, zebra_.Clsid());
-    EXPECT_NE(DetailsText(main_).find(L"qlmbar.dll"), std::wstring::npos);
-  }
-  EXPECT_LT(RowOfName(table, zebra_.Clsid()), RowOfName(table, aardvark_.Clsid()));
-
-  // The filter, through its box: every table at once, counted in the
-  // caption and the status bar; a table without a match says so.
   const std::size_t total = table.RecordCount();
-  Filter(L"  aardvark " + kPid);
-  EXPECT_EQ(table.ShownCount(), 1u);
-  EXPECT_EQ(table.Caption().Text(), L"Toolbars (1 of " + std::to_wstring(total) + L" shown)");
-  EXPECT_NE(DetailsText(main_).find(L"qlmbar.dll"), std::wstring::npos);
-  for (TableControlBase* other : main_.Lists()) {
-    if (other == &table) continue;
-    EXPECT_EQ(other->ShownCount(), 0u) << other->Kind().scanName;
-    if (other->RecordCount() == 0) continue;
-    wchar_t text[256] = {};
-    ListView_GetItemText(other->ListHwnd(), 0, 0, text, 256);
-    EXPECT_STREQ(text, L"No add-on matches the filter.");
-  }
-  EXPECT_EQ(main_.Status().Text(StatusBar::kFilterPart).rfind(L"Filter: 1 of ", 0), 0u)
-      << Narrow(main_.Status().Text(StatusBar::kFilterPart));
-
-  // F3 reaches the box; Esc there clears it.
-  MSG key{main_.Hwnd(), WM_KEYDOWN, VK_F3, 0, 0, {}};
-  EXPECT_TRUE(main_.TakeKeyBeforeDispatch(key));
-  EXPECT_EQ(GetFocus(), main_.FilterBox());
-  key = {main_.FilterBox(), WM_KEYDOWN, VK_ESCAPE, 0, 0, {}};
-  EXPECT_TRUE(main_.TakeKeyBeforeDispatch(key));
-  Pump();
-  EXPECT_EQ(table.ShownCount(), total);
-  EXPECT_EQ(table.Caption().Text(), L"Toolbars");
-  EXPECT_EQ(main_.Status().Text(StatusBar::kFilterPart), L"");
-
-  // The header's menu lists the shared columns, checked while shown; the
-  // name column is not in it. Choosing one hides it, and again shows it.
-  RECT header{};
-  GetWindowRect(ListView_GetHeader(table.ListHwnd()), &header);
-  std::vector<std::wstring> offered;
-  auto rightClickHeader = [&] {
-    SendMessageW(table.Hwnd(), WM_CONTEXTMENU, reinterpret_cast<WPARAM>(table.ListHwnd()),
-                 MAKELPARAM(header.left + 5, header.top + 2));
-  };
-  table.List().chooseFromMenu = [&](HMENU menu, POINT) {
-    offered.clear();
-    for (int i = 0; i < GetMenuItemCount(menu); ++i) {
-      wchar_t text[64] = {};
-      GetMenuStringW(menu, static_cast<UINT>(i), text, 64, MF_BYPOSITION);
-      offered.push_back(std::wstring(text) + ((GetMenuState(menu, static_cast<UINT>(i), MF_BYPOSITION) & MF_CHECKED) ? L"+" : L"-"));
-    }
-    return static_cast<int>(GetMenuItemID(menu, 0));  // Publisher
-  };
-  rightClickHeader();
-  ASSERT_FALSE(offered.empty());
-  EXPECT_EQ(offered[0], L"Publisher+");
-  EXPECT_EQ(std::find(offered.begin(), offered.end(), L"Toolbar+"), offered.end());
-  EXPECT_EQ(table.ShownColumnCaptions()[1], L"File");
-  rightClickHeader();
-  EXPECT_EQ(offered[0], L"Publisher-");
-  EXPECT_EQ(table.ShownColumnCaptions()[1], L"Publisher");
-  table.List().chooseFromMenu = nullptr;
-
-  // The status bar counts every kind and names the start-up backup; a
-  // click on it opens its folder.
-  EXPECT_NE(main_.Status().Text(StatusBar::kCountsPart).find(L"Toolbars: " + std::to_wstring(total)),
-            std::wstring::npos);
-  const std::wstring backup = main_.Status().Text(StatusBar::kBackupPart);
-  ASSERT_EQ(state_.BackupFiles().size(), 1u);
-  EXPECT_EQ(backup.rfind(L"Start-up backup: ", 0), 0u) << Narrow(backup);
-  RECT part{};
-  SendMessageW(main_.Status().Hwnd(), SB_GETRECT, StatusBar::kBackupPart, reinterpret_cast<LPARAM>(&part));
-  NMMOUSE click{};
-  click.hdr = {main_.Status().Hwnd(), 102, static_cast<UINT>(NM_CLICK)};
-  click.pt = {part.left + 2, part.top + 2};
-  SendMessageW(main_.Hwnd(), WM_NOTIFY, 102, reinterpret_cast<LPARAM>(&click));
-  EXPECT_EQ(folders_, std::vector<std::wstring>{state_.DataFolder() + L"\\Backup\\"});
+  ExpectSortedBothWaysKeepingTheSelection(table, zebra);
+  ExpectFilterOverEveryTable(table, total);
+  ExpectHeaderMenuHidesAndShowsAColumn(table);
+  ExpectStatusCountsAndOpensTheBackupFolder(total);
 }
 
 TEST_F(Lists, SaveListWritesQmscansRowsOrAReportOfTheShownRows) {
@@ -303,7 +334,7 @@ TEST_F(Lists, OpenInRegistryEditorSetsItsLastKeyThenStartsIt) {
 }
 
 TEST(ListsAcrossStarts, WhatIsNewIsMarkedAndWhatIsGoneIsLogged) {
-  ProcessState state;
+  ProgramState state;
   FixtureToolbar kept(L"Qlm Kept Bar " + kPid);
   auto gone = std::make_unique<FixtureToolbar>(L"Qlm Gone Bar " + kPid);
   {
@@ -349,19 +380,6 @@ TEST(ListsAcrossStarts, WhatIsNewIsMarkedAndWhatIsGoneIsLogged) {
   }
   EXPECT_EQ(inventories, 2);
 
-  // A click on the category already selected shows its details again.
-  second.Details()->ShowDetails(CParams());
-  EXPECT_EQ(DetailsText(second), L"");
-  HWND tree = second.Tree()->TreeHwnd();
-  RECT item{};
-  const HTREEITEM selected = TreeView_GetSelection(tree);
-  ASSERT_NE(selected, nullptr);
-  TreeView_GetItemRect(tree, selected, &item, TRUE);
-  POINT at{(item.left + item.right) / 2, (item.top + item.bottom) / 2};
-  ClientToScreen(tree, &at);
-  SetCursorPos(at.x, at.y);
-  NMHDR click{tree, static_cast<UINT_PTR>(GetDlgCtrlID(tree)), static_cast<UINT>(NM_CLICK)};
-  SendMessageW(GetParent(tree), WM_NOTIFY, click.idFrom, reinterpret_cast<LPARAM>(&click));
-  EXPECT_NE(DetailsText(second), L"");
+  ExpectAClickOnTheSelectedCategoryShowsItsDetails(second);
   second.Destroy();
 }

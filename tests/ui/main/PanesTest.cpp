@@ -45,6 +45,14 @@ CParams Details(std::initializer_list<std::pair<const wchar_t*, const wchar_t*>>
 
 bool Visible(HWND hwnd) { return (GetWindowLongPtrW(hwnd, GWL_STYLE) & WS_VISIBLE) != 0; }
 
+// The identifiers of the host's tables that are visible.
+std::vector<std::int32_t> VisibleTables(TableHost& host) {
+  std::vector<std::int32_t> visible;
+  for (std::int32_t id : qlmtest::KindIds())
+    if (Visible(host.Table(id)->Hwnd())) visible.push_back(id);
+  return visible;
+}
+
 }  // namespace
 
 TEST(UiPanesDetails, ShowsTheRowsGivenUnderOneHeadingAndNeverMore) {
@@ -137,12 +145,7 @@ TEST(UiPanesHost, ShowsOneTableAtATimeAndKeepsTheDetailsInStep) {
   MoveWindow(host.Hwnd(), 0, 0, 500, 300, TRUE);
   host.Init(&pane, nullptr);
   const std::vector<std::int32_t> ids = qlmtest::KindIds();
-  auto visibleIds = [&] {
-    std::vector<std::int32_t> visible;
-    for (std::int32_t id : ids)
-      if (Visible(host.Table(id)->Hwnd())) visible.push_back(id);
-    return visible;
-  };
+  auto visibleIds = [&] { return VisibleTables(host); };
   EXPECT_EQ(visibleIds(), std::vector<std::int32_t>{3});
   ASSERT_NE(host.CurrentTable(), nullptr);
   EXPECT_EQ(host.CurrentTable()->ID(), 3);

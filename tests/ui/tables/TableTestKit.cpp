@@ -15,6 +15,23 @@ namespace tabletest {
 
 std::wstring CompanyFile() { return qlmtest::FixtureFolder() + L"\\fx_company.dll"; }
 
+void KeysHeld::Set(BYTE state) {
+  BYTE all[256];
+  GetKeyboardState(all);
+  all[key_] = state;
+  SetKeyboardState(all);
+}
+
+void RightClick(HWND list, int row) {
+  RECT r{};
+  ListView_GetItemRect(list, row, &r, LVIR_LABEL);
+  const LPARAM at = MAKELPARAM(r.left + 5, (r.top + r.bottom) / 2 + (row < 0 ? 200 : 0));
+  // The list follows the button until it is released.
+  PostMessageW(list, WM_RBUTTONUP, 0, at);
+  SendMessageW(list, WM_RBUTTONDOWN, MK_RBUTTON, at);
+  Pump();
+}
+
 HWND SharedHost() {
   static HWND host = [] {
     WNDCLASSEXW wc{};

@@ -21,6 +21,21 @@ inline const std::wstring kCompany = L"Fixture Makers Ltd";
 // A fixture file with a maker (kCompany) and versions.
 std::wstring CompanyFile();
 
+// Holds a modifier key down in this thread's keyboard state while alive.
+class KeysHeld {
+ public:
+  explicit KeysHeld(int key) : key_(key) { Set(0x80); }
+  ~KeysHeld() { Set(0); }
+
+ private:
+  void Set(BYTE state);
+  int key_;
+};
+
+// A right click on a row's text (below the rows for -1), pressed and
+// released.
+void RightClick(HWND list, int row);
+
 // The one top-level window of the test program (closing top-level windows
 // is slow under the test display); it owns the program's messages.
 HWND SharedHost();

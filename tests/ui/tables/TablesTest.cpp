@@ -135,6 +135,104 @@ void DeleteRow(TableRig& rig, const discovery::AddonKind& kind, const KindEntrie
   EXPECT_TRUE(kind.id == TableId::kExplorerBars || rig.RowOf(entry.id, view) < 0);
 }
 
+// The kind's caption, its name columns then the shared ones, and the row
+// image on every row.
+void ExpectCaptionColumnsAndImages(TableRig& rig, const discovery::AddonKind& kind) {
+  const std::wstring caption = rig.table().Caption().Text();
+  EXPECT_EQ(caption.rfind(Text(kind.caption), 0), 0u) << Narrow(caption);
+  std::wstring columns;
+  for (unsigned id : kind.columns) columns += Text(id) + L"|";
+  for (unsigned id : {IDS_COLUMN_PUBLISHER, IDS_COLUMN_FILE, IDS_COLUMN_VERSION, IDS_COLUMN_USERS,
+                      IDS_COLUMN_ARCHITECTURE, IDS_COLUMN_STATE})
+    columns += Text(id) + L"|";
+  EXPECT_EQ(Columns(rig.list()), columns + Text(IDS_COLUMN_SIGNATURE));
+  for (int row = 0; row < rig.Rows(); ++row) EXPECT_EQ(ImageOf(rig.list(), row), 0) << row;
+}
+
+// The entries deleted one by one, each from its own view (see the test).
+using Doomed = std::vector<std::pair<KindEntry, std::int32_t>>;
+Doomed AddDoomedEntries(RegFixture& reg, KindEntries& entries, const discovery::AddonKind& kind,
+                        const std::pair<KindEntry, KindEntry>& goodAndTwin, const std::wstring& victim,
+                        const std::wstring& odd) {
+  const auto& [good, twin] = goodAndTwin;
+  const bool bar = kind.id == TableId::kExplorerBars;
+  const bool named = kind.id == TableId::kMenuExtensions || kind.id == TableId::kProtocols;
+  Doomed doomed;
+  if (!kind.machineSharedByViews) {
+    const KindEntry twin32 = entries.Add(kind.id, kMachine32, L"Quill Twin", CompanyFile(), twin.name);
+    // Keys below an entry are walked without following links.
+    if (!twin32.isValue)
+      reg.Link(HKEY_LOCAL_MACHINE, twin32.location + L"\\" + twin32.name, L"Inner",
+               hostile::KernelPath(HKEY_CURRENT_USER, victim));
+    doomed.push_back({twin32, 32});
+  }
+  if (!bar) doomed.push_back({entries.Add(kind.id, kMachine, L"Quill Odd", L"", odd), 64});
+  if (!kind.entriesAreValues && !bar) {
+    for (const std::wstring& target :
+         {hostile::KernelPath(HKEY_CURRENT_USER, victim), hostile::KernelPath(HKEY_LOCAL_MACHINE, twin.location)}) {
+      const std::wstring name = named ? L"Quill Link " + NewClsid() : NewClsid();
+      reg.Link(HKEY_LOCAL_MACHINE, twin.location, name, target);
+      doomed.push_back({{name, HKEY_LOCAL_MACHINE, twin.location, name, false}, 64});
+    }
+  }
+  if (bar) {
+    reg.Key(HKEY_LOCAL_MACHINE, good.location + L"\\" + kind.categories[1]);
+    doomed.push_back({good, 64});
+  }
+  return doomed;
+}
+
+// Gone behind the table's back: said, logged (the toolbars excepted), with
+// the system's reason where a key was to go, and read again.
+void ExpectGoneEntryReported(TableRig& rig, const discovery::AddonKind& kind, const KindEntry& lost) {
+  rig.Select(rig.RowOf(lost.id));
+  const std::wstring lostText = rig.Text(rig.RowOf(lost.id));
+  if (lost.isValue)
+    hostile::DeleteValue(HKEY_LOCAL_MACHINE, lost.location, lost.name);
+  else
+    hostile::DeleteTree(HKEY_LOCAL_MACHINE, lost.location, lost.name);
+  TempFolder logFolder;
+  {
+    ScopedLog log(logFolder.Path());
+    DialogAnswerer answers({L"Yes", L"OK"});
+    rig.table().Remove();
+    const auto seen = answers.StopAndSeen();
+    ASSERT_EQ(seen.size(), 2u);
+    EXPECT_TRUE(Shows(seen[1], IDS_CANNOT_DELETE, lostText)) << Narrow(seen[1].texts);
+    const std::wstring reason = seen[1].texts.substr(seen[1].texts.find(L". ") + 2);
+    EXPECT_EQ(reason.find_first_not_of(L"\r\n ") != std::wstring::npos, !kind.entriesAreValues) << Narrow(reason);
+  }
+  const auto records = LogLines(logFolder.File(L"QLM.log"));
+  EXPECT_EQ(records.size(), kind.id == TableId::kToolbars ? 0u : 1u);
+  for (const auto& record : records)
+    EXPECT_EQ(record.rfind(L"L5  #0  " + std::wstring(kind.typeName) + L".ITableControl_Remove  ", 0), 0u);
+  EXPECT_LT(rig.RowOf(lost.id), 0);
+}
+
+// Nothing to list: one empty row with the kind's texts, nothing to act on.
+void ExpectEmptyTableOffersNothing(const discovery::AddonKind& kind) {
+  TempFolder emptyLog;
+  ScopedLog log(emptyLog.Path());
+  TableRig empty(kind.id);
+  ASSERT_EQ(empty.Rows(), 1);
+  for (std::size_t column = 0; column < kind.emptyTexts.size(); ++column)
+    EXPECT_EQ(empty.Text(0, static_cast<int>(column)), Text(kind.emptyTexts[column]));
+  EXPECT_EQ(empty.table().RecordAt(0), nullptr);
+  EXPECT_TRUE(empty.table().TableIsEmpty());
+  CParams before;
+  before.Add(L"Earlier", L"value");
+  empty.details().ShowDetails(before);
+  EXPECT_FALSE(empty.table().ShowDetails());
+  EXPECT_EQ(empty.Details(), std::vector<std::wstring>{L"Earlier=value"});
+  EXPECT_EQ(empty.table().CurrentFullFileNameError() + empty.table().CurrentObjectName(), L"");
+  SendMessageW(empty.list(), WM_CONTEXTMENU, reinterpret_cast<WPARAM>(empty.list()), -1);
+  EXPECT_TRUE(empty.menus.empty());
+  DialogAnswerer answers({});
+  empty.table().Remove();
+  EXPECT_TRUE(answers.StopAndSeen().empty());
+  EXPECT_TRUE(LogLines(emptyLog.File(L"QLM.log")).empty());
+}
+
 }  // namespace
 
 // Every kind over entries of its own: a plain one with a file (a user's
@@ -165,41 +263,12 @@ TEST_P(UiTablesKinds, ListDescribeAndDeleteExactlyTheConfirmedEntry) {
   ScratchKey victim(HKEY_CURRENT_USER, L"Victim");
   SetString(HKEY_CURRENT_USER, victim.Sub(L"child"), L"keep", L"victim");
   const hostile::Snapshot victimBefore = hostile::TakeSnapshot(HKEY_CURRENT_USER, victim.Path());
-  std::vector<std::pair<KindEntry, std::int32_t>> doomed;
-  if (!kind.machineSharedByViews) {
-    const KindEntry twin32 = entries.Add(kind.id, kMachine32, L"Quill Twin", CompanyFile(), twin.name);
-    // Keys below an entry are walked without following links.
-    if (!twin32.isValue)
-      reg.Link(HKEY_LOCAL_MACHINE, twin32.location + L"\\" + twin32.name, L"Inner",
-               hostile::KernelPath(HKEY_CURRENT_USER, victim.Path()));
-    doomed.push_back({twin32, 32});
-  }
   const std::wstring odd = HostileName(kind.id);
-  if (!bar) doomed.push_back({entries.Add(kind.id, kMachine, L"Quill Odd", L"", odd), 64});
-  if (!kind.entriesAreValues && !bar) {
-    for (const std::wstring& target : {hostile::KernelPath(HKEY_CURRENT_USER, victim.Path()),
-                                       hostile::KernelPath(HKEY_LOCAL_MACHINE, twin.location)}) {
-      const std::wstring name = named ? L"Quill Link " + NewClsid() : NewClsid();
-      reg.Link(HKEY_LOCAL_MACHINE, twin.location, name, target);
-      doomed.push_back({{name, HKEY_LOCAL_MACHINE, twin.location, name, false}, 64});
-    }
-  }
-  if (bar) {
-    reg.Key(HKEY_LOCAL_MACHINE, good.location + L"\\" + kind.categories[1]);
-    doomed.push_back({good, 64});
-  }
+  const Doomed doomed = AddDoomedEntries(reg, entries, kind, {good, twin}, victim.Path(), odd);
 
   TableRig rig(kind.id);
   TableControlBase& table = rig.table();
-  EXPECT_EQ(table.Caption().Text().rfind(Text(kind.caption), 0), 0u) << Narrow(table.Caption().Text());
-  std::wstring columns;
-  for (unsigned id : kind.columns) columns += Text(id) + L"|";
-  for (unsigned id : {IDS_COLUMN_PUBLISHER, IDS_COLUMN_FILE, IDS_COLUMN_VERSION, IDS_COLUMN_USERS,
-                      IDS_COLUMN_ARCHITECTURE, IDS_COLUMN_STATE})
-    columns += Text(id) + L"|";
-  EXPECT_EQ(Columns(rig.list()), columns + Text(IDS_COLUMN_SIGNATURE));
-  for (int row = 0; row < rig.Rows(); ++row) EXPECT_EQ(ImageOf(rig.list(), row), 0) << row;
-
+  ExpectCaptionColumnsAndImages(rig, kind);
   // The name; a hostile one made visible.
   const int goodRow = rig.RowOf(good.id);
   ASSERT_GE(goodRow, 0);
@@ -215,7 +284,8 @@ TEST_P(UiTablesKinds, ListDescribeAndDeleteExactlyTheConfirmedEntry) {
   EXPECT_EQ(table.CurrentFullFileNameError(), Text(kind.brokenText));
 
   // Kinds whose entries must be class ids may leave the odd name out.
-  const bool classIds = kind.id == TableId::kToolbars || kind.id == TableId::kButtons || kind.id == TableId::kHelperObjects;
+  const bool classIds =
+      kind.id == TableId::kToolbars || kind.id == TableId::kButtons || kind.id == TableId::kHelperObjects;
   for (const auto& [entry, view] : doomed)
     if (entry.id != odd || !classIds || rig.RowOf(odd) >= 0)
       DeleteRow(rig, kind, entries, entry, view, &entry == &doomed.front().first);
@@ -226,87 +296,12 @@ TEST_P(UiTablesKinds, ListDescribeAndDeleteExactlyTheConfirmedEntry) {
     ASSERT_GE(left, 0);
     EXPECT_EQ(table.RecordAt(left)->params.Text(L"CATID"), kind.categories[1]);
   }
-
-  // Gone behind the table's back: said, logged (the toolbars excepted),
-  // with the system's reason where a key was to go, and read again.
-  rig.Select(rig.RowOf(lost.id));
-  const std::wstring lostText = rig.Text(rig.RowOf(lost.id));
-  if (lost.isValue)
-    hostile::DeleteValue(HKEY_LOCAL_MACHINE, lost.location, lost.name);
-  else
-    hostile::DeleteTree(HKEY_LOCAL_MACHINE, lost.location, lost.name);
-  TempFolder logFolder;
-  {
-    ScopedLog log(logFolder.Path());
-    DialogAnswerer answers({L"Yes", L"OK"});
-    table.Remove();
-    const auto seen = answers.StopAndSeen();
-    ASSERT_EQ(seen.size(), 2u);
-    EXPECT_TRUE(Shows(seen[1], IDS_CANNOT_DELETE, lostText)) << Narrow(seen[1].texts);
-    const std::wstring reason = seen[1].texts.substr(seen[1].texts.find(L". ") + 2);
-    EXPECT_EQ(reason.find_first_not_of(L"\r\n ") != std::wstring::npos, !kind.entriesAreValues) << Narrow(reason);
-  }
-  const auto records = LogLines(logFolder.File(L"QLM.log"));
-  EXPECT_EQ(records.size(), kind.id == TableId::kToolbars ? 0u : 1u);
-  for (const auto& record : records)
-    EXPECT_EQ(record.rfind(L"L5  #0  " + std::wstring(kind.typeName) + L".ITableControl_Remove  ", 0), 0u);
-  EXPECT_LT(rig.RowOf(lost.id), 0);
-
-  // Nothing to list: one empty row with the kind's texts, nothing to act on.
+  ExpectGoneEntryReported(rig, kind, lost);
   reg.Undo();
-  TempFolder emptyLog;
-  ScopedLog log(emptyLog.Path());
-  TableRig empty(kind.id);
-  ASSERT_EQ(empty.Rows(), 1);
-  for (std::size_t column = 0; column < kind.emptyTexts.size(); ++column)
-    EXPECT_EQ(empty.Text(0, static_cast<int>(column)), Text(kind.emptyTexts[column]));
-  EXPECT_EQ(empty.table().RecordAt(0), nullptr);
-  EXPECT_TRUE(empty.table().TableIsEmpty());
-  CParams before;
-  before.Add(L"Earlier", L"value");
-  empty.details().ShowDetails(before);
-  EXPECT_FALSE(empty.table().ShowDetails());
-  EXPECT_EQ(empty.Details(), std::vector<std::wstring>{L"Earlier=value"});
-  EXPECT_EQ(empty.table().CurrentFullFileNameError() + empty.table().CurrentObjectName(), L"");
-  SendMessageW(empty.list(), WM_CONTEXTMENU, reinterpret_cast<WPARAM>(empty.list()), -1);
-  EXPECT_TRUE(empty.menus.empty());
-  DialogAnswerer answers({});
-  empty.table().Remove();
-  EXPECT_TRUE(answers.StopAndSeen().empty());
-  EXPECT_TRUE(LogLines(emptyLog.File(L"QLM.log")).empty());
+  ExpectEmptyTableOffersNothing(kind);
 }
 
 INSTANTIATE_TEST_SUITE_P(EveryKind, UiTablesKinds, ::testing::ValuesIn(KindIds()), KindParamName());
-
-namespace {
-
-// Holds modifier keys down in this thread's keyboard state while alive.
-class KeysHeld {
- public:
-  explicit KeysHeld(int key) : key_(key) { Set(0x80); }
-  ~KeysHeld() { Set(0); }
-
- private:
-  void Set(BYTE state) {
-    BYTE all[256];
-    GetKeyboardState(all);
-    all[key_] = state;
-    SetKeyboardState(all);
-  }
-  int key_;
-};
-
-void RightClick(HWND list, int row) {
-  RECT r{};
-  ListView_GetItemRect(list, row, &r, LVIR_LABEL);
-  const LPARAM at = MAKELPARAM(r.left + 5, (r.top + r.bottom) / 2 + (row < 0 ? 200 : 0));
-  // The list follows the button until it is released.
-  PostMessageW(list, WM_RBUTTONUP, 0, at);
-  SendMessageW(list, WM_RBUTTONDOWN, MK_RBUTTON, at);
-  Pump();
-}
-
-}  // namespace
 
 // After a refresh the row whose details are shown is the selected row,
 // the one Delete would act on; the queries follow the selection.

@@ -1,4 +1,4 @@
-#include "ui/main/FMainHarness.h"
+#include "ui/main/MainWindowHarness.h"
 
 #include <commctrl.h>
 #include <objbase.h>
@@ -16,12 +16,12 @@
 
 using namespace qlmtest;
 
-namespace fmaintest {
+namespace mainwindowtest {
 
-ProcessState::Com::Com() { CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED); }
-ProcessState::Com::~Com() { CoUninitialize(); }
+ProgramState::Com::Com() { CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED); }
+ProgramState::Com::~Com() { CoUninitialize(); }
 
-ProcessState::ProcessState() {
+ProgramState::ProgramState() {
   data_.path = temp_.File(L"Quillmoor");
   data_.settingsKey.clear();  // each start at the first size
   CreateDirectoryW(data_.path.c_str(), nullptr);
@@ -29,11 +29,11 @@ ProcessState::ProcessState() {
   files_ = std::make_unique<FileResolver>(true);
 }
 
-ProcessState::~ProcessState() = default;
+ProgramState::~ProgramState() = default;
 
-std::vector<std::wstring> ProcessState::LogRecords() const { return LogLines(data_.path + L"\\QLM.log"); }
+std::vector<std::wstring> ProgramState::LogRecords() const { return LogLines(data_.path + L"\\QLM.log"); }
 
-std::vector<std::wstring> ProcessState::BackupFiles() const {
+std::vector<std::wstring> ProgramState::BackupFiles() const {
   std::vector<std::wstring> files;
   WIN32_FIND_DATAW found{};
   HANDLE find = FindFirstFileW((data_.path + L"\\Backup\\*.reg").c_str(), &found);
@@ -125,7 +125,8 @@ void SaveScreenshot(HWND window, const std::wstring& name) {
   const std::wstring file = folder + L"\\" + name + L".png";
   if (SUCCEEDED(CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&factory))) &&
       SUCCEEDED(factory->CreateBitmapFromHBITMAP(bitmap, nullptr, WICBitmapIgnoreAlpha, &image)) &&
-      SUCCEEDED(factory->CreateStream(&stream)) && SUCCEEDED(stream->InitializeFromFilename(file.c_str(), GENERIC_WRITE)) &&
+      SUCCEEDED(factory->CreateStream(&stream)) &&
+      SUCCEEDED(stream->InitializeFromFilename(file.c_str(), GENERIC_WRITE)) &&
       SUCCEEDED(factory->CreateEncoder(GUID_ContainerFormatPng, nullptr, &encoder)) &&
       SUCCEEDED(encoder->Initialize(stream.Get(), WICBitmapEncoderNoCache)) &&
       SUCCEEDED(encoder->CreateNewFrame(&frame, nullptr)) && SUCCEEDED(frame->Initialize(nullptr))) {
@@ -138,4 +139,4 @@ void SaveScreenshot(HWND window, const std::wstring& name) {
   ReleaseDC(nullptr, screen);
 }
 
-}  // namespace fmaintest
+}  // namespace mainwindowtest

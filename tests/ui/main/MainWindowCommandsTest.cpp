@@ -16,16 +16,16 @@
 #include "ozcore/UrlText.h"
 #include "ui/main/CommandTable.h"
 #include "ui/main/MainWindow.h"
-#include "ui/main/FMainHarness.h"
+#include "ui/main/MainWindowHarness.h"
 #include "ui/main/TableHost.h"
 #include "ui/main/CategoryTree.h"
 
-using namespace fmaintest;
+using namespace mainwindowtest;
 using namespace qlmtest;
 
 namespace {
 
-class FMainCommands : public ::testing::Test {
+class MainWindowCommands : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_TRUE(main_.Open());
@@ -49,7 +49,30 @@ class FMainCommands : public ::testing::Test {
     return answer.StopAndSeen();
   }
 
-  ProcessState state_;
+  // The fixture toolbar's state text, and whether its row is greyed.
+  std::pair<std::wstring, bool> StateOfRow() {
+    for (TableControlBase* table : main_.Lists()) {
+      if (table->ID() != TableId::kToolbars) continue;
+      for (std::size_t i = 0; i < table->Records().size(); ++i)
+        if (table->Records()[i]->ID == bar_.Clsid())
+          return {table->Records()[i]->params.Text(L"state"), table->List().Inactive(i)};
+    }
+    return {};
+  }
+  // A key with Ctrl held, as the window's message loop takes it in the list.
+  bool PressWithControl(WPARAM key) {
+    BYTE keys[256] = {};
+    GetKeyboardState(keys);
+    keys[VK_CONTROL] = 0x80;
+    SetKeyboardState(keys);
+    const bool used = main_.TakeKeyBeforeDispatch(MSG{list_, WM_KEYDOWN, key, 0, 0, {}});
+    keys[VK_CONTROL] = 0;
+    SetKeyboardState(keys);
+    Pump();
+    return used;
+  }
+
+  ProgramState state_;
   FixtureToolbar bar_{L"Qlm Dispatch Bar " + std::to_wstring(GetCurrentProcessId())};
   MainWindow main_{state_.Files(), state_.Data()};
   HWND list_ = nullptr;
@@ -58,7 +81,7 @@ class FMainCommands : public ::testing::Test {
 
 }  // namespace
 
-TEST_F(FMainCommands, WebSearchesOpenTheFileNameOrTheAddOnName) {
+TEST_F(MainWindowCommands, WebSearchesOpenTheFileNameOrTheAddOnName) {
   for (int id : {Commands::kGoogleFileName, Commands::kRowGoogleFileName, Commands::kGoogleAddonName,
                  Commands::kRowGoogleAddonName})
     EXPECT_TRUE(Run(id).empty()) << id;
@@ -75,7 +98,7 @@ TEST_F(FMainCommands, WebSearchesOpenTheFileNameOrTheAddOnName) {
   EXPECT_TRUE(IsWindow(main_.Hwnd()));
 }
 
-TEST_F(FMainCommands, PropertiesShowTheSheetOrSayTheFileIsGone) {
+TEST_F(MainWindowCommands, PropertiesShowTheSheetOrSayTheFileIsGone) {
   EXPECT_TRUE(Run(Commands::kFileProperties).empty());
   EXPECT_TRUE(Run(Commands::kRowProperties).empty());
   // Enter in the list, as in the system's own tools.
@@ -87,8 +110,8 @@ TEST_F(FMainCommands, PropertiesShowTheSheetOrSayTheFileIsGone) {
   properties_.resize(2);
 
   // With no row selected, the commands on the file start nothing.
-  for (int id : {Commands::kFileProperties, Commands::kRowProperties, Commands::kGoogleFileName,
-                 Commands::kRowGoogleFileName}) {
+  for (int id :
+       {Commands::kFileProperties, Commands::kRowProperties, Commands::kGoogleFileName, Commands::kRowGoogleFileName}) {
     ListView_SetItemState(list_, -1, 0, LVIS_SELECTED | LVIS_FOCUSED);
     EXPECT_TRUE(Run(id).empty()) << id;
   }
@@ -107,7 +130,7 @@ TEST_F(FMainCommands, PropertiesShowTheSheetOrSayTheFileIsGone) {
   EXPECT_EQ(properties_.size(), 2u);
 }
 
-TEST_F(FMainCommands, DeleteAsksFirstFromTheRowMenuTheKeyAndTheRibbonOverTheList) {
+TEST_F(MainWindowCommands, DeleteAsksFirstFromTheRowMenuTheKeyAndTheRibbonOverTheList) {
   RECT list{};
   GetWindowRect(list_, &list);
   auto overList = [&](const Dialog& dialog) {
@@ -138,7 +161,7 @@ TEST_F(FMainCommands, DeleteAsksFirstFromTheRowMenuTheKeyAndTheRibbonOverTheList
   EXPECT_EQ(std::find(rows.begin(), rows.end(), bar_.Name()), rows.end());
 }
 
-TEST_F(FMainCommands, BothRefreshCommandsReadTheRegistryAgain) {
+TEST_F(MainWindowCommands, BothRefreshCommandsReadTheRegistryAgain) {
   FixtureToolbar second(L"Qlm Second Bar " + std::to_wstring(GetCurrentProcessId()));
   auto rows = ListTexts(CurrentList(main_));
   EXPECT_EQ(std::find(rows.begin(), rows.end(), second.Name()), rows.end());
@@ -158,7 +181,7 @@ TEST_F(FMainCommands, BothRefreshCommandsReadTheRegistryAgain) {
   EXPECT_NE(std::find(rows.begin(), rows.end(), fourth.Name()), rows.end());
 }
 
-TEST_F(FMainCommands, UnknownIdsDoNothingAndAnEscapingErrorIsLogged) {
+TEST_F(MainWindowCommands, UnknownIdsDoNothingAndAnEscapingErrorIsLogged) {
   for (int id : {Commands::kFile, 4242, 7005}) EXPECT_TRUE(Run(id).empty()) << id;
   EXPECT_TRUE(addresses_.empty() && properties_.empty() && folders_.empty());
   EXPECT_FALSE(main_.ExitRequested());
@@ -177,20 +200,11 @@ TEST_F(FMainCommands, UnknownIdsDoNothingAndAnEscapingErrorIsLogged) {
 // Turn Off and Turn On for the fixture (a machine toolbar): the ribbon, the
 // row menu and the keys ask for whom, change the current user's settings
 // and show the state; deleting can turn it off instead.
-TEST_F(FMainCommands, TurnOffAndOnAskForWhomAndShowTheState) {
-  const std::wstring key =
-      RegistryBackup::CurrentUserSid() + L"\\" + discovery::AddonSettingsPath(bar_.Clsid());
+TEST_F(MainWindowCommands, TurnOffAndOnAskForWhomAndShowTheState) {
+  const std::wstring key = RegistryBackup::CurrentUserSid() + L"\\" + discovery::AddonSettingsPath(bar_.Clsid());
   ASSERT_FALSE(KeyPresent(HKEY_USERS, key));
   const std::size_t backups = state_.BackupFiles().size();
-  auto stateOfRow = [&]() -> std::pair<std::wstring, bool> {
-    for (TableControlBase* table : main_.Lists()) {
-      if (table->ID() != TableId::kToolbars) continue;
-      for (std::size_t i = 0; i < table->Records().size(); ++i)
-        if (table->Records()[i]->ID == bar_.Clsid())
-          return {table->Records()[i]->params.Text(L"state"), table->List().Inactive(i)};
-    }
-    return {};
-  };
+  auto stateOfRow = [&] { return StateOfRow(); };
   EXPECT_EQ(stateOfRow(), (std::pair<std::wstring, bool>{LoadStr(IDS_STATE_ON), false}));
 
   auto shown = Run(Commands::kTurnOff, {L"Cancel"});
@@ -218,15 +232,7 @@ TEST_F(FMainCommands, TurnOffAndOnAskForWhomAndShowTheState) {
   ASSERT_TRUE(SelectRow(list_, bar_.Name()));
   {
     DialogAnswerer answer({forMe});
-    BYTE keys[256] = {};
-    GetKeyboardState(keys);
-    keys[VK_CONTROL] = 0x80;
-    SetKeyboardState(keys);
-    const bool used = main_.TakeKeyBeforeDispatch(MSG{list_, WM_KEYDOWN, 'E', 0, 0, {}});
-    keys[VK_CONTROL] = 0;
-    SetKeyboardState(keys);
-    EXPECT_TRUE(used);
-    Pump();
+    EXPECT_TRUE(PressWithControl('E'));
     EXPECT_EQ(answer.StopAndSeen().size(), 1u);
   }
   EXPECT_FALSE(KeyPresent(HKEY_USERS, key));

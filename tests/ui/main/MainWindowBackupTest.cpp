@@ -5,13 +5,13 @@
 #include "support/WindowProbe.h"
 #include "ui/main/CommandTable.h"
 #include "ui/main/MainWindow.h"
-#include "ui/main/FMainHarness.h"
+#include "ui/main/MainWindowHarness.h"
 
-using namespace fmaintest;
+using namespace mainwindowtest;
 using namespace qlmtest;
 
-TEST(FMainBackup, BackupReportsSuccessOnlyWhenAFileWasWritten) {
-  ProcessState state;
+TEST(MainWindowBackup, BackupReportsSuccessOnlyWhenAFileWasWritten) {
+  ProgramState state;
   MainWindow main(state.Files(), state.Data());
   ASSERT_TRUE(main.Open());
   auto backup = [&] {
@@ -44,8 +44,8 @@ TEST(FMainBackup, BackupReportsSuccessOnlyWhenAFileWasWritten) {
   main.Destroy();
 }
 
-TEST(FMainBackup, RestoreExplainsThenOpensTheBackupFolder) {
-  ProcessState state;
+TEST(MainWindowBackup, RestoreExplainsThenOpensTheBackupFolder) {
+  ProgramState state;
   MainWindow main(state.Files(), state.Data());
   ASSERT_TRUE(main.Open());
   struct Request {

@@ -16,7 +16,7 @@
 #include "support/WindowProbe.h"
 #include "ui/main/CommandTable.h"
 #include "ui/main/MainWindow.h"
-#include "ui/main/FMainHarness.h"
+#include "ui/main/MainWindowHarness.h"
 #include "ui/main/TableHost.h"
 #include "ui/main/DetailsPane.h"
 #include "ui/main/CategoryTree.h"
@@ -29,7 +29,7 @@
 
 inline bool operator==(const RECT& a, const RECT& b) { return EqualRect(&a, &b) != 0; }
 
-using namespace fmaintest;
+using namespace mainwindowtest;
 using namespace qlmtest;
 
 namespace {
@@ -58,7 +58,9 @@ int ExpectRibbonInside(MainWindow& main) {
   Ribbon& ribbon = main.TheRibbon();
   RECT client{}, filter{};
   GetClientRect(ribbon.Hwnd(), &client);
-  auto inside = [&](const RECT& r) { return r.left >= 0 && r.top >= 0 && r.right <= client.right && r.bottom <= client.bottom; };
+  auto inside = [&](const RECT& r) {
+    return r.left >= 0 && r.top >= 0 && r.right <= client.right && r.bottom <= client.bottom;
+  };
   for (const RibbonSlot& slot : ribbon.Layout().slots) EXPECT_TRUE(inside(slot.rect)) << Narrow(SlotCaption(slot));
   int collapsed = 0;
   for (const RibbonGroupBox& box : ribbon.Layout().groups) {
@@ -85,10 +87,45 @@ LRESULT CALLBACK NoteDestroy(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPar
   return DefSubclassProc(hwnd, message, wParam, lParam);
 }
 
+// Tree on the left, table to its right, details under the table.
+void ExpectPanesInPlace(MainWindow& main) {
+  DockPanes& panes = main.Panes();
+  const struct {
+    int pane;
+    unsigned title;
+    HWND content;
+  } expected[] = {{DockPanes::kLeftPane, IDS_PANE_TREE, main.Tree()->Hwnd()},
+                  {DockPanes::kMainPane, IDS_PANE_TABLE, main.Host()->Hwnd()},
+                  {DockPanes::kBottomPane, IDS_PANE_PROPERTIES, main.Details()->Hwnd()}};
+  for (const auto& e : expected) {
+    EXPECT_EQ(panes.PaneTitle(e.pane), LoadStr(e.title));
+    EXPECT_EQ(panes.PaneContent(e.pane), e.content) << e.title;
+  }
+  const RECT tree = panes.PaneRect(DockPanes::kLeftPane), details = panes.PaneRect(DockPanes::kBottomPane);
+  EXPECT_EQ(tree.right - tree.left, Scaled(main.Hwnd(), 200));
+  // The details pane shows a record's every row without a scroll bar.
+  const int rowsHeight = main.Details()->Grid().LineHeight() * (DetailsPane::kMostRows + 1);
+  EXPECT_GE(details.bottom - details.top, rowsHeight + panes.TitleHeight());
+  EXPECT_LT(details.bottom - details.top, rowsHeight + panes.TitleHeight() + main.Details()->Grid().LineHeight());
+}
+
+// Every shared column is at least as wide as its caption.
+void ExpectSharedColumnCaptionsWhole(MainWindow& main) {
+  TableControlBase& toolbars = *main.Lists().front();
+  HDC dc = GetDC(toolbars.ListHwnd());
+  const auto font = reinterpret_cast<HFONT>(SendMessageW(ListView_GetHeader(toolbars.ListHwnd()), WM_GETFONT, 0, 0));
+  const std::vector<std::wstring> captions = toolbars.ShownColumnCaptions();
+  for (std::size_t column = 1; column < captions.size(); ++column)
+    EXPECT_GE(ListView_GetColumnWidth(toolbars.ListHwnd(), static_cast<int>(column)),
+              Widgets::TextWidth(dc, font, captions[column]) + Scaled(main.Hwnd(), 12))
+        << Narrow(captions[column]);
+  ReleaseDC(toolbars.ListHwnd(), dc);
+}
+
 }  // namespace
 
-TEST(FMainWindow, LoadsItsPanesBelowTheRibbonAndWritesTheStartupBackup) {
-  ProcessState state;
+TEST(MainWindow, LoadsItsPanesBelowTheRibbonAndWritesTheStartupBackup) {
+  ProgramState state;
   MainWindow main(state.Files(), state.Data());
   ASSERT_TRUE(main.Open());
 
@@ -109,25 +146,7 @@ TEST(FMainWindow, LoadsItsPanesBelowTheRibbonAndWritesTheStartupBackup) {
   EXPECT_EQ(dialogs::CurrentMessageOwner().window, main.Hwnd());
   EXPECT_TRUE(main.Images().Contains(Commands::kDelete));
 
-  // Tree on the left, table to its right, details under the table.
-  DockPanes& panes = main.Panes();
-  const struct {
-    int pane;
-    unsigned title;
-    HWND content;
-  } expected[] = {{DockPanes::kLeftPane, IDS_PANE_TREE, main.Tree()->Hwnd()},
-                  {DockPanes::kMainPane, IDS_PANE_TABLE, main.Host()->Hwnd()},
-                  {DockPanes::kBottomPane, IDS_PANE_PROPERTIES, main.Details()->Hwnd()}};
-  for (const auto& e : expected) {
-    EXPECT_EQ(panes.PaneTitle(e.pane), LoadStr(e.title));
-    EXPECT_EQ(panes.PaneContent(e.pane), e.content) << e.title;
-  }
-  const RECT tree = panes.PaneRect(DockPanes::kLeftPane), details = panes.PaneRect(DockPanes::kBottomPane);
-  EXPECT_EQ(tree.right - tree.left, Scaled(main.Hwnd(), 200));
-  // The details pane shows a record's every row without a scroll bar.
-  const int rowsHeight = main.Details()->Grid().LineHeight() * (DetailsPane::kMostRows + 1);
-  EXPECT_GE(details.bottom - details.top, rowsHeight + panes.TitleHeight());
-  EXPECT_LT(details.bottom - details.top, rowsHeight + panes.TitleHeight() + main.Details()->Grid().LineHeight());
+  ExpectPanesInPlace(main);
 
   // clientArea keeps exactly the area under the ribbon, also after resizing.
   ExpectClientAreaBelowRibbon(main);
@@ -159,8 +178,8 @@ TEST(FMainWindow, LoadsItsPanesBelowTheRibbonAndWritesTheStartupBackup) {
 // What a new user sees first: the start-up backup named, every shared
 // column's caption whole, the ribbon inside the window at 96 and 144 DPI;
 // at the smallest size groups fold into drop-downs offering their commands.
-TEST(FMainWindow, AtFirstSightTheBackupIsNamedAndNothingIsCut) {
-  ProcessState state;
+TEST(MainWindow, AtFirstSightTheBackupIsNamedAndNothingIsCut) {
+  ProgramState state;
   MainWindow main(state.Files(), state.Data());
   ASSERT_TRUE(main.Open());
   // The backup by its time ("Backup ... hh-mm-ss.reg"; the file may be done
@@ -168,22 +187,17 @@ TEST(FMainWindow, AtFirstSightTheBackupIsNamedAndNothingIsCut) {
   ASSERT_EQ(state.BackupFiles().size(), 1u);
   const std::wstring backup = state.BackupFiles()[0], status = main.Status().Text(StatusBar::kBackupPart);
   const auto kb = (ReadBytes(state.DataFolder() + L"\\Backup\\" + backup).size() + 1023) / 1024;
-  const int begun = std::stoi(backup.substr(backup.size() - 12, 2)) * 60 + std::stoi(backup.substr(backup.size() - 9, 2));
+  const int begun =
+      std::stoi(backup.substr(backup.size() - 12, 2)) * 60 + std::stoi(backup.substr(backup.size() - 9, 2));
   auto named = [&](int minutes) {
     wchar_t text[64] = {};
-    swprintf(text, 64, L"Start-up backup: %02d:%02d, %u KB", minutes / 60 % 24, minutes % 60, static_cast<unsigned>(kb));
+    swprintf(text, 64, L"Start-up backup: %02d:%02d, %u KB", minutes / 60 % 24, minutes % 60,
+             static_cast<unsigned>(kb));
     return status == text;
   };
   EXPECT_TRUE(named(begun) || named(begun + 1)) << Narrow(status);
 
-  TableControlBase& toolbars = *main.Lists().front();
-  HDC dc = GetDC(toolbars.ListHwnd());
-  const auto font = reinterpret_cast<HFONT>(SendMessageW(ListView_GetHeader(toolbars.ListHwnd()), WM_GETFONT, 0, 0));
-  const std::vector<std::wstring> captions = toolbars.ShownColumnCaptions();
-  for (std::size_t column = 1; column < captions.size(); ++column)
-    EXPECT_GE(ListView_GetColumnWidth(toolbars.ListHwnd(), static_cast<int>(column)),
-              Widgets::TextWidth(dc, font, captions[column]) + Scaled(main.Hwnd(), 12)) << Narrow(captions[column]);
-  ReleaseDC(toolbars.ListHwnd(), dc);
+  ExpectSharedColumnCaptionsWhole(main);
 
   Ribbon& ribbon = main.TheRibbon();
   EXPECT_EQ(ExpectRibbonInside(main), 0);
@@ -222,8 +236,8 @@ TEST(FMainWindow, AtFirstSightTheBackupIsNamedAndNothingIsCut) {
 // command on the ribbon (or in its File menu) with its tip and its image
 // (Exit alone has none), the row menu's commands with theirs, and every
 // command that has an image reachable one way or the other.
-TEST(FMainWindow, RibbonAndRowMenuOfferEveryCommandOfTheTableWithItsImage) {
-  ProcessState state;
+TEST(MainWindow, RibbonAndRowMenuOfferEveryCommandOfTheTableWithItsImage) {
+  ProgramState state;
   MainWindow main(state.Files(), state.Data());
   ASSERT_TRUE(main.Open());
   const RibbonModel model = Commands::BuildRibbonModel();
@@ -266,7 +280,7 @@ TEST(FMainWindow, RibbonAndRowMenuOfferEveryCommandOfTheTableWithItsImage) {
   main.Destroy();
 }
 
-TEST(FMainWindow, CloseAndExitEndTheSameWayUnloadingTreeHostAndDetailsInOrder) {
+TEST(MainWindow, CloseAndExitEndTheSameWayDestroyingTreeHostAndDetailsInOrder) {
   struct Way {
     const char* name;
     UINT message;
@@ -274,7 +288,7 @@ TEST(FMainWindow, CloseAndExitEndTheSameWayUnloadingTreeHostAndDetailsInOrder) {
   } ways[] = {{"close box", WM_CLOSE, 0}, {"Exit command", WM_COMMAND, MAKEWPARAM(Commands::kExit, 0)}};
   for (const Way& way : ways) {
     SCOPED_TRACE(way.name);
-    ProcessState state;
+    ProgramState state;
     MainWindow main(state.Files(), state.Data());
     ASSERT_TRUE(main.Open());
     const std::vector<HWND> panes = {main.Tree()->Hwnd(), main.Host()->Hwnd(), main.Details()->Hwnd()};
@@ -295,8 +309,8 @@ TEST(FMainWindow, CloseAndExitEndTheSameWayUnloadingTreeHostAndDetailsInOrder) {
   }
 }
 
-TEST(FMainWindow, F6AndShiftF6MoveTheFocusFromPaneToPane) {
-  ProcessState state;
+TEST(MainWindow, F6AndShiftF6MoveTheFocusFromPaneToPane) {
+  ProgramState state;
   MainWindow main(state.Files(), state.Data());
   ASSERT_TRUE(main.Open());
   const HWND tree = main.Tree()->TreeHwnd();
@@ -335,8 +349,8 @@ TEST(FMainWindow, F6AndShiftF6MoveTheFocusFromPaneToPane) {
   main.Destroy();
 }
 
-TEST(FMainWindow, RemembersItsPlaceAndPanesUnlessOffEveryScreenOrNotNumbers) {
-  ProcessState state;
+TEST(MainWindow, RemembersItsPlaceAndPanesUnlessOffEveryScreenOrNotNumbers) {
+  ProgramState state;
   ScratchKey key(HKEY_CURRENT_USER, L"Place");
   core::DataFolder data = state.Data();
   data.settingsKey = key.Path();
@@ -370,7 +384,8 @@ TEST(FMainWindow, RemembersItsPlaceAndPanesUnlessOffEveryScreenOrNotNumbers) {
   auto stored = [&](const wchar_t* name) {
     DWORD type = 0, value = 0;
     std::vector<unsigned char> bytes;
-    if (RawValue(HKEY_CURRENT_USER, key.Path(), name, type, bytes) && bytes.size() == 4) memcpy(&value, bytes.data(), 4);
+    if (RawValue(HKEY_CURRENT_USER, key.Path(), name, type, bytes) && bytes.size() == 4)
+      memcpy(&value, bytes.data(), 4);
     return static_cast<int>(value);
   };
   EXPECT_TRUE(stored(L"WindowLeft") == placed.left && stored(L"WindowMaximized") == 1 && stored(L"TreeWidth") == 300);

@@ -6,17 +6,17 @@
 #include "ui/dialogs/AboutBox.h"
 #include "ui/dialogs/SplashWindow.h"
 #include "support/WindowProbe.h"
-#include "ui/main/FMainHarness.h"
+#include "ui/main/MainWindowHarness.h"
 
-using namespace fmaintest;
+using namespace mainwindowtest;
 using namespace qlmtest;
 
 namespace {
 int Scaled(HWND hwnd, int px96) { return MulDiv(px96, static_cast<int>(GetDpiForWindow(hwnd)), 96); }
 }  // namespace
 
-TEST(FMainSplash, ShowsCentredAndClosesByItselfOrOnAClick) {
-  ProcessState state;
+TEST(UiSplash, ShowsCentredAndClosesByItselfOrOnAClick) {
+  ProgramState state;
   {
     SplashWindow splash;
     ASSERT_TRUE(splash.Show());
@@ -44,8 +44,8 @@ TEST(FMainSplash, ShowsCentredAndClosesByItselfOrOnAClick) {
   }
 }
 
-TEST(FMainAbout, ShowsTheVersionAndClosesWithOkOrEscape) {
-  ProcessState state;
+TEST(UiAboutBox, ShowsTheVersionAndClosesWithOkOrEscape) {
+  ProgramState state;
   const std::wstring version = LoadStr(IDS_ABOUT_VERSION) + LoadStr(IDS_ABOUT_VERSION_NUMBER);
   EXPECT_EQ(AboutBox::AboutText().rfind(version + L"\r\n\r\n", 0), 0u);
   EXPECT_EQ(AboutBox::AboutText().substr(AboutBox::AboutText().size() - 2), L"\r\n");

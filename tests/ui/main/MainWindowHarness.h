@@ -19,17 +19,17 @@
 class FileResolver;
 class MainWindow;
 
-namespace fmaintest {
+namespace mainwindowtest {
 
 // COM, the logger, a data folder and a file resolver for one test; undone
 // after. A main window is made with MainWindow main(state.Files(),
 // state.Data()).
-class ProcessState {
+class ProgramState {
  public:
-  ProcessState();
-  ~ProcessState();
-  ProcessState(const ProcessState&) = delete;
-  ProcessState& operator=(const ProcessState&) = delete;
+  ProgramState();
+  ~ProgramState();
+  ProgramState(const ProgramState&) = delete;
+  ProgramState& operator=(const ProgramState&) = delete;
 
   const std::wstring& DataFolder() const { return data_.path; }
   const core::DataFolder& Data() const { return data_; }
@@ -79,4 +79,4 @@ using qlmtest::Pump;
 // tree's screens folder (build/screens/<name>.png), for a person to look at.
 void SaveScreenshot(HWND window, const std::wstring& name);
 
-}  // namespace fmaintest
+}  // namespace mainwindowtest
