@@ -1,7 +1,7 @@
 // The add-on tables in a window over entries of their own in the browser's
-// keys: every kind lists, describes and deletes exactly its entries (hostile
-// names and links among them), compared over the areas walked without
-// following links; then what one kind shows the others share.
+// keys: each form of deletion lists, describes and deletes exactly its
+// entries (hostile names and links among them), compared over the areas
+// walked without following links; then what one kind shows the others share.
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -301,7 +301,16 @@ TEST_P(UiTablesKinds, ListDescribeAndDeleteExactlyTheConfirmedEntry) {
   ExpectEmptyTableOffersNothing(kind);
 }
 
-INSTANTIATE_TEST_SUITE_P(EveryKind, UiTablesKinds, ::testing::ValuesIn(KindIds()), KindParamName());
+// Every kind's listing and deletion plan is tested natively over a machine
+// in memory (tests/native/EngineListingTest.cpp); here the live machine and
+// the window, for each form a deletion takes: a value (toolbars), a key
+// (buttons), a key two levels down with its list (protocols), a key and the
+// user's default that names it (search providers), a class's category
+// membership (explorer bars).
+INSTANTIATE_TEST_SUITE_P(EachDeletionForm, UiTablesKinds,
+                         ::testing::Values(TableId::kToolbars, TableId::kButtons, TableId::kProtocols,
+                                           TableId::kSearchProviders, TableId::kExplorerBars),
+                         KindParamName());
 
 // After a refresh the row whose details are shown is the selected row,
 // the one Delete would act on; the queries follow the selection.
