@@ -10,14 +10,13 @@ namespace {
 
 bool IsPlainName(const std::wstring& name) { return !name.empty() && name.find(L'\\') == std::wstring::npos; }
 
-// Where the registry stores a key the listing named below root: the first
-// place that has it (a classes key: the user's, else the machine's).
+// Where the registry stores a key the listing named below root. A classes
+// key may be in two places: with check, the machine's when it has the key,
+// else the user's; without, the machine's.
 std::optional<engine::SourcePlace> StoredPlace(engine::RegistryView& registry, Root root, const std::wstring& path,
                                                engine::RegistrySource* check) {
   const auto places = registry.PlacesOf(root, path);
   if (places.empty()) return std::nullopt;
-  // The machine's first, as the classes it lists are the machine's unless
-  // only the user has them.
   if (check)
     for (auto place = places.rbegin(); place != places.rend(); ++place)
       if (check->KeyExists(place->tree, place->path)) return *place;
