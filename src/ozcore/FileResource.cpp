@@ -4,22 +4,12 @@
 
 #include <algorithm>
 
+#include "ozcore/FileCalls.h"
 #include "ozcore/UniqueHandle.h"
 
 namespace fileresource {
 namespace {
 
-// No "insert a disk" box while a file on a removable drive is opened.
-class QuietFileErrors {
- public:
-  QuietFileErrors() { SetThreadErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX, &previous_); }
-  ~QuietFileErrors() { SetThreadErrorMode(previous_, nullptr); }
-  QuietFileErrors(const QuietFileErrors&) = delete;
-  QuietFileErrors& operator=(const QuietFileErrors&) = delete;
-
- private:
-  DWORD previous_ = 0;
-};
 
 // How many of the size bytes at data can be read: committed, readable pages
 // of the same mapping. A resource's size is written in the file and may
@@ -47,7 +37,7 @@ std::size_t ReadablePrefix(const void* data, std::size_t size) {
 
 std::vector<unsigned char> Read(const std::wstring& file, std::uint16_t type, std::uint16_t id) {
   if (file.empty() || file.find(L'\0') != std::wstring::npos) return {};
-  QuietFileErrors quiet;
+  filecalls::QuietFileErrors quiet;
   UniqueModule module(LoadLibraryExW(file.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE));
   if (!module) return {};
   HRSRC found = FindResourceW(module.get(), MAKEINTRESOURCEW(id), MAKEINTRESOURCEW(type));

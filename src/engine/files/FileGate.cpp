@@ -1,5 +1,7 @@
 #include "engine/files/FileGate.h"
 
+#include "ozcore/FileCalls.h"
+
 #include <windows.h>
 
 #include <array>
@@ -18,27 +20,10 @@ std::atomic<FileGate::Observer*> FileGate::observer_{nullptr};
 
 namespace {
 
-constexpr DWORD kPathBuffer = 2000;
 // How long a drive's type is trusted. Asking is slow on some systems, and a
 // listing asks for every file; a drive mapped since is seen soon after.
 constexpr ULONGLONG kDriveTypeLifetimeMs = 2000;
 
-// The text a Win32 call writes into a buffer: fill returns the length
-// written, or the size it needs when the buffer is too small, or 0.
-template <typename Fill>
-std::wstring FilledText(Fill fill) {
-  std::wstring out(kPathBuffer, L'\0');
-  for (int attempt = 0; attempt < 3; ++attempt) {
-    const DWORD n = fill(out.data(), static_cast<DWORD>(out.size()));
-    if (n == 0) return {};
-    if (n < out.size()) {
-      out.resize(n);
-      return out;
-    }
-    out.assign(n + 1, L'\0');
-  }
-  return {};
-}
 
 // The type of each drive letter, asked once in a while.
 class DriveTypes {
@@ -78,7 +63,7 @@ DriveTypes& Drives() {
 }
 
 std::wstring FullPath(const std::wstring& path) {
-  return FilledText([&](wchar_t* buf, DWORD size) { return GetFullPathNameW(path.c_str(), size, buf, nullptr); });
+  return filecalls::FilledText([&](wchar_t* buf, DWORD size) { return GetFullPathNameW(path.c_str(), size, buf, nullptr); });
 }
 
 // The kind of a path about to be handed over: its full form counts too, so
@@ -112,12 +97,12 @@ std::vector<std::wstring> SearchFolders() {
   const std::wstring windows = CUtilities::WindowsFolder();
   std::vector<std::wstring> candidates = {
       ProgramFolder(),
-      FilledText([](wchar_t* buf, DWORD size) { return GetSystemDirectoryW(buf, size); }),
+      filecalls::FilledText([](wchar_t* buf, DWORD size) { return GetSystemDirectoryW(buf, size); }),
       windows.empty() ? std::wstring() : windows + L"\\System",
       windows,
-      FilledText([](wchar_t* buf, DWORD size) { return GetCurrentDirectoryW(size, buf); }),
+      filecalls::FilledText([](wchar_t* buf, DWORD size) { return GetCurrentDirectoryW(size, buf); }),
   };
-  const std::wstring path = FilledText([](wchar_t* buf, DWORD size) { return GetEnvironmentVariableW(L"PATH", buf, size); });
+  const std::wstring path = filecalls::FilledText([](wchar_t* buf, DWORD size) { return GetEnvironmentVariableW(L"PATH", buf, size); });
   std::size_t start = 0;
   while (start <= path.size()) {
     const auto end = std::min(path.find(L';', start), path.size());
@@ -163,7 +148,7 @@ std::wstring FileGate::Search(const std::wstring& name) {
   Record(name);
   for (const auto& folder : folders) Record(folder);
   const std::wstring list = JoinedFolders(folders);
-  const std::wstring found = FilledText([&](wchar_t* buf, DWORD size) {
+  const std::wstring found = filecalls::FilledText([&](wchar_t* buf, DWORD size) {
     return SearchPathW(list.c_str(), name.c_str(), nullptr, size, buf, nullptr);
   });
   if (found.empty() || CheckedKind(found) != PathKind::Local) return {};
@@ -173,7 +158,7 @@ std::wstring FileGate::Search(const std::wstring& name) {
 std::wstring FileGate::LongName(const std::wstring& path) {
   if (path.empty() || CheckedKind(path) != PathKind::Local) return {};
   Record(path);
-  return FilledText([&](wchar_t* buf, DWORD size) { return GetLongPathNameW(path.c_str(), buf, size); });
+  return filecalls::FilledText([&](wchar_t* buf, DWORD size) { return GetLongPathNameW(path.c_str(), buf, size); });
 }
 
 bool FileGate::FileExists(const std::wstring& path) {

@@ -1,5 +1,7 @@
 #include "engine/files/LiveFileSource.h"
 
+#include "ozcore/FileCalls.h"
+
 #include <windows.h>
 
 #include <algorithm>
@@ -16,34 +18,7 @@ namespace {
 constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
 constexpr std::size_t kListBufferBytes = 64 * 1024;
 
-// The text a Win32 call writes into a buffer: fill returns the length
-// written, or the size it needs when the buffer is too small, or 0.
-template <typename Fill>
-std::wstring FilledText(Fill fill) {
-  std::wstring out(MAX_PATH, L'\0');
-  for (int attempt = 0; attempt < 3; ++attempt) {
-    const DWORD n = fill(out.data(), static_cast<DWORD>(out.size()));
-    if (n == 0) return {};
-    if (n < out.size()) {
-      out.resize(n);
-      return out;
-    }
-    out.assign(n + 1, L'\0');
-  }
-  return {};
-}
 
-// No "insert a disk" box while a file on a removable drive is opened.
-class QuietFileErrors {
- public:
-  QuietFileErrors() { SetThreadErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX, &previous_); }
-  ~QuietFileErrors() { SetThreadErrorMode(previous_, nullptr); }
-  QuietFileErrors(const QuietFileErrors&) = delete;
-  QuietFileErrors& operator=(const QuietFileErrors&) = delete;
-
- private:
-  DWORD previous_ = 0;
-};
 
 // The full form of a path the source may open, or empty when it is refused:
 // a full local drive path without NUL, whose full form is local too.
@@ -53,13 +28,13 @@ std::wstring CheckedFullPath(const std::wstring& path) {
       FileGate::Kind(path) != discovery::PathKind::Local)
     return {};
   const std::wstring full =
-      FilledText([&](wchar_t* buf, DWORD size) { return GetFullPathNameW(path.c_str(), size, buf, nullptr); });
+      filecalls::FilledText([&](wchar_t* buf, DWORD size) { return GetFullPathNameW(path.c_str(), size, buf, nullptr); });
   if (full.empty() || FileGate::Kind(full) != discovery::PathKind::Local) return {};
   return full;
 }
 
 std::wstring FinalPath(HANDLE handle) {
-  return FilledText([&](wchar_t* buf, DWORD size) {
+  return filecalls::FilledText([&](wchar_t* buf, DWORD size) {
     return GetFinalPathNameByHandleW(handle, buf, size, FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
   });
 }
@@ -68,7 +43,7 @@ std::wstring FinalPath(HANDLE handle) {
 // final path has them.
 std::wstring LongPath(const std::wstring& full) {
   const std::wstring longer =
-      FilledText([&](wchar_t* buf, DWORD size) { return GetLongPathNameW(full.c_str(), buf, size); });
+      filecalls::FilledText([&](wchar_t* buf, DWORD size) { return GetLongPathNameW(full.c_str(), buf, size); });
   return longer.empty() ? full : longer;
 }
 
@@ -78,7 +53,7 @@ std::wstring LongPath(const std::wstring& full) {
 UniqueFile OpenChecked(const std::wstring& path, DWORD access, bool folder) {
   const std::wstring full = CheckedFullPath(path);
   if (full.empty()) return {};
-  QuietFileErrors quiet;
+  filecalls::QuietFileErrors quiet;
   const DWORD flags = FILE_FLAG_OPEN_REPARSE_POINT | (folder ? FILE_FLAG_BACKUP_SEMANTICS : 0);
   UniqueFile handle(CreateFileW(full.c_str(), access, kShareAll, nullptr, OPEN_EXISTING, flags, nullptr));
   if (!handle || GetFileType(handle.get()) != FILE_TYPE_DISK) return {};

@@ -27,61 +27,52 @@ void AddFileDetails(CParams& params, const engine::AddonEntry& entry, const std:
   if (entry.fileNote == engine::FileNote::DevicePath) params.Add(keys::kFileNote, deviceNote);
 }
 
-// The values before the file details, in the kind's order.
-void AddNamesAndPlace(CParams& p, const engine::AddonEntry& e) {
-  switch (e.kind) {
-    case TableId::kButtons:
-      p.Add(keys::kButtonText, e.buttonText);
-      p.Add(keys::kMenuText, e.menuText);
-      p.Add(keys::kDisplayName, e.displayName);
-      p.Add(keys::kOriginalName, e.originalName);
-      p.Add(keys::kDll, e.file);
-      break;
-    case TableId::kMenuExtensions:
-      p.Add(keys::kMenuName, e.ownName);
-      p.Add(keys::kOriginalName, e.originalName);
-      p.Add(keys::kDisplayName, e.displayName);
-      p.Add(keys::kDll, e.file);
-      break;
-    case TableId::kExplorerBars:
-      p.Add(keys::kName, e.ownName);
-      p.Add(keys::kOriginalName, e.originalName);
-      p.Add(keys::kDisplayName, e.displayName);
-      p.Add(keys::kDll, e.file);
-      p.Add(keys::kCatId, e.category);
-      break;
-    case TableId::kHelperObjects:
-      p.Add(keys::kOriginalName, e.originalName);
-      p.Add(keys::kDisplayName, e.displayName);
-      p.Add(keys::kName, e.ownName);
-      p.Add(keys::kDll, e.file);
-      break;
-    case TableId::kActiveXControls:
-      p.Add(keys::kOriginalName, e.originalName);
-      p.Add(keys::kDisplayName, e.displayName);
-      p.Add(keys::kDll, e.file);
-      p.Add(keys::kCodeBase, e.codeBase);
-      break;
-    case TableId::kProtocols:
-      p.Add(keys::kOriginalName, e.originalName);
-      p.Add(keys::kDisplayName, e.displayName);
-      p.Add(keys::kProtocolList, e.protocolList);
-      p.Add(keys::kClassId, e.classId);
-      p.Add(keys::kDll, e.file);
-      break;
-    case TableId::kSearchProviders:
-      p.Add(keys::kOriginalName, e.originalName);
-      p.Add(keys::kDisplayName, e.displayName);
-      p.Add(keys::kUrl, e.url);
-      p.Add(keys::kIsDefault, e.isDefault.value_or(false) ? 1 : 0);
-      p.Add(keys::kDll, e.file);
-      break;
-    default:  // toolbars, URL search hooks
-      p.Add(keys::kOriginalName, e.originalName);
-      p.Add(keys::kDisplayName, e.displayName);
-      p.Add(keys::kDll, e.file);
-      break;
+// The record's own values before its place, in each kind's order, as
+// saved inventories and scripts have them.
+enum class Field { ButtonText, MenuText, MenuName, Name, OriginalName, DisplayName, Dll, CatId, CodeBase, List, ClassId, Url, IsDefault };
+
+const std::vector<Field>& FieldsOf(std::int32_t kind) {
+  using F = Field;
+  static const std::vector<Field> buttons{F::ButtonText, F::MenuText, F::DisplayName, F::OriginalName, F::Dll};
+  static const std::vector<Field> menus{F::MenuName, F::OriginalName, F::DisplayName, F::Dll};
+  static const std::vector<Field> bars{F::Name, F::OriginalName, F::DisplayName, F::Dll, F::CatId};
+  static const std::vector<Field> helpers{F::OriginalName, F::DisplayName, F::Name, F::Dll};
+  static const std::vector<Field> controls{F::OriginalName, F::DisplayName, F::Dll, F::CodeBase};
+  static const std::vector<Field> protocols{F::OriginalName, F::DisplayName, F::List, F::ClassId, F::Dll};
+  static const std::vector<Field> providers{F::OriginalName, F::DisplayName, F::Url, F::IsDefault, F::Dll};
+  static const std::vector<Field> others{F::OriginalName, F::DisplayName, F::Dll};  // toolbars, URL search hooks
+  switch (kind) {
+    case TableId::kButtons: return buttons;
+    case TableId::kMenuExtensions: return menus;
+    case TableId::kExplorerBars: return bars;
+    case TableId::kHelperObjects: return helpers;
+    case TableId::kActiveXControls: return controls;
+    case TableId::kProtocols: return protocols;
+    case TableId::kSearchProviders: return providers;
+    default: return others;
   }
+}
+
+void AddField(CParams& p, const engine::AddonEntry& e, Field field) {
+  switch (field) {
+    case Field::ButtonText: p.Add(keys::kButtonText, e.buttonText); break;
+    case Field::MenuText: p.Add(keys::kMenuText, e.menuText); break;
+    case Field::MenuName: p.Add(keys::kMenuName, e.ownName); break;
+    case Field::Name: p.Add(keys::kName, e.ownName); break;
+    case Field::OriginalName: p.Add(keys::kOriginalName, e.originalName); break;
+    case Field::DisplayName: p.Add(keys::kDisplayName, e.displayName); break;
+    case Field::Dll: p.Add(keys::kDll, e.file); break;
+    case Field::CatId: p.Add(keys::kCatId, e.category); break;
+    case Field::CodeBase: p.Add(keys::kCodeBase, e.codeBase); break;
+    case Field::List: p.Add(keys::kProtocolList, e.protocolList); break;
+    case Field::ClassId: p.Add(keys::kClassId, e.classId); break;
+    case Field::Url: p.Add(keys::kUrl, e.url); break;
+    case Field::IsDefault: p.Add(keys::kIsDefault, e.isDefault.value_or(false) ? 1 : 0); break;
+  }
+}
+
+void AddNamesAndPlace(CParams& p, const engine::AddonEntry& e) {
+  for (const Field field : FieldsOf(e.kind)) AddField(p, e, field);
   AddPlace(p, e);
   p.Add(keys::kScope, e.scope);
   if (e.system) p.Add(keys::kSystem, *e.system ? 1 : 0);
