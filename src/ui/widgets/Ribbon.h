@@ -144,6 +144,9 @@ class Ribbon final : public WidgetWindow, private AccessibleSource {
   int menuSlot_ = -1;  // the slot whose menu is open
   bool showAccessKeys_ = false;
   bool altAlone_ = false;
+  // An access letter ran while Alt was held: the Alt release is used up
+  // with it, or the window would take it for a press of Alt alone.
+  bool altLetterUsed_ = false;
   HWND previousFocus_ = nullptr;
   std::vector<std::pair<int, HWND>> searchBoxes_;  // id -> edit control, ours
   AccessibleHost accessible_;

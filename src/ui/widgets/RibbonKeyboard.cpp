@@ -12,6 +12,7 @@ bool Ribbon::TakeKeyBeforeDispatch(const MSG& msg) {
       if (msg.wParam == VK_MENU) {
         if (!(msg.lParam & (1 << 30))) {
           altAlone_ = true;
+          altLetterUsed_ = false;
           ShowAccessKeys(true);
         }
         return false;
@@ -20,7 +21,10 @@ bool Ribbon::TakeKeyBeforeDispatch(const MSG& msg) {
       if (msg.wParam == VK_F4 || msg.wParam == VK_SPACE || GetKeyState(VK_CONTROL) < 0) return false;
       {
         const wchar_t letter = static_cast<wchar_t>(MapVirtualKeyW(static_cast<UINT>(msg.wParam), MAPVK_VK_TO_CHAR));
-        if (letter && HandleAccessKey(letter)) return true;
+        if (letter && HandleAccessKey(letter)) {
+          altLetterUsed_ = true;
+          return true;
+        }
       }
       return false;
     case WM_SYSKEYUP:
@@ -38,6 +42,10 @@ bool Ribbon::TakeKeyBeforeDispatch(const MSG& msg) {
           return true;
         }
         if (GetFocus() != Hwnd()) ShowAccessKeys(false);
+        if (altLetterUsed_) {
+          altLetterUsed_ = false;
+          return true;
+        }
       }
       return false;
     case WM_KEYDOWN:
