@@ -19,7 +19,7 @@ struct FileTimes {
   std::uint64_t lastWrite = 0;
 };
 
-struct FileFacts {
+struct FileStat {
   std::uint64_t size = 0;
   FileTimes times;
 };
@@ -47,7 +47,7 @@ class FileSource {
   virtual ~FileSource() = default;
   // The size and times of a plain file; nothing for a folder, a link, a
   // missing file or a path the source refuses.
-  virtual std::optional<FileFacts> Facts(const std::wstring& path) = 0;
+  virtual std::optional<FileStat> Facts(const std::wstring& path) = 0;
   // A plain file opened for reading; null where Facts gives nothing.
   virtual std::unique_ptr<OpenFile> Open(const std::wstring& path) = 0;
   // The names in a folder (without "." and ".."), at most kMaxFolderEntries
