@@ -55,6 +55,10 @@ class FileSource {
   // A name the folder marks as a link is left out; what a name really is,
   // is checked when it is opened.
   virtual std::optional<std::vector<FolderEntry>> List(const std::wstring& folder) = 0;
+  // Whether paths on drive letter ("A" to "Z") are the source's to answer:
+  // a path on any other drive is never asked of it. The running machine
+  // holds every drive letter.
+  virtual bool HoldsDrive(wchar_t letter) const { return letter >= L'A' && letter <= L'Z'; }
 
   static constexpr std::size_t kMaxFolderEntries = 100000;
 };
