@@ -156,7 +156,8 @@ TEST(NativeImageFileSource, NamesIgnoreCaseAndNothingOutsideTheFolderIsReached) 
   for (const std::wstring refused :
        {L"C:\\Windows\\link.dll", L"C:\\Linked\\secret.dll", L"C:\\Windows\\pipe.dll", L"C:\\..\\outside\\secret.dll",
         L"C:\\Windows\\..\\..\\outside\\secret.dll", L"C:\\Windows", L"D:\\Windows\\System32\\shdocvw.dll",
-        L"\\\\?\\UNC\\host\\s\\Windows\\System32\\shdocvw.dll", L"C:\\Odd\\a\\b.dll", L"Windows\\System32\\shdocvw.dll"})
+        L"\\\\?\\UNC\\host\\s\\Windows\\System32\\shdocvw.dll", L"C:\\Odd\\a\\b.dll",
+        L"Windows\\System32\\shdocvw.dll"})
     EXPECT_FALSE(source.Facts(refused) || source.Open(refused)) << refused;
   EXPECT_FALSE(source.List(L"C:\\Linked"));
   EXPECT_FALSE(source.List(L"C:\\Odd\\.."));

@@ -150,7 +150,8 @@ std::vector<std::wstring> PathTextFolders(const std::wstring& pathText) {
   while (start <= pathText.size()) {
     const auto end = std::min(pathText.find(L';', start), pathText.size());
     std::wstring folder = pathText.substr(start, end - start);
-    if (folder.size() >= 2 && folder.front() == L'"' && folder.back() == L'"') folder = folder.substr(1, folder.size() - 2);
+    if (folder.size() >= 2 && folder.front() == L'"' && folder.back() == L'"')
+      folder = folder.substr(1, folder.size() - 2);
     // A folder the search list cannot carry is left out.
     if (!folder.empty() && folder.find_first_of(L";\"") == std::wstring::npos) folders.push_back(std::move(folder));
     start = end + 1;
