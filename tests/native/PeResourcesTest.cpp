@@ -5,11 +5,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <fstream>
-#include <iterator>
 
-#include "engine/files/MemoryFileSource.h"
 #include "engine/files/PeResources.h"
+#include "support/AskedFileSource.h"
 
 namespace {
 
@@ -39,8 +37,7 @@ TEST(NativeMemoryFileSource, PathsFactsReadsAndListings) {
 }
 
 TEST(NativePeResources, AnyLanguageAndAResourceCutShort) {
-  std::ifstream seed(QLM_CORPUS "/PeResourcesFuzz/fx_strings.dll", std::ios::binary);
-  Bytes bytes((std::istreambuf_iterator<char>(seed)), std::istreambuf_iterator<char>());
+  Bytes bytes = qlmtest::FileBytes(QLM_CORPUS "/PeResourcesFuzz/fx_strings.dll");
   engine::MemoryFileSource files;
   files.AddFile(L"C:\\x.dll", bytes);
   // The file has US English only.

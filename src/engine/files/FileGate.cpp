@@ -11,6 +11,7 @@
 #include "engine/files/IndirectStringText.h"
 #include "engine/files/LiveFileSource.h"
 #include "engine/files/PeResources.h"
+#include "engine/files/SourceFileFacts.h"
 #include "ozcore/CFileSystem.h"
 #include "ozcore/CUtilities.h"
 
@@ -103,14 +104,7 @@ std::vector<std::wstring> SearchFolders() {
       filecalls::FilledText([](wchar_t* buf, DWORD size) { return GetCurrentDirectoryW(size, buf); }),
   };
   const std::wstring path = filecalls::FilledText([](wchar_t* buf, DWORD size) { return GetEnvironmentVariableW(L"PATH", buf, size); });
-  std::size_t start = 0;
-  while (start <= path.size()) {
-    const auto end = std::min(path.find(L';', start), path.size());
-    std::wstring folder = path.substr(start, end - start);
-    if (folder.size() >= 2 && folder.front() == L'"' && folder.back() == L'"') folder = folder.substr(1, folder.size() - 2);
-    candidates.push_back(folder);
-    start = end + 1;
-  }
+  for (auto& folder : engine::PathTextFolders(path)) candidates.push_back(std::move(folder));
   std::vector<std::wstring> folders;
   for (const auto& folder : candidates) {
     // A folder the search list cannot carry, or one not on this machine,

@@ -19,7 +19,7 @@ struct FileTimes {
   std::uint64_t lastWrite = 0;
 };
 
-struct FileFacts {
+struct FileStat {
   std::uint64_t size = 0;
   FileTimes times;
 };
@@ -47,7 +47,7 @@ class FileSource {
   virtual ~FileSource() = default;
   // The size and times of a plain file; nothing for a folder, a link, a
   // missing file or a path the source refuses.
-  virtual std::optional<FileFacts> Facts(const std::wstring& path) = 0;
+  virtual std::optional<FileStat> Facts(const std::wstring& path) = 0;
   // A plain file opened for reading; null where Facts gives nothing.
   virtual std::unique_ptr<OpenFile> Open(const std::wstring& path) = 0;
   // The names in a folder (without "." and ".."), at most kMaxFolderEntries
@@ -55,6 +55,10 @@ class FileSource {
   // A name the folder marks as a link is left out; what a name really is,
   // is checked when it is opened.
   virtual std::optional<std::vector<FolderEntry>> List(const std::wstring& folder) = 0;
+  // Whether paths on drive letter ("A" to "Z") are the source's to answer:
+  // a path on any other drive is never asked of it. The running machine
+  // holds every drive letter.
+  virtual bool HoldsDrive(wchar_t letter) const { return letter >= L'A' && letter <= L'Z'; }
 
   static constexpr std::size_t kMaxFolderEntries = 100000;
 };

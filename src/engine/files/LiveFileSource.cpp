@@ -103,11 +103,11 @@ class LiveOpenFile final : public OpenFile {
 
 }  // namespace
 
-std::optional<FileFacts> LiveFileSource::Facts(const std::wstring& path) {
+std::optional<FileStat> LiveFileSource::Facts(const std::wstring& path) {
   const UniqueFile file = OpenChecked(path, FILE_READ_ATTRIBUTES, false);
   BY_HANDLE_FILE_INFORMATION info{};
   if (!file || !GetFileInformationByHandle(file.get(), &info)) return std::nullopt;
-  FileFacts facts;
+  FileStat facts;
   facts.size = (static_cast<std::uint64_t>(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
   facts.times = FileTimes{FromFileTime(info.ftCreationTime), FromFileTime(info.ftLastWriteTime)};
   return facts;

@@ -16,7 +16,7 @@ namespace engine {
 
 class LiveFileSource final : public FileSource {
  public:
-  std::optional<FileFacts> Facts(const std::wstring& path) override;
+  std::optional<FileStat> Facts(const std::wstring& path) override;
   std::unique_ptr<OpenFile> Open(const std::wstring& path) override;
   std::optional<std::vector<FolderEntry>> List(const std::wstring& folder) override;
 };

@@ -82,10 +82,10 @@ const MemoryFileSource::Node* MemoryFileSource::Find(const std::wstring& path) c
   return it == nodes_.end() ? nullptr : &it->second;
 }
 
-std::optional<FileFacts> MemoryFileSource::Facts(const std::wstring& path) {
+std::optional<FileStat> MemoryFileSource::Facts(const std::wstring& path) {
   const Node* node = Find(path);
   if (node == nullptr || node->isFolder) return std::nullopt;
-  return FileFacts{node->bytes->size(), node->times};
+  return FileStat{node->bytes->size(), node->times};
 }
 
 std::unique_ptr<OpenFile> MemoryFileSource::Open(const std::wstring& path) {

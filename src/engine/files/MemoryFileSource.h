@@ -18,7 +18,7 @@ class MemoryFileSource final : public FileSource {
   // Adds a folder and every folder on its way.
   void AddFolder(const std::wstring& path);
 
-  std::optional<FileFacts> Facts(const std::wstring& path) override;
+  std::optional<FileStat> Facts(const std::wstring& path) override;
   std::unique_ptr<OpenFile> Open(const std::wstring& path) override;
   std::optional<std::vector<FolderEntry>> List(const std::wstring& folder) override;
 

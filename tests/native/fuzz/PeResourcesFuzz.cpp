@@ -14,7 +14,7 @@ namespace {
 class CheckedSource final : public engine::FileSource {
  public:
   engine::MemoryFileSource inner;
-  std::optional<engine::FileFacts> Facts(const std::wstring& path) override { return inner.Facts(path); }
+  std::optional<engine::FileStat> Facts(const std::wstring& path) override { return inner.Facts(path); }
   std::optional<std::vector<engine::FolderEntry>> List(const std::wstring& folder) override {
     return inner.List(folder);
   }
