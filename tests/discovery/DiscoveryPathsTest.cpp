@@ -6,7 +6,6 @@
 
 #include "core/Strings.h"
 #include "engine/kinds/AddonRecord.h"
-#include "discovery/AddonWorld.h"
 #include "engine/files/FileResolver.h"
 #include "engine/files/FileGate.h"
 #include "engine/files/PathKind.h"
@@ -32,6 +31,23 @@ const std::wstring kVertical = L"{00021493-0000-0000-C000-000000000046}";
 const std::wstring kNetworkNote = LoadStr(IDS_NETWORK_PATH_NOT_OPENED);
 const std::wstring kDeviceNote = LoadStr(IDS_DEVICE_PATH_NOT_OPENED);
 
+
+// The fixture files the entries name.
+struct FixtureFiles {
+  std::wstring company = FixtureFolder() + L"\\fx_company.dll";
+  std::wstring german = FixtureFolder() + L"\\fx_german.dll";
+  std::wstring fileOnly = FixtureFolder() + L"\\fx_fileonly.dll";
+};
+
+// The first record with that ID (and that view; 0: either); null if none.
+const CResultNode* Find(const CResultNodes& list, const std::wstring& id, std::int32_t view = 0) {
+  for (std::size_t i = 1; i <= list.Count(); ++i) {
+    const CResultNode* node = list.Item(i);
+    const CParam* v = node->params.Find(L"view");
+    if (node->ID == id && (view == 0 || (v && v->Number() == view))) return node;
+  }
+  return nullptr;
+}
 
 std::vector<std::wstring> Keys(const CResultNode& node) {
   std::vector<std::wstring> keys;

@@ -6,7 +6,6 @@
 
 #include <algorithm>
 
-#include "discovery/AddonWorld.h"
 #include "engine/kinds/AddonKinds.h"
 #include "engine/live/LiveListing.h"
 #include "engine/files/FileResolver.h"
@@ -16,6 +15,8 @@
 #include "qmscan/ParseBack.h"
 #include "inventory/InventoryText.h"
 #include "support/HostileRegistry.h"
+#include "support/KindEntries.h"
+#include "support/RecordText.h"
 #include "support/RegFixture.h"
 #include "support/TestSupport.h"
 
@@ -64,9 +65,10 @@ const T& As(const JsonValue& v) {
 }  // namespace
 
 TEST(Qmscan, CsvAndJsonReadBackToDiscoverysRecords) {
-  AddonWorld world;
+  RegFixture reg;
+  KindEntries entries(reg);
+  const auto world = AddEveryKindEverywhere(entries);
   const auto expected = InProcess();
-  ASSERT_GE(expected.size(), 40u) << "the fixtures must be listed";
 
   const Output csv = RunQmscan(L"");
   ASSERT_EQ(csv.code, 0) << csv.err;
@@ -87,16 +89,13 @@ TEST(Qmscan, CsvAndJsonReadBackToDiscoverysRecords) {
       EXPECT_TRUE(CellMatches(row[c + 2], expected[i].second, columns[c]))
           << Narrow(columns[c] + L": " + row[c + 2] + L"\n" + Describe(expected[i].second));
   }
-  // Every kind's fixtures are among the rows, under the kind's own name.
-  for (const auto& kind : discovery::AddonKinds()) {
-    const auto records = world.Expected(static_cast<AddonKind>(kind.id));
-    EXPECT_FALSE(records.empty()) << Narrow(kind.scanName);
-    for (const auto& record : records) {
-      const bool listed = std::any_of(rows.begin() + 1, rows.end(), [&](const std::vector<std::wstring>& row) {
-        return row[0] == kind.scanName && NameOfCell(row[1]) == std::optional<std::wstring>(record.id);
-      });
-      EXPECT_TRUE(listed) << Narrow(std::wstring(kind.scanName) + L" " + Describe(record));
-    }
+  // Every entry of the world is among the rows, under its kind's own name.
+  for (const auto& [kind, entry] : world) {
+    const std::wstring scanName = discovery::Kind(kind).scanName;
+    const bool listed = std::any_of(rows.begin() + 1, rows.end(), [&](const std::vector<std::wstring>& row) {
+      return row[0] == scanName && NameOfCell(row[1]) == std::optional<std::wstring>(entry.id);
+    });
+    EXPECT_TRUE(listed) << Narrow(scanName + L" " + entry.id);
   }
 
   const Output json = RunQmscan(L"--json");

@@ -90,4 +90,22 @@ KindEntry KindEntries::Add(std::int32_t kind, const Place& place, const std::wst
   return entry;
 }
 
+std::vector<std::pair<std::int32_t, KindEntry>> AddEveryKindEverywhere(KindEntries& entries) {
+  const std::wstring folder = FixtureFolder();
+  SetEnvironmentVariableW(L"QLM_FIXTURES", folder.c_str());
+  const std::wstring files[] = {folder + L"\\fx_company.dll", L"%QLM_FIXTURES%\\fx_german.dll",
+                                L"\"" + folder + L"\\fx_fileonly.dll\" /x", L"shdocvw.dll", L""};
+  std::vector<std::pair<std::int32_t, KindEntry>> world;
+  for (const auto& kind : discovery::AddonKinds()) {
+    std::vector<Place> places{kMachine};
+    if (!kind.machineSharedByViews) places.push_back(kMachine32);
+    if (*kind.userPath) places.insert(places.end(), {kCurrentUser, kDefaultUser});
+    for (const Place& place : places) {
+      const std::wstring& file = files[world.size() % std::size(files)];
+      world.emplace_back(kind.id, entries.Add(kind.id, place, L"Quill World " + std::to_wstring(world.size()), file));
+    }
+  }
+  return world;
+}
+
 }  // namespace qlmtest

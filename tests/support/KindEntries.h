@@ -55,4 +55,10 @@ class KindEntries {
   std::vector<hostile::Area> areas_;
 };
 
+// Entries of every kind in every place the kind has (the machine's two
+// views, the current user, ".DEFAULT"), each naming its file in the next of
+// the forms the registry holds (a full path, a variable, a quoted command
+// with an argument, a bare system file's name, none), with the kind's id.
+std::vector<std::pair<std::int32_t, KindEntry>> AddEveryKindEverywhere(KindEntries& entries);
+
 }  // namespace qlmtest
