@@ -40,8 +40,7 @@ std::wstring Name(const std::uint8_t* bytes, std::size_t length, bool compressed
     return name;
   }
   name.resize(length / 2);
-  for (std::size_t i = 0; i < name.size(); ++i)
-    name[i] = static_cast<wchar_t>(bytes[2 * i] | (bytes[2 * i + 1] << 8));
+  for (std::size_t i = 0; i < name.size(); ++i) name[i] = static_cast<wchar_t>(bytes[2 * i] | (bytes[2 * i + 1] << 8));
   return name;
 }
 
@@ -175,18 +174,37 @@ std::vector<std::uint32_t> HiveFile::ListedKeys(const HiveKey& key) {
   return keys;
 }
 
+bool HiveFile::ReachesRoot(const HiveKey& key) {
+  std::vector<std::uint32_t> chain;
+  std::uint32_t parent = key.parent;
+  for (std::uint32_t at = key.cell; at != root_ && reachRoot_.count(at) == 0;) {
+    chain.push_back(at);
+    const auto up = chain.size() <= kMaxDepth ? Key(parent) : std::nullopt;
+    if (!up) {
+      Note(HiveProblem::WrongParent, key.cell);
+      return false;
+    }
+    at = up->cell;
+    parent = up->parent;
+  }
+  // Remembered, so a key's chain is followed only as far as a known one.
+  if (reachRoot_.size() + chain.size() > 1000000) reachRoot_.clear();
+  reachRoot_.insert(chain.begin(), chain.end());
+  return true;
+}
+
 std::vector<HiveKey> HiveFile::SubKeys(const HiveKey& key) {
   std::vector<HiveKey> subkeys;
-  if (key.IsLink() || key.subkeyCount == 0) return subkeys;
+  if (key.IsLink() || key.subkeyCount == 0 || !ReachesRoot(key)) return subkeys;
   const auto cells = ListedKeys(key);
   if (cells.size() != key.subkeyCount) Note(HiveProblem::CountMismatch, key.cell);
   subkeys.reserve(cells.size());
   for (const std::uint32_t cell : cells) {
     auto subkey = Key(cell);
     if (!subkey) continue;
-    // Each key has one parent: a key listed elsewhere (or below itself)
-    // would make the tree a graph with no end.
-    if (subkey->parent != key.cell || cell == key.cell) {
+    // Each key has one parent, and the listing key leads to the root: no
+    // key is listed below itself or in two places.
+    if (subkey->parent != key.cell || cell == root_) {
       Note(HiveProblem::WrongParent, cell);
       continue;
     }

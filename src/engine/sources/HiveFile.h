@@ -9,6 +9,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 #include "engine/sources/HiveBytes.h"
@@ -57,10 +58,10 @@ struct HiveProblemAt {
 
 // What the reader found on opening: plain values for the caller to show.
 struct HiveReport {
-  HiveBase primary;          // the primary file's base block as it is
-  bool dirty = false;        // its checksum fails or its sequence numbers differ
-  HiveRecovery recovery;     // what became of each log
-  std::uint32_t sequence = 0;  // the sequence number of the state read
+  HiveBase primary;                               // the primary file's base block as it is
+  bool dirty = false;                             // its checksum fails or its sequence numbers differ
+  HiveRecovery recovery;                          // what became of each log
+  std::uint32_t sequence = 0;                     // the sequence number of the state read
   std::uint64_t binsDeclared = 0, binsFound = 0;  // bytes of hive bins data
 };
 
@@ -75,8 +76,9 @@ class HiveFile {
   const HiveReport& Report() const { return report_; }
   std::uint32_t RootCell() const { return root_; }
   std::optional<HiveKey> Key(std::uint32_t cell);
-  // In the hive's order. A link lists none; a subkey that names another
-  // parent, or a cell a list reaches twice, is left out.
+  // In the hive's order. A link lists none, nor a key whose parents do not
+  // lead to the root; a subkey that names another parent, or a cell a list
+  // reaches twice, is left out. So the keys form a tree: a walk ends.
   std::vector<HiveKey> SubKeys(const HiveKey& key);
   std::vector<HiveValue> Values(const HiveKey& key);
   // The data; over maxBytes only its type and size (nothing read).
@@ -88,6 +90,8 @@ class HiveFile {
   const std::vector<HiveProblemAt>& Problems() const { return problems_; }
   std::uint64_t ProblemCount() const { return problemCount_; }
   static constexpr std::size_t kProblemsKept = 256;
+  // The registry's own limit of key levels.
+  static constexpr std::size_t kMaxDepth = 512;
 
  private:
   explicit HiveFile(std::unique_ptr<HiveBytes> primary) : image_(std::move(primary)) {}
@@ -95,6 +99,8 @@ class HiveFile {
   bool ReadCell(std::uint32_t cell, std::size_t want, std::vector<std::uint8_t>& out);
   // The key cells a subkey list names, leaves of an index root included.
   std::vector<std::uint32_t> ListedKeys(const HiveKey& key);
+  // True when the key's parents lead to the root within kMaxDepth steps.
+  bool ReachesRoot(const HiveKey& key);
   std::optional<HiveValue> Value(std::uint32_t cell);
   bool ReadBigData(const HiveValue& value, std::vector<std::uint8_t>& out);
 
@@ -104,6 +110,7 @@ class HiveFile {
   std::vector<HiveProblemAt> problems_;
   std::uint64_t problemCount_ = 0;
   std::vector<std::uint8_t> scratch_;
+  std::unordered_set<std::uint32_t> reachRoot_;  // keys found to lead to the root
 };
 
 struct HiveFile::Opened {

@@ -43,8 +43,7 @@ void HiveImage::Replace(std::uint64_t offset, std::uint64_t length, std::size_t 
     }
   }
   while (it != replaced_.end() && it->first < end) {
-    if (it->second.end > end)
-      replaced_[end] = {it->second.end, it->second.source, it->second.from + (end - it->first)};
+    if (it->second.end > end) replaced_[end] = {it->second.end, it->second.source, it->second.from + (end - it->first)};
     it = replaced_.erase(it);
   }
   replaced_[offset] = {end, source, from};

@@ -55,8 +55,7 @@ class HiveImage {
   // Exactly length bytes of the hive bins data at offset.
   bool Read(std::uint64_t offset, std::size_t length, std::uint8_t* out, bool cached = true);
   // Exactly length bytes of a source, not replaced by anything.
-  bool ReadSource(std::size_t source, std::uint64_t offset, std::size_t length, std::uint8_t* out,
-                  bool cached = true);
+  bool ReadSource(std::size_t source, std::uint64_t offset, std::size_t length, std::uint8_t* out, bool cached = true);
 
   // Finds the hive bins from the start up to the declared size of the hive
   // bins data, stopping at the first one that is broken; the size found.

@@ -150,8 +150,8 @@ std::optional<HiveLogStop> LogReader::ApplyPages(const Entry& entry, LogRun& run
   const std::uint64_t entryEnd = entry.at + entry.size;
   // Every reference is checked before the first page is laid over.
   const bool sound = ForEachPage(entry, [&](std::uint32_t offset, std::uint32_t size, std::uint64_t at) {
-    return size > 0 && size % kSector == 0 && offset % kSector == 0 &&
-           std::uint64_t{offset} + size <= entry.binsSize && at + size <= entryEnd;
+    return size > 0 && size % kSector == 0 && offset % kSector == 0 && std::uint64_t{offset} + size <= entry.binsSize &&
+           at + size <= entryEnd;
   });
   if (!sound) return HiveLogStop::BadEntry;
   if (run.pagesKept + entry.pages > kMaxReplacedPages) return HiveLogStop::TooManyPages;

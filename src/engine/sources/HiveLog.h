@@ -61,12 +61,12 @@ enum class HiveLogOutcome {
 
 // Why reading a log's entries stopped.
 enum class HiveLogStop {
-  AtEnd,          // no further entry
-  Torn,           // an entry that runs past the end of the file
-  BadEntry,       // an entry whose fields or page references are impossible
-  HashMismatch,   // an entry whose hashes do not match its bytes
-  SequenceGap,    // an entry that does not continue the sequence
-  TooManyPages,   // more replaced pages than the reader keeps
+  AtEnd,         // no further entry
+  Torn,          // an entry that runs past the end of the file
+  BadEntry,      // an entry whose fields or page references are impossible
+  HashMismatch,  // an entry whose hashes do not match its bytes
+  SequenceGap,   // an entry that does not continue the sequence
+  TooManyPages,  // more replaced pages than the reader keeps
 };
 
 struct HiveLogReport {
