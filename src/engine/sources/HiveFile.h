@@ -81,6 +81,8 @@ class HiveFile {
   // reaches twice, is left out. So the keys form a tree: a walk ends.
   std::vector<HiveKey> SubKeys(const HiveKey& key);
   std::vector<HiveValue> Values(const HiveKey& key);
+  // The value node at a cell one of Values' answers named.
+  std::optional<HiveValue> Value(std::uint32_t cell);
   // The data; over maxBytes only its type and size (nothing read).
   // Nothing when it cannot be read.
   std::optional<ValueData> Data(const HiveValue& value, std::size_t maxBytes);
@@ -101,7 +103,6 @@ class HiveFile {
   std::vector<std::uint32_t> ListedKeys(const HiveKey& key);
   // True when the key's parents lead to the root within kMaxDepth steps.
   bool ReachesRoot(const HiveKey& key);
-  std::optional<HiveValue> Value(std::uint32_t cell);
   bool ReadBigData(const HiveValue& value, std::vector<std::uint8_t>& out);
 
   HiveImage image_;

@@ -21,10 +21,11 @@ std::uint32_t U32At(const std::uint8_t* at) {
 
 }  // namespace
 
-HiveImage::HiveImage(std::unique_ptr<HiveBytes> primary) { sources_.push_back(std::move(primary)); }
+HiveImage::HiveImage(std::unique_ptr<HiveBytes> primary) { Keep(std::move(primary)); }
 
-std::size_t HiveImage::Keep(std::unique_ptr<HiveBytes> log) {
-  sources_.push_back(std::move(log));
+std::size_t HiveImage::Keep(std::unique_ptr<HiveBytes> source) {
+  sizes_.push_back(source->Size());
+  sources_.push_back(std::move(source));
   return sources_.size() - 1;
 }
 
@@ -64,7 +65,7 @@ const std::vector<std::uint8_t>* HiveImage::CachedBlock(std::size_t source, std:
   oldest->key = ~std::uint64_t{0};
   HiveBytes& bytes = *sources_[source];
   const std::uint64_t start = block * kBlockBytes;
-  const std::uint64_t length = std::min(kBlockBytes, bytes.Size() - start);
+  const std::uint64_t length = std::min(kBlockBytes, sizes_[source] - start);
   oldest->bytes.resize(static_cast<std::size_t>(length));
   if (!bytes.Read(start, oldest->bytes.size(), oldest->bytes.data())) return nullptr;
   oldest->key = key;
@@ -77,7 +78,7 @@ bool HiveImage::ReadSource(std::size_t source, std::uint64_t offset, std::size_t
                            bool cached) {
   if (source >= sources_.size() || source >= kMaxSources) return false;
   HiveBytes& bytes = *sources_[source];
-  const std::uint64_t size = bytes.Size();
+  const std::uint64_t size = sizes_[source];
   if (offset > size || length > size - offset) return false;
   if (const std::uint8_t* all = bytes.InMemory()) {
     std::copy_n(all + offset, length, out);

@@ -46,7 +46,7 @@ class HiveImage {
   explicit HiveImage(std::unique_ptr<HiveBytes> primary);
 
   HiveBytes& Primary() { return *sources_[0]; }
-  std::uint64_t SourceSize(std::size_t source) const { return sources_[source]->Size(); }
+  std::uint64_t SourceSize(std::size_t source) const { return sizes_[source]; }
   // Keeps a log whose pages may replace the primary's; its source number.
   std::size_t Keep(std::unique_ptr<HiveBytes> log);
   // From now on [offset, offset + length) of the hive bins data is read
@@ -84,6 +84,7 @@ class HiveImage {
   const std::vector<std::uint8_t>* CachedBlock(std::size_t source, std::uint64_t block);
 
   std::vector<std::unique_ptr<HiveBytes>> sources_;
+  std::vector<std::uint64_t> sizes_;         // a source stays the same file while open
   std::map<std::uint64_t, Piece> replaced_;  // by start offset, never overlapping
   std::vector<Bin> bins_;
   std::vector<CacheSlot> cache_;

@@ -1,19 +1,53 @@
 #include "engine/sources/HiveRegistry.h"
 
+#include <algorithm>
+
 #include "engine/sources/MemoryRegistry.h"
 #include "ozcore/CaseFold.h"
 
 namespace engine {
+
+namespace {
+
+// A name's place in a key's list, found by the hash of its folded name.
+struct Named {
+  std::uint64_t hash = 0;
+  std::uint32_t cell = 0;
+};
+using NameIndex = std::vector<Named>;  // by hash; equal hashes in the hive's order
+
+std::uint64_t NameHash(const std::wstring& folded) {
+  std::uint64_t hash = 0xCBF29CE484222325ull;
+  for (const wchar_t ch : folded) hash = (hash ^ static_cast<std::uint16_t>(ch)) * 0x100000001B3ull;
+  return hash;
+}
+
+template <class Items>
+NameIndex IndexOf(const Items& items) {
+  NameIndex index;
+  index.reserve(items.size());
+  for (const auto& item : items) index.push_back({NameHash(FoldCase(item.name)), item.cell});
+  std::stable_sort(index.begin(), index.end(), [](const Named& a, const Named& b) { return a.hash < b.hash; });
+  return index;
+}
+
+// The cells whose names may be the folded name (the hash matches).
+std::pair<NameIndex::const_iterator, NameIndex::const_iterator> Candidates(const NameIndex& index,
+                                                                           const std::wstring& folded) {
+  return std::equal_range(index.begin(), index.end(), Named{NameHash(folded), 0},
+                          [](const Named& a, const Named& b) { return a.hash < b.hash; });
+}
+
+}  // namespace
 
 struct HiveRegistry::Hive {
   Tree tree = Tree::Machine;
   std::wstring name, folded;
   std::unique_ptr<HiveFile> file;
   std::optional<HiveKey> root;
-  // The subkeys and values of the keys looked in, by folded name (the
-  // first of a name wins), so a lookup reads no list again.
-  std::unordered_map<std::uint32_t, std::unordered_map<std::wstring, HiveKey>> subkeys;
-  std::unordered_map<std::uint32_t, std::unordered_map<std::wstring, HiveValue>> values;
+  // The subkeys and values of the keys looked in: a lookup reads no list
+  // again, only the nodes whose names may match (the first that does wins).
+  std::unordered_map<std::uint32_t, NameIndex> subkeys, values;
 };
 
 HiveRegistry::HiveRegistry() = default;
@@ -52,30 +86,33 @@ void HiveRegistry::Indexed(std::size_t names) {
   indexedNames_ = names;
 }
 
-const HiveKey* HiveRegistry::SubKey(Hive& hive, const HiveKey& key, const std::wstring& name) {
+std::optional<HiveKey> HiveRegistry::SubKey(Hive& hive, const HiveKey& key, const std::wstring& folded) {
   auto found = hive.subkeys.find(key.cell);
   if (found == hive.subkeys.end()) {
-    auto subkeys = hive.file->SubKeys(key);
-    Indexed(subkeys.size());
-    std::unordered_map<std::wstring, HiveKey> index;
-    for (auto& subkey : subkeys) index.try_emplace(FoldCase(subkey.name), std::move(subkey));
-    found = hive.subkeys.emplace(key.cell, std::move(index)).first;
+    const std::uint32_t cell = key.cell;
+    NameIndex index = IndexOf(hive.file->SubKeys(key));
+    Indexed(index.size());
+    found = hive.subkeys.emplace(cell, std::move(index)).first;
   }
-  const auto it = found->second.find(FoldCase(name));
-  return it == found->second.end() ? nullptr : &it->second;
+  for (auto [it, end] = Candidates(found->second, folded); it != end; ++it) {
+    auto subkey = hive.file->Key(it->cell);
+    if (subkey && FoldCase(subkey->name) == folded) return subkey;
+  }
+  return std::nullopt;
 }
 
-const HiveValue* HiveRegistry::Value(Hive& hive, const HiveKey& key, const std::wstring& name) {
+std::optional<HiveValue> HiveRegistry::Value(Hive& hive, const HiveKey& key, const std::wstring& folded) {
   auto found = hive.values.find(key.cell);
   if (found == hive.values.end()) {
-    auto values = hive.file->Values(key);
-    Indexed(values.size());
-    std::unordered_map<std::wstring, HiveValue> index;
-    for (auto& value : values) index.try_emplace(FoldCase(value.name), std::move(value));
+    NameIndex index = IndexOf(hive.file->Values(key));
+    Indexed(index.size());
     found = hive.values.emplace(key.cell, std::move(index)).first;
   }
-  const auto it = found->second.find(FoldCase(name));
-  return it == found->second.end() ? nullptr : &it->second;
+  for (auto [it, end] = Candidates(found->second, folded); it != end; ++it) {
+    auto value = hive.file->Value(it->cell);
+    if (value && FoldCase(value->name) == folded) return value;
+  }
+  return std::nullopt;
 }
 
 std::optional<HiveRegistry::Found> HiveRegistry::Find(Tree tree, const std::wstring& path) {
@@ -91,9 +128,9 @@ std::optional<HiveRegistry::Found> HiveRegistry::Find(Tree tree, const std::wstr
   for (std::size_t i = 1; i < names.size(); ++i) {
     // Nothing is found through a link: its target is never read.
     if (found.key.IsLink()) return std::nullopt;
-    const HiveKey* subkey = SubKey(*found.hive, found.key, names[i]);
+    auto subkey = SubKey(*found.hive, found.key, FoldCase(names[i]));
     if (!subkey) return std::nullopt;
-    found.key = *subkey;
+    found.key = std::move(*subkey);
   }
   return found;
 }
@@ -125,7 +162,7 @@ std::optional<ValueData> HiveRegistry::ReadValue(Tree tree, const std::wstring& 
                                                  std::size_t maxBytes) {
   const auto found = Find(tree, path);
   if (!found || !found->hive || found->key.IsLink()) return std::nullopt;
-  const HiveValue* value = Value(*found->hive, found->key, name);
+  const auto value = Value(*found->hive, found->key, FoldCase(name));
   if (!value) return std::nullopt;
   return found->hive->file->Data(*value, maxBytes);
 }

@@ -38,8 +38,8 @@ class HiveRegistry final : public RegistrySource {
   std::optional<std::uint64_t> LastWriteTime(Tree tree, const std::wstring& path) override;
 
   // Names remembered for lookups, in all hives, before they are forgotten
-  // and read again.
-  static constexpr std::size_t kMaxIndexedNames = 200000;
+  // and read again (16 bytes each).
+  static constexpr std::size_t kMaxIndexedNames = 4 * 1024 * 1024;
 
  private:
   struct Hive;
@@ -50,8 +50,8 @@ class HiveRegistry final : public RegistrySource {
   };
   std::optional<Found> Find(Tree tree, const std::wstring& path);
   Hive* FindHive(Tree tree, const std::wstring& name);
-  const HiveKey* SubKey(Hive& hive, const HiveKey& key, const std::wstring& name);
-  const HiveValue* Value(Hive& hive, const HiveKey& key, const std::wstring& name);
+  std::optional<HiveKey> SubKey(Hive& hive, const HiveKey& key, const std::wstring& folded);
+  std::optional<HiveValue> Value(Hive& hive, const HiveKey& key, const std::wstring& folded);
   void Indexed(std::size_t names);
 
   std::vector<std::unique_ptr<Hive>> hives_;
