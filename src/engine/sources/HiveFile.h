@@ -3,7 +3,8 @@
 // its keys, values and class names, with a dirty hive's transaction logs
 // laid over it in memory. Every offset and length is checked against the
 // file before it is used; a broken part is left out and recorded as a
-// problem, so a key lists what is readable of it. Platform-free.
+// problem, so a key lists what is readable of it. One thread at a time.
+// Platform-free.
 #include <cstddef>
 #include <cstdint>
 #include <memory>

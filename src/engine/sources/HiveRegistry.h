@@ -5,7 +5,8 @@
 // "<SID>" from a user's NTUSER.DAT, "<SID>_Classes" from their
 // UsrClass.dat, ".DEFAULT" from the default hive). Only reads. Names
 // compare without regard to letter case, folded as the memory registry
-// folds them, and come in the hives' order. Platform-free.
+// folds them, and come in the hives' order. One thread at a time.
+// Platform-free.
 #include <cstdint>
 #include <memory>
 #include <optional>
