@@ -1,0 +1,70 @@
+#pragma once
+// The bytes of a hive file or of one of its logs, read by ranges: a hive of
+// any size is read where it is needed, never copied whole. Platform-free.
+#include <algorithm>
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+#include <memory>
+#include <utility>
+#include <vector>
+
+namespace engine {
+
+class HiveBytes {
+ public:
+  virtual ~HiveBytes() = default;
+  virtual std::uint64_t Size() const = 0;
+  // Exactly length bytes from offset into out; false when any of them lies
+  // past the end or the read fails.
+  virtual bool Read(std::uint64_t offset, std::size_t length, std::uint8_t* out) = 0;
+  // All the bytes, when they are in memory already (read in place rather
+  // than through the reader's cache); null otherwise.
+  virtual const std::uint8_t* InMemory() const { return nullptr; }
+};
+
+// Bytes held in memory (tests, fuzzing, small files).
+class MemoryHiveBytes final : public HiveBytes {
+ public:
+  explicit MemoryHiveBytes(std::vector<std::uint8_t> bytes) : bytes_(std::move(bytes)) {}
+  std::uint64_t Size() const override { return bytes_.size(); }
+  bool Read(std::uint64_t offset, std::size_t length, std::uint8_t* out) override {
+    if (offset > bytes_.size() || length > bytes_.size() - offset) return false;
+    if (length > 0) std::memcpy(out, bytes_.data() + offset, length);
+    return true;
+  }
+  const std::uint8_t* InMemory() const override { return bytes_.data(); }
+
+ private:
+  std::vector<std::uint8_t> bytes_;
+};
+
+// A file opened by a file source (engine::OpenFile, or anything with
+// Size() and Read(offset, length) giving optional byte vectors), so a hive
+// is read with that source's rules on links and paths.
+template <class File>
+class HiveBytesOver final : public HiveBytes {
+ public:
+  explicit HiveBytesOver(std::unique_ptr<File> file) : file_(std::move(file)) {}
+  std::uint64_t Size() const override { return file_->Size(); }
+  bool Read(std::uint64_t offset, std::size_t length, std::uint8_t* out) override {
+    const std::uint64_t size = file_->Size();
+    if (offset > size || length > size - offset) return false;
+    while (length > 0) {
+      const std::size_t piece = std::min<std::size_t>(length, kPieceBytes);
+      const auto bytes = file_->Read(offset, piece);
+      if (!bytes || bytes->size() != piece) return false;
+      std::memcpy(out, bytes->data(), piece);
+      out += piece;
+      offset += piece;
+      length -= piece;
+    }
+    return true;
+  }
+
+ private:
+  static constexpr std::size_t kPieceBytes = 1024 * 1024;
+  std::unique_ptr<File> file_;
+};
+
+}  // namespace engine

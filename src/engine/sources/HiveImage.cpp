@@ -1,0 +1,176 @@
+#include "engine/sources/HiveImage.h"
+
+#include <algorithm>
+#include <iterator>
+
+namespace engine {
+
+namespace {
+
+constexpr std::size_t kBinHeaderBytes = 32;
+constexpr std::uint64_t kBinUnit = 4096;
+// The cache: 64 blocks of 64 KB, whatever the size of the hive.
+constexpr std::uint64_t kBlockBytes = 64 * 1024;
+constexpr std::size_t kCacheSlots = 64;
+constexpr std::size_t kMaxSources = 8;
+
+std::uint32_t U32At(const std::uint8_t* at) {
+  return static_cast<std::uint32_t>(at[0]) | (static_cast<std::uint32_t>(at[1]) << 8) |
+         (static_cast<std::uint32_t>(at[2]) << 16) | (static_cast<std::uint32_t>(at[3]) << 24);
+}
+
+}  // namespace
+
+HiveImage::HiveImage(std::unique_ptr<HiveBytes> primary) { Keep(std::move(primary)); }
+
+std::size_t HiveImage::Keep(std::unique_ptr<HiveBytes> source) {
+  sizes_.push_back(source->Size());
+  sources_.push_back(std::move(source));
+  return sources_.size() - 1;
+}
+
+void HiveImage::Replace(std::uint64_t offset, std::uint64_t length, std::size_t source, std::uint64_t from) {
+  if (length == 0) return;
+  const std::uint64_t end = offset + length;
+  auto it = replaced_.lower_bound(offset);
+  // A piece that begins before the range keeps its part before it (and
+  // after it, when it covers the whole range).
+  if (it != replaced_.begin()) {
+    auto before = std::prev(it);
+    if (before->second.end > offset) {
+      const Piece whole = before->second;
+      before->second.end = offset;
+      if (whole.end > end) replaced_[end] = {whole.end, whole.source, whole.from + (end - before->first)};
+    }
+  }
+  while (it != replaced_.end() && it->first < end) {
+    if (it->second.end > end) replaced_[end] = {it->second.end, it->second.source, it->second.from + (end - it->first)};
+    it = replaced_.erase(it);
+  }
+  replaced_[offset] = {end, source, from};
+}
+
+const std::vector<std::uint8_t>* HiveImage::CachedBlock(std::size_t source, std::uint64_t block) {
+  const std::uint64_t key = block * kMaxSources + source;
+  const auto found = cached_.find(key);
+  if (found != cached_.end()) {
+    cache_[found->second].lastUse = ++uses_;
+    return &cache_[found->second].bytes;
+  }
+  if (cache_.size() < kCacheSlots) cache_.emplace_back();
+  const auto oldest = std::min_element(cache_.begin(), cache_.end(),
+                                       [](const CacheSlot& a, const CacheSlot& b) { return a.lastUse < b.lastUse; });
+  const std::size_t slot = static_cast<std::size_t>(oldest - cache_.begin());
+  if (oldest->key != ~std::uint64_t{0}) cached_.erase(oldest->key);
+  oldest->key = ~std::uint64_t{0};
+  HiveBytes& bytes = *sources_[source];
+  const std::uint64_t start = block * kBlockBytes;
+  const std::uint64_t length = std::min(kBlockBytes, sizes_[source] - start);
+  oldest->bytes.resize(static_cast<std::size_t>(length));
+  if (!bytes.Read(start, oldest->bytes.size(), oldest->bytes.data())) return nullptr;
+  oldest->key = key;
+  oldest->lastUse = ++uses_;
+  cached_[key] = slot;
+  return &oldest->bytes;
+}
+
+bool HiveImage::ReadSource(std::size_t source, std::uint64_t offset, std::size_t length, std::uint8_t* out,
+                           bool cached) {
+  if (source >= sources_.size() || source >= kMaxSources) return false;
+  HiveBytes& bytes = *sources_[source];
+  const std::uint64_t size = sizes_[source];
+  if (offset > size || length > size - offset) return false;
+  if (const std::uint8_t* all = bytes.InMemory()) {
+    std::copy_n(all + offset, length, out);
+    return true;
+  }
+  if (!cached) return bytes.Read(offset, length, out);
+  while (length > 0) {
+    const auto* block = CachedBlock(source, offset / kBlockBytes);
+    const std::size_t at = static_cast<std::size_t>(offset % kBlockBytes);
+    if (!block || at >= block->size()) return false;
+    const std::size_t piece = std::min(length, block->size() - at);
+    std::copy_n(block->data() + at, piece, out);
+    out += piece;
+    offset += piece;
+    length -= piece;
+  }
+  return true;
+}
+
+bool HiveImage::Read(std::uint64_t offset, std::size_t length, std::uint8_t* out, bool cached) {
+  while (length > 0) {
+    auto it = replaced_.upper_bound(offset);
+    const bool inPiece = it != replaced_.begin() && std::prev(it)->second.end > offset;
+    std::size_t piece = length;
+    bool read = false;
+    if (inPiece) {
+      const auto& [start, replaced] = *std::prev(it);
+      piece = static_cast<std::size_t>(std::min<std::uint64_t>(length, replaced.end - offset));
+      read = ReadSource(replaced.source, replaced.from + (offset - start), piece, out, cached);
+    } else {
+      if (it != replaced_.end()) piece = static_cast<std::size_t>(std::min<std::uint64_t>(length, it->first - offset));
+      read = ReadSource(0, kHiveBaseBlockBytes + offset, piece, out, cached);
+    }
+    if (!read) return false;
+    out += piece;
+    offset += piece;
+    length -= piece;
+  }
+  return true;
+}
+
+std::uint64_t HiveImage::FindBins(std::uint64_t declaredSize) {
+  bins_.clear();
+  std::uint64_t at = 0;
+  while (at < declaredSize) {
+    std::uint8_t header[kBinHeaderBytes];
+    // Headers are read past the cache: finding them must not read the
+    // whole hive through it.
+    if (!Read(at, sizeof header, header, false)) break;
+    const std::uint64_t size = U32At(header + 8);
+    if (U32At(header) != 0x6E696268 /* "hbin" */ || U32At(header + 4) != at || size < kBinUnit ||
+        size % kBinUnit != 0 || size > declaredSize - at)
+      break;
+    bins_.push_back({at, at + size});
+    at += size;
+  }
+  return at;
+}
+
+std::optional<std::uint32_t> HiveImage::CellCapacity(std::uint32_t offset, HiveProblem& why) {
+  why = HiveProblem::OffsetOutside;
+  auto it = std::upper_bound(bins_.begin(), bins_.end(), std::uint64_t{offset},
+                             [](std::uint64_t at, const Bin& bin) { return at < bin.start; });
+  if (it == bins_.begin()) return std::nullopt;
+  const Bin& bin = *std::prev(it);
+  if (offset < bin.start + kBinHeaderBytes || offset + std::uint64_t{4} > bin.end) return std::nullopt;
+  std::uint8_t sizeField[4];
+  if (!Read(offset, 4, sizeField)) return std::nullopt;
+  const auto size = static_cast<std::int32_t>(U32At(sizeField));
+  if (size == 0) {
+    why = HiveProblem::CellSizeZero;
+    return std::nullopt;
+  }
+  if (size > 0) {
+    why = HiveProblem::CellNotAllocated;
+    return std::nullopt;
+  }
+  const std::uint64_t length = static_cast<std::uint64_t>(-static_cast<std::int64_t>(size));
+  if (length < 4 || offset + length > bin.end) {
+    why = HiveProblem::CellPastBin;
+    return std::nullopt;
+  }
+  return static_cast<std::uint32_t>(length - 4);
+}
+
+bool HiveImage::ReadCell(std::uint32_t offset, std::size_t want, std::vector<std::uint8_t>& out, HiveProblem& why) {
+  const auto capacity = CellCapacity(offset, why);
+  if (!capacity) return false;
+  out.resize(std::min<std::size_t>(want, *capacity));
+  if (Read(std::uint64_t{offset} + 4, out.size(), out.data())) return true;
+  why = HiveProblem::OffsetOutside;
+  return false;
+}
+
+}  // namespace engine

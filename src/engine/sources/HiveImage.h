@@ -1,0 +1,95 @@
+#pragma once
+// The hive bins data of a hive as the reader sees it: the primary file's
+// bytes, where a transaction log replaced pages the log's, read through a
+// small cache; cut into hive bins, and into cells checked against them.
+// Only reads. Platform-free.
+#include <cstddef>
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <optional>
+#include <unordered_map>
+#include <vector>
+
+#include "engine/sources/HiveBytes.h"
+
+namespace engine {
+
+// What was wrong with a part of a hive. The reader leaves that part out
+// and reads on.
+enum class HiveProblem {
+  BinsEndEarly,      // a hive bin is broken or missing before the declared end
+  OffsetOutside,     // an offset outside every hive bin's cells
+  CellSizeZero,      // a cell of size 0
+  CellNotAllocated,  // a reference to a free cell
+  CellPastBin,       // a cell that runs past the end of its hive bin
+  WrongRecord,       // a cell holding another record than the one expected
+  ListRepeats,       // a list that reaches the same cell twice
+  IndexRootNested,   // an index root naming another index root
+  ListPastCell,      // a list counting more elements than its cell holds
+  CountMismatch,     // a key whose counts differ from its lists
+  NamePastCell,      // a name that runs past its cell
+  WrongParent,       // a subkey naming another key as its parent
+  DataPastCell,      // value data that runs past its cell
+  BigDataBroken,     // a big data record whose segments do not hold the data
+  InlineTooLong,     // data said to be inline but longer than four bytes
+};
+
+// The base block ahead of the hive bins data.
+constexpr std::uint64_t kHiveBaseBlockBytes = 4096;
+// Offsets in a hive are relative to the hive bins data; this one names
+// nothing.
+constexpr std::uint32_t kNoCell = 0xFFFFFFFF;
+
+class HiveImage {
+ public:
+  explicit HiveImage(std::unique_ptr<HiveBytes> primary);
+
+  HiveBytes& Primary() { return *sources_[0]; }
+  std::uint64_t SourceSize(std::size_t source) const { return sizes_[source]; }
+  // Keeps a log whose pages may replace the primary's; its source number.
+  std::size_t Keep(std::unique_ptr<HiveBytes> log);
+  // From now on [offset, offset + length) of the hive bins data is read
+  // from the source at from.
+  void Replace(std::uint64_t offset, std::uint64_t length, std::size_t source, std::uint64_t from);
+  // Exactly length bytes of the hive bins data at offset.
+  bool Read(std::uint64_t offset, std::size_t length, std::uint8_t* out, bool cached = true);
+  // Exactly length bytes of a source, not replaced by anything.
+  bool ReadSource(std::size_t source, std::uint64_t offset, std::size_t length, std::uint8_t* out, bool cached = true);
+
+  // Finds the hive bins from the start up to the declared size of the hive
+  // bins data, stopping at the first one that is broken; the size found.
+  std::uint64_t FindBins(std::uint64_t declaredSize);
+
+  // The number of data bytes of the allocated cell at offset, checked to
+  // lie after the header of one hive bin and inside it.
+  std::optional<std::uint32_t> CellCapacity(std::uint32_t offset, HiveProblem& why);
+  // Up to want bytes of the cell's data (all of it when it is smaller).
+  bool ReadCell(std::uint32_t offset, std::size_t want, std::vector<std::uint8_t>& out, HiveProblem& why);
+
+ private:
+  struct Piece {
+    std::uint64_t end = 0;
+    std::size_t source = 0;
+    std::uint64_t from = 0;
+  };
+  struct Bin {
+    std::uint64_t start = 0, end = 0;
+  };
+  struct CacheSlot {
+    std::uint64_t key = ~std::uint64_t{0};
+    std::uint64_t lastUse = 0;
+    std::vector<std::uint8_t> bytes;
+  };
+  const std::vector<std::uint8_t>* CachedBlock(std::size_t source, std::uint64_t block);
+
+  std::vector<std::unique_ptr<HiveBytes>> sources_;
+  std::vector<std::uint64_t> sizes_;         // a source stays the same file while open
+  std::map<std::uint64_t, Piece> replaced_;  // by start offset, never overlapping
+  std::vector<Bin> bins_;
+  std::vector<CacheSlot> cache_;
+  std::unordered_map<std::uint64_t, std::size_t> cached_;  // block key to slot
+  std::uint64_t uses_ = 0;
+};
+
+}  // namespace engine
