@@ -1,6 +1,7 @@
 #include "ozcore/Utf8Text.h"
 
 #include <cstdint>
+#include <type_traits>
 
 namespace utf8text {
 
@@ -8,7 +9,10 @@ std::string ToUtf8(const std::wstring& text) {
   std::string out;
   out.reserve(text.size());
   for (std::size_t i = 0; i < text.size(); ++i) {
-    std::uint32_t cp = static_cast<std::uint16_t>(text[i]);
+    // The program's text holds UTF-16 units; where a wide character is 32
+    // bits wide (the native build) a whole code point is taken as it is.
+    std::uint32_t cp = static_cast<std::make_unsigned_t<wchar_t>>(text[i]);
+    if (cp > 0x10FFFF) cp = 0xFFFD;
     if (cp >= 0xD800 && cp <= 0xDBFF && i + 1 < text.size()) {
       const std::uint32_t lo = static_cast<std::uint16_t>(text[i + 1]);
       if (lo >= 0xDC00 && lo <= 0xDFFF) {

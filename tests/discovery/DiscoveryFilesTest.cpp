@@ -1,5 +1,7 @@
-// The file behind an add-on: path resolution and its cache, indirect
-// strings, version details, the properties window.
+// The file behind an add-on on real paths: the forms a registry file
+// string takes (short 8.3 names among them), the gate that opens local
+// files only, the properties window. The resolution rules, indirect strings
+// and version details are tested natively over files in memory.
 #include <gtest/gtest.h>
 
 #include "engine/kinds/AddonKinds.h"
@@ -55,94 +57,6 @@ TEST(DiscoveryFiles, FileCheckerForms) {
   // Without long names a short path found stays short.
   FileResolver shortNames(false);
   EXPECT_EQ(shortNames.GetFullFileNameFromShortFilename(shortCompany), shortCompany);
-}
-
-TEST(DiscoveryFiles, FileCheckerRemembersEachInputAsPassed) {
-  TempFolder tmp;
-  const std::wstring file = tmp.File(L"a-rather-long-add-on-name.dll");
-  WriteBytes(file, "MZ");
-  FileResolver checker(true);
-  EXPECT_EQ(checker.GetFullFileNameFromShortFilename(file), file);
-  const std::wstring prefixed = L"\\??\\" + file;
-  EXPECT_EQ(checker.GetFullFileNameFromShortFilename(prefixed), file);
-  EXPECT_EQ(checker.CachedCount(), 2u);  // keyed by the input with its prefix
-
-  // The file goes: the answers given stay for the run, new inputs see it gone.
-  ASSERT_TRUE(DeleteFileW(file.c_str()));
-  EXPECT_EQ(checker.GetFullFileNameFromShortFilename(file), file);
-  EXPECT_EQ(checker.GetFullFileNameFromShortFilename(prefixed), file);
-  const std::wstring quoted = L"\"" + file + L"\"";
-  EXPECT_EQ(checker.GetFullFileNameFromShortFilename(quoted), quoted);
-  EXPECT_EQ(checker.CachedCount(), 3u);
-  // Empty input is never cached.
-  EXPECT_EQ(checker.GetFullFileNameFromShortFilename(L""), L"");
-  EXPECT_EQ(checker.CachedCount(), 3u);
-  // A fresh checker looks again.
-  FileResolver fresh(true);
-  EXPECT_EQ(fresh.GetFullFileNameFromShortFilename(prefixed), file);
-}
-
-TEST(DiscoveryFiles, IndirectStringsFromTheFilesStringTable) {
-  const std::wstring fx = FixtureFolder();
-  const std::wstring strings = fx + L"\\fx_strings.dll";
-  SetEnvironmentVariableW(L"QLM_INDIRECT_FX", fx.c_str());
-  const std::wstring longText =
-      L"A long button text that runs past two hundred and fifty-six characters, so that a reader with a fixed "
-      L"buffer of that size would cut it short; the program must give it back whole, every word of it, up to this "
-      L"very end of the sentence, which is here: the end.";
-  struct Case {
-    std::wstring text, result;
-  };
-  const Case cases[] = {
-      {L"@" + strings + L",-101", L"Fixture &Button"},  // "&" is the caller's to remove
-      {L"@ " + strings + L" ,-102", L"Fixture Menu"},
-      {L"@" + strings + L",-103", longText},
-      {L"@%QLM_INDIRECT_FX%\\fx_strings.dll,-104", L"Schaltfl\u00E4che \u041A\u043D\u043E\u043F\u043A\u0430 \u6309\u94AE"},
-      {L"@" + ShortPath(strings) + L",-102", L"Fixture Menu"},
-      {L"@" + strings + L",-999", L"@" + strings + L",-999"},              // no such string
-      {L"@%QLM_NO_SUCH_VARIABLE%\\fx_strings.dll,-101", L"@%QLM_NO_SUCH_VARIABLE%\\fx_strings.dll,-101"},
-      {L"@C:\\nowhere\\gone.dll,-101", L"@C:\\nowhere\\gone.dll,-101"},  // no such file
-      {L"@" + fx + L"\\fx_noversion.dll,-101", L"@" + fx + L"\\fx_noversion.dll,-101"},  // no string table
-      {L"@" + strings, L"@" + strings},                                  // no number piece
-      {L"@,", L"@,"},
-      {L"Plain text", L"Plain text"},
-      {L"", L""},
-  };
-  for (const auto& c : cases) EXPECT_EQ(discovery::LoadIndirectString(c.text), c.result) << Narrow(c.text);
-  // The file was loaded as data only and released: it can be replaced.
-  TempFolder tmp;
-  ASSERT_TRUE(CopyFileW(strings.c_str(), tmp.File(L"copy.dll").c_str(), FALSE));
-  EXPECT_EQ(discovery::LoadIndirectString(L"@" + tmp.File(L"copy.dll") + L",-102"), L"Fixture Menu");
-  EXPECT_TRUE(DeleteFileW(tmp.File(L"copy.dll").c_str()));
-}
-
-TEST(DiscoveryFiles, VersionDetailsOfTheFile) {
-  const std::wstring fx = FixtureFolder();
-  struct Case {
-    std::wstring file;
-    std::vector<std::wstring> values;
-  };
-  const Case cases[] = {
-      {fx + L"\\fx_company.dll", {L"manufacturer=Fixture Makers Ltd", L"version=3.1"}},  // product over file version
-      {fx + L"\\fx_german.dll", {L"manufacturer=Beispiel GmbH", L"version=2.0"}},
-      {fx + L"\\fx_fileonly.dll", {L"version=1.2.3"}},
-      {fx + L"\\fx_nocompany.dll", {L"version=5.0"}},
-      {fx + L"\\fx_noversion.dll", {L"version="}},
-      {L"C:\\nowhere\\gone.dll", {L"version="}},
-      {L"", {L"version="}},
-  };
-  FileResolver resolver(true);
-  engine::LiveMachine machine(resolver);
-  discovery::DiscoveryRun run(machine.Sources());
-  for (const auto& c : cases) {
-    engine::AddonEntry entry;
-    entry.kind = TableId::kToolbars;
-    run.AddFileInfo(entry, run.ResolveFile(c.file, RegView::Native));
-    std::vector<std::wstring> values;
-    if (entry.manufacturer) values.push_back(L"manufacturer=" + *entry.manufacturer);
-    values.push_back(L"version=" + entry.version);
-    EXPECT_EQ(values, c.values) << Narrow(c.file);
-  }
 }
 
 TEST(DiscoveryFiles, PropertiesOfAMissingFileAreRefused) {

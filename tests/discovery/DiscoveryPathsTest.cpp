@@ -1,7 +1,6 @@
 // Registry file strings that name network shares and devices: no listing
 // routine hands them to the file system, and the records keep them as
-// written with a note; 32-bit entries read their own environment; only the
-// system's own files are built in; class hives are no users.
+// written with a note; 32-bit entries read their own environment.
 #include <gtest/gtest.h>
 
 #include "core/Strings.h"
@@ -244,77 +243,4 @@ TEST(DiscoveryPaths, ThirtyTwoBitEntriesReadThe32BitProgramFiles) {
   EXPECT_EQ(_wcsicmp(fresh.GetFullFileNameFromShortFilename(raw, true).c_str(), dll.c_str()), 0);
   EXPECT_EQ(fresh.GetFullFileNameFromShortFilename(raw), raw);
   EXPECT_EQ(fresh.CachedCount(), 2u);
-}
-
-TEST(DiscoveryPaths, OnlyTheSystemsOwnLibrariesAreBuiltIn) {
-  FileResolver files(true);
-  const FixtureFiles f;
-  TempFolder tmp;
-  const std::wstring adFrame = tmp.File(L"ieframe.dll"), adShdocvw = tmp.File(L"shdocvw.dll");
-  ASSERT_TRUE(CopyFileW(f.company.c_str(), adFrame.c_str(), FALSE));
-  ASSERT_TRUE(CopyFileW(f.german.c_str(), adShdocvw.c_str(), FALSE));
-  wchar_t sys[MAX_PATH] = {};
-  GetSystemDirectoryW(sys, MAX_PATH);
-
-  RegFixture reg;
-  const std::wstring elsewhere = NewClsid(), bare = NewClsid(), full = NewClsid(), variable = NewClsid();
-  const std::vector<std::pair<std::wstring, std::wstring>> toolbars = {
-      {elsewhere, adFrame},
-      {bare, L"ieframe.dll"},
-      {full, std::wstring(sys) + L"\\IEFRAME.DLL"},
-      {variable, L"\"%SystemRoot%\\System32\\ieframe.dll\""},
-  };
-  for (const auto& [id, file] : toolbars) {
-    reg.String(HKEY_LOCAL_MACHINE, kIe64 + L"\\Toolbar", id, L"");
-    reg.String(HKEY_LOCAL_MACHINE, kClasses64 + id + L"\\InProcServer32", L"", file);
-  }
-  // Explorer bars: the system's library shows its page; another library of
-  // that name is the bar's own file.
-  const std::wstring systemBar = NewClsid(), ownBar = NewClsid();
-  for (const auto& [id, file] : {std::pair{systemBar, std::wstring(L"shdocvw.dll")}, std::pair{ownBar, adShdocvw}}) {
-    reg.String(HKEY_LOCAL_MACHINE, kClasses64 + id + L"\\InProcServer32", L"", file);
-    reg.String(HKEY_LOCAL_MACHINE, kClasses64 + id + L"\\Instance\\InitPropertyBag", L"Url", f.fileOnly);
-    reg.Key(HKEY_LOCAL_MACHINE, kClasses64 + id + L"\\Implemented Categories\\" + kVertical);
-  }
-
-  const auto listed = ListLive(TableId::kToolbars, files);
-  ASSERT_TRUE(listed.has_value());
-  const CResultNode* ad = Find(*listed, elsewhere);
-  ASSERT_NE(ad, nullptr);
-  EXPECT_EQ(_wcsicmp(ad->params.Text(kDll).c_str(), adFrame.c_str()), 0);
-  // (No version check: Wine reads the version of a file named like one of
-  // its own libraries from its own library.)
-  EXPECT_EQ(Find(*listed, bare), nullptr);
-  EXPECT_EQ(Find(*listed, full), nullptr);
-  EXPECT_EQ(Find(*listed, variable), nullptr);
-
-  const auto bars = ListLive(TableId::kExplorerBars, files);
-  ASSERT_TRUE(bars.has_value());
-  const CResultNode* sysNode = Find(*bars, systemBar);
-  const CResultNode* ownNode = Find(*bars, ownBar);
-  ASSERT_TRUE(sysNode && ownNode);
-  EXPECT_EQ(sysNode->params.Text(kDll), f.fileOnly);
-  EXPECT_EQ(_wcsicmp(ownNode->params.Text(kDll).c_str(), adShdocvw.c_str()), 0);
-}
-
-TEST(DiscoveryPaths, ClassHivesUnderHkeyUsersAreNotWalked) {
-  FileResolver files(true);
-  const FixtureFiles f;
-  const std::wstring sid = L"S-1-5-21-7" + std::to_wstring(GetCurrentProcessId()) + L"-1-2-1001";
-  const std::wstring user = NewClsid(), classes = NewClsid();
-  RegFixture reg;
-  reg.String(HKEY_USERS, sid + L"\\" + kIe64 + L"\\Toolbar\\WebBrowser", user, L"");
-  reg.String(HKEY_USERS, sid + L"_Classes\\" + kIe64 + L"\\Toolbar\\WebBrowser", classes, L"");
-  reg.String(HKEY_USERS, sid + L"_Classes\\" + kIe64 + L"\\MenuExt\\Qlm Classes Item", L"", f.company);
-  for (const auto& id : {user, classes})
-    reg.String(HKEY_LOCAL_MACHINE, kClasses64 + id + L"\\InProcServer32", L"", f.company);
-
-  const auto toolbars = ListLive(TableId::kToolbars, files);
-  const auto menus = ListLive(TableId::kMenuExtensions, files);
-  ASSERT_TRUE(toolbars && menus);
-  const CResultNode* listed = Find(*toolbars, user);
-  ASSERT_NE(listed, nullptr);
-  EXPECT_EQ(listed->params.Text(discovery::keys::kHive), sid + L"\\" + kIe64 + L"\\Toolbar\\WebBrowser");
-  EXPECT_EQ(Find(*toolbars, classes), nullptr);
-  EXPECT_EQ(Find(*menus, L"Qlm Classes Item"), nullptr);
 }
