@@ -168,19 +168,19 @@ struct OfflineMachine::Parts {
   }
 
   SystemDescription Describe(const Variables& variables) {
-    SystemDescription system;
-    system.environment = variables.Named();
+    SystemDescription described;
+    described.environment = variables.Named();
     const std::wstring root = variables.Expand(L"%SystemRoot%");
-    system.systemFolder = root + L"\\System32";
-    if (drive.List(root + L"\\SysWOW64")) system.systemFolder32 = root + L"\\SysWOW64";
-    system.searchFolders = {system.systemFolder, root + L"\\System", root};
-    system.signatureText = LoadStr(IDS_OFFLINE_NOT_CHECKED);
+    described.systemFolder = root + L"\\System32";
+    if (drive.List(root + L"\\SysWOW64")) described.systemFolder32 = root + L"\\SysWOW64";
+    described.searchFolders = {described.systemFolder, root + L"\\System", root};
+    described.signatureText = LoadStr(IDS_OFFLINE_NOT_CHECKED);
     // The 32-bit view where the system runs 32-bit programs, or where its
     // software hive keeps 32-bit keys (a hive given without its files).
     views = {RegView::Native};
-    if (!system.systemFolder32.empty() || registry.KeyExists(Tree::Machine, L"SOFTWARE\\Wow6432Node"))
+    if (!described.systemFolder32.empty() || registry.KeyExists(Tree::Machine, L"SOFTWARE\\Wow6432Node"))
       views.push_back(RegView::Wow32);
-    return system;
+    return described;
   }
 };
 
