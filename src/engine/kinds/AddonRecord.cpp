@@ -120,7 +120,8 @@ CResultNode ToRecord(const engine::AddonEntry& entry, RecordSource source) {
   if (entry.state) node.params.Add(keys::kState, *entry.state);
   if (entry.signature) node.params.Add(keys::kSignature, *entry.signature);
   node.params.Add(keys::kSource, std::wstring(source == RecordSource::Offline ? L"offline" : L"live"));
-  node.params.Add(keys::kLastWritten, entry.lastWrite ? IsoTime(*entry.lastWrite) : std::wstring());
+  // 0 is no time a key was written: a source that keeps none.
+  node.params.Add(keys::kLastWritten, entry.lastWrite.value_or(0) != 0 ? IsoTime(*entry.lastWrite) : std::wstring());
   return node;
 }
 
