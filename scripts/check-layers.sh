@@ -2,7 +2,8 @@
 # Fails when a source file uses a layer above its own. The layers, lowest
 # first; a folder may use its own files and those of any layer before it:
 #   ozcore <- core <- engine/text <- engine/sources <- engine/files
-#          <- engine/state <- engine/kinds <- engine/live <- backup <- inventory
+#          <- engine/state <- engine/kinds <- engine/live | engine/offline
+#          <- backup <- inventory
 #          <- ui/widgets <- ui/tables <- ui/dialogs <- ui/main <- app
 # qmscan uses ozcore, core, the engine, backup and inventory only;
 # components use ozcore only, and app may use the components' interfaces,
@@ -33,6 +34,8 @@ function allowed(own, target) {
 BEGIN {
   n = split("ozcore core engine/text engine/sources engine/files engine/state engine/kinds engine/live backup inventory ui/widgets ui/tables ui/dialogs ui/main app", order, " ")
   for (i = 1; i <= n; i++) rank[order[i]] = i
+  # The running machine and an image are two peers over the kinds.
+  rank["engine/offline"] = rank["engine/live"]
   split("ozcore core engine backup inventory ui app components qmscan", f, " ")
   for (i in f) folder[f[i]] = 1
   bad = 0

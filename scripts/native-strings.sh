@@ -14,6 +14,8 @@ ids="$1" texts="$2" out="$3"
        /^[[:space:]]*IDS_[A-Z0-9_]+[[:space:]]+"/ {
          first = index($0, "\""); text = substr($0, first)
          sub(/[[:space:]]+$/, "", text)
+         # A resource text writes a quote as two; C++ as an escape.
+         inner = substr(text, 2, length(text) - 2); gsub(/""/, "\\\"", inner); text = "\"" inner "\""
          if (!($1 in number)) { print "unknown id " $1 > "/dev/stderr"; exit 1 }
          printf "      {%s, L%s},\n", number[$1], text
        }' "$ids" "$texts"

@@ -15,6 +15,8 @@ if [ ! -f "$build/build.ninja" ]; then
 fi
 cmake "$build" -DQLM_FUZZ_SECONDS="${QLM_FUZZ_SECONDS:-5}" >/dev/null
 cmake --build "$build"
+# The Linux qmscan, which the native tests run over an image.
+"$root/scripts/build-linux.sh"
 cd "$build"
 touch .native-test-start
 if ! ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \

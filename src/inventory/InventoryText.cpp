@@ -15,7 +15,9 @@ const std::vector<std::wstring>& CsvValueColumns() {
       // The newer kinds' own values, after the columns scripts already read.
       L"codeBase",    L"list",         L"classId",  L"system",     L"url",      L"isDefault",
       // Every kind's state and signature.
-      L"state",       L"signature"};
+      L"state",       L"signature",
+      // Where the listing was read and when the entry's key was written.
+      L"source",      L"lastWritten"};
   return columns;
 }
 

@@ -5,8 +5,44 @@ namespace qmscan {
 namespace {
 
 bool IsCompare(const std::wstring& arg) { return arg == L"--compare" || arg == L"/compare"; }
+bool IsOffline(const std::wstring& arg) { return arg == L"--offline" || arg == L"/offline"; }
+bool IsHive(const std::wstring& arg) { return arg == L"--hive" || arg == L"/hive"; }
+
+// Reads --offline's or --hive's value into options.
+ArgumentError TakeOfflineValue(const std::wstring& arg, const std::wstring& value, Options& options) {
+  if (IsHive(arg)) {
+    const auto hive = ParseHive(value);
+    if (!hive) return ArgumentError::BadHive;
+    options.hives.push_back(*hive);
+    return ArgumentError::None;
+  }
+  if (!options.offlineRoot.empty()) return ArgumentError::OfflineTwice;
+  if (value.empty()) return ArgumentError::MissingValue;
+  options.offlineRoot = value;
+  return ArgumentError::None;
+}
 
 }  // namespace
+
+std::optional<engine::LooseHive> ParseHive(const std::wstring& value) {
+  using Kind = engine::LooseHive::Kind;
+  const std::size_t equals = value.find(L'=');
+  if (equals == std::wstring::npos || equals + 1 == value.size()) return std::nullopt;
+  const std::wstring kind = value.substr(0, equals);
+  engine::LooseHive hive;
+  hive.path = value.substr(equals + 1);
+  if (kind == L"machine") return hive;
+  const std::size_t colon = kind.find(L':');
+  if (colon == std::wstring::npos) return std::nullopt;
+  const std::wstring word = kind.substr(0, colon);
+  hive.sid = kind.substr(colon + 1);
+  // A SID names one key below HKEY_USERS: never a path, never empty.
+  if (hive.sid.empty() || hive.sid.find(L'\\') != std::wstring::npos) return std::nullopt;
+  if (word == L"user") hive.kind = Kind::User;
+  else if (word == L"classes") hive.kind = Kind::Classes;
+  else return std::nullopt;
+  return hive;
+}
 
 ArgumentError ParseArguments(const std::vector<std::wstring>& args, Options& options, std::wstring& errorArgument) {
   options = Options{};
@@ -24,6 +60,17 @@ ArgumentError ParseArguments(const std::vector<std::wstring>& args, Options& opt
       }
       options.compareWith = args[++i];
       ++compares;
+      continue;
+    }
+    if (IsOffline(arg) || IsHive(arg)) {
+      // As with --compare, the value is whatever follows.
+      const ArgumentError error =
+          i + 1 < args.size() ? TakeOfflineValue(arg, args[i + 1], options) : ArgumentError::MissingValue;
+      if (error != ArgumentError::None) {
+        errorArgument = i + 1 < args.size() && IsHive(arg) ? args[i + 1] : arg;
+        return error;
+      }
+      ++i;
       continue;
     }
     ++others;

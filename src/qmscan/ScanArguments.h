@@ -1,7 +1,10 @@
 #pragma once
 // qmscan's command line. Platform-free.
+#include <optional>
 #include <string>
 #include <vector>
+
+#include "engine/offline/OfflineMachine.h"
 
 namespace qmscan {
 
@@ -13,15 +16,28 @@ struct Options {
   // Set by --compare FILE: the saved inventory to compare the listing with.
   std::wstring compareWith;
   bool compare = false;
+  // Set by --offline ROOT (the folder standing for the image's drive C:)
+  // and --hive KIND=PATH: the listing reads a system that is not running.
+  std::wstring offlineRoot;
+  std::vector<engine::LooseHive> hives;
+  bool Offline() const { return !offlineRoot.empty() || !hives.empty(); }
 };
 
 // Reads the arguments (without the program name). Anything but None leaves
 // the argument at fault in errorArgument.
 //   Unknown       an argument not understood
 //   Conflict      --csv and --json together
-//   CompareAlone  --compare with any other argument, or twice
+//   CompareAlone  --compare with any other argument (but --offline and
+//                 --hive), or twice
 //   MissingFile   --compare as the last argument
-enum class ArgumentError { None, Unknown, Conflict, CompareAlone, MissingFile };
+//   MissingValue  --offline or --hive as the last argument, or an empty ROOT
+//   BadHive       a --hive value that is not machine=PATH, user:SID=PATH or
+//                 classes:SID=PATH (an empty PATH or SID, or a SID with "\")
+//   OfflineTwice  --offline given twice
+enum class ArgumentError { None, Unknown, Conflict, CompareAlone, MissingFile, MissingValue, BadHive, OfflineTwice };
+
+// The hive a --hive value names; nothing when it names none.
+std::optional<engine::LooseHive> ParseHive(const std::wstring& value);
 ArgumentError ParseArguments(const std::vector<std::wstring>& args, Options& options, std::wstring& errorArgument);
 
 }  // namespace qmscan

@@ -4,11 +4,13 @@
 // the saved file come from the caller, so the same run serves any
 // platform. Platform-free.
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "engine/kinds/AddonKinds.h"
+#include "engine/offline/OfflineMachine.h"
 #include "ozcore/CParams.h"
 #include "qmscan/ScanArguments.h"
 
@@ -30,7 +32,15 @@ struct ScanIo {
   std::function<void(const std::wstring& text)> error;
   // The program's numbered texts.
   std::function<std::wstring(unsigned id)> text;
+  // --offline: the folder standing for the image's drive C: as a file
+  // source; null when it cannot be opened.
+  std::function<std::unique_ptr<engine::FileSource>(const std::wstring& root)> openImage;
+  // --hive: a file of this machine (and its logs beside it).
+  engine::HostFileOpener openHostFile;
 };
+
+// A kind's records from a system that is not running.
+std::optional<CResultNodes> ListOffline(const discovery::AddonKind& kind, engine::OfflineMachine& machine);
 
 // The exit code of a run with these arguments (already parsed).
 int RunScan(const std::vector<std::wstring>& args, const ScanIo& io);

@@ -12,17 +12,38 @@
 #include "core/RedirectionTrust.h"
 #include "core/Strings.h"
 #include "engine/files/FileResolver.h"
+#include "engine/files/LiveFileSource.h"
 #include "engine/live/LiveListing.h"
 #include "engine/text/VisibleText.h"
 #include "inventory/InventoryFiles.h"
 #include "ozcore/FormatText.h"
 #include "ozcore/UniqueHandle.h"
 #include "qmscan/ConsoleOutput.h"
+#include "qmscan/RootedFileSource.h"
 #include "qmscan/ScanRun.h"
 #include "qmscan/qmscanStrings.h"
 
 namespace {
 void Error(const std::wstring& text) { qmscan::WriteText(STD_ERROR_HANDLE, text); }
+
+// The full form of a path given on the command line; empty when it has
+// none. The live file source takes full local paths only.
+std::wstring FullPath(const std::wstring& path) {
+  std::wstring full(32768, L'\0');
+  const DWORD length = GetFullPathNameW(path.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
+  if (length == 0 || length >= full.size()) return {};
+  full.resize(length);
+  while (full.size() > 3 && (full.back() == L'\\' || full.back() == L'/')) full.pop_back();
+  return full;
+}
+
+// The image's folder through this machine's file source; null when it is
+// no folder that source opens.
+std::unique_ptr<engine::FileSource> OpenImage(engine::LiveFileSource& live, const std::wstring& root) {
+  const std::wstring full = FullPath(root);
+  if (full.empty() || !live.List(full)) return nullptr;
+  return std::make_unique<qmscan::RootedFileSource>(live, full);
+}
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -52,6 +73,12 @@ int wmain(int argc, wchar_t** argv) {
     io.out = [](const std::wstring& text) { return qmscan::WriteText(STD_OUTPUT_HANDLE, text); };
     io.error = &Error;
     io.text = &LoadStr;
+    engine::LiveFileSource hostFiles;
+    io.openImage = [&hostFiles](const std::wstring& root) { return OpenImage(hostFiles, root); };
+    io.openHostFile = [&hostFiles](const std::wstring& path) {
+      const std::wstring full = FullPath(path);
+      return full.empty() ? nullptr : hostFiles.Open(full);
+    };
     return qmscan::RunScan(std::vector<std::wstring>(argv + 1, argv + argc), io);
   } catch (...) {
     Error(formattext::Format(LoadStr(IDS_QMSCAN_FAILED), {discovery::text::VisibleText(CurrentError().description)}));

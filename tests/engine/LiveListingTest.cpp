@@ -34,6 +34,7 @@ std::vector<std::wstring> Listed(const discovery::AddonKind& kind, engine::Machi
                                  const std::set<std::wstring>& ids) {
   std::vector<engine::AddonEntry> entries = discovery::ListAddons(kind, machine);
   discovery::AddStatesAndSignatures(kind, machine, entries);
+  for (auto& entry : entries) entry.lastWrite.reset();  // an export keeps no write times
   const CResultNodes records = discovery::ToRecords(entries);
   std::vector<std::wstring> lines;
   for (std::size_t i = 1; i <= records.Count(); ++i)

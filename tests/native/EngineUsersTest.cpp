@@ -191,10 +191,12 @@ TEST(EngineUsers, AnAddonsStateIsReadForTheUsersItAppliesTo) {
     EXPECT_EQ(reader.UsersOf(record), reader.UsersOf(entry));
     EXPECT_EQ(reader.StateText(kind, record), offForBo);
     const std::size_t n = record.params.Count();
-    ASSERT_GE(n, 3u);
-    EXPECT_EQ(record.params.At(n - 2)->Key(), L"view");
-    EXPECT_EQ(record.params.At(n - 1)->Key(), L"state");
-    EXPECT_EQ(record.params.At(n)->Key(), L"signature");
+    ASSERT_GE(n, 5u);
+    EXPECT_EQ(record.params.At(n - 4)->Key(), L"view");
+    EXPECT_EQ(record.params.At(n - 3)->Key(), L"state");
+    EXPECT_EQ(record.params.At(n - 2)->Key(), L"signature");
+    EXPECT_EQ(record.params.At(n - 1)->Key(), L"source");
+    EXPECT_EQ(record.params.At(n)->Key(), L"lastWritten");
   }
   engine::AddonEntry hostile = entries[1];
   hostile.id += L"\\..";

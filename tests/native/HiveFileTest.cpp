@@ -30,29 +30,11 @@ using qlmtest::Put32;
 
 const std::string kHives = QLM_CORPUS "/../hives/";
 
-const std::string& TempDir() {
-  static char pattern[] = "/tmp/qlm-hive-XXXXXX";
-  static const std::string dir = std::string(mkdtemp(pattern)) + "/";
-  [[maybe_unused]] static const int removed = std::atexit([] { std::filesystem::remove_all(dir); });
-  return dir;
-}
-Bytes ReadBytes(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return Bytes(std::istreambuf_iterator<char>(in), {});
-}
-std::string Run(const std::string& command) {
-  std::string out;
-  FILE* pipe = popen(command.c_str(), "r");
-  for (int ch; pipe && (ch = std::fgetc(pipe)) != EOF;) out.push_back(static_cast<char>(ch));
-  if (pipe) pclose(pipe);
-  return out;
-}
-// The peer writer's hive: the file after the script's commands.
-Bytes Hivexsh(const std::string& from, const std::string& script, const std::string& name) {
-  std::ofstream(TempDir() + name + ".script") << script << "commit " << TempDir() + name << "\n";
-  Run("hivexsh -w '" + from + "' < '" + TempDir() + name + ".script'");
-  return ReadBytes(TempDir() + name);
-}
+using qlmtest::Hivexsh;
+using qlmtest::ReadBytes;
+using qlmtest::Run;
+using qlmtest::TempDir;
+
 // The bytes as a file source gives them: read through the reader's cache.
 std::unique_ptr<engine::HiveBytes> AsFile(const Bytes& bytes) {
   engine::MemoryFileSource files;

@@ -3,6 +3,12 @@
 // and transaction logs of the new format written from the published layout.
 #include <algorithm>
 #include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -11,6 +17,31 @@
 namespace qlmtest {
 
 using Bytes = std::vector<std::uint8_t>;
+
+// A folder for the test's files, removed when the process ends.
+inline const std::string& TempDir() {
+  static char pattern[] = "/tmp/qlm-hive-XXXXXX";
+  static const std::string dir = std::string(mkdtemp(pattern)) + "/";
+  [[maybe_unused]] static const int removed = std::atexit([] { std::filesystem::remove_all(dir); });
+  return dir;
+}
+inline Bytes ReadBytes(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return Bytes(std::istreambuf_iterator<char>(in), {});
+}
+inline std::string Run(const std::string& command) {
+  std::string out;
+  FILE* pipe = popen(command.c_str(), "r");
+  for (int ch; pipe && (ch = std::fgetc(pipe)) != EOF;) out.push_back(static_cast<char>(ch));
+  if (pipe) pclose(pipe);
+  return out;
+}
+// The peer writer's hive: the file after the script's commands.
+inline Bytes Hivexsh(const std::string& from, const std::string& script, const std::string& name) {
+  std::ofstream(TempDir() + name + ".script") << script << "commit " << TempDir() + name << "\n";
+  Run("hivexsh -w '" + from + "' < '" + TempDir() + name + ".script'");
+  return ReadBytes(TempDir() + name);
+}
 
 inline std::uint32_t Get32(const Bytes& b, std::size_t at) {
   return b[at] | (b[at + 1] << 8) | (b[at + 2] << 16) | (static_cast<std::uint32_t>(b[at + 3]) << 24);

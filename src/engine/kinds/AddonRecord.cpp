@@ -1,5 +1,7 @@
 #include "engine/kinds/AddonRecord.h"
 
+#include <cwchar>
+
 #include "engine/kinds/AddonKinds.h"
 #include "core/Strings.h"
 
@@ -78,9 +80,36 @@ void AddNamesAndPlace(CParams& p, const engine::AddonEntry& e) {
   if (e.system) p.Add(keys::kSystem, *e.system ? 1 : 0);
 }
 
+// The civil date of a day counted from 1970-01-01 (proleptic Gregorian).
+void CivilDate(std::int64_t days, std::int64_t& year, unsigned& month, unsigned& day) {
+  days += 719468;  // from 0000-03-01, so that a leap day ends its year
+  const std::int64_t era = (days >= 0 ? days : days - 146096) / 146097;
+  const auto dayOfEra = static_cast<unsigned>(days - era * 146097);
+  const unsigned yearOfEra = (dayOfEra - dayOfEra / 1460 + dayOfEra / 36524 - dayOfEra / 146096) / 365;
+  const unsigned dayOfYear = dayOfEra - (365 * yearOfEra + yearOfEra / 4 - yearOfEra / 100);
+  const unsigned shiftedMonth = (5 * dayOfYear + 2) / 153;
+  day = dayOfYear - (153 * shiftedMonth + 2) / 5 + 1;
+  month = shiftedMonth < 10 ? shiftedMonth + 3 : shiftedMonth - 9;
+  year = static_cast<std::int64_t>(yearOfEra) + era * 400 + (month <= 2 ? 1 : 0);
+}
+
 }  // namespace
 
-CResultNode ToRecord(const engine::AddonEntry& entry) {
+std::wstring IsoTime(std::uint64_t fileTime) {
+  constexpr std::int64_t kDaysFrom1601To1970 = 134774;
+  const std::uint64_t seconds = fileTime / 10000000u;
+  const auto days = static_cast<std::int64_t>(seconds / 86400) - kDaysFrom1601To1970;
+  const auto inDay = static_cast<unsigned>(seconds % 86400);
+  std::int64_t year = 0;
+  unsigned month = 0, day = 0;
+  CivilDate(days, year, month, day);
+  wchar_t text[32];
+  std::swprintf(text, 32, L"%04lld-%02u-%02uT%02u:%02u:%02uZ", static_cast<long long>(year), month, day, inDay / 3600,
+                inDay / 60 % 60, inDay % 60);
+  return text;
+}
+
+CResultNode ToRecord(const engine::AddonEntry& entry, RecordSource source) {
   static const std::wstring deviceNote = LoadStr(IDS_DEVICE_PATH_NOT_OPENED);
   static const std::wstring networkNote = LoadStr(IDS_NETWORK_PATH_NOT_OPENED);
   CResultNode node;
@@ -90,12 +119,15 @@ CResultNode ToRecord(const engine::AddonEntry& entry) {
   node.params.Add(keys::kView, ViewNumber(entry.view));
   if (entry.state) node.params.Add(keys::kState, *entry.state);
   if (entry.signature) node.params.Add(keys::kSignature, *entry.signature);
+  node.params.Add(keys::kSource, std::wstring(source == RecordSource::Offline ? L"offline" : L"live"));
+  // 0 is no time a key was written: a source that keeps none.
+  node.params.Add(keys::kLastWritten, entry.lastWrite.value_or(0) != 0 ? IsoTime(*entry.lastWrite) : std::wstring());
   return node;
 }
 
-CResultNodes ToRecords(const std::vector<engine::AddonEntry>& entries) {
+CResultNodes ToRecords(const std::vector<engine::AddonEntry>& entries, RecordSource source) {
   CResultNodes records;
-  for (const auto& entry : entries) records.Add() = ToRecord(entry);
+  for (const auto& entry : entries) records.Add() = ToRecord(entry, source);
   return records;
 }
 

@@ -44,6 +44,11 @@ inline constexpr const wchar_t* kIsDefault = L"isDefault";
 // under the policies), and what the platform says of its file's signature.
 inline constexpr const wchar_t* kState = L"state";
 inline constexpr const wchar_t* kSignature = L"signature";
+// Every kind, after those: where the listing was read ("live" or
+// "offline") and the entry key's last write time (ISO 8601 UTC, empty when
+// unknown), at the end so that earlier columns keep their place.
+inline constexpr const wchar_t* kSource = L"source";
+inline constexpr const wchar_t* kLastWritten = L"lastWritten";
 }  // namespace discovery::keys
 
 namespace discovery {
@@ -57,9 +62,16 @@ constexpr std::int32_t kUsersRootNumber = static_cast<std::int32_t>(0x80000003u)
 // program's own (64).
 std::int32_t ViewNumber(RegView view);
 
+// Where a listing was read: the running machine or an image's files.
+enum class RecordSource { Live, Offline };
+
+// A last write time (100-nanosecond intervals since 1601) as ISO 8601 UTC
+// to the second ("2024-05-01T12:34:56Z").
+std::wstring IsoTime(std::uint64_t fileTime);
+
 // The record of an entry: today's names in each kind's order, "state" and
-// "signature" last when the entry has them.
-CResultNode ToRecord(const engine::AddonEntry& entry);
-CResultNodes ToRecords(const std::vector<engine::AddonEntry>& entries);
+// "signature" when the entry has them, then "source" and "lastWritten".
+CResultNode ToRecord(const engine::AddonEntry& entry, RecordSource source = RecordSource::Live);
+CResultNodes ToRecords(const std::vector<engine::AddonEntry>& entries, RecordSource source = RecordSource::Live);
 
 }  // namespace discovery

@@ -34,6 +34,7 @@ Entries ListHelperObjects(engine::MachineSources& machine) {
       entry.scope = everyone;
       run.AddFileInfo(entry, facts);
       entry.view = view;
+      entry.lastWrite = registry.LastWriteTime(Root::Machine, entry.keyPath);
     }
   }
   return list;

@@ -39,6 +39,8 @@ void AddBar(DiscoveryRun& run, Entries& list, const std::wstring& found, const s
   entry.scope = LoadStr(IDS_SCOPE_EVERYONE_MACHINE);
   run.AddFileInfo(entry, facts);
   entry.view = view;
+  // A bar is its class: its key is the one written.
+  entry.lastWrite = registry.LastWriteTime(Root::Classes, classKey);
 }
 
 }  // namespace

@@ -45,7 +45,19 @@ Entries ListFromHives(const AddonKind& kind, engine::MachineSources& machine, co
   WalkHives(
       run, kind.machinePath, std::wstring(L"\\") + kind.userPath,
       kind.entriesAreValues ? EntryNames::Values : EntryNames::SubKeys,
-      [&](const Location& location) { fill(run, list, location); }, kind.machineSharedByViews);
+      [&](const Location& location) {
+        const std::size_t first = list.size();
+        fill(run, list, location);
+        // The entry's own key: a value's is the key holding it. Read in the
+        // view the entries were found in.
+        engine::RegistryView& registry = run.Registry(location.views.entries);
+        for (std::size_t i = first; i < list.size(); ++i) {
+          engine::AddonEntry& entry = list[i];
+          const std::wstring key = kind.entriesAreValues ? entry.keyPath : entry.keyPath + L"\\" + entry.id;
+          entry.lastWrite = registry.LastWriteTime(location.root, key);
+        }
+      },
+      kind.machineSharedByViews);
   return list;
 }
 
