@@ -130,7 +130,7 @@ TEST(Qmscan, ArgumentsAndHelp) {
   EXPECT_NE(help.out.find("=, +, -, @ or ' gets a leading '"), std::string::npos);
   EXPECT_NE(help.out.find("JSON is exact"), std::string::npos);
   // The state and signature values are explained.
-  EXPECT_NE(help.out.find("values state and signature (the last two CSV columns)"), std::string::npos);
+  EXPECT_NE(help.out.find("values state and signature (the two CSV columns before source and lastWritten)"), std::string::npos);
   EXPECT_NE(help.out.find("Signature does not match the file"), std::string::npos);
   EXPECT_EQ(RunQmscan(L"/?").code, 0);
 
