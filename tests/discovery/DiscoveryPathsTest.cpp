@@ -3,6 +3,8 @@
 // written with a note; 32-bit entries read their own environment.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "core/Strings.h"
 #include "engine/kinds/AddonRecord.h"
 #include "engine/files/FileResolver.h"
@@ -54,15 +56,15 @@ std::vector<std::wstring> Keys(const CResultNode& node) {
   return keys;
 }
 
-// The note sits after "version" and before "view", the last value.
+// The note sits right after "version", before "view".
 void ExpectNoteInPlace(const CResultNode& node, const std::wstring& note) {
   EXPECT_EQ(node.params.Text(kFileNote), note) << Narrow(node.ID);
   EXPECT_EQ(node.params.Text(discovery::keys::kVersion), L"") << Narrow(node.ID);
   const auto keys = Keys(node);
-  ASSERT_GE(keys.size(), 3u);
-  EXPECT_EQ(keys[keys.size() - 3], discovery::keys::kVersion) << Narrow(node.ID);
-  EXPECT_EQ(keys[keys.size() - 2], kFileNote) << Narrow(node.ID);
-  EXPECT_EQ(keys.back(), discovery::keys::kView) << Narrow(node.ID);
+  const auto version = std::find(keys.begin(), keys.end(), discovery::keys::kVersion);
+  ASSERT_GE(std::distance(version, keys.end()), 3) << Narrow(node.ID);
+  EXPECT_EQ(version[1], kFileNote) << Narrow(node.ID);
+  EXPECT_EQ(version[2], discovery::keys::kView) << Narrow(node.ID);
 }
 
 // A folder made for the test (with parents missing before), removed at the end.
