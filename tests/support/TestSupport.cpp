@@ -154,8 +154,11 @@ std::wstring RegExe() { return CUtilities::WindowsFolder() + L"\\system32\\reg.e
 TempFolder::TempFolder() {
   wchar_t base[MAX_PATH] = {};
   GetTempPathW(MAX_PATH, base);
-  path_ = std::wstring(base) + L"qlmtest-" + std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(counter++);
-  CreateDirectoryW(path_.c_str(), nullptr);
+  // Always a folder of its own: Wine reuses process ids, and a folder an
+  // earlier run could not remove (links, taken rights) may still be there.
+  do {
+    path_ = std::wstring(base) + L"qlmtest-" + std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(counter++);
+  } while (!CreateDirectoryW(path_.c_str(), nullptr) && GetLastError() == ERROR_ALREADY_EXISTS);
 }
 
 TempFolder::~TempFolder() {
