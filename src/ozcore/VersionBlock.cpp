@@ -1,6 +1,7 @@
 #include "ozcore/VersionBlock.h"
 
 #include <algorithm>
+#include <array>
 #include <utility>
 
 namespace versionblock {
@@ -148,6 +149,48 @@ VersionInfo Parse(const unsigned char* data, std::size_t size) {
       ReadVarFileInfo(bytes, section, info.translations, translationFound);
   });
   return info;
+}
+
+namespace {
+
+bool SameName(const std::wstring& a, const std::wstring& b) {
+  const auto lower = [](wchar_t c) { return c >= L'A' && c <= L'Z' ? static_cast<wchar_t>(c - L'A' + L'a') : c; };
+  return a.size() == b.size() &&
+         std::equal(a.begin(), a.end(), b.begin(), [&](wchar_t x, wchar_t y) { return lower(x) == lower(y); });
+}
+
+std::wstring Hex4(unsigned value) {
+  static const wchar_t digits[] = L"0123456789ABCDEF";
+  std::wstring out;
+  for (int shift = 12; shift >= 0; shift -= 4) out.push_back(digits[(value >> shift) & 0xF]);
+  return out;
+}
+
+}  // namespace
+
+std::vector<VersionString> StandardStrings(const VersionInfo& info) {
+  static const std::array<const wchar_t*, 12> names = {
+      L"CompanyName", L"FileDescription", L"FileVersion", L"InternalName",    L"LegalCopyright", L"OriginalFilename",
+      L"ProductName", L"ProductVersion",  L"Comments",    L"LegalTrademarks", L"PrivateBuild",   L"SpecialBuild"};
+  std::vector<std::wstring> keys;
+  if (!info.translations.empty())
+    keys.push_back(Hex4(info.translations.front().language) + Hex4(info.translations.front().codePage));
+  keys.push_back(L"040904B0");
+  keys.push_back(L"040904E4");
+  std::vector<VersionString> found;
+  for (const auto& key : keys) {
+    // The first table under the key, and in it the first of each name.
+    const auto table = std::find_if(info.tables.begin(), info.tables.end(),
+                                    [&](const StringTable& t) { return SameName(t.key, key); });
+    if (table == info.tables.end()) continue;
+    for (const wchar_t* name : names) {
+      const auto entry = std::find_if(table->strings.begin(), table->strings.end(),
+                                      [&](const VersionString& v) { return SameName(v.name, name); });
+      if (entry != table->strings.end()) found.push_back({name, entry->value});
+    }
+    if (!found.empty()) break;
+  }
+  return found;
 }
 
 }  // namespace versionblock

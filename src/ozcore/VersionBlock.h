@@ -46,4 +46,9 @@ struct VersionInfo {
 // case, as the system's reader compares them.
 VersionInfo Parse(const unsigned char* data, std::size_t size);
 
+// The usual named strings (CompanyName, ProductVersion, ...) of the table the
+// system's reader picks: the language and code page the file declares first,
+// else the US English tables; the first of these that holds any of them.
+std::vector<VersionString> StandardStrings(const VersionInfo& info);
+
 }  // namespace versionblock

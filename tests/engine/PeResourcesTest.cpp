@@ -74,17 +74,6 @@ BOOL CALLBACK AddBlock(HMODULE, LPCWSTR, LPWSTR name, LONG_PTR blocks) {
   return TRUE;
 }
 
-std::string UnixPath(const std::wstring& path) {
-  using ToUnix = char*(CDECL*)(LPCWSTR);
-  const auto toUnix = reinterpret_cast<ToUnix>(
-      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
-  char* text = toUnix ? toUnix(path.c_str()) : nullptr;
-  if (!text) return {};
-  std::string unix(text);
-  HeapFree(GetProcessHeap(), 0, text);
-  return unix;
-}
-
 // A Unix symbolic link, which Wine shows as a reparse point; removed when
 // the object goes. Wine gives no handle to wait on for a Unix process.
 class UnixLink {

@@ -257,4 +257,15 @@ bool RegImport(const std::wstring& text, const std::wstring& folder) {
   return RunProcess(L"\"" + RegExe() + L"\" import \"" + file + L"\"") == 0;
 }
 
+std::string UnixPath(const std::wstring& path) {
+  using ToUnix = char*(CDECL*)(LPCWSTR);
+  const auto toUnix = reinterpret_cast<ToUnix>(
+      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
+  char* text = toUnix ? toUnix(path.c_str()) : nullptr;
+  if (!text) return {};
+  std::string unix(text);
+  HeapFree(GetProcessHeap(), 0, text);
+  return unix;
+}
+
 }  // namespace qlmtest

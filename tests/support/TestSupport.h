@@ -107,5 +107,7 @@ std::wstring Wow32Path(const std::wstring& path);
 
 // Text for failure messages.
 std::string Narrow(const std::wstring& text);
+// The Unix path Wine gives a Windows path; empty when it has none.
+std::string UnixPath(const std::wstring& path);
 
 }  // namespace qlmtest

@@ -12,36 +12,12 @@
 #include <cerrno>
 #include <utility>
 
+#include "engine/files/PosixFile.h"
 #include "ozcore/Utf8Text.h"
 
 namespace engine {
 
 namespace {
-
-class UniqueFd {
- public:
-  UniqueFd() = default;
-  explicit UniqueFd(int fd) : fd_(fd) {}
-  UniqueFd(UniqueFd&& other) noexcept : fd_(other.Release()) {}
-  UniqueFd& operator=(UniqueFd&& other) noexcept {
-    if (this != &other) {
-      Reset();
-      fd_ = other.Release();
-    }
-    return *this;
-  }
-  ~UniqueFd() { Reset(); }
-  int Get() const { return fd_; }
-  int Release() { return std::exchange(fd_, -1); }
-  explicit operator bool() const { return fd_ >= 0; }
-
- private:
-  void Reset() {
-    if (fd_ >= 0) ::close(fd_);
-    fd_ = -1;
-  }
-  int fd_ = -1;
-};
 
 struct DirCloser {
   void operator()(DIR* dir) const { ::closedir(dir); }
@@ -122,32 +98,6 @@ std::uint64_t WindowsTime(std::int64_t seconds, std::int64_t nanoseconds) {
          static_cast<std::uint64_t>(nanoseconds / 100);
 }
 
-class ImageOpenFile final : public OpenFile {
- public:
-  ImageOpenFile(UniqueFd fd, std::uint64_t size) : fd_(std::move(fd)), size_(size) {}
-  std::uint64_t Size() const override { return size_; }
-  std::optional<std::vector<std::uint8_t>> Read(std::uint64_t offset, std::size_t length) override {
-    if (length > kMaxFileReadBytes) return std::nullopt;
-    if (offset >= size_) return std::vector<std::uint8_t>();
-    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(std::min<std::uint64_t>(length, size_ - offset)));
-    std::size_t filled = 0;
-    while (filled < bytes.size()) {
-      const ssize_t n = ::pread(fd_.Get(), bytes.data() + filled, bytes.size() - filled,
-                                static_cast<off_t>(offset + filled));
-      if (n < 0 && errno == EINTR) continue;
-      if (n < 0) return std::nullopt;
-      if (n == 0) break;  // shorter than it was a moment ago
-      filled += static_cast<std::size_t>(n);
-    }
-    bytes.resize(filled);
-    return bytes;
-  }
-
- private:
-  UniqueFd fd_;
-  std::uint64_t size_;
-};
-
 }  // namespace
 
 class ImageFileSource::Folder {
@@ -197,7 +147,7 @@ std::unique_ptr<OpenFile> ImageFileSource::Open(const std::wstring& path) {
   struct stat info {};
   UniqueFd file = root_->PlainFile(path, info);
   if (!file) return nullptr;
-  return std::make_unique<ImageOpenFile>(std::move(file), static_cast<std::uint64_t>(info.st_size));
+  return OpenFileOver(std::move(file), static_cast<std::uint64_t>(info.st_size));
 }
 
 std::optional<std::vector<FolderEntry>> ImageFileSource::List(const std::wstring& folder) {

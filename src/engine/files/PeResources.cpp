@@ -216,32 +216,6 @@ std::optional<Bytes> PeFile::Resource(std::uint16_t type, std::uint16_t id, cons
   return ReadData(entry->target);
 }
 
-bool SameName(const std::wstring& a, const std::wstring& b) {
-  const auto lower = [](wchar_t c) { return c >= L'A' && c <= L'Z' ? static_cast<wchar_t>(c - L'A' + L'a') : c; };
-  return a.size() == b.size() &&
-         std::equal(a.begin(), a.end(), b.begin(), [&](wchar_t x, wchar_t y) { return lower(x) == lower(y); });
-}
-
-std::wstring Hex4(unsigned value) {
-  static const wchar_t digits[] = L"0123456789ABCDEF";
-  std::wstring out;
-  for (int shift = 12; shift >= 0; shift -= 4) out.push_back(digits[(value >> shift) & 0xF]);
-  return out;
-}
-
-// The first table under key, as the system's reader would pick it.
-const versionblock::StringTable* FindTable(const versionblock::VersionInfo& info, const std::wstring& key) {
-  for (const auto& table : info.tables)
-    if (SameName(table.key, key)) return &table;
-  return nullptr;
-}
-
-const std::wstring* QueryString(const versionblock::StringTable& table, const std::wstring& name) {
-  for (const auto& entry : table.strings)
-    if (SameName(entry.name, name)) return &entry.value;
-  return nullptr;
-}
-
 }  // namespace
 
 std::optional<std::vector<std::uint8_t>> ReadResource(FileSource& files, const std::wstring& path, std::uint16_t type,
@@ -258,23 +232,7 @@ CStringDictionary VersionStrings(FileSource& files, const std::wstring& path, co
   const auto block = ReadResource(files, path, restype::kVersion, 1, languages);
   if (!block) return result;
   const auto info = versionblock::Parse(block->data(), block->size());
-  // The language and code page the file declares first, then the usual US
-  // English tables.
-  std::vector<std::wstring> keys;
-  if (!info.translations.empty())
-    keys.push_back(Hex4(info.translations.front().language) + Hex4(info.translations.front().codePage));
-  keys.push_back(L"040904B0");
-  keys.push_back(L"040904E4");
-  static const std::array<const wchar_t*, 12> names = {
-      L"CompanyName", L"FileDescription", L"FileVersion", L"InternalName",    L"LegalCopyright", L"OriginalFilename",
-      L"ProductName", L"ProductVersion",  L"Comments",    L"LegalTrademarks", L"PrivateBuild",   L"SpecialBuild"};
-  for (const auto& key : keys) {
-    const auto* table = FindTable(info, key);
-    if (table == nullptr) continue;
-    for (const auto* name : names)
-      if (const auto* value = QueryString(*table, name)) result.Add(*value, name);
-    if (result.Count() > 0) break;
-  }
+  for (const auto& entry : versionblock::StandardStrings(info)) result.Add(entry.value, entry.name);
   return result;
 }
 

@@ -53,15 +53,7 @@ std::vector<std::wstring> DiscoveryRun::SystemFolders(RegView view) {
 }
 
 std::wstring DiscoveryRun::FileSearchName(const std::wstring& fileString) {
-  const auto first = fileString.find_first_not_of(L" \t");
-  if (first == std::wstring::npos) return {};
-  const auto last = fileString.find_last_not_of(L" \t");
-  std::wstring name = fileString.substr(first, last - first + 1);
-  if (!name.empty() && name.front() == L'"') {
-    const auto close = name.find(L'"', 1);
-    name = close == std::wstring::npos ? name.substr(1) : name.substr(1, close - 1);
-  }
-  return machine_.files.Expand(name, false);
+  return machine_.files.Expand(pathtext::UnquotedFileName(fileString), false);
 }
 
 DiscoveryRun::ResolvedFile DiscoveryRun::ResolveFile(const std::wstring& rawFile, RegView view) {

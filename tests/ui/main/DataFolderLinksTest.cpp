@@ -36,17 +36,6 @@ using namespace qlmtest;
 
 namespace {
 
-std::string UnixPath(const std::wstring& path) {
-  using ToUnix = char*(CDECL*)(LPCWSTR);
-  const auto toUnix = reinterpret_cast<ToUnix>(
-      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
-  char* text = toUnix ? toUnix(path.c_str()) : nullptr;
-  if (!text) return {};
-  std::string unix(text);
-  HeapFree(GetProcessHeap(), 0, text);
-  return unix;
-}
-
 std::string Quoted(const std::wstring& path) {
   std::string quoted(1, '\'');
   quoted += UnixPath(path);
