@@ -48,13 +48,20 @@ Entries ListFromHives(const AddonKind& kind, engine::MachineSources& machine, co
       [&](const Location& location) {
         const std::size_t first = list.size();
         fill(run, list, location);
-        // The entry's own key: a value's is the key holding it. Read in the
-        // view the entries were found in.
+        // The time of the entry's own key (a value's: the key holding it),
+        // in the view the entries were found in; the values of one key share
+        // its time, read once.
         engine::RegistryView& registry = run.Registry(location.views.entries);
+        std::optional<std::wstring> lastKey;
+        std::optional<std::uint64_t> lastTime;
         for (std::size_t i = first; i < list.size(); ++i) {
           engine::AddonEntry& entry = list[i];
           const std::wstring key = kind.entriesAreValues ? entry.keyPath : entry.keyPath + L"\\" + entry.id;
-          entry.lastWrite = registry.LastWriteTime(location.root, key);
+          if (key != lastKey) {
+            lastTime = registry.LastWriteTime(location.root, key);
+            lastKey = key;
+          }
+          entry.lastWrite = lastTime;
         }
       },
       kind.machineSharedByViews);
