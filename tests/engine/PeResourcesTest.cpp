@@ -99,7 +99,7 @@ TEST(PeResources, VersionAndStringsAsTheSystemReadsThem) {
   wchar_t system[MAX_PATH] = {};
   GetSystemDirectoryW(system, MAX_PATH);
   // The malformed fixtures are left out: the system's readers run past
-  // their blocks (MalformedFilesTest has them).
+  // their blocks (NativeVersionBlock and NativeStringTableBlock hold those forms).
   std::vector<std::wstring> files = FilesIn(FixtureFolder(), L"fx_*.dll");
   files.erase(std::remove_if(files.begin(), files.end(),
                              [](const auto& file) { return file.find(L"\\fx_bad") != std::wstring::npos; }),

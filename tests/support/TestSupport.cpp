@@ -72,21 +72,6 @@ bool KeyPresent(HKEY root, const std::wstring& path) {
   return RegOpenKeyExW(root, path.c_str(), 0, KEY_READ, key.put()) == ERROR_SUCCESS;
 }
 
-std::vector<std::wstring> EnumNames(HKEY root, const std::wstring& path, bool values) {
-  std::vector<std::wstring> names;
-  UniqueKey key;
-  if (RegOpenKeyExW(root, path.c_str(), 0, KEY_READ, key.put()) != ERROR_SUCCESS) return names;
-  std::vector<wchar_t> buf(16384);
-  for (DWORD i = 0;; ++i) {
-    DWORD len = static_cast<DWORD>(buf.size());
-    const LONG rc = values ? RegEnumValueW(key.get(), i, buf.data(), &len, nullptr, nullptr, nullptr, nullptr)
-                           : RegEnumKeyExW(key.get(), i, buf.data(), &len, nullptr, nullptr, nullptr, nullptr);
-    if (rc != ERROR_SUCCESS) break;
-    names.emplace_back(buf.data(), len);
-  }
-  return names;
-}
-
 bool RawValue(HKEY root, const std::wstring& path, const std::wstring& name, DWORD& type,
               std::vector<unsigned char>& data) {
   UniqueKey key;

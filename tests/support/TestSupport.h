@@ -40,8 +40,6 @@ void SetString(HKEY root, const std::wstring& path, const std::wstring& name, co
 void SetDword(HKEY root, const std::wstring& path, const std::wstring& name, DWORD value);
 void DeleteTree(HKEY root, const std::wstring& path);
 bool KeyPresent(HKEY root, const std::wstring& path);
-// The names of root\path's subkeys (or values), in the registry's order.
-std::vector<std::wstring> EnumNames(HKEY root, const std::wstring& path, bool values = false);
 // The raw bytes and type of a value; false when missing.
 bool RawValue(HKEY root, const std::wstring& path, const std::wstring& name, DWORD& type,
               std::vector<unsigned char>& data);
