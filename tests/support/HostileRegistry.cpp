@@ -4,6 +4,7 @@
 #include <winternl.h>
 
 #include <algorithm>
+#include <cwchar>
 #include <stdexcept>
 #include <vector>
 
@@ -179,8 +180,17 @@ void DeleteValue(HKEY root, const std::wstring& path, const std::wstring& name) 
 }
 
 std::vector<std::wstring> NamesWithNul(HKEY root, const std::wstring& path, bool values) {
-  std::vector<std::wstring> names = qlmtest::EnumNames(root, path, values);
-  std::erase_if(names, [](const std::wstring& name) { return name.find(L'\0') == std::wstring::npos; });
+  std::vector<std::wstring> names;
+  UniqueKey key;
+  if (RegOpenKeyExW(root, path.c_str(), 0, KEY_READ, key.put()) != ERROR_SUCCESS) return names;
+  std::vector<wchar_t> buf(16384);
+  for (DWORD i = 0;; ++i) {
+    DWORD len = static_cast<DWORD>(buf.size());
+    const LONG rc = values ? RegEnumValueW(key.get(), i, buf.data(), &len, nullptr, nullptr, nullptr, nullptr)
+                           : RegEnumKeyExW(key.get(), i, buf.data(), &len, nullptr, nullptr, nullptr, nullptr);
+    if (rc != ERROR_SUCCESS) break;
+    if (std::wmemchr(buf.data(), L'\0', len)) names.emplace_back(buf.data(), len);
+  }
   return names;
 }
 
