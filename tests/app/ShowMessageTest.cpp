@@ -56,7 +56,9 @@ class AppShowMessage : public ::testing::Test {
 
 }  // namespace
 
-TEST_F(AppShowMessage, EachButtonSetGivesThePressedButtonsFlag) {
+// One message after another: each shows its own text, title (the product
+// name when none is given) and buttons only, and gives the pressed button's flag.
+TEST_F(AppShowMessage, EachButtonSetGivesThePressedButtonsFlagAndNothingCarriesOver) {
   struct Case {
     std::int32_t buttons;
     std::vector<std::wstring> shown;  // sorted
@@ -64,37 +66,30 @@ TEST_F(AppShowMessage, EachButtonSetGivesThePressedButtonsFlag) {
     std::int32_t expected;
   } cases[] = {
       {0, {L"OK"}, L"OK", 1},
-      {1, {L"OK"}, L"OK", 1},
       {6, {L"No", L"Yes"}, L"Yes", 2},
       {6, {L"No", L"Yes"}, L"No", 4},
       {9, {L"Cancel", L"OK"}, L"Cancel", 8},
       {15, {L"Cancel", L"No", L"OK", L"Yes"}, L"OK", 1},
+      {1, {L"OK"}, L"OK", 1},
   };
+  std::wstring previous = L"none before";
   for (const auto& c : cases) {
     SCOPED_TRACE(testing::Message() << "buttons " << c.buttons << ", pressing " << Narrow(c.press));
+    const std::wstring text = L"Delete the toolbar " + std::to_wstring(&c - cases) + L"?";
+    const std::wstring title = &c == std::end(cases) - 1 ? L"" : L"Delete";
     Dialog seen;
-    EXPECT_EQ(Answer(c.press, seen, L"Delete the toolbar?", c.buttons, L"Delete"), c.expected);
+    EXPECT_EQ(Answer(c.press, seen, text, c.buttons, title), c.expected);
     EXPECT_TRUE(seen.answered);
     EXPECT_EQ(seen.buttons, c.shown);
     EXPECT_EQ(seen.owner, owner_);
-    EXPECT_EQ(seen.title, L"Delete");
+    EXPECT_EQ(seen.title, title.empty() ? LoadStr(IDS_PRODUCT_NAME) : title);
+    EXPECT_NE(seen.texts.find(text), std::wstring::npos) << Narrow(seen.texts);
+    EXPECT_EQ(seen.texts.find(previous), std::wstring::npos) << Narrow(seen.texts);
+    previous = text;
     // The icon is the Delete command's image from the owner's store.
     EXPECT_NE(seen.icon, nullptr);
     EXPECT_EQ(seen.icon, images_->Icon(dialogs::kMessageIconCommand, dialogs::kMessageIconSize));
   }
-}
-
-TEST_F(AppShowMessage, NothingOfOneMessageCarriesIntoTheNext) {
-  Dialog first, second;
-  EXPECT_EQ(Answer(L"No", first, L"Are you sure you want to delete Bar?", 6, L"Remove add-on"), 4);
-  EXPECT_EQ(Answer(L"OK", second, L"Backup complete successfully.", 1, L""), 1);
-  ASSERT_TRUE(first.answered && second.answered);
-  EXPECT_NE(first.texts.find(L"Are you sure you want to delete Bar?"), std::wstring::npos) << Narrow(first.texts);
-  // An empty title shows the product name; only the second text and button.
-  EXPECT_EQ(second.title, LoadStr(IDS_PRODUCT_NAME));
-  EXPECT_NE(second.texts.find(L"Backup complete successfully."), std::wstring::npos) << Narrow(second.texts);
-  EXPECT_EQ(second.texts.find(L"Bar?"), std::wstring::npos);
-  EXPECT_EQ(second.buttons, std::vector<std::wstring>{L"OK"});
 }
 
 TEST(AppShowMessageNoWindow, WithoutAMainWindowTheCallerGetsAnError) {

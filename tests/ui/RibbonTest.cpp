@@ -190,9 +190,9 @@ TEST(WidgetsRibbon, AccessibleChildrenNameDescribeLocateAndPressEveryCommand) {
               ToScreen(w.ribbon.Hwnd(), id ? w.ribbon.CommandRect(id) : w.ribbon.TabRect(0))) << id;
   }
   // The first button (Delete): its tip as description, its access letter.
-  EXPECT_EQ(AccDescription(acc.Get(), 4), GroupButtons()[0]->tipDescription);
-  EXPECT_NE(AccShortcut(acc.Get(), 4).find(L"+D"), std::wstring::npos);
-  EXPECT_EQ(AccShortcut(acc.Get(), 5), L"");  // no access letter
+  EXPECT_EQ(AccText(acc.Get(), 4, &IAccessible::get_accDescription), GroupButtons()[0]->tipDescription);
+  EXPECT_NE(AccText(acc.Get(), 4, &IAccessible::get_accKeyboardShortcut).find(L"+D"), std::wstring::npos);
+  EXPECT_EQ(AccText(acc.Get(), 5, &IAccessible::get_accKeyboardShortcut), L"");  // no access letter
   EXPECT_TRUE(AccState(acc.Get(), 1) & STATE_SYSTEM_HASPOPUP);
 
   // The default action posts the command, as a click does.

@@ -107,40 +107,16 @@ VARIANT ChildVariant(long child) {
   return v;
 }
 
-namespace {
-// Reads one BSTR or VT_I4 property of a child.
-template <typename Get>
-std::wstring Text(Get get) {
+std::wstring AccText(IAccessible* acc, long child, AccTextGetter get) {
   BSTR text = nullptr;
-  std::wstring out = SUCCEEDED(get(&text)) && text ? std::wstring(text, SysStringLen(text)) : std::wstring();
+  std::wstring out = SUCCEEDED((acc->*get)(ChildVariant(child), &text)) && text ? std::wstring(text, SysStringLen(text)) : L"";
   SysFreeString(text);
   return out;
 }
-template <typename Get>
-long Number(Get get) {
+long AccNumber(IAccessible* acc, long child, AccNumberGetter get) {
   VARIANT v;
   VariantInit(&v);
-  return SUCCEEDED(get(&v)) && v.vt == VT_I4 ? v.lVal : -1;
-}
-}  // namespace
-
-std::wstring AccName(IAccessible* acc, long child) {
-  return Text([&](BSTR* t) { return acc->get_accName(ChildVariant(child), t); });
-}
-std::wstring AccValue(IAccessible* acc, long child) {
-  return Text([&](BSTR* t) { return acc->get_accValue(ChildVariant(child), t); });
-}
-std::wstring AccDescription(IAccessible* acc, long child) {
-  return Text([&](BSTR* t) { return acc->get_accDescription(ChildVariant(child), t); });
-}
-std::wstring AccShortcut(IAccessible* acc, long child) {
-  return Text([&](BSTR* t) { return acc->get_accKeyboardShortcut(ChildVariant(child), t); });
-}
-long AccRole(IAccessible* acc, long child) {
-  return Number([&](VARIANT* v) { return acc->get_accRole(ChildVariant(child), v); });
-}
-long AccState(IAccessible* acc, long child) {
-  return Number([&](VARIANT* v) { return acc->get_accState(ChildVariant(child), v); });
+  return SUCCEEDED((acc->*get)(ChildVariant(child), &v)) && v.vt == VT_I4 ? v.lVal : -1;
 }
 long AccChildCount(IAccessible* acc) {
   long count = -1;

@@ -61,13 +61,16 @@ class ControlHeld {
 // Screen rectangle of a client rectangle.
 RECT ToScreen(HWND hwnd, RECT rect);
 
-// IAccessible readers for a child id (0 is the object itself).
-std::wstring AccName(IAccessible* acc, long child);
-std::wstring AccValue(IAccessible* acc, long child);
-std::wstring AccDescription(IAccessible* acc, long child);
-std::wstring AccShortcut(IAccessible* acc, long child);
-long AccRole(IAccessible* acc, long child);
-long AccState(IAccessible* acc, long child);
+// IAccessible readers for a child id (0 is the object itself): a text
+// property, empty when missing; a number property, -1 when missing.
+using AccTextGetter = HRESULT (STDMETHODCALLTYPE IAccessible::*)(VARIANT, BSTR*);
+using AccNumberGetter = HRESULT (STDMETHODCALLTYPE IAccessible::*)(VARIANT, VARIANT*);
+std::wstring AccText(IAccessible* acc, long child, AccTextGetter get);
+long AccNumber(IAccessible* acc, long child, AccNumberGetter get);
+inline std::wstring AccName(IAccessible* acc, long child) { return AccText(acc, child, &IAccessible::get_accName); }
+inline std::wstring AccValue(IAccessible* acc, long child) { return AccText(acc, child, &IAccessible::get_accValue); }
+inline long AccRole(IAccessible* acc, long child) { return AccNumber(acc, child, &IAccessible::get_accRole); }
+inline long AccState(IAccessible* acc, long child) { return AccNumber(acc, child, &IAccessible::get_accState); }
 long AccChildCount(IAccessible* acc);
 RECT AccLocation(IAccessible* acc, long child);
 HRESULT AccDoDefault(IAccessible* acc, long child);

@@ -99,8 +99,12 @@ TEST(CommandDispatch, EachCommandAsksItsHostForWhatItNeedsAndNoErrorEscapes) {
     table.name = L"Bar & Co";
     host.shown = &table;
     dispatch.Run(Commands::kFileProperties);
-    dispatch.Run(Commands::kGoogleFileName);
-    dispatch.Run(Commands::kRowGoogleAddonName);
+    for (int id : {Commands::kGoogleFileName, Commands::kRowGoogleFileName, Commands::kGoogleAddonName,
+                   Commands::kRowGoogleAddonName})
+      dispatch.Run(id);
+    // A shell that refuses: one record, nothing raised.
+    host.Shell().openAddress = [](const std::wstring&) { throw QlmError(31, L"shell", L"no browser"); };
+    dispatch.Run(Commands::kGoogleAddonName);
     // An error out of the table's own action is logged, not raised.
     dispatch.Run(Commands::kRowDelete);
     EXPECT_EQ(table.removals, 1);
@@ -117,15 +121,16 @@ TEST(CommandDispatch, EachCommandAsksItsHostForWhatItNeedsAndNoErrorEscapes) {
     dispatch.Run(0);
     dispatch.Run(99999);
   }
-  EXPECT_EQ(host.calls, (std::vector<std::wstring>{
-                            L"refresh", L"refresh", L"exit", L"properties " + existing,
-                            L"open https://www.google.com/search?hl=en&q=addon.dll",
-                            L"open https://www.google.com/search?hl=en&q=Bar%20%26%20Co"}));
+  const std::wstring byFile = L"open https://www.google.com/search?hl=en&q=addon.dll";
+  const std::wstring byName = L"open https://www.google.com/search?hl=en&q=Bar%20%26%20Co";
+  EXPECT_EQ(host.calls, (std::vector<std::wstring>{L"refresh", L"refresh", L"exit", L"properties " + existing, byFile,
+                                                   byFile, byName, byName}));
   const auto log = LogLines(tmp.File(L"QLM.log"));
-  ASSERT_EQ(log.size(), 3u);
+  ASSERT_EQ(log.size(), 4u);
   EXPECT_EQ(log[0], L"L0  #91  FMain.OnCommand  Object variable or With block variable not set");
   EXPECT_EQ(log[1], L"L0  #91  FMain.OnCommand  Object variable or With block variable not set");
-  EXPECT_EQ(log[2], L"L0  #5  FMain.OnCommand  Invalid procedure call or argument");
+  EXPECT_EQ(log[2], L"L0  #31  FMain.SearchGoogle  no browser");
+  EXPECT_EQ(log[3], L"L0  #5  FMain.OnCommand  Invalid procedure call or argument");
 }
 
 namespace {

@@ -17,6 +17,7 @@
 #include "backup/AddonStateChange.h"
 #include "backup/RegistryBackup.h"
 #include "core/DataFiles.h"
+#include "core/Strings.h"
 #include "core/WrittenRecord.h"
 #include "engine/kinds/AddonStateReader.h"
 #include "inventory/InventoryFiles.h"
@@ -252,13 +253,17 @@ TEST_F(DataFolderRecords, ChangedBackupsAreNamedBeforeARestore) {
   plain.elevated = false;
   EXPECT_TRUE(core::PlaceFiles(plain, core::DataPlace::Backup, false).ChangedFiles(L".reg").empty());
 
-  // The Restore command names them before the folder opens. The window's
-  // start-up backup must not fall in the same second, whose name it would
-  // take over.
+  // The Restore command names them, then explains, then opens the folder
+  // once both messages are closed. The window's start-up backup must not
+  // fall in the same second, whose name it would take over.
   Sleep(1100);
   MainWindow main(state_.Files(), data_);
   ASSERT_TRUE(main.Open());
-  main.Shell().openFolder = [](const std::wstring&, HWND) {};
+  std::vector<std::wstring> opened;
+  main.Shell().openFolder = [&](const std::wstring& asked, HWND owner) {
+    const bool messageOpen = WaitForDialogOf(GetCurrentProcessId(), 0) != nullptr;
+    opened.push_back(asked + (owner == main.Hwnd() && !messageOpen ? L"" : L" (over a message or unowned)"));
+  };
   DialogAnswerer answer({L"OK", L"OK"});
   main.RunCommand(Commands::kRestore);
   ASSERT_EQ(answer.StopAndSeen().size(), 2u);
@@ -266,6 +271,9 @@ TEST_F(DataFolderRecords, ChangedBackupsAreNamedBeforeARestore) {
   EXPECT_NE(named.find(pathtext::FileNamePart(backup)), std::wstring::npos) << Narrow(named);
   EXPECT_NE(named.find(L"Backup planted.reg"), std::wstring::npos);
   EXPECT_EQ(named.find(L"Backup kept.reg"), std::wstring::npos);
+  const std::wstring hint = LoadStr(IDS_RESTORE_HINT);
+  EXPECT_NE(answer.StopAndSeen()[1].texts.find(hint.substr(0, hint.find_last_not_of(L' ') + 1)), std::wstring::npos);
+  EXPECT_EQ(opened, std::vector<std::wstring>{data_.path + L"\\Backup\\"});
   main.Destroy();
 }
 

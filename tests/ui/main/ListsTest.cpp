@@ -21,7 +21,6 @@
 #include "ui/main/MainWindow.h"
 #include "ui/main/TableHost.h"
 #include "ui/tables/TableControlBase.h"
-#include "ui/tables/RowView.h"
 #include "ui/widgets/PropertyGrid.h"
 
 using namespace mainwindowtest;
@@ -101,20 +100,13 @@ class Lists : public ::testing::Test {
       const bool ascending = click == 0;
       EXPECT_EQ(HeaderFormat(table, 0), ascending ? HDF_SORTUP : HDF_SORTDOWN);
       EXPECT_EQ(HeaderFormat(table, 1), 0);
-      const int rows = ListView_GetItemCount(table.ListHwnd());
-      for (int row = 1; row < rows; ++row) {
-        wchar_t a[512] = {}, b[512] = {};
-        ListView_GetItemText(table.ListHwnd(), row - 1, 0, a, 512);
-        ListView_GetItemText(table.ListHwnd(), row, 0, b, 512);
-        const int order = tables::CompareCells(a, b);
-        EXPECT_TRUE(ascending ? order <= 0 : order >= 0) << Narrow(a) << " / " << Narrow(b);
-      }
+      // The order itself is RowView's (tests/native/RowViewTest.cpp); here it reaches the list.
+      EXPECT_EQ(RowOfName(table, zebra_.Clsid()) < RowOfName(table, aardvark_.Clsid()), !ascending);
       const int selected = ListView_GetNextItem(table.ListHwnd(), -1, LVNI_SELECTED);
       ASSERT_GE(selected, 0);
       EXPECT_EQ(table.RecordAt(selected)->ID, zebra_.Clsid());
       EXPECT_NE(DetailsText(main_).find(L"qlmbar.dll"), std::wstring::npos);
     }
-    EXPECT_LT(RowOfName(table, zebra_.Clsid()), RowOfName(table, aardvark_.Clsid()));
   }
 
   void ExpectFilterOverEveryTable(TableControlBase& table, std::size_t total) {
@@ -179,13 +171,11 @@ class Lists : public ::testing::Test {
   }
 
   void ExpectStatusCountsAndOpensTheBackupFolder(std::size_t total) {
-    // The status bar counts every kind and names the start-up backup; a
-    // click on it opens its folder.
+    // The status bar counts every kind; a click on the start-up backup's
+    // part (its text: MainWindow.AtFirstSight...) opens its folder.
     EXPECT_NE(main_.Status().Text(StatusBar::kCountsPart).find(L"Toolbars: " + std::to_wstring(total)),
               std::wstring::npos);
-    const std::wstring backup = main_.Status().Text(StatusBar::kBackupPart);
     ASSERT_EQ(state_.BackupFiles().size(), 1u);
-    EXPECT_EQ(backup.rfind(L"Start-up backup: ", 0), 0u) << Narrow(backup);
     RECT part{};
     SendMessageW(main_.Status().Hwnd(), SB_GETRECT, StatusBar::kBackupPart, reinterpret_cast<LPARAM>(&part));
     NMMOUSE click{};
@@ -236,8 +226,7 @@ TEST_F(Lists, SaveListWritesQmscansRowsOrAReportOfTheShownRows) {
     return choice;
   };
   main_.RunCommand(Commands::kSaveList);
-  ASSERT_EQ(suggested.size(), 1u);
-  EXPECT_EQ(suggested[0].rfind(L"Quillmoor add-ons 20", 0), 0u) << Narrow(suggested[0]);
+  ASSERT_EQ(suggested.size(), 1u);  // the name itself: tests/native/RowViewTest.cpp
 
   // Every table's rows, read back, are qmscan's rows.
   // UTF-8 with a byte-order mark, for spreadsheets.

@@ -1,4 +1,4 @@
-// The Backup and Restore commands of the main window.
+// The Backup command of the main window (Restore: DataFolderLinksTest.cpp).
 #include <gtest/gtest.h>
 
 #include "core/Strings.h"
@@ -41,32 +41,5 @@ TEST(MainWindowBackup, BackupReportsSuccessOnlyWhenAFileWasWritten) {
   const auto log = state.LogRecords();
   ASSERT_FALSE(log.empty());
   EXPECT_NE(log.back().find(L"MAPI.BackupRegistry"), std::wstring::npos) << Narrow(log.back());
-  main.Destroy();
-}
-
-TEST(MainWindowBackup, RestoreExplainsThenOpensTheBackupFolder) {
-  ProgramState state;
-  MainWindow main(state.Files(), state.Data());
-  ASSERT_TRUE(main.Open());
-  struct Request {
-    std::wstring folder;
-    HWND owner;
-    bool dialogOpen;
-  };
-  std::vector<Request> requests;
-  main.Shell().openFolder = [&](const std::wstring& folder, HWND owner) {
-    // The message must be closed before the folder opens: one look, no wait.
-    requests.push_back({folder, owner, WaitForDialogOf(GetCurrentProcessId(), 0) != nullptr});
-  };
-  DialogAnswerer answer({L"OK"});
-  main.RunCommand(Commands::kRestore);
-  const auto seen = answer.StopAndSeen();
-  ASSERT_EQ(seen.size(), 1u);
-  const std::wstring hint = LoadStr(IDS_RESTORE_HINT);
-  EXPECT_NE(seen[0].texts.find(hint.substr(0, hint.find_last_not_of(L' ') + 1)), std::wstring::npos);
-  ASSERT_EQ(requests.size(), 1u);
-  EXPECT_EQ(requests[0].folder, state.DataFolder() + L"\\Backup\\");
-  EXPECT_EQ(requests[0].owner, main.Hwnd());
-  EXPECT_FALSE(requests[0].dialogOpen);
   main.Destroy();
 }

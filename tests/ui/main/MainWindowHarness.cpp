@@ -2,8 +2,6 @@
 
 #include <commctrl.h>
 #include <objbase.h>
-#include <wincodec.h>
-#include <wrl/client.h>
 
 #include <algorithm>
 
@@ -96,47 +94,6 @@ bool SelectRow(HWND list, const std::wstring& text) {
   ListView_SetItemState(list, row, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
   Pump();
   return true;
-}
-
-void SaveScreenshot(HWND window, const std::wstring& name) {
-  using Microsoft::WRL::ComPtr;
-  SetForegroundWindow(window);
-  RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
-  // The display shows what was drawn once it has caught up.
-  for (int i = 0; i < 10; ++i) {
-    Pump();
-    Sleep(50);
-  }
-  RECT r{};
-  GetWindowRect(window, &r);
-  HDC screen = GetDC(nullptr);
-  HDC memory = CreateCompatibleDC(screen);
-  HBITMAP bitmap = CreateCompatibleBitmap(screen, r.right - r.left, r.bottom - r.top);
-  HGDIOBJ old = SelectObject(memory, bitmap);
-  BitBlt(memory, 0, 0, r.right - r.left, r.bottom - r.top, screen, r.left, r.top, SRCCOPY);
-  SelectObject(memory, old);
-  ComPtr<IWICImagingFactory> factory;
-  ComPtr<IWICBitmap> image;
-  ComPtr<IWICStream> stream;
-  ComPtr<IWICBitmapEncoder> encoder;
-  ComPtr<IWICBitmapFrameEncode> frame;
-  const std::wstring folder = TestBinFolder() + L"\\..\\screens";
-  CreateDirectoryW(folder.c_str(), nullptr);
-  const std::wstring file = folder + L"\\" + name + L".png";
-  if (SUCCEEDED(CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&factory))) &&
-      SUCCEEDED(factory->CreateBitmapFromHBITMAP(bitmap, nullptr, WICBitmapIgnoreAlpha, &image)) &&
-      SUCCEEDED(factory->CreateStream(&stream)) &&
-      SUCCEEDED(stream->InitializeFromFilename(file.c_str(), GENERIC_WRITE)) &&
-      SUCCEEDED(factory->CreateEncoder(GUID_ContainerFormatPng, nullptr, &encoder)) &&
-      SUCCEEDED(encoder->Initialize(stream.Get(), WICBitmapEncoderNoCache)) &&
-      SUCCEEDED(encoder->CreateNewFrame(&frame, nullptr)) && SUCCEEDED(frame->Initialize(nullptr))) {
-    frame->WriteSource(image.Get(), nullptr);
-    frame->Commit();
-    encoder->Commit();
-  }
-  DeleteObject(bitmap);
-  DeleteDC(memory);
-  ReleaseDC(nullptr, screen);
 }
 
 }  // namespace mainwindowtest

@@ -75,8 +75,4 @@ bool SelectRow(HWND list, const std::wstring& text);
 
 using qlmtest::Pump;
 
-// Saves what the screen shows of a window as a PNG file in the build
-// tree's screens folder (build/screens/<name>.png), for a person to look at.
-void SaveScreenshot(HWND window, const std::wstring& name);
-
 }  // namespace mainwindowtest

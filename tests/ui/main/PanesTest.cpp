@@ -37,12 +37,6 @@ std::vector<std::wstring> Rows(DetailsPane& pane) {
   return rows;
 }
 
-CParams Details(std::initializer_list<std::pair<const wchar_t*, const wchar_t*>> entries) {
-  CParams details;
-  for (const auto& [name, value] : entries) details.Add(name, std::wstring(value));
-  return details;
-}
-
 bool Visible(HWND hwnd) { return (GetWindowLongPtrW(hwnd, GWL_STYLE) & WS_VISIBLE) != 0; }
 
 // The identifiers of the host's tables that are visible.
@@ -54,26 +48,6 @@ std::vector<std::int32_t> VisibleTables(TableHost& host) {
 }
 
 }  // namespace
-
-TEST(UiPanesDetails, ShowsTheRowsGivenUnderOneHeadingAndNeverMore) {
-  Window window;
-  DetailsPane pane;
-  ASSERT_TRUE(pane.Create(window.Hwnd()));
-  pane.Init();
-  pane.ShowDetails(Details({{L"File", L"C:\\a.dll"}, {L"Manufacturer", L"Maker"}, {L"Affected users", L""}}));
-  EXPECT_EQ(Rows(pane), (std::vector<std::wstring>{L"File=C:\\a.dll", L"Manufacturer=Maker", L"Affected users="}));
-  pane.ShowDetails(Details({{L"File", L"C:\\b.dll"}, {L"Affected users", L"Everyone"}}));
-  EXPECT_EQ(Rows(pane), (std::vector<std::wstring>{L"File=C:\\b.dll", L"Affected users=Everyone"}));
-  pane.ShowDetails(CParams());
-  EXPECT_EQ(pane.Grid().RowCount(), 0);
-  EXPECT_EQ(pane.Grid().Category(), L"Details");
-  // The grid covers the pane.
-  MoveWindow(pane.Hwnd(), 0, 0, 300, 120, TRUE);
-  RECT grid{};
-  GetWindowRect(pane.Grid().Hwnd(), &grid);
-  EXPECT_TRUE(grid.right - grid.left == 300 && grid.bottom - grid.top == 120);
-
-}
 
 TEST(UiPanesTree, ListsEveryKindAndRaisesOnlyTheUsersChoice) {
   Window window;
@@ -140,7 +114,11 @@ TEST(UiPanesHost, ShowsOneTableAtATimeAndKeepsTheDetailsInStep) {
   TableHost host(files);
   ASSERT_TRUE(host.Create(window.Hwnd()));
 
-  // Before Init nothing is filed.
+  // The grid covers the pane; before Init nothing is filed.
+  MoveWindow(pane.Hwnd(), 0, 0, 300, 120, TRUE);
+  RECT grid{};
+  GetWindowRect(pane.Grid().Hwnd(), &grid);
+  EXPECT_TRUE(grid.right - grid.left == 300 && grid.bottom - grid.top == 120);
   EXPECT_EQ(host.CurrentTable(), nullptr);
   MoveWindow(host.Hwnd(), 0, 0, 500, 300, TRUE);
   host.Init(&pane, nullptr);
@@ -159,7 +137,9 @@ TEST(UiPanesHost, ShowsOneTableAtATimeAndKeepsTheDetailsInStep) {
     EXPECT_EQ(host.CurrentTable(), host.Table(id));
   }
   // An identifier no table has: all hidden, the pane as it was, no table.
-  pane.ShowDetails(Details({{L"Earlier", L"value"}}));
+  CParams earlier;
+  earlier.Add(L"Earlier", L"value");
+  pane.ShowDetails(earlier);
   host.ShowTable(42);
   EXPECT_TRUE(visibleIds().empty());
   EXPECT_EQ(host.CurrentTable(), nullptr);

@@ -392,42 +392,6 @@ TEST(UiTables, TheRowMenuOpensOnAPlainRightClickOrFromTheKeyboard) {
       << at.x << "," << at.y;
 }
 
-// Arrow keys move the details with the selection; the Delete key asks to
-// delete the selected add-on once, however long it is held.
-TEST(UiTables, TheKeyboardMovesTheDetailsAndDeleteAsksOnce) {
-  RegFixture reg;
-  KindEntries entries(reg);
-  for (const wchar_t* name : {L"Quill A Button", L"Quill B Button", L"Quill C Button"})
-    entries.Add(TableId::kButtons, kMachine, name, CompanyFile());
-  TableRig rig(TableId::kButtons);
-  ASSERT_EQ(rig.Rows(), 3);
-  SetFocus(rig.list());
-  rig.Select(0);
-  auto key = [&](UINT vk) {
-    SendMessageW(rig.list(), WM_KEYDOWN, vk, 1);
-    SendMessageW(rig.list(), WM_KEYUP, vk, 0xC0000001);
-    Pump();
-  };
-  rig.details().ShowDetails(CParams());
-  key(VK_DOWN);
-  EXPECT_EQ(rig.SelectedRows(), std::vector<int>{1});
-  EXPECT_EQ(rig.Details().size(), 6u);  // file, maker, users, architecture, state, signature
-  key(VK_END);
-  EXPECT_EQ(rig.SelectedRows(), std::vector<int>{2});
-
-  const hostile::Snapshot before = hostile::TakeSnapshot(entries.Areas());
-  DialogAnswerer answers({L"No"});
-  SendMessageW(rig.list(), WM_KEYDOWN, VK_DELETE, 1);
-  SendMessageW(rig.list(), WM_KEYDOWN, VK_DELETE, 0x40000001);
-  SendMessageW(rig.list(), WM_KEYUP, VK_DELETE, 0xC0000001);
-  Pump();
-  const auto seen = answers.StopAndSeen();
-  ASSERT_EQ(seen.size(), 1u);
-  EXPECT_TRUE(Shows(seen[0], IDS_CONFIRM_DELETE, rig.Text(2))) << Narrow(seen[0].texts);
-  EXPECT_EQ(hostile::TakeSnapshot(entries.Areas()), before);
-  EXPECT_EQ(rig.Rows(), 3);
-}
-
 // Deleting the provider a user's "DefaultScope" names (in another letter
 // case) says so first and clears that value; deleting another leaves it.
 TEST(UiTables, DeletingTheDefaultProviderClearsTheDefault) {
@@ -458,8 +422,8 @@ TEST(UiTables, DeletingTheDefaultProviderClearsTheDefault) {
 }
 
 // F7 in the protocol list shows the system's own handlers, marked in the
-// details, and hides them again; the caption says which way F7 turns it. A
-// built-in scheme's name on an add-on's class is listed either way.
+// details, and hides them again; the caption says which way F7 turns it.
+// Whose a handler is: tests/native/ProtocolTextTest.cpp.
 TEST(UiTables, F7ShowsAndHidesTheSystemsOwnHandlers) {
   RegFixture reg;
   KindEntries entries(reg);
@@ -468,8 +432,6 @@ TEST(UiTables, F7ShowsAndHidesTheSystemsOwnHandlers) {
   const KindEntry own = entries.Add(TableId::kProtocols, kMachine, L"quill-own-" + Pid(), CompanyFile());
   const KindEntry builtIn =
       entries.Add(TableId::kProtocols, kMachine, L"quill-system-" + Pid(), std::wstring(system) + L"\\urlmon.dll");
-  // A built-in scheme that a user's classes hand to an add-on's class.
-  const KindEntry hijacked = entries.Add(TableId::kProtocols, kDefaultUser, L"javascript", CompanyFile());
   TableRig rig(TableId::kProtocols);
   auto& table = static_cast<ProtocolTable&>(rig.table());
   const std::wstring caption = Text(IDS_KIND_PROTOCOLS);
@@ -477,12 +439,6 @@ TEST(UiTables, F7ShowsAndHidesTheSystemsOwnHandlers) {
   EXPECT_GE(rig.RowOf(own.id), 0);
   EXPECT_LT(rig.RowOf(builtIn.id), 0);
   EXPECT_LT(rig.RowOf(L"http"), 0);
-  const int hijack = rig.RowOf(hijacked.id);
-  ASSERT_GE(hijack, 0);
-  rig.Select(hijack);
-  const auto hijackDetails = rig.Details();
-  EXPECT_NE(std::find(hijackDetails.begin(), hijackDetails.end(), L"System handler=" + Text(IDS_REPLACES_BUILT_IN_HANDLER)),
-            hijackDetails.end());
 
   auto pressF7 = [&] {
     SetFocus(rig.list());
