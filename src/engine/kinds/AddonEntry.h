@@ -64,6 +64,9 @@ struct MachineSources {
   // The registry views listed, in order: the native view, then the 32-bit
   // one on a 64-bit machine; the one view elsewhere.
   std::vector<RegView> views{RegView::Native, RegView::Wow32};
+  // The SIDs of users whose hives are read from their files because they
+  // are not signed in: their entries say so and cannot be changed now.
+  std::vector<std::wstring> usersNotSignedIn;
 };
 
 }  // namespace engine
