@@ -319,3 +319,8 @@
 #define IDS_QMSCAN_NO_LOCALE 1032
 #define IDS_QMSCAN_OFFLINE_ONLY 1033
 // End of 1000-1039.
+
+// 1040-1059: users who are not signed in (their hives read from their files).
+#define IDS_SCOPE_NOT_SIGNED_IN 1040
+#define IDS_USER_NOT_SIGNED_IN_CHANGE 1041
+// End of 1040-1059.

@@ -14,6 +14,8 @@
 #include "engine/live/LiveMachine.h"
 #include "engine/sources/MemoryRegistry.h"
 #include "engine/sources/RegFileReader.h"
+#include "core/Strings.h"
+#include "ozcore/FormatText.h"
 #include "support/KindEntries.h"
 #include "support/RecordText.h"
 #include "support/TestSupport.h"
@@ -67,7 +69,7 @@ TEST(LiveListing, EveryKindListsFromTheLiveRegistryAsFromItsExport) {
   engine::LiveMachine live(resolver);
   engine::MachineSources& fromLive = live.Sources();
   engine::MachineSources fromExport{exported, fromLive.files, fromLive.accountName, fromLive.classesUser,
-                                    fromLive.views};
+                                    fromLive.views, {}};
   for (const discovery::AddonKind& kind : discovery::AddonKinds()) {
     SCOPED_TRACE(Narrow(kind.typeName));
     const std::vector<std::wstring> lines = Listed(kind, fromLive, ids);
@@ -75,4 +77,50 @@ TEST(LiveListing, EveryKindListsFromTheLiveRegistryAsFromItsExport) {
     EXPECT_EQ(static_cast<std::ptrdiff_t>(lines.size()), written);
     EXPECT_EQ(lines, Listed(kind, fromExport, ids));
   }
+}
+
+// Users who are not signed in: their hive is not loaded, so their entries
+// come from their profile's NTUSER.DAT (written by the peer hive writer),
+// read without loading or changing it. A hive that is loaded is never read
+// from a file, nor is a file in a loaded profile's folder.
+TEST(LiveListing, UsersNotSignedInAreReadFromTheirProfilesHive) {
+  const std::wstring profileList = L"Software\\Microsoft\\Windows NT\\CurrentVersion\\ProfileList\\";
+  const std::wstring signedOut = L"S-1-5-21-7-7-7-1234", sameFolder = L"S-1-5-21-7-7-7-1235";
+  const std::wstring fixture = FixtureFolder() + L"\\signed-out-user.dat";
+  TempFolder profile;
+  ASSERT_TRUE(CopyFileW(fixture.c_str(), profile.File(L"NTUSER.DAT").c_str(), TRUE));
+  // The prefix's signed-in user: its profile folder gets the same hive.
+  const std::wstring loaded = L"S-1-5-21-0-0-0-1000";
+  wchar_t loadedFolder[MAX_PATH] = {};
+  ExpandEnvironmentStringsW(L"%USERPROFILE%", loadedFolder, MAX_PATH);
+  const std::wstring plantedInLoaded = std::wstring(loadedFolder) + L"\\NTUSER.DAT";
+  ASSERT_TRUE(CopyFileW(fixture.c_str(), plantedInLoaded.c_str(), TRUE)) << "the prefix has a hive file there";
+  struct Unplant {
+    std::wstring path;
+    ~Unplant() { DeleteFileW(path.c_str()); }
+  } unplant{plantedInLoaded};
+  RegFixture reg;
+  ASSERT_TRUE(KeyPresent(HKEY_USERS, loaded));
+  reg.String(HKEY_LOCAL_MACHINE, profileList + signedOut, L"ProfileImagePath", profile.Path(), REG_EXPAND_SZ);
+  reg.String(HKEY_LOCAL_MACHINE, profileList + sameFolder, L"ProfileImagePath", L"%USERPROFILE%", REG_EXPAND_SZ);
+  reg.String(HKEY_LOCAL_MACHINE, profileList + loaded, L"ProfileImagePath", loadedFolder);
+
+  FileResolver resolver(true);
+  engine::LiveMachine live(resolver);
+  EXPECT_EQ(live.Sources().usersNotSignedIn, std::vector<std::wstring>{signedOut});
+  const discovery::AddonKind* menuExt = nullptr;
+  for (const discovery::AddonKind& kind : discovery::AddonKinds())
+    if (kind.id == TableId::kMenuExtensions) menuExt = &kind;
+  ASSERT_NE(menuExt, nullptr);
+  std::vector<std::wstring> owners;
+  for (const engine::AddonEntry& entry : discovery::ListAddons(*menuExt, live.Sources())) {
+    if (entry.id != L"Signed-out menu") continue;
+    owners.push_back(entry.ownerSid);
+    EXPECT_EQ(entry.rawFile, L"C:\\signedout\\menu.htm");
+    const std::wstring folderName = profile.Path().substr(profile.Path().rfind(L'\\') + 1);
+    EXPECT_EQ(entry.scope, formattext::Format(LoadStr(IDS_SCOPE_NOT_SIGNED_IN), {folderName}));
+  }
+  EXPECT_EQ(owners, std::vector<std::wstring>{signedOut});
+  EXPECT_FALSE(KeyPresent(HKEY_USERS, signedOut)) << "the hive was loaded";
+  EXPECT_EQ(ReadBytes(profile.File(L"NTUSER.DAT")), ReadBytes(fixture)) << "the hive file was changed";
 }

@@ -54,7 +54,7 @@ TEST(EngineUsers, TheWalkReadsTheMachineInEachViewThenEachUserWithEntries) {
   machine.accounts = {{kAnn, L"Ann"}, {L"S-1-5-18", L"SYSTEM"}, {L"s-1-5-32-545", L"Users"}, {kNulUser, L"Nul"}};
   std::vector<std::wstring> asked;
   auto account = [&](const std::wstring& sid) { return asked.push_back(sid), machine.sources.accountName(sid); };
-  engine::MachineSources sources{altered, machine.files, account, L"", machine.sources.views};
+  engine::MachineSources sources{altered, machine.files, account, L"", machine.sources.views, {}};
   const std::wstring walk = L"\\Software\\Walk";
   machine.registry.CreateKey(Tree::Machine, L"SOFTWARE\\Walk");
   for (const std::wstring& user : {kAnn, L".DEFAULT"s, L"S-1-5-18"s, L"S-1-5-21-2"s, L"s-1-5-32-545"s, L"Plain"s,
@@ -163,7 +163,7 @@ TEST(EngineUsers, AnAddonsStateIsReadForTheUsersItAppliesTo) {
   machine.files.Add(L"C:\\Adds\\bar.dll", {{}, {}, L"Signed by Adds"});
   qlmtest::AlteredRegistry altered(machine.registry);
   altered.extraUser = kBo + L"\\Nested";
-  engine::MachineSources sources{altered, machine.files, machine.sources.accountName, L"", machine.sources.views};
+  engine::MachineSources sources{altered, machine.files, machine.sources.accountName, L"", machine.sources.views, {}};
   for (const std::wstring& hive : {kAnn, kBo, L".DEFAULT"s, L"S-1-5-18"s, L"S-1-5-19"s, L"S-1-5-20"s,
                                    kAnn + L"_Classes", kNulUser, L"s-1-5-21-3"s})
     machine.registry.CreateKey(Tree::Users, hive + L"\\Software");

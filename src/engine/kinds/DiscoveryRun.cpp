@@ -2,6 +2,7 @@
 
 #include "core/Strings.h"
 #include "engine/text/AddonText.h"
+#include "ozcore/CaseFold.h"
 #include "ozcore/FormatText.h"
 #include "ozcore/PathText.h"
 
@@ -171,6 +172,8 @@ std::wstring DiscoveryRun::ScopeForUserKey(const std::wstring& userKey) {
       break;
     case text::UserKeyKind::Sid:
       if (machine_.accountName) scope = machine_.accountName(userKey);
+      for (const auto& sid : machine_.usersNotSignedIn)
+        if (FoldCase(sid) == FoldCase(userKey)) scope = formattext::Format(LoadStr(IDS_SCOPE_NOT_SIGNED_IN), {scope});
       break;
     case text::UserKeyKind::Classes:
     case text::UserKeyKind::Other:

@@ -5,6 +5,7 @@
 #include "core/Strings.h"
 #include "engine/files/ImageFileSource.h"
 #include "engine/files/MemoryFileSource.h"
+#include "engine/kinds/ProfileHives.h"
 #include "engine/sources/HiveRegistry.h"
 #include "engine/sources/RegistryView.h"
 #include "engine/text/AddonText.h"
@@ -61,7 +62,7 @@ struct OfflineMachine::Parts {
       : drive(image ? *image : noFiles),
         system(Prepare(image != nullptr, loose, openHost)),
         files(drive, system),
-        sources{registry, files, [this](const std::wstring& sid) { return AccountOf(sid); }, L"", views} {}
+        sources{registry, files, [this](const std::wstring& sid) { return AccountOf(sid); }, L"", views, {}} {}
 
   std::wstring AccountOf(const std::wstring& sid) const {
     const auto it = accounts.find(FoldCase(sid));
@@ -150,20 +151,17 @@ struct OfflineMachine::Parts {
   // Each profile the software hive lists: its hives where its folder is
   // on the image's drive, and its folder's name as the user's name.
   void MountProfiles(const Variables& variables) {
-    for (const auto& sid : registry.SubKeyNames(Tree::Machine, kProfileList)) {
-      if (discovery::text::ClassifyUserKey(sid) != discovery::text::UserKeyKind::Sid) continue;
-      const auto written = ReadText(std::wstring(kProfileList) + L"\\" + sid, L"ProfileImagePath");
-      if (!written) continue;
-      const std::wstring expanded = variables.Expand(*written);
+    for (const auto& profile : ListedProfiles(registry)) {
+      const std::wstring expanded = variables.Expand(profile.folder);
       const auto full = FullDrivePath(expanded);
       const auto parts = full ? imagepath::DriveParts(*full) : std::nullopt;
       if (!parts || parts->empty()) {
-        report.profilesOutside.push_back({sid, expanded});
+        report.profilesOutside.push_back({profile.sid, expanded});
         continue;
       }
-      accounts.emplace(FoldCase(sid), parts->back());
-      MountFromImage(Tree::Users, sid, *full + L"\\NTUSER.DAT");
-      MountFromImage(Tree::Users, sid + L"_Classes", *full + kUserClassesHive);
+      accounts.emplace(FoldCase(profile.sid), parts->back());
+      MountFromImage(Tree::Users, profile.sid, *full + kUserHiveInProfile);
+      MountFromImage(Tree::Users, profile.sid + L"_Classes", *full + kUserClassesHiveInProfile);
     }
   }
 

@@ -76,7 +76,6 @@ class OfflineMachine {
   static constexpr const wchar_t* kConfigFolder = L"C:\\Windows\\System32\\config\\";
   static constexpr const wchar_t* kSystemProfileHive =
       L"C:\\Windows\\System32\\config\\systemprofile\\NTUSER.DAT";
-  static constexpr const wchar_t* kUserClassesHive = L"\\AppData\\Local\\Microsoft\\Windows\\UsrClass.dat";
 
  private:
   struct Parts;

@@ -67,4 +67,24 @@ class HiveBytesOver final : public HiveBytes {
   std::unique_ptr<File> file_;
 };
 
+// All of a file's bytes read into memory at once, so that the file is held
+// open only while they are read (a hive the system may load at any moment
+// must not find it taken); null when the file is larger than maxBytes or a
+// read fails.
+template <class File>
+std::unique_ptr<HiveBytes> CopiedHiveBytes(File& file, std::uint64_t maxBytes) {
+  const std::uint64_t size = file.Size();
+  if (size > maxBytes) return nullptr;
+  std::vector<std::uint8_t> bytes;
+  bytes.reserve(static_cast<std::size_t>(size));
+  constexpr std::size_t kPieceBytes = 1024 * 1024;
+  while (bytes.size() < size) {
+    const auto piece = file.Read(bytes.size(), static_cast<std::size_t>(std::min<std::uint64_t>(kPieceBytes, size - bytes.size())));
+    if (!piece || piece->empty()) return nullptr;
+    bytes.insert(bytes.end(), piece->begin(), piece->end());
+  }
+  bytes.resize(static_cast<std::size_t>(size));
+  return std::make_unique<MemoryHiveBytes>(std::move(bytes));
+}
+
 }  // namespace engine

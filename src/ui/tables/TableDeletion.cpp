@@ -14,6 +14,23 @@
 #include "ozcore/FormatText.h"
 #include "ui/tables/FlagScope.h"
 #include "ui/tables/StateCommand.h"
+#include "engine/kinds/AddonStateReader.h"
+#include "engine/sources/AccountNames.h"
+#include "engine/sources/LiveRegistry.h"
+
+namespace {
+// An entry of a user whose hive is not loaded now (it was read from their
+// profile's file) cannot be changed: says so and answers true.
+bool SaidOwnerNotSignedIn(const CResultNode& record, const std::wstring& title) {
+  const std::wstring sid = discovery::AddonStateReader::OwnUserOf(record);
+  if (sid.empty() || engine::LiveRegistry().KeyExists(engine::Tree::Users, sid)) return false;
+  std::wstring domain, account;
+  AccountNames::SidToAccountName(sid.substr(0, sid.find(L'_')), domain, account);
+  core::ShowMessage(formattext::Format(LoadStr(IDS_USER_NOT_SIGNED_IN_CHANGE), {account.empty() ? sid : account}),
+                    core::kButtonOK, title);
+  return true;
+}
+}  // namespace
 
 void TableControlBase::Remove() {
   if (removing_) return;
@@ -27,6 +44,7 @@ void TableControlBase::Remove() {
   const std::shared_ptr<CResultNode> record = SharedRecordAt(row);
   if (!record)
     throw QlmError(kNoRecordOnRow, Context(L"ITableControl_Remove"), L"Object variable or With block variable not set");
+  if (SaidOwnerNotSignedIn(*record, LoadStr(kind_.deleteTitle))) return;
   const std::wstring name = ObjectName(*record, RowText(row));
   switch (AskBeforeDeleting(*record, name)) {
     case DeleteAnswer::Keep:
@@ -82,6 +100,7 @@ void TableControlBase::ChangeState(bool turnOn, const core::DataFolder& data) {
     core::ShowMessage(LoadStr(IDS_TURN_NO_SELECTION), core::kButtonOK, LoadStr(IDS_TURN_TITLE));
     return;
   }
+  if (SaidOwnerNotSignedIn(*record, LoadStr(IDS_TURN_TITLE))) return;
   const std::wstring name = ObjectName(*record, RowText(row));
   const auto change = turnOn ? addonstate::Change::TurnOn : addonstate::Change::TurnOff;
   if (tables::ChangeAddonState(kind_, *record, name, change, data)) RefreshList();
