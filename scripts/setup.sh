@@ -12,7 +12,7 @@ packages=(
   tango-icon-theme fonts-dejavu-core librsvg2-bin
   clang libclang-rt-14-dev
   wixl msitools osslsigncode openssl zip unzip jq
-  libhivex-bin reglookup
+  libhivex-bin libwin-hivex-perl reglookup
 )
 
 missing=()
