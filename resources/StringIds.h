@@ -319,3 +319,9 @@
 #define IDS_QMSCAN_NO_LOCALE 1032
 #define IDS_QMSCAN_OFFLINE_ONLY 1033
 // End of 1000-1039.
+
+// 1150-1199: file signatures checked without the platform (Linux qmscan).
+#define IDS_SIGNED_OFFLINE 1150
+#define IDS_SIGNATURE_MALFORMED 1151
+#define IDS_SIGNATURE_READ_ERROR 1152
+// End of 1150-1199.
