@@ -324,3 +324,9 @@
 #define IDS_SCOPE_NOT_SIGNED_IN 1040
 #define IDS_USER_NOT_SIGNED_IN_CHANGE 1041
 // End of 1040-1059.
+
+// 1150-1199: file signatures checked without the platform (Linux qmscan).
+#define IDS_SIGNED_OFFLINE 1150
+#define IDS_SIGNATURE_MALFORMED 1151
+#define IDS_SIGNATURE_READ_ERROR 1152
+// End of 1150-1199.

@@ -26,3 +26,5 @@ if ! ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
   find fuzz-crashes -type f -newer .native-test-start 2>/dev/null | sed "s|^|native-test: crash input $build/|" >&2
   exit 1
 fi
+# The Linux release files: made, unpacked, installed and removed (as root).
+"$root/tests/release/linux-package-test.sh" "$build/linux-package"

@@ -4,7 +4,9 @@
 #   Quillmoor-<version>-x64.zip   the portable folder: the binaries,
 #                                 README.txt, LICENSE.txt, THIRD-PARTY.txt
 #   Quillmoor-<version>-x64.msi   the installer of the same files
-#   SHA256SUMS                    checksums of both
+#   quillmoor-qmscan_<version>_amd64.deb, qmscan-<version>-linux-x86_64.tar.gz
+#                                 the Linux qmscan (scripts/package-linux.sh)
+#   SHA256SUMS                    checksums of all four
 # The version is the CMake project version, read from the build tree.
 #
 # Signing: when QLM_SIGN_CERT (the certificate and its chain, PEM) and
@@ -97,12 +99,15 @@ fi
 
 zip_file="$name.zip"
 msi_file="$name.msi"
+deb_file="quillmoor-qmscan_${version}_amd64.deb"
+tar_file="qmscan-$version-linux-x86_64.tar.gz"
 rm -f "$out/$zip_file" "$out/$msi_file" "$out/SHA256SUMS"
 (cd "$work" && zip -q -X -r "$work/$zip_file" "$name")
 "$root/packaging/make-msi.sh" "$stage" "$version" "$work/$msi_file"
 [ $signing -eq 1 ] && sign "$work/$msi_file"
 mv "$work/$zip_file" "$work/$msi_file" "$out/"
-(cd "$out" && sha256sum "$zip_file" "$msi_file" >SHA256SUMS)
+"$root/scripts/package-linux.sh" "$out" >/dev/null
+(cd "$out" && sha256sum "$zip_file" "$msi_file" "$deb_file" "$tar_file" >SHA256SUMS)
 
 if [ $signing -eq 1 ]; then
   subject="$(openssl x509 -in "$QLM_SIGN_CERT" -noout -subject 2>/dev/null ||
@@ -112,4 +117,5 @@ else
   say "not signed: set QLM_SIGN_CERT and QLM_SIGN_KEY to sign the binaries and the installer"
 fi
 say "version $version in $out:"
-(cd "$out" && ls -l "$zip_file" "$msi_file" SHA256SUMS | awk '{printf "  %-32s %10s bytes\n", $NF, $5}')
+(cd "$out" && ls -l "$zip_file" "$msi_file" "$deb_file" "$tar_file" SHA256SUMS |
+  awk '{printf "  %-40s %10s bytes\n", $NF, $5}')

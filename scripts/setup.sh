@@ -13,6 +13,7 @@ packages=(
   clang libclang-rt-14-dev
   wixl msitools osslsigncode openssl zip unzip jq
   libhivex-bin libwin-hivex-perl reglookup
+  libssl-dev dpkg-dev groff-base
 )
 
 missing=()

@@ -110,7 +110,8 @@ int RunOffline(const Options& options, const ScanIo& io) {
     }
   }
   const engine::HostFileOpener noHostFiles = [](const std::wstring&) { return std::unique_ptr<engine::OpenFile>(); };
-  engine::OfflineMachine machine(image.get(), options.hives, io.openHostFile ? io.openHostFile : noHostFiles);
+  engine::OfflineMachine machine(image.get(), options.hives, io.openHostFile ? io.openHostFile : noHostFiles,
+                                 io.checkSignature);
   for (const auto& line : OfflineReportLines(machine.Report(), io.text)) io.error(line);
   const KindLister lister = [&machine](const discovery::AddonKind& kind) { return ListOffline(kind, machine); };
   return options.compare ? Compare(options.compareWith, lister, io) : Scan(options, lister, io);

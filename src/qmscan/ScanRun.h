@@ -37,6 +37,8 @@ struct ScanIo {
   std::function<std::unique_ptr<engine::FileSource>(const std::wstring& root)> openImage;
   // --hive: a file of this machine (and its logs beside it).
   engine::HostFileOpener openHostFile;
+  // Offline: a file's own signature checked (none: not checked offline).
+  engine::SignatureChecker checkSignature;
 };
 
 // A kind's records from a system that is not running.

@@ -8,6 +8,7 @@
 
 #include "HiveTestFiles.h"
 #include "core/Strings.h"
+#include "engine/files/AuthenticodeOpenSsl.h"
 #include "engine/files/ImageFileSource.h"
 #include "engine/files/MemoryFileSource.h"
 #include "engine/kinds/AddonListing.h"
@@ -127,6 +128,11 @@ fs::path WriteImage(const std::string& name, const Bytes& software, const Bytes&
   return root;
 }
 
+// Files' signatures checked as the Linux program checks them.
+std::wstring CheckSignature(engine::OpenFile* file) {
+  return engine::authenticode::SignatureText(file, &engine::authenticode::CheckWithOpenSsl);
+}
+
 // The same world in memory, listed with the description the image's hives give.
 struct MemoryWorld {
   engine::MemoryRegistry registry;
@@ -153,7 +159,7 @@ struct MemoryWorld {
     system.systemFolder = L"C:\\Windows\\System32";
     system.systemFolder32 = L"C:\\Windows\\SysWOW64";
     system.searchFolders = {L"C:\\Windows\\System32", L"C:\\Windows\\System", L"C:\\Windows"};
-    system.signatureText = LoadStr(IDS_OFFLINE_NOT_CHECKED);
+    system.checkSignature = &CheckSignature;
     return system;
   }
 };
@@ -172,7 +178,7 @@ TEST(OfflineScan, AnImageListsAsTheSameWorldInMemoryAndQmscanPrintsIt) {
   const Bytes software = qlmtest::Hivexsh(kMinimal, Script(Software, World()), "software");
   const fs::path root = WriteImage("image", software);
   engine::ImageFileSource image(root);
-  engine::OfflineMachine offline(&image, {}, [](const std::wstring&) { return nullptr; });
+  engine::OfflineMachine offline(&image, {}, [](const std::wstring&) { return nullptr; }, &CheckSignature);
   MemoryWorld memory;
 
   std::vector<CResultNodes> lists;

@@ -30,9 +30,10 @@ zip="$release/$name.zip"
 msi="$release/$name.msi"
 check "$name.zip written" test -s "$zip"
 check "$name.msi written" test -s "$msi"
-check "SHA256SUMS names exactly the zip and the installer" \
-  test "$(awk '{print $2}' "$release/SHA256SUMS" | LC_ALL=C sort | tr '\n' ' ')" = "$name.msi $name.zip "
-check "SHA256SUMS matches both files" bash -c "cd '$release' && sha256sum --quiet -c SHA256SUMS"
+check "SHA256SUMS names exactly the zip, the installer and the Linux package and tarball" \
+  test "$(awk '{print $2}' "$release/SHA256SUMS" | LC_ALL=C sort | tr '\n' ' ')" = \
+  "$name.msi $name.zip qmscan-$version-linux-x86_64.tar.gz quillmoor-qmscan_${version}_amd64.deb "
+check "SHA256SUMS matches every file" bash -c "cd '$release' && sha256sum --quiet -c SHA256SUMS"
 
 # The installer's identity: per-machine, 64-bit, this version, the upgrade
 # code that never changes, the publisher and size the programs list shows.

@@ -127,7 +127,12 @@ std::wstring SourceFileFacts::SystemFolder(bool as32BitProcess) {
   return As32(as32BitProcess) ? system_.systemFolder32 : system_.systemFolder;
 }
 
-std::wstring SourceFileFacts::SignatureText(const std::wstring&) { return system_.signatureText; }
+std::wstring SourceFileFacts::SignatureText(const std::wstring& file) {
+  if (!system_.checkSignature) return system_.signatureText;
+  const std::wstring checked = CheckedPath(file);
+  const auto open = checked.empty() ? nullptr : files_.Open(checked);
+  return system_.checkSignature(open.get());
+}
 
 std::wstring ResolveFileString(const std::wstring& input, bool as32BitProcess, const FileStringCalls& calls) {
   if (input.empty()) return {};

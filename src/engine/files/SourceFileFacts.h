@@ -37,8 +37,11 @@ struct SystemDescription {
   std::vector<std::wstring> searchFolders;
   LanguageOrder languages = {0x0000, 0x0409};  // resources: neutral, then US English
   std::vector<std::wstring> languageNames = {L"en-US"};  // folders of language files (.mui)
-  // Shown as every file's signature (an image's files are not checked).
+  // Shown as every file's signature (an image's files are not checked)...
   std::wstring signatureText;
+  // ... unless this checks each file's own signature: the file opened
+  // through the source (null when it cannot be), the text shown.
+  std::function<std::wstring(OpenFile* file)> checkSignature;
 };
 
 class SourceFileFacts final : public FileFacts {

@@ -58,15 +58,21 @@ struct OfflineMachine::Parts {
   SourceFileFacts files;
   MachineSources sources;
 
-  Parts(FileSource* image, const std::vector<LooseHive>& loose, const HostFileOpener& openHost)
+  Parts(FileSource* image, const std::vector<LooseHive>& loose, const HostFileOpener& openHost,
+        const SignatureChecker& checkSignature)
       : drive(image ? *image : noFiles),
-        system(Prepare(image != nullptr, loose, openHost)),
+        system(WithChecker(Prepare(image != nullptr, loose, openHost), checkSignature)),
         files(drive, system),
         sources{registry, files, [this](const std::wstring& sid) { return AccountOf(sid); }, L"", views, {}} {}
 
   std::wstring AccountOf(const std::wstring& sid) const {
     const auto it = accounts.find(FoldCase(sid));
     return it == accounts.end() ? std::wstring() : it->second;
+  }
+
+  static SystemDescription WithChecker(SystemDescription described, const SignatureChecker& checkSignature) {
+    described.checkSignature = checkSignature;
+    return described;
   }
 
   // Mounts the hives, names the users and describes the system; runs
@@ -182,8 +188,9 @@ struct OfflineMachine::Parts {
   }
 };
 
-OfflineMachine::OfflineMachine(FileSource* image, const std::vector<LooseHive>& loose, const HostFileOpener& openHost)
-    : parts_(std::make_unique<Parts>(image, loose, openHost)) {}
+OfflineMachine::OfflineMachine(FileSource* image, const std::vector<LooseHive>& loose, const HostFileOpener& openHost,
+                               const SignatureChecker& checkSignature)
+    : parts_(std::make_unique<Parts>(image, loose, openHost, checkSignature)) {}
 OfflineMachine::~OfflineMachine() = default;
 
 MachineSources& OfflineMachine::Sources() { return parts_->sources; }

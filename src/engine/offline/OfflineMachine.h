@@ -30,6 +30,8 @@ struct LooseHive {
 
 // A file of the host opened for a loose hive; null when it cannot be.
 using HostFileOpener = std::function<std::unique_ptr<OpenFile>(const std::wstring& path)>;
+// A file of the image (null when it cannot be opened): its signature as shown.
+using SignatureChecker = std::function<std::wstring(OpenFile* file)>;
 
 // What became of one hive the machine looked for.
 enum class OfflineHiveState {
@@ -61,8 +63,10 @@ struct OfflineReport {
 class OfflineMachine {
  public:
   // image: the system's drive C: (null: loose hives only, and no files).
-  // image and openHost must outlive the machine.
-  OfflineMachine(FileSource* image, const std::vector<LooseHive>& loose, const HostFileOpener& openHost);
+  // image and openHost must outlive the machine. checkSignature: what
+  // checks a file's own signature (none: "Not checked (offline)").
+  OfflineMachine(FileSource* image, const std::vector<LooseHive>& loose, const HostFileOpener& openHost,
+                 const SignatureChecker& checkSignature = {});
   ~OfflineMachine();
   OfflineMachine(const OfflineMachine&) = delete;
   OfflineMachine& operator=(const OfflineMachine&) = delete;

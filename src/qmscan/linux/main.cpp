@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "core/Strings.h"
+#include "engine/files/AuthenticodeOpenSsl.h"
 #include "engine/files/ImageFileSource.h"
 #include "engine/text/VisibleText.h"
 #include "inventory/InventoryText.h"
@@ -75,6 +76,9 @@ int main(int argc, char** argv) {
     io.text = &LoadStr;
     io.openImage = &OpenImage;
     io.openHostFile = &qmscan::OpenHostFile;
+    io.checkSignature = [](engine::OpenFile* file) {
+      return engine::authenticode::SignatureText(file, &engine::authenticode::CheckWithOpenSsl);
+    };
     return qmscan::RunScan(args, io);
   } catch (const std::exception& e) {
     Error(formattext::Format(LoadStr(IDS_QMSCAN_FAILED), {discovery::text::VisibleText(utf8text::FromUtf8(e.what()))}));
