@@ -92,11 +92,7 @@ TEST(PlantedDlls, NeitherProgramLoadsADllFromTheCurrentFolderOrPath) {
   ASSERT_TRUE(program.Copied());
 
   const auto closeMainWindow = [](DWORD pid) {
-    const HWND window = WaitForTopLevel([pid](HWND hwnd) {
-      DWORD owner = 0;
-      GetWindowThreadProcessId(hwnd, &owner);
-      return owner == pid && IsWindowVisible(hwnd) && WindowText(hwnd) == L"   Quillmoor";
-    });
+    const HWND window = WaitForWindowOf(pid);
     EXPECT_NE(window, nullptr) << "the program did not start";
     if (window) PostMessageW(window, WM_CLOSE, 0, 0);
     const UniqueKernelHandle process(OpenProcess(PROCESS_TERMINATE, FALSE, pid));

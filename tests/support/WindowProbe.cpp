@@ -5,7 +5,8 @@
 
 namespace qlmtest {
 
-HWND WaitForTopLevel(const std::function<bool(HWND)>& match, DWORD timeoutMs) {
+namespace {
+HWND WaitForTopLevel(const std::function<bool(HWND)>& match, DWORD timeoutMs = 60000) {
   const ULONGLONG end = GetTickCount64() + timeoutMs;
   struct Search {
     const std::function<bool(HWND)>& match;
@@ -22,6 +23,7 @@ HWND WaitForTopLevel(const std::function<bool(HWND)>& match, DWORD timeoutMs) {
     Sleep(50);
   }
 }
+}  // namespace
 
 HWND WaitForDialogOf(DWORD processId, DWORD timeoutMs) {
   return WaitForTopLevel([processId](HWND hwnd) {
@@ -124,22 +126,21 @@ DialogAnswerer::DialogAnswerer(std::vector<std::wstring> presses) : presses_(std
       seen.title = WindowText(dialog);
       seen.texts = StaticTexts(dialog);
       seen.buttons = ButtonCaptions(dialog);
-      GetClientRect(dialog, &seen.client);
       GetWindowRect(dialog, &seen.window);
       seen.icon = IconOf(dialog);
       const std::wstring press = next < presses_.size() ? presses_[next] : L"(not expected)";
+      bool answered = true;
       if (press.empty()) {
         HWND focus = nullptr;
         for (HWND child : ChildrenOf(dialog))
           if (ClassOf(child) == L"Button") focus = child;
         PostMessageW(focus ? focus : dialog, WM_KEYDOWN, VK_ESCAPE, 0);
         PostMessageW(focus ? focus : dialog, WM_KEYUP, VK_ESCAPE, 0);
-        seen.answered = true;
       } else {
-        seen.answered = PressButton(dialog, press);
+        answered = PressButton(dialog, press);
       }
       // Never leave the test hanging on a dialog it did not expect.
-      if (!seen.answered) PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+      if (!answered) PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
       seen_.push_back(seen);
       for (int i = 0; i < 100 && IsWindow(dialog) && IsWindowVisible(dialog); ++i) Sleep(50);
       previous = IsWindow(dialog) ? dialog : nullptr;
@@ -161,6 +162,19 @@ void Pump() {
     TranslateMessage(&msg);
     DispatchMessageW(&msg);
   }
+}
+
+void Key(HWND hwnd, UINT virtualKey) {
+  SendMessageW(hwnd, WM_KEYDOWN, virtualKey, 1);
+  SendMessageW(hwnd, WM_KEYUP, virtualKey, 0xC0000001);
+  Pump();
+}
+
+void KeysHeld::Set(BYTE state) {
+  BYTE all[256];
+  GetKeyboardState(all);
+  all[key_] = state;
+  SetKeyboardState(all);
 }
 
 }  // namespace qlmtest

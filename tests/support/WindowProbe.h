@@ -11,9 +11,8 @@
 
 namespace qlmtest {
 
-// Polls the top-level windows until one matches; null after timeoutMs (a
-// guard against hanging, not a speed check).
-HWND WaitForTopLevel(const std::function<bool(HWND)>& match, DWORD timeoutMs = 60000);
+// Each polls the top-level windows until one matches; null after the time
+// (a guard against hanging, not a speed check).
 // A visible dialog (class "#32770") of the given process.
 HWND WaitForDialogOf(DWORD processId, DWORD timeoutMs = 60000);
 // A visible window of the given process with that title ("   Quillmoor":
@@ -36,10 +35,8 @@ struct Dialog {
   std::wstring title;
   std::wstring texts;
   std::vector<std::wstring> buttons;
-  RECT client{};
   RECT window{};  // on the screen
   HICON icon = nullptr;
-  bool answered = false;
 };
 
 // Answers the dialogs this process shows, one after another, pressing the
@@ -63,5 +60,17 @@ class DialogAnswerer {
 
 // Lets this thread's pending window messages run.
 void Pump();
+// A key pressed and released at a window, then the messages it led to run.
+void Key(HWND hwnd, UINT virtualKey);
+// Holds a key (Shift, Ctrl, Alt) down in this thread's keyboard state while alive.
+class KeysHeld {
+ public:
+  explicit KeysHeld(int key) : key_(key) { Set(0x80); }
+  ~KeysHeld() { Set(0); }
+
+ private:
+  void Set(BYTE state);
+  int key_;
+};
 
 }  // namespace qlmtest

@@ -112,7 +112,7 @@ TEST(WidgetsPropertyGrid, DividerKeyboardAndCopying) {
 
   // Ctrl+C copies the selected value.
   {
-    ControlHeld control;
+    KeysHeld control(VK_CONTROL);
     Key(grid, 'C');
   }
   EXPECT_EQ(ClipboardText(w.host.Hwnd()), L"Everyone");

@@ -32,13 +32,6 @@ HostWindow::~HostWindow() {
   if (comStarted_) CoUninitialize();
 }
 
-void HostWindow::SetClientSize(int width, int height) {
-  RECT r{0, 0, width, height};
-  AdjustWindowRectEx(&r, WS_OVERLAPPEDWINDOW, FALSE, 0);
-  SetWindowPos(hwnd_, nullptr, 0, 0, r.right - r.left, r.bottom - r.top, SWP_NOMOVE | SWP_NOZORDER);
-  Pump();
-}
-
 LRESULT CALLBACK HostWindow::Proc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
   auto* self = reinterpret_cast<HostWindow*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
   if (message == WM_NCCREATE) {
@@ -48,10 +41,6 @@ LRESULT CALLBACK HostWindow::Proc(HWND hwnd, UINT message, WPARAM wParam, LPARAM
   if (self && message == WM_COMMAND) {
     self->commands.push_back(LOWORD(wParam));
     self->commandSources.push_back(lParam);
-    return 0;
-  }
-  if (self && message == WM_NOTIFY) {
-    self->notifications.push_back(reinterpret_cast<NMHDR*>(lParam)->code);
     return 0;
   }
   if (message == WM_NCDESTROY) SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
@@ -76,23 +65,6 @@ void Drag(HWND hwnd, POINT from, POINT to) {
   SendMessageW(hwnd, WM_LBUTTONUP, 0, MAKELPARAM(to.x, to.y));
   Pump();
 }
-
-void Key(HWND hwnd, UINT virtualKey) {
-  SendMessageW(hwnd, WM_KEYDOWN, virtualKey, 1);
-  SendMessageW(hwnd, WM_KEYUP, virtualKey, 0xC0000001);
-  Pump();
-}
-
-namespace {
-void SetControl(BYTE state) {
-  BYTE keys[256];
-  GetKeyboardState(keys);
-  keys[VK_CONTROL] = state;
-  SetKeyboardState(keys);
-}
-}  // namespace
-ControlHeld::ControlHeld() { SetControl(0x80); }
-ControlHeld::~ControlHeld() { SetControl(0); }
 
 RECT ToScreen(HWND hwnd, RECT rect) {
   MapWindowPoints(hwnd, nullptr, reinterpret_cast<POINT*>(&rect), 2);
@@ -130,21 +102,11 @@ RECT AccLocation(IAccessible* acc, long child) {
 }
 HRESULT AccDoDefault(IAccessible* acc, long child) { return acc->accDoDefaultAction(ChildVariant(child)); }
 
-UniqueBitmap MakeImage(int size, COLORREF color) {
+UniqueBitmap MakeImage(int size) {
   BITMAPINFO info{};
-  info.bmiHeader.biSize = sizeof(info.bmiHeader);
-  info.bmiHeader.biWidth = size;
-  info.bmiHeader.biHeight = -size;
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
+  info.bmiHeader = {sizeof(info.bmiHeader), size, -size, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
   void* bits = nullptr;
-  UniqueBitmap bitmap(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
-  if (bitmap && bits) {
-    auto* pixels = static_cast<DWORD*>(bits);
-    const DWORD argb = 0xFF000000u | (GetRValue(color) << 16) | (GetGValue(color) << 8) | GetBValue(color);
-    for (int i = 0; i < size * size; ++i) pixels[i] = argb;
-  }
-  return bitmap;
+  return UniqueBitmap(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
 }
 
 std::wstring ClipboardText(HWND owner) {

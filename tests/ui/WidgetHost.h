@@ -31,13 +31,10 @@ class HostWindow {
   HostWindow& operator=(const HostWindow&) = delete;
 
   HWND Hwnd() const { return hwnd_; }
-  void SetClientSize(int width, int height);
 
   // WM_COMMAND ids received, in order, and the lParam of each.
   std::vector<int> commands;
   std::vector<LPARAM> commandSources;
-  // WM_NOTIFY codes received.
-  std::vector<UINT> notifications;
 
  private:
   static LRESULT CALLBACK Proc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
@@ -45,18 +42,13 @@ class HostWindow {
   bool comStarted_ = false;
 };
 
+using qlmtest::Key;
+using qlmtest::KeysHeld;
 using qlmtest::Pump;
 POINT Center(const RECT& rect);
 // Button down and up at a client point, with the move that precedes them.
 void Click(HWND hwnd, POINT pt);
 void Drag(HWND hwnd, POINT from, POINT to);
-void Key(HWND hwnd, UINT virtualKey);
-// Holds Control down in this thread's keyboard state while alive.
-class ControlHeld {
- public:
-  ControlHeld();
-  ~ControlHeld();
-};
 
 // Screen rectangle of a client rectangle.
 RECT ToScreen(HWND hwnd, RECT rect);
@@ -76,8 +68,8 @@ RECT AccLocation(IAccessible* acc, long child);
 HRESULT AccDoDefault(IAccessible* acc, long child);
 VARIANT ChildVariant(long child);
 
-// A 32-bit premultiplied test image of the given size, one colour.
-UniqueBitmap MakeImage(int size, COLORREF color);
+// A 32-bit test image of the given size (transparent).
+UniqueBitmap MakeImage(int size);
 
 // The clipboard's Unicode text, or empty.
 std::wstring ClipboardText(HWND owner);

@@ -97,12 +97,7 @@ void StartAndClose(const std::wstring& dataParent) {
   ProgramProcess program;
   ASSERT_TRUE(program.Copied());
   ASSERT_TRUE(program.Start(dataParent));
-  const DWORD pid = program.Pid();
-  const HWND window = WaitForTopLevel([pid](HWND hwnd) {
-    DWORD owner = 0;
-    GetWindowThreadProcessId(hwnd, &owner);
-    return owner == pid && IsWindowVisible(hwnd) && WindowText(hwnd) == L"   Quillmoor";
-  });
+  const HWND window = WaitForWindowOf(program.Pid());
   ASSERT_NE(window, nullptr);
   PostMessageW(window, WM_CLOSE, 0, 0);
   EXPECT_EQ(program.ExitCode(), 0);
@@ -211,10 +206,10 @@ TEST(DataFolderLinks, ChosenFileReplacesALinkAtItsNameNeverItsTarget) {
   const std::wstring victim = victimParent.File(L"victim.txt");
   WriteBytes(victim, "the victim's own text");
   UnixLinks links;
-  for (const auto& name : {data.path + L"\\list.csv", data.BackupFolder() + L"\\list.csv", elsewhere.File(L"list.csv")})
-    links.Add(victim, name);
+  const std::wstring names[] = {data.path + L"\\list.csv", data.BackupFolder() + L"\\list.csv", elsewhere.File(L"list.csv")};
+  for (const auto& name : names) links.Add(victim, name);
   ASSERT_TRUE(links.Make());
-  for (const auto& name : {data.path + L"\\list.csv", data.BackupFolder() + L"\\list.csv", elsewhere.File(L"list.csv")}) {
+  for (const auto& name : names) {
     const auto written = core::WriteChosenFile(data, name, "kind,name\r\n");
     EXPECT_TRUE(written.written) << Narrow(name) << " " << Narrow(written.outcome.text);
     EXPECT_EQ(ReadBytes(name), "kind,name\r\n");

@@ -62,8 +62,6 @@ bool FixtureToolbar::Registered() const {
   return RawValue(HKEY_LOCAL_MACHINE, kToolbarKey, clsid_, type, data);
 }
 
-void FixtureToolbar::RemoveFile() const { DeleteFileW(file_.c_str()); }
-
 HWND CurrentList(MainWindow& main) {
   ITableControl* table = main.Host() ? main.Host()->CurrentTable() : nullptr;
   if (!table) return nullptr;
@@ -94,6 +92,27 @@ bool SelectRow(HWND list, const std::wstring& text) {
   ListView_SetItemState(list, row, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
   Pump();
   return true;
+}
+
+void WindowOverToolbars::SetUp() {
+  ASSERT_TRUE(main_.Open());
+  main_.Shell().openAddress = [this](const std::wstring& address) { addresses_.push_back(address); };
+  main_.Shell().openFolder = [this](const std::wstring& folder, HWND) { folders_.push_back(folder); };
+  main_.Shell().showFileProperties = [this](const std::wstring& file, HWND owner) {
+    properties_.push_back(file);
+    EXPECT_EQ(owner, main_.Hwnd());
+  };
+  list_ = CurrentList(main_);
+  ASSERT_TRUE(list_ && SelectRow(list_, zebra_.Name())) << "the fixture toolbar is not listed";
+}
+
+void WindowOverToolbars::TearDown() { main_.Destroy(); }
+
+std::vector<Dialog> WindowOverToolbars::Run(int command, std::vector<std::wstring> presses) {
+  DialogAnswerer answer(std::move(presses));
+  main_.RunCommand(command);
+  Pump();
+  return answer.StopAndSeen();
 }
 
 }  // namespace mainwindowtest

@@ -3,6 +3,7 @@
 // (a data folder with its logs in a temp folder, a file resolver), a
 // toolbar add-on of our own in the registry, and a helper that answers the
 // dialogs the window's commands show.
+#include <gtest/gtest.h>
 #include <windows.h>
 
 #include <functional>
@@ -15,9 +16,9 @@
 #include "core/DataFolder.h"
 #include "support/ScopedLog.h"
 #include "support/TestSupport.h"
+#include "ui/main/MainWindow.h"
 
 class FileResolver;
-class MainWindow;
 
 namespace mainwindowtest {
 
@@ -59,7 +60,7 @@ class FixtureToolbar {
   const std::wstring& Name() const { return name_; }
   // The machine's toolbar entry is still there.
   bool Registered() const;
-  void RemoveFile() const;
+  void RemoveFile() const { DeleteFileW(file_.c_str()); }
 
  private:
   qlmtest::TempFolder folder_;
@@ -74,5 +75,23 @@ std::vector<std::wstring> ListTexts(HWND list);
 bool SelectRow(HWND list, const std::wstring& text);
 
 using qlmtest::Pump;
+
+// The main window open over two toolbars of the test's own, the zebra's
+// row selected in the list showing; the shell's requests are noted.
+class WindowOverToolbars : public ::testing::Test {
+ protected:
+  void SetUp() override;
+  void TearDown() override;
+  // Runs a command; the dialogs it shows are answered in turn.
+  std::vector<qlmtest::Dialog> Run(int command, std::vector<std::wstring> presses = {});
+
+  const std::wstring pid_ = std::to_wstring(GetCurrentProcessId());
+  ProgramState state_;
+  FixtureToolbar zebra_{L"Qlm Zebra " + pid_};
+  FixtureToolbar aardvark_{L"Qlm Aardvark " + pid_};
+  MainWindow main_{state_.Files(), state_.Data()};
+  HWND list_ = nullptr;
+  std::vector<std::wstring> addresses_, properties_, folders_;
+};
 
 }  // namespace mainwindowtest

@@ -7,10 +7,12 @@
 
 #include <algorithm>
 #include <functional>
+#include <optional>
 #include <vector>
 
 #include "core/ProgramLog.h"
 #include "core/Strings.h"
+#include "engine/kinds/AddonKinds.h"
 #include "ui/dialogs/MessageOwner.h"
 #include "support/WindowProbe.h"
 #include "ui/main/CommandTable.h"
@@ -21,6 +23,7 @@
 #include "ui/main/CategoryTree.h"
 #include "ui/widgets/DockPanes.h"
 #include "ui/widgets/PropertyGrid.h"
+#include "ui/widgets/CaptionText.h"
 #include "ui/widgets/Ribbon.h"
 #include "ui/tables/TableControlBase.h"
 #include "ui/widgets/WidgetWindow.h"
@@ -60,7 +63,19 @@ int ExpectRibbonInside(MainWindow& main) {
   auto inside = [&](const RECT& r) {
     return r.left >= 0 && r.top >= 0 && r.right <= client.right && r.bottom <= client.bottom;
   };
-  for (const RibbonSlot& slot : ribbon.Layout().slots) EXPECT_TRUE(inside(slot.rect)) << Narrow(SlotCaption(slot));
+  // Each button holds its wrapped caption and overlaps no other.
+  HDC dc = GetDC(ribbon.Hwnd());
+  std::vector<RECT> buttons;
+  for (const RibbonSlot& slot : ribbon.Layout().slots) {
+    EXPECT_TRUE(inside(slot.rect)) << Narrow(SlotCaption(slot));
+    if (slot.part != RibbonPart::Button) continue;
+    for (const std::wstring& line : {slot.line1, slot.line2})
+      EXPECT_LE(Widgets::TextWidth(dc, ribbon.Font(), CaptionText::Plain(line)), slot.rect.right - slot.rect.left);
+    RECT overlap{};
+    for (const RECT& other : buttons) EXPECT_FALSE(IntersectRect(&overlap, &other, &slot.rect)) << slot.command->id;
+    buttons.push_back(slot.rect);
+  }
+  ReleaseDC(ribbon.Hwnd(), dc);
   int collapsed = 0;
   for (const RibbonGroupBox& box : ribbon.Layout().groups) {
     EXPECT_TRUE(inside(box.rect)) << Narrow(box.group->caption);
@@ -132,7 +147,6 @@ TEST(MainWindow, AtFirstSightThePanesAreInPlaceTheBackupIsNamedAndNothingIsCut) 
   MainWindow main(state.Files(), state.Data());
   ASSERT_TRUE(main.Open());
 
-  EXPECT_EQ(WindowText(main.Hwnd()), L"   Quillmoor");
   // At its first size (RemembersItsPlace...), centred on the work area.
   RECT window{}, work{};
   GetWindowRect(main.Hwnd(), &window);
@@ -143,7 +157,6 @@ TEST(MainWindow, AtFirstSightThePanesAreInPlaceTheBackupIsNamedAndNothingIsCut) 
   // Written while loading, before the user could do anything.
   ASSERT_EQ(state.BackupFiles().size(), 1u);
   EXPECT_EQ(dialogs::CurrentMessageOwner().window, main.Hwnd());
-  EXPECT_TRUE(main.Images().Contains(Commands::kDelete));
 
   ExpectPanesInPlace(main);
   ExpectClientAreaBelowRibbon(main);
@@ -183,12 +196,24 @@ TEST(MainWindow, AtFirstSightThePanesAreInPlaceTheBackupIsNamedAndNothingIsCut) 
     ASSERT_EQ(offered.size(), slot.group->buttons.size());
     for (std::size_t i = 0; i < offered.size(); ++i) EXPECT_EQ(offered[i], slot.group->buttons[i].id);
   }
-  {  // Their access letters still run them: B is Backup, which reports back.
+  // Their access letters still run them: B is Backup, which says whether
+  // a file was written, and never that it worked when none could be.
+  auto runBackup = [&] {
     DialogAnswerer answer({L"OK"});
-    ASSERT_TRUE(ribbon.HandleAccessKey(L'B'));
+    EXPECT_TRUE(ribbon.HandleAccessKey(L'B'));
     Pump();
-    EXPECT_EQ(answer.StopAndSeen().size(), 1u);
-  }
+    const auto seen = answer.StopAndSeen();
+    EXPECT_FALSE(main.Busy()) << "the hourglass stays";
+    return seen.size() == 1 ? seen[0].texts : L"(" + std::to_wstring(seen.size()) + L" messages)";
+  };
+  EXPECT_NE(runBackup().find(LoadStr(IDS_BACKUP_DONE)), std::wstring::npos);
+  EXPECT_EQ(main.Status().Text(StatusBar::kBackupPart).rfind(L"Last backup: ", 0), 0u);
+  const std::wstring folder = state.DataFolder() + L"\\Backup";
+  ASSERT_TRUE(MoveFileW(folder.c_str(), (folder + L"-moved").c_str()));
+  WriteBytes(folder, "not a folder");
+  const std::wstring failed = runBackup();
+  EXPECT_NE(failed.find(LoadStr(IDS_BACKUP_FAILED)), std::wstring::npos) << Narrow(failed);
+  EXPECT_EQ(failed.find(LoadStr(IDS_BACKUP_DONE)), std::wstring::npos);
   ribbon.SetDpiOverride(144);
   SizeClient(main, MulDiv(963, 144, 96), MulDiv(501, 144, 96));
   EXPECT_EQ(ExpectRibbonInside(main), 0);
@@ -212,11 +237,29 @@ TEST(MainWindow, AtFirstSightThePanesAreInPlaceTheBackupIsNamedAndNothingIsCut) 
   EXPECT_EQ(window, suggested);
   ExpectClientAreaBelowRibbon(main);
 
-  // The tree's choice reaches the table host unchanged.
+  // The tree's choice reaches the table host unchanged. One table shows at
+  // a time and every one has the host's size, shown or not; an identifier
+  // no table has shows none and leaves the details as they were.
   main.ShowCategory(6);
   EXPECT_EQ(main.Host()->CurrentId(), 6);
   main.Tree()->ShowTable(4);
   EXPECT_EQ(main.Host()->CurrentId(), 4);
+  auto details = [&] {
+    std::wstring text;
+    for (int row = 0; row < main.Details()->Grid().RowCount(); ++row) text += main.Details()->Grid().RowValue(row) + L"\n";
+    return text;
+  };
+  const std::wstring before = details();
+  main.ShowCategory(42);
+  EXPECT_EQ(main.Host()->CurrentTable(), nullptr);
+  EXPECT_EQ(details(), before);
+  RECT host{}, table{};
+  GetClientRect(main.Host()->Hwnd(), &host);
+  for (const discovery::AddonKind& kind : discovery::AddonKinds()) {
+    const HWND shown = main.Host()->Table(kind.id)->Hwnd();
+    GetClientRect(shown, &table);
+    EXPECT_TRUE(table == host && !IsWindowVisible(shown)) << kind.id;
+  }
   main.Destroy();
 }
 
@@ -249,7 +292,7 @@ TEST(MainWindow, CloseAndExitEndTheSameWayDestroyingTreeHostAndDetailsInOrder) {
   }
 }
 
-TEST(MainWindow, F6AndShiftF6MoveTheFocusFromPaneToPane) {
+TEST(MainWindow, F6MovesFromPaneToPaneAndTheTreeChoosesTheTable) {
   ProgramState state;
   MainWindow main(state.Files(), state.Data());
   ASSERT_TRUE(main.Open());
@@ -260,32 +303,48 @@ TEST(MainWindow, F6AndShiftF6MoveTheFocusFromPaneToPane) {
   // The tree has the focus once the window is shown.
   ASSERT_EQ(GetFocus(), tree);
 
-  // A key as the message loop sees it, with Shift up or down.
-  auto press = [&](UINT key, bool shift) {
-    BYTE keys[256] = {};
-    GetKeyboardState(keys);
-    keys[VK_SHIFT] = shift ? 0x80 : 0;
-    SetKeyboardState(keys);
-    const MSG msg{GetFocus(), WM_KEYDOWN, key, 0, 0, {}};
-    const bool used = main.TakeKeyBeforeDispatch(msg);
-    keys[VK_SHIFT] = 0;
-    SetKeyboardState(keys);
-    return used;
-  };
+  // F6 as the message loop sees it, with Shift up or down.
   std::vector<HWND> forward, backward;
-  for (int i = 0; i < 3; ++i) {
-    EXPECT_TRUE(press(VK_F6, false));
-    forward.push_back(GetFocus());
-  }
-  for (int i = 0; i < 3; ++i) {
-    EXPECT_TRUE(press(VK_F6, true));
-    backward.push_back(GetFocus());
+  for (int i = 0; i < 6; ++i) {
+    std::optional<KeysHeld> shift;
+    if (i >= 3) shift.emplace(VK_SHIFT);
+    EXPECT_TRUE(main.TakeKeyBeforeDispatch(MSG{GetFocus(), WM_KEYDOWN, VK_F6, 0, 0, {}}));
+    (i < 3 ? forward : backward).push_back(GetFocus());
   }
   EXPECT_EQ(forward, (std::vector<HWND>{list, grid, tree}));
   EXPECT_EQ(backward, (std::vector<HWND>{grid, list, tree}));
   // Other keys go on to the focused control.
-  EXPECT_FALSE(press(VK_F9, false));
+  EXPECT_FALSE(main.TakeKeyBeforeDispatch(MSG{tree, WM_KEYDOWN, VK_F9, 0, 0, {}}));
   EXPECT_EQ(GetFocus(), tree);
+
+  // In the tree, one node per kind: the arrow keys and the mouse choose the
+  // table, the program's own selection does not.
+  std::vector<HTREEITEM> items;
+  std::vector<std::int32_t> ids;
+  for (HTREEITEM item = TreeView_GetRoot(tree); item; item = TreeView_GetNextSibling(tree, item)) {
+    TVITEMW node{};
+    node.mask = TVIF_PARAM;
+    node.hItem = item;
+    TreeView_GetItem(tree, &node);
+    items.push_back(item);
+    ids.push_back(static_cast<std::int32_t>(node.lParam));
+  }
+  ASSERT_EQ(ids.size(), discovery::AddonKinds().size());
+  const std::pair<UINT, std::int32_t> keys[] = {{VK_DOWN, ids[1]}, {VK_END, ids.back()}, {VK_HOME, ids[0]}};
+  for (const auto& [key, shown] : keys) {
+    Key(tree, key);
+    EXPECT_EQ(main.Host()->CurrentId(), shown) << key;
+  }
+  RECT r{};
+  TreeView_GetItemRect(tree, items[2], &r, TRUE);
+  const LPARAM at = MAKELPARAM((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+  PostMessageW(tree, WM_LBUTTONUP, 0, at);
+  SendMessageW(tree, WM_LBUTTONDOWN, MK_LBUTTON, at);
+  Pump();
+  EXPECT_EQ(main.Host()->CurrentId(), ids[2]);
+  TreeView_SelectItem(tree, items[4]);
+  Pump();
+  EXPECT_EQ(main.Host()->CurrentId(), ids[2]);
   main.Destroy();
 }
 

@@ -15,13 +15,6 @@ namespace tabletest {
 
 std::wstring CompanyFile() { return qlmtest::FixtureFolder() + L"\\fx_company.dll"; }
 
-void KeysHeld::Set(BYTE state) {
-  BYTE all[256];
-  GetKeyboardState(all);
-  all[key_] = state;
-  SetKeyboardState(all);
-}
-
 void RightClick(HWND list, int row) {
   RECT r{};
   ListView_GetItemRect(list, row, &r, LVIR_LABEL);

@@ -16,21 +16,11 @@ class DetailsPane;
 
 namespace tabletest {
 
+using qlmtest::KeysHeld;
 using qlmtest::Pump;
 inline const std::wstring kCompany = L"Fixture Makers Ltd";
 // A fixture file with a maker (kCompany) and versions.
 std::wstring CompanyFile();
-
-// Holds a modifier key down in this thread's keyboard state while alive.
-class KeysHeld {
- public:
-  explicit KeysHeld(int key) : key_(key) { Set(0x80); }
-  ~KeysHeld() { Set(0); }
-
- private:
-  void Set(BYTE state);
-  int key_;
-};
 
 // A right click on a row's text (below the rows for -1), pressed and
 // released.
