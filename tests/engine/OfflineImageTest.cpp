@@ -5,8 +5,7 @@
 // views, the signed-in user, the default user, files with version
 // resources named in every form, a system file by bare name, and a link
 // out of the drive: the records must agree field for field except what is
-// read differently by design (source, lastWritten, the users' names, the
-// signature check).
+// read differently by design (source, lastWritten, the users' names).
 #include <gtest/gtest.h>
 #include <windows.h>
 

@@ -12,7 +12,7 @@
 #     number of entries of each listing to TMP/counts
 #     and writes TMP/diff.txt: what differs from TMP/live.json, leaving out
 #     what is read differently by design (source, lastWritten, the users'
-#     names, the signature check).
+#     names).
 set -u
 case "$1" in
 prepare)
@@ -46,7 +46,7 @@ image)
   "$qmscan" --offline "$image" --json >"$tmp/offline.json" 2>"$tmp/offline.err"
   # Wine spells the default user ".Default" where Windows and the image
   # say ".DEFAULT"; file names compare without regard to case.
-  normal='[.[] | .values |= (del(.source, .lastWritten, .scope, .signature)
+  normal='[.[] | .values |= (del(.source, .lastWritten, .scope)
     | .hive |= sub("^\\.Default"; ".DEFAULT") | if has("dLL") then .dLL |= ascii_downcase else . end)] | sort'
   diff <(jq -S "$normal" "$tmp/live.json") <(jq -S "$normal" "$tmp/offline.json") >"$tmp/diff.txt"
   echo "$(jq length "$tmp/live.json") $(jq length "$tmp/offline.json")" >"$tmp/counts"
