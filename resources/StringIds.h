@@ -323,6 +323,7 @@
 // 1040-1059: users who are not signed in (their hives read from their files).
 #define IDS_SCOPE_NOT_SIGNED_IN 1040
 #define IDS_USER_NOT_SIGNED_IN_CHANGE 1041
+#define IDS_IMAGE_NOT_SIGNED 1042
 // End of 1040-1059.
 
 // 1150-1199: file signatures checked without the platform (Linux qmscan).

@@ -19,6 +19,7 @@
 #include "ozcore/FormatText.h"
 #include "ozcore/UniqueHandle.h"
 #include "qmscan/ConsoleOutput.h"
+#include "engine/live/LiveFileFacts.h"
 #include "qmscan/RootedFileSource.h"
 #include "qmscan/ScanRun.h"
 #include "qmscan/qmscanStrings.h"
@@ -79,6 +80,7 @@ int wmain(int argc, wchar_t** argv) {
       const std::wstring full = FullPath(path);
       return full.empty() ? nullptr : hostFiles.Open(full);
     };
+    io.checkSignature = &engine::ImageFileSignatureText;
     return qmscan::RunScan(std::vector<std::wstring>(argv + 1, argv + argc), io);
   } catch (...) {
     Error(formattext::Format(LoadStr(IDS_QMSCAN_FAILED), {discovery::text::VisibleText(CurrentError().description)}));

@@ -137,6 +137,8 @@ SignatureCheck VerifyByCatalog(const std::wstring& path, HANDLE file, const Sign
 
 }  // namespace
 
+SignatureCheck CheckOwnSignature(const std::wstring& label, HANDLE file) { return VerifyEmbedded(label, file); }
+
 SignatureSubject::SignatureSubject(const std::wstring& path)
     : path_(path),
       file_(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,

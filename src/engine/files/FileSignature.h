@@ -51,4 +51,9 @@ class SignatureSubject {
 // Opens path and checks it.
 SignatureCheck CheckFileSignature(const std::wstring& path);
 
+// Checks only the file's own signature, through a handle opened by the
+// caller (named by label in the check); no catalog of this system is asked,
+// as a file of another system's image is in none of them.
+SignatureCheck CheckOwnSignature(const std::wstring& label, HANDLE file);
+
 }  // namespace discovery

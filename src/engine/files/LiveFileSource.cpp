@@ -73,6 +73,7 @@ class LiveOpenFile final : public OpenFile {
  public:
   LiveOpenFile(UniqueFile file, std::uint64_t size) : file_(std::move(file)), size_(size) {}
   std::uint64_t Size() const override { return size_; }
+  HANDLE Handle() const { return file_.get(); }
 
   std::optional<std::vector<std::uint8_t>> Read(std::uint64_t offset, std::size_t length) override {
     if (length > kMaxFileReadBytes) return std::nullopt;
@@ -102,6 +103,11 @@ class LiveOpenFile final : public OpenFile {
 };
 
 }  // namespace
+
+void* NativeHandleOf(OpenFile& file) {
+  const auto* live = dynamic_cast<LiveOpenFile*>(&file);
+  return live ? live->Handle() : nullptr;
+}
 
 std::optional<FileStat> LiveFileSource::Facts(const std::wstring& path) {
   const UniqueFile file = OpenChecked(path, FILE_READ_ATTRIBUTES, false);

@@ -21,6 +21,9 @@ class LiveFileSource final : public FileSource {
   std::optional<std::vector<FolderEntry>> List(const std::wstring& folder) override;
 };
 
+// The handle of a file this source opened (a HANDLE); null for any other.
+void* NativeHandleOf(OpenFile& file);
+
 // The languages the system's resource loader tries, in its order: neutral,
 // the thread's, the user's and the system's languages, US English.
 LanguageOrder LoaderLanguages();

@@ -6,6 +6,7 @@
 #include "engine/files/FileGate.h"
 #include "engine/files/FileResolver.h"
 #include "engine/files/FileSignature.h"
+#include "engine/files/LiveFileSource.h"
 #include "engine/files/TrustAnswer.h"
 #include "ozcore/CRegistry.h"
 #include "ozcore/CUtilities.h"
@@ -70,6 +71,14 @@ std::wstring LiveFileFacts::SignatureText(const std::wstring& file) {
   std::wstring text = discovery::trust::AnswerText(check.result, check.signer, SignatureTexts());
   if (identity) resolver_.KeepSignature(file, *identity, text);
   return text;
+}
+
+std::wstring ImageFileSignatureText(OpenFile* file) {
+  const HANDLE handle = file ? static_cast<HANDLE>(NativeHandleOf(*file)) : nullptr;
+  if (!handle) return LoadStr(IDS_SIGNATURE_READ_ERROR);
+  const discovery::SignatureCheck check = discovery::CheckOwnSignature(L"image file", handle);
+  if (discovery::trust::LooksUnsigned(check.result)) return LoadStr(IDS_IMAGE_NOT_SIGNED);
+  return discovery::trust::AnswerText(check.result, check.signer, SignatureTexts());
 }
 
 }  // namespace engine

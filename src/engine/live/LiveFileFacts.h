@@ -3,6 +3,7 @@
 // gate (no network or device path opened), the file resolver whose answers
 // outlive a listing, and the platform's signature check.
 #include "engine/files/FileFacts.h"
+#include "engine/files/FileSource.h"
 
 class FileResolver;
 
@@ -26,5 +27,10 @@ class LiveFileFacts final : public FileFacts {
   bool foldersRead_ = false;
   std::wstring systemFolder_, wow32SystemFolder_;
 };
+
+// The text of the platform's check of a file of an offline image, opened
+// by a live file source: its own signature only (the image's catalogs are
+// not consulted, and the text says so where that is the answer).
+std::wstring ImageFileSignatureText(OpenFile* file);
 
 }  // namespace engine
