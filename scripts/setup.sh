@@ -13,6 +13,7 @@ packages=(
   clang libclang-rt-14-dev
   wixl msitools osslsigncode openssl zip unzip jq
   libhivex-bin reglookup
+  libssl-dev
 )
 
 missing=()

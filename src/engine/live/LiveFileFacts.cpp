@@ -6,6 +6,7 @@
 #include "engine/files/FileGate.h"
 #include "engine/files/FileResolver.h"
 #include "engine/files/FileSignature.h"
+#include "engine/files/LiveFileSource.h"
 #include "engine/files/TrustAnswer.h"
 #include "ozcore/CRegistry.h"
 #include "ozcore/CUtilities.h"
@@ -71,5 +72,8 @@ std::wstring LiveFileFacts::SignatureText(const std::wstring& file) {
   if (identity) resolver_.KeepSignature(file, *identity, text);
   return text;
 }
+
+// The live file source refuses network and device paths and links itself.
+std::unique_ptr<OpenFile> LiveFileFacts::OpenForReading(const std::wstring& file) { return LiveFileSource().Open(file); }
 
 }  // namespace engine
