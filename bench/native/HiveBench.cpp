@@ -178,7 +178,7 @@ int main(int argc, char** argv) {
   }
   std::printf("hive reader: %d add-ons per kind, %d user hives, %.1f MB of hives (software %.1f MB)\n", perKind, hives,
               total / 1e6, software.size() / 1e6);
-  engine::MachineSources overHives{registry, machine.files, machine.sources.accountName, L"", machine.sources.views};
+  engine::MachineSources overHives{registry, machine.files, machine.sources.accountName, L"", machine.sources.views, {}};
   for (int run = 0; run < runs; ++run) {
     std::size_t fromHives = 0, fromMemory = 0;
     auto start = std::chrono::steady_clock::now();

@@ -7,6 +7,7 @@ namespace {
 bool IsCompare(const std::wstring& arg) { return arg == L"--compare" || arg == L"/compare"; }
 bool IsOffline(const std::wstring& arg) { return arg == L"--offline" || arg == L"/offline"; }
 bool IsHive(const std::wstring& arg) { return arg == L"--hive" || arg == L"/hive"; }
+bool IsOutput(const std::wstring& arg) { return arg == L"--output" || arg == L"/output"; }
 
 // Reads --offline's or --hive's value into options.
 ArgumentError TakeOfflineValue(const std::wstring& arg, const std::wstring& value, Options& options) {
@@ -47,7 +48,7 @@ std::optional<engine::LooseHive> ParseHive(const std::wstring& value) {
 ArgumentError ParseArguments(const std::vector<std::wstring>& args, Options& options, std::wstring& errorArgument) {
   options = Options{};
   errorArgument.clear();
-  bool csv = false, json = false;
+  bool csv = false, json = false, jsonLines = false;
   std::size_t compares = 0, others = 0;
   for (std::size_t i = 0; i < args.size(); ++i) {
     const std::wstring& arg = args[i];
@@ -73,6 +74,27 @@ ArgumentError ParseArguments(const std::vector<std::wstring>& args, Options& opt
       ++i;
       continue;
     }
+    if (IsOutput(arg)) {
+      if (i + 1 >= args.size() || args[i + 1].empty()) {
+        errorArgument = arg;
+        return ArgumentError::MissingValue;
+      }
+      if (!options.outputFile.empty()) {
+        errorArgument = arg;
+        return ArgumentError::OutputTwice;
+      }
+      options.outputFile = args[++i];
+      continue;
+    }
+    // These go with --compare too.
+    if (arg == L"--jsonl" || arg == L"/jsonl") {
+      jsonLines = true;
+      continue;
+    }
+    if (arg == L"--quiet" || arg == L"/quiet" || arg == L"-q") {
+      options.quiet = true;
+      continue;
+    }
     ++others;
     if (arg == L"--json" || arg == L"/json") {
       json = true;
@@ -93,8 +115,12 @@ ArgumentError ParseArguments(const std::vector<std::wstring>& args, Options& opt
     errorArgument = L"--json";
     return ArgumentError::Conflict;
   }
+  if (jsonLines && (csv || json)) {
+    errorArgument = L"--jsonl";
+    return ArgumentError::FormConflict;
+  }
   options.compare = compares == 1;
-  options.form = json ? OutputForm::Json : OutputForm::Csv;
+  options.form = jsonLines ? OutputForm::JsonLines : json ? OutputForm::Json : OutputForm::Csv;
   return ArgumentError::None;
 }
 

@@ -67,7 +67,7 @@ TEST(LiveListing, EveryKindListsFromTheLiveRegistryAsFromItsExport) {
   engine::LiveMachine live(resolver);
   engine::MachineSources& fromLive = live.Sources();
   engine::MachineSources fromExport{exported, fromLive.files, fromLive.accountName, fromLive.classesUser,
-                                    fromLive.views};
+                                    fromLive.views, fromLive.usersNotSignedIn};
   for (const discovery::AddonKind& kind : discovery::AddonKinds()) {
     SCOPED_TRACE(Narrow(kind.typeName));
     const std::vector<std::wstring> lines = Listed(kind, fromLive, ids);

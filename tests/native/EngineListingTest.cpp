@@ -325,7 +325,7 @@ TEST(EngineListing, HostileNamesAndValuesAreListedForWhatTheyAre) {
     for (const std::uint32_t type : {kDword, kBinary, kMultiString}) {
       qlmtest::AlteredRegistry altered(machine.registry);
       altered.stringType = type;
-      engine::MachineSources sources{altered, machine.files, machine.sources.accountName, L"", machine.sources.views};
+      engine::MachineSources sources{altered, machine.files, machine.sources.accountName, L"", machine.sources.views, {}};
       records = discovery::ToRecords(discovery::ListAddons(kind, sources));
       ASSERT_EQ(records.Count(), 2u);
       EXPECT_EQ(records.Item(1)->ID, first.id);

@@ -54,7 +54,7 @@ TEST(EngineUsers, TheWalkReadsTheMachineInEachViewThenEachUserWithEntries) {
   machine.accounts = {{kAnn, L"Ann"}, {L"S-1-5-18", L"SYSTEM"}, {L"s-1-5-32-545", L"Users"}, {kNulUser, L"Nul"}};
   std::vector<std::wstring> asked;
   auto account = [&](const std::wstring& sid) { return asked.push_back(sid), machine.sources.accountName(sid); };
-  engine::MachineSources sources{altered, machine.files, account, L"", machine.sources.views};
+  engine::MachineSources sources{altered, machine.files, account, L"", machine.sources.views, {}};
   const std::wstring walk = L"\\Software\\Walk";
   machine.registry.CreateKey(Tree::Machine, L"SOFTWARE\\Walk");
   for (const std::wstring& user : {kAnn, L".DEFAULT"s, L"S-1-5-18"s, L"S-1-5-21-2"s, L"s-1-5-32-545"s, L"Plain"s,
@@ -163,7 +163,7 @@ TEST(EngineUsers, AnAddonsStateIsReadForTheUsersItAppliesTo) {
   machine.files.Add(L"C:\\Adds\\bar.dll", {{}, {}, L"Signed by Adds"});
   qlmtest::AlteredRegistry altered(machine.registry);
   altered.extraUser = kBo + L"\\Nested";
-  engine::MachineSources sources{altered, machine.files, machine.sources.accountName, L"", machine.sources.views};
+  engine::MachineSources sources{altered, machine.files, machine.sources.accountName, L"", machine.sources.views, {}};
   for (const std::wstring& hive : {kAnn, kBo, L".DEFAULT"s, L"S-1-5-18"s, L"S-1-5-19"s, L"S-1-5-20"s,
                                    kAnn + L"_Classes", kNulUser, L"s-1-5-21-3"s})
     machine.registry.CreateKey(Tree::Users, hive + L"\\Software");
@@ -190,8 +190,10 @@ TEST(EngineUsers, AnAddonsStateIsReadForTheUsersItAppliesTo) {
     const CResultNode record = discovery::ToRecord(entry);
     EXPECT_EQ(reader.UsersOf(record), reader.UsersOf(entry));
     EXPECT_EQ(reader.StateText(kind, record), offForBo);
-    const std::size_t n = record.params.Count();
+    // Last, the file's hash note: these files are not there to be read.
+    const std::size_t n = record.params.Count() - 1;
     ASSERT_GE(n, 5u);
+    EXPECT_EQ(record.params.At(n + 1)->Key(), L"hashNote");
     EXPECT_EQ(record.params.At(n - 4)->Key(), L"view");
     EXPECT_EQ(record.params.At(n - 3)->Key(), L"state");
     EXPECT_EQ(record.params.At(n - 2)->Key(), L"signature");

@@ -134,7 +134,7 @@ struct MemoryWorld {
   engine::SourceFileFacts facts{files, Description()};
   engine::MachineSources sources{registry, facts,
                                  [](const std::wstring& sid) { return sid == kAda ? L"ada" : sid == kBob ? L"bob" : L""; },
-                                 L"", {RegView::Native, RegView::Wow32}};
+                                 L"", {RegView::Native, RegView::Wow32}, {}};
   MemoryWorld() {
     const std::wstring prefixes[] = {L"SOFTWARE\\", kAda + L"\\", kAda + L"_Classes\\", kBob + L"\\"};
     for (const auto& row : World()) {

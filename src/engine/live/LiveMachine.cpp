@@ -26,7 +26,7 @@ struct LiveMachine::Parts {
   MachineSources sources;
 
   explicit Parts(FileResolver& resolver)
-      : files(resolver), sources{registry, files, &AccountOf, ProcessUserSid(), discovery::RegistryViews()} {}
+      : files(resolver), sources{registry, files, &AccountOf, ProcessUserSid(), discovery::RegistryViews(), {}} {}
 };
 
 LiveMachine::LiveMachine(FileResolver& resolver) : parts_(std::make_unique<Parts>(resolver)) {}

@@ -61,7 +61,7 @@ struct OfflineMachine::Parts {
       : drive(image ? *image : noFiles),
         system(Prepare(image != nullptr, loose, openHost)),
         files(drive, system),
-        sources{registry, files, [this](const std::wstring& sid) { return AccountOf(sid); }, L"", views} {}
+        sources{registry, files, [this](const std::wstring& sid) { return AccountOf(sid); }, L"", views, {}} {}
 
   std::wstring AccountOf(const std::wstring& sid) const {
     const auto it = accounts.find(FoldCase(sid));

@@ -53,7 +53,7 @@ struct MemoryMachine {
                                    const auto it = accounts.find(sid);
                                    return it == accounts.end() ? std::wstring() : it->second;
                                  },
-                                 L"", {RegView::Native, RegView::Wow32}};
+                                 L"", {RegView::Native, RegView::Wow32}, {}};
 };
 
 }  // namespace qlmtest
