@@ -94,10 +94,14 @@ void AddRegistry(Line& line, const std::wstring& kind, const CResultNode& node) 
   bool valueEntry = false;
   for (const auto& each : discovery::AddonKinds())
     if (kind == each.scanName) valueEntry = each.entriesAreValues;
+  // A subkey entry's own key: some kinds' records name the key holding it.
+  const std::wstring own = L"\\" + node.ID;
+  const bool holder = !valueEntry && (key.size() < own.size() || key.compare(key.size() - own.size(), own.size(), own) != 0);
+  const std::wstring entryKey = holder ? key + own : key;
   line.Text(L"registry.hive", hive);
-  line.Text(L"registry.key", key);
+  line.Text(L"registry.key", entryKey);
   if (valueEntry) line.Text(L"registry.value", node.ID);
-  line.Text(L"registry.path", hive + L"\\" + key + (valueEntry ? L"\\" + node.ID : L""));
+  line.Text(L"registry.path", hive + L"\\" + entryKey + (valueEntry ? own : L""));
 }
 
 void AddFile(Line& line, const CResultNode& node, const LineExtras& extras, const SignatureTemplates& signatures) {
