@@ -320,7 +320,7 @@ TEST(Qmscan, JsonLinesForCollectors) {
       {L"\\\\server\\share\\x.dll", LoadStr(IDS_HASH_NETWORK_PATH)},
       {tmp.File(L"none.dll"), LoadStr(IDS_HASH_NO_FILE)}};
   for (std::size_t i = 0; i < files.size(); ++i)
-    hostile::SetString(reg.Counted(HKEY_CURRENT_USER, kMenuExt, L"QuillmoorFleet\x1b\u202e" + std::to_wstring(i)).get(),
+    hostile::SetString(reg.Counted(HKEY_CURRENT_USER, kMenuExt, std::wstring(L"Fleet\x1b\u202e\0", 8) + std::to_wstring(i)).get(),
                        L"", files[i].first);
   const std::wstring out = tmp.File(L"out.jsonl");
   WriteBytes(out, "earlier\n");
