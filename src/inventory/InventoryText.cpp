@@ -17,7 +17,9 @@ const std::vector<std::wstring>& CsvValueColumns() {
       // Every kind's state and signature.
       L"state",       L"signature",
       // Where the listing was read and when the entry's key was written.
-      L"source",      L"lastWritten"};
+      L"source",      L"lastWritten",
+      // The file's hash, or why it has none.
+      L"sha256",      L"hashNote"};
   return columns;
 }
 

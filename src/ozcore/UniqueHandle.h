@@ -4,6 +4,8 @@
 // RegCloseKey, FreeLibrary, DeleteObject and the like directly.
 #include <windows.h>
 
+#include <bcrypt.h>
+
 #include <utility>
 
 template <typename T, typename Traits>
@@ -78,6 +80,16 @@ struct Sid {
   static bool IsValid(PSID h) noexcept { return h != nullptr; }
   static void Close(PSID h) noexcept { ::FreeSid(h); }
 };
+struct CngAlgorithm {
+  static BCRYPT_ALG_HANDLE Invalid() noexcept { return nullptr; }
+  static bool IsValid(BCRYPT_ALG_HANDLE h) noexcept { return h != nullptr; }
+  static void Close(BCRYPT_ALG_HANDLE h) noexcept { ::BCryptCloseAlgorithmProvider(h, 0); }
+};
+struct CngHash {
+  static BCRYPT_HASH_HANDLE Invalid() noexcept { return nullptr; }
+  static bool IsValid(BCRYPT_HASH_HANDLE h) noexcept { return h != nullptr; }
+  static void Close(BCRYPT_HASH_HANDLE h) noexcept { ::BCryptDestroyHash(h); }
+};
 }  // namespace handle_traits
 
 using UniqueKernelHandle = UniqueHandle<HANDLE, handle_traits::Kernel>;
@@ -88,3 +100,5 @@ using UniqueGdiObject = UniqueHandle<HGDIOBJ, handle_traits::GdiObject>;
 using UniqueIcon = UniqueHandle<HICON, handle_traits::Icon>;
 using UniqueLocal = UniqueHandle<HLOCAL, handle_traits::LocalMemory>;
 using UniqueSid = UniqueHandle<PSID, handle_traits::Sid>;
+using UniqueCngAlgorithm = UniqueHandle<BCRYPT_ALG_HANDLE, handle_traits::CngAlgorithm>;
+using UniqueCngHash = UniqueHandle<BCRYPT_HASH_HANDLE, handle_traits::CngHash>;

@@ -33,6 +33,8 @@ std::string Utf8(const std::wstring& text) {
 
 }  // namespace
 
+std::string OutputBytes(const std::wstring& text) { return Utf8(WithCrLf(inventory::TerminalSafe(text))); }
+
 bool WriteText(DWORD stdHandle, const std::wstring& text) {
   HANDLE handle = GetStdHandle(stdHandle);
   if (handle == nullptr || handle == INVALID_HANDLE_VALUE) return false;
@@ -54,7 +56,7 @@ bool WriteText(DWORD stdHandle, const std::wstring& text) {
     return true;
   }
 
-  const std::string bytes = Utf8(lines);
+  const std::string bytes = Utf8(lines);  // as OutputBytes(text)
   for (std::size_t pos = 0; pos < bytes.size();) {
     const DWORD count = static_cast<DWORD>(std::min<std::size_t>(1 << 20, bytes.size() - pos));
     DWORD written = 0;

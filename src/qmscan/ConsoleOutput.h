@@ -13,4 +13,8 @@ namespace qmscan {
 // other than line breaks are shown in caret notation (TerminalSafe).
 bool WriteText(DWORD stdHandle, const std::wstring& text);
 
+// The bytes WriteText writes to a file or pipe: UTF-8 with CR LF line
+// breaks, shown characters as above.
+std::string OutputBytes(const std::wstring& text);
+
 }  // namespace qmscan

@@ -8,11 +8,15 @@
 
 namespace qmscan {
 
-enum class OutputForm { Csv, Json };
+enum class OutputForm { Csv, Json, JsonLines };
 
 struct Options {
   OutputForm form = OutputForm::Csv;
   bool help = false;
+  // --quiet: standard error only when the run fails.
+  bool quiet = false;
+  // --output FILE: the output replaces FILE in one step.
+  std::wstring outputFile;
   // Set by --compare FILE: the saved inventory to compare the listing with.
   std::wstring compareWith;
   bool compare = false;
@@ -27,14 +31,19 @@ struct Options {
 // the argument at fault in errorArgument.
 //   Unknown       an argument not understood
 //   Conflict      --csv and --json together
-//   CompareAlone  --compare with any other argument (but --offline and
-//                 --hive), or twice
+//   FormConflict  --jsonl with --csv or --json
+//   CompareAlone  --compare with any other argument (but --offline,
+//                 --hive, --jsonl, --quiet and --output), or twice
 //   MissingFile   --compare as the last argument
-//   MissingValue  --offline or --hive as the last argument, or an empty ROOT
+//   MissingValue  --offline, --hive or --output as the last argument, or an
+//                 empty ROOT or FILE
 //   BadHive       a --hive value that is not machine=PATH, user:SID=PATH or
 //                 classes:SID=PATH (an empty PATH or SID, or a SID with "\")
 //   OfflineTwice  --offline given twice
-enum class ArgumentError { None, Unknown, Conflict, CompareAlone, MissingFile, MissingValue, BadHive, OfflineTwice };
+//   OutputTwice   --output given twice
+enum class ArgumentError {
+  None, Unknown, Conflict, FormConflict, CompareAlone, MissingFile, MissingValue, BadHive, OfflineTwice, OutputTwice
+};
 
 // The hive a --hive value names; nothing when it names none.
 std::optional<engine::LooseHive> ParseHive(const std::wstring& value);

@@ -12,12 +12,13 @@
 #include "engine/kinds/AddonKinds.h"
 #include "engine/offline/OfflineMachine.h"
 #include "ozcore/CParams.h"
+#include "qmscan/MachineFacts.h"
 #include "qmscan/ScanArguments.h"
 
 namespace qmscan {
 
 constexpr int kExitDone = 0;
-constexpr int kExitKindFailed = 1;
+constexpr int kExitKindFailed = 1;  // a kind or a user's hive could not be read
 constexpr int kExitBadArguments = 2;
 constexpr int kExitCannotRun = 3;
 constexpr int kExitChanged = 4;  // --compare: something is new or gone
@@ -39,6 +40,13 @@ struct ScanIo {
   engine::HostFileOpener openHostFile;
   // Offline: a file's own signature checked (none: not checked offline).
   engine::SignatureChecker checkSignature;
+  // --output: the text written to a new file beside FILE that then takes
+  // its place in one step; 0, else the system's error code.
+  std::function<std::uint32_t(const std::wstring& file, const std::wstring& text)> writeOutput;
+  // --jsonl over the running machine: what it tells of itself, and the
+  // size and times of a file the listing read.
+  std::function<MachineFacts()> liveFacts;
+  std::function<std::optional<engine::FileStat>(const std::wstring& file)> liveFileStat;
 };
 
 // A kind's records from a system that is not running.

@@ -14,9 +14,11 @@
 #include "engine/files/FileResolver.h"
 #include "engine/files/LiveFileSource.h"
 #include "engine/live/LiveListing.h"
+#include "engine/live/LiveMachine.h"
 #include "engine/text/VisibleText.h"
 #include "inventory/InventoryFiles.h"
 #include "ozcore/FormatText.h"
+#include "ozcore/SafeFolder.h"
 #include "ozcore/UniqueHandle.h"
 #include "qmscan/ConsoleOutput.h"
 #include "engine/live/LiveFileFacts.h"
@@ -44,6 +46,32 @@ std::unique_ptr<engine::FileSource> OpenImage(engine::LiveFileSource& live, cons
   const std::wstring full = FullPath(root);
   if (full.empty() || !live.List(full)) return nullptr;
   return std::make_unique<qmscan::RootedFileSource>(live, full);
+}
+// --output: the text as qmscan prints it, written whole to a new file in
+// FILE's folder that then takes FILE's place through its own handle: a
+// reader sees the earlier file or the whole new one, and a link at FILE is
+// replaced, never written through. 0, else the system's error code.
+std::uint32_t WriteOutputFile(const std::wstring& file, const std::wstring& text) {
+  const std::wstring full = FullPath(file);
+  const std::size_t slash = full.find_last_of(L'\\');
+  if (slash == std::wstring::npos || slash + 1 == full.size()) return ERROR_INVALID_NAME;
+  const SafeFolder folder = SafeFolder::OpenChosen(full.substr(0, slash == 2 ? 3 : slash));
+  PlaceCheck check;
+  if (folder.WriteWholeFile(full.substr(slash + 1), qmscan::OutputBytes(text), true, check) ==
+      SafeFolder::WriteOutcome::Written)
+    return 0;
+  const std::uint32_t error = ErrorCodeOf(check);
+  return error != 0 ? error : ERROR_WRITE_FAULT;
+}
+
+// What the JSON Lines tell of this machine.
+qmscan::MachineFacts LiveFacts(FileResolver& files) {
+  engine::LiveMachine machine(files);
+  qmscan::MachineFacts facts = qmscan::FactsOf(machine.Sources());
+  wchar_t name[256];
+  DWORD length = static_cast<DWORD>(std::size(name));
+  if (GetComputerNameExW(ComputerNameDnsHostname, name, &length)) facts.hostName.assign(name, length);
+  return facts;
 }
 }  // namespace
 
@@ -81,6 +109,9 @@ int wmain(int argc, wchar_t** argv) {
       return full.empty() ? nullptr : hostFiles.Open(full);
     };
     io.checkSignature = &engine::ImageFileSignatureText;
+    io.writeOutput = &WriteOutputFile;
+    io.liveFacts = [&files] { return LiveFacts(files); };
+    io.liveFileStat = [&hostFiles](const std::wstring& file) { return hostFiles.Facts(file); };
     return qmscan::RunScan(std::vector<std::wstring>(argv + 1, argv + argc), io);
   } catch (...) {
     Error(formattext::Format(LoadStr(IDS_QMSCAN_FAILED), {discovery::text::VisibleText(CurrentError().description)}));

@@ -190,8 +190,10 @@ TEST(EngineUsers, AnAddonsStateIsReadForTheUsersItAppliesTo) {
     const CResultNode record = discovery::ToRecord(entry);
     EXPECT_EQ(reader.UsersOf(record), reader.UsersOf(entry));
     EXPECT_EQ(reader.StateText(kind, record), offForBo);
-    const std::size_t n = record.params.Count();
+    // Last, the file's hash note: these files are not there to be read.
+    const std::size_t n = record.params.Count() - 1;
     ASSERT_GE(n, 5u);
+    EXPECT_EQ(record.params.At(n + 1)->Key(), L"hashNote");
     EXPECT_EQ(record.params.At(n - 4)->Key(), L"view");
     EXPECT_EQ(record.params.At(n - 3)->Key(), L"state");
     EXPECT_EQ(record.params.At(n - 2)->Key(), L"signature");

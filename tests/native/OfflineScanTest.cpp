@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include "../qmscan/ParseBack.h"
 #include "HiveTestFiles.h"
 #include "core/Strings.h"
 #include "engine/files/AuthenticodeOpenSsl.h"
@@ -13,6 +14,7 @@
 #include "engine/files/MemoryFileSource.h"
 #include "engine/kinds/AddonListing.h"
 #include "engine/kinds/AddonRecord.h"
+#include "engine/kinds/FileHashes.h"
 #include "engine/offline/OfflineMachine.h"
 #include "engine/sources/MemoryRegistry.h"
 #include "inventory/InventoryRead.h"
@@ -257,6 +259,92 @@ TEST(OfflineScan, ADirtySoftwareHiveListsWhatOnlyItsLogHolds) {
   // The program says so on standard error.
   const std::string err = qlmtest::Run(QLM_LINUX_QMSCAN " --offline '" + root.string() + "' 2>&1 >/dev/null");
   EXPECT_NE(err.find(Ascii(applied)), std::string::npos) << err;
+}
+
+// The image as a collector reads it: qmscan --jsonl checked by Python's
+// strict reader against --json, the hashes against sha256sum, files that
+// get no hash saying why, each exit code, and --output replacing its file
+// whole even when the run is killed while writing.
+TEST(OfflineScan, JsonLinesForCollectorsAreStrictHashedAndReplacedWhole) {
+  const std::wstring toolbars = L"Microsoft\\Internet Explorer\\Toolbar", big = L"C:\\Program Files\\Maker\\big.dll";
+  std::vector<Row> rows;  // no profile off the image's drive: the listing is whole
+  for (const auto& row : World())
+    if (row.key.find(kEve) == std::wstring::npos) rows.push_back(row);
+  const std::vector<std::pair<std::wstring, std::wstring>> files = {
+      {L"{22222222-0000-0000-0000-000000000001}", big},
+      {L"{22222222-0000-0000-0000-000000000002}", L"\\\\server\\share\\x.dll"},
+      {L"{22222222-0000-0000-0000-000000000003}", L"C:\\Program Files\\Maker\\none.dll"}};
+  for (const auto& [id, file] : files) {
+    rows.push_back({Software, toolbars, id, false, L""});
+    rows.push_back({Software, L"Classes\\CLSID\\" + id + L"\\InProcServer32", L"", false, file});
+  }
+  const std::wstring hostile = L"\x1b[2J\u202E\u200Bevil\x7f";
+  rows.push_back({Software, L"Microsoft\\Internet Explorer\\MenuExt\\" + hostile, L"", false, L"C:\\x.htm"});
+  const fs::path root = WriteImage("fleet", qlmtest::Hivexsh(kMinimal, Script(Software, rows), "fleet-software"));
+  std::ofstream(root / "Program Files/Maker/big.dll").put('M');
+  fs::resize_file(root / "Program Files/Maker/big.dll", discovery::kMaxHashedBytes + 1);  // sparse
+  const std::string qmscan = QLM_LINUX_QMSCAN " --offline '" + root.string() + "' ", out = qlmtest::TempDir() + "out";
+  const auto code = [&](const std::string& args) { return qlmtest::Run(qmscan + args + " >/dev/null 2>&1; echo $?"); };
+
+  // Quiet: the report of missing hives is held back while the run succeeds.
+  EXPECT_NE(qlmtest::Run(qmscan + "--jsonl 2>&1 >/dev/null"), "");
+  EXPECT_EQ(qlmtest::Run(qmscan + "--jsonl --quiet --output '" + out + "' 2>&1; echo $?"), "0\n");
+  const std::string checked = qlmtest::Run("python3 " QLM_STRICT_JSONL " '" + out + "'");
+  const auto listed = inventory::ReadInventory(utf8text::FromUtf8(qlmtest::Run(qmscan + "--json 2>/dev/null")));
+  ASSERT_TRUE(listed);
+  std::vector<qlmtest::JsonValue> lines;
+  for (std::size_t at = 0, end; (end = checked.find('\n', at)) != std::string::npos; at = end + 1)
+    ASSERT_TRUE(qlmtest::ParseJson(utf8text::FromUtf8(checked.substr(at, end - at)), lines.emplace_back())) << checked;
+  ASSERT_EQ(lines.size(), listed->size() + 1) << checked;
+  std::string raw = qlmtest::Run("cat '" + out + "'");
+  raw.erase(std::remove(raw.begin(), raw.end(), '\n'), raw.end());
+  EXPECT_FALSE(qlmtest::HoldsUnsafeCharacter(utf8text::FromUtf8(raw)));
+  const std::string barSum = qlmtest::Run("sha256sum '" + root.string() + "/Program Files/Maker/bar.dll'").substr(0, 64);
+  std::map<std::wstring, std::pair<std::wstring, std::int64_t>> byFile;  // file: hash or note, size
+  std::set<std::wstring> ids;
+  for (std::size_t i = 0; i < listed->size(); ++i) {
+    const auto& row = *std::get<std::shared_ptr<qlmtest::JsonArray>>(lines[i].value);
+    const auto text = [&](std::size_t at) { return std::get<std::wstring>(row[at].value); };
+    const CResultNode& record = (*listed)[i].record;
+    EXPECT_EQ(text(0), (*listed)[i].kind);
+    EXPECT_EQ(text(1), record.ID);
+    EXPECT_EQ(text(2), record.params.Text(L"dLL"));
+    EXPECT_EQ(text(3), record.params.Text(L"sha256"));
+    EXPECT_EQ(text(4), record.params.Text(L"hashNote"));
+    byFile[text(2)] = {text(3) + text(4), std::get<std::int64_t>(row[5].value)};
+    ids.insert(text(1));
+  }
+  EXPECT_EQ(ids.count(hostile), 1u);
+  EXPECT_EQ(Ascii(byFile[L"C:\\Program Files\\Maker\\bar.dll"].first), barSum);
+  EXPECT_EQ(byFile[big], std::make_pair(LoadStr(IDS_HASH_TOO_LARGE), std::int64_t(discovery::kMaxHashedBytes + 1)));
+  EXPECT_EQ(byFile[files[1].second].first, LoadStr(IDS_HASH_NETWORK_PATH));
+  EXPECT_EQ(byFile[files[2].second].first, LoadStr(IDS_HASH_NO_FILE));
+
+  // Exit codes: a hive there but unreadable; bad arguments; no folder to
+  // write into; every entry new against an empty listing.
+  const std::string notAHive = " --hive 'user:S-1-5-21-9=" QLM_STRICT_JSONL "'";
+  EXPECT_EQ(code("--jsonl" + notAHive), "1\n");
+  EXPECT_NE(qlmtest::Run(qmscan + "--quiet" + notAHive + " 2>&1 >/dev/null"), "");
+  EXPECT_EQ(code("--jsonl --csv"), "2\n");
+  EXPECT_EQ(code("--output '" + out + ".none/x'"), "3\n");
+  std::ofstream(out + ".empty") << "[]";
+  EXPECT_EQ(code("--jsonl --compare '" + out + ".empty' --output '" + out + "'"), "4\n");
+  EXPECT_NE(qlmtest::Run("python3 " QLM_STRICT_JSONL " '" + out + "'").find("\"new\"]"), std::string::npos);
+
+  // Killed by the file size limit while writing: the earlier file stays,
+  // and what was written is in a temporary file beside it.
+  std::ofstream(out) << "earlier\n";
+  qlmtest::Run("(ulimit -f 1; exec " + qmscan + "--jsonl --output '" + out + "') 2>/dev/null");
+  EXPECT_EQ(qlmtest::Run("cat '" + out + "'"), "earlier\n");
+  EXPECT_EQ(qlmtest::Run("find '" + qlmtest::TempDir() + "' -name '.qmscan-*.tmp' -size 1k | wc -l"), "1\n");
+  // A link at the name is replaced, its target untouched.
+  std::ofstream(out + ".victim") << "victim\n";
+  fs::remove(out);
+  fs::create_symlink(out + ".victim", out);
+  EXPECT_EQ(code("--csv --output '" + out + "'"), "0\n");
+  EXPECT_EQ(qlmtest::Run("cat '" + out + ".victim'"), "victim\n");
+  EXPECT_FALSE(fs::is_symlink(out));
+  EXPECT_EQ(qlmtest::Run("head -c 8 '" + out + "'"), "kind,ID,");
 }
 
 }  // namespace

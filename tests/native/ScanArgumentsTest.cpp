@@ -33,6 +33,15 @@ TEST(NativeScanArguments, CompareTakesOneFileAndNothingElse) {
   EXPECT_FALSE(options.compare);
   EXPECT_EQ(options.form, qmscan::OutputForm::Json);
   EXPECT_EQ(Parse({L"--csv", L"--json"}, options), ArgumentError::Conflict);
+
+  // For collectors: JSON Lines, quiet and an output file go with --compare.
+  ASSERT_EQ(Parse({L"--quiet", L"--jsonl", L"--compare", L"a", L"--output", L"--json"}, options), ArgumentError::None);
+  EXPECT_TRUE(options.quiet && options.compare);
+  EXPECT_EQ(options.form, qmscan::OutputForm::JsonLines);
+  EXPECT_EQ(options.outputFile, L"--json");
+  EXPECT_EQ(Parse({L"--jsonl", L"--json"}, options), ArgumentError::FormConflict);
+  EXPECT_EQ(Parse({L"--output"}, options), ArgumentError::MissingValue);
+  EXPECT_EQ(Parse({L"--output", L"a", L"--output", L"b"}, options), ArgumentError::OutputTwice);
 }
 
 }  // namespace

@@ -5,7 +5,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <map>
 
+#include "core/Strings.h"
 #include "engine/kinds/AddonKinds.h"
 #include "engine/live/LiveListing.h"
 #include "engine/files/FileResolver.h"
@@ -286,4 +288,79 @@ TEST(Qmscan, CompareTellsWhatIsNewAndWhatIsGone) {
     EXPECT_EQ(run.code, 2) << Narrow(bad);
     EXPECT_NE(run.err.find("qmscan: --compare"), std::string::npos) << Narrow(bad) << run.err;
   }
+}
+
+namespace {
+
+// Runs a shell script of the host (Wine starts Unix programs) and gives
+// what it printed.
+std::string RunUnix(const TempFolder& tmp, const std::string& script) {
+  const std::wstring file = tmp.File(L"run.sh"), out = tmp.File(L"run.out"), done = tmp.File(L"run.done");
+  DeleteFileW(done.c_str());
+  WriteBytes(file, "(" + script + ") > '" + UnixPath(out) + "' 2>&1\necho > '" + UnixPath(done) + "'\n");
+  RunProcess(L"Z:\\bin\\sh \"" + CUtilities::FromUtf8(UnixPath(file)) + L"\"");
+  for (int wait = 0; wait < 1200 && GetFileAttributesW(done.c_str()) == INVALID_FILE_ATTRIBUTES; ++wait) Sleep(50);
+  return ReadBytes(out);
+}
+
+}  // namespace
+
+// JSON Lines as a collector reads them from --output: Python's strict
+// reader takes every line, the entries are --json's, the fixture's hash is
+// sha256sum's, and a share, a missing file and one over the limit say why
+// they have none; exit codes for bad arguments, no folder and a change.
+TEST(Qmscan, JsonLinesForCollectors) {
+  RegFixture reg;
+  TempFolder tmp;
+  const std::wstring big = tmp.File(L"big.dll"), fixture = FixtureFolder() + L"\\fx_strings.dll";
+  RunUnix(tmp, "truncate -s 257M '" + UnixPath(big) + "'");
+  const std::vector<std::pair<std::wstring, std::wstring>> files = {
+      {fixture, FixtureSha256(L"fx_strings.dll")},
+      {big, LoadStr(IDS_HASH_TOO_LARGE)},
+      {L"\\\\server\\share\\x.dll", LoadStr(IDS_HASH_NETWORK_PATH)},
+      {tmp.File(L"none.dll"), LoadStr(IDS_HASH_NO_FILE)}};
+  for (std::size_t i = 0; i < files.size(); ++i)
+    hostile::SetString(reg.Counted(HKEY_CURRENT_USER, kMenuExt, std::wstring(L"Fleet\x1b\u202e\0", 8) + std::to_wstring(i)).get(),
+                       L"", files[i].first);
+  const std::wstring out = tmp.File(L"out.jsonl");
+  WriteBytes(out, "earlier\n");
+  const Output run = RunQmscan(L"--jsonl --quiet --output \"" + out + L"\"");
+  ASSERT_EQ(run.code, 0) << run.err;
+  EXPECT_EQ(run.out + run.err, "");
+  const std::wstring checked = CUtilities::FromUtf8(RunUnix(tmp, "python3 " QLM_STRICT_JSONL " '" + UnixPath(out) + "'"));
+  const Output json = RunQmscan(L"--json");
+  JsonValue doc;
+  ASSERT_TRUE(ParseJson(CUtilities::FromUtf8(json.out), doc));
+  const auto& listed = As<JsonArray>(doc);
+  std::vector<JsonValue> lines;
+  for (std::size_t at = 0, end; (end = checked.find(L'\n', at)) != std::wstring::npos; at = end + 1)
+    ASSERT_TRUE(ParseJson(checked.substr(at, end - at), lines.emplace_back())) << Narrow(checked);
+  ASSERT_EQ(lines.size(), listed.size() + 1) << Narrow(checked);
+  std::map<std::wstring, std::wstring> hashOrNote;
+  for (std::size_t i = 0; i < listed.size(); ++i) {
+    const auto& row = As<JsonArray>(lines[i]);
+    const auto& object = As<JsonObject>(listed[i]);
+    std::map<std::wstring, std::wstring> values;
+    for (const auto& [key, value] : As<JsonObject>(object[2].second))
+      if (const auto* text = std::get_if<std::wstring>(&value.value)) values[key] = *text;
+    EXPECT_EQ(std::get<std::wstring>(row[0].value), std::get<std::wstring>(object[0].second.value));
+    EXPECT_EQ(std::get<std::wstring>(row[1].value), std::get<std::wstring>(object[1].second.value));
+    EXPECT_EQ(std::get<std::wstring>(row[2].value), values[L"dLL"]);
+    const std::wstring hash = std::get<std::wstring>(row[3].value), note = std::get<std::wstring>(row[4].value);
+    EXPECT_EQ(hash + L"|" + note, values[L"sha256"] + L"|" + values[L"hashNote"]);
+    hashOrNote[Upper(std::get<std::wstring>(row[2].value))] = hash + note;
+  }
+  for (const auto& [file, expected] : files) EXPECT_EQ(hashOrNote[Upper(file)], expected) << Narrow(file);
+
+  EXPECT_EQ(RunQmscan(L"--jsonl --json").code, 2);
+  EXPECT_EQ(RunQmscan(L"--output \"" + tmp.File(L"none\\x.csv") + L"\"").code, 3);
+  WriteBytes(out, json.out);
+  reg.Counted(HKEY_CURRENT_USER, kMenuExt, L"QuillmoorFleetNew");
+  const Output changed = RunQmscan(L"--jsonl --compare \"" + out + L"\"");
+  EXPECT_EQ(changed.code, 4) << changed.err;
+  const std::size_t at = changed.out.find("\"quillmoor.id\":\"QuillmoorFleetNew\"");
+  ASSERT_NE(at, std::string::npos) << changed.out;
+  const std::string line = changed.out.substr(at, changed.out.find('\n', at) - at);
+  EXPECT_NE(line.find("\"quillmoor.change\":\"new\""), std::string::npos) << line;
+  EXPECT_EQ(std::count(changed.out.begin(), changed.out.end(), '\n'), static_cast<long>(listed.size()) + 2);
 }

@@ -205,6 +205,12 @@ std::wstring TestBinFolder() { return ModuleFolder(); }
 std::wstring DistFolder() { return ModuleFolder() + L"\\..\\dist"; }
 std::wstring FixtureFolder() { return ModuleFolder() + L"\\fixtures"; }
 
+std::wstring FixtureSha256(const std::wstring& name) {
+  const std::string sums = ReadBytes(FixtureFolder() + L"\\SHA256SUMS"), line = "  " + Narrow(name) + "\n";
+  const std::size_t at = sums.find(line);
+  return at == std::string::npos || at < 64 ? std::wstring() : std::wstring(sums.begin() + at - 64, sums.begin() + at);
+}
+
 std::wstring NewClsid() {
   GUID guid{};
   CoCreateGuid(&guid);

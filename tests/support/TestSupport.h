@@ -89,6 +89,8 @@ std::wstring ShortPath(const std::wstring& path);
 std::wstring TestBinFolder();
 std::wstring DistFolder();
 std::wstring FixtureFolder();
+// A fixture file's SHA-256 as sha256sum gave it when the fixtures were built.
+std::wstring FixtureSha256(const std::wstring& name);
 
 // A new random braced CLSID string in upper case.
 std::wstring NewClsid();

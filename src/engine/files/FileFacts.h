@@ -3,8 +3,10 @@
 // the files are: the running machine, a disk image, or a table in a test.
 // Every answer is about a path that the registry, not the user, wrote.
 // Platform-free.
+#include <memory>
 #include <string>
 
+#include "engine/files/FileSource.h"
 #include "engine/files/PathKind.h"
 #include "ozcore/CStringDictionary.h"
 
@@ -40,6 +42,10 @@ class FileFacts {
   // What is known of a file's signature, as shown (a full local drive path
   // that exists; checked once per file and listing by the caller).
   virtual std::wstring SignatureText(const std::wstring& file) = 0;
+  // A full local drive path that exists, opened for reading through the
+  // machine's file source (no link followed); null when it cannot be, and
+  // from a machine whose files cannot be read.
+  virtual std::unique_ptr<OpenFile> OpenForReading(const std::wstring& /*file*/) { return nullptr; }
 };
 
 }  // namespace engine

@@ -134,6 +134,11 @@ std::wstring SourceFileFacts::SignatureText(const std::wstring& file) {
   return system_.checkSignature(open.get());
 }
 
+std::unique_ptr<OpenFile> SourceFileFacts::OpenForReading(const std::wstring& file) {
+  const std::wstring path = CheckedPath(file);
+  return path.empty() ? nullptr : files_.Open(path);
+}
+
 std::wstring ResolveFileString(const std::wstring& input, bool as32BitProcess, const FileStringCalls& calls) {
   if (input.empty()) return {};
   std::wstring name = input;

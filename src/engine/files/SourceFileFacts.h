@@ -58,6 +58,7 @@ class SourceFileFacts final : public FileFacts {
   std::wstring IndirectString(const std::wstring& text, bool as32BitProcess) override;
   std::wstring SystemFolder(bool as32BitProcess) override;
   std::wstring SignatureText(const std::wstring& file) override;
+  std::unique_ptr<OpenFile> OpenForReading(const std::wstring& file) override;
 
  private:
   bool As32(bool as32BitProcess) const { return as32BitProcess && !system_.systemFolder32.empty(); }

@@ -49,6 +49,9 @@ struct AddonEntry {
   // Added by the whole listing (ListAddons).
   std::optional<std::wstring> state;
   std::optional<std::wstring> signature;
+  // The file's SHA-256 (64 lower-case hex digits), else the text saying why
+  // it has none; both empty for an entry without a file string.
+  std::wstring sha256, hashNote;
 };
 
 // What a listing reads: the registry and the files of one machine (live,

@@ -3,6 +3,7 @@
 #include "core/Strings.h"
 #include "engine/kinds/AddonStateReader.h"
 #include "engine/kinds/DiscoveryRun.h"
+#include "engine/kinds/FileHashes.h"
 
 namespace discovery {
 
@@ -18,7 +19,11 @@ void AddStatesAndSignatures(const AddonKind& kind, engine::MachineSources& machi
                             std::vector<engine::AddonEntry>& entries) {
   DiscoveryRun run(machine);
   AddonStateReader states(run);
-  for (auto& entry : entries) AddStateAndSignature(kind, run, states, entry);
+  FileHashes hashes(machine.files);
+  for (auto& entry : entries) {
+    AddStateAndSignature(kind, run, states, entry);
+    hashes.AddTo(entry);
+  }
 }
 
 std::vector<engine::AddonEntry> ListAddons(const AddonKind& kind, engine::MachineSources& machine) {

@@ -13,8 +13,8 @@ class DiscoveryRun;
 
 std::vector<engine::AddonEntry> ListAddons(const AddonKind& kind, engine::MachineSources& machine);
 
-// Adds the state and signature of every entry of a listing of the kind,
-// in one run (each file's signature checked once).
+// Adds the state, signature and file hash of every entry of a listing of
+// the kind, in one run (each file's signature checked and hash taken once).
 void AddStatesAndSignatures(const AddonKind& kind, engine::MachineSources& machine,
                             std::vector<engine::AddonEntry>& entries);
 

@@ -122,6 +122,8 @@ CResultNode ToRecord(const engine::AddonEntry& entry, RecordSource source) {
   node.params.Add(keys::kSource, std::wstring(source == RecordSource::Offline ? L"offline" : L"live"));
   // 0 is no time a key was written: a source that keeps none.
   node.params.Add(keys::kLastWritten, entry.lastWrite.value_or(0) != 0 ? IsoTime(*entry.lastWrite) : std::wstring());
+  if (!entry.sha256.empty()) node.params.Add(keys::kSha256, entry.sha256);
+  if (!entry.hashNote.empty()) node.params.Add(keys::kHashNote, entry.hashNote);
   return node;
 }
 

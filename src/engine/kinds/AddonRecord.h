@@ -49,6 +49,10 @@ inline constexpr const wchar_t* kSignature = L"signature";
 // unknown), at the end so that earlier columns keep their place.
 inline constexpr const wchar_t* kSource = L"source";
 inline constexpr const wchar_t* kLastWritten = L"lastWritten";
+// After those, for an entry with a file string: its file's SHA-256, or why
+// there is none.
+inline constexpr const wchar_t* kSha256 = L"sha256";
+inline constexpr const wchar_t* kHashNote = L"hashNote";
 }  // namespace discovery::keys
 
 namespace discovery {
@@ -70,7 +74,8 @@ enum class RecordSource { Live, Offline };
 std::wstring IsoTime(std::uint64_t fileTime);
 
 // The record of an entry: today's names in each kind's order, "state" and
-// "signature" when the entry has them, then "source" and "lastWritten".
+// "signature" when the entry has them, then "source" and "lastWritten", then
+// "sha256" or "hashNote" when the entry has either.
 CResultNode ToRecord(const engine::AddonEntry& entry, RecordSource source = RecordSource::Live);
 CResultNodes ToRecords(const std::vector<engine::AddonEntry>& entries, RecordSource source = RecordSource::Live);
 

@@ -21,6 +21,7 @@ class LiveFileFacts final : public FileFacts {
   std::wstring IndirectString(const std::wstring& text, bool as32BitProcess) override;
   std::wstring SystemFolder(bool as32BitProcess) override;
   std::wstring SignatureText(const std::wstring& file) override;
+  std::unique_ptr<OpenFile> OpenForReading(const std::wstring& file) override;
 
  private:
   FileResolver& resolver_;

@@ -1,6 +1,7 @@
 #include "qmscan/linux/PosixHostFile.h"
 
 #include <fcntl.h>
+#include <sys/random.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -62,6 +63,65 @@ std::optional<std::wstring> ReadListingFile(const std::wstring& path, std::wstri
   auto text = inventory::DecodeUtf8(bytes);
   if (!text) reason = LoadStr(IDS_QMSCAN_LISTING_NOT_UTF8);
   return text;
+}
+
+namespace {
+
+// The temporary file's name: unguessable, so that nothing is planted there
+// first; it is created only where nothing has the name in any case.
+std::string TemporaryName() {
+  unsigned char random[12] = {};
+  if (::getrandom(random, sizeof random, 0) != static_cast<ssize_t>(sizeof random)) return {};
+  std::string name = ".qmscan-";
+  for (unsigned char byte : random) name += "0123456789abcdef"[byte >> 4], name += "0123456789abcdef"[byte & 15];
+  return name + ".tmp";
+}
+
+bool WriteAll(int fd, const std::string& bytes) {
+  for (std::size_t done = 0; done < bytes.size();) {
+    const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return false;
+    done += static_cast<std::size_t>(n);
+  }
+  return ::fsync(fd) == 0;
+}
+
+// The file now at name is the one written through fd (nothing swapped
+// the temporary file between its writing and its renaming).
+bool SameFile(int folder, const std::string& name, int fd) {
+  struct stat placed {}, written {};
+  return ::fstatat(folder, name.c_str(), &placed, AT_SYMLINK_NOFOLLOW) == 0 && ::fstat(fd, &written) == 0 &&
+         placed.st_dev == written.st_dev && placed.st_ino == written.st_ino;
+}
+
+}  // namespace
+
+std::uint32_t ReplaceFileWith(const std::wstring& path, const std::string& bytes) {
+  const std::string native = utf8text::ToUtf8(path);
+  if (native.empty() || utf8text::FromUtf8(native) != path || native.back() == '/') return EINVAL;
+  const std::size_t slash = native.rfind('/');
+  const std::string folderPath = slash == std::string::npos ? "." : slash == 0 ? "/" : native.substr(0, slash);
+  const std::string name = slash == std::string::npos ? native : native.substr(slash + 1);
+  const engine::UniqueFd folder(::open(folderPath.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  if (!folder) return static_cast<std::uint32_t>(errno);
+  std::string temporary;
+  engine::UniqueFd file;
+  for (int attempt = 0; attempt < 4 && !file; ++attempt) {
+    temporary = TemporaryName();
+    if (temporary.empty()) return EIO;
+    file = engine::UniqueFd(::openat(folder.Get(), temporary.c_str(),
+                                     O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644));
+    if (!file && errno != EEXIST) return static_cast<std::uint32_t>(errno);
+  }
+  if (!file) return EEXIST;
+  if (!WriteAll(file.Get(), bytes) || ::renameat(folder.Get(), temporary.c_str(), folder.Get(), name.c_str()) != 0) {
+    const int error = errno != 0 ? errno : EIO;
+    ::unlinkat(folder.Get(), temporary.c_str(), 0);
+    return static_cast<std::uint32_t>(error);
+  }
+  ::fsync(folder.Get());
+  return SameFile(folder.Get(), name, file.Get()) ? 0 : EXDEV;
 }
 
 }  // namespace qmscan

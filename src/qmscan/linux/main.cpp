@@ -79,6 +79,9 @@ int main(int argc, char** argv) {
     io.checkSignature = [](engine::OpenFile* file) {
       return engine::authenticode::SignatureText(file, &engine::authenticode::CheckWithOpenSsl);
     };
+    io.writeOutput = [](const std::wstring& file, const std::wstring& text) {
+      return qmscan::ReplaceFileWith(file, utf8text::ToUtf8(inventory::TerminalSafe(text)));
+    };
     return qmscan::RunScan(args, io);
   } catch (const std::exception& e) {
     Error(formattext::Format(LoadStr(IDS_QMSCAN_FAILED), {discovery::text::VisibleText(utf8text::FromUtf8(e.what()))}));

@@ -29,8 +29,8 @@ class DetailsPane {
   PropertyGrid& Grid();
 
   // The most rows a record's details have (file, publisher, users,
-  // architecture, first seen, and room for two more).
-  static constexpr int kMostRows = 7;
+  // architecture, state, signature, the file's hash, first seen).
+  static constexpr int kMostRows = 8;
   // The height, in pixels at 96 DPI, that shows the heading and rows rows
   // without a scroll bar.
   int HeightFor(int rows) const;

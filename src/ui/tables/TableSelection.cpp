@@ -48,6 +48,9 @@ CParams TableControlBase::DetailsOf(const CResultNode& record) const {
     details.Add(LoadStr(IDS_CAPTION_ARCHITECTURE),
                 LoadStr(record.params.Find(k::kView)->Number() == 32 ? IDS_ARCH_32 : IDS_ARCH_64));
   tables::AddStateDetails(record, details);
+  // The file's hash, or why it has none; the pane's Copy command copies it.
+  const std::wstring hash = Value(record, k::kSha256), hashNote = Value(record, k::kHashNote);
+  if (!hash.empty() || !hashNote.empty()) details.Add(LoadStr(IDS_CAPTION_SHA256), hash.empty() ? hashNote : hash);
   // Once the host has compared this start's listing with the last one.
   if (ages_.isNew) {
     const std::wstring& seen = ages_.isNew(record) ? ages_.firstSeenNew : ages_.firstSeenEarlier;

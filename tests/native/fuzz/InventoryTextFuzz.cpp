@@ -1,10 +1,12 @@
 // Any UTF-16 name: as a CSV cell it reads back as one field that holds no
 // raw control character and cannot be evaluated, and gives the name back;
 // as a JSON string it reads back exactly; for a terminal it keeps only line
-// breaks.
+// breaks; as the id, a value's name and its text in a record's JSON Lines
+// line, one flat object with no name twice that gives the id back.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -12,6 +14,7 @@
 #include "FuzzInput.h"
 #include "engine/text/VisibleText.h"
 #include "inventory/InventoryText.h"
+#include "inventory/JsonLines.h"
 
 namespace {
 
@@ -52,6 +55,29 @@ void CheckTerminalText(const std::wstring& text) {
   Check(!qlmtest::HoldsUnsafeCharacter(withoutBreaks));
 }
 
+void CheckJsonLine(const std::wstring& name) {
+  CResultNode node;
+  node.ID = name;
+  node.params.Add(name, name);
+  node.params.Add(L"hive", name);
+  node.params.Add(L"key", static_cast<std::int32_t>(0x80000003u));
+  const std::wstring line = inventory::JsonLine(L"menuext", node, {}, {}, {L"Signed by %1", L"%1, not trusted"});
+  Check(line.find(L'\n') == std::wstring::npos && !qlmtest::HoldsUnsafeCharacter(line));
+  qlmtest::JsonValue value;
+  Check(qlmtest::ParseJson(line, value));
+  const auto* object = std::get_if<std::shared_ptr<qlmtest::JsonObject>>(&value.value);
+  Check(object != nullptr);
+  std::set<std::wstring> names;
+  bool idBack = false;
+  for (const auto& [field, inner] : **object) {
+    Check(names.insert(field).second);
+    Check(!std::holds_alternative<std::shared_ptr<qlmtest::JsonObject>>(inner.value) &&
+          !std::holds_alternative<std::shared_ptr<qlmtest::JsonArray>>(inner.value));
+    if (field == L"quillmoor.id") idBack = std::get<std::wstring>(inner.value) == name;
+  }
+  Check(idBack || name.empty());
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -59,5 +85,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   CheckCsvCell(name);
   CheckJsonString(name);
   CheckTerminalText(name);
+  CheckJsonLine(name);
   return 0;
 }

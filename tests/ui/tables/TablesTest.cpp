@@ -64,6 +64,7 @@ std::vector<std::wstring> PlainDetails(const discovery::AddonKind& kind, const s
   rows.push_back(Text(IDS_CAPTION_ARCHITECTURE) + L"=" + Text(IDS_ARCH_64));
   rows.push_back(Text(IDS_CAPTION_STATE) + L"=" + Text(kind.stateById ? IDS_STATE_ON : IDS_STATE_NOT_APPLICABLE));
   rows.push_back(Text(IDS_CAPTION_SIGNATURE) + L"=" + Text(hasFile ? IDS_NOT_SIGNED : IDS_STATE_NOT_APPLICABLE));
+  if (hasFile) rows.push_back(Text(IDS_CAPTION_SHA256) + L"=" + FixtureSha256(L"fx_company.dll"));
   return rows;
 }
 
