@@ -376,11 +376,12 @@ TEST(EngineListing, SharesAndDevicesAreNotedNotRead) {
     for (const auto& [file, note] : forms) {
       // A page is an explorer bar's, shown by the browser's own library.
       if (id == TableId::kSearchProviders || (file == page) != (id == TableId::kExplorerBars)) continue;
-      SCOPED_TRACE(Narrow(discovery::Kind(id).scanName + L" " + file));
+      SCOPED_TRACE(Narrow(std::wstring(discovery::Kind(id).scanName) + L" " + file));
       MemoryMachine machine;
       machine.files.SetVariable(L"Share", L"\\\\host\\s");
       for (const std::wstring there : {L"\\\\host\\s\\x.dll", L"\\\\host\\s\\page.htm", L"\\\\.\\pipe\\x", L"C:\\x\\NUL.dll"})
         machine.files.Add(there, {{{L"CompanyName", L"Read"}}, {}, L"Signed by Read"});
+      machine.files.Add(L"C:\\Windows\\system32\\shdocvw.dll");
       writer(machine, Where::Machine, Id(1), L"Name", file == page ? L"shdocvw.dll" : file);
       if (file == page)
         machine.registry.SetString(Tree::Machine, ClassesOf(Where::Machine) + Id(1) + L"\\Instance\\InitPropertyBag",

@@ -1,7 +1,7 @@
-// A registry editor's export read into memory. (The memory source itself is
-// the expected side of LiveRegistry.ReadsWhatExportShowsAndWhatNoExportCarries,
-// NUL names, links and values over the limit among it, and the registry of
-// every native engine test and EngineListingFuzz.)
+// A registry editor's export read into memory; the memory source's links.
+// (Its names and limits: it is the expected side of
+// LiveRegistry.ReadsWhatExportShowsAndWhatNoExportCarries and the registry
+// of every native engine test and EngineListingFuzz.)
 #include <gtest/gtest.h>
 
 #include <utility>
@@ -13,6 +13,18 @@ namespace {
 
 using engine::MemoryRegistry;
 using engine::Tree;
+
+// The engine's tests stand for the live registry's links with this rule:
+// nothing is read through a link, nor from the link key itself.
+TEST(RegistrySource, MemoryReadsNothingThroughALink) {
+  MemoryRegistry reg;
+  reg.SetString(Tree::Users, L"S-1-5-18\\Link\\Below", L"x", L"target's");
+  reg.MarkLink(Tree::Users, L"S-1-5-18\\Link");
+  EXPECT_TRUE(reg.IsLink(Tree::Users, L"s-1-5-18\\link"));
+  EXPECT_FALSE(reg.KeyExists(Tree::Users, L"S-1-5-18\\Link\\Below"));
+  EXPECT_FALSE(reg.ReadValue(Tree::Users, L"S-1-5-18\\Link\\Below", L"x", 100));
+  EXPECT_TRUE(reg.SubKeyNames(Tree::Users, L"S-1-5-18\\Link").empty());
+}
 
 std::vector<std::pair<std::size_t, engine::RegTextSkip>> Skips(const engine::RegTextOutcome& outcome) {
   std::vector<std::pair<std::size_t, engine::RegTextSkip>> out;
