@@ -49,9 +49,6 @@ TEST(DiscoveryFiles, FileCheckerForms) {
   };
   FileResolver checker(true);
   for (const auto& c : cases) EXPECT_EQ(checker.GetFullFileNameFromShortFilename(c.input), c.answer) << Narrow(c.input);
-  // Without long names a short path found stays short.
-  FileResolver shortNames(false);
-  EXPECT_EQ(shortNames.GetFullFileNameFromShortFilename(shortCompany), shortCompany);
 }
 
 TEST(DiscoveryFiles, PropertiesOfAMissingFileAreRefused) {
