@@ -46,15 +46,15 @@ Corpus::Corpus() {
     DenyRead(key.get());
   }
 
-  buttonId = WithNul(qlmtest::NewClsid());
-  hostile::SetString(CreateKey(user, kUserButtons, buttonId).get(), L"ButtonText", L"Hidden Button");
-  toolbarId = WithNul(qlmtest::NewClsid());
+  // A button key, a toolbar value and a helper object named with NUL.
+  hostile::SetString(CreateKey(user, kUserButtons, WithNul(qlmtest::NewClsid())).get(), L"ButtonText",
+                     L"Hidden Button");
   {
     UniqueKey key = CreateKey(user, L"Software\\Microsoft\\Internet Explorer\\Toolbar", L"WebBrowser");
-    hostile::SetString(key.get(), toolbarId, L"");
+    hostile::SetString(key.get(), WithNul(qlmtest::NewClsid()), L"");
   }
-  bhoId = WithNul(qlmtest::NewClsid());
-  hostile::SetString(CreateKey(HKEY_LOCAL_MACHINE, kMachineBhos, bhoId).get(), L"", L"Hidden Helper");
+  hostile::SetString(CreateKey(HKEY_LOCAL_MACHINE, kMachineBhos, WithNul(qlmtest::NewClsid())).get(), L"",
+                     L"Hidden Helper");
 }
 
 Corpus::~Corpus() { Remove(); }

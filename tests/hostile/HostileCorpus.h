@@ -42,10 +42,6 @@ class Corpus {
   const std::wstring huge{L"Huge"};
   const std::wstring denied{L"Denied"};
   const std::wstring valueNames{L"ValueNames"};
-  // Key holding values and a subkey that the link points at.
-  const qlmtest::ScratchKey& Victim() const { return victim_; }
-  // A button key and a toolbar value and a helper object named with NUL.
-  std::wstring buttonId, toolbarId, bhoId;
 
   std::vector<std::wstring> MenuExtNames() const;
 

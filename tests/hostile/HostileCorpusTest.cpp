@@ -16,15 +16,9 @@
 #include "ui/main/CommandTable.h"
 #include "ui/main/MainWindow.h"
 #include "ui/main/MainWindowHarness.h"
-#include "ui/tables/TableTestKit.h"
 #include "StringIds.h"
-#include "ozcore/CUtilities.h"
 
 using namespace qlmtest;
-
-namespace {
-constexpr std::int32_t kMenuExtTable = 5;
-}  // namespace
 
 namespace {
 
@@ -99,17 +93,6 @@ TEST(HostileCorpus, TheBackupMergesBackExactlyWhatItDidNotReportLeftOut) {
   }
   for (const auto& [key, lines] : after) EXPECT_TRUE(expected.count(key)) << "written though not there: " << Narrow(key);
   EXPECT_FALSE(KeyPresent(HKEY_LOCAL_MACHINE, hostile::kCanary));
-}
-
-TEST(HostileCorpus, AValueTooLargeIsShownByItsSizeNotRead) {
-  hostile::Corpus corpus;
-  tabletest::TableRig rig(kMenuExtTable);
-  const int row = rig.RowOf(corpus.huge);
-  ASSERT_GE(row, 0);
-  rig.Select(row);
-  const auto details = rig.Details();
-  const std::wstring shown = CUtilities::FormatString(LoadStr(IDS_VALUE_TOO_LARGE), {std::to_wstring(64u << 20)});
-  EXPECT_NE(std::find(details.begin(), details.end(), L"File=" + shown), details.end());
 }
 
 TEST(HostileCorpus, TheProgramStartsListsAndWritesItsStartupBackup) {

@@ -96,10 +96,6 @@ TEST(NativeAddonState, PolicyOverUserAndTheSwitches) {
     EXPECT_EQ(state.noManagement, c.noManagement) << c.what;
     EXPECT_EQ(state.markedOff, c.markedOff) << c.what;
   }
-  // The machine's restriction holds for every user.
-  MachineFacts restricted;
-  restricted.noManagement = true;
-  EXPECT_TRUE(Decide(restricted, User(L"bo")).noManagement);
 }
 
 TEST(NativeAddonState, SummaryNamesTheUsersOfEachVerdict) {

@@ -20,6 +20,7 @@
 #include "engine/kinds/ListingRoutines.h"
 #include "StringIds.h"
 #include "core/Strings.h"
+#include "ozcore/FormatText.h"
 #include "support/AlteredRegistry.h"
 #include "support/MemoryMachine.h"
 
@@ -289,7 +290,7 @@ std::string Narrow(const std::wstring& text) { return std::string(text.begin(), 
 TEST(EngineListing, HostileNamesAndValuesAreListedForWhatTheyAre) {
   const std::wstring noname = LoadStr(IDS_NONAME), notApplicable = LoadStr(IDS_STATE_NOT_APPLICABLE);
   const std::wstring huge(engine::kMaxReadValueBytes / 2, L'f');  // two bytes over, with its NUL
-  const std::wstring tooLarge = L"Value too large (1048578 bytes), not read";
+  const std::wstring tooLarge = formattext::Format(LoadStr(IDS_VALUE_TOO_LARGE), {L"1048578"});
   const std::wstring hostileId(L"{0000000\n-AAAA-BBBB-CC\0C-DDDDEEEEFFFF}", 38);
   const std::wstring longestKeyName(255, L'M');
   // ampersands: what the name "&&&" shows as; nameIsKey: the entry's key name is its name.
@@ -358,6 +359,41 @@ TEST(EngineListing, HostileNamesAndValuesAreListedForWhatTheyAre) {
     const CResultNodes records = discovery::ToRecords(discovery::Kind(kind).list(machine.sources));
     ASSERT_EQ(records.Count(), 1u) << kind;
     EXPECT_EQ(records.Item(1)->params.Text(L"dLL"), L"") << kind;
+  }
+}
+
+// File strings naming a share or a device, for every kind with a file (and
+// an explorer bar's page): the record keeps them as written with a note,
+// and the file the world holds at that place is never read. (That nothing
+// reaches a share on the machine: the gate's own test.)
+TEST(EngineListing, SharesAndDevicesAreNotedNotRead) {
+  const std::wstring network = LoadStr(IDS_NETWORK_PATH_NOT_OPENED), device = LoadStr(IDS_DEVICE_PATH_NOT_OPENED);
+  const std::wstring page = L"file://host/s/page.htm";
+  const std::pair<std::wstring, std::wstring> forms[] = {
+      {L"\\\\host\\s\\x.dll", network}, {L"%Share%\\x.dll", network}, {page, network},
+      {L"\\\\.\\pipe\\x", device}, {L"C:\\x\\NUL.dll", device}};
+  for (const auto& [id, writer] : Writers()) {
+    for (const auto& [file, note] : forms) {
+      // A page is an explorer bar's, shown by the browser's own library.
+      if (id == TableId::kSearchProviders || (file == page) != (id == TableId::kExplorerBars)) continue;
+      SCOPED_TRACE(Narrow(std::wstring(discovery::Kind(id).scanName) + L" " + file));
+      MemoryMachine machine;
+      machine.files.SetVariable(L"Share", L"\\\\host\\s");
+      for (const std::wstring there : {L"\\\\host\\s\\x.dll", L"\\\\host\\s\\page.htm", L"\\\\.\\pipe\\x", L"C:\\x\\NUL.dll"})
+        machine.files.Add(there, {{{L"CompanyName", L"Read"}}, {}, L"Signed by Read"});
+      machine.files.Add(L"C:\\Windows\\system32\\shdocvw.dll");
+      writer(machine, Where::Machine, Id(1), L"Name", file == page ? L"shdocvw.dll" : file);
+      if (file == page)
+        machine.registry.SetString(Tree::Machine, ClassesOf(Where::Machine) + Id(1) + L"\\Instance\\InitPropertyBag",
+                                   L"Url", page);
+      const CResultNodes records = discovery::ToRecords(discovery::ListAddons(discovery::Kind(id), machine.sources));
+      ASSERT_EQ(records.Count(), 1u);
+      const CParams& params = records.Item(1)->params;
+      EXPECT_EQ(params.Text(L"dLL"), file);
+      EXPECT_EQ(params.Text(L"fileNote"), note);
+      EXPECT_EQ(params.Text(L"manufacturer"), L"");
+      EXPECT_NE(params.Text(L"signature"), L"Signed by Read");
+    }
   }
 }
 

@@ -191,14 +191,10 @@ TEST(EngineUsers, AnAddonsStateIsReadForTheUsersItAppliesTo) {
     EXPECT_EQ(reader.UsersOf(record), reader.UsersOf(entry));
     EXPECT_EQ(reader.StateText(kind, record), offForBo);
     // Last, the file's hash note: these files are not there to be read.
-    const std::size_t n = record.params.Count() - 1;
-    ASSERT_GE(n, 5u);
-    EXPECT_EQ(record.params.At(n + 1)->Key(), L"hashNote");
-    EXPECT_EQ(record.params.At(n - 4)->Key(), L"view");
-    EXPECT_EQ(record.params.At(n - 3)->Key(), L"state");
-    EXPECT_EQ(record.params.At(n - 2)->Key(), L"signature");
-    EXPECT_EQ(record.params.At(n - 1)->Key(), L"source");
-    EXPECT_EQ(record.params.At(n)->Key(), L"lastWritten");
+    std::vector<std::wstring> last;
+    for (std::size_t i = record.params.Count() - 5; i <= record.params.Count(); ++i)
+      last.push_back(record.params.At(i)->Key());
+    EXPECT_EQ(last, (std::vector<std::wstring>{L"view", L"state", L"signature", L"source", L"lastWritten", L"hashNote"}));
   }
   engine::AddonEntry hostile = entries[1];
   hostile.id += L"\\..";

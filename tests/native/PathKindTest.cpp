@@ -156,9 +156,4 @@ TEST(NativePathKind, DriveLettersAndFullPaths) {
   EXPECT_FALSE(discovery::IsDriveAbsolutePath(L"\\x.dll"));
   EXPECT_FALSE(discovery::IsDriveAbsolutePath(L" C:\\x.dll"));
   EXPECT_FALSE(discovery::IsDriveAbsolutePath(L"\\\\host\\C:\\x"));
-
-  EXPECT_TRUE(discovery::IsReservedDeviceName(L"Nul.txt"));
-  EXPECT_FALSE(discovery::IsReservedDeviceName(L""));
-  EXPECT_FALSE(discovery::IsReservedDeviceName(L"NULL"));
-  EXPECT_FALSE(discovery::IsReservedDeviceName(std::wstring(L"COM") + static_cast<wchar_t>(0x00B4)));
 }

@@ -1,7 +1,8 @@
-// Files held in memory, as the engine's tests see them; and what the fuzz
-// property of the resource reader cannot say: a resource in a language not
-// asked for is still found, and one cut short by the end of the file gives
-// its well-formed part.
+// What the fuzz property of the resource reader cannot say: a resource in a
+// language not asked for is still found, and one cut short by the end of the
+// file gives its well-formed part. (The memory file source is the engine
+// tests' own: NativeSourceFileFacts finds its files only when it matches
+// names as a file system does.)
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -12,29 +13,6 @@
 namespace {
 
 using Bytes = std::vector<std::uint8_t>;
-
-TEST(NativeMemoryFileSource, PathsFactsReadsAndListings) {
-  engine::MemoryFileSource files;
-  files.AddFile(L"C:\\Maker\\Bar.dll", {1, 2, 3}, {5, 7});
-  files.AddFolder(L"c:/maker/Empty/");
-  const auto facts = files.Facts(L"c:/MAKER//bar.DLL");
-  ASSERT_TRUE(facts);
-  EXPECT_EQ(facts->size, 3u);
-  EXPECT_EQ(facts->times.lastWrite, 7u);
-  EXPECT_FALSE(files.Facts(L"C:\\Maker"));
-  EXPECT_FALSE(files.Open(L"C:\\Maker\\Bar.dll\\x"));
-  const auto file = files.Open(L"C:\\MAKER\\BAR.DLL");
-  ASSERT_TRUE(file);
-  EXPECT_EQ(file->Read(1, 10), (Bytes{2, 3}));
-  EXPECT_EQ(file->Read(3, 1), Bytes{});
-  EXPECT_FALSE(file->Read(0, engine::kMaxFileReadBytes + 1));
-  std::vector<std::pair<std::wstring, bool>> listed;
-  for (const auto& entry : files.List(L"C:\\maker\\").value_or(std::vector<engine::FolderEntry>{}))
-    listed.emplace_back(entry.name, entry.isFolder);
-  EXPECT_EQ(listed, (std::vector<std::pair<std::wstring, bool>>{{L"Bar.dll", false}, {L"Empty", true}}));
-  EXPECT_FALSE(files.List(L"C:\\Maker\\Bar.dll"));
-  EXPECT_FALSE(files.List(L"D:\\"));
-}
 
 TEST(NativePeResources, AnyLanguageAndAResourceCutShort) {
   Bytes bytes = qlmtest::FileBytes(QLM_CORPUS "/PeResourcesFuzz/fx_strings.dll");

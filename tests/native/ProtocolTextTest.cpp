@@ -68,8 +68,6 @@ TEST(NativeProtocolText, WhoseAHandlerIsGoesByNameClassAndFile) {
   }
   EXPECT_EQ(OriginOfProtocol(H, L"http", http, urlmon, {}), O::ReplacesBuiltIn);  // no system folder known
   EXPECT_FALSE(IsFileDirectlyInFolders(L"x.dll", system));
-  EXPECT_STREQ(ProtocolListName(ProtocolList::Handler), L"Handler");
-  EXPECT_STREQ(ProtocolListName(ProtocolList::Filter), L"Filter");
 }
 
 TEST(NativeProtocolText, ADefaultScopeNamesOnlyItsOwnProvider) {

@@ -24,6 +24,8 @@ engine::SystemDescription System() {
   system.environment = {{L"SystemRoot", L"C:\\Windows"},
                         {L"ProgramFiles", L"C:\\Program Files"},
                         {L"ProgramFiles(x86)", L"C:\\Program Files (x86)"},
+                        {L"CommonProgramFiles(x86)", L"C:\\Common32"},
+                        {L"ProgramW6432", L"C:\\Program Files"},
                         {L"Share", L"\\\\host\\share"},
                         {L"Bits", L"64"}};
   system.environment32 = {{L"BITS", L"32"}};
@@ -89,7 +91,8 @@ TEST(NativeSourceFileFacts, FileStringsResolveAsTheSystemDoesAndOnlyTheSourcesDr
   EXPECT_EQ(source.asked.size(), asked);
 
   EXPECT_EQ(facts.Expand(L"%bits% %BITS%/%ProgramFiles%/%Gone%", false), L"64 64/C:\\Program Files/%Gone%");
-  EXPECT_EQ(facts.Expand(L"%bits%/%ProgramFiles%/%PROCESSOR_ARCHITECTURE%", true), L"32/C:\\Program Files (x86)/x86");
+  EXPECT_EQ(facts.Expand(L"%bits%/%ProgramFiles%/%PROCESSOR_ARCHITECTURE%/%CommonProgramFiles%/%ProgramW6432%", true),
+            L"32/C:\\Program Files (x86)/x86/C:\\Common32/C:\\Program Files");
   EXPECT_EQ(facts.VersionStrings(L"C:\\Windows\\System32\\shdocvw.dll").Item(L"CompanyName"), L"Fixture Makers Ltd");
   EXPECT_EQ(facts.VersionStrings(L"c:/windows/syswow64/SHDOCVW.DLL").Item(L"CompanyName"), L"Beispiel GmbH");
   EXPECT_EQ(facts.VersionStrings(L"shdocvw.dll").Count(), 0u);  // no one place

@@ -27,15 +27,6 @@ TEST(NativeEnvText, ExpandsSetVariablesAndKeepsTheRestAsWritten) {
   EXPECT_EQ(envtext::Expand(L"%B%%B%", lookup), L"bb");
 }
 
-TEST(NativeEnvText, A32BitProcessReadsItsOwnFolders) {
-  EXPECT_EQ(envtext::Wow32Variable(L"programfiles"), L"ProgramFiles(x86)");
-  EXPECT_EQ(envtext::Wow32Variable(L"CommonProgramFiles"), L"CommonProgramFiles(x86)");
-  EXPECT_EQ(envtext::Wow32Variable(L"ProgramW6432"), L"");
-  EXPECT_EQ(envtext::Wow32Variable(L"SystemRoot"), L"");
-  EXPECT_EQ(envtext::Wow32FixedValue(L"Processor_Architecture"), std::optional<std::wstring>(L"x86"));
-  EXPECT_FALSE(envtext::Wow32FixedValue(L"ProgramFiles"));
-}
-
 TEST(NativeFormatText, ReplacesInOnePass) {
   EXPECT_EQ(formattext::Format(L"%1 (%2)", {L"Bar", L"2"}), L"Bar (2)");
   // Text an argument brings in is never replaced again.

@@ -23,14 +23,8 @@ TEST(NativeVisibleText, EscapeTable) {
       {Units({0x00}), L"^@"},       {Units({0x01}), L"^A"},       {Units({0x09}), L"^I"},
       {Units({0x0A}), L"^J"},       {Units({0x0D}), L"^M"},       {Units({0x1B}), L"^["},
       {Units({0x1C}), L"^\\"},      {Units({0x1F}), L"^_"},       {Units({0x7F}), L"^?"},
-      {L"^", L"^^"},                {Units({0x1E}), L"^{001E}"},  {Units({0x80}), L"^{0080}"},
-      {Units({0x85}), L"^{0085}"},  {Units({0x9B}), L"^{009B}"},  {Units({0x9F}), L"^{009F}"},
-      {Units({0xAD}), L"^{00AD}"},  {Units({0x61C}), L"^{061C}"}, {Units({0x180E}), L"^{180E}"},
-      {Units({0x200B}), L"^{200B}"}, {Units({0x200F}), L"^{200F}"}, {Units({0x2028}), L"^{2028}"},
-      {Units({0x2029}), L"^{2029}"}, {Units({0x202A}), L"^{202A}"}, {Units({0x202E}), L"^{202E}"},
-      {Units({0x2060}), L"^{2060}"}, {Units({0x2064}), L"^{2064}"}, {Units({0x2066}), L"^{2066}"},
-      {Units({0x2069}), L"^{2069}"}, {Units({0xFEFF}), L"^{FEFF}"}, {Units({0xFFF9}), L"^{FFF9}"},
-      {Units({0xFFFB}), L"^{FFFB}"}, {Units({0xD800}), L"^{D800}"}, {Units({0xDFFF}), L"^{DFFF}"},
+      {L"^", L"^^"},                {Units({0x1E}), L"^{001E}"},  {Units({0x85}), L"^{0085}"},
+      {Units({0x202E}), L"^{202E}"}, {Units({0xFEFF}), L"^{FEFF}"}, {Units({0xD800}), L"^{D800}"},
       // Kept: printable text, other scripts, a surrogate pair.
       {L"Toolbar 1.0 (x86) ~!#$%&*", L"Toolbar 1.0 (x86) ~!#$%&*"},
       {Units({0xE9, 0x4E2D, 0x5E, 0xA0}), Units({0xE9, 0x4E2D, 0x5E, 0x5E, 0xA0})},
@@ -42,7 +36,8 @@ TEST(NativeVisibleText, EscapeTable) {
   };
   for (const auto& [text, visible] : table) EXPECT_EQ(VisibleText(text), visible);
 
-  // Every single unit: its visible form is safe and reads back. (Texts of
+  // Every single unit: its visible form is safe (by the tests' own list of
+  // unsafe characters) and reads back. (Texts of
   // any length, lookalikes and forms that must not read back: the
   // VisibleTextFuzz target and its seeds.)
   for (unsigned u = 0; u <= 0xFFFF; ++u) {

@@ -1,39 +1,11 @@
+// The program's log. (The safe text file writer: BackupFile.* and
+// InventoryFiles.* in each encoding, and the data folder's link tests.)
 #include <gtest/gtest.h>
 
 #include "ozcore/CErrorLog.h"
-#include "ozcore/CFileSystem.h"
 #include "support/TestSupport.h"
 
 using namespace qlmtest;
-
-TEST(FileSystem, EnsureFolderAndWriteTextFile) {
-  TempFolder tmp;
-  const auto nested = tmp.File(L"a\\b\\\u4E2D");
-  EXPECT_TRUE(CFileSystem::EnsureFolder(nested));
-  EXPECT_TRUE(CFileSystem::FolderExists(nested));
-  EXPECT_TRUE(CFileSystem::EnsureFolder(nested + L"\\"));  // already there
-  EXPECT_FALSE(CFileSystem::FileExists(nested));
-
-  const auto file = nested + L"\\out.txt";
-  std::wstring reason;
-  ASSERT_TRUE(CFileSystem::WriteTextFile(file, L"A\u00C4\r\n", TextEncoding::Utf16LeBom, reason));
-  EXPECT_EQ(ReadBytes(file), std::string("\xFF\xFE" "A\0\xC4\0\r\0\n\0", 10));
-  EXPECT_TRUE(CFileSystem::FileExists(file));
-
-  // Writing again replaces the whole content; no temporary file is left.
-  ASSERT_TRUE(CFileSystem::WriteTextFile(file, L"x", TextEncoding::Utf8, reason));
-  EXPECT_EQ(ReadBytes(file), "x");
-  EXPECT_FALSE(CFileSystem::FileExists(file + L".partial"));
-  ASSERT_TRUE(CFileSystem::WriteTextFile(file, L"REGEDIT4\r\n", TextEncoding::Ansi, reason));
-  EXPECT_EQ(ReadBytes(file), "REGEDIT4\r\n");
-
-  // A folder that does not exist: false, a reason, and no file.
-  const auto bad = tmp.File(L"missing\\out.txt");
-  EXPECT_FALSE(CFileSystem::WriteTextFile(bad, L"x", TextEncoding::Utf8, reason));
-  EXPECT_FALSE(reason.empty());
-  EXPECT_FALSE(CFileSystem::FileExists(bad));
-  EXPECT_EQ(CFileSystem::ParentFolder(L"C:\\a\\b.txt"), L"C:\\a");
-}
 
 TEST(ErrorLog, RecordsReachBothFilesInOrder) {
   TempFolder tmp;
