@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "CallCount.h"
 #include "ExportPeer.h"
 #include "RegistryFloor.h"
 #include "Stats.h"
@@ -379,6 +380,16 @@ int wmain(int argc, wchar_t** argv) {
   if (args.size() >= 6 && args[0] == L"--child")
     return MeasureConfig(std::wcstoul(args[1].c_str(), nullptr, 10), std::wcstoul(args[2].c_str(), nullptr, 10),
                          static_cast<int>(std::wcstol(args[3].c_str(), nullptr, 10)), args[4] == L"1", args[5]);
+  if (args.size() >= 3 && args[0] == L"--count") {
+    // --count PER_KIND HIVES [DEMO_FILES]: the listings and the floor once
+    // each between markers, for scripts/bench-calls.sh.
+    if (args.size() >= 4) bench::SyntheticRegistry::InstallDemoFiles(args[3], DemoRoot());
+    bench::SyntheticRegistry registry({std::wcstoul(args[1].c_str(), nullptr, 10),
+                                       std::wcstoul(args[2].c_str(), nullptr, 10)},
+                                      DemoRoot());
+    bench::CountCalls();
+    return 0;
+  }
   Options options;
   for (std::size_t i = 0; i < args.size(); ++i) {
     const std::wstring& a = args[i];

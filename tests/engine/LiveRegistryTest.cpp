@@ -161,4 +161,17 @@ TEST(LiveRegistry, ReadsWhatExportShowsAndWhatNoExportCarries) {
   const auto time = [](FILETIME t) { return (std::uint64_t{t.dwHighDateTime} << 32) | t.dwLowDateTime; };
   EXPECT_TRUE(*written >= time(before) && *written <= time(after)) << *written;
   EXPECT_FALSE(live.LastWriteTime(Tree::Users, user.treePath + L"\\Missing"));
+
+  // A listing's times are each key's own; two names below a key already
+  // open are not reached through a link either.
+  engine::LiveRegistry fresh;
+  const std::wstring countedPath = machine.treePath + L"\\Counted";
+  std::vector<std::pair<std::wstring, std::optional<std::uint64_t>>> listed, read;
+  for (const auto& key : fresh.SubKeysWithTimes(Tree::Machine, countedPath)) listed.emplace_back(key.name, key.lastWrite);
+  for (const auto& name : live.SubKeyNames(Tree::Machine, countedPath))
+    read.emplace_back(name, live.LastWriteTime(Tree::Machine, countedPath + L"\\" + name));
+  EXPECT_EQ(listed, read);
+  EXPECT_EQ(read.size(), 4u);
+  EXPECT_TRUE(fresh.KeyExists(Tree::Machine, countedPath + L"\\Target\\TargetSub"));
+  EXPECT_FALSE(fresh.KeyExists(Tree::Machine, countedPath + L"\\Link\\TargetSub"));
 }

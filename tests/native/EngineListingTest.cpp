@@ -220,6 +220,16 @@ TEST_P(EngineListing, ListsEveryEntryOfItsKindWhereItWasWritten) {
     if (other != kind.id)
       for (const Where where : PlacesOf(discovery::Kind(other))) writer(machine, where, Id(9), L"Other", L"");
 
+  // Each entry's own key (a value's: the key holding it; a bar's: its
+  // class) was last written on a day of its own, from 2 January 2020 on.
+  for (std::size_t i = 0; i < written.size(); ++i) {
+    std::wstring key = written[i].own.substr(2);
+    if (kind.entriesAreValues) key.resize(key.rfind(L'|'));
+    key = key.substr(0, key.find(L"\\Implemented Categories"));
+    machine.registry.SetLastWriteTime(TreeOf(written[i].own[0] == L'U' ? Where::User : Where::Machine), key,
+                                      132223104000000000u + (i + 1) * 864000000000u);
+  }
+
   const CResultNodes records = discovery::ToRecords(discovery::ListAddons(kind, machine.sources));
   ASSERT_EQ(records.Count(), written.size());
   for (std::size_t i = 0; i < written.size(); ++i) {
@@ -236,6 +246,7 @@ TEST_P(EngineListing, ListsEveryEntryOfItsKindWhereItWasWritten) {
     }
     const bool user = written[i].hive.rfind(kUser, 0) == 0;
     EXPECT_EQ(record.params.Text(L"scope"), user ? L"Ada" : L"Everyone");
+    EXPECT_EQ(record.params.Text(L"lastWritten"), L"2020-01-0" + std::to_wstring(i + 2) + L"T00:00:00Z");
     EXPECT_FALSE(record.params.Text(L"state").empty());
   }
 

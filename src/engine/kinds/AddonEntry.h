@@ -69,7 +69,7 @@ struct MachineSources {
   std::vector<RegView> views{RegView::Native, RegView::Wow32};
   // The SIDs of users whose hives are read from their files because they
   // are not signed in: their entries say so and cannot be changed now.
-  std::vector<std::wstring> usersNotSignedIn{};  // {}: callers that leave it out still build warning-free
+  std::vector<std::wstring> usersNotSignedIn{};
 };
 
 }  // namespace engine

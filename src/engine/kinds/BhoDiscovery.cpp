@@ -15,7 +15,7 @@ Entries ListHelperObjects(engine::MachineSources& machine) {
   const std::wstring everyone = LoadStr(IDS_SCOPE_EVERYONE_MACHINE);
   for (const RegView view : run.Views()) {
     engine::RegistryView& registry = run.Registry(view);
-    for (const auto& clsid : registry.SubKeys(Root::Machine, kind.machinePath)) {
+    for (const auto& [clsid, lastWrite] : registry.SubKeysWithTimes(Root::Machine, kind.machinePath)) {
       if (!text::HasClsidLength(clsid)) continue;
       // The name comes from the entry itself, not from the class.
       std::wstring name, file;
@@ -34,7 +34,7 @@ Entries ListHelperObjects(engine::MachineSources& machine) {
       entry.scope = everyone;
       run.AddFileInfo(entry, facts);
       entry.view = view;
-      entry.lastWrite = registry.LastWriteTime(Root::Machine, entry.keyPath);
+      entry.lastWrite = lastWrite;
     }
   }
   return list;

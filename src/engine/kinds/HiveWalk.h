@@ -32,6 +32,8 @@ struct Location {
   std::wstring scope;  // "Affected users"
   std::wstring user;   // the HKEY_USERS subkey; empty for the machine
   std::vector<std::wstring> names;  // the entries' names
+  // Entries that are subkeys: each one's last write time, by position.
+  std::vector<std::optional<std::uint64_t>> times;
   LocationViews views;
 };
 

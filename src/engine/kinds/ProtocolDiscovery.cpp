@@ -19,7 +19,7 @@ void ListProtocolList(DiscoveryRun& run, Entries& list, const Location& at, Prot
   engine::RegistryView& registry = run.Registry(at.views.entries);
   Location listAt = at;
   listAt.path = at.path + L"\\" + text::ProtocolListName(which);
-  for (const auto& name : registry.SubKeys(at.root, listAt.path)) {
+  for (const auto& [name, lastWrite] : registry.SubKeysWithTimes(at.root, listAt.path)) {
     std::wstring clsid;
     run.ReadListedString(registry, at.root, listAt.path + L"\\" + name, L"CLSID", clsid);
     const RegView view = at.views.classes.empty() ? at.views.entries : run.ClassView(clsid, at.views.classes);
@@ -38,6 +38,7 @@ void ListProtocolList(DiscoveryRun& run, Entries& list, const Location& at, Prot
     if (origin != text::ProtocolOrigin::AddOn) entry.system = origin == text::ProtocolOrigin::System;
     run.AddFileInfo(entry, found.file);
     entry.view = view;
+    entry.lastWrite = lastWrite;
   }
 }
 

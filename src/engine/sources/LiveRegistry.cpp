@@ -1,5 +1,7 @@
 #include "engine/sources/LiveRegistry.h"
 
+#include <algorithm>
+
 #include "engine/sources/MemoryRegistry.h"
 #include "ozcore/NativeRegistry.h"
 #include "ozcore/RegistryWalk.h"
@@ -68,6 +70,39 @@ LONG LiveRegistry::OpenWalking(Tree tree, const std::wstring& path, std::shared_
     out = known->key;
     return ERROR_SUCCESS;
   }
+  // Two names below the nearest key already open (a class's subkey below
+  // the classes' key) are opened in one call; it counts only when the name
+  // the system gives what it opened is the path itself, so no link on the
+  // way was followed. Every other answer (a link met, a key closed to us)
+  // is settled name by name, as are one name and more than two, whose
+  // parents are met again (a location, the classes' key).
+  std::size_t slash = path.rfind(L'\\');
+  Anchor* base = nullptr;
+  while (slash != std::wstring::npos && slash > 0 && !(base = Find(tree, path.substr(0, slash))))
+    slash = path.rfind(L'\\', slash - 1);
+  if (!base) slash = std::wstring::npos;
+  const std::wstring rest = slash == std::wstring::npos ? path : path.substr(slash + 1);
+  const std::size_t inner = rest.find(L'\\');
+  if (inner == std::wstring::npos || rest.find(L'\\', inner + 1) != std::wstring::npos)
+    return OpenNameByName(tree, path, out);
+  if (base && !base->checked) {
+    base->isLink = nativereg::IsLink(base->key->get());
+    base->checked = true;
+  }
+  if (base && base->isLink) return ERROR_FILE_NOT_FOUND;
+  auto key = std::make_shared<UniqueKey>();
+  const LONG rc =
+      nativereg::OpenKey(base ? base->key->get() : roots_[IndexOf(tree)].get(), rest, kReadAccess, true, *key);
+  if (rc == ERROR_FILE_NOT_FOUND) return rc;
+  if (rc != ERROR_SUCCESS ||
+      !SameKeyName(nativereg::KernelName(key->get()), rootNames_[IndexOf(tree)] + L"\\" + path))
+    return OpenNameByName(tree, path, out);
+  Remember(tree, path, key, false);
+  out = std::move(key);
+  return ERROR_SUCCESS;
+}
+
+LONG LiveRegistry::OpenNameByName(Tree tree, const std::wstring& path, std::shared_ptr<UniqueKey>& out) {
   // The last name is opened as itself below its parent, which was opened
   // the same way and is known to be no link: nothing is ever reached
   // through a link.
@@ -106,8 +141,12 @@ LONG LiveRegistry::OpenParent(Tree tree, const std::wstring& path, std::shared_p
 }
 
 LiveRegistry::Anchor* LiveRegistry::Find(Tree tree, const std::wstring& path) {
-  for (Anchor& anchor : anchors_)
-    if (anchor.tree == tree && anchor.path.size() == path.size() && SameKeyName(anchor.path, path)) return &anchor;
+  for (Anchor& anchor : anchors_) {
+    if (anchor.tree == tree && anchor.path.size() == path.size() && SameKeyName(anchor.path, path)) {
+      anchor.used = ++uses_;
+      return &anchor;
+    }
+  }
   return nullptr;
 }
 
@@ -126,16 +165,19 @@ LONG LiveRegistry::OpenWhole(Tree tree, const std::wstring& path, std::shared_pt
 
 LiveRegistry::Anchor& LiveRegistry::Remember(Tree tree, const std::wstring& path, const std::shared_ptr<UniqueKey>& key,
                                              bool checked) {
-  // Keys near the root are met again and again (the classes' key, each
-  // kind's location); deep ones seldom: when full, the deepest goes.
+  // The keys met again and again (the classes' key, each location whose
+  // entries are being read) are used for every entry; an entry's own key
+  // seldom after its entry: when full, the key unused longest goes. (By
+  // depth, a long location of a user's hive went before the entries below
+  // it and was opened again for each.)
   Anchor* slot = Find(tree, path);
   if (!slot && anchors_.size() < kAnchors) slot = &anchors_.emplace_back();
   if (!slot) {
     slot = &anchors_.front();
     for (Anchor& anchor : anchors_)
-      if (anchor.path.size() > slot->path.size()) slot = &anchor;
+      if (anchor.used < slot->used) slot = &anchor;
   }
-  *slot = Anchor{tree, path, key, checked, false};
+  *slot = Anchor{tree, path, key, checked, false, ++uses_};
   return *slot;
 }
 
@@ -161,9 +203,46 @@ bool LiveRegistry::KeyExists(Tree tree, const std::wstring& path) {
   return opened.key || opened.error == ERROR_ACCESS_DENIED;
 }
 
+HKEY LiveRegistry::KeyToList(Tree tree, const std::wstring& path, DWORD& subKeys, DWORD& longestName) {
+  HKEY key = OpenedKey(tree, path);
+  DWORD values = 0;
+  if (!key || RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, &subKeys, &longestName, nullptr, &values, nullptr,
+                               nullptr, nullptr, nullptr) != ERROR_SUCCESS)
+    return nullptr;
+  // A link holds its target in a value: a key without values is no link,
+  // and needs no call to ask.
+  if (values > 0 && OpenedIsLink()) return nullptr;
+  return key;
+}
+
 std::vector<std::wstring> LiveRegistry::SubKeyNames(Tree tree, const std::wstring& path) {
-  HKEY key = ReadableKey(tree, path);
-  return key ? regwalk::ListNames(key, false) : std::vector<std::wstring>{};
+  DWORD subKeys = 0, longestName = 0;
+  HKEY key = KeyToList(tree, path, subKeys, longestName);
+  return key ? regwalk::ListNames(key, false, subKeys, longestName) : std::vector<std::wstring>{};
+}
+
+std::vector<SubKeyInfo> LiveRegistry::SubKeysWithTimes(Tree tree, const std::wstring& path) {
+  DWORD subKeys = 0, longestName = 0;
+  HKEY key = KeyToList(tree, path, subKeys, longestName);
+  std::vector<SubKeyInfo> keys;
+  if (!key) return keys;
+  keys.reserve(subKeys);
+  std::vector<wchar_t> name(std::max<DWORD>(longestName, 255) + 2);
+  for (DWORD i = 0; i < subKeys; ++i) {
+    DWORD length = static_cast<DWORD>(name.size());
+    FILETIME written{};
+    const LONG rc = RegEnumKeyExW(key, i, name.data(), &length, nullptr, nullptr, nullptr, &written);
+    if (rc == ERROR_MORE_DATA) {
+      // The key changed under us: grow and read this subkey again.
+      name.resize(name.size() * 2 + 16384);
+      --i;
+      continue;
+    }
+    if (rc != ERROR_SUCCESS) break;
+    keys.push_back({std::wstring(name.data(), length),
+                    (static_cast<std::uint64_t>(written.dwHighDateTime) << 32) | written.dwLowDateTime});
+  }
+  return keys;
 }
 
 std::vector<std::wstring> LiveRegistry::ValueNames(Tree tree, const std::wstring& path) {

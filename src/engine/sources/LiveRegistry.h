@@ -31,6 +31,8 @@ class LiveRegistry final : public RegistrySource {
 
   bool KeyExists(Tree tree, const std::wstring& path) override;
   std::vector<std::wstring> SubKeyNames(Tree tree, const std::wstring& path) override;
+  // From one listing of the key: each subkey's time comes with its name.
+  std::vector<SubKeyInfo> SubKeysWithTimes(Tree tree, const std::wstring& path) override;
   std::vector<std::wstring> ValueNames(Tree tree, const std::wstring& path) override;
   std::optional<ValueData> ReadValue(Tree tree, const std::wstring& path, const std::wstring& name,
                                      std::size_t maxBytes) override;
@@ -52,6 +54,8 @@ class LiveRegistry final : public RegistrySource {
   // Opens path name by name below the nearest key already opened (a tree's
   // root, or one of the last few keys met), each name as itself.
   LONG OpenWalking(Tree tree, const std::wstring& path, std::shared_ptr<UniqueKey>& out);
+  // The same, each name opened below its parent, itself checked for a link.
+  LONG OpenNameByName(Tree tree, const std::wstring& path, std::shared_ptr<UniqueKey>& out);
   // A key to open others below: opened as above and known to be no link.
   LONG OpenParent(Tree tree, const std::wstring& path, std::shared_ptr<UniqueKey>& out);
   LONG OpenWhole(Tree tree, const std::wstring& path, std::shared_ptr<UniqueKey>& out);
@@ -60,6 +64,9 @@ class LiveRegistry final : public RegistrySource {
   Anchor& Remember(Tree tree, const std::wstring& path, const std::shared_ptr<UniqueKey>& key, bool checked);
   // The key, unless it is a link, whose own names and values are not read.
   HKEY ReadableKey(Tree tree, const std::wstring& path);
+  // The key to list subkeys of (none for a link), its subkey count and
+  // longest subkey name.
+  HKEY KeyToList(Tree tree, const std::wstring& path, DWORD& subKeys, DWORD& longestName);
   // The key as itself, link or not.
   HKEY OpenedKey(Tree tree, const std::wstring& path);
   bool OpenedIsLink();
@@ -71,9 +78,11 @@ class LiveRegistry final : public RegistrySource {
     std::shared_ptr<UniqueKey> key;
     bool checked = false;  // whether it is a link has been asked
     bool isLink = false;
+    std::uint64_t used = 0;  // when last found or remembered
   };
   static constexpr std::size_t kAnchors = 16;
   std::vector<Anchor> anchors_;
+  std::uint64_t uses_ = 0;
   UniqueKey roots_[2];         // the two trees, Machine first
   std::wstring rootNames_[2];  // and the system's names for them
 };

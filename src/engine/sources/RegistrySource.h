@@ -35,6 +35,13 @@ struct ValueData {
   bool tooLarge = false;   // over the limit: bytes left empty
 };
 
+// A subkey as a listing of its parent gives it: its name and its last write
+// time (100-nanosecond intervals since 1601).
+struct SubKeyInfo {
+  std::wstring name;
+  std::optional<std::uint64_t> lastWrite;
+};
+
 // Key paths are counted key names joined by "\" ("" is the tree itself);
 // a name may hold NUL or a line break and still names exactly its own key.
 // Key and value names compare without regard to letter case. Nothing
@@ -57,6 +64,17 @@ class RegistrySource {
   virtual bool IsLink(Tree tree, const std::wstring& path) = 0;
   // The key's last write time (100-nanosecond intervals since 1601).
   virtual std::optional<std::uint64_t> LastWriteTime(Tree tree, const std::wstring& path) = 0;
+  // The subkeys with their times, as SubKeyNames and LastWriteTime of each
+  // would give them; a source whose listing carries the times gives them
+  // in one pass.
+  virtual std::vector<SubKeyInfo> SubKeysWithTimes(Tree tree, const std::wstring& path) {
+    std::vector<SubKeyInfo> keys;
+    for (auto& name : SubKeyNames(tree, path)) {
+      std::optional<std::uint64_t> time = LastWriteTime(tree, path.empty() ? name : path + L"\\" + name);
+      keys.push_back({std::move(name), time});
+    }
+    return keys;
+  }
 };
 
 // The largest value the engine reads whole: no add-on needs more, and a

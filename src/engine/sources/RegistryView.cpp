@@ -182,6 +182,27 @@ std::vector<std::wstring> RegistryView::SubKeys(Root root, const std::wstring& p
   return MergeNames(std::move(lists));
 }
 
+std::vector<SubKeyInfo> RegistryView::SubKeysWithTimes(Root root, const std::wstring& path) {
+  std::vector<SubKeyInfo> keys;
+  std::unordered_set<std::wstring> seen;
+  const std::vector<SourcePlace> places = PlacesOf(root, path);
+  for (const auto& place : places) {
+    for (auto& key : source_.SubKeysWithTimes(place.tree, place.path)) {
+      if (places.size() > 1 && !seen.insert(FoldCase(key.name)).second) continue;
+      // Where the view stores a subkey elsewhere than below the place
+      // listed (the keys a 32-bit view redirects, a user's classes), its
+      // time is read where it is.
+      const std::wstring child = path.empty() ? key.name : path + L"\\" + key.name;
+      const std::vector<SourcePlace> own = PlacesOf(root, child);
+      if (own.size() != 1 || own.front().tree != place.tree ||
+          own.front().path != (place.path.empty() ? key.name : place.path + L"\\" + key.name))
+        key.lastWrite = LastWriteTime(root, child);
+      keys.push_back(std::move(key));
+    }
+  }
+  return keys;
+}
+
 std::vector<std::wstring> RegistryView::ValueNames(Root root, const std::wstring& path) {
   std::vector<std::vector<std::wstring>> lists;
   for (const auto& place : PlacesOf(root, path)) lists.push_back(source_.ValueNames(place.tree, place.path));

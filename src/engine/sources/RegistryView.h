@@ -60,6 +60,9 @@ class RegistryView {
   // the user has not.
   std::vector<std::wstring> SubKeys(Root root, const std::wstring& path);
   std::vector<std::wstring> ValueNames(Root root, const std::wstring& path);
+  // The subkeys with the times LastWriteTime gives them, from one listing
+  // where the source can.
+  std::vector<SubKeyInfo> SubKeysWithTimes(Root root, const std::wstring& path);
   // The value from the first place that has it.
   std::optional<ValueData> ReadValue(Root root, const std::wstring& path, const std::wstring& name,
                                      std::size_t maxBytes = kMaxReadValueBytes);
