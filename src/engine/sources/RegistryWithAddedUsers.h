@@ -32,6 +32,11 @@ class RegistryWithAddedUsers final : public RegistrySource {
   std::optional<std::uint64_t> LastWriteTime(Tree tree, const std::wstring& path) override {
     return For(tree, path).LastWriteTime(tree, path);
   }
+  std::vector<SubKeyInfo> SubKeysWithTimes(Tree tree, const std::wstring& path) override {
+    // The tree itself lists from both; below it, one source answers.
+    if (tree == Tree::Users && path.empty()) return RegistrySource::SubKeysWithTimes(tree, path);
+    return For(tree, path).SubKeysWithTimes(tree, path);
+  }
 
  private:
   // The source that answers for a path: the added one for a key below a
