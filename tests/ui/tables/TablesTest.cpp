@@ -403,3 +403,26 @@ TEST(UiTables, F7ShowsAndHidesTheSystemsOwnHandlers) {
     Key(rig.list(), VK_F7);
   }
 }
+
+// An entry of a user who is not signed in comes from their profile's hive
+// file: Delete says why it cannot be done now and leaves the file as it was.
+TEST(UiTables, AnEntryOfAUserNotSignedInIsNotDeleted) {
+  const std::wstring sid = L"S-1-5-21-7-7-7-1236";
+  const std::wstring fixture = FixtureFolder() + L"\\signed-out-user.dat";
+  TempFolder profile;
+  ASSERT_TRUE(CopyFileW(fixture.c_str(), profile.File(L"NTUSER.DAT").c_str(), TRUE));
+  RegFixture reg;
+  reg.String(HKEY_LOCAL_MACHINE, L"Software\\Microsoft\\Windows NT\\CurrentVersion\\ProfileList\\" + sid,
+             L"ProfileImagePath", profile.Path());
+  TableRig rig(TableId::kMenuExtensions);
+  const int row = rig.RowOf(L"Signed-out menu");
+  ASSERT_GE(row, 0);
+  rig.Select(row);
+  DialogAnswerer answers({L"OK"});
+  rig.table().Remove();
+  const auto seen = answers.StopAndSeen();
+  ASSERT_EQ(seen.size(), 1u);
+  EXPECT_TRUE(Shows(seen[0], IDS_USER_NOT_SIGNED_IN_CHANGE, sid)) << Narrow(seen[0].texts);
+  EXPECT_EQ(ReadBytes(profile.File(L"NTUSER.DAT")), ReadBytes(fixture));
+  EXPECT_FALSE(KeyPresent(HKEY_USERS, sid));
+}
