@@ -9,11 +9,13 @@
 
 #include "core/Strings.h"
 #include "engine/kinds/AddonKinds.h"
+#include "engine/live/LiveFileFacts.h"
 #include "engine/live/LiveListing.h"
 #include "engine/files/FileResolver.h"
 #include "engine/text/VisibleText.h"
 #include "ozcore/CUtilities.h"
 #include "ozcore/UniqueHandle.h"
+#include "ozcore/Utf8Text.h"
 #include "qmscan/ParseBack.h"
 #include "inventory/InventoryText.h"
 #include "support/HostileRegistry.h"
@@ -363,4 +365,37 @@ TEST(Qmscan, JsonLinesForCollectors) {
   const std::string line = changed.out.substr(at, changed.out.find('\n', at) - at);
   EXPECT_NE(line.find("\"quillmoor.change\":\"new\""), std::string::npos) << line;
   EXPECT_EQ(std::count(changed.out.begin(), changed.out.end(), '\n'), static_cast<long>(listed.size()) + 2);
+}
+
+// Offline on Windows the platform checks each image file's own signature,
+// as it checks the same file live where no catalog names it; an unsigned
+// file says the image's catalogs were not consulted. A user's hive given on
+// its own with --hive is listed as that user's.
+TEST(Qmscan, OfflineImageFilesAreCheckedByThePlatform) {
+  TempFolder image;
+  const std::wstring quill = image.File(L"Quill"), config = image.File(L"Windows\\System32\\config");
+  for (const auto& folder : {image.File(L"Windows"), image.File(L"Windows\\System32"), config, quill})
+    ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr));
+  const std::pair<const wchar_t*, std::wstring> copies[] = {{L"offline-software.dat", config + L"\\SOFTWARE"},
+                                                            {L"fx_signed.dll", quill + L"\\signed.dll"},
+                                                            {L"fx_company.dll", quill + L"\\unsigned.dll"},
+                                                            {L"fx_tampered.dll", quill + L"\\tampered.dll"}};
+  for (const auto& [from, to] : copies)
+    ASSERT_TRUE(CopyFileW((FixtureFolder() + L"\\" + from).c_str(), to.c_str(), TRUE)) << Narrow(from);
+  const Output out = RunQmscan(L"--jsonl --offline \"" + image.Path() + L"\" --hive user:S-1-5-21-7-7-7-1237=\"" +
+                               FixtureFolder() + L"\\signed-out-user.dat\"");
+  FileResolver resolver(true);
+  engine::LiveFileFacts live(resolver);
+  const std::wstring expected[] = {live.SignatureText(quill + L"\\signed.dll"), LoadStr(IDS_IMAGE_NOT_SIGNED),
+                                   live.SignatureText(quill + L"\\tampered.dll")};
+  EXPECT_NE(expected[0], expected[2]);
+  for (int i = 0; i < 3; ++i) {
+    const std::string id = "{51A1E000-0000-4000-8000-00000000000" + std::to_string(i + 1) + "}";
+    const std::size_t at = out.out.find("\"registry.value\":\"" + id + "\"");
+    ASSERT_NE(at, std::string::npos) << id << out.out << out.err;
+    const std::string line = out.out.substr(out.out.rfind('\n', at) + 1, out.out.find('\n', at) - out.out.rfind('\n', at));
+    EXPECT_NE(line.find("\"file.code_signature.status\":\"" + utf8text::ToUtf8(expected[i]) + "\""), std::string::npos)
+        << line;
+  }
+  EXPECT_NE(out.out.find("\"user.id\":\"S-1-5-21-7-7-7-1237\""), std::string::npos) << out.out;
 }
