@@ -62,7 +62,7 @@ bool SameKey(const std::wstring& a, const wchar_t* b) {
 }
 
 bool TakenBySchema(const std::wstring& key) {
-  for (const wchar_t* taken : {k::kKey, k::kHive, k::kDll, k::kSha256, k::kManufacturer, k::kVersion, k::kSignature})
+  for (const wchar_t* taken : {k::kKey, k::kHive, k::kDll, k::kSha256, k::kManufacturer, k::kVersion, k::kProduct, k::kSignature})
     if (SameKey(key, taken)) return true;
   return false;
 }
@@ -111,6 +111,7 @@ void AddFile(Line& line, const CResultNode& node, const LineExtras& extras, cons
   line.Text(L"file.mtime", extras.fileModified);
   line.Text(L"file.pe.company", node.params.Text(k::kManufacturer));
   line.Text(L"file.pe.file_version", node.params.Text(k::kVersion));
+  line.Text(L"file.pe.product", node.params.Text(k::kProduct));
   const std::wstring status = node.params.Text(k::kSignature);
   line.Text(L"file.code_signature.subject_name", SignerOf(status, signatures));
   line.Text(L"file.code_signature.status", status);

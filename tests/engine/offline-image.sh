@@ -47,8 +47,15 @@ image)
   # Wine spells the default user ".Default" where Windows and the image
   # say ".DEFAULT"; file names compare without regard to case.
   normal='[.[] | .values |= (del(.source, .lastWritten, .scope)
-    | .hive |= sub("^\\.Default"; ".DEFAULT") | if has("dLL") then .dLL |= ascii_downcase else . end)] | sort'
-  diff <(jq -S "$normal" "$tmp/live.json") <(jq -S "$normal" "$tmp/offline.json") >"$tmp/diff.txt"
+    | if has("hive") then .hive |= sub("^\\.Default"; ".DEFAULT") else . end | if has("dLL") then .dLL |= ascii_downcase else . end)] | sort'
+  if jq -S "$normal" "$tmp/live.json" >"$tmp/live.norm" && jq -S "$normal" "$tmp/offline.json" >"$tmp/offline.norm"; then
+    diff "$tmp/live.norm" "$tmp/offline.norm" >"$tmp/diff.txt"
+  else
+    echo "a listing is not the JSON expected" >"$tmp/diff.txt"
+  fi
+  # The links go before Windows removes the folders: Wine's removal of a
+  # link to a file removes the file it points at.
+  rm -f "$image/ProgramData/QuillWorld/linked.dll" "$drive/ProgramData/QuillWorld/linked.dll"
   echo "$(jq length "$tmp/live.json") $(jq length "$tmp/offline.json")" >"$tmp/counts"
   ;;
 esac

@@ -381,7 +381,7 @@ TEST(Qmscan, OfflineImageFilesAreCheckedByThePlatform) {
                                                             {L"fx_company.dll", quill + L"\\unsigned.dll"},
                                                             {L"fx_tampered.dll", quill + L"\\tampered.dll"}};
   for (const auto& [from, to] : copies)
-    ASSERT_TRUE(CopyFileW((FixtureFolder() + L"\\" + from).c_str(), to.c_str(), TRUE)) << Narrow(from);
+    ASSERT_TRUE(CopyFileW((FixtureFolder() + L"\\" + from).c_str(), to.c_str(), TRUE)) << Narrow(from) << GetLastError();
   const Output out = RunQmscan(L"--jsonl --offline \"" + image.Path() + L"\" --hive user:S-1-5-21-7-7-7-1237=\"" +
                                FixtureFolder() + L"\\signed-out-user.dat\"");
   FileResolver resolver(true);
@@ -396,6 +396,7 @@ TEST(Qmscan, OfflineImageFilesAreCheckedByThePlatform) {
     const std::string line = out.out.substr(out.out.rfind('\n', at) + 1, out.out.find('\n', at) - out.out.rfind('\n', at));
     EXPECT_NE(line.find("\"file.code_signature.status\":\"" + utf8text::ToUtf8(expected[i]) + "\""), std::string::npos)
         << line;
+    EXPECT_NE(line.find("\"file.pe.product\":\"Fixture Product\""), std::string::npos) << line;
   }
   EXPECT_NE(out.out.find("\"user.id\":\"S-1-5-21-7-7-7-1237\""), std::string::npos) << out.out;
 }

@@ -12,6 +12,7 @@
 #include "engine/files/LiveFileSource.h"
 #include "engine/files/PeResources.h"
 #include "engine/files/SourceFileFacts.h"
+#include "ozcore/UniqueHandle.h"
 #include "ozcore/CFileSystem.h"
 #include "ozcore/CUtilities.h"
 
@@ -158,7 +159,9 @@ std::wstring FileGate::LongName(const std::wstring& path) {
 bool FileGate::FileExists(const std::wstring& path) {
   if (path.empty() || CheckedKind(path) != PathKind::Local) return false;
   Record(path);
-  return CFileSystem::FileExists(path);
+  // A file reached through a link is none here, as to the file source that
+  // reads it: neither its details nor its signature are read through it.
+  return engine::LiveFileSource().Facts(path).has_value();
 }
 
 CStringDictionary FileGate::VersionStrings(const std::wstring& file) {

@@ -37,6 +37,7 @@ struct AddonEntry {
   bool fileRead = false;
   std::optional<std::wstring> manufacturer;
   std::wstring version;
+  std::wstring product;           // the file's product name
   FileNote fileNote = FileNote::None;
   RegView view = RegView::Default;
   std::wstring codeBase;          // ActiveX controls: the download address

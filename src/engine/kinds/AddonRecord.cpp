@@ -124,6 +124,7 @@ CResultNode ToRecord(const engine::AddonEntry& entry, RecordSource source) {
   node.params.Add(keys::kLastWritten, entry.lastWrite.value_or(0) != 0 ? IsoTime(*entry.lastWrite) : std::wstring());
   if (!entry.sha256.empty()) node.params.Add(keys::kSha256, entry.sha256);
   if (!entry.hashNote.empty()) node.params.Add(keys::kHashNote, entry.hashNote);
+  if (!entry.product.empty()) node.params.Add(keys::kProduct, entry.product);
   return node;
 }
 

@@ -53,6 +53,7 @@ inline constexpr const wchar_t* kLastWritten = L"lastWritten";
 // there is none.
 inline constexpr const wchar_t* kSha256 = L"sha256";
 inline constexpr const wchar_t* kHashNote = L"hashNote";
+inline constexpr const wchar_t* kProduct = L"product";
 }  // namespace discovery::keys
 
 namespace discovery {
@@ -75,7 +76,8 @@ std::wstring IsoTime(std::uint64_t fileTime);
 
 // The record of an entry: today's names in each kind's order, "state" and
 // "signature" when the entry has them, then "source" and "lastWritten", then
-// "sha256" or "hashNote" when the entry has either.
+// "sha256" or "hashNote" when the entry has either, then "product" when its
+// file names one.
 CResultNode ToRecord(const engine::AddonEntry& entry, RecordSource source = RecordSource::Live);
 CResultNodes ToRecords(const std::vector<engine::AddonEntry>& entries, RecordSource source = RecordSource::Live);
 

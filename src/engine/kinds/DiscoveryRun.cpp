@@ -107,6 +107,7 @@ void DiscoveryRun::AddFileInfo(engine::AddonEntry& entry, const ResolvedFile& fa
   std::wstring company;
   if (strings.TryGet(L"CompanyName", company)) entry.manufacturer = company;
   if (!strings.TryGet(L"ProductVersion", entry.version)) strings.TryGet(L"FileVersion", entry.version);
+  strings.TryGet(L"ProductName", entry.product);
   if (facts.kind == engine::PathKind::Network) entry.fileNote = engine::FileNote::NetworkPath;
   if (facts.kind == engine::PathKind::Device) entry.fileNote = engine::FileNote::DevicePath;
 }
