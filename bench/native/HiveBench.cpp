@@ -8,7 +8,6 @@
 // walk of a software hive of about 100 MB (the machine scaled up), and how
 // each figure grows. Prints min and median of the runs; asserts nothing.
 #include <fcntl.h>
-#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -66,14 +65,22 @@ std::vector<fs::path> WriteImage(int perKind, int hives, const fs::path& dir) {
   return files;
 }
 
+// The process's peak resident memory. Not ru_maxrss: a child forked from
+// this process would count the parent's memory as its own.
+long PeakKb() {
+  std::ifstream status("/proc/self/status");
+  for (std::string line; std::getline(status, line);)
+    if (line.rfind("VmHWM:", 0) == 0) return std::atol(line.c_str() + 6);
+  return 0;
+}
+
 struct Ran {
   double ms = 0;
-  long peakKb = 0;
   std::string out;
 };
 
-// A program run to its end: its wall time, peak memory and output (or its
-// output thrown away).
+// A program run to its end: its wall time and output (or its output thrown
+// away).
 Ran Run(const std::vector<std::string>& args, bool keepOutput) {
   int pipeFds[2];
   if (pipe(pipeFds) != 0) return {};
@@ -95,10 +102,8 @@ Ran Run(const std::vector<std::string>& args, bool keepOutput) {
   for (ssize_t n; (n = read(pipeFds[0], buffer, sizeof buffer)) > 0;) ran.out.append(buffer, n);
   close(pipeFds[0]);
   int status = 0;
-  rusage usage{};
-  wait4(pid, &status, 0, &usage);
+  waitpid(pid, &status, 0);
   ran.ms = MsSince(start);
-  ran.peakKb = usage.ru_maxrss;
   if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) std::fprintf(stderr, "%s failed\n", args[0].c_str());
   return ran;
 }
@@ -115,18 +120,20 @@ std::size_t WalkAll(engine::HiveFile& hive) {
   return keys;
 }
 
-// "list DIR": the offline listing of an image; prints the entries.
+// "list DIR": the offline listing of an image; prints the entries and the
+// peak memory.
 int ListImage(const char* dir) {
   engine::ImageFileSource image{fs::path(dir)};
   engine::OfflineMachine machine(&image, {}, [](const std::wstring&) { return nullptr; });
   std::size_t entries = 0;
   for (const auto& kind : discovery::AddonKinds()) entries += discovery::ListAddons(kind, machine.Sources()).size();
-  std::printf("%zu", entries);
+  std::printf("%zu %ld", entries, PeakKb());
   return 0;
 }
 
 // "walk FILE memory|file": the walk of one hive, read into memory first or
-// read from the file as an image's hive is; prints its milliseconds.
+// read from the file as an image's hive is; prints its milliseconds, the
+// keys and the peak memory.
 int WalkHive(const char* file, bool inMemory) {
   const fs::path path(file);
   engine::ImageFileSource folder(path.parent_path());
@@ -139,7 +146,7 @@ int WalkHive(const char* file, bool inMemory) {
   const auto start = std::chrono::steady_clock::now();
   auto hive = engine::HiveFile::Open(std::move(bytes)).hive;
   const std::size_t keys = hive ? WalkAll(*hive) : 0;
-  std::printf("%.3f %zu", MsSince(start), keys);
+  std::printf("%.3f %zu %ld", MsSince(start), keys, PeakKb());
   return 0;
 }
 
@@ -179,12 +186,14 @@ Samples Measure(const std::string& self, int perKind, int hives, int runs, doubl
   for (int run = 0; run < runs; ++run) {
     Figures& f = samples.emplace_back();
     const Ran list = Run({self, "list", dir.string()}, true);
-    f.listMs = list.ms, f.peakKb = list.peakKb;
+    std::size_t entries = 0;
+    std::sscanf(list.out.c_str(), "%zu %lf", &entries, &f.peakKb);
+    f.listMs = list.ms;
     for (const auto& file : files) f.dumpMs += Run({"reglookup", "-H", file.string()}, false).ms;
     Walk(self, files[0], f);
-    std::printf("  run %d: %s entries listed in %.0f ms, peak %ld KB; reglookup dump %.0f ms (ratio %.2f); walk "
+    std::printf("  run %d: %zu entries listed in %.0f ms, peak %.0f KB; reglookup dump %.0f ms (ratio %.2f); walk "
                 "of the software hive %.0f MB/s in memory, %.0f MB/s from the file\n",
-                run + 1, list.out.c_str(), f.listMs, list.peakKb, f.dumpMs, f.listMs / f.dumpMs, f.memoryMbs,
+                run + 1, entries, f.listMs, f.peakKb, f.dumpMs, f.listMs / f.dumpMs, f.memoryMbs,
                 f.fileMbs);
     std::fflush(stdout);
   }
