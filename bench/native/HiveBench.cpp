@@ -112,7 +112,7 @@ Ran Run(const std::vector<std::string>& args, bool keepOutput) {
 std::size_t WalkAll(engine::HiveFile& hive) {
   std::size_t keys = 0;
   for (std::vector<engine::HiveKey> todo = {*hive.Key(hive.RootCell())}; !todo.empty(); ++keys) {
-    const auto key = todo.back();
+    const engine::HiveKey key = std::move(todo.back());
     todo.pop_back();
     for (const auto& value : hive.Values(key)) hive.Data(value, engine::kMaxReadValueBytes);
     for (auto& sub : hive.SubKeys(key)) todo.push_back(std::move(sub));
