@@ -209,7 +209,7 @@ Samples Measure(const std::string& self, int perKind, int hives, int runs, doubl
 
 // The walk of a software hive of at least minMb, the machine scaled up.
 void MeasureLarge(const std::string& self, double softwareBytesPerAddon, double minMb, int runs) {
-  const int perKind = static_cast<int>(std::ceil(minMb * 1e6 / softwareBytesPerAddon));
+  const int perKind = static_cast<int>(std::ceil(minMb * 1.01e6 / softwareBytesPerAddon));  // a little over
   qlmtest::MemoryMachine machine;
   benchmachine::Build(machine, perKind, 10);
   const fs::path file = kRoot / "large" / "SOFTWARE";
