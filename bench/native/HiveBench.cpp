@@ -197,10 +197,11 @@ Samples Measure(const std::string& self, int perKind, int hives, int runs, doubl
                 f.fileMbs);
     std::fflush(stdout);
   }
-  std::printf("  min/median: listing %s ms, dump %s ms, peak memory %s KB against twice the hives %.0f KB, walk "
-              "%s MB/s in memory, %s MB/s from the file\n",
+  std::printf("  min/median: listing %s ms, dump %s ms (ratio of the medians %.2f), peak memory %s KB against "
+              "twice the hives %.0f KB, walk %s MB/s in memory, %s MB/s from the file\n",
               MinMedian(samples, &Figures::listMs, "%.0f/%.0f").c_str(),
               MinMedian(samples, &Figures::dumpMs, "%.0f/%.0f").c_str(),
+              Pick(samples, &Figures::listMs, true) / Pick(samples, &Figures::dumpMs, true),
               MinMedian(samples, &Figures::peakKb, "%.0f/%.0f").c_str(), 2 * hiveBytes / 1024,
               MinMedian(samples, &Figures::memoryMbs, "%.0f/%.0f").c_str(),
               MinMedian(samples, &Figures::fileMbs, "%.0f/%.0f").c_str());
