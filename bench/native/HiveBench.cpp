@@ -1,147 +1,118 @@
-// Times the hive reader: the machine EngineBench lists (N add-ons per kind
-// over H user hives) written as hive files (the machine's SOFTWARE and one
-// NTUSER.DAT per user) by the small writer below, then listed by the engine
-// through the hive registry source, against the same machine in memory; and
-// a walk of every key and value of the software hive, from memory and from
-// a file, in MB/s with the process's peak memory. Prints figures; asserts
-// nothing.
+// Times the hive reader. The machine EngineBench lists (N add-ons per kind
+// over H user hives, at 1,000 and at N) is written as an offline image: its
+// SOFTWARE hive, whose ProfileList names one profile a user, and each
+// user's NTUSER.DAT. Each run lists every kind with state from that image,
+// in a process of its own (its time and peak memory), against the time
+// reglookup takes to dump the same files; and walks every key, value and
+// data of the software hive, from memory and from the file. Then the same
+// walk of a software hive of about 100 MB (the machine scaled up), and how
+// each figure grows. Prints min and median of the runs; asserts nothing.
 #include <fcntl.h>
-#include <sys/resource.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
+#include <clocale>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
-#include <functional>
+#include <filesystem>
+#include <fstream>
 #include <string>
 
+#include "BenchHive.h"
+#include "BenchMachine.h"
+#include "engine/files/ImageFileSource.h"
 #include "engine/kinds/AddonKinds.h"
 #include "engine/kinds/AddonListing.h"
-#include "engine/sources/HiveRegistry.h"
-#include "ozcore/CaseFold.h"
-#include "BenchMachine.h"
+#include "engine/offline/OfflineMachine.h"
 #include "support/MemoryMachine.h"
 
+namespace fs = std::filesystem;
 using engine::Tree;
 using Bytes = std::vector<std::uint8_t>;
 
 namespace {
 
-// A hive file of a registry tree: one hive bin, every cell in it, subkeys
-// in lh lists in the registry's order. Enough for the data made here (no
-// value over 16344 bytes, no list over 65535 keys).
-class HiveWriter {
- public:
-  Bytes Write(engine::RegistrySource& source, Tree tree, const std::wstring& path) {
-    bins_.assign(32, 0);
-    const std::uint32_t root = Key(source, tree, path, L"ROOT", 0xFFFFFFFF);
-    Put(0, 0x6E696268), Put(4, 0), Put(8, static_cast<std::uint32_t>(bins_.size()));
-    Bytes file(4096, 0);
-    const std::uint32_t base[] = {0x66676572, 1, 1, 0, 0, 1, 5, 0, 1, root, static_cast<std::uint32_t>(bins_.size()),
-                                  1};
-    std::uint32_t sum = 0;
-    for (std::size_t i = 0; i < 12; ++i) Put(file, 4 * i, base[i]);
-    for (std::size_t i = 0; i < 508; i += 4) sum ^= Get(file, i);
-    Put(file, 508, sum == 0 ? 1 : sum == 0xFFFFFFFF ? 0xFFFFFFFE : sum);
-    file.insert(file.end(), bins_.begin(), bins_.end());
-    return file;
-  }
+const fs::path kRoot = "/tmp/qlm-hive-bench";
+const std::wstring kProfileList = L"SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\ProfileList\\";
 
- private:
-  static void Put(Bytes& b, std::size_t at, std::uint32_t v) {
-    for (int i = 0; i < 4; ++i) b[at + i] = static_cast<std::uint8_t>(v >> (8 * i));
-  }
-  static std::uint32_t Get(const Bytes& b, std::size_t at) {
-    return b[at] | (b[at + 1] << 8) | (b[at + 2] << 16) | (std::uint32_t{b[at + 3]} << 24);
-  }
-  void Put(std::size_t at, std::uint32_t v) { Put(bins_, at, v); }
-  // A new cell of data bytes (zeros); its offset. The bin grows to whole 4 KB.
-  std::uint32_t Cell(std::size_t data) {
-    const auto at = static_cast<std::uint32_t>(bins_.size());
-    const std::size_t size = (data + 4 + 7) / 8 * 8;
-    bins_.resize(at + size, 0);
-    Put(at, 0u - static_cast<std::uint32_t>(size));
-    return at;
-  }
-  std::uint32_t Name(std::uint32_t at, const std::wstring& name) {
-    for (std::size_t i = 0; i < name.size(); ++i) bins_[at + i] = static_cast<std::uint8_t>(name[i]);
-    return static_cast<std::uint32_t>(name.size());
-  }
-  std::uint32_t Key(engine::RegistrySource& source, Tree tree, const std::wstring& path, const std::wstring& name,
-                    std::uint32_t parent) {
-    const std::uint32_t nk = Cell(76 + name.size());
-    bins_[nk + 4] = 'n', bins_[nk + 5] = 'k', bins_[nk + 6] = 0x20 | (parent == 0xFFFFFFFF ? 0x04 : 0);
-    Put(nk + 4 + 16, parent), Put(nk + 4 + 44, 0xFFFFFFFF), Put(nk + 4 + 48, 0xFFFFFFFF);
-    bins_[nk + 4 + 72] = static_cast<std::uint8_t>(Name(nk + 4 + 76, name));
-    const auto valueNames = source.ValueNames(tree, path);
-    std::vector<std::uint32_t> values;
-    for (const auto& valueName : valueNames) {
-      const auto data = source.ReadValue(tree, path, valueName, SIZE_MAX);
-      const std::uint32_t vk = Cell(20 + valueName.size());
-      bins_[vk + 4] = 'v', bins_[vk + 5] = 'k', bins_[vk + 6] = static_cast<std::uint8_t>(Name(vk + 4 + 20, valueName));
-      Put(vk + 4 + 12, data->type), bins_[vk + 4 + 16] = 1;
-      if (data->bytes.size() <= 4) {
-        Put(vk + 4 + 4, 0x80000000 | static_cast<std::uint32_t>(data->bytes.size()));
-        for (std::size_t i = 0; i < data->bytes.size(); ++i) bins_[vk + 4 + 8 + i] = data->bytes[i];
-      } else {
-        const std::uint32_t cell = Cell(data->bytes.size());
-        std::copy(data->bytes.begin(), data->bytes.end(), bins_.begin() + cell + 4);
-        Put(vk + 4 + 4, static_cast<std::uint32_t>(data->bytes.size())), Put(vk + 4 + 8, cell);
-      }
-      values.push_back(vk);
-    }
-    const std::uint32_t valueList = values.empty() ? 0xFFFFFFFF : Cell(4 * values.size());
-    for (std::size_t i = 0; i < values.size(); ++i) Put(valueList + 4 + 4 * i, values[i]);
-    Put(nk + 4 + 36, static_cast<std::uint32_t>(values.size())), Put(nk + 4 + 40, valueList);
-    std::vector<std::pair<std::uint32_t, std::uint32_t>> subkeys;  // cell, hash
-    for (const auto& sub : source.SubKeyNames(tree, path)) {
-      std::uint32_t hash = 0;
-      for (const wchar_t ch : FoldCase(sub)) hash = hash * 37 + static_cast<std::uint16_t>(ch);
-      subkeys.emplace_back(Key(source, tree, path.empty() ? sub : path + L"\\" + sub, sub, nk), hash);
-    }
-    const std::uint32_t list = subkeys.empty() ? 0xFFFFFFFF : Cell(4 + 8 * subkeys.size());
-    if (!subkeys.empty()) {
-      bins_[list + 4] = 'l', bins_[list + 5] = 'h';
-      bins_[list + 6] = static_cast<std::uint8_t>(subkeys.size()),
-                   bins_[list + 7] = static_cast<std::uint8_t>(subkeys.size() >> 8);
-      for (std::size_t i = 0; i < subkeys.size(); ++i)
-        Put(list + 8 + 8 * i, subkeys[i].first), Put(list + 12 + 8 * i, subkeys[i].second);
-    }
-    Put(nk + 4 + 20, static_cast<std::uint32_t>(subkeys.size())), Put(nk + 4 + 28, list);
-    if (parent == 0xFFFFFFFF) bins_.resize((bins_.size() + 4095) / 4096 * 4096, 0);
-    return nk;
-  }
-  Bytes bins_;
-};
-
-// A file read with pread, the way a hive on disk is read.
-class FileBytes final : public engine::HiveBytes {
- public:
-  explicit FileBytes(const std::string& path) : fd_(open(path.c_str(), O_RDONLY)) {}
-  ~FileBytes() override { close(fd_); }
-  std::uint64_t Size() const override { return static_cast<std::uint64_t>(lseek(fd_, 0, SEEK_END)); }
-  bool Read(std::uint64_t offset, std::size_t length, std::uint8_t* out) override {
-    return pread(fd_, out, length, static_cast<off_t>(offset)) == static_cast<ssize_t>(length);
-  }
-
- private:
-  int fd_;
-};
-
-double Ms(std::chrono::steady_clock::time_point since) {
+double MsSince(std::chrono::steady_clock::time_point since) {
   return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - since).count();
 }
+
+void Save(const fs::path& path, const Bytes& bytes) {
+  fs::create_directories(path.parent_path());
+  std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+}
+
+// The image of the bench machine in dir; the hive files written, software first.
+std::vector<fs::path> WriteImage(int perKind, int hives, const fs::path& dir) {
+  qlmtest::MemoryMachine machine;
+  benchmachine::Build(machine, perKind, hives);
+  fs::remove_all(dir);
+  std::vector<fs::path> files = {dir / "Windows/System32/config/SOFTWARE"};
+  const auto sids = machine.registry.SubKeyNames(Tree::Users, L"");
+  for (std::size_t i = 0; i < sids.size(); ++i) {
+    const std::wstring user = L"user" + std::to_wstring(i + 1);
+    machine.registry.SetString(Tree::Machine, kProfileList + sids[i], L"ProfileImagePath", L"C:\\Users\\" + user);
+    files.push_back(dir / "Users" / fs::path(user) / "NTUSER.DAT");
+    Save(files.back(), benchhive::Write(machine.registry, Tree::Users, sids[i]));
+  }
+  Save(files[0], benchhive::Write(machine.registry, Tree::Machine, L"SOFTWARE"));
+  Save(dir / "Program Files/Bench/bench.dll", Bytes(4096, 0x90));
+  return files;
+}
+
+// The process's peak resident memory. Not ru_maxrss: a child forked from
+// this process would count the parent's memory as its own.
 long PeakKb() {
-  rusage usage{};
-  getrusage(RUSAGE_SELF, &usage);
-  return usage.ru_maxrss;
+  std::ifstream status("/proc/self/status");
+  for (std::string line; std::getline(status, line);)
+    if (line.rfind("VmHWM:", 0) == 0) return std::atol(line.c_str() + 6);
+  return 0;
+}
+
+struct Ran {
+  double ms = 0;
+  std::string out;
+};
+
+// A program run to its end: its wall time and output (or its output thrown
+// away).
+Ran Run(const std::vector<std::string>& args, bool keepOutput) {
+  int pipeFds[2];
+  if (pipe(pipeFds) != 0) return {};
+  const auto start = std::chrono::steady_clock::now();
+  const pid_t pid = fork();
+  if (pid == 0) {
+    const int out = keepOutput ? pipeFds[1] : open("/dev/null", O_WRONLY);
+    dup2(out, STDOUT_FILENO);
+    close(pipeFds[0]);
+    std::vector<char*> argv;
+    for (const auto& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
+    argv.push_back(nullptr);
+    execvp(argv[0], argv.data());
+    _exit(127);
+  }
+  close(pipeFds[1]);
+  Ran ran;
+  char buffer[4096];
+  for (ssize_t n; (n = read(pipeFds[0], buffer, sizeof buffer)) > 0;) ran.out.append(buffer, n);
+  close(pipeFds[0]);
+  int status = 0;
+  waitpid(pid, &status, 0);
+  ran.ms = MsSince(start);
+  if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) std::fprintf(stderr, "%s failed\n", args[0].c_str());
+  return ran;
 }
 
 // Every key, value and data of a hive; the keys walked.
 std::size_t WalkAll(engine::HiveFile& hive) {
   std::size_t keys = 0;
   for (std::vector<engine::HiveKey> todo = {*hive.Key(hive.RootCell())}; !todo.empty(); ++keys) {
-    const auto key = todo.back();
+    const engine::HiveKey key = std::move(todo.back());
     todo.pop_back();
     for (const auto& value : hive.Values(key)) hive.Data(value, engine::kMaxReadValueBytes);
     for (auto& sub : hive.SubKeys(key)) todo.push_back(std::move(sub));
@@ -149,63 +120,138 @@ std::size_t WalkAll(engine::HiveFile& hive) {
   return keys;
 }
 
+// "list DIR": the offline listing of an image; prints the entries and the
+// peak memory.
+int ListImage(const char* dir) {
+  engine::ImageFileSource image{fs::path(dir)};
+  engine::OfflineMachine machine(&image, {}, [](const std::wstring&) { return nullptr; });
+  std::size_t entries = 0;
+  for (const auto& kind : discovery::AddonKinds()) entries += discovery::ListAddons(kind, machine.Sources()).size();
+  std::printf("%zu %ld", entries, PeakKb());
+  return 0;
+}
+
+// "walk FILE memory|file": the walk of one hive, read into memory first or
+// read from the file as an image's hive is; prints its milliseconds, the
+// keys and the peak memory.
+int WalkHive(const char* file, bool inMemory) {
+  const fs::path path(file);
+  engine::ImageFileSource folder(path.parent_path());
+  auto opened = folder.Open(L"C:\\" + path.filename().wstring());
+  std::unique_ptr<engine::HiveBytes> bytes;
+  if (inMemory)
+    bytes = engine::CopiedHiveBytes(*opened, UINT64_MAX);
+  else
+    bytes = std::make_unique<engine::HiveBytesOver<engine::OpenFile>>(std::move(opened));
+  const auto start = std::chrono::steady_clock::now();
+  auto hive = engine::HiveFile::Open(std::move(bytes)).hive;
+  const std::size_t keys = hive ? WalkAll(*hive) : 0;
+  std::printf("%.3f %zu %ld", MsSince(start), keys, PeakKb());
+  return 0;
+}
+
+struct Figures {
+  double listMs = 0, dumpMs = 0, peakKb = 0, memoryMbs = 0, fileMbs = 0;
+};
+using Samples = std::vector<Figures>;
+
+double Pick(Samples runs, double Figures::*field, bool median) {
+  std::sort(runs.begin(), runs.end(), [&](const Figures& a, const Figures& b) { return a.*field < b.*field; });
+  return median ? runs[runs.size() / 2].*field : runs.front().*field;
+}
+std::string MinMedian(const Samples& runs, double Figures::*field, const char* format) {
+  char text[96];
+  std::snprintf(text, sizeof text, format, Pick(runs, field, false), Pick(runs, field, true));
+  return text;
+}
+
+// The walk of one hive file, in memory and from the file, in MB/s.
+void Walk(const std::string& self, const fs::path& hive, Figures& figures) {
+  const double mb = fs::file_size(hive) / 1e6;
+  for (const bool inMemory : {true, false}) {
+    const Ran walk = Run({self, "walk", hive.string(), inMemory ? "memory" : "file"}, true);
+    (inMemory ? figures.memoryMbs : figures.fileMbs) = mb / (std::atof(walk.out.c_str()) / 1e3);
+  }
+}
+
+// The runs over the image of perKind add-ons a kind; its hives' bytes.
+Samples Measure(const std::string& self, int perKind, int hives, int runs, double& hiveBytes) {
+  const fs::path dir = kRoot / std::to_string(perKind);
+  const auto files = WriteImage(perKind, hives, dir);
+  hiveBytes = 0;
+  for (const auto& file : files) hiveBytes += fs::file_size(file);
+  std::printf("%d add-ons per kind, %d profiles: %zu hive files, %.1f MB (software %.1f MB) in %s\n", perKind,
+              hives, files.size(), hiveBytes / 1e6, fs::file_size(files[0]) / 1e6, dir.c_str());
+  Samples samples;
+  for (int run = 0; run < runs; ++run) {
+    Figures& f = samples.emplace_back();
+    const Ran list = Run({self, "list", dir.string()}, true);
+    std::size_t entries = 0;
+    std::sscanf(list.out.c_str(), "%zu %lf", &entries, &f.peakKb);
+    f.listMs = list.ms;
+    for (const auto& file : files) f.dumpMs += Run({"reglookup", "-H", file.string()}, false).ms;
+    Walk(self, files[0], f);
+    std::printf("  run %d: %zu entries listed in %.0f ms, peak %.0f KB; reglookup dump %.0f ms (ratio %.2f); walk "
+                "of the software hive %.0f MB/s in memory, %.0f MB/s from the file\n",
+                run + 1, entries, f.listMs, f.peakKb, f.dumpMs, f.listMs / f.dumpMs, f.memoryMbs,
+                f.fileMbs);
+    std::fflush(stdout);
+  }
+  std::printf("  min/median: listing %s ms, dump %s ms (ratio of the medians %.2f), peak memory %s KB against "
+              "twice the hives %.0f KB, walk %s MB/s in memory, %s MB/s from the file\n",
+              MinMedian(samples, &Figures::listMs, "%.0f/%.0f").c_str(),
+              MinMedian(samples, &Figures::dumpMs, "%.0f/%.0f").c_str(),
+              Pick(samples, &Figures::listMs, true) / Pick(samples, &Figures::dumpMs, true),
+              MinMedian(samples, &Figures::peakKb, "%.0f/%.0f").c_str(), 2 * hiveBytes / 1024,
+              MinMedian(samples, &Figures::memoryMbs, "%.0f/%.0f").c_str(),
+              MinMedian(samples, &Figures::fileMbs, "%.0f/%.0f").c_str());
+  return samples;
+}
+
+// The walk of a software hive of at least minMb, the machine scaled up.
+void MeasureLarge(const std::string& self, double softwareBytesPerAddon, double minMb, int runs) {
+  const int perKind = static_cast<int>(std::ceil(minMb * 1.01e6 / softwareBytesPerAddon));  // a little over
+  qlmtest::MemoryMachine machine;
+  benchmachine::Build(machine, perKind, 10);
+  const fs::path file = kRoot / "large" / "SOFTWARE";
+  Save(file, benchhive::Write(machine.registry, Tree::Machine, L"SOFTWARE"));
+  std::printf("walk of a %.1f MB software hive (%d add-ons per kind):\n", fs::file_size(file) / 1e6, perKind);
+  Samples samples;
+  for (int run = 0; run < runs; ++run) Walk(self, file, samples.emplace_back());
+  std::printf("  min/median %s MB/s in memory, %s MB/s from the file\n",
+              MinMedian(samples, &Figures::memoryMbs, "%.0f/%.0f").c_str(),
+              MinMedian(samples, &Figures::fileMbs, "%.0f/%.0f").c_str());
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+  std::setlocale(LC_ALL, "C.UTF-8");
+  const std::string mode = argc > 1 ? argv[1] : "";
+  if (mode == "list" && argc > 2) return ListImage(argv[2]);
+  if (mode == "walk" && argc > 3) return WalkHive(argv[2], std::string(argv[3]) == "memory");
   const int perKind = argc > 1 ? std::atoi(argv[1]) : 5000;
   const int hives = argc > 2 ? std::atoi(argv[2]) : 10;
   const int runs = argc > 3 ? std::atoi(argv[3]) : 3;
-  // "walk FILE": only the walk of one hive file, for its peak memory alone.
-  if (argc > 2 && std::string(argv[1]) == "walk") {
-    auto hive = engine::HiveFile::Open(std::make_unique<FileBytes>(argv[2])).hive;
-    const auto start = std::chrono::steady_clock::now();
-    const std::size_t keys = hive ? WalkAll(*hive) : 0;
-    std::printf("walked %zu keys of %s in %.0f ms, peak memory %ld KB\n", keys, argv[2], Ms(start), PeakKb());
-    return 0;
+  const double largeMb = argc > 4 ? std::atof(argv[4]) : 100;
+  const std::string self = fs::read_symlink("/proc/self/exe");
+  const int small = std::min(1000, perKind);
+  double smallBytes = 0, largeBytes = 0;
+  const Samples atSmall = Measure(self, small, hives, runs, smallBytes);
+  const Samples atLarge = perKind > small ? Measure(self, perKind, hives, runs, largeBytes) : atSmall;
+  if (perKind > small) {
+    // How each median grows with the add-ons (the walk: its time with the bytes).
+    const double k = std::log(double(perKind) / small), b = std::log(largeBytes / smallBytes);
+    const auto exponent = [&](double Figures::*field) {
+      return std::log(Pick(atLarge, field, true) / Pick(atSmall, field, true)) / k;
+    };
+    std::printf("growth from %d to %d per kind (log-log exponent of the medians): listing %.2f, dump %.2f, peak "
+                "memory %.2f, hive bytes %.2f; walk time over hive bytes %.2f in memory, %.2f from the file\n",
+                small, perKind, exponent(&Figures::listMs), exponent(&Figures::dumpMs), exponent(&Figures::peakKb),
+                b / k, 1 - std::log(Pick(atLarge, &Figures::memoryMbs, true) / Pick(atSmall, &Figures::memoryMbs, true)) / b,
+                1 - std::log(Pick(atLarge, &Figures::fileMbs, true) / Pick(atSmall, &Figures::fileMbs, true)) / b);
   }
-  qlmtest::MemoryMachine machine;
-  benchmachine::Build(machine, perKind, hives);
-  HiveWriter writer;
-  const Bytes software = writer.Write(machine.registry, Tree::Machine, L"SOFTWARE");
-  engine::HiveRegistry registry;
-  registry.Mount(Tree::Machine, L"SOFTWARE",
-                 engine::HiveFile::Open(std::make_unique<engine::MemoryHiveBytes>(software)).hive);
-  std::size_t total = software.size();
-  for (const auto& sid : machine.registry.SubKeyNames(Tree::Users, L"")) {
-    const Bytes user = writer.Write(machine.registry, Tree::Users, sid);
-    total += user.size();
-    registry.Mount(Tree::Users, sid, engine::HiveFile::Open(std::make_unique<engine::MemoryHiveBytes>(user)).hive);
-  }
-  std::printf("hive reader: %d add-ons per kind, %d user hives, %.1f MB of hives (software %.1f MB)\n", perKind, hives,
-              total / 1e6, software.size() / 1e6);
-  engine::MachineSources overHives{registry, machine.files, machine.sources.accountName, L"", machine.sources.views, {}};
-  for (int run = 0; run < runs; ++run) {
-    std::size_t fromHives = 0, fromMemory = 0;
-    auto start = std::chrono::steady_clock::now();
-    for (const auto& kind : discovery::AddonKinds()) fromHives += discovery::ListAddons(kind, overHives).size();
-    const double hiveMs = Ms(start);
-    start = std::chrono::steady_clock::now();
-    for (const auto& kind : discovery::AddonKinds()) fromMemory += discovery::ListAddons(kind, machine.sources).size();
-    std::printf("  run %d: %zu entries listed from the hives in %.0f ms (%zu from memory in %.0f ms)\n", run + 1,
-                fromHives, hiveMs, fromMemory, Ms(start));
-  }
-  const std::string path = "/tmp/qlm-hive-bench-software";
-  if (FILE* out = std::fopen(path.c_str(), "wb")) {
-    std::fwrite(software.data(), 1, software.size(), out);
-    std::fclose(out);
-  }
-  for (const bool fromFile : {false, true}) {
-    auto hive = engine::HiveFile::Open(fromFile ? std::unique_ptr<engine::HiveBytes>(std::make_unique<FileBytes>(path))
-                                                : std::make_unique<engine::MemoryHiveBytes>(software))
-                    .hive;
-    const auto start = std::chrono::steady_clock::now();
-    const std::size_t keys = WalkAll(*hive);
-    const double ms = Ms(start);
-    std::printf("  walk of the software hive %s: %zu keys in %.0f ms, %.0f MB/s\n",
-                fromFile ? "from a file" : "in memory", keys, ms, software.size() / 1e3 / ms);
-  }
-  std::printf("  peak memory %ld KB (the machine in memory and its hives included; \"walk FILE\" for one file)\n",
-              PeakKb());
-  std::printf("  software hive kept in %s\n", path.c_str());
+  const auto software = fs::file_size(kRoot / std::to_string(perKind) / "Windows/System32/config/SOFTWARE");
+  if (largeMb > 0) MeasureLarge(self, double(software) / perKind, largeMb, runs);
   return 0;
 }

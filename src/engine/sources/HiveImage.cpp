@@ -122,6 +122,7 @@ bool HiveImage::Read(std::uint64_t offset, std::size_t length, std::uint8_t* out
 
 std::uint64_t HiveImage::FindBins(std::uint64_t declaredSize) {
   bins_.clear();
+  binOfUnit_.clear();
   std::uint64_t at = 0;
   while (at < declaredSize) {
     std::uint8_t header[kBinHeaderBytes];
@@ -133,6 +134,7 @@ std::uint64_t HiveImage::FindBins(std::uint64_t declaredSize) {
         size % kBinUnit != 0 || size > declaredSize - at)
       break;
     bins_.push_back({at, at + size});
+    binOfUnit_.insert(binOfUnit_.end(), size / kBinUnit, static_cast<std::uint32_t>(bins_.size() - 1));
     at += size;
   }
   return at;
@@ -140,10 +142,9 @@ std::uint64_t HiveImage::FindBins(std::uint64_t declaredSize) {
 
 std::optional<std::uint32_t> HiveImage::CellCapacity(std::uint32_t offset, HiveProblem& why) {
   why = HiveProblem::OffsetOutside;
-  auto it = std::upper_bound(bins_.begin(), bins_.end(), std::uint64_t{offset},
-                             [](std::uint64_t at, const Bin& bin) { return at < bin.start; });
-  if (it == bins_.begin()) return std::nullopt;
-  const Bin& bin = *std::prev(it);
+  // Bins are whole 4 KB units from the start: the unit finds the bin.
+  if (offset / kBinUnit >= binOfUnit_.size()) return std::nullopt;
+  const Bin& bin = bins_[binOfUnit_[offset / kBinUnit]];
   if (offset < bin.start + kBinHeaderBytes || offset + std::uint64_t{4} > bin.end) return std::nullopt;
   std::uint8_t sizeField[4];
   if (!Read(offset, 4, sizeField)) return std::nullopt;

@@ -87,6 +87,7 @@ class HiveImage {
   std::vector<std::uint64_t> sizes_;         // a source stays the same file while open
   std::map<std::uint64_t, Piece> replaced_;  // by start offset, never overlapping
   std::vector<Bin> bins_;
+  std::vector<std::uint32_t> binOfUnit_;  // each 4 KB of the bins found: its bin's index
   std::vector<CacheSlot> cache_;
   std::unordered_map<std::uint64_t, std::size_t> cached_;  // block key to slot
   std::uint64_t uses_ = 0;
