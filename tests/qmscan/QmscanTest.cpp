@@ -138,13 +138,7 @@ TEST(Qmscan, ArgumentsAndHelp) {
   EXPECT_EQ(hostile.err.find('\x1b'), std::string::npos) << hostile.err;
   EXPECT_EQ(hostile.err.find('\x07'), std::string::npos);
   EXPECT_NE(hostile.err.find("--x^[[2J^[]0;t^G"), std::string::npos) << hostile.err;
-
-  for (const wchar_t* bad : {L"--bogus", L"--csv --json", L"json", L"--json extra"}) {
-    const Output run = RunQmscan(bad);
-    EXPECT_EQ(run.code, 2) << Narrow(bad);
-    EXPECT_EQ(run.out, "") << Narrow(bad);
-    EXPECT_NE(run.err.find("qmscan:"), std::string::npos) << Narrow(bad);
-  }
+  EXPECT_EQ(hostile.out, "");
 }
 
 namespace {

@@ -155,7 +155,13 @@ Finding CheckWithOpenSsl(const std::vector<std::uint8_t>& signedData, const Dige
   if (*digest != indirect->digest) return {Verdict::DoesNotMatch, {}};
   // The signed attributes' digest of the indirect data and the signature
   // over them; the chain is not asked for (PKCS7_NOVERIFY).
-  const Owned<BIO, BIO_free> body(BIO_new_mem_buf(indirect->body, static_cast<int>(indirect->bodySize)));
+  // The content behind a pass-through filter: PKCS7_verify copies a bare
+  // memory BIO into one of its own, and leaks that copy on some malformed
+  // signatures.
+  BIO* content = BIO_new_mem_buf(indirect->body, static_cast<int>(indirect->bodySize));
+  BIO* filter = content ? BIO_new(BIO_f_null()) : nullptr;
+  if (!filter) BIO_free(content);
+  const Owned<BIO, BIO_free_all> body(filter ? BIO_push(filter, content) : nullptr);
   const Owned<X509_STORE, X509_STORE_free> noTrust(X509_STORE_new());
   if (!body || !noTrust) return {Verdict::Unreadable, {}};
   if (PKCS7_verify(p7.get(), nullptr, noTrust.get(), body.get(), nullptr, PKCS7_NOVERIFY) != 1)
