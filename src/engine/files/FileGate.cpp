@@ -12,7 +12,6 @@
 #include "engine/files/LiveFileSource.h"
 #include "engine/files/PeResources.h"
 #include "engine/files/SourceFileFacts.h"
-#include "ozcore/UniqueHandle.h"
 #include "ozcore/CFileSystem.h"
 #include "ozcore/CUtilities.h"
 
