@@ -4,6 +4,7 @@
 // Reads only. This file is the Windows edge: the run itself is ScanRun.
 #include <windows.h>
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -65,8 +66,7 @@ std::uint32_t WriteOutputFile(const std::wstring& file, const std::wstring& text
 }
 
 // What the JSON Lines tell of this machine.
-qmscan::MachineFacts LiveFacts(FileResolver& files) {
-  engine::LiveMachine machine(files);
+qmscan::MachineFacts LiveFacts(engine::LiveMachine& machine) {
   qmscan::MachineFacts facts = qmscan::FactsOf(machine.Sources());
   wchar_t name[256];
   DWORD length = static_cast<DWORD>(std::size(name));
@@ -95,7 +95,14 @@ int wmain(int argc, wchar_t** argv) {
     // for once.
     FileResolver files(true);
     qmscan::ScanIo io;
-    io.list = [&files](const discovery::AddonKind& kind) { return discovery::ListAddons(kind, files); };
+    // The running machine, made when first asked for (an offline run never
+    // does) and once for every kind and the summary's facts.
+    std::optional<engine::LiveMachine> live;
+    const auto liveMachine = [&]() -> engine::LiveMachine& {
+      if (!live) live.emplace(files);
+      return *live;
+    };
+    io.list = [&](const discovery::AddonKind& kind) { return discovery::ListAddons(kind, liveMachine()); };
     io.readFile = [](const std::wstring& file, std::wstring& reason) {
       return inventory::ReadInventoryFile(file, &reason);
     };
@@ -110,7 +117,7 @@ int wmain(int argc, wchar_t** argv) {
     };
     io.checkSignature = &engine::ImageFileSignatureText;
     io.writeOutput = &WriteOutputFile;
-    io.liveFacts = [&files] { return LiveFacts(files); };
+    io.liveFacts = [&] { return LiveFacts(liveMachine()); };
     io.liveFileStat = [&hostFiles](const std::wstring& file) { return hostFiles.Facts(file); };
     return qmscan::RunScan(std::vector<std::wstring>(argv + 1, argv + argc), io);
   } catch (...) {

@@ -29,9 +29,17 @@ const wchar_t* ListingProcedure(const AddonKind& kind, ListingRoutine routine) {
 
 std::optional<CResultNodes> ListAddons(const AddonKind& kind, FileResolver& files, ListingRoutine routine) {
   std::optional<CResultNodes> result;
-  const ListingRoutine list = routine ? routine : kind.list;
   Guarded(std::wstring(kind.typeName) + L"." + ListingProcedure(kind, routine), kLevelDiscovery, [&] {
     engine::LiveMachine machine(files);
+    result = ListAddons(kind, machine, routine);
+  });
+  return result;
+}
+
+std::optional<CResultNodes> ListAddons(const AddonKind& kind, engine::LiveMachine& machine, ListingRoutine routine) {
+  std::optional<CResultNodes> result;
+  const ListingRoutine list = routine ? routine : kind.list;
+  Guarded(std::wstring(kind.typeName) + L"." + ListingProcedure(kind, routine), kLevelDiscovery, [&] {
     std::vector<engine::AddonEntry> entries = list(machine.Sources());
     AddStatesAndSignatures(kind, machine.Sources(), entries);
     result = ToRecords(entries);
