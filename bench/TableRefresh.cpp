@@ -12,6 +12,7 @@
 #include "ui/main/DetailsPane.h"
 #include "ui/main/StartInventory.h"
 #include "ui/main/TableHost.h"
+#include "ui/tables/ListedSystem.h"
 #include "ui/tables/TableControlBase.h"
 
 namespace bench {
@@ -68,11 +69,12 @@ std::optional<ListTimes> TimeTableRefresh(const core::DataFolder& data) {
   INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_LISTVIEW_CLASSES | ICC_BAR_CLASSES | ICC_STANDARD_CLASSES};
   InitCommonControlsEx(&controls);
   FileResolver files(true);
+  ListedSystem system(files);
   std::optional<ListTimes> elapsed;
   {
     Frame frame;
     DetailsPane details;
-    TableHost host(files);
+    TableHost host(system);
     if (frame.hwnd && details.Create(frame.hwnd) && host.Create(frame.hwnd)) {
       // The table host on the left, the details pane beside it.
       MoveWindow(host.Hwnd(), 0, 0, 663, 501, FALSE);

@@ -11,7 +11,7 @@
 #include "inventory/InventoryText.h"
 #include "inventory/JsonLines.h"
 #include "ozcore/FormatText.h"
-#include "qmscan/OfflineReportText.h"
+#include "engine/offline/OfflineReportText.h"
 #include "qmscan/qmscanStrings.h"
 #include "core/Strings.h"
 
@@ -202,7 +202,7 @@ int RunOffline(const Options& options, const ScanIo& io) {
   engine::OfflineMachine offline(image.get(), options.hives, io.openHostFile ? io.openHostFile : noHostFiles,
                                  io.checkSignature);
   const engine::OfflineReport& report = offline.Report();
-  for (const auto& line : OfflineReportLines(report, io.text)) io.error(line);
+  for (const auto& line : engine::OfflineReportLines(report, io.text)) io.error(line);
   Machine machine;
   machine.list = [&offline](const discovery::AddonKind& kind) { return ListOffline(kind, offline); };
   machine.facts = [&offline, &report] {
@@ -245,7 +245,11 @@ int RunParsed(const Options& options, const ScanIo& io) {
     return Deliver(options, io.text(IDS_QMSCAN_HELP) + io.text(IDS_QMSCAN_HELP_OFFLINE) + io.text(IDS_QMSCAN_HELP_FLEET),
                    io);
   if (options.Offline()) return RunOffline(options, io);
-  return Run(options, Machine{io.list, io.liveFacts, io.liveFileStat}, io);
+  const int code = Run(options, Machine{io.list, io.liveFacts, io.liveFileStat}, io);
+  // A user whose hive was not read is said, and the run did not list all.
+  const std::vector<std::wstring> notRead = io.liveUsersNotRead ? io.liveUsersNotRead() : std::vector<std::wstring>();
+  for (const auto& sid : notRead) io.error(formattext::Format(io.text(IDS_QMSCAN_USER_NOT_READ), {VisibleText(sid)}));
+  return (code == kExitDone || code == kExitChanged) && !notRead.empty() ? kExitKindFailed : code;
 }
 
 }  // namespace

@@ -47,6 +47,9 @@ struct ScanIo {
   // size and times of a file the listing read.
   std::function<MachineFacts()> liveFacts;
   std::function<std::optional<engine::FileStat>(const std::wstring& file)> liveFileStat;
+  // After a live listing: the users who are not signed in whose profile's
+  // hive could not be read (their SIDs).
+  std::function<std::vector<std::wstring>()> liveUsersNotRead;
 };
 
 // A kind's records from a system that is not running.

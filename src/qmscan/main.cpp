@@ -23,7 +23,7 @@
 #include "ozcore/UniqueHandle.h"
 #include "qmscan/ConsoleOutput.h"
 #include "engine/live/LiveFileFacts.h"
-#include "qmscan/RootedFileSource.h"
+#include "engine/files/RootedFileSource.h"
 #include "qmscan/ScanRun.h"
 #include "qmscan/qmscanStrings.h"
 
@@ -46,7 +46,7 @@ std::wstring FullPath(const std::wstring& path) {
 std::unique_ptr<engine::FileSource> OpenImage(engine::LiveFileSource& live, const std::wstring& root) {
   const std::wstring full = FullPath(root);
   if (full.empty() || !live.List(full)) return nullptr;
-  return std::make_unique<qmscan::RootedFileSource>(live, full);
+  return std::make_unique<engine::RootedFileSource>(live, full);
 }
 // --output: the text as qmscan prints it, written whole to a new file in
 // FILE's folder that then takes FILE's place through its own handle: a
@@ -119,6 +119,7 @@ int wmain(int argc, wchar_t** argv) {
     io.writeOutput = &WriteOutputFile;
     io.liveFacts = [&] { return LiveFacts(liveMachine()); };
     io.liveFileStat = [&hostFiles](const std::wstring& file) { return hostFiles.Facts(file); };
+    io.liveUsersNotRead = [&live] { return live ? live->UsersNotRead() : std::vector<std::wstring>(); };
     return qmscan::RunScan(std::vector<std::wstring>(argv + 1, argv + argc), io);
   } catch (...) {
     Error(formattext::Format(LoadStr(IDS_QMSCAN_FAILED), {discovery::text::VisibleText(CurrentError().description)}));

@@ -104,10 +104,19 @@ TEST(LiveListing, UsersNotSignedInAreReadFromTheirProfilesHive) {
   reg.String(HKEY_LOCAL_MACHINE, profileList + signedOut, L"ProfileImagePath", profile.Path(), REG_EXPAND_SZ);
   reg.String(HKEY_LOCAL_MACHINE, profileList + sameFolder, L"ProfileImagePath", L"%USERPROFILE%", REG_EXPAND_SZ);
   reg.String(HKEY_LOCAL_MACHINE, profileList + loaded, L"ProfileImagePath", loadedFolder);
+  // A profile whose hive file is no hive: not read, and qmscan says so.
+  const std::wstring unreadable = L"S-1-5-21-7-7-7-1236";
+  TempFolder broken;
+  WriteBytes(broken.File(L"NTUSER.DAT"), "not a hive");
+  reg.String(HKEY_LOCAL_MACHINE, profileList + unreadable, L"ProfileImagePath", broken.Path());
 
   FileResolver resolver(true);
   engine::LiveMachine live(resolver);
   EXPECT_EQ(live.Sources().usersNotSignedIn, std::vector<std::wstring>{signedOut});
+  EXPECT_EQ(live.UsersNotRead(), std::vector<std::wstring>{unreadable});
+  const auto scan = RunCaptured(L"\"" + DistFolder() + L"\\qmscan.exe\" --json");
+  EXPECT_EQ(scan.code, 1);
+  EXPECT_NE(scan.err.find("S-1-5-21-7-7-7-1236 is not signed in"), std::string::npos) << scan.err;
   const discovery::AddonKind* menuExt = nullptr;
   for (const discovery::AddonKind& kind : discovery::AddonKinds())
     if (kind.id == TableId::kMenuExtensions) menuExt = &kind;

@@ -21,7 +21,7 @@
 #include "inventory/InventoryText.h"
 #include "ozcore/FormatText.h"
 #include "ozcore/Utf8Text.h"
-#include "qmscan/OfflineReportText.h"
+#include "engine/offline/OfflineReportText.h"
 
 namespace {
 
@@ -254,7 +254,7 @@ TEST(OfflineScan, ADirtySoftwareHiveListsWhatOnlyItsLogHolds) {
   const std::wstring software = std::wstring(engine::OfflineMachine::kConfigFolder) + L"SOFTWARE";
   const std::wstring applied = formattext::Format(
       LoadStr(IDS_OFFLINE_LOG_APPLIED), {software + L".LOG1", L"1", std::to_wstring(sequence), LoadStr(IDS_HIVE_STOP_END)});
-  const auto lines = qmscan::OfflineReportLines(offline.Report(), &LoadStr);
+  const auto lines = engine::OfflineReportLines(offline.Report(), &LoadStr);
   EXPECT_NE(std::find(lines.begin(), lines.end(), applied), lines.end());
   // The program says so on standard error.
   const std::string err = qlmtest::Run(QLM_LINUX_QMSCAN " --offline '" + root.string() + "' 2>&1 >/dev/null");

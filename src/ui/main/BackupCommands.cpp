@@ -12,18 +12,6 @@
 namespace BackupCommands {
 namespace {
 
-// The hourglass for as long as it lives.
-class BusyPointer {
- public:
-  explicit BusyPointer(CommandHost& host) : host_(host) { host_.SetBusy(true); }
-  ~BusyPointer() { host_.SetBusy(false); }
-  BusyPointer(const BusyPointer&) = delete;
-  BusyPointer& operator=(const BusyPointer&) = delete;
-
- private:
-  CommandHost& host_;
-};
-
 // Says which backups must not be merged: in an administrator's run, those
 // changed since the program wrote them and those it never wrote. False when
 // the folder was refused (a link, another owner), which the user is told.

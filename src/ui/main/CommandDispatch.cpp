@@ -10,9 +10,11 @@
 #include "ui/main/BackupCommands.h"
 #include "ui/main/CommandTable.h"
 #include "ui/main/ListCommands.h"
+#include "ui/main/OfflineCommands.h"
 #include "ui/main/CommandText.h"
 #include "ui/main/CommandHost.h"
 #include "ui/tables/ITableControl.h"
+#include "ui/tables/ListedSystem.h"
 
 namespace {
 constexpr std::int32_t kObjectNotSet = errors::kObjectNotSet;
@@ -49,6 +51,12 @@ void CommandDispatch::Execute(int commandId) {
       break;
     case kSaveList:
       ListCommands::SaveList(host_);
+      break;
+    case kOpenOffline:
+      OfflineCommands::OpenOfflineSystem(host_);
+      break;
+    case kBackToThisComputer:
+      OfflineCommands::BackToThisComputer(host_);
       break;
     case kOpenInRegistryEditor:
     case kRowOpenInRegistryEditor:
@@ -115,8 +123,10 @@ void CommandDispatch::ShowFileProperties(const std::wstring& fileName, const std
     if (!errorText.empty()) core::ShowMessage(errorText, kButtonsDefault, std::wstring());
     return;
   }
-  if (CFileSystem::FileExists(fileName)) {
-    host_.Shell().showFileProperties(fileName, host_.OwnerWindow());
+  // Offline, the file in the image's folder; none when it is not there.
+  const std::wstring local = host_.System().LocalPathOf(fileName);
+  if (!local.empty() && CFileSystem::FileExists(local)) {
+    host_.Shell().showFileProperties(local, host_.OwnerWindow());
   } else {
     core::ShowMessage(formattext::Format(LoadStr(IDS_FILE_NOT_FOUND), {fileName}), core::kButtonOK, std::wstring());
   }

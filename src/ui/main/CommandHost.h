@@ -1,7 +1,7 @@
 #pragma once
 // What the commands need of the window they run in: the table that is
-// showing, the tables' refresh, the busy pointer, the exit flag, the shell
-// requests and the data folder. The main window is the one host; tests
+// showing, the tables' refresh, the system they list, the busy pointer,
+// the exit flag, the shell requests and the data folder. The main window is the one host; tests
 // drive the commands through a host of their own.
 #include <windows.h>
 
@@ -11,6 +11,7 @@
 #include "ui/main/MainShell.h"
 
 class ITableControl;
+class ListedSystem;
 class TableControlBase;
 
 class CommandHost {
@@ -21,8 +22,13 @@ class CommandHost {
   virtual HWND OwnerWindow() const = 0;
   // The table that is showing; null when none is.
   virtual ITableControl* ShownTable() = 0;
-  // Lists every kind afresh.
+  // Lists every kind afresh (an offline system is read again).
   virtual void RefreshTables() = 0;
+  // The system the tables list: this computer or an offline one.
+  virtual ListedSystem& System() = 0;
+  // The tables now list another system: they list it, and the caption and
+  // the status bar say which.
+  virtual void SystemChanged() = 0;
   // Every kind's table, in kind order (what Save List writes).
   virtual std::vector<TableControlBase*> Lists() = 0;
   // A backup file was written (its full path).
@@ -33,4 +39,16 @@ class CommandHost {
   virtual void RequestExit() = 0;
   virtual MainShell& Shell() = 0;
   virtual const core::DataFolder& Data() const = 0;
+};
+
+// The hourglass for as long as it lives.
+class BusyPointer {
+ public:
+  explicit BusyPointer(CommandHost& host) : host_(host) { host_.SetBusy(true); }
+  ~BusyPointer() { host_.SetBusy(false); }
+  BusyPointer(const BusyPointer&) = delete;
+  BusyPointer& operator=(const BusyPointer&) = delete;
+
+ private:
+  CommandHost& host_;
 };

@@ -71,6 +71,13 @@ RibbonModel BuildRibbonModel() {
   RibbonModel m;
   m.applicationButton = Make({kFile, IDS_CMD_FILE, IDS_TIPTITLE_FILE, IDS_TIP_FILE, true});
   m.applicationMenu.push_back(Make({kSaveList, IDS_CMD_SAVE_LIST, IDS_TIPTITLE_SAVE_LIST, IDS_TIP_SAVE_LIST, true}));
+  RibbonCommand offline =
+      Make({kOpenOffline, IDS_CMD_OPEN_OFFLINE, IDS_TIPTITLE_OPEN_OFFLINE, IDS_TIP_OPEN_OFFLINE, false});
+  offline.separatorBefore = true;
+  m.applicationMenu.push_back(offline);
+  m.applicationMenu.push_back(
+      Make({kBackToThisComputer, IDS_CMD_BACK_TO_COMPUTER, IDS_TIPTITLE_BACK_TO_COMPUTER, IDS_TIP_BACK_TO_COMPUTER,
+            false}));
   RibbonCommand about = Make({kAbout, IDS_CMD_ABOUT, IDS_TIPTITLE_ABOUT, IDS_TIP_ABOUT, true});
   about.separatorBefore = true;
   m.applicationMenu.push_back(about);

@@ -35,6 +35,8 @@ constexpr int kTurnOff = 5011;
 constexpr int kTurnOn = 5012;
 constexpr int kRowTurnOff = 7006;
 constexpr int kRowTurnOn = 7007;
+constexpr int kOpenOffline = 5013;
+constexpr int kBackToThisComputer = 5014;
 // The filter's text box in the ribbon's List group (its EN_CHANGE arrives
 // as a WM_COMMAND with this id).
 constexpr int kFilterBox = 5010;

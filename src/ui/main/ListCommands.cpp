@@ -19,6 +19,7 @@
 #include "ozcore/FormatText.h"
 #include "ui/main/CommandHost.h"
 #include "ui/main/ListText.h"
+#include "ui/tables/ListedSystem.h"
 #include "ui/tables/TableControlBase.h"
 
 namespace ListCommands {
@@ -58,7 +59,12 @@ std::wstring HtmlText(CommandHost& host) {
                                    ? std::to_wstring(major) + L"." + std::to_wstring(minor) + L"." +
                                          std::to_wstring(revision)
                                    : std::wstring();
-  return inventory::HtmlReport(LoadStr(IDS_REPORT_TITLE), MachineName(), NowText(), version, tables);
+  // Offline, the system listed is the one in the folder, not this machine.
+  const std::wstring system = host.System().Offline()
+                                  ? formattext::Format(LoadStr(IDS_OFFLINE_SHOWN),
+                                                       {discovery::text::VisibleText(host.System().Root())})
+                                  : MachineName();
+  return inventory::HtmlReport(LoadStr(IDS_REPORT_TITLE), system, NowText(), version, tables);
 }
 
 }  // namespace
@@ -92,6 +98,10 @@ void OpenInRegistryEditor(CommandHost& host) {
   const ProcedureName procedure(L"FMain", L"OpenInRegistryEditor");
   ITableControl* table = host.ShownTable();
   if (!table) return;
+  if (host.System().Offline()) {
+    core::ShowMessage(LoadStr(IDS_OFFLINE_NO_REGISTRY_EDITOR), core::kButtonOK, std::wstring());
+    return;
+  }
   const EntryKey key = table->SelectedEntryKey();
   if (!key.root) return;
   const std::wstring shown = listtext::RegistryEditorKey(CRegistry::RootName(key.root), key.path,

@@ -77,6 +77,27 @@ std::optional<SaveChoice> ChooseSaveFile(const std::wstring& suggestedName, HWND
   return choice;
 }
 
+constexpr CLSID kFileOpenDialog = {0xDC1C5A9C, 0xE88A, 0x4DDE, {0xA5, 0xA1, 0x60, 0xF8, 0x2A, 0x20, 0xAE, 0xF7}};
+
+// The platform's folder picker: folders of the file system only.
+std::optional<std::wstring> ChooseFolder(const std::wstring& title, HWND owner) {
+  Microsoft::WRL::ComPtr<IFileOpenDialog> dialog;
+  if (FAILED(CoCreateInstance(kFileOpenDialog, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&dialog))))
+    throw QlmError(-1, L"FMain.OpenOfflineSystem", L"The folder dialog could not be created");
+  dialog->SetTitle(title.c_str());
+  DWORD options = 0;
+  dialog->GetOptions(&options);
+  dialog->SetOptions(options | FOS_PICKFOLDERS | FOS_FORCEFILESYSTEM | FOS_PATHMUSTEXIST);
+  if (FAILED(dialog->Show(owner))) return std::nullopt;  // cancelled
+  Microsoft::WRL::ComPtr<IShellItem> item;
+  PWSTR path = nullptr;
+  if (FAILED(dialog->GetResult(&item)) || FAILED(item->GetDisplayName(SIGDN_FILESYSPATH, &path)) || !path)
+    throw QlmError(-1, L"FMain.OpenOfflineSystem", L"The folder dialog gave no folder");
+  std::wstring folder = path;
+  CoTaskMemFree(path);
+  return folder;
+}
+
 // A new window even when the editor runs already: it opens at the last key,
 // which a running one would not go to. By its full path: a regedit.exe in
 // the current folder or on PATH is not the system's.
@@ -114,6 +135,7 @@ MainShell MainShell::Over(ShellRoutes routes) {
       throw QlmError(-1, L"FMain.ShowFiledetails", L"The shell could not show the properties of \"" + file + L"\"");
   };
   shell.chooseSaveFile = &ChooseSaveFile;
+  shell.chooseFolder = &ChooseFolder;
   // The editor needs the rights this process has, and reads this process's
   // user's last key: started from here.
   shell.startRegistryEditor = [routes] { StartRegistryEditor(routes); };

@@ -43,6 +43,9 @@ struct MainShell {
   // The standard Save dialog offering CSV and HTML; nothing when the user
   // cancelled.
   std::function<std::optional<SaveChoice>(const std::wstring& suggestedName, HWND owner)> chooseSaveFile;
+  // The system's folder picker, titled title; nothing when the user
+  // cancelled.
+  std::function<std::optional<std::wstring>(const std::wstring& title, HWND owner)> chooseFolder;
   // Starts the system's registry editor (which opens at its last key), by
   // its full path in the Windows folder.
   std::function<void()> startRegistryEditor;

@@ -19,6 +19,8 @@
 #include "ui/tables/TableControlBase.h"
 #include "ui/tables/ITableControl.h"
 #include "ui/widgets/PropertyGrid.h"
+#include "engine/text/VisibleText.h"
+#include "ozcore/FormatText.h"
 
 namespace {
 
@@ -32,12 +34,37 @@ std::wstring WindowText(HWND window) {
 
 const wchar_t kClassName[] = L"QuillmoorMainWindow";
 
+// "Offline: ROOT" while an offline system is shown; empty for this computer.
+std::wstring OfflineText(const ListedSystem& system) {
+  return system.Offline()
+             ? formattext::Format(LoadStr(IDS_OFFLINE_SHOWN), {discovery::text::VisibleText(system.Root())})
+             : std::wstring();
+}
+
+std::wstring CaptionOf(const ListedSystem& system) {
+  const std::wstring offline = OfflineText(system);
+  return L"   " + (offline.empty() ? LoadStr(IDS_PRODUCT_NAME) : offline + L" - " + LoadStr(IDS_PRODUCT_NAME));
+}
+
+// The status bar's word on the system: offline, with how many of its hives
+// were not closed cleanly.
+std::wstring SystemStatus(const ListedSystem& system) {
+  const std::wstring offline = OfflineText(system);
+  const engine::OfflineReport* report = system.Report();
+  if (!report) return offline;
+  const auto dirty = std::count_if(report->hives.begin(), report->hives.end(),
+                                   [](const engine::OfflineHive& hive) { return hive.dirty; });
+  return dirty == 0 ? offline
+                    : formattext::Format(LoadStr(IDS_OFFLINE_DIRTY_STATUS), {offline, std::to_wstring(dirty)});
+}
+
 }  // namespace
 
 MainWindow::MainWindow(FileResolver& files, core::DataFolder data)
     : dispatch_(std::make_unique<CommandDispatch>(*this)),
       shell_(MainShell::System()),
       files_(files),
+      system_(files),
       data_(std::move(data)) {}
 
 MainWindow::~MainWindow() {
@@ -196,7 +223,7 @@ bool MainWindow::RegisterClassOnce() {
 
 bool MainWindow::CreateFrame() {
   if (!RegisterClassOnce()) return false;
-  const std::wstring title = L"   " + LoadStr(IDS_PRODUCT_NAME);
+  const std::wstring title = CaptionOf(system_);
   hwnd_ = CreateWindowExW(0, kClassName, title.c_str(), kStyle, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
                           CW_USEDEFAULT, nullptr, nullptr, GetModuleHandleW(nullptr), this);
   return hwnd_ != nullptr;
@@ -223,7 +250,7 @@ void MainWindow::BuildPanes() {
 
   tree_ = std::make_unique<CategoryTree>();
   tree_->ShowTable = [this](std::int32_t id) { ShowCategory(id); };
-  host_ = std::make_unique<TableHost>(files_);
+  host_ = std::make_unique<TableHost>(system_);
   details_ = std::make_unique<DetailsPane>();
   if (!tree_->Create(panes_.Hwnd()) || !host_->Create(panes_.Hwnd()) || !details_->Create(panes_.Hwnd()))
     throw QlmError(-1, L"FMain", L"The pane windows could not be created");
@@ -268,7 +295,11 @@ void MainWindow::CompareWithLastStart() {
 }
 
 void MainWindow::UpdateStatus() {
-  if (host_) status_.ShowLists(host_->Tables(), !host_->Filter().empty(), lastBackup_);
+  if (host_) status_.ShowLists(host_->Tables(), !host_->Filter().empty(), lastBackup_, SystemStatus(system_));
+}
+
+void MainWindow::UpdateCaption() {
+  if (hwnd_) SetWindowTextW(hwnd_, CaptionOf(system_).c_str());
 }
 
 void MainWindow::AnswerNotification(const NMHDR& header) {
@@ -288,7 +319,24 @@ void MainWindow::AnswerNotification(const NMHDR& header) {
 }
 
 void MainWindow::RefreshTables() {
+  // An offline system may have changed on its disk since it was read.
+  system_.Reread();
   if (host_) host_->RefreshTables();
+  UpdateStatus();
+}
+
+void MainWindow::SystemChanged() {
+  if (!host_) return;
+  host_->RefreshTables();
+  // What is new since the last start is about this computer only.
+  if (system_.Offline()) {
+    for (TableControlBase* table : host_->Tables()) table->SetAgeMarks({});
+  } else if (inventory_.Compared()) {
+    inventory_.MarkTables(host_->Tables());
+  }
+  if (host_->CurrentTable()) host_->CurrentTable()->ShowDetails();
+  UpdateCaption();
+  UpdateStatus();
 }
 
 void MainWindow::RunCommand(int commandId) { dispatch_->Run(commandId); }

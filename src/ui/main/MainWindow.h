@@ -13,6 +13,7 @@
 #include "ui/main/MainShell.h"
 #include "ui/main/StartInventory.h"
 #include "ui/main/StatusBar.h"
+#include "ui/tables/ListedSystem.h"
 #include "ui/widgets/DockPanes.h"
 #include "ui/widgets/ImageStore.h"
 #include "ui/widgets/PopupMenu.h"
@@ -92,6 +93,8 @@ class MainWindow final : public CommandHost {
   HWND OwnerWindow() const override { return hwnd_; }
   ITableControl* ShownTable() override;
   void RefreshTables() override;
+  ListedSystem& System() override { return system_; }
+  void SystemChanged() override;
   std::vector<TableControlBase*> Lists() override;
   void BackupWritten(const std::wstring& path) override;
   StatusBar& Status() { return status_; }
@@ -146,6 +149,8 @@ class MainWindow final : public CommandHost {
   // The inventory of this start, and the tables' marks from it.
   void CompareWithLastStart();
   void UpdateStatus();
+  // The caption names the offline system shown.
+  void UpdateCaption();
   // The window goes: the exit flag, its place kept for the next start, then
   // the panes' windows, each before the next.
   void EndAndDestroyPanes();
@@ -172,5 +177,6 @@ class MainWindow final : public CommandHost {
   StartInventory inventory_;
   StatusBar::LastBackup lastBackup_;
   FileResolver& files_;
+  ListedSystem system_;
   core::DataFolder data_;
 };

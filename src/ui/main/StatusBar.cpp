@@ -106,9 +106,10 @@ int StatusBar::PartAt(POINT client) const {
   return -1;
 }
 
-void StatusBar::ShowLists(const std::vector<TableControlBase*>& tables, bool filtered, const LastBackup& backup) {
+void StatusBar::ShowLists(const std::vector<TableControlBase*>& tables, bool filtered, const LastBackup& backup,
+                          const std::wstring& system) {
   if (!hwnd_) return;
-  std::wstring counts;
+  std::wstring counts = system;
   std::size_t shown = 0, total = 0;
   for (const TableControlBase* table : tables) {
     if (!counts.empty()) counts += L"   ";

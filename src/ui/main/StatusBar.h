@@ -40,10 +40,12 @@ class StatusBar {
   void SetText(int part, const std::wstring& text, const std::wstring& tip = {});
   // The text as the part shows it.
   std::wstring Text(int part) const;
-  // The parts for the lists: every kind's count, the filter's count while
-  // one is set, and the last backup by its time and size (its path in the
+  // The parts for the lists: the system shown when it is not this
+  // computer (system) and every kind's count, the filter's count while one
+  // is set, and the last backup by its time and size (its path in the
   // tooltip).
-  void ShowLists(const std::vector<TableControlBase*>& tables, bool filtered, const LastBackup& backup);
+  void ShowLists(const std::vector<TableControlBase*>& tables, bool filtered, const LastBackup& backup,
+                 const std::wstring& system = {});
 
   // The part under a point of the bar's client area; -1 for none.
   int PartAt(POINT client) const;

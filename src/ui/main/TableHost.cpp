@@ -8,6 +8,7 @@
 #include "ozcore/CParams.h"
 #include "ui/main/DetailsPane.h"
 #include "engine/kinds/AddonKinds.h"
+#include "ui/tables/ListedSystem.h"
 #include "ui/tables/TableControlBase.h"
 #include "ui/tables/TableFactory.h"
 #include "ui/widgets/WidgetWindow.h"
@@ -17,7 +18,7 @@ constexpr wchar_t kClassName[] = L"QuillmoorTableHost";
 }  // namespace
 
 struct TableHost::Impl final : WidgetWindow {
-  explicit Impl(FileResolver& resolver) : files(resolver) {}
+  explicit Impl(ListedSystem& listed) : system(listed) {}
   ~Impl() override {
     // The tables' windows are ours: they go first, while we still answer.
     controls.clear();
@@ -30,13 +31,13 @@ struct TableHost::Impl final : WidgetWindow {
   bool initialised = false;
   std::int32_t currentId = 0;
   DetailsPane* details = nullptr;
-  FileResolver& files;
+  ListedSystem& system;
   std::wstring filter;
   std::function<void()> rowsChanged;
 
   bool Create(HWND parent) {
     if (!CreateWidget(kClassName, parent, 0, WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN)) return false;
-    for (const auto& kind : discovery::AddonKinds()) controls.push_back(MakeTable(kind.id, files));
+    for (const auto& kind : discovery::AddonKinds()) controls.push_back(MakeTable(kind.id, system));
     for (auto& control : controls)
       if (!control->Create(Hwnd())) return false;
     return true;
@@ -78,7 +79,7 @@ struct TableHost::Impl final : WidgetWindow {
   }
 };
 
-TableHost::TableHost(FileResolver& files) : impl_(std::make_unique<Impl>(files)) {}
+TableHost::TableHost(ListedSystem& system) : impl_(std::make_unique<Impl>(system)) {}
 TableHost::~TableHost() = default;
 
 bool TableHost::Create(HWND parent) { return impl_->Create(parent); }
@@ -91,6 +92,8 @@ void TableHost::Init(DetailsPane* details, PopupMenu* contextMenu) {
   d.Resize();
   DetailsSink showDetails;
   if (details) showDetails = [details](const CParams& shown) { details->ShowDetails(shown); };
+  // Each table lists as it is initialised: from one reading of the system.
+  const ListedSystem::SharedReading reading(d.system);
   for (const auto& table : d.controls) {
     table->rowsChanged = [&d] {
       if (d.rowsChanged) d.rowsChanged();
@@ -122,8 +125,10 @@ ITableControl* TableHost::CurrentTable() { return impl_->Find(impl_->currentId);
 
 void TableHost::RefreshTables() {
   const ProcedureName procedure(L"FMultitable", L"RefreshTables");
-  if (impl_->initialised)
+  if (impl_->initialised) {
+    const ListedSystem::SharedReading reading(impl_->system);
     for (const auto& table : impl_->controls) table->RefreshList();
+  }
   ShowTable(impl_->currentId);
 }
 

@@ -10,16 +10,15 @@
 #include <vector>
 
 class DetailsPane;
-class FileResolver;
 class ITableControl;
+class ListedSystem;
 class PopupMenu;
 class TableControlBase;
 
 class TableHost {
  public:
-  // files: resolves the entries' files for every table's listings; it
-  // must outlive the host.
-  explicit TableHost(FileResolver& files);
+  // system: what every table lists from; it must outlive the host.
+  explicit TableHost(ListedSystem& system);
   ~TableHost();
   TableHost(const TableHost&) = delete;
   TableHost& operator=(const TableHost&) = delete;
@@ -36,7 +35,8 @@ class TableHost {
   void ShowTable(std::int32_t id);
   // The table filed under the current identifier; nullptr when none is.
   ITableControl* CurrentTable();
-  // Reloads all the tables, then shows the current one again. Failures are
+  // Reloads all the tables from one reading of the system, then shows the
+  // current one again. Failures are
   // raised for the edge that called ("FMultitable.RefreshTables").
   void RefreshTables();
 

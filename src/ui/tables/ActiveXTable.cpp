@@ -5,7 +5,7 @@
 #include "ozcore/CRegistry.h"
 #include "engine/text/VisibleText.h"
 
-ActiveXTable::ActiveXTable(FileResolver& files) : TableControlBase(TableId::kActiveXControls, files) {}
+ActiveXTable::ActiveXTable(ListedSystem& system) : TableControlBase(TableId::kActiveXControls, system) {}
 
 std::wstring ActiveXTable::ObjectName(const CResultNode&, const std::wstring& rowText) const {
   return rowText + LoadStr(IDS_NAME_SUFFIX_ACTIVEX_CONTROL);

@@ -6,7 +6,7 @@
 
 class ActiveXTable final : public TableControlBase {
  public:
-  explicit ActiveXTable(FileResolver& files);
+  explicit ActiveXTable(ListedSystem& system);
 
  protected:
   std::wstring ObjectName(const CResultNode& record, const std::wstring& rowText) const override;

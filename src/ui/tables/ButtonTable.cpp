@@ -5,7 +5,7 @@
 #include "ozcore/CRegistry.h"
 #include "ui/tables/TableText.h"
 
-ButtonTable::ButtonTable(FileResolver& files) : TableControlBase(TableId::kButtons, files) {}
+ButtonTable::ButtonTable(ListedSystem& system) : TableControlBase(TableId::kButtons, system) {}
 
 std::vector<std::wstring> ButtonTable::RowTexts(const CResultNode& record) const {
   return {Value(record, discovery::keys::kButtonText), Value(record, discovery::keys::kMenuText)};

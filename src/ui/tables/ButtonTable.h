@@ -5,7 +5,7 @@
 
 class ButtonTable final : public TableControlBase {
  public:
-  explicit ButtonTable(FileResolver& files);
+  explicit ButtonTable(ListedSystem& system);
 
  protected:
   std::wstring ObjectName(const CResultNode& record, const std::wstring& rowText) const override;

@@ -5,7 +5,7 @@
 #include "ozcore/CRegistry.h"
 #include "ozcore/FormatText.h"
 
-ExplorerBarTable::ExplorerBarTable(FileResolver& files) : TableControlBase(TableId::kExplorerBars, files) {}
+ExplorerBarTable::ExplorerBarTable(ListedSystem& system) : TableControlBase(TableId::kExplorerBars, system) {}
 
 std::wstring ExplorerBarTable::ObjectName(const CResultNode&, const std::wstring& rowText) const {
   return rowText + LoadStr(IDS_NAME_SUFFIX_EXPLORER_BAR);

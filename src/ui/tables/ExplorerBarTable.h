@@ -5,7 +5,7 @@
 
 class ExplorerBarTable final : public TableControlBase {
  public:
-  explicit ExplorerBarTable(FileResolver& files);
+  explicit ExplorerBarTable(ListedSystem& system);
 
  protected:
   std::wstring ObjectName(const CResultNode& record, const std::wstring& rowText) const override;

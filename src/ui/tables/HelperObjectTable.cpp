@@ -4,7 +4,7 @@
 #include "engine/kinds/AddonRecord.h"
 #include "ozcore/CRegistry.h"
 
-HelperObjectTable::HelperObjectTable(FileResolver& files) : TableControlBase(TableId::kHelperObjects, files) {}
+HelperObjectTable::HelperObjectTable(ListedSystem& system) : TableControlBase(TableId::kHelperObjects, system) {}
 
 std::wstring HelperObjectTable::ObjectName(const CResultNode&, const std::wstring& rowText) const {
   return rowText + LoadStr(IDS_NAME_SUFFIX_HELPER_OBJECT);

@@ -5,7 +5,7 @@
 
 class HelperObjectTable final : public TableControlBase {
  public:
-  explicit HelperObjectTable(FileResolver& files);
+  explicit HelperObjectTable(ListedSystem& system);
 
  protected:
   std::wstring ObjectName(const CResultNode& record, const std::wstring& rowText) const override;

@@ -4,7 +4,7 @@
 #include "engine/kinds/AddonRecord.h"
 #include "ozcore/CRegistry.h"
 
-MenuExtensionTable::MenuExtensionTable(FileResolver& files) : TableControlBase(TableId::kMenuExtensions, files) {}
+MenuExtensionTable::MenuExtensionTable(ListedSystem& system) : TableControlBase(TableId::kMenuExtensions, system) {}
 
 std::wstring MenuExtensionTable::ObjectName(const CResultNode&, const std::wstring& rowText) const {
   return rowText + LoadStr(IDS_NAME_SUFFIX_MENU_EXTENSION);

@@ -5,7 +5,7 @@
 
 class MenuExtensionTable final : public TableControlBase {
  public:
-  explicit MenuExtensionTable(FileResolver& files);
+  explicit MenuExtensionTable(ListedSystem& system);
 
  protected:
   std::wstring ObjectName(const CResultNode& record, const std::wstring& rowText) const override;

@@ -4,16 +4,16 @@
 #include "engine/kinds/AddonRecord.h"
 #include "ozcore/CRegistry.h"
 #include "engine/kinds/ListingRoutines.h"
-#include "engine/live/LiveListing.h"
+#include "ui/tables/ListedSystem.h"
 
 namespace {
 bool IsFilter(const CResultNode& record) { return record.params.Text(discovery::keys::kProtocolList) == L"Filter"; }
 }  // namespace
 
-ProtocolTable::ProtocolTable(FileResolver& files) : TableControlBase(TableId::kProtocols, files) {}
+ProtocolTable::ProtocolTable(ListedSystem& system) : TableControlBase(TableId::kProtocols, system) {}
 
 std::optional<CResultNodes> ProtocolTable::Discover() const {
-  return discovery::ListAddons(Kind(), Files(), showSystem_ ? &discovery::ListAllProtocols : &discovery::ListProtocols);
+  return System().List(Kind(), showSystem_ ? &discovery::ListAllProtocols : &discovery::ListProtocols);
 }
 
 std::wstring ProtocolTable::CaptionText() const {

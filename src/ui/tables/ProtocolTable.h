@@ -7,7 +7,7 @@
 
 class ProtocolTable final : public TableControlBase {
  public:
-  explicit ProtocolTable(FileResolver& files);
+  explicit ProtocolTable(ListedSystem& system);
 
   bool ShowsSystemHandlers() const { return showSystem_; }
   // Shows or hides the system's own handlers and reads the list again.

@@ -13,7 +13,7 @@ bool IsDefault(const CResultNode& record) {
 }
 }  // namespace
 
-SearchProviderTable::SearchProviderTable(FileResolver& files) : TableControlBase(TableId::kSearchProviders, files) {}
+SearchProviderTable::SearchProviderTable(ListedSystem& system) : TableControlBase(TableId::kSearchProviders, system) {}
 
 std::wstring SearchProviderTable::ObjectName(const CResultNode&, const std::wstring& rowText) const {
   return rowText + LoadStr(IDS_NAME_SUFFIX_SEARCH_PROVIDER);

@@ -7,7 +7,7 @@
 
 class SearchProviderTable final : public TableControlBase {
  public:
-  explicit SearchProviderTable(FileResolver& files);
+  explicit SearchProviderTable(ListedSystem& system);
 
  protected:
   std::wstring ObjectName(const CResultNode& record, const std::wstring& rowText) const override;

@@ -7,7 +7,7 @@
 #include "core/ErrorReport.h"
 #include "core/QlmError.h"
 #include "core/Strings.h"
-#include "engine/live/LiveListing.h"
+#include "ui/tables/ListedSystem.h"
 #include "ozcore/FormatText.h"
 #include "ui/tables/FlagScope.h"
 #include "ui/tables/SharedColumns.h"
@@ -27,8 +27,8 @@ bool ModifierDown() { return KeyDown(VK_SHIFT) || KeyDown(VK_CONTROL) || KeyDown
 
 }  // namespace
 
-TableControlBase::TableControlBase(std::int32_t kindId, FileResolver& files)
-    : kind_(discovery::Kind(kindId)), files_(files) {}
+TableControlBase::TableControlBase(std::int32_t kindId, ListedSystem& system)
+    : kind_(discovery::Kind(kindId)), system_(system) {}
 
 TableControlBase::~TableControlBase() { DestroyWidget(); }
 
@@ -47,7 +47,7 @@ bool TableControlBase::Create(HWND parent) {
 
 void TableControlBase::Finalize() { showDetails_ = nullptr; }
 
-std::optional<CResultNodes> TableControlBase::Discover() const { return discovery::ListAddons(kind_, files_); }
+std::optional<CResultNodes> TableControlBase::Discover() const { return system_.List(kind_); }
 
 std::wstring TableControlBase::CaptionText() const { return LoadStr(kind_.caption); }
 

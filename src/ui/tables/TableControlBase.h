@@ -35,7 +35,7 @@
 #include "ui/widgets/WidgetWindow.h"
 
 class CRegistry;
-class FileResolver;
+class ListedSystem;
 
 class TableControlBase : public WidgetWindow, public ITableControl {
  public:
@@ -118,14 +118,13 @@ class TableControlBase : public WidgetWindow, public ITableControl {
   };
 
   // The kind's entry in the table of kinds fixes the table's captions,
-  // columns, texts and listing routine; files resolves the entries' files
-  // for every listing (its answers are kept for the run).
-  TableControlBase(std::int32_t kindId, FileResolver& files);
+  // columns, texts and listing routine; system is what it lists from.
+  TableControlBase(std::int32_t kindId, ListedSystem& system);
 
   const discovery::AddonKind& KindOfTable() const { return kind_; }
   // The kind's listing routine; no list when it failed.
   virtual std::optional<CResultNodes> Discover() const;
-  FileResolver& Files() const { return files_; }
+  ListedSystem& System() const { return system_; }
   // The caption bar's text: the kind's caption.
   virtual std::wstring CaptionText() const;
   // Shows CaptionText() again (after a kind's own setting changed it).
@@ -212,7 +211,7 @@ class TableControlBase : public WidgetWindow, public ITableControl {
   bool NoRecordShown() const { return listedNone_ || list_.ShowsPlaceholder(); }
 
   const discovery::AddonKind& kind_;
-  FileResolver& files_;
+  ListedSystem& system_;
   CaptionBar caption_;
   AddonList list_;
   UniqueImageList images_;

@@ -13,6 +13,7 @@
 #include "ozcore/CRegistry.h"
 #include "ozcore/FormatText.h"
 #include "ui/tables/FlagScope.h"
+#include "ui/tables/ListedSystem.h"
 #include "ui/tables/StateCommand.h"
 #include "engine/kinds/AddonStateReader.h"
 #include "engine/sources/AccountNames.h"
@@ -30,18 +31,27 @@ bool SaidOwnerNotSignedIn(const CResultNode& record, const std::wstring& title) 
                     core::kButtonOK, title);
   return true;
 }
+// Nothing in an offline system is changed: an entry read from one (or any
+// entry while one is shown) says so and answers true.
+bool SaidOfflineSystem(const ListedSystem& system, const CResultNode* record, const std::wstring& title) {
+  if (!system.Offline() && !(record && record->params.Text(discovery::keys::kSource) == L"offline")) return false;
+  core::ShowMessage(LoadStr(IDS_OFFLINE_NOTHING_CHANGED), core::kButtonOK, title);
+  return true;
+}
 }  // namespace
 
 void TableControlBase::Remove() {
   if (removing_) return;
   FlagScope busy(removing_);
   const ProcedureName procedure(kind_.typeName, L"ITableControl_Remove");
+  if (SaidOfflineSystem(system_, nullptr, LoadStr(kind_.deleteTitle))) return;
   if (NoRecordShown()) return;
   const int row = SelectedRow();
   if (row < 0) return;
   // Held across the dialog, so the record outlives anything that happens
   // to the rows meanwhile.
   const std::shared_ptr<CResultNode> record = SharedRecordAt(row);
+  if (SaidOfflineSystem(system_, record.get(), LoadStr(kind_.deleteTitle))) return;
   if (!record)
     throw QlmError(kNoRecordOnRow, Context(L"ITableControl_Remove"), L"Object variable or With block variable not set");
   if (SaidOwnerNotSignedIn(*record, LoadStr(kind_.deleteTitle))) return;
@@ -94,13 +104,16 @@ void TableControlBase::ChangeState(bool turnOn, const core::DataFolder& data) {
   FlagScope busy(removing_);
   data_ = data;
   const ProcedureName procedure(kind_.typeName, L"ChangeState");
+  if (SaidOfflineSystem(system_, nullptr, LoadStr(IDS_TURN_TITLE))) return;
   const int row = NoRecordShown() ? -1 : SelectedRow();
   const std::shared_ptr<CResultNode> record = row < 0 ? nullptr : SharedRecordAt(row);
   if (!record) {
     core::ShowMessage(LoadStr(IDS_TURN_NO_SELECTION), core::kButtonOK, LoadStr(IDS_TURN_TITLE));
     return;
   }
-  if (SaidOwnerNotSignedIn(*record, LoadStr(IDS_TURN_TITLE))) return;
+  if (SaidOfflineSystem(system_, record.get(), LoadStr(IDS_TURN_TITLE)) ||
+      SaidOwnerNotSignedIn(*record, LoadStr(IDS_TURN_TITLE)))
+    return;
   const std::wstring name = ObjectName(*record, RowText(row));
   const auto change = turnOn ? addonstate::Change::TurnOn : addonstate::Change::TurnOff;
   if (tables::ChangeAddonState(kind_, *record, name, change, data)) RefreshList();

@@ -10,17 +10,17 @@
 #include "ui/tables/UrlSearchHookTable.h"
 #include "ui/tables/ActiveXTable.h"
 
-std::unique_ptr<TableControlBase> MakeTable(std::int32_t kindId, FileResolver& files) {
+std::unique_ptr<TableControlBase> MakeTable(std::int32_t kindId, ListedSystem& system) {
   switch (kindId) {
-    case TableId::kToolbars: return std::make_unique<ToolbarTable>(files);
-    case TableId::kButtons: return std::make_unique<ButtonTable>(files);
-    case TableId::kMenuExtensions: return std::make_unique<MenuExtensionTable>(files);
-    case TableId::kExplorerBars: return std::make_unique<ExplorerBarTable>(files);
-    case TableId::kHelperObjects: return std::make_unique<HelperObjectTable>(files);
-    case TableId::kUrlSearchHooks: return std::make_unique<UrlSearchHookTable>(files);
-    case TableId::kActiveXControls: return std::make_unique<ActiveXTable>(files);
-    case TableId::kProtocols: return std::make_unique<ProtocolTable>(files);
-    case TableId::kSearchProviders: return std::make_unique<SearchProviderTable>(files);
+    case TableId::kToolbars: return std::make_unique<ToolbarTable>(system);
+    case TableId::kButtons: return std::make_unique<ButtonTable>(system);
+    case TableId::kMenuExtensions: return std::make_unique<MenuExtensionTable>(system);
+    case TableId::kExplorerBars: return std::make_unique<ExplorerBarTable>(system);
+    case TableId::kHelperObjects: return std::make_unique<HelperObjectTable>(system);
+    case TableId::kUrlSearchHooks: return std::make_unique<UrlSearchHookTable>(system);
+    case TableId::kActiveXControls: return std::make_unique<ActiveXTable>(system);
+    case TableId::kProtocols: return std::make_unique<ProtocolTable>(system);
+    case TableId::kSearchProviders: return std::make_unique<SearchProviderTable>(system);
     default: return nullptr;
   }
 }

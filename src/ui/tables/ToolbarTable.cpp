@@ -5,7 +5,7 @@
 #include "ozcore/CRegistry.h"
 #include "ui/tables/TableText.h"
 
-ToolbarTable::ToolbarTable(FileResolver& files) : TableControlBase(TableId::kToolbars, files) {}
+ToolbarTable::ToolbarTable(ListedSystem& system) : TableControlBase(TableId::kToolbars, system) {}
 
 std::wstring ToolbarTable::ObjectName(const CResultNode&, const std::wstring& rowText) const {
   return tables::ToolbarObjectName(rowText, LoadStr(IDS_NAME_SUFFIX_TOOLBAR));

@@ -6,7 +6,7 @@
 
 class ToolbarTable final : public TableControlBase {
  public:
-  explicit ToolbarTable(FileResolver& files);
+  explicit ToolbarTable(ListedSystem& system);
 
  protected:
   std::wstring ObjectName(const CResultNode& record, const std::wstring& rowText) const override;

@@ -4,7 +4,7 @@
 #include "engine/kinds/AddonRecord.h"
 #include "ozcore/CRegistry.h"
 
-UrlSearchHookTable::UrlSearchHookTable(FileResolver& files) : TableControlBase(TableId::kUrlSearchHooks, files) {}
+UrlSearchHookTable::UrlSearchHookTable(ListedSystem& system) : TableControlBase(TableId::kUrlSearchHooks, system) {}
 
 std::wstring UrlSearchHookTable::ObjectName(const CResultNode&, const std::wstring& rowText) const {
   return rowText + LoadStr(IDS_NAME_SUFFIX_URL_SEARCH_HOOK);

@@ -6,7 +6,7 @@
 
 class UrlSearchHookTable final : public TableControlBase {
  public:
-  explicit UrlSearchHookTable(FileResolver& files);
+  explicit UrlSearchHookTable(ListedSystem& system);
 
  protected:
   std::wstring ObjectName(const CResultNode& record, const std::wstring& rowText) const override;

@@ -17,7 +17,9 @@
 #include "ui/main/CommandHost.h"
 #include "ui/main/CommandTable.h"
 #include "ui/main/MainShell.h"
+#include "engine/files/FileResolver.h"
 #include "ui/tables/ITableControl.h"
+#include "ui/tables/ListedSystem.h"
 
 using namespace qlmtest;
 
@@ -68,9 +70,13 @@ class RecordingHost final : public CommandHost {
   void RequestExit() override { calls.push_back(L"exit"); }
   MainShell& Shell() override { return shell_; }
   const core::DataFolder& Data() const override { return data_; }
+  ListedSystem& System() override { return system_; }
+  void SystemChanged() override { calls.push_back(L"system changed"); }
 
  private:
   MainShell shell_;
+  FileResolver files_{true};
+  ListedSystem system_{files_};
   core::DataFolder data_{L"C:\\data\\Quillmoor", true};
 };
 

@@ -8,6 +8,8 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <filesystem>
+#include <map>
 
 #include "core/Strings.h"
 #include "inventory/InventoryFiles.h"
@@ -349,4 +351,77 @@ TEST(ListsAcrossStarts, WhatIsNewIsMarkedAndWhatIsGoneIsLogged) {
 
   ExpectAClickOnTheSelectedCategoryShowsItsDetails(second);
   second.Destroy();
+}
+
+// Every file of a folder tree with its bytes, by its full path.
+static std::map<std::wstring, std::string> FilesUnder(const std::wstring& root) {
+  std::map<std::wstring, std::string> files;
+  for (const auto& entry : std::filesystem::recursive_directory_iterator(root))
+    if (entry.is_regular_file()) files[entry.path().wstring()] = ReadBytes(entry.path().wstring());
+  return files;
+}
+
+// An offline system (a folder as its drive C:, its software hive not closed
+// cleanly) in the window: its rows are qmscan's of the same folder, the
+// caption and the status bar say it, nothing in it or in this computer is
+// changed, and Back to This Computer lists this computer again.
+TEST_F(Lists, AnOfflineSystemIsListedReadOnlyThenThisComputerAgain) {
+  TempFolder image;
+  const std::wstring config = image.File(L"Windows\\System32\\config"), quill = image.File(L"Quill");
+  std::filesystem::create_directories(config);
+  std::filesystem::create_directories(quill);
+  std::string hive = ReadBytes(FixtureFolder() + L"\\offline-software.dat");
+  hive[4] ^= 1;  // the primary sequence number: the hive was not closed cleanly
+  WriteBytes(config + L"\\SOFTWARE", hive);
+  for (const auto& [from, to] : {std::pair{L"fx_signed.dll", L"signed.dll"}, {L"fx_company.dll", L"unsigned.dll"}})
+    ASSERT_TRUE(CopyFileW((FixtureFolder() + L"\\" + from).c_str(), (quill + L"\\" + to).c_str(), TRUE));
+  const auto before = FilesUnder(image.Path());
+  main_.Shell().chooseFolder = [&](const std::wstring&, HWND owner) -> std::optional<std::wstring> {
+    EXPECT_EQ(owner, main_.Hwnd());
+    return image.Path();
+  };
+  auto said = Run(Commands::kOpenOffline, {L"OK"});
+  ASSERT_EQ(said.size(), 1u);
+  EXPECT_NE(said[0].texts.find(L"SOFTWARE"), std::wstring::npos) << Narrow(said[0].texts);
+  const std::wstring offline = L"Offline: " + image.Path();
+  EXPECT_NE(WindowText(main_.Hwnd()).find(offline), std::wstring::npos);
+  EXPECT_EQ(main_.Status().Text(StatusBar::kCountsPart).rfind(L"Offline: ", 0), 0u);
+
+  TempFolder out;
+  main_.Shell().chooseSaveFile = [&](const std::wstring&, HWND) -> std::optional<SaveChoice> {
+    return SaveChoice{out.File(L"offline.csv"), false};
+  };
+  main_.RunCommand(Commands::kSaveList);
+  std::vector<std::vector<std::wstring>> rows, scanned;
+  ASSERT_TRUE(ParseCsv(ReadUtf8File(out.File(L"offline.csv")), rows));
+  ASSERT_EQ(RunProcessTo(L"\"" + DistFolder() + L"\\qmscan.exe\" --offline \"" + image.Path() + L"\"",
+                         out.File(L"qmscan.csv")),
+            0);
+  ASSERT_TRUE(ParseCsv(ReadUtf8File(out.File(L"qmscan.csv")), scanned));
+  std::sort(rows.begin() + 1, rows.end());
+  std::sort(scanned.begin() + 1, scanned.end());
+  EXPECT_EQ(rows, scanned);
+  EXPECT_EQ(Toolbars(main_).RecordCount(), 3u);
+
+  // Refused with the reason, the offline file's properties shown from the
+  // folder, nothing said again on Refresh.
+  ASSERT_TRUE(SelectRow(list_, ListTexts(list_).front()));
+  for (int command : {Commands::kDelete, Commands::kTurnOff, Commands::kTurnOn}) {
+    said = Run(command, {L"OK"});
+    ASSERT_EQ(said.size(), 1u) << command;
+    EXPECT_NE(said[0].texts.find(L"This is an offline system: nothing is changed in it."), std::wstring::npos)
+        << Narrow(said[0].texts);
+  }
+  EXPECT_EQ(Run(Commands::kRefresh).size(), 0u);
+  EXPECT_EQ(Toolbars(main_).RecordCount(), 3u);
+  main_.RunCommand(Commands::kFileProperties);
+  ASSERT_EQ(properties_.size(), 1u);
+  EXPECT_EQ(properties_[0].rfind(quill + L"\\", 0), 0u) << Narrow(properties_[0]);
+  EXPECT_EQ(FilesUnder(image.Path()), before);
+  EXPECT_TRUE(zebra_.Registered());
+
+  EXPECT_EQ(Run(Commands::kBackToThisComputer).size(), 0u);
+  EXPECT_EQ(WindowText(main_.Hwnd()).find(L"Offline"), std::wstring::npos);
+  const auto live = ListTexts(CurrentList(main_));
+  EXPECT_NE(std::find(live.begin(), live.end(), zebra_.Name()), live.end());
 }

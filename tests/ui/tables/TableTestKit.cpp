@@ -51,7 +51,7 @@ TableRig::TableRig(std::int32_t id, int tableHeight) {
   details_->Init();
   MoveWindow(details_->Hwnd(), 0, tableHeight, 600, 200, TRUE);
   ShowWindow(details_->Hwnd(), SW_SHOW);
-  table_ = MakeTable(id, files_);
+  table_ = MakeTable(id, system_);
   table_->Create(host);
   MoveWindow(table_->Hwnd(), 0, 0, 600, tableHeight, TRUE);
   ShowWindow(table_->Hwnd(), SW_SHOW);

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "engine/files/FileResolver.h"
+#include "ui/tables/ListedSystem.h"
 #include "support/TestSupport.h"
 #include "support/WindowProbe.h"
 
@@ -51,6 +52,7 @@ class TableRig {
  private:
   // The rig's listings share one resolver, as the program's do.
   FileResolver files_{true};
+  ListedSystem system_{files_};
   std::unique_ptr<DetailsPane> details_;
   std::unique_ptr<TableControlBase> table_;
 };

@@ -1,8 +1,8 @@
-#include "qmscan/RootedFileSource.h"
+#include "engine/files/RootedFileSource.h"
 
 #include "engine/files/ImageFileSource.h"
 
-namespace qmscan {
+namespace engine {
 
 std::wstring RootedFileSource::Inner(const std::wstring& path) const {
   const auto parts = engine::imagepath::DriveParts(path);
@@ -31,4 +31,4 @@ std::optional<std::vector<engine::FolderEntry>> RootedFileSource::List(const std
 
 bool RootedFileSource::HoldsDrive(wchar_t letter) const { return letter == engine::ImageFileSource::kDrive; }
 
-}  // namespace qmscan
+}  // namespace engine

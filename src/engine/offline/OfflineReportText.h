@@ -9,9 +9,9 @@
 
 #include "engine/offline/OfflineMachine.h"
 
-namespace qmscan {
+namespace engine {
 
 std::vector<std::wstring> OfflineReportLines(const engine::OfflineReport& report,
                                              const std::function<std::wstring(unsigned id)>& text);
 
-}  // namespace qmscan
+}  // namespace engine

@@ -1,10 +1,10 @@
-#include "qmscan/OfflineReportText.h"
+#include "engine/offline/OfflineReportText.h"
 
 #include "core/Strings.h"
 #include "engine/text/VisibleText.h"
 #include "ozcore/FormatText.h"
 
-namespace qmscan {
+namespace engine {
 
 namespace {
 
@@ -88,4 +88,4 @@ std::vector<std::wstring> OfflineReportLines(const engine::OfflineReport& report
   return lines;
 }
 
-}  // namespace qmscan
+}  // namespace engine

@@ -9,9 +9,9 @@
 
 #include "engine/files/FileSource.h"
 
-namespace qmscan {
+namespace engine {
 
-class RootedFileSource final : public engine::FileSource {
+class RootedFileSource final : public FileSource {
  public:
   // inner must outlive this source; root is a full path without a
   // trailing separator.
@@ -30,4 +30,4 @@ class RootedFileSource final : public engine::FileSource {
   std::wstring root_;
 };
 
-}  // namespace qmscan
+}  // namespace engine
