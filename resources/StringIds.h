@@ -345,6 +345,7 @@
 #define IDS_OFFLINE_NO_REGISTRY_EDITOR 1074
 #define IDS_LOG_OPENED_OFFLINE 1075
 #define IDS_LOG_BACK_TO_COMPUTER 1076
+#define IDS_CAPTION_REGISTERED 1077
 // End of 1060-1079.
 
 // 1150-1199: file signatures checked without the platform (Linux qmscan).

@@ -406,6 +406,7 @@ TEST_F(Lists, AnOfflineSystemIsListedReadOnlyThenThisComputerAgain) {
   // Refused with the reason, the offline file's properties shown from the
   // folder, nothing said again on Refresh.
   ASSERT_TRUE(SelectRow(list_, ListTexts(list_).front()));
+  EXPECT_NE(DetailsText(main_).find(L"\nRegistered or changed="), std::wstring::npos) << Narrow(DetailsText(main_));
   for (int command : {Commands::kDelete, Commands::kTurnOff, Commands::kTurnOn}) {
     said = Run(command, {L"OK"});
     ASSERT_EQ(said.size(), 1u) << command;

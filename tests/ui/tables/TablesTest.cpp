@@ -235,7 +235,17 @@ TEST_P(UiTablesKinds, ListDescribeAndDeleteExactlyTheConfirmedEntry) {
     EXPECT_EQ(rig.Text(rig.RowOf(odd)), L"quill^M^J^@evil-" + Pid());
   }
   rig.Select(goodRow);
-  EXPECT_EQ(rig.Details(), PlainDetails(kind, Text(users ? IDS_SCOPE_DEFAULT : IDS_SCOPE_EVERYONE)));
+  // When its key was written, in local time: today, as the system writes dates.
+  std::vector<std::wstring> details = rig.Details();
+  const std::wstring registered = Text(IDS_CAPTION_REGISTERED) + L"=";
+  const auto written = std::find_if(details.begin(), details.end(),
+                                    [&](const std::wstring& row) { return row.rfind(registered, 0) == 0; });
+  ASSERT_NE(written, details.end());
+  wchar_t today[128] = {};
+  GetDateFormatEx(LOCALE_NAME_USER_DEFAULT, DATE_SHORTDATE, nullptr, nullptr, today, 128, nullptr);
+  EXPECT_EQ(written->rfind(registered + today + L" ", 0), 0u) << Narrow(*written);
+  details.erase(written);
+  EXPECT_EQ(details, PlainDetails(kind, Text(users ? IDS_SCOPE_DEFAULT : IDS_SCOPE_EVERYONE)));
   EXPECT_EQ(table.CurrentFullFileNameError(), kind.id == TableId::kSearchProviders ? Text(kind.brokenText) : L"");
   rig.Select(rig.RowOf(lost.id));
   EXPECT_EQ(rig.Details().front(), Text(IDS_CAPTION_FILE) + L"=" + Text(kind.brokenText));
