@@ -86,10 +86,9 @@ void ListedSystem::ShowThisComputer() { parts_->offline.reset(); }
 void ListedSystem::Reread() {
   Parts& p = *parts_;
   if (!p.offline) return;
-  const std::wstring root = p.offline->root;
-  // The one read before goes first: two images' hives are never held at once.
-  p.offline.reset();
-  p.offline = std::make_unique<OfflineSystem>(p.hostFiles, root);
+  // Read whole before the earlier reading goes: a failure leaves the system
+  // shown as it was, never this computer under the offline caption.
+  p.offline = std::make_unique<OfflineSystem>(p.hostFiles, p.offline->root);
 }
 
 bool ListedSystem::Offline() const { return parts_->offline != nullptr; }
