@@ -38,6 +38,8 @@ CParams TableControlBase::DetailsOf(const CResultNode& record) const {
     details.Add(LoadStr(IDS_CAPTION_FILE), VisibleText(file) + (note.empty() ? L"" : L" (" + note + L")"));
     if (record.params.IsInCollection(k::kManufacturer))
       details.Add(LoadStr(IDS_CAPTION_MANUFACTURER), VisibleText(Value(record, k::kManufacturer)));
+    if (!Value(record, k::kVersion).empty())
+      details.Add(LoadStr(IDS_COLUMN_VERSION), VisibleText(Value(record, k::kVersion)));
     if (record.params.IsInCollection(k::kScope))
       details.Add(LoadStr(IDS_CAPTION_AFFECTED_USERS), VisibleText(Value(record, k::kScope)));
   }

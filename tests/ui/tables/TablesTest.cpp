@@ -55,6 +55,7 @@ std::vector<std::wstring> PlainDetails(const discovery::AddonKind& kind, const s
   const bool hasFile = kind.id != TableId::kSearchProviders;
   std::vector<std::wstring> rows = {Text(IDS_CAPTION_FILE) + L"=" + (hasFile ? CompanyFile() : Text(kind.brokenText))};
   if (hasFile) rows.push_back(Text(IDS_CAPTION_MANUFACTURER) + L"=" + kCompany);
+  if (hasFile) rows.push_back(Text(IDS_COLUMN_VERSION) + L"=3.1");  // the fixture's product version
   rows.push_back(Text(IDS_CAPTION_AFFECTED_USERS) + L"=" + users);
   if (kind.id == TableId::kProtocols) rows.push_back(Text(IDS_CAPTION_PROTOCOL_LIST) + L"=" + Text(IDS_PROTOCOL_LIST_HANDLER));
   if (kind.id == TableId::kSearchProviders) {
