@@ -108,14 +108,16 @@ Ran Run(const std::vector<std::string>& args, bool keepOutput) {
   return ran;
 }
 
-// Every key, value and data of a hive; the keys walked.
+// Every key, value and data of a hive, each name decoded and each data
+// copied out, as a caller of the reader gets them; the keys walked.
 std::size_t WalkAll(engine::HiveFile& hive) {
   std::size_t keys = 0;
-  for (std::vector<engine::HiveKey> todo = {*hive.Key(hive.RootCell())}; !todo.empty(); ++keys) {
-    const engine::HiveKey key = std::move(todo.back());
+  engine::ValueData data;
+  for (std::vector<engine::HiveNode> todo = {*hive.Key(hive.RootCell())}; !todo.empty(); ++keys) {
+    const engine::HiveNode key = todo.back();
     todo.pop_back();
-    for (const auto& value : hive.Values(key)) hive.Data(value, engine::kMaxReadValueBytes);
-    for (auto& sub : hive.SubKeys(key)) todo.push_back(std::move(sub));
+    hive.VisitValues(key, [&](const engine::HiveValue& value) { hive.ReadData(value, engine::kMaxReadValueBytes, data); });
+    hive.VisitSubKeys(key, [&](const engine::HiveKey& sub) { todo.push_back(sub); });
   }
   return keys;
 }

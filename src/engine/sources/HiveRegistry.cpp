@@ -11,22 +11,23 @@ namespace {
 
 // A name's place in a key's list, found by the hash of its folded name.
 struct Named {
-  std::uint64_t hash = 0;
+  std::uint32_t hash = 0;
   std::uint32_t cell = 0;
 };
 using NameIndex = std::vector<Named>;  // by hash; equal hashes in the hive's order
 
-std::uint64_t NameHash(const std::wstring& folded) {
-  std::uint64_t hash = 0xCBF29CE484222325ull;
-  for (const wchar_t ch : folded) hash = (hash ^ static_cast<std::uint16_t>(ch)) * 0x100000001B3ull;
+std::uint32_t NameHash(const std::wstring& folded) {
+  std::uint32_t hash = 0x811C9DC5u;
+  for (const wchar_t ch : folded) hash = (hash ^ static_cast<std::uint16_t>(ch)) * 0x01000193u;
   return hash;
 }
 
-template <class Items>
-NameIndex IndexOf(const Items& items) {
+// The index of what visit hands over (subkeys or values).
+template <class Item, class Visit>
+NameIndex IndexOf(Visit visit) {
   NameIndex index;
-  index.reserve(items.size());
-  for (const auto& item : items) index.push_back({NameHash(FoldCase(item.name)), item.cell});
+  visit([&](const Item& item) { index.push_back({NameHash(FoldCase(item.name)), item.cell}); });
+  index.shrink_to_fit();
   std::stable_sort(index.begin(), index.end(), [](const Named& a, const Named& b) { return a.hash < b.hash; });
   return index;
 }
@@ -90,7 +91,7 @@ std::optional<HiveKey> HiveRegistry::SubKey(Hive& hive, const HiveKey& key, cons
   auto found = hive.subkeys.find(key.cell);
   if (found == hive.subkeys.end()) {
     const std::uint32_t cell = key.cell;
-    NameIndex index = IndexOf(hive.file->SubKeys(key));
+    NameIndex index = IndexOf<HiveKey>([&](const auto& add) { hive.file->VisitSubKeys(key, add); });
     Indexed(index.size());
     found = hive.subkeys.emplace(cell, std::move(index)).first;
   }
@@ -104,7 +105,7 @@ std::optional<HiveKey> HiveRegistry::SubKey(Hive& hive, const HiveKey& key, cons
 std::optional<HiveValue> HiveRegistry::Value(Hive& hive, const HiveKey& key, const std::wstring& folded) {
   auto found = hive.values.find(key.cell);
   if (found == hive.values.end()) {
-    NameIndex index = IndexOf(hive.file->Values(key));
+    NameIndex index = IndexOf<HiveValue>([&](const auto& add) { hive.file->VisitValues(key, add); });
     Indexed(index.size());
     found = hive.values.emplace(key.cell, std::move(index)).first;
   }
@@ -146,7 +147,7 @@ std::vector<std::wstring> HiveRegistry::SubKeyNames(Tree tree, const std::wstrin
       if (hive->tree == tree) names.push_back(hive->name);
     return names;
   }
-  for (const auto& subkey : found->hive->file->SubKeys(found->key)) names.push_back(subkey.name);
+  found->hive->file->VisitSubKeys(found->key, [&](const HiveKey& subkey) { names.push_back(subkey.name); });
   return names;
 }
 
@@ -154,7 +155,7 @@ std::vector<std::wstring> HiveRegistry::ValueNames(Tree tree, const std::wstring
   std::vector<std::wstring> names;
   const auto found = Find(tree, path);
   if (!found || !found->hive) return names;
-  for (const auto& value : found->hive->file->Values(found->key)) names.push_back(value.name);
+  found->hive->file->VisitValues(found->key, [&](const HiveValue& value) { names.push_back(value.name); });
   return names;
 }
 

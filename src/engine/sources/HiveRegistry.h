@@ -39,7 +39,7 @@ class HiveRegistry final : public RegistrySource {
   std::optional<std::uint64_t> LastWriteTime(Tree tree, const std::wstring& path) override;
 
   // Names remembered for lookups, in all hives, before they are forgotten
-  // and read again (16 bytes each).
+  // and read again (8 bytes each).
   static constexpr std::size_t kMaxIndexedNames = 4 * 1024 * 1024;
 
  private:
