@@ -9,9 +9,9 @@ namespace {
 
 constexpr std::size_t kBinHeaderBytes = 32;
 constexpr std::uint64_t kBinUnit = 4096;
-// The cache: 64 blocks of 64 KB, whatever the size of the hive.
+// The cache: 16 blocks of 64 KB, whatever the size of the hive.
 constexpr std::uint64_t kBlockBytes = 64 * 1024;
-constexpr std::size_t kCacheSlots = 64;
+constexpr std::size_t kCacheSlots = 16;
 constexpr std::size_t kMaxSources = 8;
 constexpr std::uint64_t kNoBlock = ~std::uint64_t{0};
 
