@@ -41,10 +41,12 @@ struct HiveNode {
   std::uint32_t classCell = kNoCell;
   std::uint16_t classBytes = 0;
   bool IsLink() const { return (flags & 0x0010) != 0; }
+  bool operator==(const HiveNode&) const = default;
 };
 
 struct HiveKey : HiveNode {
   std::wstring name;  // counted: a NUL in it is part of the name
+  bool operator==(const HiveKey&) const = default;
 };
 
 // A value node's fields, without its name.
@@ -54,10 +56,12 @@ struct HiveValueNode {
   std::uint32_t sizeField = 0;  // the top bit set: the data is in dataField itself
   std::uint32_t dataField = kNoCell;
   std::uint32_t Size() const { return sizeField & 0x7FFFFFFF; }
+  bool operator==(const HiveValueNode&) const = default;
 };
 
 struct HiveValue : HiveValueNode {
   std::wstring name;  // "" is the key's default value
+  bool operator==(const HiveValue&) const = default;
 };
 
 struct HiveProblemAt {
