@@ -12,6 +12,8 @@ constexpr std::uint64_t kBinUnit = 4096;
 // The cache: 16 blocks of 64 KB, whatever the size of the hive.
 constexpr std::uint64_t kBlockBytes = 64 * 1024;
 constexpr std::size_t kCacheSlots = 16;
+// Bin headers are read in windows of this size, past the cache.
+constexpr std::uint64_t kBinWindowBytes = 1024 * 1024;
 constexpr std::size_t kMaxSources = 8;
 constexpr std::uint64_t kNoBlock = ~std::uint64_t{0};
 
@@ -156,7 +158,7 @@ std::uint64_t HiveImage::FindBins(std::uint64_t declaredSize) {
   std::uint64_t windowStart = 0, at = 0;
   while (at < declaredSize) {
     if (at < windowStart || at - windowStart + kBinHeaderBytes > window.size()) {
-      window.resize(static_cast<std::size_t>(std::min<std::uint64_t>(kBlockBytes, declaredSize - at)));
+      window.resize(static_cast<std::size_t>(std::min<std::uint64_t>(kBinWindowBytes, declaredSize - at)));
       windowStart = at;
       if (window.size() < kBinHeaderBytes) break;
       // Near a short file's end, the header alone.
