@@ -12,8 +12,6 @@ constexpr std::uint64_t kBinUnit = 4096;
 // The cache: 16 blocks of 64 KB, whatever the size of the hive.
 constexpr std::uint64_t kBlockBytes = 64 * 1024;
 constexpr std::size_t kCacheSlots = 16;
-// Bin headers are read in windows of this size, past the cache.
-constexpr std::uint64_t kBinWindowBytes = 1024 * 1024;
 constexpr std::size_t kMaxSources = 8;
 constexpr std::uint64_t kNoBlock = ~std::uint64_t{0};
 
@@ -54,8 +52,11 @@ void HiveImage::Replace(std::uint64_t offset, std::uint64_t length, std::size_t 
   replaced_[offset] = {end, source, from};
 }
 
-const std::vector<std::uint8_t>* HiveImage::CachedBlock(std::size_t source, std::uint64_t block) {
+std::optional<HiveSpan> HiveImage::CachedBlock(std::size_t source, std::uint64_t block) {
   const std::uint64_t key = block * kMaxSources + source;
+  const std::uint64_t start = block * kBlockBytes;
+  if (start >= sizes_[source]) return std::nullopt;
+  const auto length = static_cast<std::size_t>(std::min(kBlockBytes, sizes_[source] - start));
   std::size_t slot = lastSlot_;
   if (slot >= cacheKeys_.size() || cacheKeys_[slot] != key)
     slot = static_cast<std::size_t>(std::find(cacheKeys_.begin(), cacheKeys_.end(), key) - cacheKeys_.begin());
@@ -68,16 +69,18 @@ const std::vector<std::uint8_t>* HiveImage::CachedBlock(std::size_t source, std:
                                       return a.lastUse < b.lastUse;
                                     }) - cache_.begin());
     // The block is read straight into the slot.
+    CacheSlot& into = cache_[slot];
     cacheKeys_[slot] = kNoBlock;
-    auto& bytes = cache_[slot].bytes;
-    const std::uint64_t start = block * kBlockBytes;
-    bytes.resize(static_cast<std::size_t>(std::min(kBlockBytes, sizes_[source] - start)));
-    if (!sources_[source]->Read(start, bytes.size(), bytes.data())) return nullptr;
+    if (into.capacity < length) {
+      into.bytes.reset(new std::uint8_t[length]);
+      into.capacity = length;
+    }
+    if (!sources_[source]->Read(start, length, into.bytes.get())) return std::nullopt;
     cacheKeys_[slot] = key;
   }
   lastSlot_ = slot;
   cache_[slot].lastUse = ++uses_;
-  return &cache_[slot].bytes;
+  return HiveSpan{cache_[slot].bytes.get(), length};
 }
 
 bool HiveImage::ReadSource(std::size_t source, std::uint64_t offset, std::size_t length, std::uint8_t* out,
@@ -91,11 +94,11 @@ bool HiveImage::ReadSource(std::size_t source, std::uint64_t offset, std::size_t
   }
   if (!cached) return sources_[source]->Read(offset, length, out);
   while (length > 0) {
-    const auto* block = CachedBlock(source, offset / kBlockBytes);
+    const auto block = CachedBlock(source, offset / kBlockBytes);
     const std::size_t at = static_cast<std::size_t>(offset % kBlockBytes);
-    if (!block || at >= block->size()) return false;
-    const std::size_t piece = std::min(length, block->size() - at);
-    std::copy_n(block->data() + at, piece, out);
+    if (!block || at >= block->size) return false;
+    const std::size_t piece = std::min(length, block->size - at);
+    std::copy_n(block->data + at, piece, out);
     out += piece;
     offset += piece;
     length -= piece;
@@ -122,9 +125,9 @@ const std::uint8_t* HiveImage::InPlace(std::uint64_t offset, std::size_t length)
   if (const std::uint8_t* all = inMemory_[source]) return all + at;
   const std::size_t within = static_cast<std::size_t>(at % kBlockBytes);
   if (length > kBlockBytes - within) return nullptr;
-  const auto* block = CachedBlock(source, at / kBlockBytes);
-  if (!block || length > block->size() || within > block->size() - length) return nullptr;
-  return block->data() + within;
+  const auto block = CachedBlock(source, at / kBlockBytes);
+  if (!block || length > block->size || within > block->size - length) return nullptr;
+  return block->data + within;
 }
 
 bool HiveImage::Read(std::uint64_t offset, std::size_t length, std::uint8_t* out, bool cached) {
@@ -152,20 +155,11 @@ bool HiveImage::Read(std::uint64_t offset, std::size_t length, std::uint8_t* out
 std::uint64_t HiveImage::FindBins(std::uint64_t declaredSize) {
   bins_.clear();
   binOfUnit_.clear();
-  // Headers are read past the cache (finding them must not read the whole
-  // hive through it), a window of the bins at a time.
-  std::vector<std::uint8_t> window;
-  std::uint64_t windowStart = 0, at = 0;
+  std::uint64_t at = 0;
   while (at < declaredSize) {
-    if (at < windowStart || at - windowStart + kBinHeaderBytes > window.size()) {
-      window.resize(static_cast<std::size_t>(std::min<std::uint64_t>(kBinWindowBytes, declaredSize - at)));
-      windowStart = at;
-      if (window.size() < kBinHeaderBytes) break;
-      // Near a short file's end, the header alone.
-      if (!Read(at, window.size(), window.data(), false)) window.resize(kBinHeaderBytes);
-      if (window.size() == kBinHeaderBytes && !Read(at, kBinHeaderBytes, window.data(), false)) break;
-    }
-    const std::uint8_t* header = window.data() + (at - windowStart);
+    // Through the cache: its blocks are what a walk reads next.
+    std::uint8_t header[kBinHeaderBytes];
+    if (!Read(at, sizeof header, header)) break;
     const std::uint64_t size = U32At(header + 8);
     if (U32At(header) != 0x6E696268 /* "hbin" */ || U32At(header + 4) != at || size < kBinUnit ||
         size % kBinUnit != 0 || size > declaredSize - at)

@@ -119,9 +119,11 @@ class HiveImage {
   };
   struct CacheSlot {
     std::uint64_t lastUse = 0;
-    std::vector<std::uint8_t> bytes;
+    std::unique_ptr<std::uint8_t[]> bytes;  // not zeroed first: a read fills them
+    std::size_t capacity = 0;
   };
-  const std::vector<std::uint8_t>* CachedBlock(std::size_t source, std::uint64_t block);
+  // The block's bytes; nothing when it cannot be read.
+  std::optional<HiveSpan> CachedBlock(std::size_t source, std::uint64_t block);
   // length bytes of the hive bins data at offset where they already lie
   // together (in memory or in one cached block); null otherwise.
   const std::uint8_t* InPlace(std::uint64_t offset, std::size_t length);
