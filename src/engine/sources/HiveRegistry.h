@@ -19,6 +19,12 @@
 
 namespace engine {
 
+// A name's place in a key's list, found by the hash of its folded name.
+struct HiveNamed {
+  std::uint32_t hash = 0;
+  std::uint32_t cell = 0;
+};
+
 class HiveRegistry final : public RegistrySource {
  public:
   HiveRegistry();
@@ -57,6 +63,7 @@ class HiveRegistry final : public RegistrySource {
 
   std::vector<std::unique_ptr<Hive>> hives_;
   std::size_t indexedNames_ = 0;
+  std::vector<HiveNamed> scratch_;  // a key's names while they are indexed
 };
 
 }  // namespace engine
