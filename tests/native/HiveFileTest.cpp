@@ -4,18 +4,14 @@
 // logs written from the published layout; broken parts left out.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <ctime>
-#include <filesystem>
 #include <fstream>
 #include <functional>
-#include <iterator>
 #include <regex>
 #include <set>
 #include <sstream>
 
 #include "HiveTestFiles.h"
-#include "engine/files/MemoryFileSource.h"
 #include "engine/sources/HiveRegistry.h"
 
 namespace {
@@ -24,6 +20,7 @@ using engine::HiveFile;
 using engine::HiveProblem;
 using engine::HiveRefusal;
 using engine::Tree;
+using qlmtest::AsFile;
 using qlmtest::Bytes;
 using qlmtest::Get32;
 using qlmtest::Put32;
@@ -31,16 +28,8 @@ using qlmtest::Put32;
 const std::string kHives = QLM_CORPUS "/../hives/";
 
 using qlmtest::Hivexsh;
-using qlmtest::ReadBytes;
 using qlmtest::Run;
 using qlmtest::TempDir;
-
-// The bytes as a file source gives them: read through the reader's cache.
-std::unique_ptr<engine::HiveBytes> AsFile(const Bytes& bytes) {
-  engine::MemoryFileSource files;
-  files.AddFile(L"C:\\hive", bytes);
-  return std::make_unique<engine::HiveBytesOver<engine::OpenFile>>(files.Open(L"C:\\hive"));
-}
 
 // Keys, a value of each type, a string over the 16344 bytes of a big data
 // segment, and 1200 subkeys of one key.
@@ -210,7 +199,7 @@ TEST(HiveFile, ReadsWhatThePeersRead) {
 // Names as Windows stored them, in Latin-1 or UTF-16, NUL inside: the
 // peers cut names at a NUL, so whole names are found in the file's bytes.
 TEST(HiveFile, NamesAsStored) {
-  const Bytes file = ReadBytes(kHives + "special.hive");
+  const Bytes file = qlmtest::ReadBytes(kHives + "special.hive");
   auto h = HiveFile::Open(AsFile(file)).hive;
   ASSERT_TRUE(h);
   std::vector<std::wstring> names;
@@ -306,10 +295,9 @@ Walked Walk(const Bytes& bytes) {
   auto opened = HiveFile::Open(AsFile(bytes));
   walked.refusal = opened.refusal;
   if (!opened.hive) return walked;
-  for (std::vector<engine::HiveKey> keys = {*opened.hive->Key(opened.hive->RootCell())}; !keys.empty();) {
+  for (std::vector<engine::HiveKey> keys = {*opened.hive->Key(opened.hive->RootCell())}; !keys.empty(); ++walked.keys) {
     const auto key = keys.back();
     keys.pop_back();
-    ++walked.keys;
     for (const auto& value : opened.hive->Values(key)) walked.values += opened.hive->Data(value, SIZE_MAX).has_value();
     for (const auto& subkey : opened.hive->SubKeys(key)) keys.push_back(subkey);
   }

@@ -12,6 +12,7 @@
 #include <utility>
 #include <vector>
 
+#include "engine/files/MemoryFileSource.h"
 #include "engine/sources/HiveLog.h"
 
 namespace qlmtest {
@@ -41,6 +42,13 @@ inline Bytes Hivexsh(const std::string& from, const std::string& script, const s
   std::ofstream(TempDir() + name + ".script") << script << "commit " << TempDir() + name << "\n";
   Run("hivexsh -w '" + from + "' < '" + TempDir() + name + ".script'");
   return ReadBytes(TempDir() + name);
+}
+
+// The bytes as a file source gives them: read through the reader's cache.
+inline std::unique_ptr<engine::HiveBytes> AsFile(const Bytes& bytes) {
+  engine::MemoryFileSource files;
+  files.AddFile(L"C:\\hive", bytes);
+  return std::make_unique<engine::HiveBytesOver<engine::OpenFile>>(files.Open(L"C:\\hive"));
 }
 
 inline std::uint32_t Get32(const Bytes& b, std::size_t at) {

@@ -4,6 +4,7 @@
 // counted: a NUL is part of the name. A source never follows a link where
 // that could send a read somewhere else: a link is neither a file nor a
 // folder to it. Platform-free.
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -40,6 +41,15 @@ class OpenFile {
   // Up to length bytes from offset: fewer at the end of the file, none past
   // it. Nothing when the read fails or length is over kMaxFileReadBytes.
   virtual std::optional<std::vector<std::uint8_t>> Read(std::uint64_t offset, std::size_t length) = 0;
+  // Exactly length bytes (at most kMaxFileReadBytes) from offset into out;
+  // false when fewer are there or the read fails. A source that can read
+  // into the caller's memory overrides it and saves a copy.
+  virtual bool ReadInto(std::uint64_t offset, std::size_t length, std::uint8_t* out) {
+    const auto bytes = Read(offset, length);
+    if (!bytes || bytes->size() != length) return false;
+    std::copy(bytes->begin(), bytes->end(), out);
+    return true;
+  }
 };
 
 class FileSource {

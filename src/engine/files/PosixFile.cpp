@@ -23,20 +23,31 @@ class PosixOpenFile final : public OpenFile {
     if (length > kMaxFileReadBytes) return std::nullopt;
     if (offset >= size_) return std::vector<std::uint8_t>();
     std::vector<std::uint8_t> bytes(static_cast<std::size_t>(std::min<std::uint64_t>(length, size_ - offset)));
+    const auto filled = Fill(offset, bytes.size(), bytes.data());
+    if (!filled) return std::nullopt;
+    bytes.resize(*filled);
+    return bytes;
+  }
+  bool ReadInto(std::uint64_t offset, std::size_t length, std::uint8_t* out) override {
+    if (length > kMaxFileReadBytes || offset > size_ || length > size_ - offset) return false;
+    const auto filled = Fill(offset, length, out);
+    return filled && *filled == length;
+  }
+
+ private:
+  // Reads up to length bytes straight into out; how many there were.
+  std::optional<std::size_t> Fill(std::uint64_t offset, std::size_t length, std::uint8_t* out) {
     std::size_t filled = 0;
-    while (filled < bytes.size()) {
-      const ssize_t n = ::pread(fd_.Get(), bytes.data() + filled, bytes.size() - filled,
-                                static_cast<off_t>(offset + filled));
+    while (filled < length) {
+      const ssize_t n = ::pread(fd_.Get(), out + filled, length - filled, static_cast<off_t>(offset + filled));
       if (n < 0 && errno == EINTR) continue;
       if (n < 0) return std::nullopt;
       if (n == 0) break;  // shorter than it was a moment ago
       filled += static_cast<std::size_t>(n);
     }
-    bytes.resize(filled);
-    return bytes;
+    return filled;
   }
 
- private:
   UniqueFd fd_;
   std::uint64_t size_;
 };

@@ -40,7 +40,7 @@ class MemoryHiveBytes final : public HiveBytes {
 };
 
 // A file opened by a file source (engine::OpenFile, or anything with
-// Size() and Read(offset, length) giving optional byte vectors), so a hive
+// Size() and ReadInto(offset, length, out)), so a hive
 // is read with that source's rules on links and paths.
 template <class File>
 class HiveBytesOver final : public HiveBytes {
@@ -52,9 +52,7 @@ class HiveBytesOver final : public HiveBytes {
     if (offset > size || length > size - offset) return false;
     while (length > 0) {
       const std::size_t piece = std::min<std::size_t>(length, kPieceBytes);
-      const auto bytes = file_->Read(offset, piece);
-      if (!bytes || bytes->size() != piece) return false;
-      std::memcpy(out, bytes->data(), piece);
+      if (!file_->ReadInto(offset, piece, out)) return false;
       out += piece;
       offset += piece;
       length -= piece;

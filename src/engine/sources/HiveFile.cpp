@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <array>
-#include <unordered_set>
 
 namespace engine {
 
@@ -22,26 +21,21 @@ constexpr std::size_t kMaxListBytes = 4 + 8 * std::size_t{0xFFFF};
 constexpr std::uint16_t kCompressedKeyName = 0x0020, kCompressedValueName = 0x0001;
 constexpr std::uint32_t kBigDataSegment = 16344;
 
-std::uint16_t U16(const std::vector<std::uint8_t>& b, std::size_t at) {
-  return static_cast<std::uint16_t>(b[at] | (b[at + 1] << 8));
-}
-std::uint32_t U32(const std::vector<std::uint8_t>& b, std::size_t at) {
+std::uint16_t U16(const std::uint8_t* b, std::size_t at) { return static_cast<std::uint16_t>(b[at] | (b[at + 1] << 8)); }
+std::uint32_t U32(const std::uint8_t* b, std::size_t at) {
   return static_cast<std::uint32_t>(U16(b, at)) | (static_cast<std::uint32_t>(U16(b, at + 2)) << 16);
 }
-std::uint64_t U64(const std::vector<std::uint8_t>& b, std::size_t at) {
-  return U32(b, at) | (std::uint64_t{U32(b, at + 4)} << 32);
-}
+std::uint64_t U64(const std::uint8_t* b, std::size_t at) { return U32(b, at) | (std::uint64_t{U32(b, at + 4)} << 32); }
 
-// A counted name: one byte a character (Latin-1) or UTF-16 units.
-std::wstring Name(const std::uint8_t* bytes, std::size_t length, bool compressed) {
-  std::wstring name;
+// A counted name: one byte a character (Latin-1) or UTF-16 units, decoded
+// into name (its buffer reused).
+void DecodeName(const std::uint8_t* bytes, std::size_t length, bool compressed, std::wstring& name) {
   if (compressed) {
     name.assign(bytes, bytes + length);
-    return name;
+    return;
   }
   name.resize(length / 2);
   for (std::size_t i = 0; i < name.size(); ++i) name[i] = static_cast<wchar_t>(bytes[2 * i] | (bytes[2 * i + 1] << 8));
-  return name;
 }
 
 }  // namespace
@@ -80,6 +74,8 @@ HiveFile::Opened HiveFile::Open(std::unique_ptr<HiveBytes> primary, std::unique_
   report.binsDeclared = state.binsSize;
   report.binsFound = hive->image_.FindBins(state.binsSize);
   if (report.binsFound < report.binsDeclared) hive->Note(HiveProblem::BinsEndEarly, report.binsFound);
+  hive->reachRoot_.Bound(hive->image_.CellExtent());
+  hive->reached_.Bound(hive->image_.CellExtent());
   hive->root_ = state.rootCell;
   if (!hive->Key(hive->root_)) {
     opened.refusal = HiveRefusal::NoRootKey;
@@ -94,6 +90,13 @@ void HiveFile::Note(HiveProblem problem, std::uint64_t at) {
   if (problems_.size() < kProblemsKept) problems_.push_back({problem, at});
 }
 
+bool HiveFile::CellSpan(std::uint32_t cell, std::size_t want, HiveSpan& out) {
+  HiveProblem why{};
+  if (image_.CellSpan(cell, want, out, why)) return true;
+  Note(why, cell);
+  return false;
+}
+
 bool HiveFile::ReadCell(std::uint32_t cell, std::size_t want, std::vector<std::uint8_t>& out) {
   HiveProblem why{};
   if (image_.ReadCell(cell, want, out, why)) return true;
@@ -101,14 +104,19 @@ bool HiveFile::ReadCell(std::uint32_t cell, std::size_t want, std::vector<std::u
   return false;
 }
 
-std::optional<HiveKey> HiveFile::Key(std::uint32_t cell) {
-  auto& b = scratch_;
-  if (!ReadCell(cell, kKeyFixedBytes + kMaxNameBytes, b)) return std::nullopt;
-  if (b.size() < kKeyFixedBytes || U16(b, 0) != kKeyNode) {
+bool HiveFile::ReadKey(std::uint32_t cell, HiveKey& key, bool withName) {
+  HiveSpan span;
+  if (!CellSpan(cell, kKeyFixedBytes + kMaxNameBytes, span)) return false;
+  const std::uint8_t* b = span.data;
+  if (span.size < kKeyFixedBytes || U16(b, 0) != kKeyNode) {
     Note(HiveProblem::WrongRecord, cell);
-    return std::nullopt;
+    return false;
   }
-  HiveKey key;
+  const std::size_t nameBytes = U16(b, 72);
+  if (kKeyFixedBytes + nameBytes > span.size) {
+    Note(HiveProblem::NamePastCell, cell);
+    return false;
+  }
   key.cell = cell;
   key.flags = U16(b, 2);
   key.lastWrite = U64(b, 4);
@@ -119,32 +127,32 @@ std::optional<HiveKey> HiveFile::Key(std::uint32_t cell) {
   key.valueList = U32(b, 40);
   key.classCell = U32(b, 48);
   key.classBytes = U16(b, 74);
-  const std::size_t nameBytes = U16(b, 72);
-  if (kKeyFixedBytes + nameBytes > b.size()) {
-    Note(HiveProblem::NamePastCell, cell);
-    return std::nullopt;
-  }
-  key.name = Name(b.data() + kKeyFixedBytes, nameBytes, (key.flags & kCompressedKeyName) != 0);
+  if (withName) DecodeName(b + kKeyFixedBytes, nameBytes, (key.flags & kCompressedKeyName) != 0, key.name);
+  return true;
+}
+
+std::optional<HiveKey> HiveFile::Key(std::uint32_t cell) {
+  HiveKey key;
+  if (!ReadKey(cell, key)) return std::nullopt;
   return key;
 }
 
-std::vector<std::uint32_t> HiveFile::ListedKeys(const HiveKey& key) {
-  std::vector<std::uint32_t> keys;
+void HiveFile::ListedKeys(const HiveNode& key, std::vector<std::uint32_t>& keys) {
+  keys.clear();
   // Every cell this walk reaches, lists and keys: one reached twice is a
-  // loop or a shared cell, and is not followed again.
-  std::unordered_set<std::uint32_t> reached;
-  std::vector<std::uint32_t> lists = {key.subkeyList};
-  std::vector<std::uint8_t> b;
-  // Iterative: an index root's leaves are read after it, in its order; only
-  // the first list may be an index root.
-  for (std::size_t next = 0; next < lists.size() && keys.size() < key.subkeyCount; ++next) {
-    const std::uint32_t list = lists[next];
-    if (!reached.insert(list).second) {
+  // loop or a shared cell, and is not followed again. Iterative: an index
+  // root's leaves are read after it, in its order; only the first list may
+  // be an index root.
+  lists_.assign(1, key.subkeyList);
+  for (std::size_t next = 0; next < lists_.size() && keys.size() < key.subkeyCount; ++next) {
+    const std::uint32_t list = lists_[next];
+    HiveSpan b;
+    if (!reached_.Insert(list)) {
       Note(HiveProblem::ListRepeats, list);
       continue;
     }
-    if (!ReadCell(list, kMaxListBytes, b)) continue;
-    const std::uint16_t kind = b.size() >= 4 ? U16(b, 0) : 0;
+    if (!CellSpan(list, kMaxListBytes, b)) continue;
+    const std::uint16_t kind = b.size >= 4 ? U16(b.data, 0) : 0;
     const bool leaf = kind == kIndexLeaf || kind == kFastLeaf || kind == kHashLeaf;
     if (!leaf && kind != kIndexRoot) {
       Note(HiveProblem::WrongRecord, list);
@@ -155,146 +163,180 @@ std::vector<std::uint32_t> HiveFile::ListedKeys(const HiveKey& key) {
       continue;
     }
     const std::size_t stride = kind == kIndexLeaf || kind == kIndexRoot ? 4 : 8;
-    std::size_t count = U16(b, 2);
-    if (4 + count * stride > b.size()) {
+    std::size_t count = U16(b.data, 2);
+    if (4 + count * stride > b.size) {
       Note(HiveProblem::ListPastCell, list);
-      count = (b.size() - 4) / stride;
+      count = (b.size - 4) / stride;
     }
-    for (std::size_t i = 0; i < count; ++i) {
-      const std::uint32_t element = U32(b, 4 + i * stride);
-      if (kind == kIndexRoot) {
-        lists.push_back(element);
-      } else if (!reached.insert(element).second) {
+    for (std::size_t i = 0; i < count && keys.size() < key.subkeyCount; ++i) {
+      const std::uint32_t element = U32(b.data, 4 + i * stride);
+      if (kind == kIndexRoot)
+        lists_.push_back(element);
+      else if (!reached_.Insert(element))
         Note(HiveProblem::ListRepeats, element);
-      } else if (keys.size() < key.subkeyCount) {
+      else
         keys.push_back(element);
-      }
     }
   }
-  return keys;
+  for (const std::uint32_t cell : lists_) reached_.Erase(cell);
+  for (const std::uint32_t cell : keys) reached_.Erase(cell);
 }
 
-bool HiveFile::ReachesRoot(const HiveKey& key) {
-  std::vector<std::uint32_t> chain;
+bool HiveFile::ReachesRoot(const HiveNode& key) {
+  chain_.clear();
+  HiveKey up;
   std::uint32_t parent = key.parent;
-  for (std::uint32_t at = key.cell; at != root_ && reachRoot_.count(at) == 0;) {
-    chain.push_back(at);
-    const auto up = chain.size() <= kMaxDepth ? Key(parent) : std::nullopt;
-    if (!up) {
+  for (std::uint32_t at = key.cell; at != root_ && !reachRoot_.Contains(at);) {
+    chain_.push_back(at);
+    // A parent known to lead to the root was read as a key already.
+    if (chain_.size() <= kMaxDepth && (parent == root_ || reachRoot_.Contains(parent))) break;
+    if (chain_.size() > kMaxDepth || !ReadKey(parent, up, false)) {
       Note(HiveProblem::WrongParent, key.cell);
       return false;
     }
-    at = up->cell;
-    parent = up->parent;
+    at = up.cell;
+    parent = up.parent;
   }
   // Remembered, so a key's chain is followed only as far as a known one.
-  if (reachRoot_.size() + chain.size() > 1000000) reachRoot_.clear();
-  reachRoot_.insert(chain.begin(), chain.end());
+  for (const std::uint32_t cell : chain_) reachRoot_.Insert(cell);
   return true;
 }
 
-std::vector<HiveKey> HiveFile::SubKeys(const HiveKey& key) {
-  std::vector<HiveKey> subkeys;
-  if (key.IsLink() || key.subkeyCount == 0 || !ReachesRoot(key)) return subkeys;
-  const auto cells = ListedKeys(key);
-  if (cells.size() != key.subkeyCount) Note(HiveProblem::CountMismatch, key.cell);
-  subkeys.reserve(cells.size());
-  for (const std::uint32_t cell : cells) {
-    auto subkey = Key(cell);
-    if (!subkey) continue;
+void HiveFile::VisitSubKeys(const HiveNode& key, const std::function<void(const HiveKey&)>& visit) {
+  if (key.IsLink() || key.subkeyCount == 0 || !ReachesRoot(key)) return;
+  // A visit from within a visit has buffers of its own.
+  Visit local;
+  Visit& v = visit_.busy ? local : visit_;
+  const bool owner = &v == &visit_;
+  v.busy = true;
+  ListedKeys(key, v.cells);
+  if (v.cells.size() != key.subkeyCount) Note(HiveProblem::CountMismatch, key.cell);
+  for (const std::uint32_t cell : v.cells) {
+    if (!ReadKey(cell, v.key)) continue;
     // Each key has one parent, and the listing key leads to the root: no
     // key is listed below itself or in two places.
-    if (subkey->parent != key.cell || cell == root_) {
+    if (v.key.parent != key.cell || cell == root_) {
       Note(HiveProblem::WrongParent, cell);
       continue;
     }
-    subkeys.push_back(std::move(*subkey));
+    visit(v.key);
   }
+  if (owner) visit_.busy = false;
+}
+
+std::vector<HiveKey> HiveFile::SubKeys(const HiveNode& key) {
+  std::vector<HiveKey> subkeys;
+  VisitSubKeys(key, [&](const HiveKey& subkey) { subkeys.push_back(subkey); });
   return subkeys;
 }
 
-std::optional<HiveValue> HiveFile::Value(std::uint32_t cell) {
-  auto& b = scratch_;
-  if (!ReadCell(cell, kValueFixedBytes + kMaxNameBytes, b)) return std::nullopt;
-  if (b.size() < kValueFixedBytes || U16(b, 0) != kValueNode) {
+bool HiveFile::ReadValue(std::uint32_t cell, HiveValue& value) {
+  HiveSpan span;
+  if (!CellSpan(cell, kValueFixedBytes + kMaxNameBytes, span)) return false;
+  const std::uint8_t* b = span.data;
+  if (span.size < kValueFixedBytes || U16(b, 0) != kValueNode) {
     Note(HiveProblem::WrongRecord, cell);
-    return std::nullopt;
+    return false;
   }
   const std::size_t nameBytes = U16(b, 2);
-  if (kValueFixedBytes + nameBytes > b.size()) {
+  if (kValueFixedBytes + nameBytes > span.size) {
     Note(HiveProblem::NamePastCell, cell);
-    return std::nullopt;
+    return false;
   }
-  HiveValue value;
   value.cell = cell;
   value.sizeField = U32(b, 4);
   value.dataField = U32(b, 8);
   value.type = U32(b, 12);
-  value.name = Name(b.data() + kValueFixedBytes, nameBytes, (U16(b, 16) & kCompressedValueName) != 0);
+  DecodeName(b + kValueFixedBytes, nameBytes, (U16(b, 16) & kCompressedValueName) != 0, value.name);
+  return true;
+}
+
+std::optional<HiveValue> HiveFile::Value(std::uint32_t cell) {
+  HiveValue value;
+  if (!ReadValue(cell, value)) return std::nullopt;
   return value;
 }
 
-std::vector<HiveValue> HiveFile::Values(const HiveKey& key) {
-  std::vector<HiveValue> values;
-  if (key.IsLink() || key.valueCount == 0) return values;
-  std::vector<std::uint8_t> list;
+void HiveFile::ListedValues(const HiveNode& key, std::vector<std::uint32_t>& values) {
+  values.clear();
+  HiveSpan list;
   // A count no cell could hold is cut to what the cell holds.
   const std::uint64_t wanted = std::uint64_t{key.valueCount} * 4;
-  if (!ReadCell(key.valueList, static_cast<std::size_t>(std::min<std::uint64_t>(wanted, 0x7FFFFFFF)), list))
-    return values;
-  if (list.size() < wanted) Note(HiveProblem::ListPastCell, key.valueList);
-  std::unordered_set<std::uint32_t> reached;
-  for (std::size_t at = 0; at + 4 <= list.size(); at += 4) {
-    const std::uint32_t cell = U32(list, at);
-    if (!reached.insert(cell).second) {
+  if (!CellSpan(key.valueList, static_cast<std::size_t>(std::min<std::uint64_t>(wanted, 0x7FFFFFFF)), list)) return;
+  if (list.size < wanted) Note(HiveProblem::ListPastCell, key.valueList);
+  for (std::size_t at = 0; at + 4 <= list.size; at += 4) {
+    const std::uint32_t cell = U32(list.data, at);
+    if (reached_.Insert(cell))
+      values.push_back(cell);
+    else
       Note(HiveProblem::ListRepeats, cell);
-      continue;
-    }
-    if (auto value = Value(cell)) values.push_back(std::move(*value));
   }
+  for (const std::uint32_t cell : values) reached_.Erase(cell);
+}
+
+void HiveFile::VisitValues(const HiveNode& key, const std::function<void(const HiveValue&)>& visit) {
+  if (key.IsLink() || key.valueCount == 0) return;
+  Visit local;
+  Visit& v = visit_.busy ? local : visit_;
+  const bool owner = &v == &visit_;
+  v.busy = true;
+  ListedValues(key, v.cells);
+  for (const std::uint32_t cell : v.cells)
+    if (ReadValue(cell, v.value)) visit(v.value);
+  if (owner) visit_.busy = false;
+}
+
+std::vector<HiveValue> HiveFile::Values(const HiveNode& key) {
+  std::vector<HiveValue> values;
+  VisitValues(key, [&](const HiveValue& value) { values.push_back(value); });
   return values;
 }
 
-std::optional<ValueData> HiveFile::Data(const HiveValue& value, std::size_t maxBytes) {
+std::optional<ValueData> HiveFile::Data(const HiveValueNode& value, std::size_t maxBytes) {
   ValueData data;
+  if (!ReadData(value, maxBytes, data)) return std::nullopt;
+  return data;
+}
+
+bool HiveFile::ReadData(const HiveValueNode& value, std::size_t maxBytes, ValueData& data) {
   data.type = value.type;
   data.size = value.Size();
+  data.tooLarge = false;
+  data.bytes.clear();
   const bool inlined = (value.sizeField & 0x80000000) != 0;
   if (inlined && data.size > 4) {
     Note(HiveProblem::InlineTooLong, value.cell);
-    return std::nullopt;
+    return false;
   }
   if (data.size > maxBytes) {
     data.tooLarge = true;
-    return data;
+    return true;
   }
   if (inlined) {
     for (std::uint32_t i = 0; i < data.size; ++i)
       data.bytes.push_back(static_cast<std::uint8_t>(value.dataField >> (8 * i)));
-    return data;
+    return true;
   }
-  if (data.size == 0) return data;
-  HiveProblem why{};
-  const auto capacity = image_.CellCapacity(value.dataField, why);
-  if (!capacity) {
-    Note(why, value.dataField);
-    return std::nullopt;
+  if (data.size == 0) return true;
+  HiveSpan cell;
+  if (!CellSpan(value.dataField, static_cast<std::size_t>(data.size), cell)) return false;
+  // Data that fits is the cell's, whatever the hive's version; data larger
+  // than its cell is read from the segments of a big data record.
+  if (cell.size == data.size) {
+    data.bytes.assign(cell.data, cell.data + cell.size);
+    return true;
   }
-  // Data larger than its cell is read from the segments of a big data
-  // record; data that fits is the cell's, whatever the hive's version.
-  const bool read = *capacity >= data.size ? ReadCell(value.dataField, static_cast<std::size_t>(data.size), data.bytes)
-                                           : ReadBigData(value, data.bytes);
-  if (!read) return std::nullopt;
-  return data;
-}
-
-bool HiveFile::ReadBigData(const HiveValue& value, std::vector<std::uint8_t>& out) {
-  std::vector<std::uint8_t> record, list;
-  if (!ReadCell(value.dataField, 8, record)) return false;
-  if (record.size() < 8 || U16(record, 0) != kBigData) {
+  if (cell.size < 8 || U16(cell.data, 0) != kBigData) {
     Note(HiveProblem::DataPastCell, value.dataField);
     return false;
   }
+  std::array<std::uint8_t, 8> record{};
+  std::copy_n(cell.data, record.size(), record.begin());
+  return ReadBigData(value, record.data(), data.bytes);
+}
+
+bool HiveFile::ReadBigData(const HiveValueNode& value, const std::uint8_t* record, std::vector<std::uint8_t>& out) {
+  std::vector<std::uint8_t> list;
   const std::uint32_t size = value.Size();
   const std::size_t segments = (size + kBigDataSegment - 1) / kBigDataSegment;
   if (U16(record, 2) < segments || !ReadCell(U32(record, 4), segments * 4, list) || list.size() < segments * 4) {
@@ -303,21 +345,25 @@ bool HiveFile::ReadBigData(const HiveValue& value, std::vector<std::uint8_t>& ou
   }
   // Every segment is checked before the data is allocated: distinct cells
   // that hold it, so the data is never larger than the file.
-  std::unordered_set<std::uint32_t> reached;
-  for (std::size_t i = 0; i < segments; ++i) {
+  std::size_t checked = 0;
+  for (; checked < segments; ++checked) {
     HiveProblem why{};
-    const auto capacity = image_.CellCapacity(U32(list, i * 4), why);
-    if (!capacity || *capacity < std::min<std::size_t>(kBigDataSegment, size - i * kBigDataSegment) ||
-        !reached.insert(U32(list, i * 4)).second) {
-      Note(HiveProblem::BigDataBroken, value.dataField);
-      return false;
-    }
+    const std::uint32_t segment = U32(list.data(), checked * 4);
+    const auto capacity = image_.CellCapacity(segment, why);
+    if (!capacity || *capacity < std::min<std::size_t>(kBigDataSegment, size - checked * kBigDataSegment) ||
+        !reached_.Insert(segment))
+      break;
+  }
+  for (std::size_t i = 0; i < checked; ++i) reached_.Erase(U32(list.data(), i * 4));
+  if (checked < segments) {
+    Note(HiveProblem::BigDataBroken, value.dataField);
+    return false;
   }
   out.resize(size);
   for (std::size_t i = 0; i < segments; ++i) {
     const std::size_t at = i * kBigDataSegment;
     const std::size_t length = std::min<std::size_t>(kBigDataSegment, size - at);
-    if (!image_.Read(std::uint64_t{U32(list, i * 4)} + 4, length, out.data() + at)) {
+    if (!image_.Read(std::uint64_t{U32(list.data(), i * 4)} + 4, length, out.data() + at)) {
       Note(HiveProblem::BigDataBroken, value.dataField);
       out.clear();
       return false;
@@ -326,15 +372,17 @@ bool HiveFile::ReadBigData(const HiveValue& value, std::vector<std::uint8_t>& ou
   return true;
 }
 
-std::optional<std::wstring> HiveFile::ClassName(const HiveKey& key) {
+std::optional<std::wstring> HiveFile::ClassName(const HiveNode& key) {
   if (key.classBytes == 0 || key.classCell == kNoCell) return std::wstring();
-  std::vector<std::uint8_t> b;
-  if (!ReadCell(key.classCell, key.classBytes, b)) return std::nullopt;
-  if (b.size() < key.classBytes) {
+  HiveSpan span;
+  if (!CellSpan(key.classCell, key.classBytes, span)) return std::nullopt;
+  if (span.size < key.classBytes) {
     Note(HiveProblem::NamePastCell, key.classCell);
     return std::nullopt;
   }
-  return Name(b.data(), b.size(), false);
+  std::wstring name;
+  DecodeName(span.data, span.size, false, name);
+  return name;
 }
 
 }  // namespace engine

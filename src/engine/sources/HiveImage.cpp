@@ -9,10 +9,11 @@ namespace {
 
 constexpr std::size_t kBinHeaderBytes = 32;
 constexpr std::uint64_t kBinUnit = 4096;
-// The cache: 64 blocks of 64 KB, whatever the size of the hive.
+// The cache: 16 blocks of 64 KB, whatever the size of the hive.
 constexpr std::uint64_t kBlockBytes = 64 * 1024;
-constexpr std::size_t kCacheSlots = 64;
+constexpr std::size_t kCacheSlots = 16;
 constexpr std::size_t kMaxSources = 8;
+constexpr std::uint64_t kNoBlock = ~std::uint64_t{0};
 
 std::uint32_t U32At(const std::uint8_t* at) {
   return static_cast<std::uint32_t>(at[0]) | (static_cast<std::uint32_t>(at[1]) << 8) |
@@ -25,6 +26,7 @@ HiveImage::HiveImage(std::unique_ptr<HiveBytes> primary) { Keep(std::move(primar
 
 std::size_t HiveImage::Keep(std::unique_ptr<HiveBytes> source) {
   sizes_.push_back(source->Size());
+  inMemory_.push_back(source->InMemory());
   sources_.push_back(std::move(source));
   return sources_.size() - 1;
 }
@@ -50,52 +52,82 @@ void HiveImage::Replace(std::uint64_t offset, std::uint64_t length, std::size_t 
   replaced_[offset] = {end, source, from};
 }
 
-const std::vector<std::uint8_t>* HiveImage::CachedBlock(std::size_t source, std::uint64_t block) {
+std::optional<HiveSpan> HiveImage::CachedBlock(std::size_t source, std::uint64_t block) {
   const std::uint64_t key = block * kMaxSources + source;
-  const auto found = cached_.find(key);
-  if (found != cached_.end()) {
-    cache_[found->second].lastUse = ++uses_;
-    return &cache_[found->second].bytes;
-  }
-  if (cache_.size() < kCacheSlots) cache_.emplace_back();
-  const auto oldest = std::min_element(cache_.begin(), cache_.end(),
-                                       [](const CacheSlot& a, const CacheSlot& b) { return a.lastUse < b.lastUse; });
-  const std::size_t slot = static_cast<std::size_t>(oldest - cache_.begin());
-  if (oldest->key != ~std::uint64_t{0}) cached_.erase(oldest->key);
-  oldest->key = ~std::uint64_t{0};
-  HiveBytes& bytes = *sources_[source];
   const std::uint64_t start = block * kBlockBytes;
-  const std::uint64_t length = std::min(kBlockBytes, sizes_[source] - start);
-  oldest->bytes.resize(static_cast<std::size_t>(length));
-  if (!bytes.Read(start, oldest->bytes.size(), oldest->bytes.data())) return nullptr;
-  oldest->key = key;
-  oldest->lastUse = ++uses_;
-  cached_[key] = slot;
-  return &oldest->bytes;
+  if (start >= sizes_[source]) return std::nullopt;
+  const auto length = static_cast<std::size_t>(std::min(kBlockBytes, sizes_[source] - start));
+  std::size_t slot = lastSlot_;
+  if (slot >= cacheKeys_.size() || cacheKeys_[slot] != key)
+    slot = static_cast<std::size_t>(std::find(cacheKeys_.begin(), cacheKeys_.end(), key) - cacheKeys_.begin());
+  if (slot == cacheKeys_.size()) {
+    if (cache_.size() < kCacheSlots) {
+      cache_.emplace_back();
+      cacheKeys_.push_back(kNoBlock);
+    }
+    slot = static_cast<std::size_t>(std::min_element(cache_.begin(), cache_.end(), [](const CacheSlot& a, const CacheSlot& b) {
+                                      return a.lastUse < b.lastUse;
+                                    }) - cache_.begin());
+    // The block is read straight into the slot.
+    CacheSlot& into = cache_[slot];
+    cacheKeys_[slot] = kNoBlock;
+    if (into.capacity < length) {
+      into.bytes.reset(new std::uint8_t[length]);
+      into.capacity = length;
+    }
+    if (!sources_[source]->Read(start, length, into.bytes.get())) return std::nullopt;
+    cacheKeys_[slot] = key;
+  }
+  lastSlot_ = slot;
+  cache_[slot].lastUse = ++uses_;
+  return HiveSpan{cache_[slot].bytes.get(), length};
 }
 
 bool HiveImage::ReadSource(std::size_t source, std::uint64_t offset, std::size_t length, std::uint8_t* out,
                            bool cached) {
   if (source >= sources_.size() || source >= kMaxSources) return false;
-  HiveBytes& bytes = *sources_[source];
   const std::uint64_t size = sizes_[source];
   if (offset > size || length > size - offset) return false;
-  if (const std::uint8_t* all = bytes.InMemory()) {
+  if (const std::uint8_t* all = inMemory_[source]) {
     std::copy_n(all + offset, length, out);
     return true;
   }
-  if (!cached) return bytes.Read(offset, length, out);
+  if (!cached) return sources_[source]->Read(offset, length, out);
   while (length > 0) {
-    const auto* block = CachedBlock(source, offset / kBlockBytes);
+    const auto block = CachedBlock(source, offset / kBlockBytes);
     const std::size_t at = static_cast<std::size_t>(offset % kBlockBytes);
-    if (!block || at >= block->size()) return false;
-    const std::size_t piece = std::min(length, block->size() - at);
-    std::copy_n(block->data() + at, piece, out);
+    if (!block || at >= block->size) return false;
+    const std::size_t piece = std::min(length, block->size - at);
+    std::copy_n(block->data + at, piece, out);
     out += piece;
     offset += piece;
     length -= piece;
   }
   return true;
+}
+
+const std::uint8_t* HiveImage::InPlace(std::uint64_t offset, std::size_t length) {
+  std::size_t source = 0;
+  std::uint64_t at = kHiveBaseBlockBytes + offset;
+  if (!replaced_.empty()) {
+    const auto it = replaced_.upper_bound(offset);
+    if (it != replaced_.begin() && std::prev(it)->second.end > offset) {
+      const auto& [start, piece] = *std::prev(it);
+      if (piece.end - offset < length) return nullptr;
+      source = piece.source;
+      at = piece.from + (offset - start);
+    } else if (it != replaced_.end() && it->first - offset < length) {
+      return nullptr;
+    }
+  }
+  if (source >= sources_.size() || source >= kMaxSources || at > sizes_[source] || length > sizes_[source] - at)
+    return nullptr;
+  if (const std::uint8_t* all = inMemory_[source]) return all + at;
+  const std::size_t within = static_cast<std::size_t>(at % kBlockBytes);
+  if (length > kBlockBytes - within) return nullptr;
+  const auto block = CachedBlock(source, at / kBlockBytes);
+  if (!block || length > block->size || within > block->size - length) return nullptr;
+  return block->data + within;
 }
 
 bool HiveImage::Read(std::uint64_t offset, std::size_t length, std::uint8_t* out, bool cached) {
@@ -125,10 +157,9 @@ std::uint64_t HiveImage::FindBins(std::uint64_t declaredSize) {
   binOfUnit_.clear();
   std::uint64_t at = 0;
   while (at < declaredSize) {
+    // Through the cache: its blocks are what a walk reads next.
     std::uint8_t header[kBinHeaderBytes];
-    // Headers are read past the cache: finding them must not read the
-    // whole hive through it.
-    if (!Read(at, sizeof header, header, false)) break;
+    if (!Read(at, sizeof header, header)) break;
     const std::uint64_t size = U32At(header + 8);
     if (U32At(header) != 0x6E696268 /* "hbin" */ || U32At(header + 4) != at || size < kBinUnit ||
         size % kBinUnit != 0 || size > declaredSize - at)
@@ -140,14 +171,28 @@ std::uint64_t HiveImage::FindBins(std::uint64_t declaredSize) {
   return at;
 }
 
-std::optional<std::uint32_t> HiveImage::CellCapacity(std::uint32_t offset, HiveProblem& why) {
+std::uint64_t HiveImage::CellExtent() const {
+  std::uint64_t held = sizes_[0] > kHiveBaseBlockBytes ? sizes_[0] - kHiveBaseBlockBytes : 0;
+  if (!replaced_.empty()) held = std::max(held, std::prev(replaced_.end())->second.end);
+  return std::min(held, bins_.empty() ? 0 : bins_.back().end);
+}
+
+std::optional<std::uint64_t> HiveImage::CellBinEnd(std::uint32_t offset, HiveProblem& why) const {
   why = HiveProblem::OffsetOutside;
   // Bins are whole 4 KB units from the start: the unit finds the bin.
-  if (offset / kBinUnit >= binOfUnit_.size()) return std::nullopt;
+  if (offset % kCellAlign != 0 || offset / kBinUnit >= binOfUnit_.size()) return std::nullopt;
   const Bin& bin = bins_[binOfUnit_[offset / kBinUnit]];
   if (offset < bin.start + kBinHeaderBytes || offset + std::uint64_t{4} > bin.end) return std::nullopt;
-  std::uint8_t sizeField[4];
-  if (!Read(offset, 4, sizeField)) return std::nullopt;
+  return bin.end;
+}
+
+std::optional<std::uint32_t> HiveImage::CellCapacity(std::uint32_t offset, HiveProblem& why) {
+  const auto binEnd = CellBinEnd(offset, why);
+  if (!binEnd) return std::nullopt;
+  std::uint8_t copied[4];
+  const std::uint8_t* sizeField = InPlace(offset, 4);
+  if (!sizeField && Read(offset, 4, copied)) sizeField = copied;
+  if (!sizeField) return std::nullopt;
   const auto size = static_cast<std::int32_t>(U32At(sizeField));
   if (size == 0) {
     why = HiveProblem::CellSizeZero;
@@ -158,20 +203,36 @@ std::optional<std::uint32_t> HiveImage::CellCapacity(std::uint32_t offset, HiveP
     return std::nullopt;
   }
   const std::uint64_t length = static_cast<std::uint64_t>(-static_cast<std::int64_t>(size));
-  if (length < 4 || offset + length > bin.end) {
+  if (length < 4 || offset + length > *binEnd) {
     why = HiveProblem::CellPastBin;
     return std::nullopt;
   }
   return static_cast<std::uint32_t>(length - 4);
 }
 
-bool HiveImage::ReadCell(std::uint32_t offset, std::size_t want, std::vector<std::uint8_t>& out, HiveProblem& why) {
+bool HiveImage::CellSpan(std::uint32_t offset, std::size_t want, HiveSpan& out, HiveProblem& why) {
   const auto capacity = CellCapacity(offset, why);
   if (!capacity) return false;
-  out.resize(std::min<std::size_t>(want, *capacity));
-  if (Read(std::uint64_t{offset} + 4, out.size(), out.data())) return true;
-  why = HiveProblem::OffsetOutside;
-  return false;
+  const std::size_t length = std::min<std::size_t>(want, *capacity);
+  const std::uint64_t at = std::uint64_t{offset} + 4;
+  if (const std::uint8_t* bytes = InPlace(at, length)) {
+    out = {bytes, length};
+    return true;
+  }
+  spill_.resize(length);
+  if (!Read(at, length, spill_.data())) {
+    why = HiveProblem::OffsetOutside;
+    return false;
+  }
+  out = {spill_.data(), length};
+  return true;
+}
+
+bool HiveImage::ReadCell(std::uint32_t offset, std::size_t want, std::vector<std::uint8_t>& out, HiveProblem& why) {
+  HiveSpan span;
+  if (!CellSpan(offset, want, span, why)) return false;
+  out.assign(span.data, span.data + span.size);
+  return true;
 }
 
 }  // namespace engine

@@ -9,34 +9,43 @@ namespace engine {
 
 namespace {
 
-// A name's place in a key's list, found by the hash of its folded name.
-struct Named {
-  std::uint64_t hash = 0;
-  std::uint32_t cell = 0;
-};
-using NameIndex = std::vector<Named>;  // by hash; equal hashes in the hive's order
+using Named = HiveNamed;
+bool ByHash(const Named& a, const Named& b) { return a.hash < b.hash; }
 
-std::uint64_t NameHash(const std::wstring& folded) {
-  std::uint64_t hash = 0xCBF29CE484222325ull;
-  for (const wchar_t ch : folded) hash = (hash ^ static_cast<std::uint16_t>(ch)) * 0x100000001B3ull;
+std::uint32_t NameHash(const std::wstring& folded) {
+  std::uint32_t hash = 0x811C9DC5u;
+  for (const wchar_t ch : folded) hash = (hash ^ static_cast<std::uint16_t>(ch)) * 0x01000193u;
   return hash;
 }
 
-template <class Items>
-NameIndex IndexOf(const Items& items) {
-  NameIndex index;
-  index.reserve(items.size());
-  for (const auto& item : items) index.push_back({NameHash(FoldCase(item.name)), item.cell});
-  std::stable_sort(index.begin(), index.end(), [](const Named& a, const Named& b) { return a.hash < b.hash; });
-  return index;
-}
+// The names in the lists of the keys looked in, each key's run by hash
+// (equal hashes in the hive's order), all in one pool: a few bytes a key
+// and 8 a name.
+struct NameIndex {
+  struct Run {
+    std::uint32_t first = 0, count = 0;
+  };
+  std::unordered_map<std::uint32_t, Run> runs;  // by the key's cell
+  std::vector<Named> pool;
 
-// The cells whose names may be the folded name (the hash matches).
-std::pair<NameIndex::const_iterator, NameIndex::const_iterator> Candidates(const NameIndex& index,
-                                                                           const std::wstring& folded) {
-  return std::equal_range(index.begin(), index.end(), Named{NameHash(folded), 0},
-                          [](const Named& a, const Named& b) { return a.hash < b.hash; });
-}
+  // The run of what visit hands over (subkeys or values), made in scratch.
+  template <class Item, class Visit>
+  static void Make(std::vector<Named>& scratch, Visit visit) {
+    scratch.clear();
+    visit([&](const Item& item) { scratch.push_back({NameHash(FoldCase(item.name)), item.cell}); });
+    std::stable_sort(scratch.begin(), scratch.end(), ByHash);
+  }
+  Run Add(std::uint32_t cell, const std::vector<Named>& run) {
+    const Run added{static_cast<std::uint32_t>(pool.size()), static_cast<std::uint32_t>(run.size())};
+    pool.insert(pool.end(), run.begin(), run.end());
+    return runs[cell] = added;
+  }
+  // The cells whose names may be the folded name (the hash matches).
+  std::pair<const Named*, const Named*> Candidates(Run run, const std::wstring& folded) const {
+    const Named* first = pool.data() + run.first;
+    return std::equal_range(first, first + run.count, Named{NameHash(folded), 0}, ByHash);
+  }
+};
 
 }  // namespace
 
@@ -47,7 +56,7 @@ struct HiveRegistry::Hive {
   std::optional<HiveKey> root;
   // The subkeys and values of the keys looked in: a lookup reads no list
   // again, only the nodes whose names may match (the first that does wins).
-  std::unordered_map<std::uint32_t, NameIndex> subkeys, values;
+  NameIndex subkeys, values;
 };
 
 HiveRegistry::HiveRegistry() = default;
@@ -79,22 +88,19 @@ HiveFile* HiveRegistry::Mounted(Tree tree, const std::wstring& name) {
 void HiveRegistry::Indexed(std::size_t names) {
   indexedNames_ += names;
   if (indexedNames_ <= kMaxIndexedNames) return;
-  for (auto& hive : hives_) {
-    hive->subkeys.clear();
-    hive->values.clear();
-  }
+  for (auto& hive : hives_) hive->subkeys = hive->values = {};
   indexedNames_ = names;
 }
 
 std::optional<HiveKey> HiveRegistry::SubKey(Hive& hive, const HiveKey& key, const std::wstring& folded) {
-  auto found = hive.subkeys.find(key.cell);
-  if (found == hive.subkeys.end()) {
-    const std::uint32_t cell = key.cell;
-    NameIndex index = IndexOf(hive.file->SubKeys(key));
-    Indexed(index.size());
-    found = hive.subkeys.emplace(cell, std::move(index)).first;
+  auto found = hive.subkeys.runs.find(key.cell);
+  NameIndex::Run run = found == hive.subkeys.runs.end() ? NameIndex::Run{} : found->second;
+  if (found == hive.subkeys.runs.end()) {
+    NameIndex::Make<HiveKey>(scratch_, [&](const auto& add) { hive.file->VisitSubKeys(key, add); });
+    Indexed(scratch_.size());
+    run = hive.subkeys.Add(key.cell, scratch_);
   }
-  for (auto [it, end] = Candidates(found->second, folded); it != end; ++it) {
+  for (auto [it, end] = hive.subkeys.Candidates(run, folded); it != end; ++it) {
     auto subkey = hive.file->Key(it->cell);
     if (subkey && FoldCase(subkey->name) == folded) return subkey;
   }
@@ -102,13 +108,14 @@ std::optional<HiveKey> HiveRegistry::SubKey(Hive& hive, const HiveKey& key, cons
 }
 
 std::optional<HiveValue> HiveRegistry::Value(Hive& hive, const HiveKey& key, const std::wstring& folded) {
-  auto found = hive.values.find(key.cell);
-  if (found == hive.values.end()) {
-    NameIndex index = IndexOf(hive.file->Values(key));
-    Indexed(index.size());
-    found = hive.values.emplace(key.cell, std::move(index)).first;
+  auto found = hive.values.runs.find(key.cell);
+  NameIndex::Run run = found == hive.values.runs.end() ? NameIndex::Run{} : found->second;
+  if (found == hive.values.runs.end()) {
+    NameIndex::Make<HiveValue>(scratch_, [&](const auto& add) { hive.file->VisitValues(key, add); });
+    Indexed(scratch_.size());
+    run = hive.values.Add(key.cell, scratch_);
   }
-  for (auto [it, end] = Candidates(found->second, folded); it != end; ++it) {
+  for (auto [it, end] = hive.values.Candidates(run, folded); it != end; ++it) {
     auto value = hive.file->Value(it->cell);
     if (value && FoldCase(value->name) == folded) return value;
   }
@@ -146,7 +153,7 @@ std::vector<std::wstring> HiveRegistry::SubKeyNames(Tree tree, const std::wstrin
       if (hive->tree == tree) names.push_back(hive->name);
     return names;
   }
-  for (const auto& subkey : found->hive->file->SubKeys(found->key)) names.push_back(subkey.name);
+  found->hive->file->VisitSubKeys(found->key, [&](const HiveKey& subkey) { names.push_back(subkey.name); });
   return names;
 }
 
@@ -154,7 +161,7 @@ std::vector<std::wstring> HiveRegistry::ValueNames(Tree tree, const std::wstring
   std::vector<std::wstring> names;
   const auto found = Find(tree, path);
   if (!found || !found->hive) return names;
-  for (const auto& value : found->hive->file->Values(found->key)) names.push_back(value.name);
+  found->hive->file->VisitValues(found->key, [&](const HiveValue& value) { names.push_back(value.name); });
   return names;
 }
 

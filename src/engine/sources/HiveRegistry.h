@@ -19,6 +19,12 @@
 
 namespace engine {
 
+// A name's place in a key's list, found by the hash of its folded name.
+struct HiveNamed {
+  std::uint32_t hash = 0;
+  std::uint32_t cell = 0;
+};
+
 class HiveRegistry final : public RegistrySource {
  public:
   HiveRegistry();
@@ -39,7 +45,7 @@ class HiveRegistry final : public RegistrySource {
   std::optional<std::uint64_t> LastWriteTime(Tree tree, const std::wstring& path) override;
 
   // Names remembered for lookups, in all hives, before they are forgotten
-  // and read again (16 bytes each).
+  // and read again (8 bytes each).
   static constexpr std::size_t kMaxIndexedNames = 4 * 1024 * 1024;
 
  private:
@@ -57,6 +63,7 @@ class HiveRegistry final : public RegistrySource {
 
   std::vector<std::unique_ptr<Hive>> hives_;
   std::size_t indexedNames_ = 0;
+  std::vector<HiveNamed> scratch_;  // a key's names while they are indexed
 };
 
 }  // namespace engine
