@@ -330,6 +330,14 @@ TEST(OfflineScan, JsonLinesForCollectorsAreStrictHashedAndReplacedWhole) {
   std::ofstream(out + ".empty") << "[]";
   EXPECT_EQ(code("--jsonl --compare '" + out + ".empty' --output '" + out + "'"), "4\n");
   EXPECT_NE(qlmtest::Run("python3 " QLM_STRICT_JSONL " '" + out + "'").find("\"new\"]"), std::string::npos);
+  // A file that is no saved listing, or none: cannot run; --compare with a form or twice: bad arguments.
+  for (const char* bytes : {"[{\"kind\": \"bho\", \"ID\": 1, \"values\": {}}]", "[\"\xC0\xAF\"]", "[{\"kind\":", ""}) {
+    std::ofstream(out + ".bad", std::ios::binary) << bytes;
+    EXPECT_EQ(code("--compare '" + out + ".bad'"), "3\n") << bytes;
+  }
+  EXPECT_EQ(code("--compare '" + out + ".none'"), "3\n");
+  for (const char* bad : {"--compare", "--compare a --json", "--csv --compare a", "--compare a --compare b"})
+    EXPECT_EQ(code(bad), "2\n") << bad;
 
   // Killed by the file size limit while writing: the earlier file stays,
   // and what was written is in a temporary file beside it.

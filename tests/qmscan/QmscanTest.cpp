@@ -263,27 +263,6 @@ TEST(Qmscan, CompareTellsWhatIsNewAndWhatIsGone) {
   EXPECT_TRUE(StartsWith(lines[1], "Gone: menuext \"QuillmoorCompareGoes\" (HKEY_")) << lines[1];
   EXPECT_NE(lines[1].find("\\MenuExt\\QuillmoorCompareGoes, "), std::string::npos) << lines[1];
   for (const auto& line : lines) EXPECT_EQ(line.back(), ')') << line;
-
-  // A file that is no saved listing, or none at all: "cannot run".
-  const std::wstring malformed = tmp.File(L"malformed.json");
-  const std::string cut = before.out.substr(0, before.out.size() / 2);
-  for (const std::string& bytes : {cut, std::string("[{\"kind\": \"bho\", \"ID\": 1, \"values\": {}}]"),
-                                   std::string("[\"\xC0\xAF\"]"), std::string("")}) {
-    WriteBytes(malformed, bytes);
-    const Output bad = RunQmscan(L"--compare \"" + malformed + L"\"");
-    EXPECT_EQ(bad.code, 3) << bytes;
-    EXPECT_EQ(bad.out, "");
-    EXPECT_TRUE(StartsWith(bad.err, "qmscan: the file \"")) << bad.err;
-  }
-  const Output missing = RunQmscan(L"--compare \"" + tmp.File(L"none.json") + L"\"");
-  EXPECT_EQ(missing.code, 3);
-  EXPECT_NE(missing.err.find("could not be read"), std::string::npos) << missing.err;
-
-  for (const wchar_t* bad : {L"--compare", L"--compare a --json", L"--csv --compare a", L"--compare a --compare b"}) {
-    const Output run = RunQmscan(bad);
-    EXPECT_EQ(run.code, 2) << Narrow(bad);
-    EXPECT_NE(run.err.find("qmscan: --compare"), std::string::npos) << Narrow(bad) << run.err;
-  }
 }
 
 namespace {
