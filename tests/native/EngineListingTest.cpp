@@ -468,29 +468,24 @@ TEST(EngineListing, EachViewListsItsEntriesWithItsOwnClasses) {
 
 // A file's digest kept from an earlier listing is used only while the file
 // is in the same state: one changed since, or while it was read, is read
-// again. The fake's identity is its change time; digests are the standard
-// SHA-256 test values of "abc" and of no bytes.
+// again. The fake's identity is its change time; the digests are SHA-256's
+// standard values for "abc" and for no bytes.
 TEST(EngineListing, KeptDigestsFollowTheFilesState) {
-  struct File {
-    std::vector<std::uint8_t> bytes;
-    std::int64_t changeTime = 1;
-    std::optional<std::vector<std::uint8_t>> writtenWhileRead;
-  } file{{'a', 'b', 'c'}, 1, std::nullopt};
   struct Open final : engine::OpenFile {
-    explicit Open(File& f) : file(f) {}
-    File& file;
-    std::uint64_t Size() const override { return file.bytes.size(); }
-    std::optional<engine::FileIdentity> Identity() const override { return engine::FileIdentity{.changeTime = file.changeTime}; }
-    std::optional<std::vector<std::uint8_t>> Read(std::uint64_t at, std::size_t length) override {
-      const auto from = file.bytes.begin() + static_cast<std::ptrdiff_t>(std::min<std::uint64_t>(at, file.bytes.size()));
-      std::vector<std::uint8_t> out(from, from + static_cast<std::ptrdiff_t>(std::min<std::size_t>(length, file.bytes.end() - from)));
-      if (file.writtenWhileRead) file.bytes = *std::exchange(file.writtenWhileRead, std::nullopt), ++file.changeTime;
+    std::vector<std::uint8_t> bytes{'a', 'b', 'c'};
+    std::int64_t changeTime = 1;
+    bool emptiedWhileRead = false;
+    Open* disk = this;  // what every copy opened for a listing reads
+    std::uint64_t Size() const override { return disk->bytes.size(); }
+    std::optional<engine::FileIdentity> Identity() const override { return engine::FileIdentity{.changeTime = disk->changeTime}; }
+    std::optional<std::vector<std::uint8_t>> Read(std::uint64_t at, std::size_t) override {
+      auto out = at < disk->bytes.size() ? disk->bytes : std::vector<std::uint8_t>();
+      if (std::exchange(disk->emptiedWhileRead, false)) disk->bytes.clear(), ++disk->changeTime;
       return out;
     }
   };
   struct Files final : engine::FileFacts {
-    explicit Files(File& f) : file(f) {}
-    File& file;
+    Open file;
     engine::KeptDigests kept;
     std::wstring Expand(const std::wstring& text, bool) override { return text; }
     engine::PathKind Kind(const std::wstring&) override { return engine::PathKind::Local; }
@@ -502,8 +497,8 @@ TEST(EngineListing, KeptDigestsFollowTheFilesState) {
     std::wstring SignatureText(const std::wstring&) override { return {}; }
     std::unique_ptr<engine::OpenFile> OpenForReading(const std::wstring&) override { return std::make_unique<Open>(file); }
     engine::KeptDigests* DigestsKept() override { return &kept; }
-  } files(file);
-  const auto listedDigest = [&] {
+  } files;
+  const auto listedDigest = [&files] {
     engine::AddonEntry entry;
     entry.file = L"C:\\Maker\\bar.dll";
     discovery::FileHashes(files).AddTo(entry);
@@ -512,9 +507,9 @@ TEST(EngineListing, KeptDigestsFollowTheFilesState) {
   const std::wstring abc = L"ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad";
   const std::wstring none = L"e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855";
   EXPECT_EQ(listedDigest(), abc);
-  file.bytes.clear(), ++file.changeTime;
+  files.file.bytes.clear(), ++files.file.changeTime;
   EXPECT_EQ(listedDigest(), none);
-  file.bytes = {'a', 'b', 'c'}, ++file.changeTime, file.writtenWhileRead.emplace();
+  files.file.bytes = {'a', 'b', 'c'}, ++files.file.changeTime, files.file.emptiedWhileRead = true;
   EXPECT_EQ(listedDigest(), abc);  // what was read
   EXPECT_EQ(listedDigest(), none);
 }
