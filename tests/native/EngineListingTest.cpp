@@ -17,6 +17,7 @@
 #include "engine/kinds/AddonListing.h"
 #include "engine/kinds/AddonRecord.h"
 #include "engine/kinds/DeletionPlan.h"
+#include "engine/kinds/FileHashes.h"
 #include "engine/kinds/ListingRoutines.h"
 #include "StringIds.h"
 #include "core/Strings.h"
@@ -463,6 +464,54 @@ TEST(EngineListing, EachViewListsItsEntriesWithItsOwnClasses) {
   EXPECT_EQ(lines(discovery::ListProtocols(m)), (Lines{http, wow}));
   EXPECT_EQ(lines(discovery::ListAllProtocols(m)),
             (Lines{http, L"quill-sys|64|C:\\Windows\\system32\\quill.dll|quill-sys||1", wow}));
+}
+
+// A file's digest kept from an earlier listing is used only while the file
+// is in the same state: one changed since, or while it was read, is read
+// again. The fake's identity is its change time; the digests are SHA-256's
+// standard values for "abc" and for no bytes.
+TEST(EngineListing, KeptDigestsFollowTheFilesState) {
+  struct Open final : engine::OpenFile {
+    std::vector<std::uint8_t> bytes{'a', 'b', 'c'};
+    std::int64_t changeTime = 1;
+    bool emptiedWhileRead = false;
+    Open* disk = this;  // what every copy opened for a listing reads
+    std::uint64_t Size() const override { return disk->bytes.size(); }
+    std::optional<engine::FileIdentity> Identity() const override { return engine::FileIdentity{.changeTime = disk->changeTime}; }
+    std::optional<std::vector<std::uint8_t>> Read(std::uint64_t at, std::size_t) override {
+      auto out = at < disk->bytes.size() ? disk->bytes : std::vector<std::uint8_t>();
+      if (std::exchange(disk->emptiedWhileRead, false)) disk->bytes.clear(), ++disk->changeTime;
+      return out;
+    }
+  };
+  struct Files final : engine::FileFacts {
+    Open file;
+    engine::KeptDigests kept;
+    std::wstring Expand(const std::wstring& text, bool) override { return text; }
+    engine::PathKind Kind(const std::wstring&) override { return engine::PathKind::Local; }
+    std::wstring Resolve(const std::wstring& text, bool) override { return text; }
+    bool Exists(const std::wstring&) override { return true; }
+    CStringDictionary VersionStrings(const std::wstring&) override { return CStringDictionary(); }
+    std::wstring IndirectString(const std::wstring& text, bool) override { return text; }
+    std::wstring SystemFolder(bool) override { return {}; }
+    std::wstring SignatureText(const std::wstring&) override { return {}; }
+    std::unique_ptr<engine::OpenFile> OpenForReading(const std::wstring&) override { return std::make_unique<Open>(file); }
+    engine::KeptDigests* DigestsKept() override { return &kept; }
+  } files;
+  const auto listedDigest = [&files] {
+    engine::AddonEntry entry;
+    entry.file = L"C:\\Maker\\bar.dll";
+    discovery::FileHashes(files).AddTo(entry);
+    return entry.sha256;
+  };
+  const std::wstring abc = L"ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad";
+  const std::wstring none = L"e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855";
+  EXPECT_EQ(listedDigest(), abc);
+  files.file.bytes.clear(), ++files.file.changeTime;
+  EXPECT_EQ(listedDigest(), none);
+  files.file.bytes = {'a', 'b', 'c'}, ++files.file.changeTime, files.file.emptiedWhileRead = true;
+  EXPECT_EQ(listedDigest(), abc);  // what was read
+  EXPECT_EQ(listedDigest(), none);
 }
 
 }  // namespace

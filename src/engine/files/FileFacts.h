@@ -46,6 +46,9 @@ class FileFacts {
   // machine's file source (no link followed); null when it cannot be, and
   // from a machine whose files cannot be read.
   virtual std::unique_ptr<OpenFile> OpenForReading(const std::wstring& /*file*/) { return nullptr; }
+  // Where digests of files are kept for later listings over the same
+  // files; null when each listing reads its files again.
+  virtual KeptDigests* DigestsKept() { return nullptr; }
 };
 
 }  // namespace engine

@@ -32,6 +32,8 @@ class FileResolver {
   // changed.
   const std::wstring* KnownSignature(const std::wstring& file, const discovery::FileIdentity& identity) const;
   void KeepSignature(const std::wstring& file, const discovery::FileIdentity& identity, const std::wstring& text);
+  // The same for the files' digests.
+  engine::KeptDigests& Digests() { return digests_; }
 
   // How many inputs have an answer so far (of both kinds).
   std::size_t CachedCount() const { return cache_.Count() + cache32_.Count(); }
@@ -44,4 +46,5 @@ class FileResolver {
   // a 32-bit process's.
   CStringDictionary cache_, cache32_;
   std::unordered_map<std::wstring, std::pair<discovery::FileIdentity, std::wstring>> signatures_;
+  engine::KeptDigests digests_;
 };

@@ -11,6 +11,7 @@
 #include <cstring>
 #include <vector>
 
+#include "engine/files/LiveFileSource.h"
 #include "engine/files/TrustAnswer.h"
 
 namespace discovery {
@@ -148,29 +149,7 @@ SignatureSubject::SignatureSubject(const std::wstring& path)
 
 std::optional<FileIdentity> SignatureSubject::Identity() const {
   if (!file_) return std::nullopt;
-  FileIdentity identity;
-  FILE_ID_INFO id{};
-  BY_HANDLE_FILE_INFORMATION older{};
-  if (GetFileInformationByHandleEx(file_.get(), FileIdInfo, &id, sizeof id)) {
-    identity.volume = id.VolumeSerialNumber;
-    std::memcpy(identity.fileId.data(), id.FileId.Identifier, identity.fileId.size());
-  } else if (GetFileInformationByHandle(file_.get(), &older)) {
-    // Systems before FILE_ID_INFO: the volume serial and 64-bit index.
-    identity.volume = older.dwVolumeSerialNumber;
-    const std::uint64_t index = (static_cast<std::uint64_t>(older.nFileIndexHigh) << 32) | older.nFileIndexLow;
-    std::memcpy(identity.fileId.data(), &index, sizeof index);
-  } else {
-    return std::nullopt;
-  }
-  FILE_BASIC_INFO basic{};
-  LARGE_INTEGER size{};
-  if (!GetFileInformationByHandleEx(file_.get(), FileBasicInfo, &basic, sizeof basic) ||
-      !GetFileSizeEx(file_.get(), &size))
-    return std::nullopt;
-  identity.size = static_cast<std::uint64_t>(size.QuadPart);
-  identity.changeTime = basic.ChangeTime.QuadPart;
-  if (identity.changeTime == 0 || identity.fileId == decltype(identity.fileId){}) return std::nullopt;
-  return identity;
+  return engine::IdentityOfHandle(file_.get());
 }
 
 SignatureCheck SignatureSubject::Check() const {

@@ -9,6 +9,7 @@
 #include <optional>
 #include <string>
 
+#include "engine/files/FileSource.h"
 #include "ozcore/UniqueHandle.h"
 
 namespace discovery {
@@ -18,17 +19,7 @@ struct SignatureCheck {
   std::wstring signer;       // the signing certificate's subject name, when found
 };
 
-// Which file, in which state, a check read. Path, size and write time can
-// all be set by whoever may write the file; the file id follows the file
-// rather than its name, and the change time moves with every change and
-// cannot be set back.
-struct FileIdentity {
-  std::uint64_t volume = 0;
-  std::array<std::uint8_t, 16> fileId{};
-  std::uint64_t size = 0;
-  std::int64_t changeTime = 0;
-  auto operator<=>(const FileIdentity&) const = default;
-};
+using FileIdentity = engine::FileIdentity;
 
 // A file opened once, for reading and with no one else allowed to write it
 // while open: its identity and its check are read through that one handle.

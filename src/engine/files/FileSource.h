@@ -5,11 +5,15 @@
 // that could send a read somewhere else: a link is neither a file nor a
 // folder to it. Platform-free.
 #include <algorithm>
+#include <array>
+#include <compare>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <optional>
 #include <string>
+#include <unordered_map>
+#include <utility>
 #include <vector>
 
 namespace engine {
@@ -33,11 +37,34 @@ struct FolderEntry {
 // The most one read hands back: every reader asks for a bounded part.
 constexpr std::size_t kMaxFileReadBytes = 16 * 1024 * 1024;
 
+// Which file, in which state, was read. Path, size and write time can
+// all be set by whoever may write the file; the file id follows the file
+// rather than its name, and the change time moves with every change (only
+// a deliberate low-level call sets it back, which is why what is kept by
+// identity lasts one run of the program, never longer).
+struct FileIdentity {
+  std::uint64_t volume = 0;
+  std::array<std::uint8_t, 16> fileId{};
+  std::uint64_t size = 0;
+  std::int64_t changeTime = 0;
+  auto operator<=>(const FileIdentity&) const = default;
+};
+
+// File digests kept from earlier listings by path, each with the identity
+// the file had before it was read: one is used again only while the path
+// names the same file in the same state.
+struct KeptDigests {
+  std::unordered_map<std::wstring, std::pair<FileIdentity, std::wstring>> byPath;
+};
+
 // A plain file opened for reading; it stays the same file while open.
 class OpenFile {
  public:
   virtual ~OpenFile() = default;
   virtual std::uint64_t Size() const = 0;
+  // The file's identity now; nothing where the source cannot tell (then
+  // nothing read from it is kept for a later listing).
+  virtual std::optional<FileIdentity> Identity() const { return std::nullopt; }
   // Up to length bytes from offset: fewer at the end of the file, none past
   // it. Nothing when the read fails or length is over kMaxFileReadBytes.
   virtual std::optional<std::vector<std::uint8_t>> Read(std::uint64_t offset, std::size_t length) = 0;

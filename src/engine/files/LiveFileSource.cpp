@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <cstring>
 
 #include "engine/files/FileGate.h"
 #include "engine/files/PathKind.h"
@@ -74,6 +75,7 @@ class LiveOpenFile final : public OpenFile {
   LiveOpenFile(UniqueFile file, std::uint64_t size) : file_(std::move(file)), size_(size) {}
   std::uint64_t Size() const override { return size_; }
   HANDLE Handle() const { return file_.get(); }
+  std::optional<FileIdentity> Identity() const override { return IdentityOfHandle(file_.get()); }
 
   std::optional<std::vector<std::uint8_t>> Read(std::uint64_t offset, std::size_t length) override {
     if (length > kMaxFileReadBytes) return std::nullopt;
@@ -103,6 +105,34 @@ class LiveOpenFile final : public OpenFile {
 };
 
 }  // namespace
+
+std::optional<FileIdentity> IdentityOfHandle(void* handle) {
+  HANDLE file = static_cast<HANDLE>(handle);
+  if (!file) return std::nullopt;
+  FileIdentity identity;
+  FILE_ID_INFO id{};
+  BY_HANDLE_FILE_INFORMATION older{};
+  if (GetFileInformationByHandleEx(file, FileIdInfo, &id, sizeof id)) {
+    identity.volume = id.VolumeSerialNumber;
+    std::memcpy(identity.fileId.data(), id.FileId.Identifier, identity.fileId.size());
+  } else if (GetFileInformationByHandle(file, &older)) {
+    // Systems before FILE_ID_INFO: the volume serial and 64-bit index.
+    identity.volume = older.dwVolumeSerialNumber;
+    const std::uint64_t index = (static_cast<std::uint64_t>(older.nFileIndexHigh) << 32) | older.nFileIndexLow;
+    std::memcpy(identity.fileId.data(), &index, sizeof index);
+  } else {
+    return std::nullopt;
+  }
+  FILE_BASIC_INFO basic{};
+  LARGE_INTEGER size{};
+  if (!GetFileInformationByHandleEx(file, FileBasicInfo, &basic, sizeof basic) ||
+      !GetFileSizeEx(file, &size))
+    return std::nullopt;
+  identity.size = static_cast<std::uint64_t>(size.QuadPart);
+  identity.changeTime = basic.ChangeTime.QuadPart;
+  if (identity.changeTime == 0 || identity.fileId == decltype(identity.fileId){}) return std::nullopt;
+  return identity;
+}
 
 void* NativeHandleOf(OpenFile& file) {
   const auto* live = dynamic_cast<LiveOpenFile*>(&file);

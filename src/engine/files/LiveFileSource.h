@@ -24,6 +24,10 @@ class LiveFileSource final : public FileSource {
 // The handle of a file this source opened (a HANDLE); null for any other.
 void* NativeHandleOf(OpenFile& file);
 
+// The identity of an open file (a HANDLE); nothing when the file system
+// gives no id or no change time: such a file is read again every time.
+std::optional<FileIdentity> IdentityOfHandle(void* file);
+
 // The languages the system's resource loader tries, in its order: neutral,
 // the thread's, the user's and the system's languages, US English.
 LanguageOrder LoaderLanguages();

@@ -35,8 +35,20 @@ std::pair<std::wstring, unsigned> FileHashes::Hash(const std::wstring& file) {
   const auto open = files_.OpenForReading(file);
   if (!open) return {L"", IDS_HASH_UNREADABLE};
   if (open->Size() > kMaxHashedBytes) return {L"", IDS_HASH_TOO_LARGE};
+  // Hashed in an earlier listing and the same file in the same state
+  // since: the same digest, without reading it again.
+  engine::KeptDigests* kept = files_.DigestsKept();
+  const std::optional<engine::FileIdentity> before = kept ? open->Identity() : std::nullopt;
+  if (before) {
+    const auto it = kept->byPath.find(file);
+    if (it != kept->byPath.end() && it->second.first == *before) return {it->second.second, 0};
+  }
   const auto hash = Digest(*open);
-  return hash ? std::pair<std::wstring, unsigned>{*hash, 0} : std::pair<std::wstring, unsigned>{L"", IDS_HASH_UNREADABLE};
+  if (!hash) return {L"", IDS_HASH_UNREADABLE};
+  // Kept under the identity from before the reading, and only when no
+  // change came while it was read.
+  if (before && open->Identity() == before) kept->byPath[file] = {*before, *hash};
+  return {*hash, 0};
 }
 
 void FileHashes::AddTo(engine::AddonEntry& entry) {

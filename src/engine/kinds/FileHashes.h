@@ -1,6 +1,8 @@
 #pragma once
 // The SHA-256 of each entry's file, read through the machine's file source
-// in bounded pieces, once per file for the listing that holds this object.
+// in bounded pieces, once per file for the listing that holds this object
+// and, where the file facts keep digests, once per file and state for all
+// listings over them.
 // A file on a network or device path, missing, unreadable or over
 // kMaxHashedBytes gets no hash but a note saying why. Platform-free.
 #include <cstdint>

@@ -84,4 +84,6 @@ std::wstring ImageFileSignatureText(OpenFile* file) {
 // The live file source refuses network and device paths and links itself.
 std::unique_ptr<OpenFile> LiveFileFacts::OpenForReading(const std::wstring& file) { return LiveFileSource().Open(file); }
 
+KeptDigests* LiveFileFacts::DigestsKept() { return &resolver_.Digests(); }
+
 }  // namespace engine

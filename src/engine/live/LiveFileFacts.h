@@ -22,6 +22,9 @@ class LiveFileFacts final : public FileFacts {
   std::wstring SystemFolder(bool as32BitProcess) override;
   std::wstring SignatureText(const std::wstring& file) override;
   std::unique_ptr<OpenFile> OpenForReading(const std::wstring& file) override;
+  // Kept by the resolver, which outlives the listing: a later listing
+  // reads only files that changed.
+  KeptDigests* DigestsKept() override;
 
  private:
   FileResolver& resolver_;
