@@ -41,6 +41,20 @@ DWORD OpenHere(const std::wstring& file, const std::wstring& parameters, HWND ow
   return ShellExecuteExW(&info) ? 0 : GetLastError();
 }
 
+// Shows a file dialog; the file-system path chosen, nothing when the user
+// cancelled. A choice without a path is raised under source as noPath.
+std::optional<std::wstring> ShowAndTakePath(IFileDialog& dialog, HWND owner, const wchar_t* source,
+                                            const wchar_t* noPath) {
+  if (FAILED(dialog.Show(owner))) return std::nullopt;  // cancelled
+  Microsoft::WRL::ComPtr<IShellItem> item;
+  PWSTR path = nullptr;
+  if (FAILED(dialog.GetResult(&item)) || FAILED(item->GetDisplayName(SIGDN_FILESYSPATH, &path)) || !path)
+    throw QlmError(-1, source, noPath);
+  std::wstring chosen = path;
+  CoTaskMemFree(path);
+  return chosen;
+}
+
 // The Save dialog's class. Spelled here: the import library that defines
 // it also defines the accessibility interface ids the widgets take from
 // their own library.
@@ -61,14 +75,11 @@ std::optional<SaveChoice> ChooseSaveFile(const std::wstring& suggestedName, HWND
   DWORD options = 0;
   dialog->GetOptions(&options);
   dialog->SetOptions(options | FOS_OVERWRITEPROMPT | FOS_FORCEFILESYSTEM | FOS_NOREADONLYRETURN);
-  if (FAILED(dialog->Show(owner))) return std::nullopt;  // cancelled
-  Microsoft::WRL::ComPtr<IShellItem> item;
-  PWSTR path = nullptr;
-  if (FAILED(dialog->GetResult(&item)) || FAILED(item->GetDisplayName(SIGDN_FILESYSPATH, &path)) || !path)
-    throw QlmError(-1, L"FMain.SaveList", L"The Save dialog gave no file");
+  const std::optional<std::wstring> chosen =
+      ShowAndTakePath(*dialog.Get(), owner, L"FMain.SaveList", L"The Save dialog gave no file");
+  if (!chosen) return std::nullopt;
   SaveChoice choice;
-  choice.path = path;
-  CoTaskMemFree(path);
+  choice.path = *chosen;
   UINT type = 1;
   dialog->GetFileTypeIndex(&type);
   const std::size_t dot = choice.path.find_last_of(L'.');
@@ -88,14 +99,7 @@ std::optional<std::wstring> ChooseFolder(const std::wstring& title, HWND owner) 
   DWORD options = 0;
   dialog->GetOptions(&options);
   dialog->SetOptions(options | FOS_PICKFOLDERS | FOS_FORCEFILESYSTEM | FOS_PATHMUSTEXIST);
-  if (FAILED(dialog->Show(owner))) return std::nullopt;  // cancelled
-  Microsoft::WRL::ComPtr<IShellItem> item;
-  PWSTR path = nullptr;
-  if (FAILED(dialog->GetResult(&item)) || FAILED(item->GetDisplayName(SIGDN_FILESYSPATH, &path)) || !path)
-    throw QlmError(-1, L"FMain.OpenOfflineSystem", L"The folder dialog gave no folder");
-  std::wstring folder = path;
-  CoTaskMemFree(path);
-  return folder;
+  return ShowAndTakePath(*dialog.Get(), owner, L"FMain.OpenOfflineSystem", L"The folder dialog gave no folder");
 }
 
 // A new window even when the editor runs already: it opens at the last key,
