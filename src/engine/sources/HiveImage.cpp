@@ -9,9 +9,11 @@ namespace {
 
 constexpr std::size_t kBinHeaderBytes = 32;
 constexpr std::uint64_t kBinUnit = 4096;
-// The cache: 16 blocks of 64 KB, whatever the size of the hive.
+// The cache: blocks of 64 KB, as many as a quarter of the primary file
+// holds, at least 16 (1 MB) and at most 1,024 (64 MB): a listing's lookups
+// land all over a large hive.
 constexpr std::uint64_t kBlockBytes = 64 * 1024;
-constexpr std::size_t kCacheSlots = 16;
+constexpr std::size_t kLeastCacheSlots = 16, kMostCacheSlots = 1024;
 constexpr std::size_t kMaxSources = 8;
 constexpr std::uint64_t kNoBlock = ~std::uint64_t{0};
 
@@ -57,11 +59,16 @@ std::optional<HiveSpan> HiveImage::CachedBlock(std::size_t source, std::uint64_t
   const std::uint64_t start = block * kBlockBytes;
   if (start >= sizes_[source]) return std::nullopt;
   const auto length = static_cast<std::size_t>(std::min(kBlockBytes, sizes_[source] - start));
+  if (cacheSlots_ == 0)
+    cacheSlots_ = static_cast<std::size_t>(
+        std::clamp<std::uint64_t>(sizes_[0] / kBlockBytes / 4, kLeastCacheSlots, kMostCacheSlots));
   std::size_t slot = lastSlot_;
-  if (slot >= cacheKeys_.size() || cacheKeys_[slot] != key)
-    slot = static_cast<std::size_t>(std::find(cacheKeys_.begin(), cacheKeys_.end(), key) - cacheKeys_.begin());
+  if (slot >= cacheKeys_.size() || cacheKeys_[slot] != key) {
+    const auto found = slotOfKey_.find(key);
+    slot = found == slotOfKey_.end() ? cacheKeys_.size() : found->second;
+  }
   if (slot == cacheKeys_.size()) {
-    if (cache_.size() < kCacheSlots) {
+    if (cache_.size() < cacheSlots_) {
       cache_.emplace_back();
       cacheKeys_.push_back(kNoBlock);
     }
@@ -70,6 +77,7 @@ std::optional<HiveSpan> HiveImage::CachedBlock(std::size_t source, std::uint64_t
                                     }) - cache_.begin());
     // The block is read straight into the slot.
     CacheSlot& into = cache_[slot];
+    slotOfKey_.erase(cacheKeys_[slot]);
     cacheKeys_[slot] = kNoBlock;
     if (into.capacity < length) {
       into.bytes.reset(new std::uint8_t[length]);
@@ -77,6 +85,7 @@ std::optional<HiveSpan> HiveImage::CachedBlock(std::size_t source, std::uint64_t
     }
     if (!sources_[source]->Read(start, length, into.bytes.get())) return std::nullopt;
     cacheKeys_[slot] = key;
+    slotOfKey_[key] = slot;
   }
   lastSlot_ = slot;
   cache_[slot].lastUse = ++uses_;

@@ -8,6 +8,7 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <unordered_map>
 #include <vector>
 
 #include "engine/sources/HiveBytes.h"
@@ -138,7 +139,9 @@ class HiveImage {
   std::vector<std::uint32_t> binOfUnit_;  // each 4 KB of the bins found: its bin's index
   std::vector<const std::uint8_t*> inMemory_;  // each source's bytes when all are in memory
   std::vector<CacheSlot> cache_;
-  std::vector<std::uint64_t> cacheKeys_;  // each slot's block key, scanned: a few dozen
+  std::vector<std::uint64_t> cacheKeys_;  // each slot's block key
+  std::unordered_map<std::uint64_t, std::size_t> slotOfKey_;
+  std::size_t cacheSlots_ = 0;  // how many the cache may hold: set on first use
   std::size_t lastSlot_ = 0;
   std::uint64_t uses_ = 0;
   std::vector<std::uint8_t> spill_;  // a cell read in pieces
