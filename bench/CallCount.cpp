@@ -16,6 +16,7 @@
 #include "engine/kinds/AddonStateReader.h"
 #include "engine/kinds/DiscoveryRun.h"
 #include "engine/kinds/FileHashes.h"
+#include "engine/kinds/ListingFiles.h"
 #include "engine/kinds/AddonRecord.h"
 #include "engine/live/LiveListing.h"
 #include "engine/live/LiveMachine.h"
@@ -40,7 +41,9 @@ struct Parts {
 
 Parts TimeParts(const discovery::AddonKind& kind, FileResolver& files) {
   Parts parts;
-  engine::LiveMachine machine(files);
+  engine::LiveMachine live(files);
+  // The files as a listing sees them (each looked for once).
+  discovery::ListingFiles machine(live.Sources());
   double t = NowMs();
   std::vector<engine::AddonEntry> entries = kind.list(machine.Sources());
   parts.list = NowMs() - t;

@@ -207,7 +207,6 @@ TEST_P(EngineListing, ListsEveryEntryOfItsKindWhereItWasWritten) {
   MemoryMachine machine;
   machine.accounts[kUser] = L"Ada";
   const std::wstring file = L"C:\\Program Files\\Adds\\adds.dll";
-  machine.files.Add(file, {{{L"CompanyName", L"Adds Ltd"}, {L"ProductVersion", L"2.5"}}, {}, L"Signed by Adds Ltd"});
 
   std::vector<Written> written;
   int n = 1;
@@ -231,6 +230,9 @@ TEST_P(EngineListing, ListsEveryEntryOfItsKindWhereItWasWritten) {
                                       132223104000000000u + (i + 1) * 864000000000u);
   }
 
+  // Listed first while the file is missing: the next listing finds it.
+  discovery::ListAddons(kind, machine.sources);
+  machine.files.Add(file, {{{L"CompanyName", L"Adds Ltd"}, {L"ProductVersion", L"2.5"}}, {}, L"Signed by Adds Ltd"});
   const CResultNodes records = discovery::ToRecords(discovery::ListAddons(kind, machine.sources));
   ASSERT_EQ(records.Count(), written.size());
   for (std::size_t i = 0; i < written.size(); ++i) {

@@ -4,6 +4,7 @@
 #include "engine/kinds/AddonStateReader.h"
 #include "engine/kinds/DiscoveryRun.h"
 #include "engine/kinds/FileHashes.h"
+#include "engine/kinds/ListingFiles.h"
 
 namespace discovery {
 
@@ -26,9 +27,11 @@ void AddStatesAndSignatures(const AddonKind& kind, engine::MachineSources& machi
   }
 }
 
-std::vector<engine::AddonEntry> ListAddons(const AddonKind& kind, engine::MachineSources& machine) {
-  std::vector<engine::AddonEntry> entries = kind.list(machine);
-  AddStatesAndSignatures(kind, machine, entries);
+std::vector<engine::AddonEntry> ListAddons(const AddonKind& kind, engine::MachineSources& machine,
+                                           ListingRoutine routine) {
+  ListingFiles files(machine);
+  std::vector<engine::AddonEntry> entries = (routine ? routine : kind.list)(files.Sources());
+  AddStatesAndSignatures(kind, files.Sources(), entries);
   return entries;
 }
 

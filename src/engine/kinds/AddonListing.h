@@ -11,7 +11,10 @@ namespace discovery {
 class AddonStateReader;
 class DiscoveryRun;
 
-std::vector<engine::AddonEntry> ListAddons(const AddonKind& kind, engine::MachineSources& machine);
+// routine: the kind's own unless given. Each file is looked for once in
+// the listing (see ListingFiles.h).
+std::vector<engine::AddonEntry> ListAddons(const AddonKind& kind, engine::MachineSources& machine,
+                                           ListingRoutine routine = nullptr);
 
 // Adds the state, signature and file hash of every entry of a listing of
 // the kind, in one run (each file's signature checked and hash taken once).

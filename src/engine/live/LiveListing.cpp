@@ -38,11 +38,8 @@ std::optional<CResultNodes> ListAddons(const AddonKind& kind, FileResolver& file
 
 std::optional<CResultNodes> ListAddons(const AddonKind& kind, engine::LiveMachine& machine, ListingRoutine routine) {
   std::optional<CResultNodes> result;
-  const ListingRoutine list = routine ? routine : kind.list;
   Guarded(std::wstring(kind.typeName) + L"." + ListingProcedure(kind, routine), kLevelDiscovery, [&] {
-    std::vector<engine::AddonEntry> entries = list(machine.Sources());
-    AddStatesAndSignatures(kind, machine.Sources(), entries);
-    result = ToRecords(entries);
+    result = ToRecords(ListAddons(kind, machine.Sources(), routine));
   });
   return result;
 }
