@@ -15,7 +15,8 @@ void SaveList(CommandHost& host);
 // current user's "LastKey"), then starts it. Logged at level 5; failures
 // are said and raised for the command's edge to log
 // ("FMain.OpenInRegistryEditor"). A key name holding a NUL, which the
-// editor would read as another key, is refused, said and logged.
+// editor would read as another key, is refused, said and logged. While an
+// offline system is shown, says the editor shows this computer's registry.
 void OpenInRegistryEditor(CommandHost& host);
 
 }  // namespace ListCommands
