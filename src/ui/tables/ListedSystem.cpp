@@ -51,7 +51,14 @@ std::optional<CResultNodes> ListedSystem::List(const discovery::AddonKind& kind,
   Parts& p = *parts_;
   if (!p.offline) {
     if (p.sharing == 0) return discovery::ListAddons(kind, p.files, routine);
-    if (!p.shared) p.shared = std::make_unique<engine::LiveMachine>(p.files);
+    if (!p.shared) {
+      try {
+        p.shared = std::make_unique<engine::LiveMachine>(p.files);
+      } catch (...) {
+        // The kind's own reading fails the same way, and logs why.
+        return discovery::ListAddons(kind, p.files, routine);
+      }
+    }
     return discovery::ListAddons(kind, *p.shared, routine);
   }
   discovery::AddonKind listed = kind;
