@@ -47,6 +47,27 @@ struct NameIndex {
   }
 };
 
+// The first of a key's subkeys or values (open reads one by its cell)
+// whose name folds to folded, through the key's run in index, made on
+// first use from visit in scratch (counted hears how many names it took).
+template <class Item, class Counted, class Visit, class Open>
+std::optional<Item> FindNamed(NameIndex& index, std::uint32_t cell, const std::wstring& folded,
+                              std::vector<Named>& scratch, Counted counted, Visit visit, Open open) {
+  const auto found = index.runs.find(cell);
+  NameIndex::Run run = found == index.runs.end() ? NameIndex::Run{} : found->second;
+  if (found == index.runs.end()) {
+    NameIndex::Make<Item>(scratch, visit);
+    // Counting may empty every index (this one too) before the run goes in.
+    counted(scratch.size());
+    run = index.Add(cell, scratch);
+  }
+  for (auto [it, end] = index.Candidates(run, folded); it != end; ++it) {
+    auto item = open(it->cell);
+    if (item && FoldCase(item->name) == folded) return item;
+  }
+  return std::nullopt;
+}
+
 }  // namespace
 
 struct HiveRegistry::Hive {
@@ -93,33 +114,17 @@ void HiveRegistry::Indexed(std::size_t names) {
 }
 
 std::optional<HiveKey> HiveRegistry::SubKey(Hive& hive, const HiveKey& key, const std::wstring& folded) {
-  auto found = hive.subkeys.runs.find(key.cell);
-  NameIndex::Run run = found == hive.subkeys.runs.end() ? NameIndex::Run{} : found->second;
-  if (found == hive.subkeys.runs.end()) {
-    NameIndex::Make<HiveKey>(scratch_, [&](const auto& add) { hive.file->VisitSubKeys(key, add); });
-    Indexed(scratch_.size());
-    run = hive.subkeys.Add(key.cell, scratch_);
-  }
-  for (auto [it, end] = hive.subkeys.Candidates(run, folded); it != end; ++it) {
-    auto subkey = hive.file->Key(it->cell);
-    if (subkey && FoldCase(subkey->name) == folded) return subkey;
-  }
-  return std::nullopt;
+  return FindNamed<HiveKey>(
+      hive.subkeys, key.cell, folded, scratch_, [this](std::size_t names) { Indexed(names); },
+      [&](const auto& add) { hive.file->VisitSubKeys(key, add); },
+      [&](std::uint32_t cell) { return hive.file->Key(cell); });
 }
 
 std::optional<HiveValue> HiveRegistry::Value(Hive& hive, const HiveKey& key, const std::wstring& folded) {
-  auto found = hive.values.runs.find(key.cell);
-  NameIndex::Run run = found == hive.values.runs.end() ? NameIndex::Run{} : found->second;
-  if (found == hive.values.runs.end()) {
-    NameIndex::Make<HiveValue>(scratch_, [&](const auto& add) { hive.file->VisitValues(key, add); });
-    Indexed(scratch_.size());
-    run = hive.values.Add(key.cell, scratch_);
-  }
-  for (auto [it, end] = hive.values.Candidates(run, folded); it != end; ++it) {
-    auto value = hive.file->Value(it->cell);
-    if (value && FoldCase(value->name) == folded) return value;
-  }
-  return std::nullopt;
+  return FindNamed<HiveValue>(
+      hive.values, key.cell, folded, scratch_, [this](std::size_t names) { Indexed(names); },
+      [&](const auto& add) { hive.file->VisitValues(key, add); },
+      [&](std::uint32_t cell) { return hive.file->Value(cell); });
 }
 
 std::optional<HiveRegistry::Found> HiveRegistry::Find(Tree tree, const std::wstring& path) {
