@@ -61,11 +61,9 @@ std::optional<CResultNodes> ListedSystem::List(const discovery::AddonKind& kind,
     }
     return discovery::ListAddons(kind, *p.shared, routine);
   }
-  discovery::AddonKind listed = kind;
-  if (routine) listed.list = routine;
   std::optional<CResultNodes> records;
   Guarded(std::wstring(kind.typeName) + L".ListOffline", kLevelDiscovery, [&] {
-    records = discovery::ToRecords(discovery::ListAddons(listed, p.offline->machine.Sources()),
+    records = discovery::ToRecords(discovery::ListAddons(kind, p.offline->machine.Sources(), routine),
                                    discovery::RecordSource::Offline);
   });
   return records;
