@@ -321,8 +321,8 @@ void MainWindow::AnswerNotification(const NMHDR& header) {
 void MainWindow::RefreshTables() {
   // An offline system may have changed on its disk since it was read.
   system_.Reread();
+  // Each table's new rows bring the status bar up to date.
   if (host_) host_->RefreshTables();
-  UpdateStatus();
 }
 
 void MainWindow::SystemChanged() {
